@@ -1,0 +1,38 @@
+// Command-line parsing for pinwright-cli: one command, its positional arguments, and the
+// common options, which may stand before or after the command.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace cli {
+
+// Exit codes shared by every command.
+enum exit_code : int {
+    exit_success = 0,
+    exit_differences = 1, // the chip or file check found differences
+    exit_bad_input = 2,   // bad input or usage
+    exit_hardware = 3,    // hardware or port error
+};
+
+struct cli_options {
+    std::string command;                 // empty when none was given
+    std::vector<std::string> arguments;  // positional arguments after the command
+    std::optional<std::string> devices;  // --devices FILE
+    std::optional<std::string> model;    // --model N|NAME
+    bool help = false;
+    bool version = false;
+};
+
+struct parse_outcome {
+    cli_options options;
+    std::string error; // empty when the command line is well formed
+};
+
+parse_outcome parse_command_line(const std::vector<std::string>& args);
+
+// The --help text.
+std::string usage_text();
+
+} // namespace cli

@@ -1,0 +1,197 @@
+// The commands of pinwright-cli. Each runs the same core code as the window: the device
+// database reader, the HEX reader and writer, and the database checker.
+#include "cli/commands.h"
+
+#include "cli/cli_options.h"
+#include "cli/model_choice.h"
+#include "core/host_hooks.h"
+#include "devices/device_check.h"
+#include "devices/device_table.h"
+#include "image/hex_load.h"
+#include "image/hex_writer.h"
+#include "image/memory_buffer.h"
+#include "settings/program_values.h"
+
+#include <cstdio>
+#include <fstream>
+#include <iomanip>
+#include <sstream>
+
+#ifndef PINWRIGHT_VERSION
+#define PINWRIGHT_VERSION "0"
+#endif
+
+namespace cli {
+
+namespace {
+
+struct session {
+    std::ostream& out;
+    std::ostream& err;
+    cli_options options;
+    std::string database_path;
+    devices::device_table table;
+    devices::model_values model;
+    int model_number = 0;
+};
+
+void install_terminal_hooks(std::ostream& err) {
+    core::host_hooks hooks = core::default_hooks();
+    hooks.message_box = [&err](const std::string& text, int kind, const std::string&) {
+        std::string shown = text;
+        // Messages carry CR LF line breaks for the window; a terminal wants LF.
+        std::string::size_type at = 0;
+        while ((at = shown.find("\r\n", at)) != std::string::npos)
+            shown.erase(at, 1);
+        while (!shown.empty() && shown.back() == '\n')
+            shown.pop_back();
+        err << shown << '\n';
+        return kind == core::msg_yes_no ? int{core::result_no} : int{core::result_ok};
+    };
+    core::install_hooks(std::move(hooks));
+}
+
+bool load_database(session& s) {
+    const auto loaded = devices::load_device_table(s.database_path, s.table);
+    if (!loaded.ok) {
+        s.err << "pinwright-cli: " << loaded.message << '\n';
+        return false;
+    }
+    if (s.table.model_count() == 0) {
+        s.err << "pinwright-cli: the device database " << s.database_path
+              << " defines no model (is every line ended by CR LF?)\n";
+        return false;
+    }
+    return true;
+}
+
+bool select_requested_model(session& s) {
+    if (s.options.model) {
+        const auto choice = choose_model(s.table, *s.options.model);
+        if (choice.number == 0) {
+            s.err << "pinwright-cli: " << choice.error << '\n';
+            return false;
+        }
+        s.model_number = choice.number;
+    } else {
+        s.model_number = settings::restore_selected_model(s.table.model_count());
+    }
+    settings::program().selected_model = s.model_number;
+    devices::select_model(s.table, s.model_number, s.model);
+    return true;
+}
+
+int command_models(session& s) {
+    if (!s.options.arguments.empty()) {
+        s.err << "pinwright-cli: models takes no arguments\n";
+        return exit_bad_input;
+    }
+    if (!load_database(s))
+        return exit_bad_input;
+    std::size_t width = 4;
+    for (int n = 1; n <= s.table.model_count(); ++n)
+        width = std::max(width, s.table.models[static_cast<std::size_t>(n)].name.size());
+    s.out << std::left << std::setw(4) << "No." << ' ' << std::setw(static_cast<int>(width))
+          << "Model" << std::right << "  " << std::setw(7) << "FLASH" << "  " << std::setw(6)
+          << "EEPROM" << '\n';
+    for (int n = 1; n <= s.table.model_count(); ++n) {
+        devices::model_values values;
+        devices::select_model(s.table, n, values);
+        s.out << std::left << std::setw(4) << n << ' ' << std::setw(static_cast<int>(width))
+              << s.table.models[static_cast<std::size_t>(n)].name << std::right << "  "
+              << std::setw(7) << values.flash_size << "  " << std::setw(6) << values.eeprom_size
+              << '\n';
+    }
+    return exit_success;
+}
+
+int command_convert(session& s) {
+    if (s.options.arguments.size() != 2) {
+        s.err << "pinwright-cli: convert needs IN.hex and OUT.hex (see --help)\n";
+        return exit_bad_input;
+    }
+    if (!load_database(s) || !select_requested_model(s))
+        return exit_bad_input;
+    const std::string& input = s.options.arguments[0];
+    const std::string& output = s.options.arguments[1];
+    image::memory_buffer buffer;
+    const auto loaded = image::load_hex_file(input, buffer, s.model);
+    if (!loaded.accepted) {
+        s.err << "pinwright-cli: " << input << ": " << loaded.status << " Nothing was written.\n";
+        return exit_bad_input;
+    }
+    const auto saved = image::save_hex_file(output, buffer, s.model);
+    if (!saved.ok) {
+        s.err << "pinwright-cli: " << saved.message << '\n';
+        return exit_bad_input;
+    }
+    s.out << loaded.status << " Saved " << output << " for " << s.model.name << ".\n";
+    return exit_success;
+}
+
+int command_check_devices(session& s) {
+    if (s.options.arguments.size() > 1) {
+        s.err << "pinwright-cli: check-devices takes at most one FILE\n";
+        return exit_bad_input;
+    }
+    const std::string path = s.options.arguments.empty() ? s.database_path : s.options.arguments[0];
+    std::ifstream file(path, std::ios::binary);
+    if (!file) {
+        s.err << "pinwright-cli: cannot open the device database " << path << '\n';
+        return exit_bad_input;
+    }
+    std::ostringstream bytes;
+    bytes << file.rdbuf();
+    const auto problems = devices::check_device_database(bytes.str());
+    for (const auto& problem : problems)
+        s.out << devices::format_problem(path, problem) << '\n';
+    if (problems.empty()) {
+        devices::device_table table;
+        devices::parse_device_table(bytes.str(), path, table);
+        s.out << path << ": no problems (" << table.model_count() << " models)\n";
+        return exit_success;
+    }
+    s.out << path << ": " << problems.size() << (problems.size() == 1 ? " problem" : " problems")
+          << '\n';
+    return exit_differences;
+}
+
+} // namespace
+
+int run_cli(const std::vector<std::string>& args, const std::string& program_folder,
+            std::ostream& out, std::ostream& err) {
+    const auto parsed = parse_command_line(args);
+    if (!parsed.error.empty()) {
+        err << "pinwright-cli: " << parsed.error << " (see --help)\n";
+        return exit_bad_input;
+    }
+    if (parsed.options.help) {
+        out << usage_text();
+        return exit_success;
+    }
+    if (parsed.options.version) {
+        out << "pinwright-cli " << PINWRIGHT_VERSION << '\n';
+        return exit_success;
+    }
+    install_terminal_hooks(err);
+    session s{out, err, parsed.options, {}, {}, {}, 0};
+    settings::program().app_folder = settings::with_trailing_separator(program_folder);
+    s.database_path = s.options.devices ? *s.options.devices
+                                        : settings::program().app_folder + "pinwrightdevices.txt";
+
+    const std::string& command = s.options.command;
+    if (command.empty()) {
+        err << usage_text();
+        return exit_bad_input;
+    }
+    if (command == "models")
+        return command_models(s);
+    if (command == "convert")
+        return command_convert(s);
+    if (command == "check-devices")
+        return command_check_devices(s);
+    err << "pinwright-cli: unknown command \"" << command << "\" (see --help)\n";
+    return exit_bad_input;
+}
+
+} // namespace cli

@@ -1,0 +1,84 @@
+// Model lookup by number or name.
+#include "cli/model_choice.h"
+
+#include "core/hex_text.h"
+
+#include <vector>
+
+namespace cli {
+
+namespace {
+
+std::string trimmed(const std::string& text) {
+    const auto first = text.find_first_not_of(" \t");
+    if (first == std::string::npos)
+        return {};
+    const auto last = text.find_last_not_of(" \t");
+    return text.substr(first, last - first + 1);
+}
+
+bool all_digits(const std::string& text) {
+    return !text.empty() && text.find_first_not_of("0123456789") == std::string::npos;
+}
+
+std::string name_list(const devices::device_table& table, const std::vector<int>& numbers) {
+    std::string list;
+    for (const int n : numbers) {
+        if (!list.empty())
+            list += ", ";
+        list += trimmed(table.models[static_cast<std::size_t>(n)].name);
+    }
+    return list;
+}
+
+} // namespace
+
+model_choice choose_model(const devices::device_table& table, const std::string& spec) {
+    const std::string wanted = trimmed(spec);
+    if (all_digits(wanted)) {
+        const int number = wanted.size() > 6 ? 0 : std::stoi(wanted);
+        if (number >= 1 && number <= table.model_count())
+            return {number, {}};
+        return {0, "model number " + wanted + " is outside 1 to " +
+                       std::to_string(table.model_count()) + " (see pinwright-cli models)"};
+    }
+    if (wanted.empty())
+        return {0, "--model needs a model number or name"};
+
+    const std::string lowered = core::lower_case(wanted);
+    std::vector<int> exact;
+    std::vector<int> ending;
+    for (int n = 1; n <= table.model_count(); ++n) {
+        const std::string name = core::lower_case(trimmed(table.models[static_cast<std::size_t>(n)].name));
+        if (name == lowered)
+            exact.push_back(n);
+        else if (name.size() > lowered.size() &&
+                 name.compare(name.size() - lowered.size(), lowered.size(), lowered) == 0)
+            ending.push_back(n);
+    }
+    if (exact.size() == 1)
+        return {exact.front(), {}};
+    if (exact.size() > 1)
+        return {0, "model name \"" + wanted + "\" is ambiguous: " + name_list(table, exact) +
+                       " (use the model number)"};
+    if (ending.size() == 1)
+        return {ending.front(), {}};
+    if (ending.size() > 1)
+        return {0, "model name \"" + wanted + "\" is ambiguous: it matches " +
+                       name_list(table, ending)};
+
+    // Unknown: suggest the models whose names contain the text.
+    std::vector<int> similar;
+    for (int n = 1; n <= table.model_count(); ++n)
+        if (core::lower_case(table.models[static_cast<std::size_t>(n)].name).find(lowered) !=
+            std::string::npos)
+            similar.push_back(n);
+    std::string message = "unknown model \"" + wanted + "\"";
+    if (!similar.empty())
+        message += "; similar: " + name_list(table, similar);
+    else
+        message += " (see pinwright-cli models)";
+    return {0, message};
+}
+
+} // namespace cli

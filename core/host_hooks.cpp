@@ -1,0 +1,79 @@
+// Installed host hooks and the defaults for a process without a user interface.
+#include "core/host_hooks.h"
+
+#include <chrono>
+#include <cstdio>
+#include <thread>
+
+namespace core {
+
+namespace {
+
+host_hooks& installed() {
+    static host_hooks current = default_hooks();
+    return current;
+}
+
+} // namespace
+
+host_hooks default_hooks() {
+    host_hooks h;
+    h.yield = [] {};
+    h.set_status = [](const std::string&) {};
+    h.message_box = [](const std::string& text, int kind, const std::string&) {
+        std::fprintf(stderr, "%s\n", text.c_str());
+        return kind == msg_yes_no ? int{result_no} : int{result_ok};
+    };
+    h.input_box = [](const std::string&, const std::string&, const std::string&) {
+        return std::string();
+    };
+    h.sleep_us = [](std::int64_t microseconds) {
+        if (microseconds > 0)
+            std::this_thread::sleep_for(std::chrono::microseconds(microseconds));
+    };
+    h.monotonic_us = [] {
+        return std::chrono::duration_cast<std::chrono::microseconds>(
+                   std::chrono::steady_clock::now().time_since_epoch())
+            .count();
+    };
+    return h;
+}
+
+host_hooks& hooks() { return installed(); }
+
+void install_hooks(host_hooks replacement) {
+    const host_hooks fallback = default_hooks();
+    if (!replacement.yield)
+        replacement.yield = fallback.yield;
+    if (!replacement.set_status)
+        replacement.set_status = fallback.set_status;
+    if (!replacement.message_box)
+        replacement.message_box = fallback.message_box;
+    if (!replacement.input_box)
+        replacement.input_box = fallback.input_box;
+    if (!replacement.sleep_us)
+        replacement.sleep_us = fallback.sleep_us;
+    if (!replacement.monotonic_us)
+        replacement.monotonic_us = fallback.monotonic_us;
+    installed() = std::move(replacement);
+}
+
+int mymsgbox(const std::string& text, int kind, const std::string& title) {
+    return installed().message_box(text, kind, title.empty() ? std::string(app_title) : title);
+}
+
+std::string myinputbox(const std::string& prompt, const std::string& title,
+                       const std::string& default_text) {
+    return installed().input_box(prompt, title.empty() ? std::string(app_title) : title,
+                                 default_text);
+}
+
+void host_yield() { installed().yield(); }
+
+void set_status(const std::string& caption) { installed().set_status(caption); }
+
+void sleep_ms(std::int64_t milliseconds) { installed().sleep_us(milliseconds * 1000); }
+
+std::int64_t monotonic_us() { return installed().monotonic_us(); }
+
+} // namespace core

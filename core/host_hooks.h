@@ -1,0 +1,52 @@
+// Host hooks: the one seam through which the headless core reaches its host.
+// The GUI installs widget-backed hooks, the CLI terminal ones, tests recorders and a
+// virtual clock. Core code never talks to a window or a terminal directly.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace core {
+
+// Message box kinds and results, as the message box understands them.
+enum message_kind : int { msg_plain = 0, msg_yes_no = 4, msg_error = 16, msg_information = 64 };
+enum message_result : int { result_ok = 1, result_yes = 6, result_no = 7 };
+
+inline constexpr const char* app_title = "Tarvellic Pinwright";
+
+struct host_hooks {
+    // Let pending user-interface events run (a throttled processEvents in the GUI).
+    std::function<void()> yield;
+    // Caption of the main window's status line.
+    std::function<void(const std::string&)> set_status;
+    // Show a message; returns result_ok, result_yes or result_no. The title is never empty.
+    std::function<int(const std::string& text, int kind, const std::string& title)> message_box;
+    // Ask for one line of text; an empty answer means cancelled. The title is never empty.
+    std::function<std::string(const std::string& prompt, const std::string& title,
+                              const std::string& default_text)>
+        input_box;
+    // Block for the given number of microseconds.
+    std::function<void(std::int64_t microseconds)> sleep_us;
+    // Monotonic clock in microseconds (any origin).
+    std::function<std::int64_t()> monotonic_us;
+};
+
+// Hooks for a process without a user interface: no yield, no status, messages on
+// standard error (a yes/no question answers No), input boxes cancelled, real time.
+host_hooks default_hooks();
+
+// The installed hooks. Missing members are filled from default_hooks().
+host_hooks& hooks();
+void install_hooks(host_hooks replacement);
+
+// Convenience calls through the installed hooks.
+int mymsgbox(const std::string& text, int kind, const std::string& title);
+std::string myinputbox(const std::string& prompt, const std::string& title,
+                       const std::string& default_text);
+void host_yield();
+void set_status(const std::string& caption);
+void sleep_ms(std::int64_t milliseconds);
+std::int64_t monotonic_us();
+
+} // namespace core

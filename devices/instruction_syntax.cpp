@@ -1,0 +1,135 @@
+// Decoding of one algorithm instruction, in the language's fixed recognition order.
+#include "devices/instruction_syntax.h"
+
+#include "core/hex_text.h"
+
+#include <array>
+
+namespace devices {
+
+namespace {
+
+constexpr std::array<const char*, 14> config_names = {
+    "config1l", "config1h", "config2l", "config2h", "config3l", "config3h", "config4l",
+    "config4h", "config5l", "config5h", "config6l", "config6h", "config7l", "config7h"};
+
+struct keyword {
+    const char* text;
+    opcode op;
+};
+
+// Exact keywords tested before the first pattern form.
+constexpr keyword leading_keywords[] = {
+    {"begin", opcode::begin},
+    {"end", opcode::end},
+    {"startprog", opcode::startprog},
+    {"setprogtime", opcode::setprogtime},
+    {"calcflash", opcode::calcflash},
+    {"calcflashpage", opcode::calcflashpage},
+    {"calceeprom", opcode::calceeprom},
+    {"setflashloop", opcode::setflashloop},
+    {"seteepromloop", opcode::seteepromloop},
+    {"loop", opcode::loop},
+    {"ifpage", opcode::ifpage},
+    {"endifpage", opcode::endifpage},
+    {"movlw-upper", opcode::movlw_upper},
+    {"movlw-high", opcode::movlw_high},
+    {"movlw-low", opcode::movlw_low},
+    {"movlw-eeprom", opcode::movlw_eeprom},
+};
+
+// A hexadecimal field at 1-based position `first`, `width` characters (fewer when the
+// text ends earlier), upper-cased; -1 unless it is exactly the right digits.
+std::int32_t field(std::string_view text, std::size_t first, std::size_t width) {
+    if (first - 1 >= text.size())
+        return -1;
+    const std::string cut = core::upper_case(text.substr(first - 1, width));
+    return width == 2 ? core::hex2_value(cut) : core::hex4_value(cut);
+}
+
+bool starts_with(std::string_view text, std::string_view prefix) {
+    return text.substr(0, prefix.size()) == prefix;
+}
+
+bool ends_with(std::string_view text, std::string_view suffix) {
+    return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
+}
+
+instruction with_command(opcode op, std::int32_t command, int config_byte = 0) {
+    instruction result;
+    result.op = op;
+    result.command = command;
+    result.has_command = true;
+    result.config_byte = config_byte;
+    return result;
+}
+
+instruction plain(opcode op, int config_byte = 0) {
+    instruction result;
+    result.op = op;
+    result.config_byte = config_byte;
+    return result;
+}
+
+} // namespace
+
+const char* config_name(int config_byte) {
+    if (config_byte < 1 || config_byte > 14)
+        return "";
+    return config_names[static_cast<std::size_t>(config_byte - 1)];
+}
+
+instruction decode_instruction(std::string_view text) {
+    for (const auto& key : leading_keywords)
+        if (text == key.text)
+            return plain(key.op);
+
+    if (starts_with(text, "s") && ends_with(text, "-flash"))
+        return with_command(opcode::write_flash, field(text, 2, 2));
+    for (int k = 1; k <= 14; ++k) {
+        const std::string suffix = std::string("-") + config_names[static_cast<std::size_t>(k - 1)];
+        if (starts_with(text, "s") && ends_with(text, suffix))
+            return with_command(opcode::write_config, field(text, 2, 2), k);
+    }
+    if (text == "waitwr")
+        return plain(opcode::waitwr);
+    if (starts_with(text, "flash=s"))
+        return with_command(opcode::read_flash, field(text, 8, 2));
+    if (starts_with(text, "eeprom=s"))
+        return with_command(opcode::read_eeprom, field(text, 9, 2));
+    for (int k = 1; k <= 14; ++k) {
+        const std::string prefix = std::string(config_names[static_cast<std::size_t>(k - 1)]) + "=s";
+        if (starts_with(text, prefix))
+            return with_command(opcode::read_config, field(text, 11, 2), k);
+    }
+    if (starts_with(text, "temp=s"))
+        return with_command(opcode::read_temp, field(text, 7, 2));
+    if (text == "checkblankflash")
+        return plain(opcode::checkblankflash);
+    if (text == "checkblankeeprom")
+        return plain(opcode::checkblankeeprom);
+    for (int k = 1; k <= 14; ++k)
+        if (text == std::string("checkblank") + config_names[static_cast<std::size_t>(k - 1)])
+            return plain(opcode::checkblankconfig, k);
+    if (text == "checkflash")
+        return plain(opcode::checkflash);
+    if (text == "checkeeprom")
+        return plain(opcode::checkeeprom);
+    for (int k = 1; k <= 14; ++k)
+        if (text == std::string("check") + config_names[static_cast<std::size_t>(k - 1)])
+            return plain(opcode::checkconfig, k);
+    if (text.size() == 8 && text[0] == 's' && text[3] == '-') {
+        instruction result = with_command(opcode::send_literal, field(text, 2, 2));
+        result.payload = field(text, 5, 4);
+        result.has_payload = true;
+        return result;
+    }
+    if (starts_with(text, "w")) {
+        instruction result = plain(opcode::wait);
+        result.wait_ms = core::text_to_int(text.substr(1));
+        return result;
+    }
+    return plain(opcode::unrecognised);
+}
+
+} // namespace devices

@@ -1,0 +1,61 @@
+// Working values of the selected model: sizes, erased configuration values, power-up
+// order, timing and the five instruction lists, derived from the model's text fields.
+#include "devices/device_table.h"
+
+#include "core/hex_text.h"
+
+namespace devices {
+
+instruction_list make_instruction_list(const std::string& body) {
+    std::string text = core::lower_case(body);
+    if (text.empty() || text.back() != ',')
+        text += ',';
+    instruction_list list;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        const auto comma = text.find(',', start);
+        list.push_back(text.substr(start, comma - start));
+        start = comma + 1;
+    }
+    return list;
+}
+
+std::array<std::int32_t, config_bytes> parse_config_values(const std::string& text) {
+    const std::string upper = core::upper_case(text);
+    std::array<std::int32_t, config_bytes> values{};
+    for (std::size_t k = 0; k < values.size(); ++k) {
+        const std::size_t pos = 3 * k; // 0-based position of byte k+1's first digit
+        values[k] = pos + 2 <= upper.size() ? core::hex2_value(upper.substr(pos, 2)) : -1;
+    }
+    return values;
+}
+
+bool select_model(const device_table& table, int selected_model, model_values& values) {
+    if (selected_model < 1 || selected_model > table.model_count())
+        return false;
+    const device_model& model = table.models[static_cast<std::size_t>(selected_model)];
+    values.name = model.name;
+    values.flash_size = core::text_to_int(model.flash);
+    values.eeprom_size = core::text_to_int(model.eeprom);
+    values.config_erased = parse_config_values(model.configerased);
+    values.has_config_mask = !model.configmask.empty();
+    if (values.has_config_mask)
+        values.config_mask = parse_config_values(model.configmask);
+    else
+        values.config_mask.fill(255);
+    const std::string order = core::lower_case(model.voltageseq);
+    if (order == "vddvpp")
+        values.voltage_sequence = 1;
+    else if (order == "vppvdd")
+        values.voltage_sequence = 2;
+    values.program_time_ms = core::text_to_int(model.progtime);
+    values.page_size = core::text_to_int(model.pagesize);
+    values.erase_list = make_instruction_list(model.erasealg);
+    values.program_list = make_instruction_list(model.programalg);
+    values.read_list = make_instruction_list(model.readalg);
+    values.blankcheck_list = make_instruction_list(model.blankcheckalg);
+    values.verify_list = make_instruction_list(model.verifyalg);
+    return true;
+}
+
+} // namespace devices

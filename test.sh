@@ -1,0 +1,57 @@
+#!/usr/bin/env bash
+# Sets up what is missing, builds, and runs every test: the suite, the suite again under
+# AddressSanitizer + UBSan, the device database check, and each fuzzer for a short time.
+#
+#   ./test.sh                 everything
+#   ./test.sh --no-sanitize   skip the sanitizer build (also PINWRIGHT_NO_SANITIZE=1)
+#   ./test.sh --no-fuzz       skip the fuzzers (also PINWRIGHT_NO_FUZZ=1)
+set -euo pipefail
+cd "$(dirname "$0")"
+
+sanitize=${PINWRIGHT_NO_SANITIZE:-0}
+fuzz=${PINWRIGHT_NO_FUZZ:-0}
+for arg in "$@"; do
+  case "$arg" in
+    --no-sanitize) sanitize=1 ;;
+    --no-fuzz) fuzz=1 ;;
+    -h|--help) sed -n '2,8p' "$0"; exit 0 ;;
+    *) echo "test.sh: unknown option $arg" >&2; exit 2 ;;
+  esac
+done
+
+scripts/setup.sh
+jobs=$(nproc)
+
+echo "== build"
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build -j "$jobs"
+
+echo "== device database"
+build/bin/pinwright-cli check-devices
+
+echo "== tests"
+ctest --test-dir build --output-on-failure -j "$jobs"
+
+if [[ $sanitize == 0 ]]; then
+  echo "== tests under AddressSanitizer + UBSan"
+  cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DPINWRIGHT_SANITIZE=ON >/dev/null
+  cmake --build build-asan -j "$jobs"
+  ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+    ctest --test-dir build-asan --output-on-failure -j "$jobs"
+fi
+
+if [[ $fuzz == 0 ]]; then
+  echo "== fuzzers"
+  CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DPINWRIGHT_FUZZ=ON >/dev/null
+  cmake --build build-fuzz -j "$jobs" --target fuzz_read_hex fuzz_device_table
+  for target in fuzz_read_hex fuzz_device_table; do
+    corpus=$(mktemp -d)
+    cp -r "fuzz/corpus/${target#fuzz_}/." "$corpus/"
+    echo "-- $target"
+    "build-fuzz/bin/$target" -max_total_time=30 -max_len=65536 -print_final_stats=0 "$corpus" \
+      2>&1 | tail -n 3
+    rm -rf "$corpus"
+  done
+fi
+echo "== all tests passed"

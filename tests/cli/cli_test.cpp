@@ -1,0 +1,155 @@
+// pinwright-cli: commands run in-process, and the executable itself for what only a
+// real process shows (exit codes, the database found beside the executable).
+#include "cli/commands.h"
+
+#include <QSettings>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <sys/wait.h>
+
+namespace {
+
+class Cli : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(folder_.isValid());
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, folder_.path());
+    }
+
+    int run(std::vector<std::string> args) {
+        out_.str({});
+        err_.str({});
+        return cli::run_cli(args, PINWRIGHT_SOURCE_DIR "/data", out_, err_);
+    }
+
+    std::string path(const std::string& name) const {
+        return folder_.path().toStdString() + "/" + name;
+    }
+
+    void write(const std::string& name, const std::string& bytes) const {
+        std::ofstream(path(name), std::ios::binary) << bytes;
+    }
+
+    std::string read(const std::string& name) const {
+        std::ifstream file(path(name), std::ios::binary);
+        std::ostringstream text;
+        text << file.rdbuf();
+        return text.str();
+    }
+
+    QTemporaryDir folder_;
+    std::ostringstream out_, err_;
+};
+
+TEST_F(Cli, HelpVersionAndUsageErrors) {
+    EXPECT_EQ(run({"--help"}), 0);
+    EXPECT_NE(out_.str().find("check-devices [FILE]"), std::string::npos);
+    EXPECT_EQ(run({"--version"}), 0);
+    EXPECT_EQ(out_.str().rfind("pinwright-cli ", 0), 0u);
+    EXPECT_EQ(run({}), 2);
+    EXPECT_EQ(run({"frobnicate"}), 2);
+    EXPECT_NE(err_.str().find("unknown command \"frobnicate\""), std::string::npos);
+    EXPECT_EQ(run({"models", "--bogus"}), 2);
+    EXPECT_NE(err_.str().find("unknown option --bogus"), std::string::npos);
+    EXPECT_EQ(run({"models", "--model"}), 2);
+    EXPECT_NE(err_.str().find("--model needs a value"), std::string::npos);
+}
+
+TEST_F(Cli, ModelsListsNumberNameAndSizes) {
+    ASSERT_EQ(run({"models"}), 0) << err_.str();
+    const std::string text = out_.str();
+    EXPECT_NE(text.find("PIC18F4520"), std::string::npos);
+    std::istringstream lines(text);
+    std::string header, first;
+    std::getline(lines, header);
+    std::getline(lines, first);
+    std::istringstream fields(first);
+    int number = 0, flash = 0, eeprom = 0;
+    std::string name;
+    fields >> number >> name >> flash >> eeprom;
+    EXPECT_EQ(number, 1);
+    EXPECT_EQ(name, "PIC18F242");
+    EXPECT_EQ(flash, 16384);
+    EXPECT_EQ(eeprom, 256);
+}
+
+TEST_F(Cli, DatabaseProblemsAreUsageErrors) {
+    EXPECT_EQ(run({"models", "--devices", path("missing.txt")}), 2);
+    EXPECT_NE(err_.str().find(path("missing.txt")), std::string::npos);
+    write("lf.txt", "# lines ended by LF only\nmodel: A\nflash: 2\n");
+    EXPECT_EQ(run({"--devices=" + path("lf.txt"), "convert", "a.hex", "b.hex"}), 2);
+    EXPECT_NE(err_.str().find("defines no model"), std::string::npos) << err_.str();
+    write("bad.txt", "model: A\r\nerasealg: 40\r\n");
+    EXPECT_EQ(run({"models", "--devices", path("bad.txt")}), 2);
+    EXPECT_NE(err_.str().find("bad.txt:2: algorithm number 40"), std::string::npos) << err_.str();
+}
+
+TEST_F(Cli, ModelChoice) {
+    write("in.hex", ":00000001FF\r\n");
+    struct case_t {
+        const char* spec;
+        int code;
+        const char* expected; // in the output or the error text
+    };
+    const case_t cases[] = {
+        {"18f452", 0, "PIC18F452."},       {"PIC18F4520", 0, "PIC18F4520."},
+        {"22", 0, "PIC18F4520."},          {"0", 2, "outside 1 to"},
+        {"18F45", 2, "unknown model"},     {"20", 0, "PIC18F2520."},
+        {"K20", 2, "ambiguous"},           {"18f99", 2, "unknown model \"18f99\""},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(run({"convert", path("in.hex"), path("out.hex"), "--model", c.spec}), c.code)
+            << c.spec << ": " << err_.str();
+        EXPECT_NE((out_.str() + err_.str()).find(c.expected), std::string::npos)
+            << c.spec << ": " << out_.str() << err_.str();
+    }
+}
+
+TEST_F(Cli, ConvertRewritesAcceptedFilesOnly) {
+    // Out-of-range data is a warning: the file is still converted.
+    write("in.hex", ":0100000011EE\r\n:020000040001F9\r\n:01000000AA55\r\n:00000001FF\r\n");
+    ASSERT_EQ(run({"convert", path("in.hex"), path("out.hex"), "--model", "18f452"}), 0)
+        << err_.str();
+    EXPECT_NE(err_.str().find("There are data for 1 addresses out of range:"), std::string::npos)
+        << err_.str();
+    EXPECT_EQ(read("out.hex").rfind(":020000040000FA\r\n:0200000011FFEE\r\n", 0), 0u)
+        << read("out.hex");
+
+    // A record error rejects the file with the reader's message and writes nothing.
+    write("bad.hex", ":0100000011EF\r\n");
+    EXPECT_EQ(run({"convert", path("bad.hex"), path("never.hex"), "--model", "18f452"}), 2);
+    EXPECT_NE(err_.str().find("Line number 1: Invalid 'checksum' field in the record."),
+              std::string::npos)
+        << err_.str();
+    EXPECT_FALSE(std::ifstream(path("never.hex")).good());
+}
+
+TEST_F(Cli, CheckDevices) {
+    EXPECT_EQ(run({"check-devices", path("none.txt")}), 2);
+    write("db.txt", "model: A\r\nflash: 10\r\nnospace\r\n");
+    EXPECT_EQ(run({"check-devices", path("db.txt")}), 1);
+    EXPECT_NE(out_.str().find(path("db.txt") + ":3: line without a space"), std::string::npos)
+        << out_.str();
+}
+
+TEST_F(Cli, ExecutableFindsTheDatabaseBesideItself) {
+    const std::string command = "XDG_CONFIG_HOME=" + folder_.path().toStdString() + " " +
+                                PINWRIGHT_BIN_DIR "/pinwright-cli models > " + path("models.txt") +
+                                " 2>&1";
+    const int status = std::system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << read("models.txt");
+    EXPECT_NE(read("models.txt").find("PIC18F46K20"), std::string::npos);
+
+    const int bad = std::system((PINWRIGHT_BIN_DIR "/pinwright-cli nothing 2>/dev/null"));
+    ASSERT_TRUE(WIFEXITED(bad));
+    EXPECT_EQ(WEXITSTATUS(bad), 2);
+}
+
+} // namespace

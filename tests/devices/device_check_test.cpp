@@ -1,0 +1,101 @@
+// The device database checker: every problem found, each with its line.
+#include "devices/device_check.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+std::string crlf(std::initializer_list<std::string> lines) {
+    std::string text;
+    for (const auto& line : lines)
+        text += line + "\r\n";
+    return text;
+}
+
+const std::string good_model[] = {
+    "flash: 32768", "eeprom: 256", "configerased: 00,CF,0F,1F,00,83,85,00,0F,C0,0F,E0,0F,40",
+    "voltageseq: vddvpp", "progtime: 1", "pagesize: 32", "erasealg: 1", "programalg: 1",
+    "readalg: 1", "blankcheckalg: 1", "verifyalg: 1"};
+
+std::string good_file() {
+    std::string text = crlf({"# comment line", "erasealgdef 1: begin,end",
+                             "programalgdef 1: begin,calcflashpage,setflashloop,ifpage,startprog,"
+                             "endifpage,s0d-flash,loop,end",
+                             "readalgdef 1: begin,end", "blankcheckalgdef 1: begin,end",
+                             "verifyalgdef 1: begin,end", "model: PIC18F4520"});
+    for (const auto& line : good_model)
+        text += line + "\r\n";
+    return text;
+}
+
+bool has_problem(const std::vector<devices::database_problem>& problems, int line,
+                 const std::string& part) {
+    for (const auto& problem : problems)
+        if (problem.line == line && problem.text.find(part) != std::string::npos)
+            return true;
+    return false;
+}
+
+std::string dump(const std::vector<devices::database_problem>& problems) {
+    std::ostringstream out;
+    for (const auto& problem : problems)
+        out << devices::format_problem("f", problem) << "\n";
+    return out.str();
+}
+
+TEST(DeviceCheck, CleanFileHasNoProblem) {
+    const auto problems = devices::check_device_database(good_file());
+    EXPECT_TRUE(problems.empty()) << dump(problems);
+}
+
+TEST(DeviceCheck, AlgorithmBodies) {
+    const auto problems = devices::check_device_database(
+        good_file() +
+        crlf({"erasealgdef 2: begin ,s0x-flash,s00-0e3g,setflashloop,s0d-flash",
+              "programalgdef 3: ifpage,startprog", "readalgdef 25: begin", "model: Other",
+              "erasealg: 2", "programalg: 3", "readalg: 4", "blankcheckalg: 1",
+              "verifyalg: 1", "flash: 32K", "eeprom: 0", "voltageseq: vdd",
+              "configerased: 00,CF", "progtime: 0", "pagesize: 0", "nospace"}));
+    const std::string all = dump(problems);
+    EXPECT_TRUE(has_problem(problems, 19, "unrecognised instruction 'begin '")) << all;
+    EXPECT_TRUE(has_problem(problems, 19, "'s0x-flash' has no valid two-digit")) << all;
+    EXPECT_TRUE(has_problem(problems, 19, "'s00-0e3g' has no valid four-digit")) << all;
+    EXPECT_TRUE(has_problem(problems, 19, "loop head 'setflashloop' has no later 'loop'")) << all;
+    EXPECT_TRUE(has_problem(problems, 20, "'ifpage' has no later 'endifpage'")) << all;
+    EXPECT_TRUE(has_problem(problems, 21, "outside 0 to 20")) << all;
+    EXPECT_TRUE(has_problem(problems, 25, "read algorithm 4, which is not defined")) << all;
+    EXPECT_TRUE(has_problem(problems, 28, "\"flash:\" must be a size")) << all;
+    EXPECT_TRUE(has_problem(problems, 30, "vddvpp or vppvdd")) << all;
+    EXPECT_TRUE(has_problem(problems, 31, "value 3 (config2l)")) << all;
+    EXPECT_TRUE(has_problem(problems, 32, "\"progtime:\" must be")) << all;
+    EXPECT_TRUE(has_problem(problems, 33, "need a \"pagesize:\" of at least 1")) << all;
+    EXPECT_TRUE(has_problem(problems, 34, "line without a space")) << all;
+}
+
+TEST(DeviceCheck, MissingFieldsAndModels) {
+    auto problems = devices::check_device_database(crlf({"model: A"}));
+    EXPECT_TRUE(has_problem(problems, 1, "no \"flash:\" line")) << dump(problems);
+    EXPECT_TRUE(has_problem(problems, 1, "no \"eraseal" "g:\" line")) << dump(problems);
+    EXPECT_TRUE(has_problem(problems, 1, "no \"configerased:\" line")) << dump(problems);
+
+    problems = devices::check_device_database("model: A\nflash: 1\n");
+    EXPECT_TRUE(has_problem(problems, 1, "line feed without a carriage return")) << dump(problems);
+    problems = devices::check_device_database("# nothing here\r\n");
+    EXPECT_TRUE(has_problem(problems, 0, "defines no model")) << dump(problems);
+}
+
+TEST(DeviceCheck, ShippedDatabaseModelsAreWellFormed) {
+    std::ifstream file(PINWRIGHT_SOURCE_DIR "/data/pinwrightdevices.txt", std::ios::binary);
+    std::ostringstream bytes;
+    bytes << file.rdbuf();
+    for (const auto& problem : devices::check_device_database(bytes.str())) {
+        // Algorithms are added model by model; everything else must be clean.
+        if (problem.text.find("alg:\" line") == std::string::npos)
+            ADD_FAILURE() << devices::format_problem("pinwrightdevices.txt", problem);
+    }
+}
+
+} // namespace

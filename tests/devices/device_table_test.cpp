@@ -1,0 +1,179 @@
+// Reading the device database and selecting a model.
+#include "devices/device_table.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+
+namespace {
+
+std::string crlf(std::initializer_list<const char*> lines) {
+    std::string text;
+    for (const char* line : lines) {
+        text += line;
+        text += "\r\n";
+    }
+    return text;
+}
+
+devices::device_table parse(const std::string& bytes) {
+    devices::device_table table;
+    const auto result = devices::parse_device_table(bytes, "test.txt", table);
+    EXPECT_TRUE(result.ok) << result.message;
+    return table;
+}
+
+const char* const erased = "00,CF,0F,1F,00,83,85,00,0F,C0,0F,E0,0F,40";
+
+TEST(DeviceTable, KeysInAnyCaseValuesKeepTheirCase) {
+    const auto table = parse(crlf({"ERASEALGDEF 2: Begin,End", "Model: PIC18F452 Rev B",
+                                   "FLASH: 32768", "EeProm: 256", "ERASEALG: 2"}));
+    ASSERT_EQ(table.model_count(), 1);
+    EXPECT_EQ(table.models[1].name, "PIC18F452 Rev B");
+    EXPECT_EQ(table.models[1].flash, "32768");
+    EXPECT_EQ(table.models[1].erasealg, "Begin,End");
+    EXPECT_EQ(table.models[1].line, 2);
+}
+
+TEST(DeviceTable, ValueStartsAfterTheFirstSpace) {
+    const auto table = parse(crlf({"model: A", "flash:32768 x", "eeprom: 256  "}));
+    EXPECT_EQ(table.models[1].flash, "x");
+    EXPECT_EQ(table.models[1].eeprom, "256  "); // trailing blanks kept
+    devices::model_values values;
+    ASSERT_TRUE(devices::select_model(table, 1, values));
+    EXPECT_EQ(values.flash_size, 0);
+    EXPECT_EQ(values.eeprom_size, 256);
+}
+
+TEST(DeviceTable, ModelsTakeTheBodyInForceWhenTheirLineIsRead) {
+    const auto table = parse(crlf({"erasealgdef 3: first", "model: A", "erasealg: 3",
+                                   "erasealgdef 3: second", "model: B", "erasealg: 3",
+                                   "model: C", "erasealg: 4"}));
+    ASSERT_EQ(table.model_count(), 3);
+    EXPECT_EQ(table.models[1].erasealg, "first");
+    EXPECT_EQ(table.models[2].erasealg, "second");
+    EXPECT_EQ(table.models[3].erasealg, ""); // not defined yet
+}
+
+TEST(DeviceTable, FieldLinesBeforeTheFirstModelChangeNoModel) {
+    const auto table = parse(crlf({"flash: 99", "model: A", "eeprom: 1"}));
+    ASSERT_EQ(table.model_count(), 1);
+    EXPECT_EQ(table.models[1].flash, "");
+    EXPECT_EQ(table.models[0].flash, "99");
+}
+
+TEST(DeviceTable, LineEnds) {
+    // A lone CR ends a line; a lone LF does not.
+    auto table = parse("model: A\rflash: 10\r\neeprom: 2\r");
+    ASSERT_EQ(table.model_count(), 1);
+    EXPECT_EQ(table.models[1].flash, "10");
+    EXPECT_EQ(table.models[1].eeprom, "2");
+    table = parse("model: A\nflash: 10\nmodel: B\n");
+    ASSERT_EQ(table.model_count(), 1);
+    EXPECT_EQ(table.models[1].name, "A\nflash: 10\nmodel: B\n");
+}
+
+TEST(DeviceTable, DefinitionBodySkipsTheCharacterAfterTheColon) {
+    const auto table = parse(crlf({"readalgdef 0:xbegin", "readalgdef 1:", "model: A",
+                                   "readalg: 0", "model: B", "readalg: 1"}));
+    EXPECT_EQ(table.models[1].readalg, "begin");
+    EXPECT_EQ(table.models[2].readalg, "");
+}
+
+TEST(DeviceTable, RejectsBadLinesNamingFileAndLine) {
+    struct case_t {
+        std::string bytes;
+        std::string expected;
+    };
+    const case_t cases[] = {
+        {crlf({"model: A", "flash:1"}), "test.txt:2: "},
+        {crlf({"model: A", "", "erasealgdef 21: x"}), "test.txt:3: algorithm number 21"},
+        {crlf({"erasealgdef -1: x"}), "test.txt:1: algorithm number -1"},
+        {crlf({"model: A", "verifyalg: 99"}), "test.txt:2: algorithm number 99"},
+        {crlf({"model: A", "verifyalg: 1e12"}), "test.txt:2: algorithm number"},
+    };
+    for (const auto& c : cases) {
+        devices::device_table table;
+        const auto result = devices::parse_device_table(c.bytes, "test.txt", table);
+        EXPECT_FALSE(result.ok) << c.bytes;
+        EXPECT_EQ(result.message.rfind(c.expected, 0), 0u) << result.message;
+        EXPECT_EQ(table.model_count(), 0);
+    }
+}
+
+TEST(DeviceTable, MissingFileIsReportedWithTheReason) {
+    devices::device_table table;
+    const auto result = devices::load_device_table("/nonexistent/pinwrightdevices.txt", table);
+    EXPECT_FALSE(result.ok);
+    EXPECT_NE(result.message.find("/nonexistent/pinwrightdevices.txt"), std::string::npos);
+    EXPECT_NE(result.message.find("No such file"), std::string::npos);
+}
+
+TEST(DeviceTable, ShippedDatabaseLoads) {
+    devices::device_table table;
+    const auto result =
+        devices::load_device_table(PINWRIGHT_SOURCE_DIR "/data/pinwrightdevices.txt", table);
+    ASSERT_TRUE(result.ok) << result.message;
+    EXPECT_GE(table.model_count(), 38);
+    for (int n = 1; n <= table.model_count(); ++n) {
+        devices::model_values values;
+        ASSERT_TRUE(devices::select_model(table, n, values));
+        EXPECT_EQ(values.name.rfind("PIC18F", 0), 0u) << values.name;
+        EXPECT_GT(values.flash_size, 0) << values.name;
+        EXPECT_EQ(values.flash_size % 2, 0) << values.name;
+        EXPECT_GT(values.page_size, 0) << values.name;
+        for (const auto value : values.config_erased)
+            EXPECT_GE(value, 0) << values.name;
+    }
+}
+
+TEST(SelectModel, WorkingValues) {
+    const auto table = parse(crlf({"programalgdef 1: Begin, S0D-FLASH,,End", "model: A",
+                                   "flash: 2.5", "eeprom: 3.5", "progtime: 1e1",
+                                   "pagesize: 64", "voltageseq: VPPVDD",
+                                   "configerased: 00,cf,0F,1F,00,83,85,00,0F,C0,0F,E0,0F,40",
+                                   "programalg: 1", "model: B", "voltageseq: vdd vpp",
+                                   "configerased: 00,CF,0F,1F"}));
+    devices::model_values values;
+    ASSERT_TRUE(devices::select_model(table, 1, values));
+    EXPECT_EQ(values.flash_size, 2);
+    EXPECT_EQ(values.eeprom_size, 4);
+    EXPECT_EQ(values.program_time_ms, 10);
+    EXPECT_EQ(values.page_size, 64);
+    EXPECT_EQ(values.voltage_sequence, 2);
+    EXPECT_EQ(values.config_erased[1], 0xCF);
+    EXPECT_EQ(values.config_erased[13], 0x40);
+    EXPECT_FALSE(values.has_config_mask);
+    const devices::instruction_list expected{"begin", " s0d-flash", "", "end"};
+    EXPECT_EQ(values.program_list, expected);
+    EXPECT_EQ(values.erase_list, devices::instruction_list{""});
+
+    // An unknown order leaves the previous one in force; short configuration text gives -1.
+    ASSERT_TRUE(devices::select_model(table, 2, values));
+    EXPECT_EQ(values.voltage_sequence, 2);
+    EXPECT_EQ(values.config_erased[3], 0x1F);
+    EXPECT_EQ(values.config_erased[4], -1);
+    EXPECT_EQ(values.config_erased[13], -1);
+
+    EXPECT_FALSE(devices::select_model(table, 0, values));
+    EXPECT_FALSE(devices::select_model(table, 3, values));
+}
+
+TEST(SelectModel, ConfigMaskIsOptional) {
+    const auto table = parse(crlf({"model: A", std::string("configmask: ").append(erased).c_str()}));
+    devices::model_values values;
+    ASSERT_TRUE(devices::select_model(table, 1, values));
+    EXPECT_TRUE(values.has_config_mask);
+    EXPECT_EQ(values.config_mask[1], 0xCF);
+}
+
+TEST(InstructionList, SplitsAtEveryComma) {
+    EXPECT_EQ(devices::make_instruction_list("a, b,c"), (devices::instruction_list{"a", " b", "c"}));
+    EXPECT_EQ(devices::make_instruction_list("a,b,"), (devices::instruction_list{"a", "b"}));
+    EXPECT_EQ(devices::make_instruction_list(",,"), (devices::instruction_list{"", ""}));
+    EXPECT_EQ(devices::make_instruction_list(""), (devices::instruction_list{""}));
+}
+
+} // namespace
