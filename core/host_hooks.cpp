@@ -3,6 +3,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <thread>
 
 namespace core {
@@ -36,6 +37,9 @@ host_hooks default_hooks() {
                    std::chrono::steady_clock::now().time_since_epoch())
             .count();
     };
+    h.enable_commands = [](bool) {};
+    h.redraw_tables = [] {};
+    h.terminate = [](int exit_code) { std::exit(exit_code); };
     return h;
 }
 
@@ -55,6 +59,12 @@ void install_hooks(host_hooks replacement) {
         replacement.sleep_us = fallback.sleep_us;
     if (!replacement.monotonic_us)
         replacement.monotonic_us = fallback.monotonic_us;
+    if (!replacement.enable_commands)
+        replacement.enable_commands = fallback.enable_commands;
+    if (!replacement.redraw_tables)
+        replacement.redraw_tables = fallback.redraw_tables;
+    if (!replacement.terminate)
+        replacement.terminate = fallback.terminate;
     installed() = std::move(replacement);
 }
 
@@ -75,5 +85,11 @@ void set_status(const std::string& caption) { installed().set_status(caption); }
 void sleep_ms(std::int64_t milliseconds) { installed().sleep_us(milliseconds * 1000); }
 
 std::int64_t monotonic_us() { return installed().monotonic_us(); }
+
+void enable_commands(bool enabled) { installed().enable_commands(enabled); }
+
+void redraw_tables() { installed().redraw_tables(); }
+
+void terminate_program(int exit_code) { installed().terminate(exit_code); }
 
 } // namespace core

@@ -30,6 +30,13 @@ struct host_hooks {
     std::function<void(std::int64_t microseconds)> sleep_us;
     // Monotonic clock in microseconds (any origin).
     std::function<std::int64_t()> monotonic_us;
+    // Grey (false) or restore (true) the main window's commands around long work.
+    std::function<void(bool enabled)> enable_commands;
+    // Redraw the memory tables from the program image.
+    std::function<void()> redraw_tables;
+    // End the program after a fatal error (the GUI quits; tests record it and return,
+    // and the caller then stops the operation).
+    std::function<void(int exit_code)> terminate;
 };
 
 // Hooks for a process without a user interface: no yield, no status, messages on
@@ -48,5 +55,8 @@ void host_yield();
 void set_status(const std::string& caption);
 void sleep_ms(std::int64_t milliseconds);
 std::int64_t monotonic_us();
+void enable_commands(bool enabled);
+void redraw_tables();
+void terminate_program(int exit_code);
 
 } // namespace core

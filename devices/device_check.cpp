@@ -167,7 +167,7 @@ std::vector<std::string> check_algorithm_body(const std::string& body) {
 
 std::vector<database_problem> check_device_database(const std::string& bytes) {
     std::vector<database_problem> problems;
-    std::array<algorithm_defs, algorithm_kinds> defs{};
+    std::array<algorithm_defs, algorithm_kinds> defs;
     std::vector<model_record> models;
     bool field_before_model_reported = false;
 

@@ -1,0 +1,28 @@
+// Intel HEX writer: the whole program image as a HEX file. It holds the used part of
+// FLASH (up to the last byte that is not FF, rounded up to a whole 16-bit word), always the
+// fourteen configuration bytes, the used part of EEPROM and the end record, in records of
+// 16 data bytes with extended linear address records, each line ending in CR LF, so that
+// the reader gives back the same image.
+#pragma once
+
+#include "devices/device_table.h"
+#include "image/memory_buffer.h"
+
+#include <string>
+
+namespace image {
+
+// The complete file content for `buffer` of `model`.
+std::string hex_file_text(const memory_buffer& buffer, const devices::model_values& model);
+
+struct save_result {
+    bool ok = false;
+    std::string message; // empty when ok, else "Cannot save <path>: <reason>."
+};
+
+// Writes hex_file_text to `path`, replacing an existing file only once the new content is
+// completely on the disk: a failed save leaves the old file untouched.
+save_result save_hex_file(const std::string& path, const memory_buffer& buffer,
+                          const devices::model_values& model);
+
+} // namespace image

@@ -1,0 +1,38 @@
+// The program image: the in-memory copy of the FLASH bytes, the EEPROM bytes and the
+// fourteen configuration bytes of the selected model, and the reset that brings it to the
+// model's erased state. The HEX reader and writer, the chip operations and the editors all
+// work on one instance of it.
+#pragma once
+
+#include "devices/device_table.h"
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+namespace image {
+
+// Erased value of a FLASH or EEPROM byte.
+inline constexpr std::int32_t erased_byte = 255;
+
+// HEX addresses of the non-FLASH regions.
+inline constexpr std::int64_t id_locations_address = 0x200000;
+inline constexpr std::int64_t id_locations_end = 0x200007;
+inline constexpr std::int64_t config_address = 0x300000;
+inline constexpr std::int64_t device_id_address = 0x3FFFFE;
+inline constexpr std::int64_t device_id_end = 0x3FFFFF;
+inline constexpr std::int64_t eeprom_address = 0xF00000;
+
+struct memory_buffer {
+    std::vector<std::int32_t> flash_image;  // element i: program memory byte address i
+    std::vector<std::int32_t> eeprom_image; // element i: HEX address F00000 + i
+    std::array<std::int32_t, devices::config_bytes> config_image{}; // [0] = CONFIG1L at 300000
+};
+
+// Sizes the FLASH and EEPROM arrays afresh for the model and erases all three parts:
+// FLASH and EEPROM bytes become 255, configuration bytes the model's erased values.
+// With eeprom_size 0 the EEPROM array is a single element holding 0 that belongs to no
+// address; a flash_size of 0 or less gives an empty FLASH array.
+void erase_image(memory_buffer& buffer, const devices::model_values& model);
+
+} // namespace image

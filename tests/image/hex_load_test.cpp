@@ -1,0 +1,155 @@
+// HEX file load: the outcome captions, the K figure of the status line, the shortened path,
+// and files that cannot be read.
+#include "image/hex_load.h"
+
+#include "image/hex_reader.h"
+#include "image_test_support.h"
+#include "unprivileged.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+namespace {
+
+using namespace image_test;
+
+TEST(HexLoad, KilobytesAreTheFirstFourCharactersOfTheExactQuotient) {
+    const struct {
+        std::int32_t loaded_top;
+        const char* text;
+    } cases[] = {
+        {0, "0"},         {1000, ".976"},    {12345, "12.0"},   {32768, "32"},   {512, ".5"},
+        {1, ".000"},      {1024, "1"},       {1536, "1.5"},     {10240, "10"},   {10752, "10.5"},
+        {102912, "100."}, {1049088, "1024"}, {1048576, "1024"}, {65535, "63.9"}, {2047, "1.99"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(image::loaded_kilobytes_text(c.loaded_top), c.text) << c.loaded_top;
+}
+
+TEST(HexLoad, ShortPathKeepsTheLastSeventyCharacters) {
+    const std::string seventy(70, 'a');
+    EXPECT_EQ(image::short_path(""), "");
+    EXPECT_EQ(image::short_path(seventy), seventy);
+    EXPECT_EQ(image::short_path("/" + seventy), "... " + seventy);
+    EXPECT_EQ(image::short_path("/home/user/" + seventy), "... " + seventy);
+    // Characters, not bytes: a two-byte character is kept whole or dropped whole.
+    const std::string e_acute = "\xC3\xA9";
+    const std::string mixed = "/x/" + e_acute + std::string(69, 'b');
+    EXPECT_EQ(image::short_path(mixed), "... " + e_acute + std::string(69, 'b'));
+    const std::string accented(70, 'c');
+    EXPECT_EQ(image::short_path(e_acute + accented), "... " + accented);
+    EXPECT_EQ(image::short_path(e_acute + std::string(69, 'c')), e_acute + std::string(69, 'c'));
+}
+
+struct accepted_case {
+    const char* name;
+    std::string text;
+    std::int32_t flash_size;
+    std::size_t messages; // the out-of-range warning does not reject the file
+    std::int32_t last_byte;
+    std::string status;
+};
+
+TEST(HexLoad, AcceptedFilesGiveTheLabelAndStatus) {
+    const accepted_case cases[] = {
+        {"32 KB",
+         crlf_lines({data_record(0, std::vector<int>(16, 1)),
+                     data_record(0x7FF0, std::vector<int>(16, 2)), end_record}),
+         32768, 0, 2, "Operation completed. Total 32768 (32K) program bytes loaded."},
+        {"end record only", end_record + "\r\n", 1024, 0, 255,
+         "Operation completed. Total 0 (0K) program bytes loaded."},
+        {"partly out of range", crlf_lines({data_record(0x3E0, std::vector<int>(0x20, 7))}), 1000,
+         1, 7, "Operation completed. Total 1000 (.976K) program bytes loaded."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        temp_dir dir;
+        const std::string path = dir.file("program.hex");
+        write_file(path, c.text);
+        const auto model = make_model(c.flash_size, 256);
+        image::memory_buffer buffer;
+        buffer.flash_image.assign(10, 0); // whatever was there before is erased first
+        message_recorder recorder;
+        const auto outcome = image::load_hex_file(path, buffer, model);
+        EXPECT_TRUE(outcome.accepted);
+        EXPECT_EQ(outcome.label_hex, image::short_path(path));
+        EXPECT_EQ(outcome.status, c.status);
+        EXPECT_EQ(recorder.messages.size(), c.messages);
+        ASSERT_EQ(buffer.flash_image.size(), static_cast<std::size_t>(c.flash_size));
+        EXPECT_EQ(buffer.flash_image.back(), c.last_byte);
+    }
+}
+
+TEST(HexLoad, RejectedFileLeavesTheImageErased) {
+    temp_dir dir;
+    const std::string path = dir.file("bad.hex");
+    write_file(path, crlf_lines({data_record(0, {1, 2, 3, 4}), extended_linear(0x30),
+                                 data_record(0, {9}), ":00000001FE"}));
+    const auto model = make_model(1024, 64);
+    image::memory_buffer buffer;
+    message_recorder recorder;
+    const auto outcome = image::load_hex_file(path, buffer, model);
+    EXPECT_FALSE(outcome.accepted);
+    EXPECT_EQ(outcome.loaded_top, 0);
+    EXPECT_EQ(outcome.label_hex, "");
+    EXPECT_EQ(outcome.status, "HEX file not loaded!");
+    image::memory_buffer erased;
+    image::erase_image(erased, model);
+    EXPECT_EQ(buffer.flash_image, erased.flash_image);
+    EXPECT_EQ(buffer.config_image, erased.config_image);
+    ASSERT_EQ(recorder.messages.size(), 1u);
+    EXPECT_EQ(recorder.messages[0].text,
+              "Input program file in Intel Hex Format contains errors.\r\nLine number 4: "
+              "Invalid 'checksum' field in the record.");
+}
+
+TEST(HexLoad, UnreadableFilesAreReportedWithPathAndReason) {
+    temp_dir dir;
+    ::mkdir(dir.file("folder.hex").c_str(), 0755);
+    const struct {
+        std::string path;
+        const char* reason;
+    } cases[] = {
+        {dir.file("missing.hex"), "No such file or directory"},
+        {dir.file("folder.hex"), "Is a directory"},
+        {dir.file("missing/inner.hex"), "No such file or directory"},
+    };
+    const auto model = make_model(1024, 0);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
+        image::memory_buffer buffer;
+        message_recorder recorder;
+        const auto outcome = image::load_hex_file(c.path, buffer, model);
+        EXPECT_FALSE(outcome.accepted);
+        EXPECT_EQ(outcome.status, "HEX file not loaded!");
+        EXPECT_EQ(buffer.flash_image.size(), 1024u);
+        ASSERT_EQ(recorder.messages.size(), 1u);
+        EXPECT_EQ(recorder.messages[0].text, "Cannot read file " + c.path + ": " + c.reason + ".");
+        EXPECT_EQ(recorder.messages[0].kind, core::msg_error);
+    }
+}
+
+TEST(HexLoad, FileWithoutReadPermissionIsReported) {
+    temp_dir dir;
+    ::chmod(dir.path().c_str(), 0755);
+    const std::string path = dir.file("secret.hex");
+    write_file(path, end_record);
+    ::chmod(path.c_str(), 0200);
+    const std::string failure = run_unprivileged([&]() -> std::string {
+        const auto model = make_model(1024, 0);
+        image::memory_buffer buffer;
+        image::erase_image(buffer, model);
+        std::int32_t loaded_top = 0;
+        message_recorder recorder;
+        if (image::read_hex_file(path, buffer, model, loaded_top))
+            return "the file was read";
+        const std::string expected = "Cannot read file " + path + ": Permission denied.";
+        if (recorder.messages.size() != 1 || recorder.messages[0].text != expected)
+            return "unexpected messages";
+        return {};
+    });
+    EXPECT_EQ(failure, "");
+}
+
+} // namespace
