@@ -11,8 +11,24 @@ struct value_option {
 };
 
 constexpr value_option value_options[] = {
-    {"--devices", &cli_options::devices},
-    {"--model", &cli_options::model},
+    {"--devices", &cli_options::devices}, {"--model", &cli_options::model},
+    {"--port", &cli_options::port},       {"--sim-part", &cli_options::sim_part},
+    {"--chip", &cli_options::chip},       {"--trace", &cli_options::trace},
+};
+
+struct flag_option {
+    const char* name;
+    bool cli_options::*target;
+};
+
+constexpr flag_option flag_options[] = {
+    {"--help", &cli_options::help},
+    {"-h", &cli_options::help},
+    {"--version", &cli_options::version},
+    {"--simulate", &cli_options::simulate},
+    {"--real-time", &cli_options::real_time},
+    {"--quiet", &cli_options::quiet},
+    {"-q", &cli_options::quiet},
 };
 
 } // namespace
@@ -28,15 +44,15 @@ parse_outcome parse_command_line(const std::vector<std::string>& args) {
             continue;
         }
         if (!options_ended && arg.size() > 1 && arg[0] == '-') {
-            if (arg == "--help" || arg == "-h") {
-                options.help = true;
-                continue;
-            }
-            if (arg == "--version") {
-                options.version = true;
-                continue;
-            }
             bool known = false;
+            for (const auto& flag : flag_options) {
+                if (arg == flag.name) {
+                    options.*flag.target = true;
+                    known = true;
+                }
+            }
+            if (known)
+                continue;
             for (const auto& option : value_options) {
                 const std::string name = option.name;
                 std::optional<std::string> value;
@@ -83,6 +99,12 @@ Commands:
                             as Save Buffer As does. A rejected file writes nothing.
   check-devices [FILE]      Check a device database (default: the one in use) and list
                             every problem with its file name and line number.
+  program FILE.hex          Load FILE.hex and run Program All on the chip.
+  verify FILE.hex           Load FILE.hex and run Verify: exit 1 and the report when the
+                            chip differs.
+  read OUT.hex              Run Read All and save what was read as OUT.hex.
+  erase                     Run Erase All.
+  blankcheck                Run Blank Check: exit 1 and the report when not blank.
 
 Options (before or after the command):
   --devices FILE            Device database to use (default: pinwrightdevices.txt
@@ -91,6 +113,24 @@ Options (before or after the command):
                             name first, else the one model whose name ends with NAME
                             (18f452 selects PIC18F452). Default: the model stored by
                             the window ("Microcontroller Model").
+  --port 1|2|3              Parallel port LPT1 (0x378), LPT2 (0x278) or LPT3 (0x3BC).
+                            Default: the stored "Parallel Port Address". Pins and
+                            inversions are the stored ones, as the window uses them.
+                            The port is reached through /dev/parportN (ppdev; the user
+                            needs access to it, for example through the lp group), else
+                            through raw port I/O when the process may do it.
+  --simulate                Use the simulated adapter with a virtual PIC18 instead of a
+                            real port. Runs on a virtual clock: waits cost no wall time,
+                            and the elapsed time printed is what a real port would take.
+  --sim-part NAME           Part in the simulated socket (default: the part number in
+                            the selected model's name, such as 18F4520).
+  --chip FILE.hex           With --simulate: load the virtual chip's memory from FILE.hex
+                            (a blank chip when it does not exist) and save it back after
+                            the command, so a later command sees the same chip.
+  --real-time               With --simulate: wait for real instead of on a virtual clock.
+  --trace FILE              Log every port access to FILE: "W <address> <value>" for a
+                            write, "R <address> <value>" for a read, "S <ms>" for a wait.
+  --quiet, -q               No progress and no finish line; errors and reports only.
   --help                    Show this text.
   --version                 Show the version.
 
@@ -98,7 +138,8 @@ Exit codes:
   0  success
   1  the chip or file check found differences
   2  bad input or usage
-  3  hardware or port error
+  3  hardware or port error (also a chip that never finishes a write)
+  130 interrupted (Ctrl-C); VDD and VPP are switched off first
 )";
 }
 

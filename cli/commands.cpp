@@ -4,6 +4,7 @@
 
 #include "cli/cli_options.h"
 #include "cli/model_choice.h"
+#include "cli/session.h"
 #include "core/host_hooks.h"
 #include "devices/device_check.h"
 #include "devices/device_table.h"
@@ -25,16 +26,6 @@ namespace cli {
 
 namespace {
 
-struct session {
-    std::ostream& out;
-    std::ostream& err;
-    cli_options options;
-    std::string database_path;
-    devices::device_table table;
-    devices::model_values model;
-    int model_number = 0;
-};
-
 void install_terminal_hooks(std::ostream& err) {
     core::host_hooks hooks = core::default_hooks();
     hooks.message_box = [&err](const std::string& text, int kind, const std::string&) {
@@ -50,6 +41,8 @@ void install_terminal_hooks(std::ostream& err) {
     };
     core::install_hooks(std::move(hooks));
 }
+
+} // namespace
 
 bool load_database(session& s) {
     const auto loaded = devices::load_device_table(s.database_path, s.table);
@@ -81,6 +74,8 @@ bool select_requested_model(session& s) {
     return true;
 }
 
+namespace {
+
 int command_models(session& s) {
     if (!s.options.arguments.empty()) {
         s.err << "pinwright-cli: models takes no arguments\n";
@@ -92,8 +87,8 @@ int command_models(session& s) {
     for (int n = 1; n <= s.table.model_count(); ++n)
         width = std::max(width, s.table.models[static_cast<std::size_t>(n)].name.size());
     s.out << std::left << std::setw(4) << "No." << ' ' << std::setw(static_cast<int>(width))
-          << "Model" << std::right << "  " << std::setw(7) << "FLASH" << "  " << std::setw(6)
-          << "EEPROM" << '\n';
+          << "Model" << std::right << "  " << std::setw(7) << "FLASH"
+          << "  " << std::setw(6) << "EEPROM" << '\n';
     for (int n = 1; n <= s.table.model_count(); ++n) {
         devices::model_values values;
         devices::select_model(s.table, n, values);
@@ -159,7 +154,7 @@ int command_check_devices(session& s) {
 } // namespace
 
 int run_cli(const std::vector<std::string>& args, const std::string& program_folder,
-            std::ostream& out, std::ostream& err) {
+            std::ostream& out, std::ostream& err, bool err_is_terminal) {
     const auto parsed = parse_command_line(args);
     if (!parsed.error.empty()) {
         err << "pinwright-cli: " << parsed.error << " (see --help)\n";
@@ -174,7 +169,7 @@ int run_cli(const std::vector<std::string>& args, const std::string& program_fol
         return exit_success;
     }
     install_terminal_hooks(err);
-    session s{out, err, parsed.options, {}, {}, {}, 0};
+    session s{out, err, parsed.options, {}, {}, {}, 0, err_is_terminal};
     settings::program().app_folder = settings::with_trailing_separator(program_folder);
     s.database_path = s.options.devices ? *s.options.devices
                                         : settings::program().app_folder + "pinwrightdevices.txt";
@@ -190,6 +185,8 @@ int run_cli(const std::vector<std::string>& args, const std::string& program_fol
         return command_convert(s);
     if (command == "check-devices")
         return command_check_devices(s);
+    if (is_chip_command(command))
+        return run_chip_command(s);
     err << "pinwright-cli: unknown command \"" << command << "\" (see --help)\n";
     return exit_bad_input;
 }

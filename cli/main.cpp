@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 
 #include <iostream>
+#include <unistd.h>
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
@@ -11,5 +12,5 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i)
         args.emplace_back(argv[i]);
     return cli::run_cli(args, QCoreApplication::applicationDirPath().toStdString(), std::cout,
-                        std::cerr);
+                        std::cerr, isatty(STDERR_FILENO) != 0);
 }

@@ -35,12 +35,14 @@ std::string name_list(const devices::device_table& table, const std::vector<int>
 
 model_choice choose_model(const devices::device_table& table, const std::string& spec) {
     const std::string wanted = trimmed(spec);
+    // A number within the table is a model number; other digits may end a name ("4520").
+    std::string number_error;
     if (all_digits(wanted)) {
         const int number = wanted.size() > 6 ? 0 : std::stoi(wanted);
         if (number >= 1 && number <= table.model_count())
             return {number, {}};
-        return {0, "model number " + wanted + " is outside 1 to " +
-                       std::to_string(table.model_count()) + " (see pinwright-cli models)"};
+        number_error = "model number " + wanted + " is outside 1 to " +
+                       std::to_string(table.model_count()) + " (see pinwright-cli models)";
     }
     if (wanted.empty())
         return {0, "--model needs a model number or name"};
@@ -49,7 +51,8 @@ model_choice choose_model(const devices::device_table& table, const std::string&
     std::vector<int> exact;
     std::vector<int> ending;
     for (int n = 1; n <= table.model_count(); ++n) {
-        const std::string name = core::lower_case(trimmed(table.models[static_cast<std::size_t>(n)].name));
+        const std::string name =
+            core::lower_case(trimmed(table.models[static_cast<std::size_t>(n)].name));
         if (name == lowered)
             exact.push_back(n);
         else if (name.size() > lowered.size() &&
@@ -58,6 +61,8 @@ model_choice choose_model(const devices::device_table& table, const std::string&
     }
     if (exact.size() == 1)
         return {exact.front(), {}};
+    if (!number_error.empty() && ending.size() != 1)
+        return {0, number_error};
     if (exact.size() > 1)
         return {0, "model name \"" + wanted + "\" is ambiguous: " + name_list(table, exact) +
                        " (use the model number)"};

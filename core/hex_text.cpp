@@ -35,7 +35,9 @@ constexpr std::array<std::int8_t, 256> make_digit_table() {
 
 constexpr auto digit_table = make_digit_table();
 
-inline int digit(char c) { return digit_table[static_cast<unsigned char>(c)]; }
+inline int digit(char c) {
+    return digit_table[static_cast<unsigned char>(c)];
+}
 
 inline std::int32_t pair_value(char high, char low) {
     const int h = digit(high);
@@ -45,16 +47,30 @@ inline std::int32_t pair_value(char high, char low) {
     return h * 16 + l;
 }
 
-inline bool is_skipped_blank(char c) { return c == ' ' || c == '\t' || c == '\n'; }
+inline bool is_skipped_blank(char c) {
+    return c == ' ' || c == '\t' || c == '\n';
+}
 
 } // namespace
 
-std::string hex2(std::int32_t value) { return fixed_hex(static_cast<std::uint32_t>(value), 2); }
-std::string hex2h(std::int32_t value) { return hex2(value) + "h"; }
-std::string hex4(std::int32_t value) { return fixed_hex(static_cast<std::uint32_t>(value), 4); }
-std::string hex4h(std::int32_t value) { return hex4(value) + "h"; }
-std::string hex6(std::int32_t value) { return fixed_hex(static_cast<std::uint32_t>(value), 6); }
-std::string hex6h(std::int32_t value) { return hex6(value) + "h"; }
+std::string hex2(std::int32_t value) {
+    return fixed_hex(static_cast<std::uint32_t>(value), 2);
+}
+std::string hex2h(std::int32_t value) {
+    return hex2(value) + "h";
+}
+std::string hex4(std::int32_t value) {
+    return fixed_hex(static_cast<std::uint32_t>(value), 4);
+}
+std::string hex4h(std::int32_t value) {
+    return hex4(value) + "h";
+}
+std::string hex6(std::int32_t value) {
+    return fixed_hex(static_cast<std::uint32_t>(value), 6);
+}
+std::string hex6h(std::int32_t value) {
+    return hex6(value) + "h";
+}
 
 std::int32_t hex2_value(std::string_view text) {
     if (text.size() != 2)

@@ -34,7 +34,9 @@ double text_to_number(std::string_view text);
 std::int32_t round_even(double value);
 
 // text_to_number followed by round_even: how every number held as text is read.
-inline std::int32_t text_to_int(std::string_view text) { return round_even(text_to_number(text)); }
+inline std::int32_t text_to_int(std::string_view text) {
+    return round_even(text_to_number(text));
+}
 
 // ASCII lower/upper case of a text (the database and settings use 8-bit text).
 std::string lower_case(std::string_view text);

@@ -43,7 +43,9 @@ host_hooks default_hooks() {
     return h;
 }
 
-host_hooks& hooks() { return installed(); }
+host_hooks& hooks() {
+    return installed();
+}
 
 void install_hooks(host_hooks replacement) {
     const host_hooks fallback = default_hooks();
@@ -78,18 +80,32 @@ std::string myinputbox(const std::string& prompt, const std::string& title,
                                  default_text);
 }
 
-void host_yield() { installed().yield(); }
+void host_yield() {
+    installed().yield();
+}
 
-void set_status(const std::string& caption) { installed().set_status(caption); }
+void set_status(const std::string& caption) {
+    installed().set_status(caption);
+}
 
-void sleep_ms(std::int64_t milliseconds) { installed().sleep_us(milliseconds * 1000); }
+void sleep_ms(std::int64_t milliseconds) {
+    installed().sleep_us(milliseconds * 1000);
+}
 
-std::int64_t monotonic_us() { return installed().monotonic_us(); }
+std::int64_t monotonic_us() {
+    return installed().monotonic_us();
+}
 
-void enable_commands(bool enabled) { installed().enable_commands(enabled); }
+void enable_commands(bool enabled) {
+    installed().enable_commands(enabled);
+}
 
-void redraw_tables() { installed().redraw_tables(); }
+void redraw_tables() {
+    installed().redraw_tables();
+}
 
-void terminate_program(int exit_code) { installed().terminate(exit_code); }
+void terminate_program(int exit_code) {
+    installed().terminate(exit_code);
+}
 
 } // namespace core

@@ -8,9 +8,9 @@
 namespace settings {
 
 struct program_values {
-    std::string app_folder;    // folder of the executable, ending in '/', real case kept
-    float layout_scale = 1.0f; // spacing factor of the message and input boxes
-    std::string last_path;     // folder shown first by the file dialogs, ending in '/'
+    std::string app_folder;          // folder of the executable, ending in '/', real case kept
+    float layout_scale = 1.0f;       // spacing factor of the message and input boxes
+    std::string last_path;           // folder shown first by the file dialogs, ending in '/'
     std::int32_t selected_model = 1; // 1-based number in the device table
 };
 

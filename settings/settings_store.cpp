@@ -16,7 +16,8 @@ constexpr const char* number_marker = "dword:";
 constexpr const char* text_marker = "text:";
 
 QSettings open_store() {
-    return QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Tarvellic Pinwright"));
+    return QSettings(QSettings::IniFormat, QSettings::UserScope,
+                     QStringLiteral("Tarvellic Pinwright"));
 }
 
 // INI keys treat '/' and '\' as group separators; the value names of this program hold
@@ -49,8 +50,8 @@ stored_value read_raw(const std::string& name) {
             const auto low = core::hex4_value(core::upper_case(digits.substr(4, 4)));
             if (high >= 0 && low >= 0) {
                 value.is_number = true;
-                value.number = static_cast<std::int32_t>(
-                    (static_cast<std::uint32_t>(high) << 16) | static_cast<std::uint32_t>(low));
+                value.number = static_cast<std::int32_t>((static_cast<std::uint32_t>(high) << 16) |
+                                                         static_cast<std::uint32_t>(low));
                 return value;
             }
         }
@@ -85,7 +86,8 @@ std::string read_setting_text(const std::string& name, const std::string& defaul
             // original 4-byte value did without its terminating NUL.
             std::string bytes;
             for (int i = 0; i < 3; ++i)
-                bytes += static_cast<char>((static_cast<std::uint32_t>(value.number) >> (8 * i)) & 0xFF);
+                bytes +=
+                    static_cast<char>((static_cast<std::uint32_t>(value.number) >> (8 * i)) & 0xFF);
             return bytes;
         }
         if (value.text.size() <= max_text_length)
@@ -113,7 +115,8 @@ std::int32_t read_setting_number(const std::string& name, std::int32_t default_n
         if (value.text.size() + 1 <= 4) {
             std::uint32_t bytes = 0;
             for (std::size_t i = 0; i < value.text.size(); ++i)
-                bytes |= static_cast<std::uint32_t>(static_cast<unsigned char>(value.text[i])) << (8 * i);
+                bytes |= static_cast<std::uint32_t>(static_cast<unsigned char>(value.text[i]))
+                         << (8 * i);
             return static_cast<std::int32_t>(bytes);
         }
     }
@@ -124,11 +127,14 @@ std::int32_t read_setting_number(const std::string& name, std::int32_t default_n
 void write_setting_number(const std::string& name, std::int32_t value) {
     ensure_settings_key();
     const auto bits = static_cast<std::uint32_t>(value);
-    write_raw(name, QLatin1String(number_marker) +
-                        QString::fromStdString(core::hex4(static_cast<std::int32_t>(bits >> 16)) +
-                                               core::hex4(static_cast<std::int32_t>(bits & 0xFFFF))));
+    write_raw(name,
+              QLatin1String(number_marker) +
+                  QString::fromStdString(core::hex4(static_cast<std::int32_t>(bits >> 16)) +
+                                         core::hex4(static_cast<std::int32_t>(bits & 0xFFFF))));
 }
 
-std::string settings_file_path() { return open_store().fileName().toStdString(); }
+std::string settings_file_path() {
+    return open_store().fileName().toStdString();
+}
 
 } // namespace settings

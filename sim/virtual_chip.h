@@ -56,6 +56,14 @@ class virtual_chip {
 
     bool in_program_mode() const;
 
+    // Lets virtual time pass without a pin change, so that a self-timed erase or write
+    // whose time is up completes (set_pins does the same before it looks at the pins).
+    void advance(std::int64_t now_us);
+
+    // True from the moment an EECON1-started write, a row erase or a bulk erase is
+    // requested until it completes or fails, as of the last set_pins or advance.
+    bool write_in_progress() const;
+
     // Memory contents, erased value 0xFF for FLASH/EEPROM/ID. Writable for tests and for
     // loading a chip image from a file.
     std::vector<std::uint8_t>& flash();

@@ -48,9 +48,9 @@ TEST(DeviceTable, ValueStartsAfterTheFirstSpace) {
 }
 
 TEST(DeviceTable, ModelsTakeTheBodyInForceWhenTheirLineIsRead) {
-    const auto table = parse(crlf({"erasealgdef 3: first", "model: A", "erasealg: 3",
-                                   "erasealgdef 3: second", "model: B", "erasealg: 3",
-                                   "model: C", "erasealg: 4"}));
+    const auto table =
+        parse(crlf({"erasealgdef 3: first", "model: A", "erasealg: 3", "erasealgdef 3: second",
+                    "model: B", "erasealg: 3", "model: C", "erasealg: 4"}));
     ASSERT_EQ(table.model_count(), 3);
     EXPECT_EQ(table.models[1].erasealg, "first");
     EXPECT_EQ(table.models[2].erasealg, "second");
@@ -76,8 +76,8 @@ TEST(DeviceTable, LineEnds) {
 }
 
 TEST(DeviceTable, DefinitionBodySkipsTheCharacterAfterTheColon) {
-    const auto table = parse(crlf({"readalgdef 0:xbegin", "readalgdef 1:", "model: A",
-                                   "readalg: 0", "model: B", "readalg: 1"}));
+    const auto table = parse(crlf({"readalgdef 0:xbegin", "readalgdef 1:", "model: A", "readalg: 0",
+                                   "model: B", "readalg: 1"}));
     EXPECT_EQ(table.models[1].readalg, "begin");
     EXPECT_EQ(table.models[2].readalg, "");
 }
@@ -130,12 +130,11 @@ TEST(DeviceTable, ShippedDatabaseLoads) {
 }
 
 TEST(SelectModel, WorkingValues) {
-    const auto table = parse(crlf({"programalgdef 1: Begin, S0D-FLASH,,End", "model: A",
-                                   "flash: 2.5", "eeprom: 3.5", "progtime: 1e1",
-                                   "pagesize: 64", "voltageseq: VPPVDD",
-                                   "configerased: 00,cf,0F,1F,00,83,85,00,0F,C0,0F,E0,0F,40",
-                                   "programalg: 1", "model: B", "voltageseq: vdd vpp",
-                                   "configerased: 00,CF,0F,1F"}));
+    const auto table =
+        parse(crlf({"programalgdef 1: Begin, S0D-FLASH,,End", "model: A", "flash: 2.5",
+                    "eeprom: 3.5", "progtime: 1e1", "pagesize: 64", "voltageseq: VPPVDD",
+                    "configerased: 00,cf,0F,1F,00,83,85,00,0F,C0,0F,E0,0F,40", "programalg: 1",
+                    "model: B", "voltageseq: vdd vpp", "configerased: 00,CF,0F,1F"}));
     devices::model_values values;
     ASSERT_TRUE(devices::select_model(table, 1, values));
     EXPECT_EQ(values.flash_size, 2);
@@ -162,7 +161,8 @@ TEST(SelectModel, WorkingValues) {
 }
 
 TEST(SelectModel, ConfigMaskIsOptional) {
-    const auto table = parse(crlf({"model: A", std::string("configmask: ").append(erased).c_str()}));
+    const auto table =
+        parse(crlf({"model: A", std::string("configmask: ").append(erased).c_str()}));
     devices::model_values values;
     ASSERT_TRUE(devices::select_model(table, 1, values));
     EXPECT_TRUE(values.has_config_mask);
@@ -170,7 +170,8 @@ TEST(SelectModel, ConfigMaskIsOptional) {
 }
 
 TEST(InstructionList, SplitsAtEveryComma) {
-    EXPECT_EQ(devices::make_instruction_list("a, b,c"), (devices::instruction_list{"a", " b", "c"}));
+    EXPECT_EQ(devices::make_instruction_list("a, b,c"),
+              (devices::instruction_list{"a", " b", "c"}));
     EXPECT_EQ(devices::make_instruction_list("a,b,"), (devices::instruction_list{"a", "b"}));
     EXPECT_EQ(devices::make_instruction_list(",,"), (devices::instruction_list{"", ""}));
     EXPECT_EQ(devices::make_instruction_list(""), (devices::instruction_list{""}));

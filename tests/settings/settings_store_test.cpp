@@ -89,7 +89,7 @@ TEST_F(SettingsStore, StoredModelNumberIsValidatedAndRounded) {
         int expected;
         const char* stored_after;
     };
-    const case_t cases[] = {{"0", 1, "1"},   {"9", 1, "1"},     {"abc", 1, "1"},
+    const case_t cases[] = {{"0", 1, "1"},     {"9", 1, "1"},     {"abc", 1, "1"},
                             {"2.5", 2, "2.5"}, {"3.5", 4, "3.5"}, {"3", 3, "3"}};
     for (const auto& c : cases) {
         settings::write_setting_text("Microcontroller Model", c.stored);

@@ -1,0 +1,33 @@
+// State of one pinwright-cli run shared by its commands: the parsed options, the output
+// streams, and the device database with the chosen model.
+#pragma once
+
+#include "cli/cli_options.h"
+#include "devices/device_table.h"
+
+#include <ostream>
+#include <string>
+
+namespace cli {
+
+struct session {
+    std::ostream& out;
+    std::ostream& err;
+    cli_options options;
+    std::string database_path;
+    devices::device_table table;
+    devices::model_values model;
+    int model_number = 0;
+    bool err_is_terminal = false;
+};
+
+// Reads the device database; reports and returns false when it cannot be used.
+bool load_database(session& s);
+// Chooses the model from --model or the stored setting and selects it.
+bool select_requested_model(session& s);
+
+// The chip commands: program, verify, read, erase, blankcheck.
+bool is_chip_command(const std::string& command);
+int run_chip_command(session& s);
+
+} // namespace cli

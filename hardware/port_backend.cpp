@@ -1,0 +1,110 @@
+// The current port backend, Out32/Inp32 through it, and the error vocabulary of the port
+// layer.
+#include "hardware/port_backend.h"
+
+#include <cstdio>
+
+namespace hardware {
+
+std::string port_error_text(port_error error) {
+    switch (error) {
+    case port_error::none:
+        return "ready";
+    case port_error::not_opened:
+        return "no port opened";
+    case port_error::no_such_port:
+        return "no such port";
+    case port_error::no_device_node:
+        return "no device file";
+    case port_error::permission_denied:
+        return "permission denied";
+    case port_error::port_busy:
+        return "port busy";
+    case port_error::no_io_privilege:
+        return "raw port I/O not permitted";
+    case port_error::not_supported:
+        return "not supported";
+    case port_error::io_failure:
+        return "I/O failure";
+    }
+    return "unknown error";
+}
+
+std::string port_status::message() const {
+    if (ok())
+        return {};
+    std::string text = "cannot open ";
+    text += device.empty() ? std::string("the parallel port") : device;
+    text += ": ";
+    text += port_error_text(error);
+    if (!detail.empty())
+        text += " (" + detail + ")";
+    if (!also.empty())
+        text += "; " + also;
+    return text;
+}
+
+unavailable_port::unavailable_port(port_status why) : why_(std::move(why)) {
+    if (why_.ok())
+        why_.error = port_error::not_opened;
+}
+
+std::string unavailable_port::description() const {
+    return why_.error == port_error::not_opened && why_.device.empty() ? "no port" : why_.message();
+}
+
+namespace {
+
+std::unique_ptr<port_backend>& installed() {
+    static std::unique_ptr<port_backend> current =
+        std::make_unique<unavailable_port>(port_status{});
+    return current;
+}
+
+} // namespace
+
+std::unique_ptr<port_backend> install_port_backend(std::unique_ptr<port_backend> backend) {
+    if (!backend)
+        backend = std::make_unique<unavailable_port>(port_status{});
+    std::unique_ptr<port_backend> previous = std::move(installed());
+    installed() = std::move(backend);
+    return previous;
+}
+
+port_backend& current_port_backend() {
+    return *installed();
+}
+
+bool port_ready() {
+    return current_port_backend().is_ready();
+}
+
+void Out32(std::int32_t address, std::int32_t value) {
+    current_port_backend().out32(static_cast<std::uint16_t>(address & 0xFFFF),
+                                 static_cast<std::uint8_t>(value & 0xFF));
+}
+
+std::int32_t Inp32(std::int32_t address) {
+    return current_port_backend().inp32(static_cast<std::uint16_t>(address & 0xFFFF));
+}
+
+std::string ready_caption(std::int32_t port_base) {
+    switch (port_base) {
+    case 888:
+        return "Parallel port 1 ready";
+    case 632:
+        return "Parallel port 2 ready";
+    case 956:
+        return "Parallel port 3 ready";
+    default:
+        return {};
+    }
+}
+
+std::string address_text(std::int32_t address) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%X", static_cast<unsigned>(address & 0xFFFF));
+    return text;
+}
+
+} // namespace hardware

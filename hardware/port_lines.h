@@ -1,0 +1,70 @@
+// Control of the programmer lines on the parallel port. The adapter's five lines (VDD,
+// VPP, CLOCK, DATA OUT and DATA IN) sit on connector pins chosen by the user, each possibly
+// inverted; `port_settings` holds that wiring and `line_image` the shadow of the port's
+// three registers. Every line change rewrites both output registers, reads the status
+// register back and lets the user interface run its pending events.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace Module94 {
+
+// Wiring of the adapter, filled from the settings store at start-up and changed by the
+// hardware dialogs. Pins and flags as stored; unusable pins are ignored by the procedures.
+struct port_settings_record {
+    std::int32_t port_base = 888; // 888 LPT1, 632 LPT2, 956 LPT3
+    std::int32_t pin_vdd = 4;
+    std::int32_t pin_vpp = 5;
+    std::int32_t pin_clock = 3;
+    std::int32_t pin_dataout = 2;
+    std::int32_t pin_datain = 10;
+    std::int32_t invert_vdd = 0; // 0 or 1; any nonzero value counts as inverted
+    std::int32_t invert_vpp = 0;
+    std::int32_t invert_clock = 1;
+    std::int32_t invert_dataout = 1;
+    std::int32_t invert_datain = 1;
+};
+
+// Shadow of the port registers.
+struct line_image_record {
+    std::int32_t data_image = 0;    // bits 0-7: next byte for the data register
+    std::int32_t status_image = 0;  // last status register read
+    std::int32_t control_image = 0; // bits 0-3: next byte for the control register
+};
+
+extern port_settings_record port_settings;
+extern line_image_record line_image;
+
+// Electrical level of an output pin in the register images (no port access). Pins that are
+// not outputs change nothing.
+void pin_high(std::int32_t pin);
+void pin_low(std::int32_t pin);
+// Electrical level (0/1) of an input pin from `status_image`; 0 for any other pin.
+std::int32_t read_pin(std::int32_t pin);
+
+// Data register, then control register, then a status read into `status_image`, then a
+// yield to the user interface.
+void write_port();
+
+// One line to one level, then write_port().
+void vdd_on();
+void vdd_off();
+void vpp_on();
+void vpp_off();
+void clock_high();
+void clock_low();
+void data_high();
+void data_low();
+
+// Logical level (0/1) of DATA IN after a fresh write_port().
+std::int32_t read_data_in();
+
+// Register-bit name of a connector pin ("D0", "\C0", "S6", "Gnd"); empty for a non-pin.
+std::string pin_bit_name(std::int32_t pin);
+
+// The idle state of start-up: all images 0, then VDD off, VPP off, CLOCK 0, DATA OUT 0
+// (four port writes).
+void set_lines_idle();
+
+} // namespace Module94

@@ -1,0 +1,175 @@
+// PIC18 serial programming transfer and power sequencing over the line procedures.
+#include "hardware/serial_transfer.h"
+
+#include "core/host_hooks.h"
+#include "hardware/port_backend.h"
+#include "hardware/port_lines.h"
+
+namespace Module94 {
+
+transfer_timing timing;
+std::int32_t upper_byte = 0;
+std::int32_t high_byte = 0;
+std::int32_t low_byte = 0;
+
+namespace {
+
+constexpr std::int64_t power_step_ms = 50;
+constexpr std::int64_t discharge_ms = 1; // CLOCK low after a programming hold
+
+// Every line change of the transfer is followed by a yield of its own, on top of the
+// one that ends each port write.
+void yield() {
+    core::host_yield();
+}
+
+// One bit: CLOCK up, DATA OUT to the bit while CLOCK is high, CLOCK down (the chip takes
+// the bit on the falling edge).
+void send_bit(bool one) {
+    clock_high();
+    yield();
+    if (one)
+        data_high();
+    else
+        data_low();
+    yield();
+    clock_low();
+    yield();
+}
+
+void send_bits(std::int32_t value, int count) {
+    for (int bit = 0; bit < count; ++bit)
+        send_bit(((value >> bit) & 1) != 0);
+}
+
+void clock_pulse() {
+    clock_high();
+    yield();
+    clock_low();
+    yield();
+}
+
+// DATA OUT back to 0 at the end of a command or payload.
+void finish_field() {
+    data_low();
+    yield();
+    short_delay();
+}
+
+} // namespace
+
+void use_model_timing(const devices::model_values& values) {
+    timing.voltage_sequence = values.voltage_sequence;
+    timing.program_time_ms = values.program_time_ms;
+}
+
+void send_command(std::int32_t command, std::int32_t payload) {
+    if (command < 0 || command > 15 || payload < 0 || payload > 65535)
+        return;
+    send_bits(command, 4);
+    finish_field();
+    send_bits(payload, 16);
+    finish_field();
+}
+
+std::int32_t read_byte(std::int32_t command) {
+    if (command < 0 || command > 15)
+        return 0;
+    send_bits(command, 4);
+    finish_field();
+    for (int idle = 0; idle < 8; ++idle)
+        clock_pulse();
+    short_delay();
+    // DATA OUT stays at 1 through the input phase; the adapter's series resistor lets the
+    // chip override it on the shared data line.
+    data_high();
+    yield();
+    std::int32_t result = 0;
+    for (int bit = 0; bit < 8; ++bit) {
+        clock_high();
+        yield();
+        if (read_data_in() == 1)
+            result += 1 << bit;
+        clock_low();
+        yield();
+    }
+    finish_field();
+    return result;
+}
+
+void program_pulse() {
+    data_low();
+    yield();
+    for (int i = 0; i < 3; ++i)
+        clock_pulse();
+    clock_high();
+    yield();
+    wait_ms(timing.program_time_ms);
+    clock_low();
+    yield();
+    // CLOCK must stay low while the programming voltage discharges (up to 200 us on the
+    // K20 family) before the next rising edge; a few port writes take only microseconds.
+    wait_ms(discharge_ms);
+    short_delay();
+    short_delay();
+    for (int i = 0; i < 16; ++i)
+        clock_pulse();
+    short_delay();
+}
+
+void power_up() {
+    if (timing.voltage_sequence == 1) {
+        vdd_on();
+        wait_ms(power_step_ms);
+        vpp_on();
+        wait_ms(power_step_ms);
+    } else if (timing.voltage_sequence == 2) {
+        vpp_on();
+        wait_ms(power_step_ms);
+        vdd_on();
+        wait_ms(power_step_ms);
+    }
+}
+
+void power_down() {
+    vdd_off();
+    wait_ms(power_step_ms);
+    vpp_off();
+    wait_ms(power_step_ms);
+}
+
+void short_delay() {
+    // volatile keeps the loop from being folded away: it is meant to take a little time.
+    volatile std::int32_t total = 0;
+    for (std::int32_t i = 1; i <= 100; ++i)
+        total = total + i;
+}
+
+void split_address(std::int32_t value) {
+    upper_byte = value / 65536;
+    const std::int32_t rest = value % 65536;
+    high_byte = rest / 256;
+    low_byte = rest % 256;
+}
+
+std::string bit_string(std::int32_t value, int digits) {
+    if (digits < 0)
+        digits = 0;
+    if (digits > 32)
+        digits = 32;
+    const auto bits = static_cast<std::uint32_t>(value);
+    std::string text;
+    text.reserve(static_cast<std::size_t>(digits));
+    for (int bit = digits - 1; bit >= 0; --bit)
+        text += ((bits >> bit) & 1U) != 0 ? '1' : '0';
+    return text;
+}
+
+void wait_ms(std::int64_t milliseconds) {
+    if (milliseconds < 0)
+        milliseconds = 0;
+    hardware::current_port_backend().note_wait(milliseconds);
+    core::sleep_ms(milliseconds);
+}
+
+} // namespace Module94

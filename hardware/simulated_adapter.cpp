@@ -1,0 +1,129 @@
+// Simulated adapter: port registers, connector pins, adapter buffers and the chip socket.
+#include "hardware/simulated_adapter.h"
+
+#include "core/host_hooks.h"
+#include "hardware/connector_pins.h"
+
+namespace hardware {
+
+simulated_adapter::simulated_adapter(std::int32_t base, std::unique_ptr<target_chip> chip,
+                                     adapter_wiring wiring)
+    : base_(base), chip_(std::move(chip)), wiring_(wiring) {}
+
+port_status simulated_adapter::open() {
+    status_ = {};
+    status_.device = "simulated adapter at " + address_text(base_);
+    status_.error = port_error::none;
+    return status_;
+}
+
+std::string simulated_adapter::description() const {
+    return "simulated adapter at " + address_text(base_) + " with " +
+           (chip_ ? chip_->name() : std::string("an empty socket"));
+}
+
+void simulated_adapter::set_wiring(const adapter_wiring& wiring) {
+    wiring_ = wiring;
+    update_chip();
+}
+
+void simulated_adapter::insert_chip(std::unique_ptr<target_chip> chip) {
+    chip_ = std::move(chip);
+    told_.reset();
+    update_chip();
+}
+
+void simulated_adapter::charge_access() {
+    if (access_cost_us_ > 0)
+        core::hooks().sleep_us(access_cost_us_);
+}
+
+bool simulated_adapter::connector_level(std::int32_t pin) const {
+    const connector_pin info = connector_pin_info(pin);
+    switch (info.direction) {
+    case pin_direction::output: {
+        const std::uint8_t reg =
+            info.reg == port_register::data ? data_register_ : control_register_;
+        return (((reg >> info.bit) & 1) != 0) != info.hardware_inverted;
+    }
+    case pin_direction::input:
+        if (pin == wiring_.datain.pin)
+            return pgd_line_level() != wiring_.datain.inverted;
+        return true; // the port's pull-up
+    case pin_direction::none:
+        break;
+    }
+    return false;
+}
+
+// Level at a chip pin fed from the port; a line soldered to no output pin is held low.
+bool simulated_adapter::output_line_level(const adapter_line& line) const {
+    if (!is_output_pin(line.pin))
+        return false;
+    return connector_level(line.pin) != line.inverted;
+}
+
+// The shared data line: the chip wins while it drives (DATA OUT reaches it through a series
+// resistor), otherwise it follows DATA OUT.
+bool simulated_adapter::pgd_line_level() const {
+    if (chip_) {
+        if (const std::optional<bool> driven = chip_->pgd_output(core::monotonic_us()))
+            return *driven;
+    }
+    return output_line_level(wiring_.dataout);
+}
+
+simulated_adapter::chip_levels simulated_adapter::levels() const {
+    chip_levels now;
+    now.vdd = output_line_level(wiring_.vdd);
+    now.vpp = output_line_level(wiring_.vpp);
+    now.pgc = output_line_level(wiring_.clock);
+    now.pgd = output_line_level(wiring_.dataout);
+    return now;
+}
+
+void simulated_adapter::update_chip() {
+    if (!chip_)
+        return;
+    const chip_levels now = levels();
+    if (told_ && *told_ == now)
+        return;
+    chip_->set_pins(now.vdd, now.vpp, now.pgc, now.pgd, core::monotonic_us());
+    told_ = now;
+}
+
+void simulated_adapter::out32(std::uint16_t address, std::uint8_t value) {
+    if (!status_.ok())
+        return;
+    charge_access();
+    if (address == static_cast<std::uint16_t>(base_ + data_offset))
+        data_register_ = value;
+    else if (address == static_cast<std::uint16_t>(base_ + control_offset))
+        control_register_ = static_cast<std::uint8_t>(value & 0x3F);
+    else
+        return; // the status register is read-only; other addresses are not this port's
+    update_chip();
+}
+
+std::uint8_t simulated_adapter::inp32(std::uint16_t address) {
+    if (!status_.ok())
+        return 0xFF;
+    charge_access();
+    if (address == static_cast<std::uint16_t>(base_ + data_offset))
+        return data_register_;
+    if (address == static_cast<std::uint16_t>(base_ + control_offset))
+        return static_cast<std::uint8_t>(control_register_ | 0xC0);
+    if (address != static_cast<std::uint16_t>(base_ + status_offset))
+        return 0xFF;
+    std::uint8_t status = 0x07; // bits 0-2 are not wired to the connector and read high
+    for (std::int32_t pin = 1; pin <= 17; ++pin) {
+        const connector_pin info = connector_pin_info(pin);
+        if (info.direction != pin_direction::input)
+            continue;
+        if (connector_level(pin) != info.hardware_inverted)
+            status = static_cast<std::uint8_t>(status | (1 << info.bit));
+    }
+    return status;
+}
+
+} // namespace hardware

@@ -1,0 +1,106 @@
+// A simulated programming adapter on a simulated parallel port. The port's three
+// registers are modelled as on real hardware (hardware-inverted control bits 0, 1, 3 and
+// status bit 7; unconnected inputs read high), and the adapter's wiring from connector
+// pins to the chip's VDD, VPP, PGC and PGD, with a buffer per line that may invert, is
+// data. A wrong pin or inversion in the program's settings therefore makes the chip stay
+// silent exactly as it would on a bench.
+//
+// The chip's PGD input is the DATA OUT line. DATA IN sees PGD: the chip's output while it
+// drives, otherwise the DATA OUT level through the adapter's series resistor.
+//
+// Every register access costs host time (1 microsecond unless changed), spent through the
+// host hooks' sleep, so on a virtual clock the chip sees realistic timing and a run's
+// virtual duration estimates a real port.
+#pragma once
+
+#include "hardware/port_backend.h"
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace sim {
+class virtual_chip;
+}
+
+namespace hardware {
+
+// One adapter line: the connector pin it is soldered to and whether its buffer inverts.
+struct adapter_line {
+    std::int32_t pin = 0;
+    bool inverted = false;
+};
+
+// The adapter's wiring. The defaults match the program's default settings.
+struct adapter_wiring {
+    adapter_line vdd{4, false};
+    adapter_line vpp{5, false};
+    adapter_line clock{3, true};
+    adapter_line dataout{2, true};
+    adapter_line datain{10, true};
+};
+
+// What sits in the adapter's socket, seen at its programming pins (true = high).
+class target_chip {
+  public:
+    virtual ~target_chip() = default;
+    // Called whenever one of the levels changes; `now_us` never decreases.
+    virtual void set_pins(bool vdd, bool vpp, bool pgc, bool pgd, std::int64_t now_us) = 0;
+    // The level the chip drives on PGD, or nullopt while it does not drive.
+    virtual std::optional<bool> pgd_output(std::int64_t now_us) const = 0;
+    // For status texts ("PIC18F4520").
+    virtual std::string name() const = 0;
+};
+
+// Puts a virtual PIC18 into the socket; the caller may keep its own reference to inspect
+// or load the chip's memories.
+std::unique_ptr<target_chip> socket_virtual_chip(std::shared_ptr<sim::virtual_chip> chip);
+
+class simulated_adapter final : public port_backend {
+  public:
+    // A null chip is an empty socket.
+    simulated_adapter(std::int32_t base, std::unique_ptr<target_chip> chip,
+                      adapter_wiring wiring = {});
+
+    port_status open() override;
+    port_status status() const override { return status_; }
+    std::string description() const override;
+    void out32(std::uint16_t address, std::uint8_t value) override;
+    std::uint8_t inp32(std::uint16_t address) override;
+
+    const adapter_wiring& wiring() const { return wiring_; }
+    void set_wiring(const adapter_wiring& wiring);
+    // Host time charged per register access, in microseconds (0 charges nothing).
+    void set_access_cost_us(std::int64_t microseconds) { access_cost_us_ = microseconds; }
+    std::int64_t access_cost_us() const { return access_cost_us_; }
+    // Replaces the chip in the socket (null empties it).
+    void insert_chip(std::unique_ptr<target_chip> chip);
+    target_chip* chip() const { return chip_.get(); }
+
+    // Levels at the chip's pins as the adapter drives them.
+    struct chip_levels {
+        bool vdd = false, vpp = false, pgc = false, pgd = false;
+        bool operator==(const chip_levels&) const = default;
+    };
+    chip_levels levels() const;
+    // Electrical level of a connector pin (1-25; ground pins and others read low).
+    bool connector_level(std::int32_t pin) const;
+
+  private:
+    void charge_access();
+    bool output_line_level(const adapter_line& line) const;
+    bool pgd_line_level() const;
+    void update_chip();
+
+    std::int32_t base_;
+    std::unique_ptr<target_chip> chip_;
+    adapter_wiring wiring_;
+    std::int64_t access_cost_us_ = 1;
+    std::uint8_t data_register_ = 0;
+    std::uint8_t control_register_ = 0; // as written: bits 0-5
+    std::optional<chip_levels> told_;   // what the chip was last told
+    port_status status_;
+};
+
+} // namespace hardware

@@ -1,0 +1,35 @@
+// A virtual PIC18 from the simulator in the simulated adapter's socket.
+#include "hardware/simulated_adapter.h"
+
+#include "sim/virtual_chip.h"
+
+namespace hardware {
+
+namespace {
+
+class virtual_chip_socket final : public target_chip {
+  public:
+    explicit virtual_chip_socket(std::shared_ptr<sim::virtual_chip> chip)
+        : chip_(std::move(chip)) {}
+
+    void set_pins(bool vdd, bool vpp, bool pgc, bool pgd, std::int64_t now_us) override {
+        chip_->set_pins(vdd, vpp, pgc, pgd, now_us);
+    }
+    std::optional<bool> pgd_output(std::int64_t now_us) const override {
+        return chip_->pgd_output(now_us);
+    }
+    std::string name() const override { return "PIC" + chip_->part().name; }
+
+  private:
+    std::shared_ptr<sim::virtual_chip> chip_;
+};
+
+} // namespace
+
+std::unique_ptr<target_chip> socket_virtual_chip(std::shared_ptr<sim::virtual_chip> chip) {
+    if (!chip)
+        return nullptr;
+    return std::make_unique<virtual_chip_socket>(std::move(chip));
+}
+
+} // namespace hardware

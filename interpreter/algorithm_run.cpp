@@ -1,0 +1,230 @@
+// The interpreter core: run state, the dispatch of one instruction, the control
+// instructions (power, programming hold, limits, loops, page blocks, delays), and the
+// unrecognised instruction, which ends the program after switching the supplies off.
+#include "interpreter/algorithm_run.h"
+
+#include "core/hex_text.h"
+#include "core/host_hooks.h"
+#include "hardware/port_lines.h"
+#include "hardware/serial_transfer.h"
+#include "interpreter/instruction_steps.h"
+
+namespace Module1 {
+
+algorithm_run_record algorithm_run;
+std::atomic<bool> cancel_requested{false};
+
+devices::model_values& selected_model() {
+    static devices::model_values values;
+    return values;
+}
+
+image::memory_buffer& memory_buffer() {
+    static image::memory_buffer buffer;
+    return buffer;
+}
+
+namespace {
+
+// Highest address below `size` whose byte is not 255, or -1.
+std::int32_t highest_used(const std::vector<std::int32_t>& bytes, std::int32_t size) {
+    const std::int32_t top = std::min<std::int32_t>(size, static_cast<std::int32_t>(bytes.size()));
+    for (std::int32_t a = top - 1; a >= 0; --a)
+        if (bytes[static_cast<std::size_t>(a)] != 255)
+            return a;
+    return -1;
+}
+
+// Index of the first instruction after `from` that is exactly `word`, or 0.
+std::int32_t find_forward(std::int32_t from, const char* word) {
+    for (std::int32_t i = from + 1; i <= algorithm_run.instruction_count; ++i)
+        if (algorithm_run.instructions[static_cast<std::size_t>(i)] == word)
+            return i;
+    return 0;
+}
+
+// Leaves a loop head or a page block: ip goes to the line after the closing word. The
+// run is checked beforehand, so the word exists; if not, the run ends.
+void skip_past(const char* word) {
+    const std::int32_t closing = find_forward(algorithm_run.ip, word);
+    algorithm_run.ip = closing == 0 ? algorithm_run.instruction_count + 1 : closing + 1;
+}
+
+void loop_head(std::int32_t limit) {
+    algorithm_run.loop_start = algorithm_run.ip;
+    algorithm_run.loop_limit = limit;
+    if (algorithm_run.address_counter <= algorithm_run.loop_limit) {
+        ++algorithm_run.ip;
+        return;
+    }
+    algorithm_run.address_counter = 0;
+    skip_past("loop");
+}
+
+void unrecognised(const std::string& text) {
+    // Leaving the programming voltage on a chip is unsafe: switch both supplies off
+    // before the message, whatever the algorithm did so far.
+    Module94::vdd_off();
+    Module94::vpp_off();
+    algorithm_run.stop = run_stop::unrecognised;
+    core::mymsgbox("Unrecognized symbolic instruction '" + text + "'.\r\nThe program must end.",
+                   core::msg_error, "");
+    core::terminate_program(2);
+}
+
+void run_control(const devices::instruction& instruction) {
+    using devices::opcode;
+    auto& run = algorithm_run;
+    const auto& model = selected_model();
+    switch (instruction.op) {
+    case opcode::begin:
+        Module94::power_up();
+        break;
+    case opcode::end:
+        Module94::power_down();
+        break;
+    case opcode::startprog:
+        Module94::program_pulse();
+        break;
+    case opcode::setprogtime:
+        break;
+    case opcode::calcflash:
+        run.flash_limit = highest_used(memory_buffer().flash_image, model.flash_size);
+        break;
+    case opcode::calcflashpage: {
+        const std::int32_t g = highest_used(memory_buffer().flash_image, model.flash_size);
+        // The run is checked beforehand: page_size is at least 1 here.
+        const std::int32_t page = std::max<std::int32_t>(model.page_size, 1);
+        run.flash_limit = g - (g % page) + page - 1;
+        break;
+    }
+    case opcode::calceeprom:
+        run.eeprom_limit = highest_used(memory_buffer().eeprom_image, model.eeprom_size);
+        break;
+    case opcode::setflashloop:
+        loop_head(run.flash_limit);
+        return;
+    case opcode::seteepromloop:
+        loop_head(run.eeprom_limit);
+        return;
+    case opcode::loop:
+        run.ip = run.loop_start;
+        return;
+    case opcode::ifpage: {
+        const std::int32_t page = std::max<std::int32_t>(model.page_size, 1);
+        if (run.address_counter > 0 && run.address_counter % page == 0) {
+            ++run.ip;
+            return;
+        }
+        skip_past("endifpage");
+        return;
+    }
+    case opcode::endifpage:
+        break;
+    case opcode::wait:
+        if (instruction.wait_ms > 0)
+            Module94::wait_ms(instruction.wait_ms);
+        break;
+    default:
+        break;
+    }
+    ++run.ip;
+}
+
+} // namespace
+
+void start_run(const devices::instruction_list& list) {
+    auto& run = algorithm_run;
+    run.instructions.assign(1, std::string());
+    run.instructions.insert(run.instructions.end(), list.begin(), list.end());
+    run.decoded.assign(1, devices::instruction{});
+    for (const auto& text : list)
+        run.decoded.push_back(devices::decode_instruction(text));
+    run.instruction_count = static_cast<std::int32_t>(list.size());
+    run.address_counter = 0;
+    run.flash_limit = selected_model().flash_size - 1;
+    run.eeprom_limit = selected_model().eeprom_size - 1;
+    run.stop = run_stop::none;
+}
+
+bool run_continues() {
+    return algorithm_run.stop == run_stop::none && algorithm_run.ip >= 1 &&
+           algorithm_run.ip <= algorithm_run.instruction_count;
+}
+
+void run_step() {
+    using devices::opcode;
+    auto& run = algorithm_run;
+    if (run.ip < 1 || run.ip > run.instruction_count)
+        return;
+    const auto& instruction = run.decoded[static_cast<std::size_t>(run.ip)];
+    switch (instruction.op) {
+    case opcode::begin:
+    case opcode::end:
+    case opcode::startprog:
+    case opcode::setprogtime:
+    case opcode::calcflash:
+    case opcode::calcflashpage:
+    case opcode::calceeprom:
+    case opcode::setflashloop:
+    case opcode::seteepromloop:
+    case opcode::loop:
+    case opcode::ifpage:
+    case opcode::endifpage:
+    case opcode::wait:
+        run_control(instruction);
+        return;
+    case opcode::checkblankflash:
+    case opcode::checkblankeeprom:
+    case opcode::checkblankconfig:
+    case opcode::checkflash:
+    case opcode::checkeeprom:
+    case opcode::checkconfig:
+        run_check(instruction);
+        return;
+    case opcode::unrecognised:
+        unrecognised(run.instructions[static_cast<std::size_t>(run.ip)]);
+        return;
+    default:
+        run_transfer(instruction);
+        return;
+    }
+}
+
+std::string structural_fault(const devices::instruction_list& list, std::int32_t page_size) {
+    using devices::opcode;
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        const auto op = devices::decode_instruction(list[i]).op;
+        const std::string where = "'" + list[i] + "' (instruction " + std::to_string(i + 1) + ")";
+        auto later = [&](const char* word) {
+            for (std::size_t j = i + 1; j < list.size(); ++j)
+                if (list[j] == word)
+                    return true;
+            return false;
+        };
+        if ((op == opcode::setflashloop || op == opcode::seteepromloop) && !later("loop"))
+            return "the loop head " + where + " has no later 'loop'";
+        if (op == opcode::ifpage && !later("endifpage"))
+            return where + " has no later 'endifpage'";
+        if ((op == opcode::ifpage || op == opcode::calcflashpage) && page_size <= 0)
+            return where + " needs a page size of at least 1, but the model's is " +
+                   std::to_string(page_size);
+    }
+    return {};
+}
+
+void reset_report() {
+    algorithm_run.failure_count = 0;
+    algorithm_run.failure_report = report_header;
+}
+
+void add_failure(const std::string& location, const std::string& read_value,
+                 const std::string& expected) {
+    auto& run = algorithm_run;
+    ++run.failure_count;
+    run.failure_report += location + ",   " + read_value + ",   " + expected + ",\r\n";
+    if (run.failure_count == 25)
+        run.ip = run.instruction_count;
+}
+
+} // namespace Module1

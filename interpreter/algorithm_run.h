@@ -1,0 +1,76 @@
+// The algorithm interpreter: runs one model's algorithm, instruction by instruction, on
+// the program image and the chip. `algorithm_run` is the interpreter's one state record,
+// reused by every chip operation; `run_step` executes the instruction at `ip`.
+#pragma once
+
+#include "devices/device_table.h"
+#include "devices/instruction_syntax.h"
+#include "image/memory_buffer.h"
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace Module1 {
+
+// Why a run stopped before its last instruction.
+enum class run_stop {
+    none,          // still running, or ran to the end
+    unrecognised,  // an unrecognised instruction: the program ends
+    write_timeout, // "waitwr" never saw the write finish
+    cancelled,     // the user interrupted the run
+};
+
+struct algorithm_run_record {
+    std::vector<std::string> instructions; // index 0 unused: instructions[1..count]
+    std::vector<devices::instruction> decoded;
+    std::int32_t instruction_count = 0;
+    std::int32_t ip = 1;
+    std::int32_t loop_start = 0;
+    std::int32_t loop_limit = 0;
+    std::int32_t address_counter = 0;
+    std::int32_t flash_limit = 0;
+    std::int32_t eeprom_limit = 0;
+    std::int32_t temp = 0;
+    std::int32_t failure_count = 0;
+    std::string failure_report;
+    run_stop stop = run_stop::none;
+};
+
+extern algorithm_run_record algorithm_run;
+
+// The program-wide records the interpreter works on: the selected model's working values
+// and the program image.
+devices::model_values& selected_model();
+image::memory_buffer& memory_buffer();
+
+// Set from a signal handler or another thread to stop a run at the next instruction.
+extern std::atomic<bool> cancel_requested;
+
+// Longest time "waitwr" polls before it gives up, far above any real write time.
+inline constexpr std::int64_t write_wait_limit_us = 1'000'000;
+
+// Loads an instruction list into `algorithm_run` and sets the address limits from the
+// selected model (steps 1 and 2 of every operation).
+void start_run(const devices::instruction_list& list);
+
+// Executes instructions[ip] and moves ip on.
+void run_step();
+
+// True while the run should go on: ip within the list and nothing stopped it.
+bool run_continues();
+
+// A structural fault that would make the run misbehave (a loop head without a later
+// "loop", an "ifpage" without a later "endifpage", a page size of 0 where pages are
+// used); empty when the list can run.
+std::string structural_fault(const devices::instruction_list& list, std::int32_t page_size);
+
+// Failure report (blank check and verify).
+void reset_report();
+void add_failure(const std::string& location, const std::string& read_value,
+                 const std::string& expected);
+
+inline constexpr const char* report_header = "Memory Location,   Read Value,   Expected,\r\n";
+
+} // namespace Module1

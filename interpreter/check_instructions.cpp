@@ -1,0 +1,87 @@
+// Check instructions: compare the byte last read into temp with the erased value (blank
+// check) or the program image (verify), and report each mismatch. A model with
+// configuration masks compares only the implemented configuration bits; the report
+// still shows the raw values.
+#include "core/hex_text.h"
+#include "interpreter/algorithm_run.h"
+#include "interpreter/instruction_steps.h"
+
+namespace Module1 {
+
+namespace {
+
+std::string config_location(int config_byte) {
+    return "CONF Byte " + core::hex6h(0x300000 + config_byte - 1);
+}
+
+bool config_differs(int config_byte, std::int32_t read_value, std::int32_t expected) {
+    const auto& model = selected_model();
+    if (!model.has_config_mask)
+        return read_value != expected;
+    std::int32_t mask = model.config_mask[static_cast<std::size_t>(config_byte - 1)];
+    if (mask < 0)
+        mask = 255;
+    return (read_value & mask) != (expected & mask);
+}
+
+} // namespace
+
+void run_check(const devices::instruction& instruction) {
+    using devices::opcode;
+    auto& run = algorithm_run;
+    const std::int32_t a = run.address_counter;
+    const std::int32_t temp = run.temp;
+    const int k = instruction.config_byte;
+
+    switch (instruction.op) {
+    case opcode::checkblankflash:
+        caption_flash();
+        ++run.ip;
+        run.address_counter = a + 1;
+        if (temp != 255)
+            add_failure("FLASH Byte " + core::hex6h(a), core::hex2h(temp), core::hex2h(255));
+        return;
+    case opcode::checkblankeeprom:
+        caption_eeprom();
+        ++run.ip;
+        run.address_counter = a + 1;
+        if (temp != 255)
+            add_failure("EEPROM Byte " + core::hex4h(a), core::hex2h(temp), core::hex2h(255));
+        return;
+    case opcode::checkflash: {
+        caption_flash();
+        ++run.ip;
+        run.address_counter = a + 1;
+        const std::int32_t expected = flash_byte(a);
+        if (temp != expected)
+            add_failure("FLASH Byte " + core::hex6h(a), core::hex2h(temp), core::hex2h(expected));
+        return;
+    }
+    case opcode::checkeeprom: {
+        caption_eeprom();
+        ++run.ip;
+        run.address_counter = a + 1;
+        const std::int32_t expected = eeprom_byte(a);
+        if (temp != expected)
+            add_failure("EEPROM Byte " + core::hex4h(a), core::hex2h(temp), core::hex2h(expected));
+        return;
+    }
+    case opcode::checkblankconfig:
+    case opcode::checkconfig: {
+        caption_config(k);
+        ++run.ip;
+        const std::int32_t expected =
+            instruction.op == opcode::checkblankconfig
+                ? selected_model().config_erased[static_cast<std::size_t>(k - 1)]
+                : memory_buffer().config_image[static_cast<std::size_t>(k - 1)];
+        if (config_differs(k, temp, expected))
+            add_failure(config_location(k), core::hex2h(temp), core::hex2h(expected));
+        return;
+    }
+    default:
+        ++run.ip;
+        return;
+    }
+}
+
+} // namespace Module1

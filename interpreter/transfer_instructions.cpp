@@ -1,0 +1,171 @@
+// Transfer instructions: table-pointer loads, FLASH word, EEPROM and configuration writes,
+// reads into the image or into temp, the write-completion wait and literal commands.
+// Each transfer is followed by one short_delay.
+#include "core/host_hooks.h"
+#include "hardware/serial_transfer.h"
+#include "interpreter/algorithm_run.h"
+#include "interpreter/instruction_steps.h"
+
+#include <array>
+
+namespace Module1 {
+
+namespace {
+
+constexpr std::array<const char*, 14> config_captions = {
+    "CONF1L:", "CONF1H:", "CONF2L:", "CONF2H:", "CONF3L:", "CONF3H:", "CONF4L:",
+    "CONF4H:", "CONF5L:", "CONF5H:", "CONF6L:", "CONF6H:", "CONF7L:", "CONF7H:"};
+
+std::int32_t& config_slot(int config_byte) {
+    return memory_buffer().config_image[static_cast<std::size_t>(config_byte - 1)];
+}
+
+void movlw(std::int32_t byte) {
+    Module94::send_command(0, 0x0E00 + byte);
+    Module94::short_delay();
+}
+
+// EECON1 to W, W to TABLAT, shift TABLAT out, until the write-in-progress bit clears or
+// the bound runs out.
+void wait_for_write() {
+    auto& run = algorithm_run;
+    const std::int64_t started = core::monotonic_us();
+    for (;;) {
+        Module94::send_command(0, 0x50A6);
+        Module94::short_delay();
+        Module94::send_command(0, 0x6EF5);
+        Module94::short_delay();
+        run.temp = Module94::read_byte(2);
+        Module94::short_delay();
+        if ((run.temp & 2) == 0)
+            return;
+        if (core::monotonic_us() - started > write_wait_limit_us) {
+            run.stop = run_stop::write_timeout;
+            return;
+        }
+        if (cancel_requested.load()) {
+            run.stop = run_stop::cancelled;
+            return;
+        }
+    }
+}
+
+} // namespace
+
+std::int32_t flash_byte(std::int32_t address) {
+    const auto& bytes = memory_buffer().flash_image;
+    if (address < 0 || address >= selected_model().flash_size ||
+        static_cast<std::size_t>(address) >= bytes.size())
+        return 255;
+    return bytes[static_cast<std::size_t>(address)];
+}
+
+std::int32_t eeprom_byte(std::int32_t address) {
+    const auto& bytes = memory_buffer().eeprom_image;
+    if (address < 0 || address >= selected_model().eeprom_size ||
+        static_cast<std::size_t>(address) >= bytes.size())
+        return 255;
+    return bytes[static_cast<std::size_t>(address)];
+}
+
+void store_flash_byte(std::int32_t address, std::int32_t value) {
+    auto& bytes = memory_buffer().flash_image;
+    if (address >= 0 && address < selected_model().flash_size &&
+        static_cast<std::size_t>(address) < bytes.size())
+        bytes[static_cast<std::size_t>(address)] = value;
+}
+
+void store_eeprom_byte(std::int32_t address, std::int32_t value) {
+    auto& bytes = memory_buffer().eeprom_image;
+    if (address >= 0 && address < selected_model().eeprom_size &&
+        static_cast<std::size_t>(address) < bytes.size())
+        bytes[static_cast<std::size_t>(address)] = value;
+}
+
+void caption_flash() {
+    const auto& run = algorithm_run;
+    core::set_status("F:" + std::to_string(run.address_counter + 1) + "/" +
+                     std::to_string(run.loop_limit + 1));
+    core::host_yield();
+}
+
+void caption_eeprom() {
+    const auto& run = algorithm_run;
+    core::set_status("E:" + std::to_string(run.address_counter + 1) + "/" +
+                     std::to_string(run.loop_limit + 1));
+    core::host_yield();
+}
+
+void caption_config(int config_byte) {
+    core::set_status(config_captions[static_cast<std::size_t>(config_byte - 1)]);
+    core::host_yield();
+}
+
+void run_transfer(const devices::instruction& instruction) {
+    using devices::opcode;
+    auto& run = algorithm_run;
+    const std::int32_t a = run.address_counter;
+    switch (instruction.op) {
+    case opcode::movlw_upper:
+        Module94::split_address(a);
+        movlw(Module94::upper_byte);
+        break;
+    case opcode::movlw_high:
+        Module94::split_address(a);
+        movlw(Module94::high_byte);
+        break;
+    case opcode::movlw_low:
+        Module94::split_address(a);
+        movlw(Module94::low_byte);
+        break;
+    case opcode::movlw_eeprom:
+        caption_eeprom();
+        movlw(eeprom_byte(a));
+        run.address_counter = a + 1;
+        break;
+    case opcode::write_flash:
+        caption_flash();
+        Module94::send_command(instruction.command, flash_byte(a) + 256 * flash_byte(a + 1));
+        Module94::short_delay();
+        run.address_counter = a + 2;
+        break;
+    case opcode::write_config:
+        caption_config(instruction.config_byte);
+        Module94::send_command(instruction.command, 257 * config_slot(instruction.config_byte));
+        Module94::short_delay();
+        break;
+    case opcode::waitwr:
+        wait_for_write();
+        break;
+    case opcode::read_flash:
+        caption_flash();
+        store_flash_byte(a, Module94::read_byte(instruction.command));
+        Module94::short_delay();
+        run.address_counter = a + 1;
+        break;
+    case opcode::read_eeprom:
+        caption_eeprom();
+        store_eeprom_byte(a, Module94::read_byte(instruction.command));
+        Module94::short_delay();
+        run.address_counter = a + 1;
+        break;
+    case opcode::read_config:
+        caption_config(instruction.config_byte);
+        config_slot(instruction.config_byte) = Module94::read_byte(instruction.command);
+        Module94::short_delay();
+        break;
+    case opcode::read_temp:
+        run.temp = Module94::read_byte(instruction.command);
+        Module94::short_delay();
+        break;
+    case opcode::send_literal:
+        Module94::send_command(instruction.command, instruction.payload);
+        Module94::short_delay();
+        break;
+    default:
+        break;
+    }
+    ++run.ip;
+}
+
+} // namespace Module1

@@ -1,0 +1,62 @@
+// Chip memory to and from Intel HEX, through the program's own reader and writer.
+#include "sim/chip_file.h"
+
+#include "image/hex_reader.h"
+#include "image/hex_writer.h"
+#include "image/memory_buffer.h"
+
+#include <filesystem>
+
+namespace sim {
+
+namespace {
+
+devices::model_values layout_of(const part_info& part) {
+    devices::model_values model;
+    model.name = part.name;
+    model.flash_size = part.flash_bytes;
+    model.eeprom_size = part.eeprom_bytes;
+    for (std::size_t k = 0; k < model.config_erased.size(); ++k)
+        model.config_erased[k] = part.config_erased[k];
+    return model;
+}
+
+} // namespace
+
+bool load_chip_file(const std::string& path, virtual_chip& chip) {
+    std::error_code error;
+    if (!std::filesystem::exists(path, error))
+        return true;
+    const auto model = layout_of(chip.part());
+    image::memory_buffer buffer;
+    image::erase_image(buffer, model);
+    std::int32_t top = 0;
+    if (!image::read_hex_file(path, buffer, model, top))
+        return false;
+    auto& flash = chip.flash();
+    for (std::size_t a = 0; a < flash.size() && a < buffer.flash_image.size(); ++a)
+        flash[a] = static_cast<std::uint8_t>(buffer.flash_image[a]);
+    auto& eeprom = chip.eeprom();
+    for (std::size_t a = 0; a < eeprom.size() && a < buffer.eeprom_image.size(); ++a)
+        eeprom[a] = static_cast<std::uint8_t>(buffer.eeprom_image[a]);
+    for (std::size_t k = 0; k < chip.config().size(); ++k)
+        chip.config()[k] = static_cast<std::uint8_t>(buffer.config_image[k] & 0xFF);
+    return true;
+}
+
+bool save_chip_file(const std::string& path, virtual_chip& chip, std::string& message) {
+    const auto model = layout_of(chip.part());
+    image::memory_buffer buffer;
+    image::erase_image(buffer, model);
+    for (std::size_t a = 0; a < chip.flash().size() && a < buffer.flash_image.size(); ++a)
+        buffer.flash_image[a] = chip.flash()[a];
+    for (std::size_t a = 0; a < chip.eeprom().size() && a < buffer.eeprom_image.size(); ++a)
+        buffer.eeprom_image[a] = chip.eeprom()[a];
+    for (std::size_t k = 0; k < chip.config().size(); ++k)
+        buffer.config_image[k] = chip.config()[k];
+    const auto saved = image::save_hex_file(path, buffer, model);
+    message = saved.message;
+    return saved.ok;
+}
+
+} // namespace sim

@@ -1,0 +1,218 @@
+// Inside the virtual PIC18: the state every module of the chip shares, the address map,
+// the timing limits per family, and the entry points of the modules (serial shift engine,
+// core-instruction executor, memory and programming model, timed operations). Only the
+// sim library includes this header.
+#pragma once
+
+#include "sim/virtual_chip.h"
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace sim::detail {
+
+// ---- Address map of the 22-bit table space -------------------------------------------
+
+inline constexpr std::uint32_t table_space_mask = 0x3FFFFF;
+inline constexpr std::uint32_t id_base = 0x200000;
+inline constexpr std::uint32_t id_bytes = 8;
+inline constexpr std::uint32_t config_base = 0x300000;
+inline constexpr std::uint32_t config_span = 16; // 300000h..30000Fh; the last two never exist
+inline constexpr std::uint32_t erase_control_low = 0x3C0004;
+inline constexpr std::uint32_t erase_control_high = 0x3C0005;
+inline constexpr std::uint32_t panel_control = 0x3C0006;
+inline constexpr std::uint32_t devid1_address = 0x3FFFFE;
+inline constexpr std::uint32_t devid2_address = 0x3FFFFF;
+inline constexpr std::uint32_t erase_row_bytes = 64;
+inline constexpr std::uint32_t fxx2_panel_bytes = 0x2000;
+
+// ---- Core registers (access-bank addresses) and EECON1 bits -------------------------
+
+inline constexpr std::uint16_t reg_tblptru = 0xFF8;
+inline constexpr std::uint16_t reg_tblptrh = 0xFF7;
+inline constexpr std::uint16_t reg_tblptrl = 0xFF6;
+inline constexpr std::uint16_t reg_tablat = 0xFF5;
+inline constexpr std::uint16_t reg_wreg = 0xFE8;
+inline constexpr std::uint16_t reg_bsr = 0xFE0;
+inline constexpr std::uint16_t reg_eeadrh = 0xFAA;
+inline constexpr std::uint16_t reg_eeadr = 0xFA9;
+inline constexpr std::uint16_t reg_eedata = 0xFA8;
+inline constexpr std::uint16_t reg_eecon2 = 0xFA7;
+inline constexpr std::uint16_t reg_eecon1 = 0xFA6;
+
+inline constexpr std::uint8_t eecon1_eepgd = 0x80;
+inline constexpr std::uint8_t eecon1_cfgs = 0x40;
+inline constexpr std::uint8_t eecon1_free = 0x10;
+inline constexpr std::uint8_t eecon1_wrerr = 0x08;
+inline constexpr std::uint8_t eecon1_wren = 0x04;
+inline constexpr std::uint8_t eecon1_wr = 0x02;
+inline constexpr std::uint8_t eecon1_rd = 0x01;
+inline constexpr std::uint8_t eecon1_implemented = 0xDF; // bit 5 reads 0
+
+// Configuration byte indexes (CONFIG1L = 0) that carry protection bits.
+inline constexpr int cfg_4l = 6;
+inline constexpr int cfg_5l = 8;  // CPn
+inline constexpr int cfg_5h = 9;  // CPD (7), CPB (6)
+inline constexpr int cfg_6l = 10; // WRTn
+inline constexpr int cfg_6h = 11; // WRTD (7), WRTB (6), WRTC (5)
+inline constexpr int cfg_7l = 12; // EBTRn
+inline constexpr int cfg_7h = 13; // EBTRB (6)
+
+// ---- Timing limits ----------------------------------------------------------------------
+
+// Minimum times in microseconds the chip insists on, per family. Where the maker documents
+// disagree the longer value is taken, so a host that satisfies the simulator also satisfies
+// every revision of the part.
+struct timing_limits {
+    std::int64_t p9;            // PGC high on the 4th clock of a programming hold
+    std::int64_t p9_config;     // the same for a configuration byte
+    std::int64_t p10;           // PGC low after a programming hold or an erase
+    std::int64_t p11;           // self-timed bulk erase, data write and row erase
+    std::int64_t p12;           // PGC and PGD kept low after VPP rises
+    int write_start_clock;      // PGC falling edge after WR = 1 that starts a self-timed write
+    bool unlock_required;       // EECON2 55h/AAh needed right before BSF EECON1,WR
+    bool wren_for_table_writes; // 1111-started programming needs EECON1.WREN
+};
+
+timing_limits limits_for(chip_family family);
+
+// ---- Serial frames and pending work -----------------------------------------------------
+
+enum class frame_kind { core, shift_out, table_read, table_write, undefined };
+frame_kind kind_of_command(std::uint8_t command);
+
+// A programming cycle that waits for the next 0000 frame to hold its 4th clock high.
+enum class hold_purpose { program_row, program_config, erase_row, erase_rows_all_panels };
+struct programming_hold {
+    hold_purpose purpose;
+    std::uint32_t address; // TBLPTR the cycle was started with
+    std::uint8_t value;    // configuration byte for program_config
+};
+
+// An operation that runs on its own once started: data EEPROM write, row erase, bulk erase.
+enum class timed_kind { none, eeprom_write, row_erase, bulk_erase };
+struct timed_operation {
+    timed_kind kind = timed_kind::none;
+    bool started = false; // false while waiting for its start clock
+    int clocks_to_start = 0;
+    std::int64_t start_us = 0;
+    std::int64_t end_us = 0;
+    std::uint32_t address = 0; // EEPROM address or TBLPTR of the row
+    std::uint8_t value = 0;    // EEPROM data
+    std::uint16_t erase_key = 0;
+};
+
+// Bulk erase: the control-register write arms it, a NOP frame must follow, and the 4th
+// clock of the frame after that starts it.
+enum class erase_arming { idle, armed, nop_seen };
+
+// ---- The whole chip ------------------------------------------------------------------------
+
+struct chip_state {
+    explicit chip_state(const part_info& p);
+
+    part_info part;
+    timing_limits limits;
+
+    std::vector<std::uint8_t> flash;
+    std::vector<std::uint8_t> eeprom;
+    std::array<std::uint8_t, 8> id{};
+    std::array<std::uint8_t, 14> config{};
+
+    std::vector<std::string> errors;
+
+    // Pins and mode.
+    bool vdd = false, vpp = false, pgc = false, pgd = false;
+    std::int64_t now_us = 0;
+    bool program_mode = false;
+    std::int64_t entered_us = 0;
+    bool quiet_time_reported = false;
+
+    // Serial shift engine.
+    int clocks = 0; // falling edges taken in the current frame (0..19)
+    std::uint8_t command = 0;
+    std::uint16_t operand = 0;
+    std::int64_t fourth_rise_us = 0;
+    bool frame_refused = false; // the frame arrived while it is not allowed; it does nothing
+    bool driving = false;       // PGD is an output (read frames)
+    bool drive_level = false;
+    std::uint8_t shift_out = 0;
+    std::optional<std::int64_t> low_until_us;       // P10 after a programming hold
+    std::optional<std::int64_t> erase_low_until_us; // P10 after a bulk erase
+
+    // Core.
+    std::array<std::uint8_t, 4096> file{}; // data memory, SFRs at F80h..FFFh
+    std::optional<std::uint8_t> goto_low;  // first word of a two-word GOTO
+    std::uint32_t pc = 0;
+    int unlock_step = 0; // 1: 55h written to EECON2, 2: then AAh
+
+    // Table writes and programming.
+    std::vector<std::uint8_t> holding; // write buffer (one per panel on FXX2 in multi-panel)
+    bool multi_panel = false;
+    std::uint8_t erase_control_lo = 0; // 3C0004h
+    std::uint8_t erase_control_hi = 0; // 3C0005h
+    std::uint8_t config_latch = 0xFF;
+    std::uint32_t config_latch_address = 0;
+    std::optional<programming_hold> hold;
+    erase_arming arming = erase_arming::idle;
+    std::uint16_t armed_key = 0;
+    timed_operation timed;
+};
+
+// Records a protocol violation with the time it happened.
+void report(chip_state& s, const std::string& text);
+std::string format_ms(std::int64_t us);
+std::string hex_text(std::uint32_t value, int digits);
+
+// ---- Serial shift engine (serial_engine.cpp) ------------------------------------------------
+
+void reset_serial(chip_state& s);
+void clock_rising(chip_state& s);
+void clock_falling(chip_state& s, bool data_bit);
+
+// ---- Core-instruction executor (core_executor.cpp) ------------------------------------------
+
+void reset_core(chip_state& s);
+void execute_core(chip_state& s, std::uint16_t opcode);
+// Any frame that is not a core instruction breaks the EECON2 unlock sequence.
+void break_unlock(chip_state& s);
+std::uint32_t table_pointer(const chip_state& s);
+void set_table_pointer(chip_state& s, std::uint32_t address);
+std::uint8_t eecon1(const chip_state& s);
+void set_wr_done(chip_state& s);
+
+// ---- Memory and programming model (memory_model.cpp) ---------------------------------------
+
+void reset_write_latches(chip_state& s);
+std::uint8_t table_read(const chip_state& s, std::uint32_t address);
+void table_write(chip_state& s, std::uint8_t command, std::uint16_t payload);
+void commit_hold(chip_state& s, const programming_hold& h);
+void write_eeprom_byte(chip_state& s, std::uint32_t address, std::uint8_t value);
+std::uint8_t read_eeprom_byte(const chip_state& s, std::uint32_t address);
+void erase_row(chip_state& s, std::uint32_t address);
+bool known_erase_key(chip_family family, std::uint16_t key);
+void apply_bulk_erase(chip_state& s, std::uint16_t key);
+bool eeprom_code_protected(const chip_state& s);
+std::uint32_t boot_block_bytes(const chip_state& s);
+
+// ---- Timed operations (timed_operations.cpp) ---------------------------------------------------
+
+bool write_busy(const chip_state& s);
+// EECON1.WR went from 0 to 1 with every condition met: start what EEPGD/CFGS/FREE select.
+void begin_wr_operation(chip_state& s);
+// Called on every PGC falling edge before the bit is taken.
+void count_start_clock(chip_state& s);
+// Completes an operation whose time is up.
+void finish_due(chip_state& s);
+void abort_timed(chip_state& s, const std::string& why);
+// Bulk-erase arming: a frame ended / a command was loaded / a frame started / PGD moved.
+void erase_after_frame(chip_state& s, std::uint8_t command, std::uint16_t operand);
+void arm_bulk_erase(chip_state& s);
+void erase_on_command(chip_state& s, std::uint8_t command);
+void erase_on_frame_start(chip_state& s);
+void erase_on_data(chip_state& s, bool pgd);
+
+} // namespace sim::detail

@@ -1,0 +1,495 @@
+// The memory and programming model: what a table read returns at each address of the
+// 22-bit table space, where table writes go (write buffer, the single configuration-byte
+// latch, the erase and panel control registers), how a started programming cycle writes a
+// row or one configuration byte, row and bulk erase, data EEPROM access, and the code,
+// data and write protection of the configuration bits. Flash and ID cells only lose bits
+// when programmed (new = old AND data); only erases set them back to 1.
+#include "sim/chip_state.h"
+
+#include <algorithm>
+#include <bit>
+
+namespace sim::detail {
+
+namespace {
+
+bool in_config_space(std::uint32_t address) {
+    return address >= config_base && address < config_base + config_span;
+}
+
+bool in_id_space(std::uint32_t address) {
+    return address >= id_base && address < id_base + id_bytes;
+}
+
+std::uint32_t flash_size(const chip_state& s) {
+    return static_cast<std::uint32_t>(s.flash.size());
+}
+
+std::uint32_t buffer_size(const chip_state& s) {
+    return static_cast<std::uint32_t>(std::max<std::int32_t>(s.part.write_buffer, 2));
+}
+
+std::uint32_t panel_count(const chip_state& s) {
+    return std::max<std::uint32_t>(1, flash_size(s) / fxx2_panel_bytes);
+}
+
+// A protection bit counts only where it is implemented; an implemented bit at 0 protects.
+bool protection_on(const chip_state& s, int index, std::uint8_t bit) {
+    const auto i = static_cast<std::size_t>(index);
+    return (s.part.config_mask[i] & bit) != 0 && (s.config[i] & bit) == 0;
+}
+
+std::uint32_t code_block_size(const chip_state& s) {
+    // One CP bit per block; the blocks split the memory evenly.
+    const int blocks = std::popcount(static_cast<unsigned>(s.part.config_mask[cfg_5l]));
+    return blocks > 0 ? flash_size(s) / static_cast<std::uint32_t>(blocks) : flash_size(s);
+}
+
+// -1 for the boot block, otherwise the number of the code block holding the address.
+int block_of(const chip_state& s, std::uint32_t address) {
+    if (address < boot_block_bytes(s))
+        return -1;
+    const std::uint32_t size = code_block_size(s);
+    return size == 0 ? 0 : static_cast<int>(address / size);
+}
+
+bool code_read_protected(const chip_state& s, std::uint32_t address) {
+    const int block = block_of(s, address);
+    if (block < 0)
+        return protection_on(s, cfg_5h, 0x40); // CPB
+    return block < 8 && protection_on(s, cfg_5l, static_cast<std::uint8_t>(1u << block));
+}
+
+bool code_write_protected(const chip_state& s, std::uint32_t address) {
+    const int block = block_of(s, address);
+    if (block < 0)
+        return protection_on(s, cfg_6h, 0x40); // WRTB
+    return block < 8 && protection_on(s, cfg_6l, static_cast<std::uint8_t>(1u << block));
+}
+
+bool eeprom_write_protected(const chip_state& s) {
+    return protection_on(s, cfg_6h, 0x80);
+}
+bool config_write_protected(const chip_state& s) {
+    return protection_on(s, cfg_6h, 0x20);
+}
+
+void clear_holding(chip_state& s) {
+    std::fill(s.holding.begin(), s.holding.end(), std::uint8_t{0xFF});
+}
+
+void program_code_byte(chip_state& s, std::uint32_t address, std::uint8_t data) {
+    if (address < flash_size(s) && !code_write_protected(s, address))
+        s.flash[address] &= data;
+}
+
+void program_row(chip_state& s, std::uint32_t pointer) {
+    const std::uint32_t buffer = buffer_size(s);
+    if (s.multi_panel) {
+        // FXX2 multi-panel: every panel's buffer goes to the same offset in its panel.
+        const std::uint32_t offset = pointer & (fxx2_panel_bytes - 1) & ~(buffer - 1);
+        bool boot_reported = false;
+        const auto panels = static_cast<std::uint32_t>(s.holding.size() / buffer);
+        for (std::uint32_t panel = 0; panel < panels; ++panel) {
+            for (std::uint32_t i = 0; i < buffer; ++i) {
+                const std::uint8_t data = s.holding[panel * buffer + i];
+                const std::uint32_t address = panel * fxx2_panel_bytes + offset + i;
+                if (data == 0xFF)
+                    continue;
+                if (address < boot_block_bytes(s)) {
+                    if (!boot_reported)
+                        report(s, "boot block written in multi-panel mode: not programmed "
+                                  "(the boot block needs single-panel mode)");
+                    boot_reported = true;
+                    continue;
+                }
+                program_code_byte(s, address, data);
+            }
+        }
+    } else {
+        const std::uint32_t row = pointer & ~(buffer - 1);
+        for (std::uint32_t i = 0; i < buffer; ++i) {
+            const std::uint8_t data = s.holding[i];
+            const std::uint32_t address = row + i;
+            if (data == 0xFF)
+                continue;
+            if (address < flash_size(s))
+                program_code_byte(s, address, data);
+            else if (in_id_space(address))
+                s.id[address - id_base] &= data;
+        }
+    }
+    clear_holding(s);
+}
+
+void write_config_byte(chip_state& s, std::uint32_t address, std::uint8_t value) {
+    const std::uint32_t index = address - config_base;
+    if (index >= s.config.size() || config_write_protected(s))
+        return;
+    const std::uint8_t mask = s.part.config_mask[index];
+    // A configuration byte is rewritten as a whole, except that code-protect bits only go
+    // from 1 to 0: a bulk erase is the only way back.
+    std::uint8_t cp_bits = 0;
+    if (index == cfg_5l)
+        cp_bits = mask;
+    else if (index == cfg_5h)
+        cp_bits = mask & 0xC0;
+    const std::uint8_t v = value & mask;
+    s.config[index] = static_cast<std::uint8_t>((v & ~cp_bits) | (s.config[index] & v & cp_bits));
+}
+
+void erase_code(chip_state& s, std::uint32_t from, std::uint32_t to) {
+    to = std::min(to, flash_size(s));
+    for (std::uint32_t a = from; a < to; ++a)
+        s.flash[a] = 0xFF;
+}
+
+void reset_config_bits(chip_state& s, int index, std::uint8_t bits) {
+    const auto i = static_cast<std::size_t>(index);
+    const std::uint8_t erased = s.part.config_erased[i] & s.part.config_mask[i];
+    s.config[i] = static_cast<std::uint8_t>((s.config[i] & ~bits) | (erased & bits));
+}
+
+bool pc_in_protected_block(const chip_state& s) {
+    // FXX2/X220: with the PC inside a code-protected block the protection logic may block
+    // table writes (hence the documented GOTO 100000h); the model always blocks them.
+    if (s.part.family != chip_family::fxx2_xx8 && s.part.family != chip_family::fx220_x320)
+        return false;
+    return s.pc < flash_size(s) && code_read_protected(s, s.pc);
+}
+
+void store_table_bytes(chip_state& s, std::uint32_t pointer, std::uint16_t payload,
+                       bool increments) {
+    const auto lsb = static_cast<std::uint8_t>(payload & 0xFF);
+    const auto msb = static_cast<std::uint8_t>(payload >> 8);
+    // Single-byte targets take the half that matches the address parity.
+    const std::uint8_t parity_byte = (pointer & 1) ? msb : lsb;
+    const bool two_register_erase =
+        s.part.family == chip_family::f2xxx_4xxx || s.part.family == chip_family::k20;
+
+    if (in_config_space(pointer)) {
+        if (increments)
+            report(s, "auto-increment table write in configuration space (one byte per "
+                      "programming cycle)");
+        s.config_latch = parity_byte;
+        s.config_latch_address = pointer;
+        return;
+    }
+    if (pointer == erase_control_low) {
+        s.erase_control_lo = parity_byte;
+        arm_bulk_erase(s);
+        return;
+    }
+    if (pointer == erase_control_high) {
+        if (two_register_erase)
+            s.erase_control_hi = parity_byte;
+        return;
+    }
+    if (pointer == panel_control) {
+        if (s.part.family == chip_family::fxx2_xx8)
+            s.multi_panel = (parity_byte & 0x40) != 0;
+        return;
+    }
+
+    const std::uint32_t buffer = buffer_size(s);
+    std::uint32_t base = 0;
+    if (s.multi_panel) {
+        if (pointer >= flash_size(s)) {
+            report(s, "table write to " + hex_text(pointer, 6) +
+                          " in multi-panel mode: ignored (ID locations need single-panel mode)");
+            return;
+        }
+        base = (pointer / fxx2_panel_bytes) * buffer;
+    }
+    if (base + buffer > s.holding.size())
+        return; // the code memory was resized behind the chip's back
+    s.holding[base + ((pointer & ~1u) & (buffer - 1))] = lsb;
+    s.holding[base + ((pointer | 1u) & (buffer - 1))] = msb;
+}
+
+void start_programming(chip_state& s, std::uint32_t pointer) {
+    const std::uint8_t e = eecon1(s);
+    if (s.limits.wren_for_table_writes && !(e & eecon1_wren)) {
+        report(s, "programming started without EECON1.WREN: nothing programmed");
+        return;
+    }
+    if (pc_in_protected_block(s)) {
+        report(s, "programming started while the PC sits in a code-protected block: "
+                  "nothing programmed (GOTO 100000h first)");
+        return;
+    }
+    if (e & eecon1_cfgs) {
+        if (!in_config_space(pointer)) {
+            report(s, "programming started with CFGS = 1 at " + hex_text(pointer, 6) +
+                          ", outside configuration space: nothing programmed");
+            return;
+        }
+        const std::uint8_t value = s.config_latch_address == pointer ? s.config_latch : 0xFF;
+        s.hold = programming_hold{hold_purpose::program_config, pointer, value};
+        return;
+    }
+    if (in_config_space(pointer)) {
+        report(s, "configuration byte write started with CFGS = 0: nothing programmed");
+        return;
+    }
+    if (!(e & eecon1_eepgd)) {
+        report(s, "programming started with EEPGD = 0: nothing programmed");
+        return;
+    }
+    if (pointer >= 0x3C0000) {
+        report(s, "programming started at " + hex_text(pointer, 6) + ": nothing programmed");
+        return;
+    }
+    if (e & eecon1_free) {
+        if (s.part.family == chip_family::fxx2_xx8 && s.multi_panel) {
+            s.hold = programming_hold{hold_purpose::erase_rows_all_panels, pointer, 0};
+        } else {
+            report(s, "row erase started with a table write is not supported here "
+                      "(use EECON1.WR): nothing erased");
+        }
+        return;
+    }
+    if (s.multi_panel && pointer >= flash_size(s)) {
+        report(s, "programming outside code memory in multi-panel mode: nothing programmed");
+        return;
+    }
+    s.hold = programming_hold{hold_purpose::program_row, pointer, 0};
+}
+
+std::uint32_t step_pointer(std::uint32_t pointer, int step) {
+    const std::uint32_t low = (pointer + static_cast<std::uint32_t>(step)) & 0x1FFFFF;
+    return (pointer & 0x200000) | low;
+}
+
+} // namespace
+
+std::uint32_t boot_block_bytes(const chip_state& s) {
+    switch (s.part.family) {
+    case chip_family::fxx2_xx8:
+    case chip_family::fx220_x320:
+        return 0x200;
+    case chip_family::k20:
+        return flash_size(s) <= 0x2000 ? 0x200 : 0x800;
+    case chip_family::f2xxx_4xxx:
+        break;
+    }
+    const std::uint8_t mask = s.part.config_mask[cfg_4l];
+    const std::uint8_t value = s.config[cfg_4l];
+    if (mask & 0x30) {
+        // BBSIZ1:0 of the 2221 family: 512 bytes, 1 KB, 2 KB (at most half the memory).
+        const int select = (value >> 4) & 3;
+        const std::uint32_t size = select == 0 ? 0x200 : select == 1 ? 0x400 : 0x800;
+        return std::min(size, flash_size(s) / 2);
+    }
+    if (mask & 0x08) // BBSIZ of the 2450/4450: 1K or 2K words
+        return (value & 0x08) ? 0x1000 : 0x800;
+    return 0x800;
+}
+
+bool eeprom_code_protected(const chip_state& s) {
+    return protection_on(s, cfg_5h, 0x80);
+}
+
+void reset_write_latches(chip_state& s) {
+    const std::uint32_t panels = s.part.family == chip_family::fxx2_xx8 ? panel_count(s) : 1;
+    s.holding.assign(panels * buffer_size(s), 0xFF);
+    s.multi_panel = false;
+    s.erase_control_lo = 0;
+    s.erase_control_hi = 0;
+    s.config_latch = 0xFF;
+    s.config_latch_address = 0;
+    s.hold.reset();
+    s.arming = erase_arming::idle;
+    s.armed_key = 0;
+    s.timed = timed_operation{};
+    s.erase_low_until_us.reset();
+}
+
+std::uint8_t table_read(const chip_state& s, std::uint32_t address) {
+    address &= table_space_mask;
+    if (address < flash_size(s))
+        return code_read_protected(s, address) ? 0 : s.flash[address];
+    if (in_id_space(address))
+        return s.id[address - id_base];
+    if (in_config_space(address)) {
+        const std::uint32_t index = address - config_base;
+        if (index >= s.config.size())
+            return 0;
+        return s.config[index] & s.part.config_mask[index];
+    }
+    if (address == devid1_address)
+        return static_cast<std::uint8_t>(s.part.device_id & 0xFF);
+    if (address == devid2_address)
+        return static_cast<std::uint8_t>(s.part.device_id >> 8);
+    return 0;
+}
+
+void table_write(chip_state& s, std::uint8_t command, std::uint16_t payload) {
+    const std::uint32_t pointer = table_pointer(s);
+    const bool later_family =
+        s.part.family == chip_family::f2xxx_4xxx || s.part.family == chip_family::k20;
+    // 1110 is "post-decrement by 2" on FXX2/X220 and "start programming, post-increment by
+    // 2" on 2XXX/K20. The programmed row is the one TBLPTR addressed at the write.
+    const bool starts = command == 0xF || (command == 0xE && later_family);
+    int step = 0;
+    if (command == 0xD)
+        step = 2;
+    else if (command == 0xE)
+        step = later_family ? 2 : -2;
+
+    store_table_bytes(s, pointer, payload, step != 0);
+    if (starts)
+        start_programming(s, pointer);
+    if (step != 0)
+        set_table_pointer(s, step_pointer(pointer, step));
+}
+
+void commit_hold(chip_state& s, const programming_hold& h) {
+    switch (h.purpose) {
+    case hold_purpose::program_row:
+        program_row(s, h.address);
+        break;
+    case hold_purpose::program_config:
+        write_config_byte(s, h.address, h.value);
+        break;
+    case hold_purpose::erase_row:
+        erase_row(s, h.address);
+        set_wr_done(s);
+        break;
+    case hold_purpose::erase_rows_all_panels: {
+        const std::uint32_t offset = h.address & (fxx2_panel_bytes - 1) & ~(erase_row_bytes - 1);
+        for (std::uint32_t panel = 0; panel < panel_count(s); ++panel) {
+            const std::uint32_t row = panel * fxx2_panel_bytes + offset;
+            if (row < boot_block_bytes(s)) {
+                report(s, "row erase in the boot block in multi-panel mode: not erased");
+                continue;
+            }
+            erase_row(s, row);
+        }
+        clear_holding(s);
+        break;
+    }
+    }
+}
+
+void erase_row(chip_state& s, std::uint32_t address) {
+    const std::uint32_t row = address & ~(erase_row_bytes - 1);
+    for (std::uint32_t a = row; a < row + erase_row_bytes; ++a) {
+        if (a < flash_size(s)) {
+            if (!code_write_protected(s, a))
+                s.flash[a] = 0xFF;
+        } else if (in_id_space(a)) {
+            s.id[a - id_base] = 0xFF;
+        }
+    }
+}
+
+std::uint8_t read_eeprom_byte(const chip_state& s, std::uint32_t address) {
+    if (s.eeprom.empty() || eeprom_code_protected(s))
+        return 0;
+    return s.eeprom[address % s.eeprom.size()];
+}
+
+void write_eeprom_byte(chip_state& s, std::uint32_t address, std::uint8_t value) {
+    if (s.eeprom.empty() || eeprom_write_protected(s))
+        return;
+    s.eeprom[address % s.eeprom.size()] = value;
+}
+
+bool known_erase_key(chip_family family, std::uint16_t key) {
+    switch (family) {
+    case chip_family::fxx2_xx8:
+    case chip_family::fx220_x320:
+        // 3C0004h alone: chip, data EEPROM, boot block, panel/block 0..3.
+        return key == 0x80 || key == 0x81 || key == 0x83 || (key >= 0x88 && key <= 0x8B);
+    case chip_family::f2xxx_4xxx:
+        if (key == 0x3F8F || key == 0x0084 || key == 0x0081 || key == 0x0082)
+            return true;
+        return (key & 0xFF) == 0x80 && std::has_single_bit(static_cast<unsigned>(key >> 8)) &&
+               (key >> 8) <= 0x20;
+    case chip_family::k20:
+        // 0F87h per DS41297D, 0F8Fh per its later revision: both are chip erase.
+        if (key == 0x0F87 || key == 0x0F8F || key == 0x0084 || key == 0x0081 || key == 0x0082)
+            return true;
+        return (key & 0xFF) == 0x80 && std::has_single_bit(static_cast<unsigned>(key >> 8)) &&
+               (key >> 8) <= 0x08;
+    }
+    return false;
+}
+
+void apply_bulk_erase(chip_state& s, std::uint16_t key) {
+    const std::uint32_t boot = boot_block_bytes(s);
+    const std::uint32_t block = code_block_size(s);
+    auto erase_block = [&](std::uint32_t n) {
+        erase_code(s, std::max(boot, n * block), (n + 1) * block);
+        const auto bit = static_cast<std::uint8_t>(1u << n);
+        reset_config_bits(s, cfg_5l, bit);
+        reset_config_bits(s, cfg_6l, bit);
+        reset_config_bits(s, cfg_7l, bit);
+    };
+    auto erase_boot = [&] {
+        erase_code(s, 0, boot);
+        reset_config_bits(s, cfg_5h, 0x40);
+        reset_config_bits(s, cfg_6h, 0x40);
+        reset_config_bits(s, cfg_7h, 0x40);
+    };
+    auto erase_eeprom = [&] {
+        std::fill(s.eeprom.begin(), s.eeprom.end(), std::uint8_t{0xFF});
+        reset_config_bits(s, cfg_5h, 0x80);
+        reset_config_bits(s, cfg_6h, 0x80);
+    };
+    auto erase_config = [&] {
+        for (std::size_t i = 0; i < s.config.size(); ++i)
+            s.config[i] = s.part.config_erased[i] & s.part.config_mask[i];
+    };
+    auto erase_chip = [&] {
+        std::fill(s.flash.begin(), s.flash.end(), std::uint8_t{0xFF});
+        std::fill(s.eeprom.begin(), s.eeprom.end(), std::uint8_t{0xFF});
+        s.id.fill(0xFF);
+        erase_config();
+    };
+
+    if (s.part.family == chip_family::fxx2_xx8 || s.part.family == chip_family::fx220_x320) {
+        if (key == 0x80) {
+            erase_chip();
+        } else if (key == 0x81) {
+            erase_eeprom();
+        } else if (key == 0x83) {
+            erase_boot();
+        } else if (key >= 0x88 && key <= 0x8B) {
+            const std::uint32_t n = key - 0x88u;
+            if (s.part.family == chip_family::fxx2_xx8) {
+                // A panel is 8 KB and panel 0 holds the boot block.
+                erase_code(s, n * fxx2_panel_bytes, (n + 1) * fxx2_panel_bytes);
+                const auto bit = static_cast<std::uint8_t>(1u << n);
+                reset_config_bits(s, cfg_5l, bit);
+                reset_config_bits(s, cfg_6l, bit);
+                reset_config_bits(s, cfg_7l, bit);
+                if (n == 0)
+                    erase_boot();
+            } else {
+                erase_block(n);
+            }
+        }
+    } else if (key == 0x3F8F || key == 0x0F87 || key == 0x0F8F) {
+        erase_chip();
+    } else {
+        const auto options = static_cast<std::uint8_t>(key & 0xFF);
+        const auto blocks = static_cast<std::uint8_t>(key >> 8);
+        if (options & 0x01)
+            erase_boot();
+        if (options & 0x02)
+            erase_config();
+        if (options & 0x04)
+            erase_eeprom();
+        for (std::uint32_t n = 0; n < 6; ++n) {
+            if (blocks & (1u << n))
+                erase_block(n);
+        }
+    }
+    clear_holding(s);
+    s.erase_control_lo = 0;
+    s.erase_control_hi = 0;
+}
+
+} // namespace sim::detail

@@ -1,0 +1,224 @@
+// The chip commands of pinwright-cli end to end on the simulated adapter with a virtual
+// PIC18, using the shipped device database: erase, blank check, program, verify, read,
+// a changed byte, a wrong wiring, and the port trace of a program run decoded back into
+// the frames the chip saw.
+#include "../support/trace_decoder.h"
+
+#include "cli/commands.h"
+#include "core/hex_text.h"
+#include "devices/device_table.h"
+#include "image/hex_writer.h"
+#include "image/memory_buffer.h"
+#include "settings/settings_store.h"
+
+#include <QSettings>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <random>
+#include <sstream>
+
+namespace {
+
+class ChipCommands : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(folder_.isValid());
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, folder_.path());
+        devices::device_table table;
+        ASSERT_TRUE(
+            devices::load_device_table(PINWRIGHT_SOURCE_DIR "/data/pinwrightdevices.txt", table)
+                .ok);
+        int number = 0;
+        for (int n = 1; n <= table.model_count(); ++n)
+            if (table.models[static_cast<std::size_t>(n)].name == "PIC18F4520")
+                number = n;
+        ASSERT_GT(number, 0);
+        devices::select_model(table, number, model_);
+        image::erase_image(image_, model_);
+    }
+
+    int run(std::vector<std::string> args) {
+        out_.str({});
+        err_.str({});
+        args.insert(args.end(),
+                    {"--simulate", "--model", "PIC18F4520", "--chip", path("chip.hex")});
+        return cli::run_cli(args, PINWRIGHT_SOURCE_DIR "/data", out_, err_);
+    }
+
+    std::string path(const std::string& name) const {
+        return folder_.path().toStdString() + "/" + name;
+    }
+
+    void save_image(const std::string& name) {
+        std::ofstream(path(name), std::ios::binary) << image::hex_file_text(image_, model_);
+    }
+
+    std::string read(const std::string& name) const {
+        std::ifstream file(path(name), std::ios::binary);
+        std::ostringstream text;
+        text << file.rdbuf();
+        return text.str();
+    }
+
+    std::string output() const { return out_.str() + err_.str(); }
+
+    QTemporaryDir folder_;
+    devices::model_values model_;
+    image::memory_buffer image_;
+    std::ostringstream out_, err_;
+};
+
+TEST_F(ChipCommands, EraseThenBlankCheckPasses) {
+    ASSERT_EQ(run({"erase"}), 0) << output();
+    EXPECT_NE(out_.str().find("Chip erased. "), std::string::npos) << output();
+    EXPECT_NE(out_.str().find("(simulated"), std::string::npos);
+    ASSERT_EQ(run({"blankcheck"}), 0) << output();
+    EXPECT_NE(out_.str().find("Chip is blank. "), std::string::npos) << output();
+    EXPECT_EQ(err_.str().find("protocol problem"), std::string::npos) << output();
+}
+
+TEST_F(ChipCommands, ProgramVerifyAndReadBack) {
+    std::mt19937 random(4520);
+    for (int a = 0; a < 3000; ++a)
+        image_.flash_image[static_cast<std::size_t>(a)] = static_cast<int>(random() % 256);
+    image_.flash_image[0x7FFE] = 0x12;
+    for (int a = 0; a < 40; ++a)
+        image_.eeprom_image[static_cast<std::size_t>(a)] = static_cast<int>(random() % 256);
+    image_.eeprom_image[255] = 0x77;
+    // A toolchain's configuration: unimplemented bits written as 1.
+    image_.config_image = {0xFF, 0x02, 0x1F, 0x1E, 0xFF, 0x81, 0x81,
+                           0xFF, 0x0F, 0xC0, 0x0F, 0xE0, 0x0F, 0x40};
+    save_image("app.hex");
+
+    ASSERT_EQ(run({"program", path("app.hex")}), 0) << output();
+    EXPECT_NE(out_.str().find("Chip programmed. "), std::string::npos) << output();
+    EXPECT_EQ(err_.str().find("protocol problem"), std::string::npos) << output();
+    ASSERT_EQ(run({"verify", path("app.hex")}), 0) << output();
+    EXPECT_NE(out_.str().find("Chip verified. "), std::string::npos) << output();
+
+    ASSERT_EQ(run({"read", path("back.hex")}), 0) << output();
+    image::memory_buffer back;
+    image::erase_image(back, model_);
+    std::ifstream file(path("back.hex"));
+    ASSERT_TRUE(file.good());
+    // Compare FLASH and EEPROM byte for byte through the reader used by convert.
+    ASSERT_EQ(run({"verify", path("back.hex")}), 0) << output();
+    const std::string text = read("back.hex");
+    EXPECT_NE(text.find(":020000040030CA\r\n:0E00000000021F1E008181000FC00FE00F40A4\r\n"),
+              std::string::npos)
+        << "configuration as the chip holds it (unimplemented bits 0)";
+}
+
+TEST_F(ChipCommands, ChangedByteFailsVerifyWithItsReportLine) {
+    image_.flash_image[0x1A] = 0x3F;
+    save_image("app.hex");
+    ASSERT_EQ(run({"program", path("app.hex")}), 0) << output();
+    image_.flash_image[0x1A] = 0x3E;
+    save_image("changed.hex");
+    EXPECT_EQ(run({"verify", path("changed.hex")}), 1) << output();
+    EXPECT_NE(out_.str().find("Chip verify failed. "), std::string::npos) << output();
+    EXPECT_NE(err_.str().find("Chip verify failed:\n\nMemory Location,   Read Value,   Expected,\n"
+                              "FLASH Byte 00001Ah,   3Fh,   3Eh,\n"),
+              std::string::npos)
+        << output();
+    EXPECT_EQ(run({"blankcheck"}), 1) << output();
+    EXPECT_NE(err_.str().find("FLASH Byte 00001Ah,   3Fh,   FFh,"), std::string::npos) << output();
+}
+
+TEST_F(ChipCommands, WrongWiringFailsInsteadOfHanging) {
+    image_.flash_image[0] = 0;
+    save_image("app.hex");
+    ASSERT_EQ(run({"program", path("app.hex")}), 0) << output();
+    settings::write_setting_text("DATAIN Pin Num", "11");
+    EXPECT_EQ(run({"verify", path("app.hex")}), 1) << output();
+    settings::write_setting_text("DATAIN Pin Num", "10");
+    settings::write_setting_text("Invert VPP", "1");
+    EXPECT_EQ(run({"verify", path("app.hex")}), 1) << output();
+    settings::write_setting_text("Invert VPP", "0");
+    EXPECT_EQ(run({"verify", path("app.hex")}), 0) << output();
+}
+
+TEST_F(ChipCommands, UnknownSimulatedPartAndPortChoice) {
+    EXPECT_EQ(run({"erase", "--sim-part", "18F9999"}), 2);
+    EXPECT_NE(err_.str().find("the simulator does not know the part \"18F9999\""),
+              std::string::npos)
+        << output();
+    EXPECT_EQ(run({"erase", "--port", "4"}), 2);
+    EXPECT_NE(err_.str().find("--port must be 1, 2 or 3"), std::string::npos);
+    EXPECT_EQ(run({"erase", "--port", "2"}), 0) << output();
+}
+
+// The trace of a one-word program run is the reference's 2XXX sequence, frame by frame.
+TEST_F(ChipCommands, TraceOfProgramMatchesTheFamilySequence) {
+    image_.flash_image[0] = 0x12;
+    image_.flash_image[1] = 0x34;
+    save_image("tiny.hex");
+    ASSERT_EQ(run({"program", path("tiny.hex"), "--trace", path("trace.txt")}), 0) << output();
+    std::ifstream trace(path("trace.txt"));
+    const auto decoded = test_support::decode_trace(trace);
+    EXPECT_TRUE(decoded.bad_lines.empty()) << decoded.bad_lines.front();
+    EXPECT_GT(decoded.reads, 0u);
+
+    std::vector<std::pair<int, int>> expected;
+    auto core = [&](int word) { expected.emplace_back(0, word); };
+    auto setptr = [&](int address) {
+        core(0x0E00 | ((address >> 16) & 0xFF));
+        core(0x6EF8);
+        core(0x0E00 | ((address >> 8) & 0xFF));
+        core(0x6EF7);
+        core(0x0E00 | (address & 0xFF));
+        core(0x6EF6);
+    };
+    // Bulk erase.
+    setptr(0x3C0005);
+    expected.emplace_back(0xC, 0x3F3F);
+    setptr(0x3C0004);
+    expected.emplace_back(0xC, 0x8F8F);
+    core(0x0000);
+    core(0x0000);
+    // One 32-byte buffer: 15 words with 1101, the last with 1111, then the hold.
+    core(0x8EA6);
+    core(0x9CA6);
+    setptr(0);
+    expected.emplace_back(0xD, 0x3412);
+    for (int i = 1; i < 15; ++i)
+        expected.emplace_back(0xD, 0xFFFF);
+    expected.emplace_back(0xF, 0xFFFF);
+    core(0x0000);
+    // EEPROM: nothing to write beyond selecting it.
+    core(0x9EA6);
+    core(0x9CA6);
+    // Configuration, one byte per cycle, CONFIG6H last.
+    core(0x8EA6);
+    core(0x8CA6);
+    core(0x0E30);
+    core(0x6EF8);
+    core(0x0E00);
+    core(0x6EF7);
+    for (const int k : {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 12, 13, 10, 11}) {
+        core(0x0E00 | k);
+        core(0x6EF6);
+        const int byte = model_.config_erased[static_cast<std::size_t>(k)];
+        expected.emplace_back(0xF, byte * 257);
+        core(0x0000);
+    }
+
+    ASSERT_EQ(decoded.frames.size(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(decoded.frames[i].command, expected[i].first) << "frame " << i;
+        EXPECT_EQ(decoded.frames[i].payload, expected[i].second) << "frame " << i;
+    }
+    // The programming holds last the model's programming time.
+    int holds = 0;
+    for (const auto& frame : decoded.frames)
+        if (frame.hold_ms >= model_.program_time_ms)
+            ++holds;
+    EXPECT_EQ(holds, 15);
+    EXPECT_EQ(decoded.supply_events,
+              (std::vector<std::string>{"VDD on", "VPP on", "VDD off", "VPP off"}));
+}
+
+} // namespace

@@ -1,0 +1,36 @@
+// A scriptable chip for the simulated adapter's socket: it records every pin change it is
+// told and drives PGD as the test says.
+#pragma once
+
+#include "hardware/simulated_adapter.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace hardware_test {
+
+struct pin_change {
+    bool vdd, vpp, pgc, pgd;
+    std::int64_t time_us;
+};
+
+struct fake_chip_state {
+    std::vector<pin_change> changes;
+    std::optional<bool> drive; // what the chip puts on PGD
+};
+
+class fake_chip final : public hardware::target_chip {
+  public:
+    explicit fake_chip(fake_chip_state& state) : state_(state) {}
+    void set_pins(bool vdd, bool vpp, bool pgc, bool pgd, std::int64_t now_us) override {
+        state_.changes.push_back({vdd, vpp, pgc, pgd, now_us});
+    }
+    std::optional<bool> pgd_output(std::int64_t) const override { return state_.drive; }
+    std::string name() const override { return "fake chip"; }
+
+  private:
+    fake_chip_state& state_;
+};
+
+} // namespace hardware_test

@@ -1,0 +1,129 @@
+// Serial transfer: bit order in time, the read-back phase, the programming hold and power
+// sequences on the virtual clock, and the address split.
+#include "hardware_test_support.h"
+
+namespace {
+
+using hardware_test::line_history;
+using hardware_test::line_levels;
+using namespace Module94;
+
+// DATA OUT at every falling CLOCK edge: the bits the chip takes, in time order.
+std::string bits_taken(const std::vector<line_levels>& h) {
+    std::string bits;
+    for (std::size_t i = 1; i < h.size(); ++i)
+        if (h[i - 1].clock && !h[i].clock)
+            bits += h[i].dataout ? '1' : '0';
+    return bits;
+}
+
+class SerialTransfer : public hardware_test::hardware_fixture {
+  protected:
+    void SetUp() override {
+        hardware_fixture::SetUp();
+        set_lines_idle();
+        clear_records();
+    }
+};
+
+TEST_F(SerialTransfer, SendCommandShiftsLeastSignificantBitFirstOneChangePerWrite) {
+    send_command(0x0D, 0x1234);
+    const auto h = line_history(port->accesses);
+    EXPECT_EQ(bits_taken(h), "1011"
+                             "0010110001001000");
+    EXPECT_FALSE(h.back().clock || h.back().dataout);
+    std::string expected; // 20 bits of three line changes, DATA OUT back to 0 twice
+    for (int i = 0; i < 62; ++i)
+        expected += "WWRYY";
+    EXPECT_EQ(timeline, expected);
+}
+
+TEST_F(SerialTransfer, OutOfRangeArgumentsChangeNoLine) {
+    send_command(16, 0);
+    send_command(0, 65536);
+    send_command(-1, 0);
+    EXPECT_EQ(read_byte(-1), 0);
+    EXPECT_EQ(read_byte(16), 0);
+    EXPECT_TRUE(timeline.empty());
+}
+
+TEST_F(SerialTransfer, ReadByteSamplesWhileClockIsHighBitZeroFirst) {
+    for (const std::int32_t pattern : {0x05, 0x80, 0xA5}) {
+        // A chip's answer: bit k from the rising edge of clock 13+k while CLOCK is high, the
+        // complement while it is low; logical 1 is pin 10 low (inverting receiver).
+        port->status_source = [pattern, rises = 0,
+                               was_high = false](const hardware_test::recording_port& p) mutable {
+            const bool high = (p.data & 2) == 0;
+            rises += high && !was_high;
+            was_high = high;
+            const int k = rises - 13;
+            const bool bit = k >= 0 && k < 8 && ((pattern >> k) & 1);
+            return std::uint8_t(bit == high ? 0x00 : 0x40);
+        };
+        clear_records();
+        EXPECT_EQ(read_byte(9), pattern);
+        const auto h = line_history(port->accesses);
+        EXPECT_EQ(bits_taken(h), "1001" + std::string(8, '0') + std::string(8, '1')) << pattern;
+        EXPECT_FALSE(h.back().clock || h.back().dataout);
+    }
+}
+
+TEST_F(SerialTransfer, ProgramPulseHoldsTheFourthClockForTheProgrammingTime) {
+    timing.program_time_ms = 7;
+    program_pulse();
+    const auto h = line_history(port->accesses);
+    EXPECT_EQ(bits_taken(h), std::string(20, '0'));
+    std::vector<std::int64_t> rises, falls;
+    for (std::size_t i = 1; i < h.size(); ++i)
+        if (h[i].clock != h[i - 1].clock)
+            (h[i].clock ? rises : falls).push_back(h[i].time_us);
+    ASSERT_EQ(rises.size(), 20u);
+    EXPECT_EQ(falls[3] - rises[3], 7000);
+    // Then CLOCK stays low for the discharge time before the payload clocks.
+    EXPECT_GE(rises[4] - falls[3], 200);
+    EXPECT_EQ(clock.now_us(), 8000);
+}
+
+TEST_F(SerialTransfer, PowerSequencesOrderAndWait) {
+    for (const std::int32_t sequence : {1, 2}) {
+        timing.voltage_sequence = sequence;
+        clear_records();
+        const std::int64_t start = clock.now_us();
+        power_up();
+        auto h = line_history(port->accesses);
+        ASSERT_EQ(h.size(), 3u) << sequence;
+        EXPECT_EQ(h[1].vdd, sequence == 1) << sequence;
+        EXPECT_EQ(h[1].vpp, sequence == 2) << sequence;
+        EXPECT_TRUE(h[2].vdd && h[2].vpp && h[2].time_us == start + 50000) << sequence;
+        clear_records();
+        power_down(); // VDD first whatever the sequence
+        h = line_history(port->accesses);
+        ASSERT_EQ(h.size(), 3u);
+        EXPECT_TRUE(!h[1].vdd && h[1].vpp) << sequence;
+        EXPECT_TRUE(!h[2].vdd && !h[2].vpp && h[2].time_us == start + 150000) << sequence;
+        EXPECT_EQ(clock.now_us(), start + 200000);
+    }
+    clear_records();
+    timing.voltage_sequence = 0;
+    power_up();
+    EXPECT_TRUE(timeline.empty());
+}
+
+TEST(SplitAddress, TruncatingByteSplit) {
+    const struct {
+        std::int32_t value, upper, high, low;
+    } rows[] = {{0x012345, 1, 0x23, 0x45},
+                {1 << 24, 256, 0, 0},
+                {0x3FFFFE, 0x3F, 0xFF, 0xFE},
+                {0x00FFFF, 0, 0xFF, 0xFF},
+                {-65537, -1, 0, -1}};
+    for (const auto& r : rows) {
+        split_address(r.value);
+        EXPECT_TRUE(upper_byte == r.upper && high_byte == r.high && low_byte == r.low)
+            << r.value << ": " << upper_byte << " " << high_byte << " " << low_byte;
+    }
+    EXPECT_EQ(bit_string(0x1D, 4), "1101");
+    EXPECT_EQ(bit_string(0x1234, 16), "0001001000110100");
+}
+
+} // namespace

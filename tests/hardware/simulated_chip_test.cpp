@@ -1,0 +1,141 @@
+// End to end through the simulated adapter with a virtual PIC18F4520: power up, load the
+// table pointer with core instructions, read DEVID and FLASH; mismatched settings or wiring
+// silence the chip; a trace file records the run and the virtual time matches it.
+#include "hardware/port_selection.h"
+#include "hardware/port_trace.h"
+#include "hardware/simulated_adapter.h"
+#include "hardware_test_support.h"
+#include "sim/virtual_chip.h"
+
+#include <filesystem>
+#include <fstream>
+
+namespace {
+
+using hardware::adapter_wiring;
+using namespace Module94;
+
+// MOVLW/MOVWF into TBLPTRU, TBLPTRH, TBLPTRL.
+void set_table_pointer(std::int32_t address) {
+    split_address(address);
+    for (const auto& [byte, reg] :
+         {std::pair{upper_byte, 0xF8}, {high_byte, 0xF7}, {low_byte, 0xF6}}) {
+        send_command(0, 0x0E00 | byte);
+        send_command(0, 0x6E00 | reg);
+    }
+}
+
+std::int32_t read_device_id() {
+    power_up();
+    set_table_pointer(0x3FFFFE);
+    const std::int32_t devid1 = read_byte(9); // TBLRD*+
+    const std::int32_t devid2 = read_byte(9);
+    power_down();
+    return devid2 << 8 | devid1;
+}
+
+// "W 0378 0C" or "R 0379 7F": kind, four-digit register address, two upper-case digits.
+bool is_access_line(const std::string& line) {
+    const auto upper_hex = [](char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F'); };
+    return line.size() == 9 && (line[0] == 'W' || line[0] == 'R') && line[1] == ' ' &&
+           (line.compare(2, 4, "0378") == 0 || line.compare(2, 4, "0379") == 0 ||
+            line.compare(2, 4, "037A") == 0) &&
+           line[6] == ' ' && upper_hex(line[7]) && upper_hex(line[8]);
+}
+
+class SimulatedChip : public hardware_test::hardware_fixture {
+  protected:
+    void SetUp() override {
+        hardware_fixture::SetUp();
+        timing = {1, 1};
+        use_wiring({});
+    }
+    void use_wiring(const adapter_wiring& wiring) {
+        chip = std::make_shared<sim::virtual_chip>(*sim::find_part("18F4520"));
+        auto adapter = std::make_unique<hardware::simulated_adapter>(
+            888, hardware::socket_virtual_chip(chip), wiring);
+        adapter->open();
+        hardware::install_port_backend(std::move(adapter));
+        set_lines_idle();
+    }
+    std::string chip_errors() const {
+        std::string all;
+        for (const std::string& e : chip->protocol_errors())
+            all += e + "\n";
+        return all;
+    }
+    std::shared_ptr<sim::virtual_chip> chip;
+};
+
+TEST_F(SimulatedChip, DeviceIdAndFlashReadBackWithTheDefaultWiring) {
+    const std::int32_t devid = read_device_id();
+    EXPECT_EQ(devid & 0xFFF0, 0x1080) << std::hex << devid;
+    EXPECT_FALSE(chip->in_program_mode());
+
+    const std::uint8_t bytes[] = {0x12, 0x34, 0xA5, 0x00, 0xFF, 0x80};
+    std::copy(std::begin(bytes), std::end(bytes), chip->flash().begin() + 0x1FFE);
+    power_up();
+    EXPECT_TRUE(chip->in_program_mode());
+    set_table_pointer(0x1FFE);
+    for (const std::uint8_t expected : bytes)
+        EXPECT_EQ(read_byte(9), expected);
+    power_down();
+    EXPECT_TRUE(chip->protocol_errors().empty()) << chip_errors();
+}
+
+TEST_F(SimulatedChip, MismatchedSettingsOrWiringSilenceTheChip) {
+    const std::int32_t real_id = read_device_id();
+    adapter_wiring datain_on_11;
+    datain_on_11.datain.pin = 11;
+    const struct {
+        const char* name;
+        std::int32_t port_settings_record::*field;
+        std::int32_t value;
+        adapter_wiring wiring;
+        std::int32_t expected;
+    } scenarios[] = {
+        {"DATA IN on pin 12", &port_settings_record::pin_datain, 12, {}, 0x0000},
+        {"adapter DATA IN on pin 11", &port_settings_record::pin_datain, 10, datain_on_11, 0},
+        {"CLOCK not inverted", &port_settings_record::invert_clock, 0, {}, 0xFFFF},
+        {"DATA OUT not inverted", &port_settings_record::invert_dataout, 0, {}, 0x0000},
+        {"VDD on pin 6", &port_settings_record::pin_vdd, 6, {}, 0xFFFF},
+        {"DATA IN not inverted", &port_settings_record::invert_datain, 0, {}, ~real_id & 0xFFFF},
+    };
+    for (const auto& sc : scenarios) {
+        port_settings = {};
+        port_settings.*sc.field = sc.value;
+        use_wiring(sc.wiring);
+        EXPECT_EQ(read_device_id(), sc.expected) << sc.name;
+    }
+}
+
+TEST_F(SimulatedChip, TraceFileRecordsTheRunAndVirtualTimeMatchesIt) {
+    const auto path = std::filesystem::temp_directory_path() / "pinwright-sim-trace.txt";
+    auto traced = hardware::trace_port_to_file(
+        hardware::open_port_backend(888, hardware::port_mode::simulated), path.string());
+    ASSERT_TRUE(traced.backend->is_ready() && traced.error.empty()) << traced.error;
+    EXPECT_NE(traced.backend->description().find("PIC18F4520"), std::string::npos);
+    hardware::install_port_backend(std::move(traced.backend));
+    const std::int64_t start = clock.now_us();
+    set_lines_idle();
+    EXPECT_EQ(read_device_id() & 0xFFF0, 0x1080);
+    const std::int64_t duration = clock.now_us() - start;
+    hardware::install_port_backend(nullptr);
+
+    std::ifstream file(path);
+    int writes = 0, reads = 0, waits = 0;
+    for (std::string line; std::getline(file, line);) {
+        if (line == "S 50")
+            ++waits;
+        else if (is_access_line(line))
+            ++(line[0] == 'W' ? writes : reads);
+        else
+            ADD_FAILURE() << "unexpected trace line: " << line;
+    }
+    std::filesystem::remove(path);
+    EXPECT_EQ(waits, 4);
+    EXPECT_EQ(writes, 2 * reads);
+    EXPECT_EQ(duration, 4 * 50000 + writes + reads) << "1 us per access plus the power steps";
+}
+
+} // namespace

@@ -1,0 +1,150 @@
+// The five chip operations: captions, elapsed time, reports, and the sound stops (port
+// not ready, algorithm that cannot run, a write that never ends, cancellation).
+#include "interpreter_fixture.h"
+
+#include "devices/device_table.h"
+#include "interpreter/chip_operations.h"
+
+namespace {
+
+using Module1::operation_outcome;
+
+class ChipOperations : public InterpreterTest {
+  protected:
+    void use(devices::instruction_list devices::model_values::*list, const char* body) {
+        Module1::selected_model().*list = devices::make_instruction_list(body);
+    }
+    bool ends_with(const std::string& text, const std::string& end) {
+        return text.size() >= end.size() &&
+               text.compare(text.size() - end.size(), end.size(), end) == 0;
+    }
+};
+
+TEST(ElapsedText, WholeSecondsAndTwoDigitHundredths) {
+    EXPECT_EQ(Module1::elapsed_text(50'000), "0.05");
+    EXPECT_EQ(Module1::elapsed_text(61'900'000), "61.90");
+    EXPECT_EQ(Module1::elapsed_text(3'070'000), "3.07");
+    EXPECT_EQ(Module1::elapsed_text(12'500'000), "12.50");
+    EXPECT_EQ(Module1::elapsed_text(4'279'999), "4.27");
+    EXPECT_EQ(Module1::elapsed_text(-5), "0.00");
+}
+
+TEST_F(ChipOperations, BlankCheckWithoutMismatchShowsOnlyTheCaption) {
+    use(&devices::model_values::blankcheck_list,
+        "begin,setflashloop,temp=s09,checkblankflash,loop,end");
+    probe_.default_answer = 0xFF;
+    const auto result = Module1::blank_check();
+    EXPECT_EQ(result.outcome, operation_outcome::completed);
+    EXPECT_TRUE(messages_.empty());
+    EXPECT_EQ(captions_.front(), "Begin blank check.");
+    EXPECT_EQ(captions_.back().rfind("Chip is blank. ", 0), 0u) << captions_.back();
+    EXPECT_TRUE(ends_with(captions_.back(), " seconds elapsed...")) << captions_.back();
+    EXPECT_EQ(command_states_, (std::vector<bool>{false, true}));
+    EXPECT_EQ(Module1::algorithm_run.failure_report, Module1::report_header);
+    // 64 bytes of reads took virtual time at one microsecond per port access.
+    EXPECT_GT(result.elapsed_us, 100'000);
+}
+
+TEST_F(ChipOperations, VerifyWithThreeMismatchesReportsThem) {
+    use(&devices::model_values::verify_list, "begin,setflashloop,temp=s09,checkflash,loop,end");
+    probe_.default_answer = 0xFF;
+    probe_.answers = {0xFF, 0x00, 0xFF, 0x01, 0x02};
+    const auto result = Module1::verify_all();
+    EXPECT_EQ(result.outcome, operation_outcome::differences);
+    EXPECT_EQ(captions_.back().rfind("Chip verify failed. ", 0), 0u);
+    ASSERT_EQ(messages_.size(), 1u);
+    EXPECT_EQ(messages_[0].text, "Chip verify failed:\r\n\r\n"
+                                 "Memory Location,   Read Value,   Expected,\r\n"
+                                 "FLASH Byte 000001h,   00h,   FFh,\r\n"
+                                 "FLASH Byte 000003h,   01h,   FFh,\r\n"
+                                 "FLASH Byte 000004h,   02h,   FFh,\r\n");
+    EXPECT_EQ(messages_[0].kind, 16);
+    EXPECT_EQ(messages_[0].title, "Tarvellic Pinwright");
+}
+
+TEST_F(ChipOperations, ProgramEraseAndReadNeverShowTheReport) {
+    probe_.default_answer = 0x00;
+    const char* body = "begin,temp=s09,checkblankflash,end";
+    use(&devices::model_values::program_list, body);
+    use(&devices::model_values::erase_list, body);
+    EXPECT_EQ(Module1::program_all().outcome, operation_outcome::completed);
+    EXPECT_EQ(captions_.back().rfind("Chip programmed. ", 0), 0u);
+    EXPECT_EQ(Module1::erase_all().outcome, operation_outcome::completed);
+    EXPECT_EQ(captions_.back().rfind("Chip erased. ", 0), 0u);
+    EXPECT_TRUE(messages_.empty());
+}
+
+TEST_F(ChipOperations, ReadAllClearsTheImageAndRedraws) {
+    auto& model = Module1::selected_model();
+    model.eeprom_size = 0;
+    Module1::memory_buffer().flash_image[3] = 0;
+    use(&devices::model_values::read_list, "begin,flash=s09,end");
+    probe_.default_answer = 0x5A;
+    EXPECT_EQ(Module1::read_all().outcome, operation_outcome::completed);
+    const auto& image = Module1::memory_buffer();
+    EXPECT_EQ(image.eeprom_image, std::vector<std::int32_t>{0});
+    EXPECT_EQ(image.flash_image[0], 0x5A);
+    EXPECT_EQ(image.flash_image[3], 0xFF);
+    EXPECT_EQ(image.config_image[5], 5);
+    EXPECT_EQ(redraws_, 2);
+    EXPECT_EQ(captions_.back().rfind("Chip read. ", 0), 0u);
+}
+
+TEST_F(ChipOperations, PortThatIsNotReadyDoesNotStart) {
+    hardware::port_status why;
+    why.error = hardware::port_error::permission_denied;
+    why.device = "/dev/parport0";
+    hardware::install_port_backend(std::make_unique<hardware::unavailable_port>(why));
+    use(&devices::model_values::program_list, "begin,end");
+    EXPECT_EQ(Module1::program_all().outcome, operation_outcome::not_started);
+    ASSERT_EQ(messages_.size(), 1u);
+    EXPECT_NE(messages_[0].text.find("/dev/parport0"), std::string::npos) << messages_[0].text;
+    EXPECT_TRUE(command_states_.empty());
+}
+
+TEST_F(ChipOperations, AlgorithmThatCannotRunIsRejectedBeforeAnyLineMoves) {
+    use(&devices::model_values::erase_list, "begin,setflashloop,s0d-flash,end");
+    const auto accesses = probe_.supply_events.size();
+    EXPECT_EQ(Module1::erase_all().outcome, operation_outcome::not_started);
+    ASSERT_EQ(messages_.size(), 1u);
+    EXPECT_NE(messages_[0].text.find("Erase All algorithm of PIC18FTEST cannot run"),
+              std::string::npos)
+        << messages_[0].text;
+    EXPECT_EQ(probe_.supply_events.size(), accesses);
+}
+
+TEST_F(ChipOperations, WriteThatNeverEndsStopsAndPowersDown) {
+    use(&devices::model_values::program_list, "begin,waitwr,s00-1234,end");
+    probe_.default_answer = 0x02; // write in progress, for ever
+    const auto result = Module1::program_all();
+    EXPECT_EQ(result.outcome, operation_outcome::write_timeout);
+    EXPECT_FALSE(probe_.vdd);
+    EXPECT_FALSE(probe_.vpp);
+    EXPECT_GE(result.elapsed_us, Module1::write_wait_limit_us);
+    EXPECT_TRUE(frames_of(0).empty() || frames_of(0).back().payload != 0x1234);
+    ASSERT_EQ(messages_.size(), 1u);
+    EXPECT_NE(messages_[0].text.find("never finished its write"), std::string::npos);
+    EXPECT_EQ(command_states_.back(), true);
+}
+
+TEST_F(ChipOperations, CancelPowersDown) {
+    use(&devices::model_values::verify_list, "begin,setflashloop,temp=s09,checkflash,loop,end");
+    on_caption_ = [](const std::string& caption) {
+        if (caption == "F:10/64")
+            Module1::cancel_requested = true;
+    };
+    EXPECT_EQ(Module1::verify_all().outcome, operation_outcome::cancelled);
+    EXPECT_FALSE(probe_.vdd);
+    EXPECT_FALSE(probe_.vpp);
+    EXPECT_LT(frames_of(9).size(), 12u);
+}
+
+TEST_F(ChipOperations, EmptyAlgorithmEndsTheProgramWithTheEmptyInstruction) {
+    Module1::selected_model().verify_list = devices::make_instruction_list("");
+    EXPECT_EQ(Module1::verify_all().outcome, operation_outcome::terminated);
+    ASSERT_EQ(messages_.size(), 1u);
+    EXPECT_EQ(messages_[0].text, "Unrecognized symbolic instruction ''.\r\nThe program must end.");
+    EXPECT_EQ(terminated_with_, 2);
+}
+
+} // namespace

@@ -1,0 +1,243 @@
+// Bulk erase with each family's keys and timing, the ways a bulk erase fails, partial
+// erases, and row erase through EECON1.
+#include "icsp_host.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using sim::chip_family;
+using sim_test::has_error;
+using sim_test::icsp_host;
+
+// A used, fully protected chip: everything programmed to 0, every configuration bit 0.
+void make_used(sim::virtual_chip& chip) {
+    std::fill(chip.flash().begin(), chip.flash().end(), std::uint8_t{0});
+    std::fill(chip.eeprom().begin(), chip.eeprom().end(), std::uint8_t{0x12});
+    chip.id_locations().fill(0);
+    chip.config().fill(0);
+}
+
+bool is_blank(sim::virtual_chip& chip) {
+    const sim::part_info& p = chip.part();
+    for (std::uint8_t b : chip.flash())
+        if (b != 0xFF)
+            return false;
+    for (std::uint8_t b : chip.eeprom())
+        if (b != 0xFF)
+            return false;
+    for (std::uint8_t b : chip.id_locations())
+        if (b != 0xFF)
+            return false;
+    for (std::size_t i = 0; i < 14; ++i)
+        if (chip.config()[i] != (p.config_erased[i] & p.config_mask[i]))
+            return false;
+    return true;
+}
+
+TEST(BulkErase, ChipEraseKeysEraseEverythingAndResetConfiguration) {
+    const struct {
+        const char* part;
+        std::uint16_t high, low;
+        std::int64_t wait_us;
+    } cases[] = {
+        {"18F458", 0, 0x0080, 10005},       {"18F1220", 0, 0x0080, 5005},
+        {"18F4520", 0x3F3F, 0x8F8F, 5100},  {"18F2620", 0x3F3F, 0x8F8F, 5100},
+        {"18F4450", 0x3F3F, 0x8F8F, 5100},  {"18F25K20", 0x0F0F, 0x8F8F, 5200},
+        {"18F25K20", 0x0F0F, 0x8787, 5200},
+    };
+    for (const auto& c : cases) {
+        sim::virtual_chip chip(*sim::find_part(c.part));
+        make_used(chip);
+        icsp_host host(chip);
+        host.power_up();
+        host.bulk_erase(c.high, c.low, c.wait_us);
+        EXPECT_TRUE(is_blank(chip)) << c.part << " keys " << c.high << "/" << c.low;
+        EXPECT_EQ(host.read_table(0, 1)[0], 0xFF) << c.part;
+        EXPECT_TRUE(chip.protocol_errors().empty())
+            << c.part << ": " << chip.protocol_errors().front();
+    }
+}
+
+TEST(BulkErase, WrongKeysOrTimingEraseNothing) {
+    struct fault_case {
+        const char* what;
+        const char* part;
+        const char* error;
+        void (*run)(icsp_host&);
+    };
+    static const fault_case cases[] = {
+        {"2XXX key on FXX2", "18F452", "not a documented erase option",
+         [](icsp_host& h) { h.bulk_erase(0, 0x8F8F, 10005); }},
+        {"K20 key on 2XXX", "18F4520", "not a documented erase option",
+         [](icsp_host& h) { h.bulk_erase(0x0F0F, 0x8787, 5100); }},
+        {"2XXX key on K20", "18F45K20", "not a documented erase option",
+         [](icsp_host& h) { h.bulk_erase(0x3F3F, 0x8F8F, 5200); }},
+        {"registers in the wrong order", "18F4520", "not a documented erase option",
+         [](icsp_host& h) {
+             h.set_pointer(0x3C0004);
+             h.send(0xC, 0x8F8F);
+             h.set_pointer(0x3C0005);
+             h.send(0xC, 0x3F3F);
+             h.core(0x0000);
+             h.erase_hold(5100);
+         }},
+        {"FXX2 wait of the older 5 ms", "18F452", "needs P11",
+         [](icsp_host& h) {
+             h.bulk_erase(0, 0x0080, 5005);
+             h.core(0x0000);
+         }},
+        {"2XXX wait under 5 ms", "18F4520", "needs P11",
+         [](icsp_host& h) {
+             h.bulk_erase(0x3F3F, 0x8F8F, 4900);
+             h.core(0x0000);
+         }},
+        {"no NOP after the key", "18F4520", "not followed by a 0000 0000 NOP",
+         [](icsp_host& h) {
+             h.set_pointer(0x3C0005);
+             h.send(0xC, 0x3F3F);
+             h.set_pointer(0x3C0004);
+             h.send(0xC, 0x8F8F);
+             h.core(0x0E00);
+             h.erase_hold(5100);
+         }},
+        {"PGD raised during the erase", "18F4520", "PGD raised",
+         [](icsp_host& h) {
+             h.set_pointer(0x3C0005);
+             h.send(0xC, 0x3F3F);
+             h.set_pointer(0x3C0004);
+             h.send(0xC, 0x8F8F);
+             h.core(0x0000);
+             h.send(0x0, 0x8000); // the erase frame with a 1 in its payload
+             h.wait_us(6000);
+         }},
+    };
+    for (const fault_case& c : cases) {
+        sim::virtual_chip chip(*sim::find_part(c.part));
+        make_used(chip);
+        icsp_host host(chip);
+        host.power_up();
+        c.run(host);
+        host.wait_us(20000);
+        EXPECT_EQ(chip.flash()[0x1000], 0x00) << c.what;
+        EXPECT_EQ(chip.config()[8], 0x00) << c.what << ": protection still on";
+        EXPECT_TRUE(has_error(chip, c.error)) << c.what;
+    }
+}
+
+TEST(BulkErase, AcceptsTheEraseFrameClockedWholeBeforeTheWait) {
+    // NOP, then a whole 0000 0000 frame, then the wait: PGD stays low, the payload clocks
+    // run during the erase, and the next command comes after P11.
+    sim::virtual_chip chip(*sim::find_part("18F2550"));
+    make_used(chip);
+    icsp_host host(chip);
+    host.power_up();
+    host.set_pointer(0x3C0005);
+    host.send(0xC, 0x3F3F);
+    host.set_pointer(0x3C0004);
+    host.send(0xC, 0x8F8F);
+    host.core(0x0000);
+    host.core(0x0000);
+    host.wait_us(10000);
+    EXPECT_EQ(host.read_device_id(), 0x1240);
+    EXPECT_TRUE(is_blank(chip));
+    EXPECT_TRUE(chip.protocol_errors().empty());
+}
+
+TEST(BulkErase, PartialErasesTouchOnlyTheirRegion) {
+    sim::virtual_chip chip(*sim::find_part("18F4520")); // 2 KB boot, 8 KB blocks
+    make_used(chip);
+    icsp_host host(chip);
+    host.power_up();
+    host.bulk_erase(0x0000, 0x8484, 5100); // data EEPROM only
+    EXPECT_EQ(chip.eeprom()[0], 0xFF);
+    EXPECT_EQ(chip.flash()[0x100], 0x00);
+    host.bulk_erase(0x0202, 0x8080, 5100); // code block 1
+    EXPECT_EQ(chip.flash()[0x1FFF], 0x00);
+    EXPECT_EQ(chip.flash()[0x2000], 0xFF);
+    EXPECT_EQ(chip.flash()[0x3FFF], 0xFF);
+    EXPECT_EQ(chip.flash()[0x4000], 0x00);
+    EXPECT_EQ(chip.config()[8], 0x02) << "CP1 reset with its block";
+    EXPECT_TRUE(chip.protocol_errors().empty());
+}
+
+TEST(BulkErase, CodeProtectedEepromMustBeIncludedOn2xxx) {
+    sim::virtual_chip chip(*sim::find_part("18F4520"));
+    make_used(chip); // CPD = 0
+    icsp_host host(chip);
+    host.power_up();
+    host.bulk_erase(0x0000, 0x8282, 5100);
+    EXPECT_TRUE(has_error(chip, "leaves out the code-protected data EEPROM"));
+    EXPECT_EQ(chip.config()[9], 0x00);
+}
+
+// Row erase (64 bytes) through EECON1: FXX2/X220 self-timed after the unlock, 2XXX held by
+// the next 0000 frame's 4th clock, K20 self-timed from the 24th clock.
+TEST(RowErase, ErasesTheRowHoldingTblptr) {
+    for (const char* name : {"18F452", "18F1320", "18F4520", "18F45K20"}) {
+        sim::virtual_chip chip(*sim::find_part(name));
+        std::fill(chip.flash().begin(), chip.flash().end(), std::uint8_t{0});
+        const chip_family family = chip.part().family;
+        icsp_host host(chip);
+        host.power_up();
+        host.core(0x8EA6);
+        host.core(0x9CA6);
+        host.core(0x84A6);
+        host.set_pointer(0x1050); // inside row 1040h..107Fh
+        host.core(0x88A6);        // FREE
+        if (family == chip_family::fxx2_xx8 || family == chip_family::fx220_x320) {
+            host.core(0x0E55);
+            host.core(0x6EA7);
+            host.core(0x0EAA);
+            host.core(0x6EA7);
+        }
+        host.core(0x82A6); // WR
+        if (family == chip_family::f2xxx_4xxx) {
+            host.program_hold(1000);
+        } else {
+            host.core(0x0000);
+            host.core(0x0000);
+            host.wait_us(10200);
+            EXPECT_EQ(host.read_eecon1() & 0x02, 0) << name << ": WR cleared";
+        }
+        host.core(0x94A6);
+        EXPECT_EQ(chip.flash()[0x103F], 0x00) << name;
+        EXPECT_EQ(chip.flash()[0x1040], 0xFF) << name;
+        EXPECT_EQ(chip.flash()[0x107F], 0xFF) << name;
+        EXPECT_EQ(chip.flash()[0x1080], 0x00) << name;
+        EXPECT_TRUE(chip.protocol_errors().empty()) << name;
+    }
+}
+
+} // namespace
+
+namespace {
+
+// FXX2 multi-panel row erase: FREE with a 1111 start and a programming hold erases the row
+// at the same offset in every panel.
+TEST(RowErase, Fxx2MultiPanelErasesTheRowInEveryPanel) {
+    sim::virtual_chip chip(*sim::find_part("18F252")); // four panels
+    std::fill(chip.flash().begin(), chip.flash().end(), std::uint8_t{0});
+    icsp_host host(chip);
+    host.power_up();
+    host.core(0x8EA6);
+    host.core(0x8CA6);
+    host.core(0x84A6);
+    host.set_pointer(0x3C0006);
+    host.send(0xC, 0x0040);
+    host.core(0x9CA6);
+    host.core(0x88A6); // FREE
+    host.set_pointer(0x0440);
+    host.send(0xF, 0xFFFF);
+    host.program_hold(1000);
+    for (std::uint32_t panel = 0; panel < 4; ++panel) {
+        const std::uint32_t row = panel * 0x2000 + 0x440;
+        EXPECT_EQ(chip.flash()[row - 1], 0x00) << "panel " << panel;
+        EXPECT_EQ(chip.flash()[row], 0xFF) << "panel " << panel;
+        EXPECT_EQ(chip.flash()[row + 63], 0xFF) << "panel " << panel;
+        EXPECT_EQ(chip.flash()[row + 64], 0x00) << "panel " << panel;
+    }
+    EXPECT_TRUE(chip.protocol_errors().empty());
+}
+
+} // namespace

@@ -1,0 +1,356 @@
+// The test bit-banger: line changes on a virtual clock and the families' documented
+// command sequences, written from the maker's programming documents.
+#include "icsp_host.h"
+
+#include <stdexcept>
+
+namespace sim_test {
+
+using sim::chip_family;
+
+namespace {
+constexpr std::int64_t step_us = 1; // time between two line changes
+} // namespace
+
+std::int64_t p10_of(chip_family family) {
+    switch (family) {
+    case chip_family::fxx2_xx8:
+    case chip_family::fx220_x320:
+        return 5;
+    case chip_family::f2xxx_4xxx:
+        return 100;
+    case chip_family::k20:
+        return 200;
+    }
+    return 200;
+}
+
+bool has_error(const sim::virtual_chip& chip, const std::string& words) {
+    for (const std::string& e : chip.protocol_errors()) {
+        if (e.find(words) != std::string::npos)
+            return true;
+    }
+    return false;
+}
+
+void icsp_host::wait_us(std::int64_t us) {
+    now_ += us;
+    chip_.advance(now_);
+}
+
+void icsp_host::apply() {
+    chip_.set_pins(vdd_, vpp_, pgc_, pgd_, now_);
+    now_ += step_us;
+}
+
+void icsp_host::set_lines(bool vdd, bool vpp, bool pgc, bool pgd) {
+    vdd_ = vdd;
+    vpp_ = vpp;
+    pgc_ = pgc;
+    pgd_ = pgd;
+    apply();
+}
+
+void icsp_host::power_up(power_order order) {
+    pgc_ = false;
+    pgd_ = false;
+    if (order == power_order::vdd_first) {
+        vdd_ = true;
+        apply();
+        wait_us(50);
+        vpp_ = true;
+        apply();
+    } else {
+        vpp_ = true;
+        apply();
+        wait_us(50);
+        vdd_ = true;
+        apply();
+    }
+    wait_us(50);
+}
+
+void icsp_host::power_down() {
+    pgc_ = false;
+    pgd_ = false;
+    apply();
+    vdd_ = false;
+    apply();
+    vpp_ = false;
+    apply();
+}
+
+void icsp_host::clock_bit(bool bit) {
+    pgc_ = true;
+    apply();
+    pgd_ = bit;
+    apply();
+    pgc_ = false;
+    apply();
+}
+
+void icsp_host::send(std::uint8_t command, std::uint16_t payload) {
+    for (int i = 0; i < 4; ++i)
+        clock_bit(((command >> i) & 1) != 0);
+    for (int i = 0; i < 16; ++i)
+        clock_bit(((payload >> i) & 1) != 0);
+    pgd_ = false;
+    apply();
+}
+
+std::uint8_t icsp_host::read(std::uint8_t command) {
+    for (int i = 0; i < 4; ++i)
+        clock_bit(((command >> i) & 1) != 0);
+    pgd_ = false;
+    apply();
+    for (int i = 0; i < 8; ++i) {
+        pgc_ = true;
+        apply();
+        pgc_ = false;
+        apply();
+    }
+    pgd_ = true; // released: DATA OUT held high while the chip drives
+    apply();
+    std::uint8_t value = 0;
+    for (int i = 0; i < 8; ++i) {
+        pgc_ = true;
+        apply();
+        const std::optional<bool> level = chip_.pgd_output(now_);
+        if (level.value_or(true))
+            value = static_cast<std::uint8_t>(value | (1u << i));
+        pgc_ = false;
+        apply();
+    }
+    pgd_ = false;
+    apply();
+    return value;
+}
+
+void icsp_host::set_pointer(std::uint32_t address) {
+    core(static_cast<std::uint16_t>(0x0E00 | ((address >> 16) & 0xFF)));
+    core(0x6EF8);
+    core(static_cast<std::uint16_t>(0x0E00 | ((address >> 8) & 0xFF)));
+    core(0x6EF7);
+    core(static_cast<std::uint16_t>(0x0E00 | (address & 0xFF)));
+    core(0x6EF6);
+}
+
+void icsp_host::program_hold(std::int64_t high_us, std::int64_t low_us) {
+    pgd_ = false;
+    apply();
+    for (int i = 0; i < 3; ++i) {
+        pgc_ = true;
+        apply();
+        pgc_ = false;
+        apply();
+    }
+    pgc_ = true;
+    apply();
+    wait_us(high_us - step_us);
+    pgc_ = false;
+    apply();
+    wait_us(low_us);
+    for (int i = 0; i < 16; ++i)
+        clock_bit(false);
+}
+
+void icsp_host::erase_hold(std::int64_t wait) {
+    pgd_ = false;
+    apply();
+    for (int i = 0; i < 4; ++i) {
+        pgc_ = true;
+        apply();
+        pgc_ = false;
+        apply();
+    }
+    wait_us(wait);
+    for (int i = 0; i < 16; ++i)
+        clock_bit(false);
+}
+
+void icsp_host::bulk_erase(std::uint16_t high_key, std::uint16_t low_key, std::int64_t wait) {
+    const chip_family family = chip_.part().family;
+    if (family == chip_family::fxx2_xx8 || family == chip_family::fx220_x320) {
+        set_pointer(0x3C0004);
+        send(0xC, low_key);
+    } else {
+        set_pointer(0x3C0005);
+        send(0xC, high_key);
+        set_pointer(0x3C0004);
+        send(0xC, low_key);
+    }
+    core(0x0000);
+    erase_hold(wait);
+}
+
+void icsp_host::bulk_erase_chip() {
+    const chip_family family = chip_.part().family;
+    const std::int64_t wait = 10000 + p10_of(family);
+    switch (family) {
+    case chip_family::fxx2_xx8:
+    case chip_family::fx220_x320:
+        bulk_erase(0, 0x0080, wait);
+        break;
+    case chip_family::f2xxx_4xxx:
+        bulk_erase(0x3F3F, 0x8F8F, wait);
+        break;
+    case chip_family::k20:
+        bulk_erase(0x0F0F, 0x8F8F, wait);
+        break;
+    }
+}
+
+void icsp_host::select_code_memory() {
+    core(0x8EA6); // BSF EECON1,EEPGD
+    core(0x9CA6); // BCF EECON1,CFGS
+    if (chip_.part().family == chip_family::k20)
+        core(0x84A6); // BSF EECON1,WREN
+}
+
+void icsp_host::write_code(std::uint32_t address, const std::vector<std::uint8_t>& bytes,
+                           std::int64_t hold_us) {
+    const auto buffer = static_cast<std::size_t>(chip_.part().write_buffer);
+    if (address % buffer != 0 || bytes.size() % buffer != 0)
+        throw std::invalid_argument("write_code needs whole, aligned write buffers");
+    select_code_memory();
+    for (std::size_t block = 0; block < bytes.size(); block += buffer) {
+        set_pointer(address + static_cast<std::uint32_t>(block));
+        for (std::size_t i = 0; i < buffer; i += 2) {
+            const auto word =
+                static_cast<std::uint16_t>(bytes[block + i] | (bytes[block + i + 1] << 8));
+            send(i + 2 < buffer ? 0xD : 0xF, word);
+        }
+        program_hold(hold_us, p10_of(chip_.part().family));
+    }
+}
+
+void icsp_host::write_code_multi_panel(std::uint32_t offset,
+                                       const std::vector<std::vector<std::uint8_t>>& panels) {
+    core(0x8EA6); // EEPGD
+    core(0x8CA6); // CFGS
+    core(0x84A6); // WREN
+    set_pointer(0x3C0006);
+    send(0xC, 0x0040); // multi-panel writes
+    core(0x8EA6);
+    core(0x9CA6);
+    for (std::size_t panel = 0; panel < panels.size(); ++panel) {
+        set_pointer(static_cast<std::uint32_t>(panel * 0x2000 + offset));
+        const std::vector<std::uint8_t>& bytes = panels[panel];
+        for (std::size_t i = 0; i < 8; i += 2) {
+            const auto word = static_cast<std::uint16_t>(bytes[i] | (bytes[i + 1] << 8));
+            const bool last_word = i == 6;
+            const bool last_panel = panel + 1 == panels.size();
+            send(!last_word ? 0xD : (last_panel ? 0xF : 0xC), word);
+        }
+    }
+    program_hold(1000, p10_of(chip_.part().family));
+    set_pointer(0x3C0006);
+    core(0x8CA6);
+    send(0xC, 0x0000); // back to single-panel
+    core(0x9CA6);
+}
+
+void icsp_host::select_config_memory() {
+    const chip_family family = chip_.part().family;
+    core(0x8EA6); // BSF EECON1,EEPGD
+    core(0x8CA6); // BSF EECON1,CFGS
+    if (family == chip_family::k20)
+        core(0x84A6);
+    if (family == chip_family::fxx2_xx8 || family == chip_family::fx220_x320) {
+        core(0xEF00); // GOTO 100000h
+        core(0xF800);
+    }
+}
+
+void icsp_host::write_config(int index, std::uint8_t value) {
+    const chip_family family = chip_.part().family;
+    select_config_memory();
+    set_pointer(0x300000 + static_cast<std::uint32_t>(index));
+    send(0xF, static_cast<std::uint16_t>(value * 0x0101));
+    program_hold(family == chip_family::k20 ? 5000 : 1000, p10_of(family));
+}
+
+void icsp_host::write_config_all(const std::vector<std::uint8_t>& values) {
+    // CONFIG6H (with WRTC) last.
+    for (int i = 0; i < static_cast<int>(values.size()); ++i) {
+        if (i != 11)
+            write_config(i, values[static_cast<std::size_t>(i)]);
+    }
+    if (values.size() > 11)
+        write_config(11, values[11]);
+}
+
+void icsp_host::select_eeprom() {
+    core(0x9EA6); // BCF EECON1,EEPGD
+    core(0x9CA6); // BCF EECON1,CFGS
+}
+
+void icsp_host::set_eeprom_address(std::uint32_t address) {
+    core(static_cast<std::uint16_t>(0x0E00 | (address & 0xFF)));
+    core(0x6EA9);
+    core(static_cast<std::uint16_t>(0x0E00 | ((address >> 8) & 0xFF)));
+    core(0x6EAA);
+}
+
+std::uint8_t icsp_host::read_eecon1() {
+    core(0x50A6); // MOVF EECON1,W
+    core(0x6EF5); // MOVWF TABLAT
+    core(0x0000);
+    return read(0x2);
+}
+
+int icsp_host::write_eeprom(std::uint32_t address, std::uint8_t value) {
+    const chip_family family = chip_.part().family;
+    select_eeprom();
+    set_eeprom_address(address);
+    core(static_cast<std::uint16_t>(0x0E00 | value));
+    core(0x6EA8); // EEDATA
+    core(0x84A6); // BSF WREN
+    if (family == chip_family::fxx2_xx8 || family == chip_family::fx220_x320) {
+        core(0x0E55);
+        core(0x6EA7);
+        core(0x0EAA);
+        core(0x6EA7);
+    }
+    core(0x82A6); // BSF WR
+    if (family == chip_family::k20) {
+        core(0x0000);
+        core(0x0000);
+    }
+    int busy_polls = 0;
+    for (int poll = 0; poll < 100000; ++poll) {
+        if ((read_eecon1() & 0x02) == 0)
+            break;
+        ++busy_polls;
+        wait_us(100);
+    }
+    wait_us(p10_of(family));
+    core(0x94A6); // BCF WREN
+    return busy_polls;
+}
+
+std::uint8_t icsp_host::read_eeprom(std::uint32_t address) {
+    select_eeprom();
+    set_eeprom_address(address);
+    core(0x80A6); // BSF RD
+    core(0x50A8); // MOVF EEDATA,W
+    core(0x6EF5); // MOVWF TABLAT
+    core(0x0000);
+    return read(0x2);
+}
+
+std::vector<std::uint8_t> icsp_host::read_table(std::uint32_t address, std::size_t count) {
+    set_pointer(address);
+    std::vector<std::uint8_t> bytes;
+    bytes.reserve(count);
+    for (std::size_t i = 0; i < count; ++i)
+        bytes.push_back(read(0x9));
+    return bytes;
+}
+
+std::uint16_t icsp_host::read_device_id() {
+    const std::vector<std::uint8_t> id = read_table(0x3FFFFE, 2);
+    return static_cast<std::uint16_t>(id[0] | (id[1] << 8));
+}
+
+} // namespace sim_test

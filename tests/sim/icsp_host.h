@@ -1,0 +1,81 @@
+// A small host-side bit-banger for the virtual chip tests: it drives VDD, VPP, PGC and PGD
+// of a sim::virtual_chip on a virtual microsecond clock, sends 4-bit commands with 16-bit
+// payloads LSb first (data set while PGC is high, taken on the falling edge), runs read
+// frames, programming holds and erase waits, and knows the documented command sequences of
+// each family (erase, code, ID, configuration, data EEPROM, reads).
+#pragma once
+
+#include "sim/virtual_chip.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace sim_test {
+
+enum class power_order { vdd_first, vpp_first };
+
+class icsp_host {
+  public:
+    explicit icsp_host(sim::virtual_chip& chip) : chip_(chip) {}
+
+    std::int64_t now() const { return now_; }
+    void wait_us(std::int64_t us);
+
+    // Line control: each call is one pin change at the current time, then 1 us passes.
+    void set_lines(bool vdd, bool vpp, bool pgc, bool pgd);
+    void power_up(power_order order = power_order::vdd_first);
+    void power_down();
+
+    void send(std::uint8_t command, std::uint16_t payload);
+    // Command, 8 idle clocks, then 8 bits sampled while PGC is high (a line the chip does
+    // not drive reads 1, the host's DATA OUT being held high).
+    std::uint8_t read(std::uint8_t command);
+    void core(std::uint16_t opcode) { send(0x0, opcode); }
+    void set_pointer(std::uint32_t address);
+    // 0000 with the 4th clock held high for high_us, then PGC low for low_us, then 16 zeros.
+    void program_hold(std::int64_t high_us, std::int64_t low_us = 250);
+    // 0000 with 4 clocks, then wait_us with PGD low, then the 16 zero payload bits.
+    void erase_hold(std::int64_t wait_us);
+
+    // Documented sequences.
+    void bulk_erase(std::uint16_t high_key, std::uint16_t low_key, std::int64_t wait_us);
+    void bulk_erase_chip(); // the family's chip-erase keys, waiting 10 ms + P10
+    void select_code_memory();
+    // Writes bytes at a buffer-aligned address, one write-buffer block per cycle.
+    void write_code(std::uint32_t address, const std::vector<std::uint8_t>& bytes,
+                    std::int64_t hold_us = 1000);
+    // FXX2/XX8 multi-panel write of one 8-byte block per panel at the same panel offset.
+    void write_code_multi_panel(std::uint32_t offset,
+                                const std::vector<std::vector<std::uint8_t>>& panels);
+    void select_config_memory();
+    // One configuration byte (index 0 = CONFIG1L) in its own programming cycle.
+    void write_config(int index, std::uint8_t value);
+    void write_config_all(const std::vector<std::uint8_t>& values);
+    void select_eeprom();
+    void set_eeprom_address(std::uint32_t address);
+    // Data EEPROM write with WR polling; returns the number of polls seen with WR = 1.
+    int write_eeprom(std::uint32_t address, std::uint8_t value);
+    std::uint8_t read_eeprom(std::uint32_t address);
+    std::uint8_t read_eecon1();
+    std::vector<std::uint8_t> read_table(std::uint32_t address, std::size_t count);
+    std::uint16_t read_device_id();
+
+    sim::virtual_chip& chip() { return chip_; }
+
+  private:
+    void apply();
+    void clock_bit(bool bit);
+
+    sim::virtual_chip& chip_;
+    std::int64_t now_ = 0;
+    bool vdd_ = false, vpp_ = false, pgc_ = false, pgd_ = false;
+};
+
+// PGC low time after a programming hold for one family.
+std::int64_t p10_of(sim::chip_family family);
+
+// True when one of the chip's protocol errors contains the words.
+bool has_error(const sim::virtual_chip& chip, const std::string& words);
+
+} // namespace sim_test

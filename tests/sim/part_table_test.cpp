@@ -1,0 +1,98 @@
+// The part table: name lookup in every accepted form, and the consistency rules every row
+// must keep (sizes, unique device IDs, erased configuration inside the implemented mask).
+#include "sim/virtual_chip.h"
+
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <set>
+
+namespace {
+
+TEST(PartTable, FindsPartsByNameInEveryForm) {
+    const struct {
+        const char* query;
+        const char* expected; // nullptr: unknown
+    } cases[] = {
+        {"18F4520", "18F4520"},    {"PIC18F4520", "18F4520"},
+        {"pic18f4520", "18F4520"}, {"18f4520", "18F4520"},
+        {" PIC18F452 ", "18F452"}, {"pic18f23k20", "18F23K20"},
+        {"PIC18F4450", "18F4450"}, {"", nullptr},
+        {"PIC", nullptr},          {"18F4521", nullptr},
+        {"PIC18F4520X", nullptr},  {"PICPIC18F4520", nullptr},
+    };
+    for (const auto& c : cases) {
+        const sim::part_info* part = sim::find_part(c.query);
+        if (c.expected == nullptr) {
+            EXPECT_EQ(part, nullptr) << "query '" << c.query << "'";
+        } else {
+            ASSERT_NE(part, nullptr) << "query '" << c.query << "'";
+            EXPECT_EQ(part->name, c.expected) << "query '" << c.query << "'";
+        }
+    }
+}
+
+TEST(PartTable, EveryRowIsConsistent) {
+    std::set<std::string> names;
+    std::set<std::uint16_t> ids;
+    for (const sim::part_info& p : sim::known_parts()) {
+        SCOPED_TRACE(p.name);
+        EXPECT_TRUE(names.insert(p.name).second) << "duplicate name";
+        EXPECT_TRUE(ids.insert(p.device_id).second) << "duplicate DEVID";
+        EXPECT_EQ(p.device_id & 0x0F, 0) << "revision bits must be 0";
+        EXPECT_TRUE(p.write_buffer == 8 || p.write_buffer == 16 || p.write_buffer == 32 ||
+                    p.write_buffer == 64);
+        EXPECT_EQ(p.flash_bytes % 8192 == 0 || p.flash_bytes == 4096, true);
+        EXPECT_TRUE(p.eeprom_bytes == 0 || p.eeprom_bytes == 256 || p.eeprom_bytes == 1024);
+        for (std::size_t i = 0; i < 14; ++i)
+            EXPECT_EQ(p.config_erased[i] & ~p.config_mask[i], 0) << "CONFIG byte " << i;
+        // CONFIG3L and CONFIG4H never exist; one CP/WRT/EBTR bit per code block.
+        EXPECT_EQ(p.config_mask[4], 0);
+        EXPECT_EQ(p.config_mask[7], 0);
+        const int blocks = std::popcount(static_cast<unsigned>(p.config_mask[8]));
+        EXPECT_EQ(p.config_mask[8], (1 << blocks) - 1);
+        EXPECT_EQ(p.config_mask[10], p.config_mask[8]);
+        EXPECT_EQ(p.config_mask[12], p.config_mask[8]);
+        EXPECT_EQ(p.flash_bytes % blocks, 0);
+        // No data EEPROM, no CPD and WRTD bits.
+        EXPECT_EQ((p.config_mask[9] & 0x80) != 0, p.eeprom_bytes != 0);
+        EXPECT_EQ((p.config_mask[11] & 0x80) != 0, p.eeprom_bytes != 0);
+    }
+    EXPECT_EQ(sim::known_parts().size(), 48u);
+}
+
+TEST(PartTable, SpotChecksAgainstTheDeviceTable) {
+    const struct {
+        const char* name;
+        sim::chip_family family;
+        int flash, eeprom, buffer;
+        std::uint16_t devid;
+        std::uint8_t blocks, erased_1h, erased_3h;
+    } rows[] = {
+        {"18F452", sim::chip_family::fxx2_xx8, 32768, 256, 8, 0x0420, 0x0F, 0x27, 0x01},
+        {"18F248", sim::chip_family::fxx2_xx8, 16384, 256, 8, 0x0800, 0x03, 0x27, 0x00},
+        {"18F1220", sim::chip_family::fx220_x320, 4096, 256, 8, 0x07E0, 0x03, 0xCF, 0x80},
+        {"18F2321", sim::chip_family::f2xxx_4xxx, 8192, 256, 8, 0x2120, 0x03, 0x07, 0x83},
+        {"18F2523", sim::chip_family::f2xxx_4xxx, 32768, 256, 32, 0x1110, 0x0F, 0x07, 0x83},
+        {"18F4455", sim::chip_family::f2xxx_4xxx, 24576, 256, 32, 0x1220, 0x07, 0x05, 0x83},
+        {"18F4525", sim::chip_family::f2xxx_4xxx, 49152, 1024, 64, 0x0C40, 0x07, 0x07, 0x83},
+        {"18F2510", sim::chip_family::f2xxx_4xxx, 32768, 0, 32, 0x1120, 0x0F, 0x07, 0x83},
+        {"18F2450", sim::chip_family::f2xxx_4xxx, 16384, 0, 16, 0x2420, 0x03, 0x07, 0x82},
+        {"18F43K20", sim::chip_family::k20, 8192, 256, 8, 0x20C0, 0x03, 0x07, 0x8B},
+        {"18F26K20", sim::chip_family::k20, 65536, 1024, 64, 0x2020, 0x0F, 0x07, 0x8B},
+    };
+    for (const auto& r : rows) {
+        const sim::part_info* p = sim::find_part(r.name);
+        ASSERT_NE(p, nullptr) << r.name;
+        EXPECT_EQ(p->family, r.family) << r.name;
+        EXPECT_EQ(p->flash_bytes, r.flash) << r.name;
+        EXPECT_EQ(p->eeprom_bytes, r.eeprom) << r.name;
+        EXPECT_EQ(p->write_buffer, r.buffer) << r.name;
+        EXPECT_EQ(p->device_id, r.devid) << r.name;
+        EXPECT_EQ(p->config_mask[8], r.blocks) << r.name;
+        EXPECT_EQ(p->config_erased[1], r.erased_1h) << r.name;
+        EXPECT_EQ(p->config_erased[5], r.erased_3h) << r.name;
+    }
+}
+
+} // namespace
