@@ -116,10 +116,8 @@ std::uint8_t simulated_adapter::inp32(std::uint16_t address) {
     if (address != static_cast<std::uint16_t>(base_ + status_offset))
         return 0xFF;
     std::uint8_t status = 0x07; // bits 0-2 are not wired to the connector and read high
-    for (std::int32_t pin = 1; pin <= 17; ++pin) {
+    for (const std::int32_t pin : {10, 11, 12, 13, 15}) {
         const connector_pin info = connector_pin_info(pin);
-        if (info.direction != pin_direction::input)
-            continue;
         if (connector_level(pin) != info.hardware_inverted)
             status = static_cast<std::uint8_t>(status | (1 << info.bit));
     }
