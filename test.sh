@@ -34,7 +34,7 @@ ctest --test-dir build --output-on-failure -j "$jobs"
 
 if [[ $sanitize == 0 ]]; then
   echo "== tests under AddressSanitizer + UBSan"
-  cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DPINWRIGHT_SANITIZE=ON >/dev/null
+  cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPINWRIGHT_SANITIZE=ON >/dev/null
   cmake --build build-asan -j "$jobs"
   ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
     ctest --test-dir build-asan --output-on-failure -j "$jobs"

@@ -1,7 +1,8 @@
-// Program All, Verify and Read All of a full 32 KB image on the simulated adapter with a
-// virtual PIC18F4520 and a virtual clock. Reports our own CPU time per operation, the
-// port accesses, the waits a real port would add, and the ratio of our CPU time to the
-// time the same run takes on a real port (1 us per access plus the waits).
+// Program All, Verify and Read All of a full random image on the simulated adapter with a
+// virtual chip and a virtual clock, for the largest part of each family. Reports our own
+// CPU time per operation, the port accesses, the waits a real port would add, and the
+// share of our CPU time in the time the same run takes on a real port (1 us per register
+// access plus the waits); then prints the estimated real-port times as a table.
 #include "core/host_hooks.h"
 #include "core/virtual_clock.h"
 #include "devices/device_table.h"
@@ -14,9 +15,12 @@
 
 #include <benchmark/benchmark.h>
 
+#include <cstdio>
 #include <ctime>
+#include <map>
 #include <memory>
 #include <random>
+#include <string>
 
 namespace {
 
@@ -49,7 +53,7 @@ struct bench_setup {
     core::virtual_clock clock;
     counting_port* port = nullptr;
 
-    bench_setup() {
+    explicit bench_setup(const std::string& part_name) {
         core::host_hooks hooks;
         clock.attach(hooks);
         hooks.message_box = [](const std::string&, int, const std::string&) { return 1; };
@@ -57,11 +61,11 @@ struct bench_setup {
         devices::device_table table;
         devices::load_device_table(PINWRIGHT_SOURCE_DIR "/data/pinwrightdevices.txt", table);
         for (int n = 1; n <= table.model_count(); ++n)
-            if (table.models[static_cast<std::size_t>(n)].name == "PIC18F4520")
+            if (table.models[static_cast<std::size_t>(n)].name == "PIC" + part_name)
                 devices::select_model(table, n, Module1::selected_model());
-        auto chip = std::make_shared<sim::virtual_chip>(*sim::find_part("18F4520"));
-        auto adapter = std::make_unique<hardware::simulated_adapter>(
-            888, hardware::socket_virtual_chip(chip));
+        auto chip = std::make_shared<sim::virtual_chip>(*sim::find_part(part_name));
+        auto adapter =
+            std::make_unique<hardware::simulated_adapter>(888, hardware::socket_virtual_chip(chip));
         adapter->open();
         auto counted = std::make_unique<counting_port>(std::move(adapter));
         port = counted.get();
@@ -76,20 +80,32 @@ struct bench_setup {
         std::mt19937 random(32768);
         for (auto& byte : image.flash_image)
             byte = static_cast<int>(random() % 256);
+        if (Module1::selected_model().eeprom_size > 0)
+            for (auto& byte : image.eeprom_image)
+                byte = static_cast<int>(random() % 256);
     }
 };
 
-void run_operation(benchmark::State& state, Module1::operation_result (*operation)()) {
-    bench_setup setup;
+// The largest part of each family.
+const char* const parts[] = {"18F458", "18F4320", "18F4620", "18F46K20"};
+const char* const operation_names[] = {"Program All", "Verify", "Read All"};
+std::map<std::string, std::map<std::string, double>> real_port_seconds;
+
+void run_operation(benchmark::State& state, int operation_index) {
+    const std::string part = parts[state.range(0)];
+    bench_setup setup(part);
     setup.fill_image();
-    if (operation != &Module1::program_all)
+    Module1::operation_result (*const operations[])() = {&Module1::program_all,
+                                                         &Module1::verify_all, &Module1::read_all};
+    if (operation_index != 0)
         Module1::program_all();
+    state.SetLabel("PIC" + part);
     for (auto _ : state) {
         setup.port->accesses = 0;
         setup.port->waited_ms = 0;
         const auto start = setup.clock.now_us();
         const std::clock_t cpu_start = std::clock();
-        const auto result = operation();
+        const auto result = operations[operation_index]();
         const double cpu_s = static_cast<double>(std::clock() - cpu_start) / CLOCKS_PER_SEC;
         benchmark::DoNotOptimize(result);
         const double simulated_s = static_cast<double>(setup.clock.now_us() - start) / 1e6;
@@ -97,19 +113,45 @@ void run_operation(benchmark::State& state, Module1::operation_result (*operatio
         state.counters["waits_s"] = static_cast<double>(setup.port->waited_ms) / 1e3;
         state.counters["real_port_s"] = simulated_s;
         state.counters["cpu_percent_of_real"] = 100.0 * cpu_s / simulated_s;
+        real_port_seconds["PIC" + part][operation_names[operation_index]] = simulated_s;
     }
     hardware::install_port_backend(nullptr);
     core::install_hooks(core::default_hooks());
 }
 
-void BM_ProgramAll(benchmark::State& state) { run_operation(state, &Module1::program_all); }
-void BM_VerifyAll(benchmark::State& state) { run_operation(state, &Module1::verify_all); }
-void BM_ReadAll(benchmark::State& state) { run_operation(state, &Module1::read_all); }
+void BM_ProgramAll(benchmark::State& state) {
+    run_operation(state, 0);
+}
+void BM_VerifyAll(benchmark::State& state) {
+    run_operation(state, 1);
+}
+void BM_ReadAll(benchmark::State& state) {
+    run_operation(state, 2);
+}
 
-BENCHMARK(BM_ProgramAll)->Unit(benchmark::kMillisecond)->Iterations(3)->MeasureProcessCPUTime();
-BENCHMARK(BM_VerifyAll)->Unit(benchmark::kMillisecond)->Iterations(3)->MeasureProcessCPUTime();
-BENCHMARK(BM_ReadAll)->Unit(benchmark::kMillisecond)->Iterations(3)->MeasureProcessCPUTime();
+BENCHMARK(BM_ProgramAll)->DenseRange(0, 3)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_VerifyAll)->DenseRange(0, 3)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_ReadAll)->DenseRange(0, 3)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 } // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    std::printf("\nEstimated time on a real port (1 us per register access plus waits), "
+                "full random image:\n\n");
+    std::printf("| Part | Program All | Verify | Read All |\n|---|---|---|---|\n");
+    for (const auto& [part, times] : real_port_seconds) {
+        std::printf("| %s |", part.c_str());
+        for (const char* name : operation_names) {
+            const auto found = times.find(name);
+            if (found == times.end())
+                std::printf(" - |");
+            else
+                std::printf(" %.1f s |", found->second);
+        }
+        std::printf("\n");
+    }
+    return 0;
+}

@@ -1,0 +1,203 @@
+// The port trace of Program All for one part of each family, decoded back into the frames
+// the chip saw, equals the chip maker's programming sequence for that family: the bulk
+// erase, the first write buffer, one data EEPROM byte and the configuration bytes.
+#include "../support/trace_decoder.h"
+
+#include "cli/commands.h"
+#include "devices/device_table.h"
+#include "image/hex_writer.h"
+#include "image/memory_buffer.h"
+
+#include <QSettings>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+enum class family { fxx2, x220, f2xxx, k20 };
+
+struct family_case {
+    const char* model;
+    family kind;
+};
+
+constexpr std::pair<int, int> poll_marker{-1, -1}; // one or more EECON1 polls
+
+// The frames the maker's documents give for programming one word at address 0, one EEPROM
+// byte A5h at address 0 and the fourteen configuration bytes.
+std::vector<std::pair<int, int>> maker_sequence(family kind, const devices::model_values& model) {
+    std::vector<std::pair<int, int>> frames;
+    auto core = [&](int word) { frames.emplace_back(0, word); };
+    auto setptr = [&](int address) {
+        core(0x0E00 | ((address >> 16) & 0xFF));
+        core(0x6EF8);
+        core(0x0E00 | ((address >> 8) & 0xFF));
+        core(0x6EF7);
+        core(0x0E00 | (address & 0xFF));
+        core(0x6EF6);
+    };
+    const bool old_family = kind == family::fxx2 || kind == family::x220;
+
+    // Bulk erase: the key, a NOP, and the erase NOP.
+    if (old_family) {
+        setptr(0x3C0004);
+        frames.emplace_back(0xC, 0x0080);
+    } else {
+        setptr(0x3C0005);
+        frames.emplace_back(0xC, kind == family::k20 ? 0x0F0F : 0x3F3F);
+        setptr(0x3C0004);
+        frames.emplace_back(0xC, 0x8F8F);
+    }
+    core(0x0000);
+    core(0x0000);
+
+    // Code memory: one write buffer.
+    if (kind == family::fxx2) {
+        core(0x8EA6);
+        core(0x8CA6);
+        setptr(0x3C0006);
+        frames.emplace_back(0xC, 0x0000); // single-panel writes
+    }
+    core(0x8EA6);
+    core(0x9CA6);
+    if (kind == family::k20)
+        core(0x84A6);
+    setptr(0);
+    frames.emplace_back(0xD, 0x3412);
+    for (int word = 1; word < model.page_size / 2 - 1; ++word)
+        frames.emplace_back(0xD, 0xFFFF);
+    frames.emplace_back(0xF, 0xFFFF);
+    core(0x0000); // the programming hold
+
+    // Data EEPROM, one byte.
+    core(0x9EA6);
+    core(0x9CA6);
+    core(0x0E00);
+    core(0x6EA9);
+    if (kind != family::x220) {
+        core(0x0E00);
+        core(0x6EAA);
+    }
+    core(0x0EA5);
+    core(0x6EA8);
+    core(0x84A6);
+    if (old_family) {
+        core(0x0E55);
+        core(0x6EA7);
+        core(0x0EAA);
+        core(0x6EA7);
+    }
+    core(0x82A6);
+    if (kind == family::fxx2)
+        frames.push_back(poll_marker);
+    else
+        core(0x0000);
+    if (kind == family::k20)
+        core(0x0000);
+    core(0x94A6);
+
+    // Configuration: one byte per programming cycle, CONFIG6H last.
+    core(0x8EA6);
+    core(0x8CA6);
+    if (kind == family::k20)
+        core(0x84A6);
+    if (old_family) {
+        core(0xEF00);
+        core(0xF800);
+    }
+    core(0x0E30);
+    core(0x6EF8);
+    core(0x0E00);
+    core(0x6EF7);
+    for (const int k : {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 12, 13, 10, 11}) {
+        core(0x0E00 | k);
+        core(0x6EF6);
+        frames.emplace_back(0xF, model.config_erased[static_cast<std::size_t>(k)] * 257);
+        core(0x0000);
+    }
+    return frames;
+}
+
+// Replaces each run of EECON1 polls (MOVF EECON1,W; MOVWF TABLAT; shift out TABLAT) by
+// one marker.
+std::vector<std::pair<int, int>> collapse_polls(const std::vector<test_support::traced_frame>& in) {
+    std::vector<std::pair<int, int>> out;
+    for (std::size_t i = 0; i < in.size(); ++i) {
+        const bool poll = i + 2 < in.size() && in[i].command == 0 && in[i].payload == 0x50A6 &&
+                          in[i + 1].command == 0 && in[i + 1].payload == 0x6EF5 &&
+                          in[i + 2].command == 2;
+        if (poll) {
+            if (out.empty() || out.back() != poll_marker)
+                out.push_back(poll_marker);
+            i += 2;
+            continue;
+        }
+        out.emplace_back(in[i].command, in[i].payload);
+    }
+    return out;
+}
+
+class FamilySequence : public ::testing::TestWithParam<family_case> {};
+
+TEST_P(FamilySequence, ProgramAllSendsTheMakersSequence) {
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, folder.path());
+    const std::string base = folder.path().toStdString() + "/";
+
+    devices::device_table table;
+    ASSERT_TRUE(
+        devices::load_device_table(PINWRIGHT_SOURCE_DIR "/data/pinwrightdevices.txt", table).ok);
+    devices::model_values model;
+    for (int n = 1; n <= table.model_count(); ++n)
+        if (table.models[static_cast<std::size_t>(n)].name == GetParam().model)
+            devices::select_model(table, n, model);
+    ASSERT_EQ(model.name, GetParam().model);
+
+    image::memory_buffer image;
+    image::erase_image(image, model);
+    image.flash_image[0] = 0x12;
+    image.flash_image[1] = 0x34;
+    image.eeprom_image[0] = 0xA5;
+    std::ofstream(base + "tiny.hex", std::ios::binary) << image::hex_file_text(image, model);
+
+    std::ostringstream out, err;
+    ASSERT_EQ(cli::run_cli({"program", base + "tiny.hex", "--simulate", "--quiet", "--model",
+                            GetParam().model, "--trace", base + "trace.txt"},
+                           PINWRIGHT_SOURCE_DIR "/data", out, err),
+              0)
+        << err.str();
+    EXPECT_EQ(err.str(), "");
+    std::ifstream trace(base + "trace.txt");
+    const auto decoded = test_support::decode_trace(trace);
+    ASSERT_TRUE(decoded.bad_lines.empty()) << decoded.bad_lines.front();
+
+    const auto expected = maker_sequence(GetParam().kind, model);
+    const auto seen = collapse_polls(decoded.frames);
+    ASSERT_EQ(seen.size(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i)
+        EXPECT_EQ(seen[i], expected[i]) << "frame " << i;
+
+    // Every programming hold lasts the model's programming time: the code buffer and the
+    // fourteen configuration bytes.
+    int holds = 0;
+    for (const auto& frame : decoded.frames)
+        if (frame.hold_ms >= model.program_time_ms)
+            ++holds;
+    EXPECT_EQ(holds, 15);
+    EXPECT_EQ(decoded.supply_events,
+              (std::vector<std::string>{"VDD on", "VPP on", "VDD off", "VPP off"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(OnePartPerFamily, FamilySequence,
+                         ::testing::Values(family_case{"PIC18F452", family::fxx2},
+                                           family_case{"PIC18F1320", family::x220},
+                                           family_case{"PIC18F4520", family::f2xxx},
+                                           family_case{"PIC18F45K20", family::k20}),
+                         [](const auto& info) { return std::string(info.param.model); });
+
+} // namespace
