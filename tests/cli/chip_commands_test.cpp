@@ -19,6 +19,7 @@
 #include <fstream>
 #include <random>
 #include <sstream>
+#include <sys/wait.h>
 
 namespace {
 
@@ -139,6 +140,23 @@ TEST_F(ChipCommands, WrongWiringFailsInsteadOfHanging) {
     EXPECT_EQ(run({"verify", path("app.hex")}), 1) << output();
     settings::write_setting_text("Invert VPP", "0");
     EXPECT_EQ(run({"verify", path("app.hex")}), 0) << output();
+}
+
+// An interrupted run stops at the next instruction and leaves both supplies off.
+TEST_F(ChipCommands, InterruptSwitchesTheSuppliesOff) {
+    const std::string command = "XDG_CONFIG_HOME=" + folder_.path().toStdString() +
+                                " timeout --preserve-status -s INT 1 " PINWRIGHT_BIN_DIR
+                                "/pinwright-cli blankcheck --simulate --real-time --quiet "
+                                "--model PIC18F4520 --trace " +
+                                path("trace.txt") + " > " + path("run.txt") + " 2>&1";
+    const int status = std::system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 130) << read("run.txt");
+    std::ifstream trace(path("trace.txt"));
+    const auto decoded = test_support::decode_trace(trace);
+    EXPECT_EQ(decoded.supply_events,
+              (std::vector<std::string>{"VDD on", "VPP on", "VDD off", "VPP off"}));
+    EXPECT_LT(decoded.frames.size(), 20000u) << "the run went on after the interrupt";
 }
 
 TEST_F(ChipCommands, UnknownSimulatedPartAndPortChoice) {
