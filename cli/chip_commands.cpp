@@ -10,6 +10,7 @@
 #include "hardware/port_selection.h"
 #include "hardware/port_trace.h"
 #include "hardware/simulated_adapter.h"
+#include "hardware/stored_port_settings.h"
 #include "image/hex_load.h"
 #include "image/hex_writer.h"
 #include "interpreter/algorithm_run.h"
@@ -119,7 +120,7 @@ int run_chip_command(session& s) {
     image::erase_image(Module1::memory_buffer(), s.model);
 
     // Wiring and port as the window has them.
-    restore_port_settings();
+    Module94::restore_port_settings();
     if (s.options.port) {
         const auto base = port_base_of(*s.options.port);
         if (!base) {
