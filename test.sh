@@ -50,7 +50,7 @@ if [[ $fuzz == 0 ]]; then
     cp -r "fuzz/corpus/${target#fuzz_}/." "$corpus/"
     echo "-- $target"
     "build-fuzz/bin/$target" -max_total_time=30 -max_len=65536 -print_final_stats=0 "$corpus" \
-      2>&1 | tail -n 3
+      2>&1 | tail -n 1
     rm -rf "$corpus"
   done
 fi

@@ -44,7 +44,7 @@ struct model_record {
     std::string name;
     int line = 0;
     std::map<std::string, std::pair<std::string, int>> fields; // key -> value, line
-    std::array<int, algorithm_kinds> algorithm_lines{};         // 0 = no line
+    std::array<int, algorithm_kinds> algorithm_lines{};        // 0 = no line
     std::array<std::string, algorithm_kinds> bodies;
 };
 
@@ -65,12 +65,14 @@ void check_model(const model_record& model, std::vector<database_problem>& probl
     if (const auto* flash = value_of("flash:"); !flash)
         report("flash:", "no \"flash:\" line (FLASH size in bytes)");
     else if (!is_plain_number(*flash) || core::text_to_int(*flash) < 1)
-        report("flash:", "\"flash:\" must be a size in bytes of at least 1, not \"" + *flash + "\"");
+        report("flash:",
+               "\"flash:\" must be a size in bytes of at least 1, not \"" + *flash + "\"");
 
     if (const auto* eeprom = value_of("eeprom:"); !eeprom)
         report("eeprom:", "no \"eeprom:\" line (EEPROM size in bytes, 0 for none)");
     else if (!is_plain_number(*eeprom))
-        report("eeprom:", "\"eeprom:\" must be a size in bytes (0 for none), not \"" + *eeprom + "\"");
+        report("eeprom:",
+               "\"eeprom:\" must be a size in bytes (0 for none), not \"" + *eeprom + "\"");
 
     if (const auto* erased = value_of("configerased:"); !erased)
         report("configerased:", "no \"configerased:\" line (14 erased configuration values)");
@@ -90,8 +92,9 @@ void check_model(const model_record& model, std::vector<database_problem>& probl
     if (const auto* time = value_of("progtime:"); !time)
         report("progtime:", "no \"progtime:\" line (programming time in milliseconds)");
     else if (!is_plain_number(*time) || core::text_to_int(*time) < 1)
-        report("progtime:", "\"progtime:\" must be a whole number of milliseconds of at least 1, not \"" +
-                                *time + "\"");
+        report("progtime:",
+               "\"progtime:\" must be a whole number of milliseconds of at least 1, not \"" +
+                   *time + "\"");
 
     const auto* page = value_of("pagesize:");
     if (page && !is_plain_number(*page))
@@ -104,7 +107,8 @@ void check_model(const model_record& model, std::vector<database_problem>& probl
                                                 algorithm_kind_names[kind] + "alg:\" line"});
             continue;
         }
-        for (const auto& instruction : make_instruction_list(model.bodies[static_cast<std::size_t>(kind)])) {
+        for (const auto& instruction :
+             make_instruction_list(model.bodies[static_cast<std::size_t>(kind)])) {
             const auto op = decode_instruction(instruction).op;
             uses_pages = uses_pages || op == opcode::calcflashpage || op == opcode::ifpage;
         }
@@ -153,14 +157,16 @@ std::vector<std::string> check_algorithm_body(const std::string& body) {
             break;
         }
         if (decoded.has_command && decoded.command < 0)
-            problems.push_back("instruction " + quoted +
-                               " has no valid two-digit hexadecimal command; it would send nothing");
+            problems.push_back(
+                "instruction " + quoted +
+                " has no valid two-digit hexadecimal command; it would send nothing");
         else if (decoded.has_command && decoded.command > 15)
             problems.push_back("instruction " + quoted +
                                " has a command above 0F; it would send nothing");
         if (decoded.has_payload && decoded.payload < 0)
-            problems.push_back("instruction " + quoted +
-                               " has no valid four-digit hexadecimal payload; it would send nothing");
+            problems.push_back(
+                "instruction " + quoted +
+                " has no valid four-digit hexadecimal payload; it would send nothing");
     }
     return problems;
 }
@@ -186,7 +192,8 @@ std::vector<database_problem> check_device_database(const std::string& bytes) {
             break;
         case kind::no_space:
             problems.push_back({number, "line without a space: keys and values are separated by "
-                                        "a space (\"" + lines[i] + "\")"});
+                                        "a space (\"" +
+                                            lines[i] + "\")"});
             break;
         case kind::definition:
             if (line.number < 0 || line.number >= algorithm_slots) {
@@ -198,8 +205,8 @@ std::vector<database_problem> check_device_database(const std::string& bytes) {
                 line.body;
             for (const auto& problem : check_algorithm_body(line.body))
                 problems.push_back({number, std::string(algorithm_kind_names[line.algorithm]) +
-                                                " algorithm " + std::to_string(line.number) +
-                                                ": " + problem});
+                                                " algorithm " + std::to_string(line.number) + ": " +
+                                                problem});
             break;
         case kind::model:
             models.push_back({line.value, number, {}, {}, {}});

@@ -13,17 +13,17 @@
 
 namespace devices {
 
-const char* const algorithm_kind_names[algorithm_kinds] = {"erase", "program", "read",
-                                                           "blankcheck", "verify"};
+const char* const algorithm_kind_names[algorithm_kinds] = {"erase", "program", "read", "blankcheck",
+                                                           "verify"};
 
 namespace {
 
 constexpr const char* definition_words[algorithm_kinds] = {
     "erasealgdef", "programalgdef", "readalgdef", "blankcheckalgdef", "verifyalgdef"};
-constexpr const char* reference_keys[algorithm_kinds] = {"erasealg:", "programalg:", "readalg:",
-                                                         "blankcheckalg:", "verifyalg:"};
-constexpr const char* value_keys[] = {"flash:",      "eeprom:",   "configerased:", "configmask:",
-                                      "voltageseq:", "progtime:", "pagesize:"};
+constexpr const char* reference_keys[algorithm_kinds] = {
+    "erasealg:", "programalg:", "readalg:", "blankcheckalg:", "verifyalg:"};
+constexpr const char* value_keys[] = {
+    "flash:", "eeprom:", "configerased:", "configmask:", "voltageseq:", "progtime:", "pagesize:"};
 
 algorithm_defs& defs_of(device_table& table, int kind) {
     algorithm_defs* all[algorithm_kinds] = {&table.erase_defs, &table.program_defs,
@@ -182,7 +182,7 @@ load_result load_device_table(const std::string& path, device_table& table) {
         return load_result{false, message};
     };
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
-                                                          &std::fclose);
+                                                         &std::fclose);
     if (!file)
         return fail("Cannot open the device database " + path + ": " + std::strerror(errno) + ".");
     std::string content;

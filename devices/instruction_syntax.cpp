@@ -98,7 +98,8 @@ instruction decode_instruction(std::string_view text) {
     if (starts_with(text, "eeprom=s"))
         return with_command(opcode::read_eeprom, field(text, 9, 2));
     for (int k = 1; k <= 14; ++k) {
-        const std::string prefix = std::string(config_names[static_cast<std::size_t>(k - 1)]) + "=s";
+        const std::string prefix =
+            std::string(config_names[static_cast<std::size_t>(k - 1)]) + "=s";
         if (starts_with(text, prefix))
             return with_command(opcode::read_config, field(text, 11, 2), k);
     }

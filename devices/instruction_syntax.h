@@ -27,32 +27,32 @@ enum class opcode {
     movlw_high,
     movlw_low,
     movlw_eeprom,
-    write_flash,      // s<cc>-flash
-    write_config,     // s<cc>-config1l .. s<cc>-config7h
+    write_flash,  // s<cc>-flash
+    write_config, // s<cc>-config1l .. s<cc>-config7h
     waitwr,
-    read_flash,       // flash=s<cc>
-    read_eeprom,      // eeprom=s<cc>
-    read_config,      // config1l=s<cc> .. config7h=s<cc>
-    read_temp,        // temp=s<cc>
+    read_flash,  // flash=s<cc>
+    read_eeprom, // eeprom=s<cc>
+    read_config, // config1l=s<cc> .. config7h=s<cc>
+    read_temp,   // temp=s<cc>
     checkblankflash,
     checkblankeeprom,
     checkblankconfig, // checkblankconfig1l .. 7h
     checkflash,
     checkeeprom,
-    checkconfig,      // checkconfig1l .. 7h
-    send_literal,     // s<cc>-<dddd>
-    wait,             // w<n>
+    checkconfig,  // checkconfig1l .. 7h
+    send_literal, // s<cc>-<dddd>
+    wait,         // w<n>
     unrecognised,
 };
 
 struct instruction {
     opcode op = opcode::unrecognised;
-    std::int32_t command = -1;  // 4-bit command, -1 when its digits are not valid
-    std::int32_t payload = -1;  // literal payload of s<cc>-<dddd>, -1 when not valid
-    int config_byte = 0;        // 1..14 for the configuration forms
-    std::int32_t wait_ms = 0;   // delay of w<n>
-    bool has_command = false;   // the form carries a command field
-    bool has_payload = false;   // the form carries a payload field
+    std::int32_t command = -1; // 4-bit command, -1 when its digits are not valid
+    std::int32_t payload = -1; // literal payload of s<cc>-<dddd>, -1 when not valid
+    int config_byte = 0;       // 1..14 for the configuration forms
+    std::int32_t wait_ms = 0;  // delay of w<n>
+    bool has_command = false;  // the form carries a command field
+    bool has_payload = false;  // the form carries a payload field
 };
 
 instruction decode_instruction(std::string_view text);
