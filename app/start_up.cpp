@@ -1,0 +1,123 @@
+// Command line, single-instance lock, program folder and device database.
+#include "app/start_up.h"
+
+#include "core/host_hooks.h"
+#include "sim/virtual_chip.h"
+
+#include <QCommandLineParser>
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+#include <unistd.h>
+
+#ifndef PINWRIGHT_VERSION
+#define PINWRIGHT_VERSION "0"
+#endif
+
+namespace app {
+
+namespace {
+
+std::string known_parts() {
+    std::string list;
+    for (const sim::part_info& part : sim::known_parts())
+        list += (list.empty() ? "" : ", ") + part.name;
+    return list;
+}
+
+} // namespace
+
+QString usage_text() {
+    return QStringLiteral(
+        "Usage: pinwright [--simulate [--sim-part NAME] [--chip FILE]]\n"
+        "\n"
+        "Tarvellic Pinwright programs PIC18 microcontrollers through an adapter on a\n"
+        "parallel port. Only one copy runs per user.\n"
+        "\n"
+        "Options:\n"
+        "  --simulate        use the simulated adapter with a virtual chip instead of a\n"
+        "                    real parallel port\n"
+        "  --sim-part NAME   the chip in the simulated socket (default: the selected\n"
+        "                    model's part, which then follows model changes)\n"
+        "  --chip FILE       keep the simulated chip's memory in this Intel HEX file:\n"
+        "                    read at start, written after each chip operation and at exit\n"
+        "  -h, --help        show this text\n"
+        "  -v, --version     show the version\n");
+}
+
+QString version_text() {
+    return QStringLiteral("pinwright ") + QStringLiteral(PINWRIGHT_VERSION) + QLatin1Char('\n');
+}
+
+start_options parse_options(const QStringList& arguments) {
+    start_options options;
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const QCommandLineOption simulate(QStringLiteral("simulate"));
+    const QCommandLineOption sim_part(QStringLiteral("sim-part"), QString(),
+                                      QStringLiteral("NAME"));
+    const QCommandLineOption chip(QStringLiteral("chip"), QString(), QStringLiteral("FILE"));
+    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
+    const QCommandLineOption version(QStringList{QStringLiteral("v"), QStringLiteral("version")});
+    parser.addOptions({simulate, sim_part, chip, help, version});
+    if (!parser.parse(arguments)) {
+        options.error = parser.errorText().toStdString();
+        return options;
+    }
+    options.help = parser.isSet(help);
+    options.version = parser.isSet(version);
+    options.simulate = parser.isSet(simulate);
+    options.sim_part = parser.value(sim_part).toStdString();
+    options.chip_file = parser.value(chip).toStdString();
+    if (!parser.positionalArguments().isEmpty()) {
+        options.error =
+            "unexpected argument \"" + parser.positionalArguments().front().toStdString() + "\"";
+    } else if (!options.simulate && (parser.isSet(sim_part) || parser.isSet(chip))) {
+        options.error = "--sim-part and --chip need --simulate";
+    } else if (parser.isSet(sim_part) && sim::find_part(options.sim_part) == nullptr) {
+        options.error = "the simulator does not know the part \"" + options.sim_part +
+                        "\" (known parts: " + known_parts() + ")";
+    } else if (parser.isSet(chip) && options.chip_file.empty()) {
+        options.error = "--chip needs a file name";
+    }
+    return options;
+}
+
+QString instance_lock_path() {
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (folder.isEmpty())
+        folder = QDir::tempPath();
+    // The runtime folder is the user's own; the uid keeps users apart in the fallback.
+    return folder + QStringLiteral("/tarvellic-pinwright-%1.lock").arg(::getuid());
+}
+
+std::unique_ptr<QLockFile> take_instance_lock(const QString& path, bool& another_running) {
+    another_running = false;
+    auto lock = std::make_unique<QLockFile>(path);
+    // A running copy holds its lock for good; only a lock whose process is gone is stale.
+    lock->setStaleLockTime(0);
+    if (lock->tryLock(0))
+        return lock;
+    another_running = lock->error() == QLockFile::LockFailedError;
+    return nullptr;
+}
+
+std::string program_folder(const QString& application_folder) {
+    std::string folder = QDir::cleanPath(application_folder).toStdString();
+    if (folder.empty() || folder.back() != '/')
+        folder += '/';
+    return folder;
+}
+
+database_state load_database(const std::string& folder, devices::device_table& table) {
+    const devices::load_result loaded =
+        devices::load_device_table(folder + "pinwrightdevices.txt", table);
+    if (!loaded.ok) {
+        core::mymsgbox(loaded.message, core::msg_error, core::app_title);
+        return database_state::unreadable;
+    }
+    return table.model_count() == 0 ? database_state::no_model : database_state::ready;
+}
+
+} // namespace app

@@ -1,0 +1,181 @@
+// The hardware settings dialog: pin entries, inversion, captions, and the lines it drives.
+#include "dialog_test_support.h"
+
+#include "ui/dialog_commands.h"
+#include "ui/form99.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+using ui_test::stored_text;
+
+class Form99HardwareSettings : public ui_test::dialog_fixture {
+  protected:
+    void open() {
+        dialog = std::make_unique<ui::Form99>();
+        dialog->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog.get()));
+    }
+    QCheckBox* check(int n) { return dialog->findChild<QCheckBox*>(QString("Check%1").arg(n)); }
+    QLabel* label(int n) { return dialog->findChild<QLabel*>(QString("Label%1").arg(n)); }
+    std::string caption(int n) { return check(n)->text().toStdString(); }
+
+    std::unique_ptr<ui::Form99> dialog;
+};
+
+TEST_F(Form99HardwareSettings, OpensWithTheWiringShownAndTheOutputsOff) {
+    Module94::port_settings.invert_vpp = 1;
+    Module94::vdd_on();
+    clear_trace();
+    open();
+    EXPECT_EQ(dialog->windowTitle().toStdString(), "Hardware Settings");
+    const char* captions[] = {"Invert VDD line (D2)", "Invert VPP line (D3)",
+                              "Invert CLOCK line (D1)", "Invert DATA OUT line (D0)",
+                              "Invert DATA IN line (S6)"};
+    const bool checked[] = {false, true, true, true, true};
+    for (int n = 1; n <= 5; ++n) {
+        EXPECT_EQ(caption(n), captions[n - 1]);
+        EXPECT_EQ(check(n)->isChecked(), checked[n - 1]) << "Check" << n;
+        EXPECT_EQ(label(n)->text().toStdString(), "Change Pin");
+    }
+    // linesoff: four line procedures, each a data and control write and a status read.
+    EXPECT_EQ(count_in_trace("W 0378"), 4u);
+    EXPECT_EQ(count_in_trace("W 037A"), 4u);
+    EXPECT_EQ(count_in_trace("R 0379"), 4u);
+    EXPECT_FALSE(pin_high(4)) << "VDD off";
+    EXPECT_TRUE(pin_high(5)) << "VPP off on an inverted line";
+    EXPECT_TRUE(pin_high(3) && pin_high(2)) << "CLOCK and DATA OUT at 0, inverted";
+    // Fixed colours whatever the theme.
+    EXPECT_EQ(ui_test::painted_background(dialog.get()), 0xC0C0C0u);
+    EXPECT_EQ(ui_test::painted_background(check(1)), 0xE0E0E0u);
+    EXPECT_EQ(ui_test::painted_background(label(1)), 0xC0FFC0u);
+}
+
+TEST_F(Form99HardwareSettings, PinEntriesMustBeExactlyOneOfTheLinesPins) {
+    struct pin_case {
+        int row;            // 1 VDD .. 5 DATA IN
+        const char* answer; // nullptr: cancelled
+        int pin;            // 0: refused with "Wrong entry!" (or cancelled)
+        const char* caption;
+    };
+    const pin_case cases[] = {
+        {1, "5 ", 0, "Invert VDD line (D2)"},       {1, " 5", 0, "Invert VDD line (D2)"},
+        {1, "05", 0, "Invert VDD line (D2)"},       {1, "5.0", 0, "Invert VDD line (D2)"},
+        {1, "10", 0, "Invert VDD line (D2)"},       {1, "18", 0, "Invert VDD line (D2)"},
+        {1, "17", 17, "Invert VDD line (\\C3)"},    {1, "1", 1, "Invert VDD line (\\C0)"},
+        {2, "4", 4, "Invert VPP line (D2)"},        {3, "14", 14, "Invert CLOCK line (\\C1)"},
+        {4, "16", 16, "Invert DATA OUT line (C2)"}, {5, "2", 0, "Invert DATA IN line (S6)"},
+        {5, "16", 0, "Invert DATA IN line (S6)"},   {5, "15", 15, "Invert DATA IN line (S3)"},
+        {3, nullptr, 0, "Invert CLOCK line (D1)"},
+    };
+    const char* names[] = {"VDD", "VPP", "CLOCK", "DATA OUT", "DATA IN"};
+    const char* value_names[] = {"VDD Pin Num", "VPP Pin Num", "CLOCK Pin Num", "DATAOUT Pin Num",
+                                 "DATAIN Pin Num"};
+    const int default_pins[] = {4, 5, 3, 2, 10};
+    for (const pin_case& c : cases) {
+        SCOPED_TRACE(std::string(names[c.row - 1]) + " answer " +
+                     (c.answer ? "'" + std::string(c.answer) + "'" : "cancelled"));
+        ui_test::clear_settings();
+        Module94::port_settings = {};
+        clear_records();
+        open();
+        answers.clear();
+        if (c.answer != nullptr)
+            answers.push_back(c.answer);
+        clear_trace();
+        QTest::mouseClick(label(c.row), Qt::LeftButton);
+        ASSERT_EQ(questions.size(), 1u);
+        EXPECT_EQ(questions[0].prompt, "Enter new parallel port pin for " +
+                                           std::string(names[c.row - 1]) + " line " +
+                                           (c.row == 5 ? "[10-13,15]." : "[1-9,14,16,17]."));
+        EXPECT_EQ(questions[0].title, "Tarvellic Pinwright");
+        EXPECT_EQ(questions[0].default_text, std::to_string(default_pins[c.row - 1]));
+        EXPECT_EQ(caption(c.row), c.caption);
+        const bool refused = c.pin == 0 && c.answer != nullptr;
+        ASSERT_EQ(messages.size(), refused ? 1u : 0u);
+        if (refused) {
+            EXPECT_EQ(messages[0].text, "Wrong entry!");
+            EXPECT_EQ(messages[0].kind, 16);
+            EXPECT_EQ(messages[0].title, "Tarvellic Pinwright");
+        }
+        EXPECT_EQ(stored_text(value_names[c.row - 1]),
+                  c.pin != 0 ? std::to_string(c.pin) : "<missing>");
+        // An accepted pin is driven idle at once; anything else leaves the port alone.
+        EXPECT_EQ(count_in_trace("W 0378"), c.pin != 0 ? 4u : 0u);
+    }
+}
+
+TEST_F(Form99HardwareSettings, InversionChangesAreStoredAndDrivenAtOnce) {
+    struct row_case {
+        const char* value_name;
+        std::int32_t Module94::port_settings_record::*field;
+        int pin; // 0: DATA IN, not driven
+    };
+    using record = Module94::port_settings_record;
+    const row_case rows[] = {{"Invert VDD", &record::invert_vdd, 4},
+                             {"Invert VPP", &record::invert_vpp, 5},
+                             {"Invert CLOCK", &record::invert_clock, 3},
+                             {"Invert DATAOUT", &record::invert_dataout, 2},
+                             {"Invert DATAIN", &record::invert_datain, 0}};
+    Module94::port_settings.invert_clock = 0;
+    Module94::port_settings.invert_dataout = 0;
+    Module94::port_settings.invert_datain = 0;
+    open();
+    for (int n = 1; n <= 5; ++n) {
+        const row_case& r = rows[n - 1];
+        SCOPED_TRACE(r.value_name);
+        for (const char* expected : {"1", "0"}) {
+            clear_trace();
+            QTest::mouseClick(check(n), Qt::LeftButton);
+            EXPECT_EQ(Module94::port_settings.*r.field, std::stoi(expected));
+            EXPECT_EQ(stored_text(r.value_name), expected);
+            EXPECT_EQ(count_in_trace("W 0378"), 4u) << "linesoff";
+            if (r.pin != 0) { // the inactive level of an inverted line is high
+                EXPECT_EQ(pin_high(r.pin), *expected == '1') << "pin " << r.pin;
+            }
+        }
+    }
+}
+
+TEST_F(Form99HardwareSettings, ClosingInAnyWaySwitchesTheOutputsOff) {
+    for (const char* way : {"button", "close box", "escape", "menu command"}) {
+        SCOPED_TRACE(way);
+        Module94::vdd_on();
+        Module94::vpp_on();
+        Module94::clock_high();
+        Module94::data_high();
+        if (std::string(way) == "menu command") {
+            bool modal = false;
+            QTimer::singleShot(0, [&] {
+                QWidget* shown = QApplication::activeModalWidget();
+                modal = dynamic_cast<ui::Form99*>(shown) != nullptr;
+                Module94::vdd_on(); // switched on while the dialog is open
+                if (shown != nullptr)
+                    shown->close();
+            });
+            ui::show_hardware_settings();
+            EXPECT_TRUE(modal);
+        } else {
+            open();
+            Module94::vdd_on(); // switched on again after opening
+            if (std::string(way) == "button")
+                QTest::mouseClick(dialog->findChild<QPushButton*>("Command1"), Qt::LeftButton);
+            else if (std::string(way) == "close box")
+                dialog->close();
+            else
+                QTest::keyClick(dialog.get(), Qt::Key_Escape);
+            EXPECT_FALSE(dialog->isVisible());
+        }
+        EXPECT_FALSE(pin_high(4) || pin_high(5)) << "VDD and VPP off";
+        EXPECT_TRUE(pin_high(3) && pin_high(2)) << "CLOCK and DATA OUT at 0 (inverted lines)";
+    }
+    EXPECT_EQ(stored_text("VDD Pin Num"), "<missing>") << "opening and closing store nothing";
+}
+
+} // namespace

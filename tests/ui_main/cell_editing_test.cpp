@@ -1,0 +1,164 @@
+// The byte editor in the window: a right click on a table byte or a click on a
+// configuration cell opens the box over it; Enter stores valid entries; Escape, invalid
+// entries and the loss of the focus store nothing. The click points are worked out from
+// the table font's own character cell, and the test runs with two font sizes.
+#include "window_fixture.h"
+
+#include "interpreter/algorithm_run.h"
+#include "ui/table_widgets.h"
+#include "ui/window_scale.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QTest>
+
+namespace {
+
+class CellEditing : public test_ui::WindowTest {
+  protected:
+    // Centre of the first digit of byte `column` on `line` of a table, measured with the
+    // font's metrics independently of the view's own geometry.
+    static QPoint byte_point(const ui::hex_table_view* table, int first_char, int column,
+                             int line) {
+        const QFontMetricsF metrics(table->font());
+        const int cw = static_cast<int>(std::lround(metrics.horizontalAdvance(QLatin1Char('0'))));
+        const int lh = ui::table_line_height(table->font());
+        const QRect inside = table->contentsRect();
+        return {inside.left() + 3 + (first_char + 3 * column) * cw + cw / 2,
+                inside.top() + 1 + line * lh + lh / 2};
+    }
+
+    void right_click(ui::hex_table_view* table, QPoint where) {
+        QTest::mouseClick(table, Qt::RightButton, {}, where);
+    }
+
+    void type_and_enter(const QString& text) {
+        QTest::keyClicks(form_->unosbox, text);
+        QTest::keyClick(form_->unosbox, Qt::Key_Return);
+    }
+};
+
+TEST_F(CellEditing, RightClickOpensTheBoxOverTheByteAndEnterStoresIt) {
+    for (const double points : {9.75, 14.0}) {
+        SCOPED_TRACE("table font " + std::to_string(points) + " pt");
+        QFont font = ui::table_font();
+        font.setPointSizeF(points);
+        form_->tabla_flash->set_table_font(font);
+        form_->menuclear_Click();
+        form_->label_hex->setText("loaded.hex");
+        form_->scrl1->setValue(0x20);
+        const QPoint at = byte_point(form_->tabla_flash, 8, 2, 1);
+        right_click(form_->tabla_flash, at);
+        ASSERT_TRUE(form_->unosbox->isVisible());
+        EXPECT_TRUE(form_->unosbox->hasFocus());
+        EXPECT_EQ(form_->edit_kind, 1);
+        EXPECT_EQ(form_->edit_address, 0x212);
+        // The box lies over the clicked byte.
+        const QRect box = form_->unosbox->geometry();
+        EXPECT_TRUE(box.contains(form_->tabla_flash->mapTo(form_->centralWidget(), at)));
+        type_and_enter("7f");
+        EXPECT_FALSE(form_->unosbox->isVisible());
+        EXPECT_EQ(Module1::memory_buffer().flash_image[0x212], 0x7F);
+        EXPECT_EQ(form_->tabla_flash->lines()[1].mid(8 + 3 * 2, 2), "7F");
+        EXPECT_TRUE(form_->label_hex->text().isEmpty());
+        EXPECT_TRUE(form_->scrl1->hasFocus());
+    }
+}
+
+TEST_F(CellEditing, InvalidEntriesAndEscapeChangeNothing) {
+    const QPoint at = byte_point(form_->tabla_flash, 8, 0, 0);
+    for (const char* entry : {"G1", " 5", "1FF", ""}) {
+        form_->label_hex->setText("loaded.hex");
+        right_click(form_->tabla_flash, at);
+        ASSERT_TRUE(form_->unosbox->isVisible()) << entry;
+        type_and_enter(entry);
+        EXPECT_FALSE(form_->unosbox->isVisible()) << entry;
+        EXPECT_EQ(Module1::memory_buffer().flash_image[0], 255) << entry;
+        EXPECT_EQ(form_->label_hex->text(), "loaded.hex") << entry;
+    }
+    right_click(form_->tabla_flash, at);
+    QTest::keyClicks(form_->unosbox, "12");
+    QTest::keyClick(form_->unosbox, Qt::Key_Escape);
+    EXPECT_FALSE(form_->unosbox->isVisible());
+    EXPECT_EQ(Module1::memory_buffer().flash_image[0], 255);
+    EXPECT_EQ(form_->label_hex->text(), "loaded.hex");
+    EXPECT_EQ(form_->wheel_target, 1);
+
+    // One digit is a value too.
+    right_click(form_->tabla_flash, at);
+    type_and_enter("A");
+    EXPECT_EQ(Module1::memory_buffer().flash_image[0], 0x0A);
+}
+
+TEST_F(CellEditing, EepromByteAndEscapeReturnsTheWheelToThatTable) {
+    form_->scrl2->setValue(2);
+    const QPoint at = byte_point(form_->tabla_eeprom, 6, 7, 3);
+    right_click(form_->tabla_eeprom, at);
+    ASSERT_TRUE(form_->unosbox->isVisible());
+    EXPECT_EQ(form_->edit_kind, 2);
+    EXPECT_EQ(form_->edit_address, (2 + 3) * 8 + 7);
+    type_and_enter("c3");
+    EXPECT_EQ(Module1::memory_buffer().eeprom_image[47], 0xC3);
+    EXPECT_EQ(form_->tabla_eeprom->lines()[3].right(2), "C3");
+    EXPECT_EQ(form_->wheel_target, 2);
+
+    right_click(form_->tabla_eeprom, at);
+    QTest::keyClick(form_->unosbox, Qt::Key_Escape);
+    EXPECT_TRUE(form_->scrl2->hasFocus());
+    EXPECT_EQ(form_->wheel_target, 2);
+}
+
+TEST_F(CellEditing, ClicksBesideTheBytesOpenNothing) {
+    const QRect inside = form_->tabla_flash->contentsRect();
+    right_click(form_->tabla_flash, QPoint(inside.left() + 10, inside.top() + 5)); // address
+    EXPECT_FALSE(form_->unosbox->isVisible());
+    QTest::mouseClick(form_->tabla_flash, Qt::LeftButton, {},
+                      byte_point(form_->tabla_flash, 8, 3, 3));
+    EXPECT_FALSE(form_->unosbox->isVisible());
+
+    // Below the last line of a memory smaller than the view (64 bytes: four lines).
+    Module1::selected_model().flash_size = 64;
+    form_->menuclear_Click();
+    right_click(form_->tabla_flash, byte_point(form_->tabla_flash, 8, 0, 5));
+    EXPECT_FALSE(form_->unosbox->isVisible());
+    right_click(form_->tabla_flash, byte_point(form_->tabla_flash, 8, 15, 3));
+    EXPECT_TRUE(form_->unosbox->isVisible());
+    EXPECT_EQ(form_->edit_address, 63);
+}
+
+TEST_F(CellEditing, ConfigurationCellUnder3H) {
+    form_->label_hex->setText("loaded.hex");
+    QTest::mouseClick(form_->label_conf[5], Qt::LeftButton);
+    ASSERT_TRUE(form_->unosbox->isVisible());
+    EXPECT_EQ(form_->edit_kind, 3);
+    EXPECT_EQ(form_->edit_address, 6);
+    EXPECT_EQ(form_->unosbox->x(), form_->label_conf[5]->x());
+    EXPECT_EQ(form_->unosbox->width(), form_->label_conf[5]->width());
+    type_and_enter("0F");
+    EXPECT_EQ(Module1::memory_buffer().config_image[5], 0x0F);
+    EXPECT_EQ(form_->label_conf[5]->text(), "0F");
+    EXPECT_TRUE(form_->label_hex->text().isEmpty());
+    EXPECT_TRUE(form_->scrl1->hasFocus());
+}
+
+TEST_F(CellEditing, PointerOverTheOtherTableClosesTheBoxWithoutStoring) {
+    right_click(form_->tabla_flash, byte_point(form_->tabla_flash, 8, 1, 1));
+    ASSERT_TRUE(form_->unosbox->isVisible());
+    QTest::keyClicks(form_->unosbox, "55");
+    test_ui::move_pointer(form_->tabla_eeprom, QPoint(30, 30));
+    EXPECT_FALSE(form_->unosbox->isVisible());
+    EXPECT_EQ(Module1::memory_buffer().flash_image[0x11], 255);
+    EXPECT_TRUE(form_->scrl2->hasFocus());
+    EXPECT_EQ(form_->wheel_target, 2);
+}
+
+TEST_F(CellEditing, NoEditorWhileTheCommandsAreLocked) {
+    form_->disable();
+    right_click(form_->tabla_flash, byte_point(form_->tabla_flash, 8, 0, 0));
+    EXPECT_FALSE(form_->unosbox->isVisible());
+    QTest::mouseClick(form_->label_conf[0], Qt::LeftButton);
+    EXPECT_FALSE(form_->unosbox->isVisible());
+    form_->enable();
+}
+
+} // namespace

@@ -1,0 +1,189 @@
+// The chip operations from the window's buttons on the simulated adapter (real time, a
+// virtual PIC18F4520 in the socket): Program All then Verify with the commands greyed
+// during the run, a Verify failure reported in the message box, Read All, the chip file of
+// --chip, and how often the window gets to process its events during a run.
+#include "window_fixture.h"
+
+#include "core/hex_text.h"
+#include "interpreter/algorithm_run.h"
+#include "sim/virtual_chip.h"
+#include "ui/form08.h"
+#include "ui/port_session.h"
+#include "ui/table_widgets.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include <algorithm>
+#include <cstdio>
+
+namespace {
+
+class ChipOperations : public test_ui::WindowTest {
+  protected:
+    // `count` bytes of a pattern from address 0, loaded through the open command.
+    void load_pattern(int count) {
+        std::string text;
+        for (int a = 0; a < count; a += 16) {
+            std::string body = "10" + core::hex4(a) + "00";
+            for (int k = 0; k < 16; ++k)
+                body += core::hex2((a + k) * 7 % 251);
+            text += ":" + body + core::hex_checksum(body) + "\r\n";
+        }
+        text += ":00000001FF\r\n";
+        test_ui::write_file(folder() + "pattern.hex", text);
+        form_->dialogs.open = [this](const ui::file_request&) {
+            return QString::fromStdString(folder() + "pattern.hex");
+        };
+        form_->menuopen_Click();
+        ASSERT_EQ(form_->label_status->text().left(26), "Operation completed. Total");
+    }
+
+    void click(int command) { QTest::mouseClick(form_->commands[command - 1], Qt::LeftButton); }
+
+    bool caption_seen(const std::string& start) const {
+        return std::any_of(captions_.begin(), captions_.end(),
+                           [&](const std::string& c) { return c.rfind(start, 0) == 0; });
+    }
+};
+
+TEST_F(ChipOperations, ProgramAllThenVerifyThroughTheButtons) {
+    load_pattern(256);
+    captions_.clear();
+    commands_at_caption_.clear();
+    click(1);
+    ASSERT_FALSE(captions_.empty());
+    EXPECT_EQ(captions_.front(), "Begin program all.");
+    EXPECT_TRUE(caption_seen("F:1/256"));
+    EXPECT_TRUE(caption_seen("F:249/256"));
+    // Greyed from the start caption to the last progress caption, back for the finish.
+    for (std::size_t k = 0; k + 1 < captions_.size(); ++k)
+        EXPECT_FALSE(commands_at_caption_[k]) << captions_[k];
+    EXPECT_TRUE(commands_at_caption_.back());
+    EXPECT_EQ(captions_.back().rfind("Chip programmed. ", 0), 0u) << captions_.back();
+    EXPECT_NE(captions_.back().find(" seconds elapsed..."), std::string::npos);
+    EXPECT_EQ(form_->label_status->text().toStdString(), captions_.back());
+
+    const auto chip = ui::simulated_chip();
+    ASSERT_TRUE(chip);
+    for (int a = 0; a < 256; ++a)
+        ASSERT_EQ(chip->flash()[static_cast<std::size_t>(a)], (a * 7 % 251)) << "address " << a;
+    EXPECT_EQ(chip->flash()[256], 0xFF);
+
+    captions_.clear();
+    click(5);
+    EXPECT_EQ(captions_.front(), "Begin verify.");
+    EXPECT_EQ(captions_.back().rfind("Chip verified. ", 0), 0u) << captions_.back();
+    EXPECT_TRUE(form_->commands[4]->isEnabled());
+
+    // Read All brings the chip back into a cleared image.
+    form_->menuclear_Click();
+    click(2);
+    EXPECT_EQ(form_->label_status->text().left(11), "Chip read. ");
+    EXPECT_EQ(Module1::memory_buffer().flash_image[255], 255 * 7 % 251);
+    EXPECT_EQ(form_->tabla_flash->lines()[0].mid(8, 8), "00 07 0E");
+}
+
+TEST_F(ChipOperations, VerifyFailureIsReportedInTheMessageBox) {
+    load_pattern(64);
+    click(1);
+    Module1::memory_buffer().flash_image[5] = 0xAA;
+    QString report;
+    int kind = -1;
+    const auto answered = test_ui::on_next_modal([&](QWidget* modal) {
+        auto* box = dynamic_cast<ui::Form08*>(modal);
+        ASSERT_NE(box, nullptr);
+        report = box->displayed_text();
+        kind = box->kind;
+        EXPECT_EQ(box->displayed_alignment(), Qt::AlignLeft);
+        QTest::keyClick(box, Qt::Key_Return);
+    });
+    click(5);
+    EXPECT_TRUE(*answered);
+    EXPECT_EQ(kind, 16);
+    EXPECT_EQ(report.toStdString(), "Chip verify failed:\n\n"
+                                    "Memory Location,   Read Value,   Expected,\n"
+                                    "FLASH Byte 000005h,   23h,   AAh,");
+    EXPECT_EQ(form_->label_status->text().left(20), "Chip verify failed. ");
+    EXPECT_TRUE(form_->commands_enabled());
+}
+
+TEST_F(ChipOperations, ChipFileIsReadAtStartAndWrittenAfterEachOperation) {
+    const std::string chip_file = folder() + "chip.hex";
+    ui::configure_port_session({true, "", chip_file});
+    load_window();
+    load_pattern(32);
+    click(1);
+    const std::string saved = test_ui::read_file(chip_file);
+    EXPECT_NE(saved.find(":10000000"), std::string::npos) << saved;
+
+    // A new session reads it back: Verify passes on a fresh window.
+    ui::configure_port_session({true, "", chip_file});
+    load_window();
+    load_pattern(32);
+    click(5);
+    EXPECT_EQ(form_->label_status->text().left(15), "Chip verified. ");
+}
+
+TEST_F(ChipOperations, RejectedChipFileIsNeverOverwritten) {
+    const std::string chip_file = folder() + "chip.hex";
+    test_ui::write_file(chip_file, "not a hex file\r\n");
+    ui::configure_port_session({true, "", chip_file});
+    const auto answered = test_ui::on_next_modal([](QWidget* modal) {
+        auto* box = dynamic_cast<ui::Form08*>(modal);
+        ASSERT_NE(box, nullptr);
+        box->ok_button()->click();
+    });
+    load_window();
+    EXPECT_TRUE(*answered);
+    load_pattern(16);
+    click(1);
+    EXPECT_EQ(test_ui::read_file(chip_file), "not a hex file\r\n");
+}
+
+TEST_F(ChipOperations, ClosingTheWindowDuringARunStopsItWithThePowerOff) {
+    load_pattern(2048);
+    QTimer::singleShot(150, form_.get(), [this] { form_->close(); });
+    click(1);
+    EXPECT_EQ(form_->label_status->text(), "Program All cancelled; VDD and VPP are off.");
+    EXPECT_FALSE(form_->isVisible());
+    const auto chip = ui::simulated_chip();
+    ASSERT_TRUE(chip);
+    EXPECT_FALSE(chip->in_program_mode());
+}
+
+// Not a timing assertion: it records how long the window went without processing its
+// events during Program All and Verify of 2 KB, and checks that it did process them.
+TEST_F(ChipOperations, WindowProcessesItsEventsThroughoutARun) {
+    load_pattern(2048);
+    QElapsedTimer clock;
+    qint64 last = -1;
+    qint64 longest = 0;
+    int ticks = 0;
+    QTimer probe;
+    probe.setInterval(2);
+    QObject::connect(&probe, &QTimer::timeout, [&] {
+        const qint64 now = clock.nsecsElapsed();
+        if (last >= 0)
+            longest = std::max(longest, now - last);
+        last = now;
+        ++ticks;
+    });
+    clock.start();
+    probe.start();
+    click(1);
+    click(5);
+    const qint64 total = clock.elapsed();
+    probe.stop();
+    EXPECT_EQ(form_->label_status->text().left(15), "Chip verified. ");
+    EXPECT_GT(ticks, 10);
+    std::printf("[ responsiveness ] Program All + Verify of 2 KB: %lld ms, %d event passes, "
+                "longest gap %.1f ms\n",
+                static_cast<long long>(total), ticks, longest / 1e6);
+    RecordProperty("longest_gap_us", static_cast<int>(longest / 1000));
+}
+
+} // namespace

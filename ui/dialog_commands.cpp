@@ -1,0 +1,159 @@
+// The Options, Hardware and Help menu commands that open the settings dialogs or ask
+// their question through the message and input boxes: port number, programming time,
+// pinout, about, and the three dialogs Form99, Form98 and Form34.
+#include "ui/dialog_commands.h"
+
+#include "core/hex_text.h"
+#include "core/host_hooks.h"
+#include "hardware/port_lines.h"
+#include "interpreter/algorithm_run.h"
+#include "settings/settings_store.h"
+#include "ui/form34.h"
+#include "ui/form98.h"
+#include "ui/form99.h"
+#include "ui/port_session.h"
+
+#include <array>
+#include <string>
+
+namespace ui {
+
+namespace {
+
+constexpr const char* crlf = "\r\n";
+
+// The three ports offered, as the user numbers them.
+constexpr std::array<std::int32_t, 3> port_bases{888, 632, 956};
+
+// "1" to "3" for an offered base address, empty for any other.
+std::string port_number_text(std::int32_t base) {
+    for (std::size_t k = 0; k < port_bases.size(); ++k)
+        if (port_bases[k] == base)
+            return std::to_string(k + 1);
+    return {};
+}
+
+void wrong_entry() {
+    core::mymsgbox("Wrong entry!", core::msg_error, core::app_title);
+}
+
+std::string pinout_text() {
+    struct pin_row {
+        const char* pin;
+        const char* bit;
+        const char* direction;
+    };
+    static constexpr std::array<pin_row, 18> rows{{
+        {"1", "\\C0", "Output"},
+        {"2", "D0", "Output"},
+        {"3", "D1", "Output"},
+        {"4", "D2", "Output"},
+        {"5", "D3", "Output"},
+        {"6", "D4", "Output"},
+        {"7", "D5", "Output"},
+        {"8", "D6", "Output"},
+        {"9", "D7", "Output"},
+        {"10", "S6", "Input"},
+        {"11", "\\S7", "Input"},
+        {"12", "S5", "Input"},
+        {"13", "S4", "Input"},
+        {"14", "\\C1", "Output"},
+        {"15", "S3", "Input"},
+        {"16", "C2", "Output"},
+        {"17", "\\C3", "Output"},
+        {"18-25", "GND", "-"},
+    }};
+    std::string text = std::string("Parallel Port Pinout:") + crlf + crlf;
+    text += std::string("Pin\tBit\tDirection") + crlf;
+    for (const pin_row& row : rows)
+        text += std::string(row.pin) + "\t" + row.bit + "\t" + row.direction + crlf;
+    text += crlf;
+    text += std::string("Symbol '\\' is used for inverted pin-bit connection.") + crlf;
+    text += std::string("Directions are defined from the viewpoint of the PC.") + crlf;
+    text += crlf;
+    text += std::string("LPT1 base address: 0x378") + crlf;
+    text += std::string("LPT2 base address: 0x278") + crlf;
+    text += std::string("LPT3 base address: 0x3BC") + crlf;
+    text += crlf;
+    text += std::string("Data register - Base address + 0") + crlf;
+    text += std::string("Status register - Base address + 1") + crlf;
+    text += std::string("Control register - Base address + 2") + crlf;
+    return text;
+}
+
+std::string about_text() {
+    const std::array<std::string, 9> lines{
+        core::app_title,
+        "Written by the Tarvellic Pinwright developers",
+        "Copyright (C) 2026 Tarvellic Pinwright developers. Free software.",
+        "",
+        "Web site:",
+        "https://pinwright.example.org/",
+        "",
+        "Send bug reports and suggestions to:",
+        "pinwright@example.org",
+    };
+    std::string text;
+    for (const std::string& line : lines)
+        text += line + crlf;
+    return text;
+}
+
+} // namespace
+
+void show_hardware_settings() {
+    Form99 dialog;
+    dialog.exec();
+}
+
+void show_hardware_check() {
+    Form98 dialog;
+    dialog.exec();
+}
+
+void choose_port() {
+    std::int32_t& base = Module94::port_settings.port_base;
+    // An address that is none of the three offered (one edited into the settings, say)
+    // still gets the question with no default, so the user can pick a port again.
+    const std::string answer =
+        core::myinputbox("Please select programmer Parallel Port Number [1-3].", core::app_title,
+                         port_number_text(base));
+    if (answer == "1" || answer == "2" || answer == "3")
+        base = port_bases[static_cast<std::size_t>(answer[0] - '1')];
+    else if (!answer.empty())
+        wrong_entry();
+    settings::write_setting_text("Parallel Port Address", std::to_string(base));
+    // Reopen the port at its (possibly new) address; the caption says whether it is
+    // ready or why it cannot be used. Other addresses leave the status line as it is.
+    if (!port_number_text(base).empty())
+        core::set_status(reopen_port());
+}
+
+void change_programming_time() {
+    std::int32_t& program_time_ms = Module1::selected_model().program_time_ms;
+    const std::string answer = core::myinputbox("Enter new programming time in ms [1-30].",
+                                                core::app_title, std::to_string(program_time_ms));
+    if (answer.empty())
+        return;
+    const double value = core::text_to_number(answer);
+    if (!(value >= 1 && value <= 30)) {
+        wrong_entry();
+        return;
+    }
+    program_time_ms = core::round_even(value);
+}
+
+void show_pinout() {
+    core::mymsgbox(pinout_text(), core::msg_plain, core::app_title);
+}
+
+void show_about() {
+    core::mymsgbox(about_text(), core::msg_plain, core::app_title);
+}
+
+void show_color_themes(const std::function<void()>& repaint_main) {
+    Form34 dialog(repaint_main);
+    dialog.exec();
+}
+
+} // namespace ui

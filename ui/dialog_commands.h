@@ -1,0 +1,19 @@
+// The commands of the main window's Options and Help menus that open the settings
+// dialogs: hardware settings, hardware check, port, programming time, pinout, about and
+// color themes. Each runs modally and stores what the user changes at once.
+#pragma once
+
+#include <functional>
+
+namespace ui {
+
+void show_hardware_settings();  // Form99
+void show_hardware_check();     // Form98
+void choose_port();             // port LPT1..LPT3 prompt
+void change_programming_time(); // programming time prompt
+void show_pinout();             // pinout text
+void show_about();              // about text
+// Form34; `repaint_main` repaints the main window after each theme change.
+void show_color_themes(const std::function<void()>& repaint_main);
+
+} // namespace ui

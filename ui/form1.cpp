@@ -1,0 +1,282 @@
+// The main window's controls, menus, theme, command locking and activation.
+#include "ui/form1.h"
+
+#include "core/host_hooks.h"
+#include "interpreter/algorithm_run.h"
+#include "ui/color_theme.h"
+#include "ui/dialog_commands.h"
+#include "ui/form1_layout.h"
+#include "ui/table_widgets.h"
+#include "ui/theme_paint.h"
+#include "ui/window_icon.h"
+#include "ui/window_scale.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QFileDialog>
+#include <QLayout>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+
+namespace ui {
+
+namespace L = form1_layout;
+
+namespace {
+
+const QString open_hex_tip = QStringLiteral("Click to open HEX file!");
+const QString model_tip = QStringLiteral("Click to change microcontroller model!");
+const QString table_tip = QStringLiteral("Right click on the location to edit its value!");
+
+} // namespace
+
+file_dialogs system_file_dialogs() {
+    file_dialogs dialogs;
+    dialogs.open = [](const file_request& request) {
+        return QFileDialog::getOpenFileName(nullptr, request.title, request.folder, request.filter);
+    };
+    // The command asks before replacing a file itself.
+    dialogs.save = [](const file_request& request) {
+        return QFileDialog::getSaveFileName(nullptr, request.title, request.folder, request.filter,
+                                            nullptr, QFileDialog::DontConfirmOverwrite);
+    };
+    return dialogs;
+}
+
+Form1::Form1() {
+    setWindowTitle(QString::fromLatin1(core::app_title));
+    setWindowIcon(program_icon());
+    setFont(window_font());
+    build_controls();
+    build_menus();
+    connect_display();
+    connect_editing();
+}
+
+Form1::~Form1() {
+    removewheel();
+}
+
+void Form1::build_controls() {
+    const twips_scale& scale = window_scale();
+    background_ = new QWidget(this);
+    background_->setFixedSize(scale.length(L::client_width), scale.length(L::client_height));
+    background_->installEventFilter(this);
+    setCentralWidget(background_);
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+
+    auto label = [&](const L::place& at, const QString& caption, bool field) {
+        auto* made = new click_label(background_);
+        scale.place(made, at.left, at.top, at.width, at.height);
+        made->setText(caption);
+        made->setIndent(3);
+        made->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+        if (field)
+            made->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        return made;
+    };
+    auto caption_of = [](const L::captioned& control) {
+        return QString::fromLatin1(control.caption);
+    };
+
+    Label7 = label(L::Label7.at, caption_of(L::Label7), false);
+    Label7->set_fixed_tip(open_hex_tip);
+    label_hex = label(L::label_hex, QString(), true);
+    label_hex->set_fixed_tip(open_hex_tip);
+
+    const L::captioned* buttons[] = {&L::Command1, &L::Command2, &L::Command3, &L::Command4,
+                                     &L::Command5};
+    for (std::size_t k = 0; k < commands.size(); ++k) {
+        commands[k] = new QPushButton(caption_of(*buttons[k]), background_);
+        scale.place(commands[k], buttons[k]->at.left, buttons[k]->at.top, buttons[k]->at.width,
+                    buttons[k]->at.height);
+        commands[k]->setAutoDefault(false);
+    }
+
+    Label1 = label(L::Label1.at, caption_of(L::Label1), false);
+    label_ime = label(L::label_ime, QString(), false);
+    label_info = label(L::label_info, QString(), false);
+    for (click_label* model_label : {Label1, label_ime, label_info})
+        model_label->set_fixed_tip(model_tip);
+
+    Label3 = label(L::Label3.at, caption_of(L::Label3), false);
+    tabla_flash = new hex_table_view(background_);
+    scale.place(tabla_flash, L::tabla_flash.left, L::tabla_flash.top, L::tabla_flash.width,
+                L::tabla_flash.height);
+    scrl1 = new table_scroll_bar(background_);
+    scale.place(scrl1, L::scrl1.left, L::scrl1.top, L::scrl1.width, L::scrl1.height);
+
+    Label4 = label(L::Label4.at, caption_of(L::Label4), false);
+    tabla_eeprom = new hex_table_view(background_);
+    scale.place(tabla_eeprom, L::tabla_eeprom.left, L::tabla_eeprom.top, L::tabla_eeprom.width,
+                L::tabla_eeprom.height);
+    scrl2 = new table_scroll_bar(background_);
+    scale.place(scrl2, L::scrl2.left, L::scrl2.top, L::scrl2.width, L::scrl2.height);
+    for (hex_table_view* table : {tabla_flash, tabla_eeprom})
+        table->setToolTip(table_tip);
+
+    // Configuration grid: headings lfix 0-13 over the value cells label_conf 0-13, and
+    // lfix 14 as the grid's title.
+    const QFont fixed = table_font();
+    for (int k = 0; k < 14; ++k) {
+        const int column = L::grid_columns[k % 7];
+        const int row = k / 7;
+        lfix[static_cast<std::size_t>(k)] =
+            label({column, L::grid_heading_top[row], L::grid_cell_width, L::grid_cell_height},
+                  QString::fromLatin1(L::grid_headings[k]), false);
+        lfix[static_cast<std::size_t>(k)]->setAlignment(Qt::AlignCenter);
+        click_label* cell =
+            label({column, L::grid_value_top[row], L::grid_cell_width, L::grid_cell_height},
+                  QString(), true);
+        cell->setAlignment(Qt::AlignCenter);
+        cell->setIndent(0);
+        cell->setFont(fixed);
+        cell->set_fixed_tip(QStringLiteral("Click to edit!"));
+        label_conf[static_cast<std::size_t>(k)] = cell;
+    }
+    lfix[14] = label(L::lfix14.at, caption_of(L::lfix14), false);
+
+    // The byte editor: one box, moved over the byte being edited. It is a little taller
+    // than a table line and is centred on it.
+    unosbox = new QLineEdit(background_);
+    unosbox->setFont(fixed);
+    unosbox->setFrame(false);
+    unosbox->setAlignment(Qt::AlignCenter);
+    QPalette box_colors = unosbox->palette();
+    box_colors.setColor(QPalette::Base, QColor(0xFF, 0xFF, 0xC8));
+    box_colors.setColor(QPalette::Text, Qt::black);
+    unosbox->setPalette(box_colors);
+    const QRect box =
+        scale.rect(L::unosbox.left, L::unosbox.top, L::unosbox.width, L::unosbox.height);
+    unosbox->setGeometry(box.x(), box.y(), box.width(),
+                         std::max(box.height(), QFontMetrics(fixed).height() + 2));
+    unosbox->hide();
+
+    Label5 = label(L::Label5.at, caption_of(L::Label5), false);
+    label_status = label(L::label_status, QString(), true);
+}
+
+void Form1::build_menus() {
+    QMenuBar* bar = menuBar();
+    menu1 = bar->addMenu(QStringLiteral("&File"));
+    menuclear = menu1->addAction(QStringLiteral("&Clear Buffer"));
+    menuopen = menu1->addAction(QStringLiteral("&Open HEX File"));
+    menusave = menu1->addAction(QStringLiteral("&Save Buffer As"));
+    menu3 = bar->addMenu(QStringLiteral("&Tools"));
+    menuprogram = menu3->addAction(QStringLiteral("&Program All"));
+    menuread = menu3->addAction(QStringLiteral("&Read All"));
+    menuerase = menu3->addAction(QStringLiteral("&Erase All"));
+    menublank = menu3->addAction(QStringLiteral("&Blank Check"));
+    menuverify = menu3->addAction(QStringLiteral("&Verify"));
+    menu4 = bar->addMenu(QStringLiteral("&Hardware"));
+    menusettings = menu4->addAction(QStringLiteral("Settings"));
+    menucheck = menu4->addAction(QStringLiteral("Check"));
+    menu5 = bar->addMenu(QStringLiteral("&Options"));
+    menumodel = menu5->addAction(QStringLiteral("Change Microcontroller Model"));
+    menuport = menu5->addAction(QStringLiteral("Change Parallel Port Number"));
+    menuprogtime = menu5->addAction(QStringLiteral("Change Default Programming Time"));
+    menucolors = menu5->addAction(QStringLiteral("Change Color Theme"));
+    menu6 = bar->addMenu(QStringLiteral("Help"));
+    menuportinfo = menu6->addAction(QStringLiteral("Parallel Port Pinout"));
+    menuabout = menu6->addAction(QStringLiteral("About Tarvellic Pinwright"));
+
+    connect(menuclear, &QAction::triggered, this, [this] { menuclear_Click(); });
+    connect(menuopen, &QAction::triggered, this, [this] { menuopen_Click(); });
+    connect(menusave, &QAction::triggered, this, [this] { menusave_Click(); });
+    connect(menuprogram, &QAction::triggered, this, [this] { Command1_Click(); });
+    connect(menuread, &QAction::triggered, this, [this] { Command2_Click(); });
+    connect(menuerase, &QAction::triggered, this, [this] { Command3_Click(); });
+    connect(menublank, &QAction::triggered, this, [this] { Command4_Click(); });
+    connect(menuverify, &QAction::triggered, this, [this] { Command5_Click(); });
+    connect(menusettings, &QAction::triggered, this, [] { show_hardware_settings(); });
+    connect(menucheck, &QAction::triggered, this, [] { show_hardware_check(); });
+    connect(menumodel, &QAction::triggered, this, [this] { menumodel_Click(); });
+    connect(menuport, &QAction::triggered, this, [] { choose_port(); });
+    connect(menuprogtime, &QAction::triggered, this, [] { change_programming_time(); });
+    connect(menucolors, &QAction::triggered, this,
+            [this] { show_color_themes([this] { settheme(); }); });
+    connect(menuportinfo, &QAction::triggered, this, [] { show_pinout(); });
+    connect(menuabout, &QAction::triggered, this, [] { show_about(); });
+
+    const std::array<void (Form1::*)(), 5> handlers{&Form1::Command1_Click, &Form1::Command2_Click,
+                                                    &Form1::Command3_Click, &Form1::Command4_Click,
+                                                    &Form1::Command5_Click};
+    for (std::size_t k = 0; k < commands.size(); ++k)
+        connect(commands[k], &QPushButton::clicked, this,
+                [this, handler = handlers[k]] { (this->*handler)(); });
+
+    Label7->on_click = [this] { menuopen_Click(); };
+    label_hex->on_click = [this] { menuopen_Click(); };
+    for (click_label* model_label : {Label1, label_ime, label_info})
+        model_label->on_click = [this] { menumodel_Click(); };
+}
+
+void Form1::settheme() {
+    using theme_paint::set_background;
+    using theme_paint::set_text_color;
+    auto paint = [](QWidget* widget, std::uint32_t background, std::uint32_t text) {
+        set_background(widget, background);
+        set_text_color(widget, text);
+    };
+    set_background(this, color_window);
+    set_background(background_, color_window);
+    paint(label_ime, color_model, color_model_text);
+    paint(label_info, color_info, color_info_text);
+    paint(Label3, color_memory_title, color_memory_title_text);
+    paint(Label4, color_memory_title, color_memory_title_text);
+    paint(Label1, color_heading, color_heading_text);
+    paint(Label5, color_model, color_model_text);
+    paint(Label7, color_panel, color_panel_text);
+    for (click_label* heading : lfix)
+        paint(heading, color_selected, color_selected_text);
+    paint(label_hex, color_field, color_field_text);
+    paint(label_status, color_field, color_field_text);
+    for (click_label* cell : label_conf)
+        paint(cell, color_field, color_field_text);
+}
+
+namespace {
+
+void set_commands(Form1& window, bool enabled) {
+    for (QMenu* menu : {window.menu1, window.menu3, window.menu4, window.menu5, window.menu6})
+        menu->menuAction()->setEnabled(enabled);
+    for (QPushButton* button : window.commands)
+        button->setEnabled(enabled);
+}
+
+} // namespace
+
+void Form1::disable() {
+    commands_enabled_ = false;
+    set_commands(*this, false);
+    core::host_yield();
+}
+
+void Form1::enable() {
+    commands_enabled_ = true;
+    set_commands(*this, true);
+    core::host_yield();
+}
+
+// The wheel reaches the tables only while this window is the active one.
+void Form1::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::ActivationChange) {
+        if (isActiveWindow())
+            installwheel(this, this);
+        else
+            removewheel();
+    }
+    QMainWindow::changeEvent(event);
+}
+
+// Closing the window during a chip operation stops the operation at its next instruction
+// (which powers the chip down) rather than leaving it running without a window.
+void Form1::closeEvent(QCloseEvent* event) {
+    if (!commands_enabled_)
+        Module1::cancel_requested.store(true);
+    event->accept();
+}
+
+} // namespace ui

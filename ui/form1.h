@@ -1,0 +1,160 @@
+// Form1, the main window: the loaded-file line, the five chip operation buttons, the model
+// lines, the FLASH and EEPROM tables with their scroll bars, the configuration grid, the
+// byte editor and the status line, under the File, Tools, Hardware, Options and Help menus.
+//
+// The window is split over several files: form1.cpp builds it and holds the frame (theme,
+// enable/disable, activation), form1_display.cpp the tables, scrolling and wheel rules,
+// form1_editing.cpp the byte editor, form1_commands.cpp the commands, and form1_load.cpp
+// the load that brings the program to its idle state.
+#pragma once
+
+#include "ui/mouse_wheel.h"
+
+#include <QMainWindow>
+#include <QString>
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+class QAction;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+
+namespace ui {
+
+class click_label;
+class hex_table_view;
+class table_scroll_bar;
+
+// A file dialog as the commands ask for it; the answer is the chosen path, or empty when
+// the user cancelled.
+struct file_request {
+    QString title;
+    QString filter; // Qt form: "Intel HEX files (*.hex *.HEX);;All files (*)"
+    QString folder; // shown first
+};
+
+struct file_dialogs {
+    std::function<QString(const file_request&)> open;
+    std::function<QString(const file_request&)> save;
+};
+
+// The platform's file dialogs, without an owner window.
+file_dialogs system_file_dialogs();
+
+class Form1 final : public QMainWindow, public ui::wheel_target {
+  public:
+    Form1();
+    ~Form1() override;
+
+    // The load: theme, window shown, settings, model, image reset, port and its status.
+    void Form_Load();
+
+    // Display of the image (memory_tables).
+    void updatedisplay();
+    void MouseWheel(std::int32_t& key_state, std::int32_t& rotation, std::int32_t& x,
+                    std::int32_t& y) override;
+
+    // Frame.
+    void enable();
+    void disable();
+    void settheme();
+    bool commands_enabled() const { return commands_enabled_; }
+
+    // Commands.
+    void menuclear_Click();
+    void menuopen_Click();
+    void load_hex_file(const std::string& name); // a file inside last_path
+    void menusave_Click();
+    void menumodel_Click();
+    void Command1_Click(); // Program All
+    void Command2_Click(); // Read All
+    void Command3_Click(); // Erase All
+    void Command4_Click(); // Blank Check
+    void Command5_Click(); // Verify
+
+    // Byte editor.
+    void tabla_MouseUp(int table, Qt::MouseButton button, QPoint where);
+    void label_conf_Click(int index);
+    void unosbox_Enter();
+    void unosbox_Escape();
+
+    // Which table the wheel scrolls: 0 none, 1 FLASH, 2 EEPROM.
+    std::int32_t wheel_target = 0;
+    // The open edit: 1 FLASH, 2 EEPROM, 3 configuration byte; address or index 1..14.
+    std::int32_t edit_kind = 0;
+    std::int32_t edit_address = 0;
+    bool edit_pending = false;
+
+    // The file dialogs the commands use (tests put their own here).
+    file_dialogs dialogs = system_file_dialogs();
+
+    // Controls, named as in the window's design.
+    click_label* Label7;
+    click_label* label_hex;
+    std::array<QPushButton*, 5> commands{}; // Command1 .. Command5
+    click_label* Label1;
+    click_label* label_ime;
+    click_label* label_info;
+    click_label* Label3;
+    hex_table_view* tabla_flash;
+    table_scroll_bar* scrl1;
+    click_label* Label4;
+    hex_table_view* tabla_eeprom;
+    table_scroll_bar* scrl2;
+    std::array<click_label*, 15> lfix{};
+    std::array<click_label*, 14> label_conf{};
+    QLineEdit* unosbox;
+    click_label* Label5;
+    click_label* label_status;
+
+    QMenu* menu1;
+    QMenu* menu3;
+    QMenu* menu4;
+    QMenu* menu5;
+    QMenu* menu6;
+    QAction* menuclear;
+    QAction* menuopen;
+    QAction* menusave;
+    QAction* menuprogram;
+    QAction* menuread;
+    QAction* menuerase;
+    QAction* menublank;
+    QAction* menuverify;
+    QAction* menusettings;
+    QAction* menucheck;
+    QAction* menumodel;
+    QAction* menuport;
+    QAction* menuprogtime;
+    QAction* menucolors;
+    QAction* menuportinfo;
+    QAction* menuabout;
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    void build_controls();
+    void build_menus();
+    void connect_display();
+    void connect_editing();
+    void run_chip_operation(const std::function<void()>& operation);
+
+    // Focus and pointer rules of the tables.
+    void scrl_GotFocus(int table);
+    void tabla_GotFocus(int table);
+    void tabla_MouseMove(int table);
+    void show_pending_edit();
+    void unosbox_LostFocus();
+    void focus_edit_bar();
+
+    bool commands_enabled_ = true;
+    QWidget* background_;
+};
+
+} // namespace ui

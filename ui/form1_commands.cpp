@@ -1,0 +1,155 @@
+// The main window's commands: clearing the image, opening and saving HEX files, choosing
+// the model, and the five chip operations. The clickable labels lead here too; like the
+// menus and buttons they do nothing while the commands are locked.
+#include "core/host_hooks.h"
+#include "image/hex_load.h"
+#include "image/hex_writer.h"
+#include "interpreter/algorithm_run.h"
+#include "interpreter/chip_operations.h"
+#include "settings/program_values.h"
+#include "settings/settings_store.h"
+#include "ui/device_database.h"
+#include "ui/form1.h"
+#include "ui/form5.h"
+#include "ui/memory_tables.h"
+#include "ui/port_session.h"
+#include "ui/table_widgets.h"
+
+#include <QFileInfo>
+
+#include <algorithm>
+
+namespace ui {
+
+namespace {
+
+const QString hex_filter = QStringLiteral("Intel HEX files (*.hex *.HEX);;All files (*)");
+
+file_request hex_request(const char* title) {
+    return {QString::fromLatin1(title), hex_filter,
+            QString::fromStdString(settings::program().last_path)};
+}
+
+// Splits the chosen path, keeps its folder as "Last Path" and returns the file name.
+std::string remember_folder(const QString& chosen) {
+    std::string folder;
+    std::string name;
+    settings::split_path(chosen.toStdString(), folder, name);
+    settings::program().last_path = folder;
+    settings::write_setting_text("Last Path", folder);
+    return name;
+}
+
+} // namespace
+
+void Form1::menuclear_Click() {
+    disable();
+    image::erase_image(Module1::memory_buffer(), Module1::selected_model());
+    updatedisplay();
+    label_hex->clear();
+    label_status->clear();
+    enable();
+    scrl1->setMaximum(0);
+    scrl2->setMaximum(0);
+    // A memory shorter than the view gives a negative maximum; the bar then stays at 0
+    // (a maximum below the minimum would move the minimum down with it).
+    const devices::model_values& model = Module1::selected_model();
+    if (model.flash_size > 0)
+        scrl1->setMaximum(
+            std::max(0, scroll_maximum(model.flash_size, flash_format.bytes_per_line)));
+    if (model.eeprom_size > 0)
+        scrl2->setMaximum(
+            std::max(0, scroll_maximum(model.eeprom_size, eeprom_format.bytes_per_line)));
+    scrl2->setFocus(Qt::OtherFocusReason);
+    scrl1->setFocus(Qt::OtherFocusReason);
+}
+
+void Form1::menuopen_Click() {
+    if (!commands_enabled_)
+        return;
+    const QString chosen = dialogs.open(hex_request("Select HEX File To Open"));
+    if (chosen.isEmpty())
+        return;
+    load_hex_file(remember_folder(chosen));
+}
+
+void Form1::load_hex_file(const std::string& name) {
+    disable();
+    const image::hex_load_outcome outcome = image::load_hex_file(
+        settings::program().last_path + name, Module1::memory_buffer(), Module1::selected_model());
+    updatedisplay();
+    label_hex->setText(QString::fromStdString(outcome.label_hex));
+    label_status->setText(QString::fromStdString(outcome.status));
+    enable();
+}
+
+void Form1::menusave_Click() {
+    if (!commands_enabled_)
+        return;
+    const QString chosen = dialogs.save(hex_request("Save Buffer As"));
+    if (chosen.isEmpty())
+        return;
+    const std::string name = remember_folder(chosen);
+    const std::string path = settings::program().last_path + name;
+    if (QFileInfo::exists(QString::fromStdString(path)) &&
+        core::mymsgbox("Do you want to overwrite file " + path + "?", core::msg_yes_no,
+                       core::app_title) == core::result_no)
+        return;
+    // The writer replaces an existing file only once the new one is complete, so a failed
+    // save leaves the old file, and the labels, as they were.
+    disable();
+    const QString previous_label = label_hex->text();
+    label_hex->setText(QString::fromStdString(image::short_path(path)));
+    const image::save_result saved =
+        image::save_hex_file(path, Module1::memory_buffer(), Module1::selected_model());
+    if (!saved.ok) {
+        label_hex->setText(previous_label);
+        enable();
+        core::mymsgbox(saved.message, core::msg_error, core::app_title);
+        label_status->setText(QStringLiteral("HEX file not saved!"));
+        return;
+    }
+    enable();
+    label_status->setText(QStringLiteral("HEX file saved."));
+}
+
+void Form1::menumodel_Click() {
+    if (!commands_enabled_)
+        return;
+    {
+        Form5 dialog(device_database());
+        dialog.exec();
+    }
+    // A simulated chip follows the model unless the user fixed the part.
+    follow_selected_model();
+    menuclear_Click();
+}
+
+void Form1::run_chip_operation(const std::function<void()>& operation) {
+    if (!commands_enabled_)
+        return;
+    operation();
+    save_simulated_chip();
+}
+
+void Form1::Command1_Click() {
+    run_chip_operation([] { Module1::program_all(); });
+}
+
+void Form1::Command2_Click() {
+    run_chip_operation([] { Module1::read_all(); });
+}
+
+void Form1::Command3_Click() {
+    run_chip_operation([] { Module1::erase_all(); });
+}
+
+void Form1::Command4_Click() {
+    run_chip_operation([] { Module1::blank_check(); });
+}
+
+void Form1::Command5_Click() {
+    run_chip_operation([] { Module1::verify_all(); });
+}
+
+} // namespace ui

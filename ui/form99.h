@@ -1,0 +1,41 @@
+// Form99, the "Hardware Settings" dialog: maps each of the five programmer lines to a
+// connector pin and sets its inversion. Every accepted change is stored at once and the
+// output lines are driven to their off levels, so the adapter shows the new wiring idle.
+// Not themed: fixed grey window, light grey check boxes, light green pin labels.
+#pragma once
+
+#include <QDialog>
+
+#include <array>
+
+class QCheckBox;
+class QPushButton;
+
+namespace ui {
+
+class dialog_click_label;
+
+class Form99 final : public QDialog {
+  public:
+    // Loading the dialog switches the output lines off and shows the current wiring.
+    Form99();
+
+    // Switches VDD, VPP, CLOCK and DATA OUT off (four port writes).
+    static void linesoff();
+    // Captions of the five check boxes with each line's current pin.
+    void showpins();
+
+    // Closing in any way switches the output lines off once more.
+    void done(int result) override;
+
+  private:
+    void Check_Click(int row);
+    void Label_Click(int row);
+
+    std::array<QCheckBox*, 5> checks_{};
+    std::array<dialog_click_label*, 5> labels_{};
+    QPushButton* Command1 = nullptr;
+    bool closed_ = false;
+};
+
+} // namespace ui

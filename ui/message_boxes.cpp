@@ -1,0 +1,70 @@
+// mymsgbox and myinputbox through the program's own windows, and the word breaking of
+// long message words.
+#include "ui/message_boxes.h"
+
+#include "core/host_hooks.h"
+#include "ui/form07.h"
+#include "ui/form08.h"
+
+#include <QString>
+#include <QStringList>
+
+namespace ui {
+
+namespace {
+
+const QString crlf = QStringLiteral("\r\n");
+
+// 0-based index of the last of `characters` within the first long_word_limit characters.
+qsizetype last_break_at(const QString& word, const QString& characters) {
+    for (qsizetype i = std::min<qsizetype>(word.size(), long_word_limit); i-- > 0;)
+        if (characters.contains(word[i]))
+            return i;
+    return -1;
+}
+
+} // namespace
+
+std::string breaklongwords(const std::string& text) {
+    QString all = QString::fromStdString(text);
+    if (all.endsWith(crlf))
+        all.chop(2);
+    QStringList lines = all.split(crlf);
+    for (QString& line : lines) {
+        QStringList words = line.split(QLatin1Char(' '));
+        for (QString& word : words) {
+            if (word.size() <= long_word_limit)
+                continue;
+            qsizetype at = last_break_at(word, QStringLiteral("/\\"));
+            if (at < 0)
+                at = last_break_at(word, QStringLiteral("_"));
+            if (at >= 0)
+                word = word.left(at + 1) + crlf + word.mid(at + 1);
+        }
+        line = words.join(QLatin1Char(' '));
+    }
+    return lines.join(crlf).toStdString();
+}
+
+int mymsgbox_window(const std::string& text, int kind, const std::string& title) {
+    Form08 box;
+    box.text = text;
+    box.kind = kind;
+    box.setWindowTitle(QString::fromStdString(title.empty() ? core::app_title : title));
+    box.prepare_display();
+    box.exec();
+    return box.result;
+}
+
+std::string myinputbox_window(const std::string& prompt, const std::string& title,
+                              const std::string& default_text) {
+    Form07 box;
+    box.text = prompt;
+    box.answer = default_text;
+    box.setWindowTitle(QString::fromStdString(title.empty() ? core::app_title : title));
+    box.prepare_display();
+    box.exec();
+    return box.answer;
+}
+
+} // namespace ui
