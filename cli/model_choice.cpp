@@ -33,8 +33,8 @@ std::string name_list(const devices::device_table& table, const std::vector<int>
 
 } // namespace
 
-model_choice choose_model(const devices::device_table& table, const std::string& spec) {
-    const std::string wanted = trimmed(spec);
+model_choice choose_model(const devices::device_table& table, const std::string& request) {
+    const std::string wanted = trimmed(request);
     // A number within the table is a model number; other digits may end a name ("4520").
     std::string number_error;
     if (all_digits(wanted)) {

@@ -13,6 +13,6 @@ struct model_choice {
     std::string error; // why no model was chosen, listing the candidates
 };
 
-model_choice choose_model(const devices::device_table& table, const std::string& spec);
+model_choice choose_model(const devices::device_table& table, const std::string& request);
 
 } // namespace cli

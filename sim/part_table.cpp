@@ -1,6 +1,6 @@
 // The parts the virtual chip can be: memory sizes, write buffer, device ID, family, and the
 // configuration bytes' erased values and implemented-bit masks, taken from the maker's
-// programming documents (see reference/pic18-icsp.md, device table and configuration
+// programming documents (device table and configuration
 // table). Lookup by name accepts "18F4520", "PIC18F4520" and any letter case.
 #include "sim/virtual_chip.h"
 
@@ -37,7 +37,7 @@ constexpr config_group group_b2{
     {0x00, 0xCF, 0x0F, 0x1F, 0x00, 0x83, 0x85, 0x00, 0, 0xC0, 0, 0xE0, 0, 0x40},
     {0x00, 0xCF, 0x0F, 0x1F, 0x00, 0x83, 0x85, 0x00, 0, 0xC0, 0, 0xE0, 0, 0x40}};
 // PIC18F2221/2321/4221/4321. CONFIG4L mask: the maker's checksum mask F5 (DEBUG, XINST,
-// BBSIZ1:0, LVP, STVREN), which the reference recommends over the peers' FD.
+// BBSIZ1:0, LVP, STVREN); the FD some other programmers use is not followed.
 constexpr config_group group_c1{
     {0x00, 0x07, 0x1F, 0x1F, 0x00, 0x83, 0x85, 0x00, 0, 0xC0, 0, 0xE0, 0, 0x40},
     {0x00, 0xCF, 0x1F, 0x1F, 0x00, 0x87, 0xF5, 0x00, 0, 0xC0, 0, 0xE0, 0, 0x40}};
@@ -46,17 +46,17 @@ constexpr config_group group_c2{
     {0x00, 0x07, 0x1F, 0x1F, 0x00, 0x83, 0x85, 0x00, 0, 0xC0, 0, 0xE0, 0, 0x40},
     {0x00, 0xCF, 0x1F, 0x1F, 0x00, 0x87, 0xC5, 0x00, 0, 0xC0, 0, 0xE0, 0, 0x40}};
 // PIC18F2410/2510/4410/4510: as C2, but without data EEPROM there is no CPD (5H bit 7) and
-// no WRTD (6H bit 7). Not in the reference's configuration table; the bits follow the
+// no WRTD (6H bit 7). Not in the maker's family configuration tables; the bits follow the
 // related-parts note (no EEPROM) and agree with the peer device files.
 constexpr config_group group_c2_no_eeprom{
     {0x00, 0x07, 0x1F, 0x1F, 0x00, 0x83, 0x85, 0x00, 0, 0x40, 0, 0x60, 0, 0x40},
     {0x00, 0xCF, 0x1F, 0x1F, 0x00, 0x87, 0xC5, 0x00, 0, 0x40, 0, 0x60, 0, 0x40}};
 // PIC18F2455/2550/4455/4550. CONFIG4L mask C5: ICPRT (bit 5) exists only on the 44-pin
-// package, which the part name does not tell; the reference recommends C5 and ICPRT = 0.
+// package, which the part name does not tell; C5 is used and ICPRT is kept 0.
 constexpr config_group group_c3{
     {0x00, 0x05, 0x1F, 0x1F, 0x00, 0x83, 0x85, 0x00, 0, 0xC0, 0, 0xE0, 0, 0x40},
     {0x3F, 0xCF, 0x3F, 0x1F, 0x00, 0x87, 0xC5, 0x00, 0, 0xC0, 0, 0xE0, 0, 0x40}};
-// PIC18F2450/4450 (USB, no EEPROM, one BBSIZ bit in 4L, no CCP2MX). Not in the reference's
+// PIC18F2450/4450 (USB, no EEPROM, one BBSIZ bit in 4L, no CCP2MX). Not in the maker's family
 // configuration table: values from the peer device files (single source), ICPRT left out as
 // for C3.
 constexpr config_group group_usb_small{
@@ -72,7 +72,7 @@ part_info make_part(const char* name, chip_family family, std::int32_t flash, st
                     std::uint8_t blocks) {
     part_info p{name, family, flash, eeprom, buffer, devid, group.erased, group.mask};
     // One CP/WRT/EBTR bit per code block. Bits of blocks a smaller part does not have are
-    // unimplemented and read 0 (maker statement; the reference's recommendation).
+    // unimplemented and read 0 (maker statement).
     for (int index : {8, 10, 12}) {
         p.config_erased[index] = blocks;
         p.config_mask[index] = blocks;
@@ -84,7 +84,7 @@ std::vector<part_info> build_parts() {
     using f = chip_family;
     constexpr std::int32_t k = 1024;
     // Block bits: 03 = two code blocks, 07 = three, 0F = four. The 2525/4525 use 07 (the
-    // reference's recommendation for their disputed CP3/WRT3/EBTR3 bits).
+    // the safe choice for their disputed CP3/WRT3/EBTR3 bits).
     return {
         make_part("18F242", f::fxx2_xx8, 16 * k, 256, 8, 0x0480, group_a1, 0x03),
         make_part("18F252", f::fxx2_xx8, 32 * k, 256, 8, 0x0400, group_a1, 0x0F),

@@ -93,7 +93,7 @@ TEST_F(Cli, DatabaseProblemsAreUsageErrors) {
 TEST_F(Cli, ModelChoice) {
     write("in.hex", ":00000001FF\r\n");
     struct case_t {
-        const char* spec;
+        const char* request;
         int code;
         const char* expected; // in the output or the error text
     };
@@ -104,10 +104,10 @@ TEST_F(Cli, ModelChoice) {
         {"K20", 2, "ambiguous"},       {"18f99", 2, "unknown model \"18f99\""},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(run({"convert", path("in.hex"), path("out.hex"), "--model", c.spec}), c.code)
-            << c.spec << ": " << err_.str();
+        EXPECT_EQ(run({"convert", path("in.hex"), path("out.hex"), "--model", c.request}), c.code)
+            << c.request << ": " << err_.str();
         EXPECT_NE((out_.str() + err_.str()).find(c.expected), std::string::npos)
-            << c.spec << ": " << out_.str() << err_.str();
+            << c.request << ": " << out_.str() << err_.str();
     }
 }
 
