@@ -17,17 +17,6 @@
 
 namespace app {
 
-namespace {
-
-std::string known_parts() {
-    std::string list;
-    for (const sim::part_info& part : sim::known_parts())
-        list += (list.empty() ? "" : ", ") + part.name;
-    return list;
-}
-
-} // namespace
-
 QString usage_text() {
     return QStringLiteral(
         "Usage: pinwright [--simulate [--sim-part NAME] [--chip FILE]]\n"
@@ -77,7 +66,7 @@ start_options parse_options(const QStringList& arguments) {
         options.error = "--sim-part and --chip need --simulate";
     } else if (parser.isSet(sim_part) && sim::find_part(options.sim_part) == nullptr) {
         options.error = "the simulator does not know the part \"" + options.sim_part +
-                        "\" (known parts: " + known_parts() + ")";
+                        "\" (known parts: " + sim::known_part_names() + ")";
     } else if (parser.isSet(chip) && options.chip_file.empty()) {
         options.error = "--chip needs a file name";
     }

@@ -60,9 +60,8 @@ struct bench_setup {
         core::install_hooks(hooks);
         devices::device_table table;
         devices::load_device_table(PINWRIGHT_SOURCE_DIR "/data/pinwrightdevices.txt", table);
-        for (int n = 1; n <= table.model_count(); ++n)
-            if (table.models[static_cast<std::size_t>(n)].name == "PIC" + part_name)
-                devices::select_model(table, n, Module1::selected_model());
+        devices::select_model(table, devices::find_model(table, "PIC" + part_name),
+                              Module1::selected_model());
         auto chip = std::make_shared<sim::virtual_chip>(*sim::find_part(part_name));
         auto adapter =
             std::make_unique<hardware::simulated_adapter>(888, hardware::socket_virtual_chip(chip));

@@ -1,6 +1,5 @@
 // The chip commands of pinwright-cli: the same chip operations the window's buttons run,
 // on a real port or on the simulated adapter with a virtual chip.
-#include "cli/port_setup.h"
 #include "cli/progress_display.h"
 #include "cli/session.h"
 #include "core/host_hooks.h"
@@ -54,26 +53,7 @@ struct command_scope {
     }
 };
 
-std::string simulated_part_name(const session& s) {
-    if (s.options.sim_part)
-        return *s.options.sim_part;
-    // The part number inside the model's name: "PIC18F4520" gives 18F4520.
-    const std::string& name = s.model.name;
-    const auto at = name.find("18");
-    if (at == std::string::npos)
-        return name;
-    auto end = name.find_first_of(" \t", at);
-    return name.substr(at, end == std::string::npos ? std::string::npos : end - at);
-}
-
-std::string known_part_list() {
-    std::string list;
-    for (const auto& part : sim::known_parts())
-        list += (list.empty() ? "" : ", ") + part.name;
-    return list;
-}
-
-int exit_code_of(Module1::operation_outcome outcome, bool port_ready) {
+int exit_code_of(Module1::operation_outcome outcome) {
     using Module1::operation_outcome;
     switch (outcome) {
     case operation_outcome::completed:
@@ -81,7 +61,7 @@ int exit_code_of(Module1::operation_outcome outcome, bool port_ready) {
     case operation_outcome::differences:
         return exit_differences;
     case operation_outcome::not_started:
-        return port_ready ? exit_bad_input : exit_hardware;
+        return exit_bad_input; // the port was checked before: the algorithm cannot run
     case operation_outcome::write_timeout:
         return exit_hardware;
     case operation_outcome::cancelled:
@@ -122,12 +102,13 @@ int run_chip_command(session& s) {
     // Wiring and port as the window has them.
     Module94::restore_port_settings();
     if (s.options.port) {
-        const auto base = port_base_of(*s.options.port);
-        if (!base) {
+        const std::string& choice = *s.options.port;
+        const std::int32_t base = choice.size() == 1 ? hardware::lpt_base(choice[0] - '0') : 0;
+        if (base == 0) {
             s.err << "pinwright-cli: --port must be 1, 2 or 3, not \"" << *s.options.port << "\"\n";
             return exit_bad_input;
         }
-        Module94::port_settings.port_base = *base;
+        Module94::port_settings.port_base = base;
     }
 
     // The image to program or verify.
@@ -164,11 +145,12 @@ int run_chip_command(session& s) {
     std::unique_ptr<hardware::port_backend> backend;
     const std::int32_t base = Module94::port_settings.port_base;
     if (s.options.simulate) {
-        const std::string part_name = simulated_part_name(s);
+        const std::string part_name =
+            s.options.sim_part ? *s.options.sim_part : sim::part_of_model(s.model.name);
         const sim::part_info* part = sim::find_part(part_name);
         if (!part) {
             s.err << "pinwright-cli: the simulator does not know the part \"" << part_name
-                  << "\" (use --sim-part; known parts: " << known_part_list() << ")\n";
+                  << "\" (use --sim-part; known parts: " << sim::known_part_names() << ")\n";
             return exit_bad_input;
         }
         chip = std::make_shared<sim::virtual_chip>(*part);
@@ -213,7 +195,7 @@ int run_chip_command(session& s) {
     catch_stop_signals(false);
     progress.finish_line();
 
-    int code = exit_code_of(result.outcome, true);
+    int code = exit_code_of(result.outcome);
     if (!result.caption.empty() && !s.options.quiet) {
         s.out << result.caption;
         if (virtual_time && result.outcome != Module1::operation_outcome::not_started)

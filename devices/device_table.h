@@ -47,6 +47,9 @@ load_result load_device_table(const std::string& path, device_table& table);
 load_result parse_device_table(const std::string& bytes, const std::string& source,
                                device_table& table);
 
+// The number of the model whose name is exactly `name`, 0 when there is none.
+int find_model(const device_table& table, const std::string& name);
+
 // One algorithm as a list of lower-cased instruction texts, blanks kept.
 using instruction_list = std::vector<std::string>;
 

@@ -30,6 +30,13 @@ std::array<std::int32_t, config_bytes> parse_config_values(const std::string& te
     return values;
 }
 
+int find_model(const device_table& table, const std::string& name) {
+    for (int n = 1; n <= table.model_count(); ++n)
+        if (table.models[static_cast<std::size_t>(n)].name == name)
+            return n;
+    return 0;
+}
+
 bool select_model(const device_table& table, int selected_model, model_values& values) {
     if (selected_model < 1 || selected_model > table.model_count())
         return false;

@@ -88,17 +88,24 @@ std::int32_t Inp32(std::int32_t address) {
     return current_port_backend().inp32(static_cast<std::uint16_t>(address & 0xFFFF));
 }
 
+namespace {
+constexpr std::int32_t lpt_bases[] = {888, 632, 956};
+} // namespace
+
+std::int32_t lpt_base(int number) {
+    return number >= 1 && number <= 3 ? lpt_bases[number - 1] : 0;
+}
+
+int lpt_number(std::int32_t port_base) {
+    for (int number = 1; number <= 3; ++number)
+        if (lpt_bases[number - 1] == port_base)
+            return number;
+    return 0;
+}
+
 std::string ready_caption(std::int32_t port_base) {
-    switch (port_base) {
-    case 888:
-        return "Parallel port 1 ready";
-    case 632:
-        return "Parallel port 2 ready";
-    case 956:
-        return "Parallel port 3 ready";
-    default:
-        return {};
-    }
+    const int number = lpt_number(port_base);
+    return number == 0 ? std::string() : "Parallel port " + std::to_string(number) + " ready";
 }
 
 std::string address_text(std::int32_t address) {

@@ -90,6 +90,11 @@ bool port_ready();
 void Out32(std::int32_t address, std::int32_t value);
 std::int32_t Inp32(std::int32_t address);
 
+// The three standard ports: LPT1 at 888 (0x378), LPT2 at 632 (0x278), LPT3 at 956 (0x3BC).
+// lpt_base gives 0 for a number other than 1-3, lpt_number 0 for any other address.
+std::int32_t lpt_base(int number);
+int lpt_number(std::int32_t port_base);
+
 // "Parallel port 1 ready" for base 888, "... 2 ..." for 632, "... 3 ..." for 956, else empty.
 std::string ready_caption(std::int32_t port_base);
 

@@ -174,4 +174,19 @@ const part_info* find_part(std::string_view name) {
     return nullptr;
 }
 
+std::string part_of_model(const std::string& model_name) {
+    const auto at = model_name.find("18");
+    if (at == std::string::npos)
+        return model_name;
+    const auto end = model_name.find_first_of(" \t(", at);
+    return model_name.substr(at, end == std::string::npos ? std::string::npos : end - at);
+}
+
+std::string known_part_names() {
+    std::string list;
+    for (const part_info& part : known_parts())
+        list += (list.empty() ? "" : ", ") + part.name;
+    return list;
+}
+
 } // namespace sim

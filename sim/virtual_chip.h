@@ -20,7 +20,7 @@ namespace sim {
 enum class chip_family { fxx2_xx8, fx220_x320, f2xxx_4xxx, k20 };
 
 struct part_info {
-    std::string name;          // as the maker writes it without the prefix: "18F4520"
+    std::string name; // as the maker writes it without the prefix: "18F4520"
     chip_family family;
     std::int32_t flash_bytes;
     std::int32_t eeprom_bytes; // 0 for none
@@ -36,6 +36,13 @@ const std::vector<part_info>& known_parts();
 // Finds a part by name, ignoring case and an optional "PIC" prefix ("pic18f4520",
 // "18F4520"). Null when unknown.
 const part_info* find_part(std::string_view name);
+
+// The part number in a model name, as the simulator names parts: "PIC18F4520" gives
+// "18F4520", "PIC18F452 (DIP)" gives "18F452"; a name without "18" is returned whole.
+std::string part_of_model(const std::string& model_name);
+
+// "18F242, 18F252, ...": every known part, for messages.
+std::string known_part_names();
 
 class virtual_chip {
   public:

@@ -5,6 +5,7 @@
 
 #include "core/hex_text.h"
 #include "core/host_hooks.h"
+#include "hardware/port_backend.h"
 #include "hardware/port_lines.h"
 #include "interpreter/algorithm_run.h"
 #include "settings/settings_store.h"
@@ -22,15 +23,10 @@ namespace {
 
 constexpr const char* crlf = "\r\n";
 
-// The three ports offered, as the user numbers them.
-constexpr std::array<std::int32_t, 3> port_bases{888, 632, 956};
-
 // "1" to "3" for an offered base address, empty for any other.
 std::string port_number_text(std::int32_t base) {
-    for (std::size_t k = 0; k < port_bases.size(); ++k)
-        if (port_bases[k] == base)
-            return std::to_string(k + 1);
-    return {};
+    const int number = hardware::lpt_number(base);
+    return number == 0 ? std::string() : std::to_string(number);
 }
 
 void wrong_entry() {
@@ -119,7 +115,7 @@ void choose_port() {
         core::myinputbox("Please select programmer Parallel Port Number [1-3].", core::app_title,
                          port_number_text(base));
     if (answer == "1" || answer == "2" || answer == "3")
-        base = port_bases[static_cast<std::size_t>(answer[0] - '1')];
+        base = hardware::lpt_base(answer[0] - '0');
     else if (!answer.empty())
         wrong_entry();
     settings::write_setting_text("Parallel Port Address", std::to_string(base));

@@ -45,7 +45,7 @@ std::string wanted_part() {
         return s.part;
     if (!s.options.sim_part.empty())
         return s.options.sim_part;
-    return part_of_model(Module1::selected_model().name);
+    return sim::part_of_model(Module1::selected_model().name);
 }
 
 // Puts the chip for `part` into the socket: the one already there when it is that part,
@@ -80,14 +80,6 @@ std::string port_caption(std::int32_t base, bool simulated, const hardware::port
     port = port.empty() ? "Port " + hardware::address_text(base)
                         : port.substr(0, port.size() - std::string(" ready").size());
     return port + " not ready: " + status.message();
-}
-
-std::string part_of_model(const std::string& model_name) {
-    const auto at = model_name.find("18");
-    if (at == std::string::npos)
-        return model_name;
-    const auto end = model_name.find_first_of(" \t(", at);
-    return model_name.substr(at, end == std::string::npos ? std::string::npos : end - at);
 }
 
 void configure_port_session(const port_session_options& options) {

@@ -32,12 +32,7 @@ class ChipCommands : public ::testing::Test {
         ASSERT_TRUE(
             devices::load_device_table(PINWRIGHT_SOURCE_DIR "/data/pinwrightdevices.txt", table)
                 .ok);
-        int number = 0;
-        for (int n = 1; n <= table.model_count(); ++n)
-            if (table.models[static_cast<std::size_t>(n)].name == "PIC18F4520")
-                number = n;
-        ASSERT_GT(number, 0);
-        devices::select_model(table, number, model_);
+        ASSERT_TRUE(devices::select_model(table, devices::find_model(table, "PIC18F4520"), model_));
         image::erase_image(image_, model_);
     }
 

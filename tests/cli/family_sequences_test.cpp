@@ -153,9 +153,7 @@ TEST_P(FamilySequence, ProgramAllSendsTheMakersSequence) {
     ASSERT_TRUE(
         devices::load_device_table(PINWRIGHT_SOURCE_DIR "/data/pinwrightdevices.txt", table).ok);
     devices::model_values model;
-    for (int n = 1; n <= table.model_count(); ++n)
-        if (table.models[static_cast<std::size_t>(n)].name == GetParam().model)
-            devices::select_model(table, n, model);
+    devices::select_model(table, devices::find_model(table, GetParam().model), model);
     ASSERT_EQ(model.name, GetParam().model);
 
     image::memory_buffer image;

@@ -158,6 +158,8 @@ TEST(SelectModel, WorkingValues) {
 
     EXPECT_FALSE(devices::select_model(table, 0, values));
     EXPECT_FALSE(devices::select_model(table, 3, values));
+    EXPECT_EQ(devices::find_model(table, "B"), 2);
+    EXPECT_EQ(devices::find_model(table, "b"), 0);
 }
 
 TEST(SelectModel, ConfigMaskIsOptional) {

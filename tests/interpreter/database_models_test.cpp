@@ -72,9 +72,8 @@ class EveryModel : public ::testing::TestWithParam<std::string> {
         hooks.terminate = [](int) {};
         core::install_hooks(hooks);
 
-        for (int n = 1; n <= shipped().model_count(); ++n)
-            if (shipped().models[static_cast<std::size_t>(n)].name == GetParam())
-                devices::select_model(shipped(), n, Module1::selected_model());
+        ASSERT_TRUE(devices::select_model(shipped(), devices::find_model(shipped(), GetParam()),
+                                          Module1::selected_model()));
         const sim::part_info* part = sim::find_part(GetParam());
         ASSERT_NE(part, nullptr);
         chip_ = std::make_shared<sim::virtual_chip>(*part);

@@ -32,6 +32,13 @@ TEST(PartTable, FindsPartsByNameInEveryForm) {
     }
 }
 
+TEST(PartTable, PartNumberInsideAModelName) {
+    EXPECT_EQ(sim::part_of_model("PIC18F4520"), "18F4520");
+    EXPECT_EQ(sim::part_of_model("PIC18F452 (DIP)"), "18F452");
+    EXPECT_EQ(sim::part_of_model("Other"), "Other");
+    EXPECT_NE(sim::known_part_names().find("18F242, 18F252"), std::string::npos);
+}
+
 TEST(PartTable, EveryRowIsConsistent) {
     std::set<std::string> names;
     std::set<std::uint16_t> ids;

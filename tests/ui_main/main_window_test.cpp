@@ -122,9 +122,6 @@ TEST(PortCaptions, ReadyAndUnreachablePorts) {
               "Parallel port 3 not ready: cannot open /dev/parport0: permission denied");
     EXPECT_EQ(ui::port_caption(1000, false, refused),
               "Port 0x3E8 not ready: cannot open /dev/parport0: permission denied");
-    EXPECT_EQ(ui::part_of_model("PIC18F4520"), "18F4520");
-    EXPECT_EQ(ui::part_of_model("PIC18F452 (DIP)"), "18F452");
-    EXPECT_EQ(ui::part_of_model("Other"), "Other");
 }
 
 TEST_F(WindowTest, OpenCommandLoadsAHexFileAndRemembersItsFolder) {
