@@ -48,25 +48,20 @@ host_hooks& hooks() {
 }
 
 void install_hooks(host_hooks replacement) {
-    const host_hooks fallback = default_hooks();
-    if (!replacement.yield)
-        replacement.yield = fallback.yield;
-    if (!replacement.set_status)
-        replacement.set_status = fallback.set_status;
-    if (!replacement.message_box)
-        replacement.message_box = fallback.message_box;
-    if (!replacement.input_box)
-        replacement.input_box = fallback.input_box;
-    if (!replacement.sleep_us)
-        replacement.sleep_us = fallback.sleep_us;
-    if (!replacement.monotonic_us)
-        replacement.monotonic_us = fallback.monotonic_us;
-    if (!replacement.enable_commands)
-        replacement.enable_commands = fallback.enable_commands;
-    if (!replacement.redraw_tables)
-        replacement.redraw_tables = fallback.redraw_tables;
-    if (!replacement.terminate)
-        replacement.terminate = fallback.terminate;
+    host_hooks fallback = default_hooks();
+    auto fill = [](auto& member, auto& default_member) {
+        if (!member)
+            member = std::move(default_member);
+    };
+    fill(replacement.yield, fallback.yield);
+    fill(replacement.set_status, fallback.set_status);
+    fill(replacement.message_box, fallback.message_box);
+    fill(replacement.input_box, fallback.input_box);
+    fill(replacement.sleep_us, fallback.sleep_us);
+    fill(replacement.monotonic_us, fallback.monotonic_us);
+    fill(replacement.enable_commands, fallback.enable_commands);
+    fill(replacement.redraw_tables, fallback.redraw_tables);
+    fill(replacement.terminate, fallback.terminate);
     installed() = std::move(replacement);
 }
 

@@ -35,35 +35,21 @@ void run_check(const devices::instruction& instruction) {
 
     switch (instruction.op) {
     case opcode::checkblankflash:
-        caption_flash();
-        ++run.ip;
-        run.address_counter = a + 1;
-        if (temp != 255)
-            add_failure("FLASH Byte " + core::hex6h(a), core::hex2h(temp), core::hex2h(255));
-        return;
     case opcode::checkblankeeprom:
-        caption_eeprom();
-        ++run.ip;
-        run.address_counter = a + 1;
-        if (temp != 255)
-            add_failure("EEPROM Byte " + core::hex4h(a), core::hex2h(temp), core::hex2h(255));
-        return;
-    case opcode::checkflash: {
-        caption_flash();
-        ++run.ip;
-        run.address_counter = a + 1;
-        const std::int32_t expected = flash_byte(a);
-        if (temp != expected)
-            add_failure("FLASH Byte " + core::hex6h(a), core::hex2h(temp), core::hex2h(expected));
-        return;
-    }
+    case opcode::checkflash:
     case opcode::checkeeprom: {
-        caption_eeprom();
+        const bool flash =
+            instruction.op == opcode::checkblankflash || instruction.op == opcode::checkflash;
+        const bool blank =
+            instruction.op == opcode::checkblankflash || instruction.op == opcode::checkblankeeprom;
+        const memory which = flash ? memory::flash : memory::eeprom;
+        caption_progress(which);
         ++run.ip;
         run.address_counter = a + 1;
-        const std::int32_t expected = eeprom_byte(a);
+        const std::int32_t expected = blank ? 255 : image_byte(which, a);
         if (temp != expected)
-            add_failure("EEPROM Byte " + core::hex4h(a), core::hex2h(temp), core::hex2h(expected));
+            add_failure(flash ? "FLASH Byte " + core::hex6h(a) : "EEPROM Byte " + core::hex4h(a),
+                        core::hex2h(temp), core::hex2h(expected));
         return;
     }
     case opcode::checkblankconfig:

@@ -52,46 +52,35 @@ void wait_for_write() {
 
 } // namespace
 
-std::int32_t flash_byte(std::int32_t address) {
-    const auto& bytes = memory_buffer().flash_image;
-    if (address < 0 || address >= selected_model().flash_size ||
-        static_cast<std::size_t>(address) >= bytes.size())
-        return 255;
-    return bytes[static_cast<std::size_t>(address)];
+namespace {
+
+std::vector<std::int32_t>& bytes_of(memory which) {
+    return which == memory::flash ? memory_buffer().flash_image : memory_buffer().eeprom_image;
 }
 
-std::int32_t eeprom_byte(std::int32_t address) {
-    const auto& bytes = memory_buffer().eeprom_image;
-    if (address < 0 || address >= selected_model().eeprom_size ||
-        static_cast<std::size_t>(address) >= bytes.size())
-        return 255;
-    return bytes[static_cast<std::size_t>(address)];
+// Whether `address` lies inside both the model's memory and the image array.
+bool inside(memory which, std::int32_t address) {
+    const std::int32_t size =
+        which == memory::flash ? selected_model().flash_size : selected_model().eeprom_size;
+    return address >= 0 && address < size &&
+           static_cast<std::size_t>(address) < bytes_of(which).size();
 }
 
-void store_flash_byte(std::int32_t address, std::int32_t value) {
-    auto& bytes = memory_buffer().flash_image;
-    if (address >= 0 && address < selected_model().flash_size &&
-        static_cast<std::size_t>(address) < bytes.size())
-        bytes[static_cast<std::size_t>(address)] = value;
+} // namespace
+
+std::int32_t image_byte(memory which, std::int32_t address) {
+    return inside(which, address) ? bytes_of(which)[static_cast<std::size_t>(address)] : 255;
 }
 
-void store_eeprom_byte(std::int32_t address, std::int32_t value) {
-    auto& bytes = memory_buffer().eeprom_image;
-    if (address >= 0 && address < selected_model().eeprom_size &&
-        static_cast<std::size_t>(address) < bytes.size())
-        bytes[static_cast<std::size_t>(address)] = value;
+void store_image_byte(memory which, std::int32_t address, std::int32_t value) {
+    if (inside(which, address))
+        bytes_of(which)[static_cast<std::size_t>(address)] = value;
 }
 
-void caption_flash() {
+void caption_progress(memory which) {
     const auto& run = algorithm_run;
-    core::set_status("F:" + std::to_string(run.address_counter + 1) + "/" +
-                     std::to_string(run.loop_limit + 1));
-    core::host_yield();
-}
-
-void caption_eeprom() {
-    const auto& run = algorithm_run;
-    core::set_status("E:" + std::to_string(run.address_counter + 1) + "/" +
+    core::set_status((which == memory::flash ? "F:" : "E:") +
+                     std::to_string(run.address_counter + 1) + "/" +
                      std::to_string(run.loop_limit + 1));
     core::host_yield();
 }
@@ -119,13 +108,14 @@ void run_transfer(const devices::instruction& instruction) {
         movlw(Module94::low_byte);
         break;
     case opcode::movlw_eeprom:
-        caption_eeprom();
-        movlw(eeprom_byte(a));
+        caption_progress(memory::eeprom);
+        movlw(image_byte(memory::eeprom, a));
         run.address_counter = a + 1;
         break;
     case opcode::write_flash:
-        caption_flash();
-        Module94::send_command(instruction.command, flash_byte(a) + 256 * flash_byte(a + 1));
+        caption_progress(memory::flash);
+        Module94::send_command(instruction.command, image_byte(memory::flash, a) +
+                                                        256 * image_byte(memory::flash, a + 1));
         Module94::short_delay();
         run.address_counter = a + 2;
         break;
@@ -138,17 +128,14 @@ void run_transfer(const devices::instruction& instruction) {
         wait_for_write();
         break;
     case opcode::read_flash:
-        caption_flash();
-        store_flash_byte(a, Module94::read_byte(instruction.command));
+    case opcode::read_eeprom: {
+        const memory which = instruction.op == opcode::read_flash ? memory::flash : memory::eeprom;
+        caption_progress(which);
+        store_image_byte(which, a, Module94::read_byte(instruction.command));
         Module94::short_delay();
         run.address_counter = a + 1;
         break;
-    case opcode::read_eeprom:
-        caption_eeprom();
-        store_eeprom_byte(a, Module94::read_byte(instruction.command));
-        Module94::short_delay();
-        run.address_counter = a + 1;
-        break;
+    }
     case opcode::read_config:
         caption_config(instruction.config_byte);
         config_slot(instruction.config_byte) = Module94::read_byte(instruction.command);
