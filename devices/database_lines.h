@@ -22,11 +22,13 @@ struct database_line {
         other,         // anything else: a comment
     };
     kind what = kind::other;
-    int algorithm = 0; // kind index 0..4 for definition and algorithm_ref
-    int number = 0;    // algorithm number (may be outside 0..20: the caller decides)
-    std::string key;   // lower-cased key ("flash:") for field lines
-    std::string value; // text after the first space
-    std::string body;  // algorithm body of a definition
+    int algorithm = 0;   // kind index 0..4 for definition and algorithm_ref
+    int number = 0;      // algorithm number (may be outside 0..20: the caller decides)
+    std::string key;     // lower-cased key ("flash:") for field lines
+    std::string value;   // text after the first space
+    std::string body;    // algorithm body of a definition
+    std::string problem; // why the format rejects the line (no space, algorithm number
+                         // outside 0..20); empty for an acceptable line
 };
 
 // Lines end at CR LF or at a lone CR; a lone LF stays part of the line.

@@ -185,22 +185,17 @@ std::vector<database_problem> check_device_database(const std::string& bytes) {
                                         "lines end with CR LF, so this and the following text "
                                         "form one line"});
         const database_line line = classify_database_line(lines[i]);
+        if (!line.problem.empty()) {
+            problems.push_back({number, line.problem + " (\"" + lines[i] + "\")"});
+            continue;
+        }
         using kind = database_line::kind;
         switch (line.what) {
         case kind::empty:
         case kind::other:
-            break;
         case kind::no_space:
-            problems.push_back({number, "line without a space: keys and values are separated by "
-                                        "a space (\"" +
-                                            lines[i] + "\")"});
             break;
         case kind::definition:
-            if (line.number < 0 || line.number >= algorithm_slots) {
-                problems.push_back({number, "algorithm number " + std::to_string(line.number) +
-                                                " is outside 0 to 20"});
-                break;
-            }
             defs[static_cast<std::size_t>(line.algorithm)][static_cast<std::size_t>(line.number)] =
                 line.body;
             for (const auto& problem : check_algorithm_body(line.body))
@@ -222,11 +217,6 @@ std::vector<database_problem> check_device_database(const std::string& bytes) {
             }
             if (line.what == kind::field) {
                 models.back().fields[line.key] = {line.value, number};
-                break;
-            }
-            if (line.number < 0 || line.number >= algorithm_slots) {
-                problems.push_back({number, "algorithm number " + std::to_string(line.number) +
-                                                " is outside 0 to 20"});
                 break;
             }
             {

@@ -58,6 +58,11 @@ std::string line_error(const std::string& source, int line, const std::string& w
     return source + ":" + std::to_string(line) + ": " + what;
 }
 
+void check_number(database_line& line) {
+    if (line.number < 0 || line.number >= algorithm_slots)
+        line.problem = "algorithm number " + std::to_string(line.number) + " is outside 0 to 20";
+}
+
 } // namespace
 
 std::vector<std::string> split_database_lines(const std::string& bytes) {
@@ -83,6 +88,7 @@ database_line classify_database_line(const std::string& line) {
     const auto space = line.find(' ');
     if (space == std::string::npos) {
         result.what = database_line::kind::no_space;
+        result.problem = "line without a space: keys and values are separated by a space";
         return result;
     }
     const std::string lowered = core::lower_case(line);
@@ -95,6 +101,7 @@ database_line classify_database_line(const std::string& line) {
         result.what = database_line::kind::definition;
         result.algorithm = kind;
         result.number = core::text_to_int(result.value);
+        check_number(result);
         // The body starts at the second character after the first colon.
         const auto colon = line.find(':');
         if (colon != std::string::npos && colon + 2 <= line.size())
@@ -121,6 +128,7 @@ database_line classify_database_line(const std::string& line) {
             result.what = database_line::kind::algorithm_ref;
             result.algorithm = kind;
             result.number = core::text_to_int(result.value);
+            check_number(result);
             return result;
         }
     }
@@ -141,19 +149,16 @@ load_result parse_device_table(const std::string& bytes, const std::string& sour
     for (std::size_t i = 0; i < lines.size(); ++i) {
         const int number = static_cast<int>(i) + 1;
         const database_line line = classify_database_line(lines[i]);
+        if (!line.problem.empty())
+            return reject(number, line.problem + " (\"" + lines[i] + "\").");
         using kind = database_line::kind;
         switch (line.what) {
         case kind::empty:
         case kind::other:
-            break;
         case kind::no_space:
-            return reject(number, "a line must separate its key from its value with a space (\"" +
-                                      lines[i] + "\").");
+            break;
         case kind::definition:
         case kind::algorithm_ref:
-            if (line.number < 0 || line.number >= algorithm_slots)
-                return reject(number, "algorithm number " + std::to_string(line.number) +
-                                          " is outside 0 to 20 (\"" + lines[i] + "\").");
             if (line.what == kind::definition)
                 defs_of(table, line.algorithm)[static_cast<std::size_t>(line.number)] = line.body;
             else

@@ -6,6 +6,7 @@
 
 namespace {
 
+using sim_test::fault_case;
 using sim_test::has_error;
 using sim_test::icsp_host;
 
@@ -69,12 +70,6 @@ TEST(CodeWrite, ProgrammingOnlyClearsBits) {
 
 // Sequences that must not program anything, each with the error it must leave.
 TEST(CodeWrite, FaultySequencesProgramNothing) {
-    struct fault_case {
-        const char* what;
-        const char* part;
-        const char* error;
-        void (*run)(icsp_host&);
-    };
     static const fault_case cases[] = {
         {"P9 one microsecond short", "18F4321", "short P9",
          [](icsp_host& h) { h.write_code(0, std::vector<std::uint8_t>(8, 0x00), 999); }},

@@ -6,6 +6,7 @@
 
 namespace {
 
+using sim_test::fault_case;
 using sim_test::has_error;
 using sim_test::icsp_host;
 
@@ -49,12 +50,6 @@ TEST(Config, EachAddressTakesThePayloadHalfOfItsParity) {
 }
 
 TEST(Config, FaultyConfigurationWritesChangeNothing) {
-    struct fault_case {
-        const char* what;
-        const char* part;
-        const char* error;
-        void (*run)(icsp_host&);
-    };
     static const fault_case cases[] = {
         {"auto-increment write", "18F4520", "auto-increment",
          [](icsp_host& h) {

@@ -7,6 +7,7 @@
 namespace {
 
 using sim::chip_family;
+using sim_test::fault_case;
 using sim_test::has_error;
 using sim_test::icsp_host;
 
@@ -106,12 +107,6 @@ TEST(Eeprom, WriteStartsOnTheFamilysStartClock) {
 }
 
 TEST(Eeprom, RefusedSequencesWriteNothing) {
-    struct fault_case {
-        const char* what;
-        const char* part;
-        const char* error;
-        void (*run)(icsp_host&);
-    };
     static const fault_case cases[] = {
         {"WR without WREN", "18F4520", "without WREN",
          [](icsp_host& h) {

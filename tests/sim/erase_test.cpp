@@ -7,6 +7,7 @@
 namespace {
 
 using sim::chip_family;
+using sim_test::fault_case;
 using sim_test::has_error;
 using sim_test::icsp_host;
 
@@ -60,12 +61,6 @@ TEST(BulkErase, ChipEraseKeysEraseEverythingAndResetConfiguration) {
 }
 
 TEST(BulkErase, WrongKeysOrTimingEraseNothing) {
-    struct fault_case {
-        const char* what;
-        const char* part;
-        const char* error;
-        void (*run)(icsp_host&);
-    };
     static const fault_case cases[] = {
         {"2XXX key on FXX2", "18F452", "not a documented erase option",
          [](icsp_host& h) { h.bulk_erase(0, 0x8F8F, 10005); }},

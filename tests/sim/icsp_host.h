@@ -75,6 +75,15 @@ class icsp_host {
 // PGC low time after a programming hold for one family.
 std::int64_t p10_of(sim::chip_family family);
 
+// A host sequence a real chip would refuse: what it is, the part it runs on, words of the
+// protocol error it must leave, and the sequence itself.
+struct fault_case {
+    const char* what;
+    const char* part;
+    const char* error;
+    void (*run)(icsp_host&);
+};
+
 // True when one of the chip's protocol errors contains the words.
 bool has_error(const sim::virtual_chip& chip, const std::string& words);
 
