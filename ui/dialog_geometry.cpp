@@ -1,27 +1,16 @@
-// Twips to pixels and the dialog font.
+// Twips to pixels and the dialog font, on the same screen resolution and font as the
+// program's own windows (window_scale), without their fit factor: the settings dialogs
+// grow their controls themselves where a caption needs it.
 #include "ui/dialog_geometry.h"
 
-#include <QFontDatabase>
-#include <QGuiApplication>
-#include <QScreen>
-#include <QWidget>
+#include "ui/window_scale.h"
 
-#include <cmath>
+#include <QWidget>
 
 namespace ui::dialog_geometry {
 
-namespace {
-
-double logical_dpi() {
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    const double dpi = screen != nullptr ? screen->logicalDotsPerInch() : 96.0;
-    return dpi > 0 ? dpi : 96.0;
-}
-
-} // namespace
-
 int pixels(int twips) {
-    return static_cast<int>(std::lround(twips * logical_dpi() / 1440.0));
+    return twips_scale{screen_pixels_per_twip()}.length(twips);
 }
 
 QRect rect(int left, int top, int width, int height) {
@@ -37,9 +26,7 @@ void set_client_size(QWidget* dialog, int width, int height) {
 }
 
 QFont dialog_font() {
-    QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
-    font.setPointSizeF(8.25);
-    return font;
+    return window_font();
 }
 
 } // namespace ui::dialog_geometry

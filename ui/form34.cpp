@@ -3,8 +3,8 @@
 
 #include "settings/settings_store.h"
 #include "ui/color_theme.h"
-#include "ui/dialog_click_label.h"
 #include "ui/dialog_geometry.h"
+#include "ui/table_widgets.h"
 #include "ui/theme_paint.h"
 
 #include <QCoreApplication>
@@ -31,7 +31,8 @@ Form34::Form34(std::function<void()> repaint_main) : repaint_main_(std::move(rep
     const auto& names = theme_names();
     int entry_width = geometry::pixels(2115);
     for (std::size_t index = 0; index < opcija.size(); ++index) {
-        auto* entry = new dialog_click_label(QString::fromStdString(names[index]), this);
+        auto* entry = new click_label(QString::fromStdString(names[index]), this);
+        entry->setCursor(Qt::PointingHandCursor);
         entry->setObjectName(QStringLiteral("opcija_%1").arg(index));
         entry->setIndent(geometry::pixels(60));
         theme_paint::set_background(entry, 0xFFFFFF);
@@ -77,7 +78,7 @@ void Form34::settheme() {
 }
 
 void Form34::showselection() {
-    for (dialog_click_label* entry : opcija) {
+    for (click_label* entry : opcija) {
         const bool selected = entry->text().toStdString() == theme_name;
         theme_paint::set_background(entry, selected ? color_selected : color_field);
         theme_paint::set_text_color(entry, selected ? color_selected_text : color_field_text);

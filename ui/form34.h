@@ -14,7 +14,7 @@ class QPushButton;
 
 namespace ui {
 
-class dialog_click_label;
+class click_label;
 
 class Form34 final : public QDialog {
   public:
@@ -34,7 +34,7 @@ class Form34 final : public QDialog {
   private:
     void finish();
 
-    std::array<dialog_click_label*, 46> opcija{};
+    std::array<click_label*, 46> opcija{};
     QPushButton* Command1 = nullptr;
     QPushButton* Command2 = nullptr;
     std::string theme_at_open;

@@ -4,9 +4,9 @@
 #include "core/host_hooks.h"
 #include "hardware/port_lines.h"
 #include "settings/settings_store.h"
-#include "ui/dialog_click_label.h"
 #include "ui/dialog_geometry.h"
 #include "ui/hardware_lines.h"
+#include "ui/table_widgets.h"
 #include "ui/theme_paint.h"
 
 #include <QCheckBox>
@@ -66,7 +66,8 @@ Form99::Form99() {
         checks_[static_cast<std::size_t>(k)] = box;
         connect(box, &QCheckBox::clicked, this, [this, k] { Check_Click(k); });
 
-        auto* label = new dialog_click_label(QStringLiteral("Change Pin"), this);
+        auto* label = new click_label(QStringLiteral("Change Pin"), this);
+        label->setCursor(Qt::PointingHandCursor);
         label->setObjectName(QStringLiteral("Label%1").arg(k + 1));
         label->setAlignment(Qt::AlignCenter);
         theme_paint::set_background(label, pin_label_green);
@@ -86,7 +87,7 @@ Form99::Form99() {
         const QRect check = geometry::rect(60, 60 + 420 * k, 2535, 315);
         box->setGeometry(check.x(), check.y(), check_width,
                          std::max(check.height(), box->sizeHint().height()));
-        dialog_click_label* label = labels_[static_cast<std::size_t>(k)];
+        click_label* label = labels_[static_cast<std::size_t>(k)];
         const QRect design = geometry::rect(2640, 120 + 420 * k, 975, 195);
         const int height = std::max(design.height(), label->sizeHint().height());
         label->setGeometry(design.x() + extra_check, design.center().y() - height / 2 + 1,

@@ -13,7 +13,7 @@ class QPushButton;
 
 namespace ui {
 
-class dialog_click_label;
+class click_label;
 
 class Form99 final : public QDialog {
   public:
@@ -33,7 +33,7 @@ class Form99 final : public QDialog {
     void Label_Click(int row);
 
     std::array<QCheckBox*, 5> checks_{};
-    std::array<dialog_click_label*, 5> labels_{};
+    std::array<click_label*, 5> labels_{};
     QPushButton* Command1 = nullptr;
     bool closed_ = false;
 };

@@ -124,6 +124,10 @@ click_label::click_label(QWidget* parent) : QLabel(parent) {
     setTextFormat(Qt::PlainText);
 }
 
+click_label::click_label(const QString& text, QWidget* parent) : click_label(parent) {
+    setText(text);
+}
+
 void click_label::set_fixed_tip(const QString& tip) {
     fixed_tip_ = tip;
 }
@@ -162,8 +166,11 @@ void click_label::mouseReleaseEvent(QMouseEvent* event) {
     pressed_ = false;
     QLabel::mouseReleaseEvent(event);
     event->accept();
-    if (click && on_click)
-        on_click();
+    if (click && on_click) {
+        // The action may open a modal box that replaces on_click: call a copy.
+        const std::function<void()> action = on_click;
+        action();
+    }
 }
 
 void click_label::mouseDoubleClickEvent(QMouseEvent* event) {

@@ -63,6 +63,7 @@ class table_scroll_bar final : public QScrollBar {
 class click_label final : public QLabel {
   public:
     explicit click_label(QWidget* parent = nullptr);
+    click_label(const QString& text, QWidget* parent);
 
     std::function<void()> on_click;
     std::function<void()> on_double_click;
