@@ -2,11 +2,12 @@
 // database, then the main window, whose load brings the program to its idle state.
 #include "app/start_up.h"
 #include "core/host_hooks.h"
+#include "devices/selected_model.h"
 #include "hardware/port_backend.h"
 #include "hardware/port_lines.h"
+#include "hardware/port_session.h"
 #include "interpreter/algorithm_run.h"
 #include "settings/program_values.h"
-#include "ui/device_database.h"
 #include "ui/form1.h"
 #include "ui/gui_hooks.h"
 #include "ui/port_session.h"
@@ -75,10 +76,15 @@ int main(int argc, char** argv) {
     values.layout_scale = 1.0f;
 
     ui::install_window_less_hooks();
-    if (app::load_database(values.app_folder, ui::device_database()) != app::database_state::ready)
+    if (app::load_database(values.app_folder, devices::device_database()) !=
+        app::database_state::ready)
         return 1;
 
-    ui::configure_port_session({options.simulate, options.sim_part, options.chip_file});
+    hardware::port_session_options port;
+    port.simulate = options.simulate;
+    port.sim_part = options.sim_part;
+    port.chip_file = options.chip_file;
+    hardware::configure_port_session(port);
     int code = 0;
     {
         ui::Form1 window;

@@ -61,7 +61,7 @@ struct bench_setup {
         devices::device_table table;
         devices::load_device_table(PINWRIGHT_SOURCE_DIR "/data/pinwrightdevices.txt", table);
         devices::select_model(table, devices::find_model(table, "PIC" + part_name),
-                              Module1::selected_model());
+                              devices::selected_model().values);
         auto chip = std::make_shared<sim::virtual_chip>(*sim::find_part(part_name));
         auto adapter =
             std::make_unique<hardware::simulated_adapter>(888, hardware::socket_virtual_chip(chip));
@@ -74,12 +74,12 @@ struct bench_setup {
     }
 
     void fill_image() {
-        auto& image = Module1::memory_buffer();
-        image::erase_image(image, Module1::selected_model());
+        auto& image = image::program_image();
+        image::erase_image(image, devices::selected_model().values);
         std::mt19937 random(32768);
         for (auto& byte : image.flash_image)
             byte = static_cast<int>(random() % 256);
-        if (Module1::selected_model().eeprom_size > 0)
+        if (devices::selected_model().values.eeprom_size > 0)
             for (auto& byte : image.eeprom_image)
                 byte = static_cast<int>(random() % 256);
     }

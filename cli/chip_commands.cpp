@@ -4,18 +4,18 @@
 #include "cli/session.h"
 #include "core/host_hooks.h"
 #include "core/virtual_clock.h"
+#include "devices/selected_model.h"
 #include "hardware/port_backend.h"
 #include "hardware/port_lines.h"
 #include "hardware/port_selection.h"
-#include "hardware/port_trace.h"
-#include "hardware/simulated_adapter.h"
+#include "hardware/port_session.h"
 #include "hardware/stored_port_settings.h"
 #include "image/hex_load.h"
 #include "image/hex_writer.h"
+#include "image/memory_buffer.h"
 #include "interpreter/algorithm_run.h"
 #include "interpreter/chip_operations.h"
 #include "settings/settings_store.h"
-#include "sim/chip_file.h"
 #include "sim/virtual_chip.h"
 
 #include <csignal>
@@ -48,6 +48,7 @@ struct command_scope {
     core::host_hooks saved_hooks = core::hooks();
     ~command_scope() {
         hardware::install_port_backend(nullptr);
+        hardware::configure_port_session({});
         core::install_hooks(saved_hooks);
         catch_stop_signals(false);
     }
@@ -79,12 +80,19 @@ bool is_chip_command(const std::string& command) {
            command == "blankcheck";
 }
 
-int run_chip_command(session& s) {
+namespace {
+
+bool takes_file(const std::string& command) {
+    return command == "program" || command == "verify" || command == "read";
+}
+
+// The command line, the database, the model, the port address and the image to program or
+// verify; on success the program's model, image and port settings are ready for the run.
+int check_chip_command(session& s) {
     const std::string& command = s.options.command;
-    const bool takes_file = command == "program" || command == "verify" || command == "read";
-    if (s.options.arguments.size() != (takes_file ? 1u : 0u)) {
+    if (s.options.arguments.size() != (takes_file(command) ? 1u : 0u)) {
         s.err << "pinwright-cli: " << command
-              << (takes_file ? " needs exactly one HEX file" : " takes no arguments")
+              << (takes_file(command) ? " needs exactly one HEX file" : " takes no arguments")
               << " (see --help)\n";
         return exit_bad_input;
     }
@@ -94,10 +102,8 @@ int run_chip_command(session& s) {
     }
     if (!load_database(s) || !select_requested_model(s))
         return exit_bad_input;
-
-    command_scope scope;
-    Module1::selected_model() = s.model;
-    image::erase_image(Module1::memory_buffer(), s.model);
+    const devices::model_values& model = devices::selected_model().values;
+    image::erase_image(image::program_image(), model);
 
     // Wiring and port as the window has them.
     Module94::restore_port_settings();
@@ -111,10 +117,9 @@ int run_chip_command(session& s) {
         Module94::port_settings.port_base = base;
     }
 
-    // The image to program or verify.
     if (command == "program" || command == "verify") {
         const auto loaded =
-            image::load_hex_file(s.options.arguments[0], Module1::memory_buffer(), s.model);
+            image::load_hex_file(s.options.arguments[0], image::program_image(), model);
         if (!loaded.accepted) {
             s.err << "pinwright-cli: " << s.options.arguments[0] << ": " << loaded.status << '\n';
             return exit_bad_input;
@@ -122,64 +127,46 @@ int run_chip_command(session& s) {
         if (!s.options.quiet)
             s.err << loaded.status << '\n';
     }
+    return exit_success;
+}
 
-    // Hooks: progress on the terminal, a virtual clock for simulated runs.
-    progress_display progress(s.err, s.err_is_terminal, s.options.quiet);
-    core::host_hooks hooks = core::hooks();
-    core::virtual_clock clock;
-    const bool virtual_time = s.options.simulate && !s.options.real_time;
-    if (virtual_time)
-        clock.attach(hooks);
-    hooks.set_status = [&progress](const std::string& caption) { progress.caption(caption); };
-    auto print_message = hooks.message_box;
-    hooks.message_box = [&progress, print_message](const std::string& text, int kind,
-                                                   const std::string& title) {
-        progress.finish_line();
-        return print_message(text, kind, title);
-    };
-    hooks.terminate = [](int) {}; // the operation returns and the command ends with code 2
-    core::install_hooks(hooks);
+bool virtual_time(const session& s) {
+    return s.options.simulate && !s.options.real_time;
+}
 
-    // The port.
-    std::shared_ptr<sim::virtual_chip> chip;
-    std::unique_ptr<hardware::port_backend> backend;
-    const std::int32_t base = Module94::port_settings.port_base;
-    if (s.options.simulate) {
-        const std::string part_name =
-            s.options.sim_part ? *s.options.sim_part : sim::part_of_model(s.model.name);
-        const sim::part_info* part = sim::find_part(part_name);
-        if (!part) {
-            s.err << "pinwright-cli: the simulator does not know the part \"" << part_name
-                  << "\" (use --sim-part; known parts: " << sim::known_part_names() << ")\n";
-            return exit_bad_input;
-        }
-        chip = std::make_shared<sim::virtual_chip>(*part);
-        if (s.options.chip && !sim::load_chip_file(*s.options.chip, *chip))
-            return exit_bad_input;
-        auto adapter = std::make_unique<hardware::simulated_adapter>(
-            base, hardware::socket_virtual_chip(chip));
-        if (!virtual_time)
-            adapter->set_access_cost_us(0);
-        backend = std::move(adapter);
-        backend->open();
-    } else {
-        backend = hardware::open_port_backend(base, hardware::port_mode::automatic);
+// The program's port session for this command: real port or simulated adapter, with the
+// optional chip file and trace.
+int open_chip_port(session& s) {
+    hardware::port_session_options options;
+    options.simulate = s.options.simulate;
+    options.sim_part = s.options.sim_part.value_or("");
+    options.chip_file = s.options.chip.value_or("");
+    options.trace_file = s.options.trace.value_or("");
+    options.access_cost = virtual_time(s);
+    hardware::configure_port_session(options);
+    const hardware::session_opening opening = hardware::open_port_session(
+        Module94::port_settings.port_base, devices::selected_model().values.name);
+    switch (opening.failure) {
+    case hardware::session_failure::none:
+        break;
+    case hardware::session_failure::unknown_part:
+        s.err << "pinwright-cli: the simulator does not know the part \"" << opening.part
+              << "\" (use --sim-part; known parts: " << sim::known_part_names() << ")\n";
+        return exit_bad_input;
+    case hardware::session_failure::chip_file_rejected:
+        return exit_bad_input; // the reason went through the message hook
+    case hardware::session_failure::trace_not_opened:
+        s.err << "pinwright-cli: " << opening.trace_error << '\n';
+        return exit_bad_input;
     }
-    if (!backend->is_ready()) {
-        s.err << "pinwright-cli: " << backend->status().message() << '\n';
+    if (!opening.status.ok()) {
+        s.err << "pinwright-cli: " << opening.status.message() << '\n';
         return exit_hardware;
     }
-    if (s.options.trace) {
-        auto traced = hardware::trace_port_to_file(std::move(backend), *s.options.trace);
-        if (!traced.error.empty()) {
-            s.err << "pinwright-cli: " << traced.error << '\n';
-            return exit_bad_input;
-        }
-        backend = std::move(traced.backend);
-    }
-    hardware::install_port_backend(std::move(backend));
-    Module94::set_lines_idle();
+    return exit_success;
+}
 
+Module1::operation_result run_operation(const std::string& command) {
     catch_stop_signals(true);
     Module1::operation_result result;
     if (command == "program")
@@ -193,15 +180,19 @@ int run_chip_command(session& s) {
     else
         result = Module1::blank_check();
     catch_stop_signals(false);
-    progress.finish_line();
+    return result;
+}
 
+// The finish line, what the simulated chip objected to, the image read, the chip file.
+int report_chip_command(session& s, const Module1::operation_result& result) {
     int code = exit_code_of(result.outcome);
     if (!result.caption.empty() && !s.options.quiet) {
         s.out << result.caption;
-        if (virtual_time && result.outcome != Module1::operation_outcome::not_started)
+        if (virtual_time(s) && result.outcome != Module1::operation_outcome::not_started)
             s.out << " (simulated: the time a real port would take)";
         s.out << '\n';
     }
+    const auto chip = hardware::session_chip();
     if (chip && !chip->protocol_errors().empty()) {
         // What the virtual chip saw that a real chip would not accept: the first few, so a
         // database author can find the faulty instruction.
@@ -214,23 +205,51 @@ int run_chip_command(session& s) {
         if (problems.size() > 10)
             s.err << "  ...\n";
     }
-    if (command == "read" && result.outcome == Module1::operation_outcome::completed) {
-        const auto saved =
-            image::save_hex_file(s.options.arguments[0], Module1::memory_buffer(), s.model);
+    if (s.options.command == "read" && result.outcome == Module1::operation_outcome::completed) {
+        const auto saved = image::save_hex_file(s.options.arguments[0], image::program_image(),
+                                                devices::selected_model().values);
         if (!saved.ok) {
             s.err << "pinwright-cli: " << saved.message << '\n';
             code = exit_bad_input;
         }
     }
-    if (chip && s.options.chip) {
-        std::string message;
-        if (!sim::save_chip_file(*s.options.chip, *chip, message)) {
-            s.err << "pinwright-cli: " << message << '\n';
-            if (code == exit_success)
-                code = exit_bad_input;
-        }
+    std::string message;
+    if (!hardware::save_session_chip(message)) {
+        s.err << "pinwright-cli: " << message << '\n';
+        if (code == exit_success)
+            code = exit_bad_input;
     }
     return code;
+}
+
+} // namespace
+
+int run_chip_command(session& s) {
+    if (const int code = check_chip_command(s); code != exit_success)
+        return code;
+
+    command_scope scope;
+    // Hooks: progress on the terminal, a virtual clock for simulated runs.
+    progress_display progress(s.err, s.err_is_terminal, s.options.quiet);
+    core::host_hooks hooks = core::hooks();
+    core::virtual_clock clock;
+    if (virtual_time(s))
+        clock.attach(hooks);
+    hooks.set_status = [&progress](const std::string& caption) { progress.caption(caption); };
+    auto print_message = hooks.message_box;
+    hooks.message_box = [&progress, print_message](const std::string& text, int kind,
+                                                   const std::string& title) {
+        progress.finish_line();
+        return print_message(text, kind, title);
+    };
+    hooks.terminate = [](int) {}; // the operation returns and the command ends with code 2
+    core::install_hooks(hooks);
+
+    if (const int code = open_chip_port(s); code != exit_success)
+        return code;
+    const Module1::operation_result result = run_operation(s.options.command);
+    progress.finish_line();
+    return report_chip_command(s, result);
 }
 
 } // namespace cli

@@ -8,6 +8,7 @@
 #include "core/host_hooks.h"
 #include "devices/device_check.h"
 #include "devices/device_table.h"
+#include "devices/selected_model.h"
 #include "image/hex_load.h"
 #include "image/hex_writer.h"
 #include "image/memory_buffer.h"
@@ -45,12 +46,12 @@ void install_terminal_hooks(std::ostream& err) {
 } // namespace
 
 bool load_database(session& s) {
-    const auto loaded = devices::load_device_table(s.database_path, s.table);
+    const auto loaded = devices::load_device_table(s.database_path, devices::device_database());
     if (!loaded.ok) {
         s.err << "pinwright-cli: " << loaded.message << '\n';
         return false;
     }
-    if (s.table.model_count() == 0) {
+    if (devices::device_database().model_count() == 0) {
         s.err << "pinwright-cli: the device database " << s.database_path
               << " defines no model (is every line ended by CR LF?)\n";
         return false;
@@ -59,18 +60,18 @@ bool load_database(session& s) {
 }
 
 bool select_requested_model(session& s) {
+    int number = 0;
     if (s.options.model) {
-        const auto choice = choose_model(s.table, *s.options.model);
+        const auto choice = choose_model(devices::device_database(), *s.options.model);
         if (choice.number == 0) {
             s.err << "pinwright-cli: " << choice.error << '\n';
             return false;
         }
-        s.model_number = choice.number;
+        number = choice.number;
     } else {
-        s.model_number = settings::restore_selected_model(s.table.model_count());
+        number = settings::restore_selected_model(devices::device_database().model_count());
     }
-    settings::program().selected_model = s.model_number;
-    devices::select_model(s.table, s.model_number, s.model);
+    devices::select_program_model(devices::device_database(), number);
     return true;
 }
 
@@ -84,18 +85,19 @@ int command_models(session& s) {
     if (!load_database(s))
         return exit_bad_input;
     std::size_t width = 4;
-    for (int n = 1; n <= s.table.model_count(); ++n)
-        width = std::max(width, s.table.models[static_cast<std::size_t>(n)].name.size());
+    for (int n = 1; n <= devices::device_database().model_count(); ++n)
+        width = std::max(
+            width, devices::device_database().models[static_cast<std::size_t>(n)].name.size());
     s.out << std::left << std::setw(4) << "No." << ' ' << std::setw(static_cast<int>(width))
           << "Model" << std::right << "  " << std::setw(7) << "FLASH"
           << "  " << std::setw(6) << "EEPROM" << '\n';
-    for (int n = 1; n <= s.table.model_count(); ++n) {
+    for (int n = 1; n <= devices::device_database().model_count(); ++n) {
         devices::model_values values;
-        devices::select_model(s.table, n, values);
+        devices::select_model(devices::device_database(), n, values);
         s.out << std::left << std::setw(4) << n << ' ' << std::setw(static_cast<int>(width))
-              << s.table.models[static_cast<std::size_t>(n)].name << std::right << "  "
-              << std::setw(7) << values.flash_size << "  " << std::setw(6) << values.eeprom_size
-              << '\n';
+              << devices::device_database().models[static_cast<std::size_t>(n)].name << std::right
+              << "  " << std::setw(7) << values.flash_size << "  " << std::setw(6)
+              << values.eeprom_size << '\n';
     }
     return exit_success;
 }
@@ -110,17 +112,18 @@ int command_convert(session& s) {
     const std::string& input = s.options.arguments[0];
     const std::string& output = s.options.arguments[1];
     image::memory_buffer buffer;
-    const auto loaded = image::load_hex_file(input, buffer, s.model);
+    const auto loaded = image::load_hex_file(input, buffer, devices::selected_model().values);
     if (!loaded.accepted) {
         s.err << "pinwright-cli: " << input << ": " << loaded.status << " Nothing was written.\n";
         return exit_bad_input;
     }
-    const auto saved = image::save_hex_file(output, buffer, s.model);
+    const auto saved = image::save_hex_file(output, buffer, devices::selected_model().values);
     if (!saved.ok) {
         s.err << "pinwright-cli: " << saved.message << '\n';
         return exit_bad_input;
     }
-    s.out << loaded.status << " Saved " << output << " for " << s.model.name << ".\n";
+    s.out << loaded.status << " Saved " << output << " for "
+          << devices::selected_model().values.name << ".\n";
     return exit_success;
 }
 
@@ -169,7 +172,7 @@ int run_cli(const std::vector<std::string>& args, const std::string& program_fol
         return exit_success;
     }
     install_terminal_hooks(err);
-    session s{out, err, parsed.options, {}, {}, {}, 0, err_is_terminal};
+    session s{out, err, parsed.options, {}, err_is_terminal};
     settings::program().app_folder = settings::with_trailing_separator(program_folder);
     s.database_path = s.options.devices ? *s.options.devices
                                         : settings::program().app_folder + "pinwrightdevices.txt";

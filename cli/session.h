@@ -1,9 +1,9 @@
 // State of one pinwright-cli run shared by its commands: the parsed options, the output
-// streams, and the device database with the chosen model.
+// streams and the database path. The database and the chosen model are the program's own
+// (devices/selected_model.h), as in the window.
 #pragma once
 
 #include "cli/cli_options.h"
-#include "devices/device_table.h"
 
 #include <ostream>
 #include <string>
@@ -15,9 +15,6 @@ struct session {
     std::ostream& err;
     cli_options options;
     std::string database_path;
-    devices::device_table table;
-    devices::model_values model;
-    int model_number = 0;
     bool err_is_terminal = false;
 };
 

@@ -37,8 +37,7 @@ host_hooks default_hooks() {
                    std::chrono::steady_clock::now().time_since_epoch())
             .count();
     };
-    h.enable_commands = [](bool) {};
-    h.redraw_tables = [] {};
+    h.notify = [](host_event) {};
     h.terminate = [](int exit_code) { std::exit(exit_code); };
     return h;
 }
@@ -59,8 +58,7 @@ void install_hooks(host_hooks replacement) {
     fill(replacement.input_box, fallback.input_box);
     fill(replacement.sleep_us, fallback.sleep_us);
     fill(replacement.monotonic_us, fallback.monotonic_us);
-    fill(replacement.enable_commands, fallback.enable_commands);
-    fill(replacement.redraw_tables, fallback.redraw_tables);
+    fill(replacement.notify, fallback.notify);
     fill(replacement.terminate, fallback.terminate);
     installed() = std::move(replacement);
 }
@@ -91,12 +89,8 @@ std::int64_t monotonic_us() {
     return installed().monotonic_us();
 }
 
-void enable_commands(bool enabled) {
-    installed().enable_commands(enabled);
-}
-
-void redraw_tables() {
-    installed().redraw_tables();
+void notify(host_event event) {
+    installed().notify(event);
 }
 
 void terminate_program(int exit_code) {

@@ -9,6 +9,15 @@
 
 namespace core {
 
+// What the core tells its host without asking anything back; each front end decides what
+// to do with it (the window greys its commands during an operation and redraws its tables
+// when the image changed; the CLI ignores them).
+enum class host_event {
+    operation_started, // a chip operation begins to drive the port
+    operation_ended,   // it has ended, whatever the outcome
+    image_changed,     // the program image changed under the front end (Read All)
+};
+
 // Message box kinds and results, as the message box understands them.
 enum message_kind : int { msg_plain = 0, msg_yes_no = 4, msg_error = 16, msg_information = 64 };
 enum message_result : int { result_ok = 1, result_yes = 6, result_no = 7 };
@@ -30,10 +39,8 @@ struct host_hooks {
     std::function<void(std::int64_t microseconds)> sleep_us;
     // Monotonic clock in microseconds (any origin).
     std::function<std::int64_t()> monotonic_us;
-    // Grey (false) or restore (true) the main window's commands around long work.
-    std::function<void(bool enabled)> enable_commands;
-    // Redraw the memory tables from the program image.
-    std::function<void()> redraw_tables;
+    // A notification from the core (see host_event).
+    std::function<void(host_event)> notify;
     // End the program after a fatal error (the GUI quits; tests record it and return,
     // and the caller then stops the operation).
     std::function<void(int exit_code)> terminate;
@@ -55,8 +62,7 @@ void host_yield();
 void set_status(const std::string& caption);
 void sleep_ms(std::int64_t milliseconds);
 std::int64_t monotonic_us();
-void enable_commands(bool enabled);
-void redraw_tables();
+void notify(host_event event);
 void terminate_program(int exit_code);
 
 } // namespace core

@@ -7,7 +7,6 @@
 
 namespace Module94 {
 
-transfer_timing timing;
 std::int32_t upper_byte = 0;
 std::int32_t high_byte = 0;
 std::int32_t low_byte = 0;
@@ -58,11 +57,6 @@ void finish_field() {
 
 } // namespace
 
-void use_model_timing(const devices::model_values& values) {
-    timing.voltage_sequence = values.voltage_sequence;
-    timing.program_time_ms = values.program_time_ms;
-}
-
 void send_command(std::int32_t command, std::int32_t payload) {
     if (command < 0 || command > 15 || payload < 0 || payload > 65535)
         return;
@@ -97,14 +91,14 @@ std::int32_t read_byte(std::int32_t command) {
     return result;
 }
 
-void program_pulse() {
+void program_pulse(std::int32_t hold_ms) {
     data_low();
     yield();
     for (int i = 0; i < 3; ++i)
         clock_pulse();
     clock_high();
     yield();
-    wait_ms(timing.program_time_ms);
+    wait_ms(hold_ms);
     clock_low();
     yield();
     // CLOCK must stay low while the programming voltage discharges (up to 200 us on the
@@ -117,13 +111,13 @@ void program_pulse() {
     short_delay();
 }
 
-void power_up() {
-    if (timing.voltage_sequence == 1) {
+void power_up(std::int32_t voltage_sequence) {
+    if (voltage_sequence == 1) {
         vdd_on();
         wait_ms(power_step_ms);
         vpp_on();
         wait_ms(power_step_ms);
-    } else if (timing.voltage_sequence == 2) {
+    } else if (voltage_sequence == 2) {
         vpp_on();
         wait_ms(power_step_ms);
         vdd_on();

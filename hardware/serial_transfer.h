@@ -4,24 +4,10 @@
 // the three bytes the table-pointer instructions load.
 #pragma once
 
-#include "devices/device_table.h"
-
 #include <cstdint>
 #include <string>
 
 namespace Module94 {
-
-// The selected model's working values that the transfer reads. The interpreter copies them
-// from the model's working values (use_model_timing) before each chip operation, so a
-// programming time changed by the user since the model was selected takes effect.
-struct transfer_timing {
-    std::int32_t voltage_sequence = 0; // 1 VDD then VPP, 2 VPP then VDD, else no power-up
-    std::int32_t program_time_ms = 0;  // length of the programming hold
-};
-
-extern transfer_timing timing;
-
-void use_model_timing(const devices::model_values& values);
 
 // Results of split_address.
 extern std::int32_t upper_byte;
@@ -33,10 +19,12 @@ void send_command(std::int32_t command, std::int32_t payload);
 // Command (0-15), eight idle clocks, then eight bits read on DATA IN (bit 0 first); 0 and
 // no line change for a command out of range.
 std::int32_t read_byte(std::int32_t command);
-// Command 0000 whose fourth clock stays high for timing.program_time_ms, then 16 zero bits.
-void program_pulse();
-// VDD and VPP on in the order of timing.voltage_sequence, 50 ms after each.
-void power_up();
+// Command 0000 whose fourth clock stays high for `hold_ms` (the model's programming time),
+// then 16 zero bits.
+void program_pulse(std::int32_t hold_ms);
+// VDD and VPP on in the model's order, 50 ms after each: `voltage_sequence` 1 VDD then
+// VPP, 2 VPP then VDD, anything else switches nothing on.
+void power_up(std::int32_t voltage_sequence);
 // VDD off, then VPP off, 50 ms after each.
 void power_down();
 // A pause of about a hundred trivial operations (no timer).

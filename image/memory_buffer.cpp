@@ -1,4 +1,4 @@
-// Reset of the program image to the erased state of the selected model.
+// The program's image and its reset to the erased state of the selected model.
 #include "image/memory_buffer.h"
 
 namespace image {
@@ -13,6 +13,11 @@ void erase_image(memory_buffer& buffer, const devices::model_values& model) {
         buffer.eeprom_image.assign(1, 0); // placeholder element; no address maps to it
 
     buffer.config_image = model.config_erased;
+}
+
+memory_buffer& program_image() {
+    static memory_buffer buffer;
+    return buffer;
 }
 
 } // namespace image

@@ -35,4 +35,8 @@ struct memory_buffer {
 // address; a flash_size of 0 or less gives an empty FLASH array.
 void erase_image(memory_buffer& buffer, const devices::model_values& model);
 
+// The running program's image: the one instance that the HEX reader and writer, the chip
+// operations and the editors of every front end work on.
+memory_buffer& program_image();
+
 } // namespace image

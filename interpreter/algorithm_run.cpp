@@ -75,31 +75,31 @@ void unrecognised(const std::string& text) {
 void run_control(const devices::instruction& instruction) {
     using devices::opcode;
     auto& run = algorithm_run;
-    const auto& model = selected_model();
+    const auto& model = devices::selected_model().values;
     switch (instruction.op) {
     case opcode::begin:
-        Module94::power_up();
+        Module94::power_up(model.voltage_sequence);
         break;
     case opcode::end:
         Module94::power_down();
         break;
     case opcode::startprog:
-        Module94::program_pulse();
+        Module94::program_pulse(model.program_time_ms);
         break;
     case opcode::setprogtime:
         break;
     case opcode::calcflash:
-        run.flash_limit = highest_used(memory_buffer().flash_image, model.flash_size);
+        run.flash_limit = highest_used(image::program_image().flash_image, model.flash_size);
         break;
     case opcode::calcflashpage: {
-        const std::int32_t g = highest_used(memory_buffer().flash_image, model.flash_size);
+        const std::int32_t g = highest_used(image::program_image().flash_image, model.flash_size);
         // The run is checked beforehand: page_size is at least 1 here.
         const std::int32_t page = std::max<std::int32_t>(model.page_size, 1);
         run.flash_limit = g - (g % page) + page - 1;
         break;
     }
     case opcode::calceeprom:
-        run.eeprom_limit = highest_used(memory_buffer().eeprom_image, model.eeprom_size);
+        run.eeprom_limit = highest_used(image::program_image().eeprom_image, model.eeprom_size);
         break;
     case opcode::setflashloop:
         loop_head(run.flash_limit);
@@ -142,8 +142,8 @@ void start_run(const devices::instruction_list& list) {
         run.decoded.push_back(devices::decode_instruction(text));
     run.instruction_count = static_cast<std::int32_t>(list.size());
     run.address_counter = 0;
-    run.flash_limit = selected_model().flash_size - 1;
-    run.eeprom_limit = selected_model().eeprom_size - 1;
+    run.flash_limit = devices::selected_model().values.flash_size - 1;
+    run.eeprom_limit = devices::selected_model().values.eeprom_size - 1;
     run.stop = run_stop::none;
 }
 

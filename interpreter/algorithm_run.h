@@ -5,6 +5,7 @@
 
 #include "devices/device_table.h"
 #include "devices/instruction_syntax.h"
+#include "devices/selected_model.h"
 #include "image/memory_buffer.h"
 
 #include <atomic>
@@ -39,11 +40,6 @@ struct algorithm_run_record {
 };
 
 extern algorithm_run_record algorithm_run;
-
-// The program-wide records the interpreter works on: the selected model's working values
-// and the program image.
-devices::model_values& selected_model();
-image::memory_buffer& memory_buffer();
 
 // Set from a signal handler or another thread to stop a run at the next instruction.
 extern std::atomic<bool> cancel_requested;

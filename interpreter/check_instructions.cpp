@@ -15,7 +15,7 @@ std::string config_location(int config_byte) {
 }
 
 bool config_differs(int config_byte, std::int32_t read_value, std::int32_t expected) {
-    const auto& model = selected_model();
+    const auto& model = devices::selected_model().values;
     if (!model.has_config_mask)
         return read_value != expected;
     std::int32_t mask = model.config_mask[static_cast<std::size_t>(config_byte - 1)];
@@ -58,8 +58,8 @@ void run_check(const devices::instruction& instruction) {
         ++run.ip;
         const std::int32_t expected =
             instruction.op == opcode::checkblankconfig
-                ? selected_model().config_erased[static_cast<std::size_t>(k - 1)]
-                : memory_buffer().config_image[static_cast<std::size_t>(k - 1)];
+                ? devices::selected_model().values.config_erased[static_cast<std::size_t>(k - 1)]
+                : image::program_image().config_image[static_cast<std::size_t>(k - 1)];
         if (config_differs(k, temp, expected))
             add_failure(config_location(k), core::hex2h(temp), core::hex2h(expected));
         return;

@@ -35,7 +35,7 @@ const operation_texts& texts_of(kind k) {
 }
 
 const devices::instruction_list& list_of(kind k) {
-    const auto& model = selected_model();
+    const auto& model = devices::selected_model().values;
     switch (k) {
     case kind::program:
         return model.program_list;
@@ -62,11 +62,13 @@ bool may_start(kind k) {
                        core::msg_error, "");
         return false;
     }
-    const std::string fault = structural_fault(list_of(k), selected_model().page_size);
+    const std::string fault =
+        structural_fault(list_of(k), devices::selected_model().values.page_size);
     if (!fault.empty()) {
         core::set_status(std::string(texts.name) + " not started: the algorithm cannot run.");
-        core::mymsgbox("The " + std::string(texts.name) + " algorithm of " + selected_model().name +
-                           " cannot run: " + fault + ".\r\nCheck the device database.",
+        core::mymsgbox("The " + std::string(texts.name) + " algorithm of " +
+                           devices::selected_model().values.name + " cannot run: " + fault +
+                           ".\r\nCheck the device database.",
                        core::msg_error, "");
         return false;
     }
@@ -87,17 +89,16 @@ operation_result run_operation(kind k) {
     }
     cancel_requested.store(false);
     start_run(list_of(k));
-    Module94::use_model_timing(selected_model());
     const std::int64_t started = core::monotonic_us();
     const bool reports = k == kind::blank || k == kind::verify;
     if (reports)
         reset_report();
-    core::enable_commands(false);
+    core::notify(core::host_event::operation_started);
     core::set_status(texts.start);
     core::host_yield();
     if (k == kind::read) {
-        image::erase_image(memory_buffer(), selected_model());
-        core::redraw_tables();
+        image::erase_image(image::program_image(), devices::selected_model().values);
+        core::notify(core::host_event::image_changed);
         core::host_yield();
     }
 
@@ -113,7 +114,7 @@ operation_result run_operation(kind k) {
     const run_stop stop = algorithm_run.stop;
     if (stop == run_stop::write_timeout || stop == run_stop::cancelled)
         Module94::power_down();
-    core::enable_commands(true);
+    core::notify(core::host_event::operation_ended);
     result.elapsed_us = core::monotonic_us() - started;
     const std::string seconds = elapsed_text(result.elapsed_us) + " seconds elapsed...";
 
@@ -152,7 +153,7 @@ operation_result run_operation(kind k) {
     result.caption = texts.finish + seconds;
     finish_caption(result.caption);
     if (k == kind::read) {
-        core::redraw_tables();
+        core::notify(core::host_event::image_changed);
         core::host_yield();
     }
     return result;

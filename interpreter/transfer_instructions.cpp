@@ -17,7 +17,7 @@ constexpr std::array<const char*, 14> config_captions = {
     "CONF4H:", "CONF5L:", "CONF5H:", "CONF6L:", "CONF6H:", "CONF7L:", "CONF7H:"};
 
 std::int32_t& config_slot(int config_byte) {
-    return memory_buffer().config_image[static_cast<std::size_t>(config_byte - 1)];
+    return image::program_image().config_image[static_cast<std::size_t>(config_byte - 1)];
 }
 
 void movlw(std::int32_t byte) {
@@ -55,13 +55,14 @@ void wait_for_write() {
 namespace {
 
 std::vector<std::int32_t>& bytes_of(memory which) {
-    return which == memory::flash ? memory_buffer().flash_image : memory_buffer().eeprom_image;
+    return which == memory::flash ? image::program_image().flash_image
+                                  : image::program_image().eeprom_image;
 }
 
 // Whether `address` lies inside both the model's memory and the image array.
 bool inside(memory which, std::int32_t address) {
-    const std::int32_t size =
-        which == memory::flash ? selected_model().flash_size : selected_model().eeprom_size;
+    const std::int32_t size = which == memory::flash ? devices::selected_model().values.flash_size
+                                                     : devices::selected_model().values.eeprom_size;
     return address >= 0 && address < size &&
            static_cast<std::size_t>(address) < bytes_of(which).size();
 }

@@ -1,5 +1,6 @@
 // Program-wide values that every front end shares: the program's folder, the layout
-// scale of the message boxes, the folder last used for HEX files, and the selected model.
+// scale of the message boxes and the folder last used for HEX files. The selected model
+// lives with the device table (devices/selected_model.h).
 #pragma once
 
 #include <cstdint>
@@ -8,10 +9,9 @@
 namespace settings {
 
 struct program_values {
-    std::string app_folder;          // folder of the executable, ending in '/', real case kept
-    float layout_scale = 1.0f;       // spacing factor of the message and input boxes
-    std::string last_path;           // folder shown first by the file dialogs, ending in '/'
-    std::int32_t selected_model = 1; // 1-based number in the device table
+    std::string app_folder;    // folder of the executable, ending in '/', real case kept
+    float layout_scale = 1.0f; // spacing factor of the message and input boxes
+    std::string last_path;     // folder shown first by the file dialogs, ending in '/'
 };
 
 program_values& program();

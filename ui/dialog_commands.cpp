@@ -126,7 +126,7 @@ void choose_port() {
 }
 
 void change_programming_time() {
-    std::int32_t& program_time_ms = Module1::selected_model().program_time_ms;
+    std::int32_t& program_time_ms = devices::selected_model().values.program_time_ms;
     const std::string answer = core::myinputbox("Enter new programming time in ms [1-30].",
                                                 core::app_title, std::to_string(program_time_ms));
     if (answer.empty())

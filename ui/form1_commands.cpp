@@ -2,13 +2,13 @@
 // the model, and the five chip operations. The clickable labels lead here too; like the
 // menus and buttons they do nothing while the commands are locked.
 #include "core/host_hooks.h"
+#include "devices/selected_model.h"
 #include "image/hex_load.h"
 #include "image/hex_writer.h"
 #include "interpreter/algorithm_run.h"
 #include "interpreter/chip_operations.h"
 #include "settings/program_values.h"
 #include "settings/settings_store.h"
-#include "ui/device_database.h"
 #include "ui/form1.h"
 #include "ui/form5.h"
 #include "ui/memory_tables.h"
@@ -44,7 +44,7 @@ std::string remember_folder(const QString& chosen) {
 
 void Form1::menuclear_Click() {
     disable();
-    image::erase_image(Module1::memory_buffer(), Module1::selected_model());
+    image::erase_image(image::program_image(), devices::selected_model().values);
     updatedisplay();
     label_hex->clear();
     label_status->clear();
@@ -53,7 +53,7 @@ void Form1::menuclear_Click() {
     scrl2->setMaximum(0);
     // A memory shorter than the view gives a negative maximum; the bar then stays at 0
     // (a maximum below the minimum would move the minimum down with it).
-    const devices::model_values& model = Module1::selected_model();
+    const devices::model_values& model = devices::selected_model().values;
     if (model.flash_size > 0)
         scrl1->setMaximum(
             std::max(0, scroll_maximum(model.flash_size, flash_format.bytes_per_line)));
@@ -75,8 +75,9 @@ void Form1::menuopen_Click() {
 
 void Form1::load_hex_file(const std::string& name) {
     disable();
-    const image::hex_load_outcome outcome = image::load_hex_file(
-        settings::program().last_path + name, Module1::memory_buffer(), Module1::selected_model());
+    const image::hex_load_outcome outcome =
+        image::load_hex_file(settings::program().last_path + name, image::program_image(),
+                             devices::selected_model().values);
     updatedisplay();
     label_hex->setText(QString::fromStdString(outcome.label_hex));
     label_status->setText(QString::fromStdString(outcome.status));
@@ -101,7 +102,7 @@ void Form1::menusave_Click() {
     const QString previous_label = label_hex->text();
     label_hex->setText(QString::fromStdString(image::short_path(path)));
     const image::save_result saved =
-        image::save_hex_file(path, Module1::memory_buffer(), Module1::selected_model());
+        image::save_hex_file(path, image::program_image(), devices::selected_model().values);
     if (!saved.ok) {
         label_hex->setText(previous_label);
         enable();
@@ -117,7 +118,7 @@ void Form1::menumodel_Click() {
     if (!commands_enabled_)
         return;
     {
-        Form5 dialog(device_database());
+        Form5 dialog(devices::device_database());
         dialog.exec();
     }
     // A simulated chip follows the model unless the user fixed the part.

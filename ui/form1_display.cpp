@@ -41,8 +41,8 @@ void Form1::connect_display() {
 // The whole display is rebuilt from the image and the model in one go; it is painted by
 // the next pass of the event loop, so it never shows half-built tables.
 void Form1::updatedisplay() {
-    const devices::model_values& model = Module1::selected_model();
-    const image::memory_buffer& buffer = Module1::memory_buffer();
+    const devices::model_values& model = devices::selected_model().values;
+    const image::memory_buffer& buffer = image::program_image();
     label_ime->setText(QString::fromStdString(model.name));
     label_info->setText(
         QString::fromStdString(memory_sizes_caption(model.flash_size, model.eeprom_size)));

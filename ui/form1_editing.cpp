@@ -31,7 +31,7 @@ void Form1::tabla_MouseUp(int table, Qt::MouseButton button, QPoint where) {
         return;
     const bool flash = table == 1;
     const hex_table_view* view = flash ? tabla_flash : tabla_eeprom;
-    const devices::model_values& model = Module1::selected_model();
+    const devices::model_values& model = devices::selected_model().values;
     const std::optional<table_hit> hit = hit_table(
         flash ? flash_format : eeprom_format, view->geometry_of_cells(), where.x(), where.y(),
         (flash ? scrl1 : scrl2)->value(), flash ? model.flash_size : model.eeprom_size);
@@ -85,7 +85,7 @@ void Form1::unosbox_Escape() {
 void Form1::unosbox_Enter() {
     const std::int32_t value = entry_value(unosbox->text().toStdString());
     if (value >= 0) {
-        image::memory_buffer& buffer = Module1::memory_buffer();
+        image::memory_buffer& buffer = image::program_image();
         focus_edit_bar();
         const auto at = static_cast<std::size_t>(edit_address);
         switch (edit_kind) {

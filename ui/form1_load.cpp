@@ -3,11 +3,11 @@
 // model (replaced by model 1 when out of range), the image reset, the adapter's wiring and
 // port, the lines at idle, and the port's status in the status line.
 #include "devices/device_table.h"
+#include "devices/selected_model.h"
 #include "hardware/stored_port_settings.h"
 #include "interpreter/algorithm_run.h"
 #include "settings/program_values.h"
 #include "ui/color_theme.h"
-#include "ui/device_database.h"
 #include "ui/form1.h"
 #include "ui/port_session.h"
 #include "ui/table_widgets.h"
@@ -21,9 +21,8 @@ void Form1::Form_Load() {
 
     settings::program_values& values = settings::program();
     values.last_path = settings::restore_last_path();
-    const devices::device_table& table = device_database();
-    values.selected_model = settings::restore_selected_model(table.model_count());
-    devices::select_model(table, values.selected_model, Module1::selected_model());
+    const devices::device_table& table = devices::device_database();
+    devices::select_program_model(table, settings::restore_selected_model(table.model_count()));
     menuclear_Click();
 
     // Wiring and port; opening the port drives the lines to idle (images 0, VDD and VPP

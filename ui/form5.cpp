@@ -94,11 +94,11 @@ Form5::Form5(const devices::device_table& table) : table_(table) {
 
     settheme();
     showselection();
-    model_at_open_ = settings::program().selected_model;
-    if (scrolls && settings::program().selected_model >= 1 &&
-        settings::program().selected_model <= count)
+    model_at_open_ = devices::selected_model().number;
+    if (scrolls && devices::selected_model().number >= 1 &&
+        devices::selected_model().number <= count)
         list_->ensureWidgetVisible(
-            opcija[static_cast<std::size_t>(settings::program().selected_model - 1)]);
+            opcija[static_cast<std::size_t>(devices::selected_model().number - 1)]);
 }
 
 void Form5::settheme() {
@@ -108,7 +108,7 @@ void Form5::settheme() {
 }
 
 void Form5::showselection() {
-    const std::int32_t selected = settings::program().selected_model;
+    const std::int32_t selected = devices::selected_model().number;
     for (std::size_t k = 0; k < opcija.size(); ++k) {
         const bool chosen = static_cast<std::int32_t>(k + 1) == selected;
         theme_paint::set_background(opcija[k], chosen ? color_selected : color_field);
@@ -117,7 +117,7 @@ void Form5::showselection() {
 }
 
 void Form5::opcija_Click(int index) {
-    settings::program().selected_model = index;
+    devices::selected_model().number = index;
     showselection();
 }
 
@@ -129,16 +129,16 @@ void Form5::opcija_DblClick(int index) {
 void Form5::Command1_Click() {
     hide();
     QApplication::processEvents();
-    const std::int32_t selected = settings::program().selected_model;
+    const std::int32_t selected = devices::selected_model().number;
     if (selected != model_at_open_) {
         settings::write_setting_text("Microcontroller Model", std::to_string(selected));
-        devices::select_model(table_, selected, Module1::selected_model());
+        devices::select_model(table_, selected, devices::selected_model().values);
     }
     done(QDialog::Accepted);
 }
 
 void Form5::Command2_Click() {
-    settings::program().selected_model = model_at_open_;
+    devices::selected_model().number = model_at_open_;
     done(QDialog::Rejected);
 }
 

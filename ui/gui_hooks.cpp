@@ -71,13 +71,21 @@ void install_gui_hooks(Form1& window) {
     hooks.set_status = [&window](const std::string& caption) {
         window.label_status->setText(QString::fromStdString(caption));
     };
-    hooks.enable_commands = [&window](bool enabled) {
-        if (enabled)
-            window.enable();
-        else
+    // The commands are greyed while a chip operation drives the port; the tables follow
+    // the image.
+    hooks.notify = [&window](core::host_event event) {
+        switch (event) {
+        case core::host_event::operation_started:
             window.disable();
+            break;
+        case core::host_event::operation_ended:
+            window.enable();
+            break;
+        case core::host_event::image_changed:
+            window.updatedisplay();
+            break;
+        }
     };
-    hooks.redraw_tables = [&window] { window.updatedisplay(); };
     core::install_hooks(std::move(hooks));
 }
 

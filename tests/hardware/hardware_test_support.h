@@ -90,7 +90,6 @@ class hardware_fixture : public ::testing::Test {
     void SetUp() override {
         Module94::port_settings = {};
         Module94::line_image = {};
-        Module94::timing = {};
         core::host_hooks hooks;
         hooks.yield = [this] { timeline += 'Y'; };
         clock.attach(hooks);

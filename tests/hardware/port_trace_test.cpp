@@ -20,9 +20,8 @@ TEST_F(PortTrace, OneLinePerAccessAndWait) {
     inner->status_value = 0xAB;
     hardware::install_port_backend(std::make_unique<hardware::port_trace>(std::move(inner), log));
     port_settings.port_base = 0x3BC;
-    timing = {1, 3};
-    power_up();
-    program_pulse();
+    power_up(1);
+    program_pulse(3);
     hardware::install_port_backend(nullptr); // before `log` goes
     const std::string text = log.str();
     const std::string head = "W 03BC 04\nW 03BE 00\nR 03BD AB\nS 50\n"

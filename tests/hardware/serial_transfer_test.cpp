@@ -69,8 +69,7 @@ TEST_F(SerialTransfer, ReadByteSamplesWhileClockIsHighBitZeroFirst) {
 }
 
 TEST_F(SerialTransfer, ProgramPulseHoldsTheFourthClockForTheProgrammingTime) {
-    timing.program_time_ms = 7;
-    program_pulse();
+    program_pulse(7);
     const auto h = line_history(port->accesses);
     EXPECT_EQ(bits_taken(h), std::string(20, '0'));
     std::vector<std::int64_t> rises, falls;
@@ -86,10 +85,9 @@ TEST_F(SerialTransfer, ProgramPulseHoldsTheFourthClockForTheProgrammingTime) {
 
 TEST_F(SerialTransfer, PowerSequencesOrderAndWait) {
     for (const std::int32_t sequence : {1, 2}) {
-        timing.voltage_sequence = sequence;
         clear_records();
         const std::int64_t start = clock.now_us();
-        power_up();
+        power_up(sequence);
         auto h = line_history(port->accesses);
         ASSERT_EQ(h.size(), 3u) << sequence;
         EXPECT_EQ(h[1].vdd, sequence == 1) << sequence;
@@ -104,8 +102,7 @@ TEST_F(SerialTransfer, PowerSequencesOrderAndWait) {
         EXPECT_EQ(clock.now_us(), start + 200000);
     }
     clear_records();
-    timing.voltage_sequence = 0;
-    power_up();
+    power_up(0);
     EXPECT_TRUE(timeline.empty());
 }
 

@@ -26,7 +26,7 @@ void set_table_pointer(std::int32_t address) {
 }
 
 std::int32_t read_device_id() {
-    power_up();
+    power_up(1);
     set_table_pointer(0x3FFFFE);
     const std::int32_t devid1 = read_byte(9); // TBLRD*+
     const std::int32_t devid2 = read_byte(9);
@@ -47,7 +47,6 @@ class SimulatedChip : public hardware_test::hardware_fixture {
   protected:
     void SetUp() override {
         hardware_fixture::SetUp();
-        timing = {1, 1};
         use_wiring({});
     }
     void use_wiring(const adapter_wiring& wiring) {
@@ -74,7 +73,7 @@ TEST_F(SimulatedChip, DeviceIdAndFlashReadBackWithTheDefaultWiring) {
 
     const std::uint8_t bytes[] = {0x12, 0x34, 0xA5, 0x00, 0xFF, 0x80};
     std::copy(std::begin(bytes), std::end(bytes), chip->flash().begin() + 0x1FFE);
-    power_up();
+    power_up(1);
     EXPECT_TRUE(chip->in_program_mode());
     set_table_pointer(0x1FFE);
     for (const std::uint8_t expected : bytes)

@@ -12,7 +12,7 @@ using Module1::operation_outcome;
 class ChipOperations : public InterpreterTest {
   protected:
     void use(devices::instruction_list devices::model_values::*list, const char* body) {
-        Module1::selected_model().*list = devices::make_instruction_list(body);
+        devices::selected_model().values.*list = devices::make_instruction_list(body);
     }
     bool ends_with(const std::string& text, const std::string& end) {
         return text.size() >= end.size() &&
@@ -75,13 +75,13 @@ TEST_F(ChipOperations, ProgramEraseAndReadNeverShowTheReport) {
 }
 
 TEST_F(ChipOperations, ReadAllClearsTheImageAndRedraws) {
-    auto& model = Module1::selected_model();
+    auto& model = devices::selected_model().values;
     model.eeprom_size = 0;
-    Module1::memory_buffer().flash_image[3] = 0;
+    image::program_image().flash_image[3] = 0;
     use(&devices::model_values::read_list, "begin,flash=s09,end");
     probe_.default_answer = 0x5A;
     EXPECT_EQ(Module1::read_all().outcome, operation_outcome::completed);
-    const auto& image = Module1::memory_buffer();
+    const auto& image = image::program_image();
     EXPECT_EQ(image.eeprom_image, std::vector<std::int32_t>{0});
     EXPECT_EQ(image.flash_image[0], 0x5A);
     EXPECT_EQ(image.flash_image[3], 0xFF);
@@ -140,7 +140,7 @@ TEST_F(ChipOperations, CancelPowersDown) {
 }
 
 TEST_F(ChipOperations, EmptyAlgorithmEndsTheProgramWithTheEmptyInstruction) {
-    Module1::selected_model().verify_list = devices::make_instruction_list("");
+    devices::selected_model().values.verify_list = devices::make_instruction_list("");
     EXPECT_EQ(Module1::verify_all().outcome, operation_outcome::terminated);
     ASSERT_EQ(messages_.size(), 1u);
     EXPECT_EQ(messages_[0].text, "Unrecognized symbolic instruction ''.\r\nThe program must end.");

@@ -12,6 +12,7 @@
 #include "hardware/simulated_adapter.h"
 #include "interpreter/algorithm_run.h"
 #include "interpreter/chip_operations.h"
+#include "interpreter/program_state.h"
 #include "sim/virtual_chip.h"
 
 #include <gtest/gtest.h>
@@ -63,6 +64,7 @@ TEST(ShippedDatabase, ModelsAgreeWithTheSimulatorsPartTable) {
 class EveryModel : public ::testing::TestWithParam<std::string> {
   protected:
     void SetUp() override {
+        Module1::reset_program_state();
         core::host_hooks hooks;
         clock_.attach(hooks);
         hooks.message_box = [this](const std::string& text, int, const std::string&) {
@@ -73,7 +75,7 @@ class EveryModel : public ::testing::TestWithParam<std::string> {
         core::install_hooks(hooks);
 
         ASSERT_TRUE(devices::select_model(shipped(), devices::find_model(shipped(), GetParam()),
-                                          Module1::selected_model()));
+                                          devices::selected_model().values));
         const sim::part_info* part = sim::find_part(GetParam());
         ASSERT_NE(part, nullptr);
         chip_ = std::make_shared<sim::virtual_chip>(*part);
@@ -81,12 +83,11 @@ class EveryModel : public ::testing::TestWithParam<std::string> {
             888, hardware::socket_virtual_chip(chip_));
         adapter->open();
         hardware::install_port_backend(std::move(adapter));
-        Module94::port_settings = {};
         Module94::set_lines_idle();
     }
 
     void TearDown() override {
-        hardware::install_port_backend(nullptr);
+        Module1::reset_program_state();
         core::install_hooks(core::default_hooks());
     }
 
@@ -106,8 +107,8 @@ class EveryModel : public ::testing::TestWithParam<std::string> {
 };
 
 TEST_P(EveryModel, EraseProgramVerifyReadAndFindFlippedBits) {
-    const auto& model = Module1::selected_model();
-    auto& image = Module1::memory_buffer();
+    const auto& model = devices::selected_model().values;
+    auto& image = image::program_image();
 
     ASSERT_EQ(run(&Module1::erase_all, "erase"), operation_outcome::completed);
     ASSERT_EQ(run(&Module1::blank_check, "blank check"), operation_outcome::completed)

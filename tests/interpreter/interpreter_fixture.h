@@ -10,6 +10,7 @@
 #include "hardware/port_lines.h"
 #include "hardware/simulated_adapter.h"
 #include "interpreter/algorithm_run.h"
+#include "interpreter/program_state.h"
 
 #include <gtest/gtest.h>
 
@@ -25,6 +26,7 @@ struct shown_message {
 class InterpreterTest : public ::testing::Test {
   protected:
     void SetUp() override {
+        Module1::reset_program_state();
         core::host_hooks hooks;
         clock_.attach(hooks);
         hooks.set_status = [this](const std::string& caption) {
@@ -36,8 +38,12 @@ class InterpreterTest : public ::testing::Test {
             messages_.push_back({text, kind, title});
             return int{core::result_ok};
         };
-        hooks.enable_commands = [this](bool enabled) { command_states_.push_back(enabled); };
-        hooks.redraw_tables = [this] { ++redraws_; };
+        hooks.notify = [this](core::host_event event) {
+            if (event == core::host_event::image_changed)
+                ++redraws_;
+            else
+                command_states_.push_back(event == core::host_event::operation_ended);
+        };
         hooks.terminate = [this](int code) { terminated_with_ = code; };
         core::install_hooks(hooks);
 
@@ -46,11 +52,9 @@ class InterpreterTest : public ::testing::Test {
         adapter_ = adapter.get();
         adapter->open();
         hardware::install_port_backend(std::move(adapter));
-        Module94::port_settings = {};
         Module94::set_lines_idle();
 
-        auto& model = Module1::selected_model();
-        model = {};
+        auto& model = devices::selected_model().values;
         model.name = "PIC18FTEST";
         model.flash_size = 64;
         model.eeprom_size = 16;
@@ -60,12 +64,11 @@ class InterpreterTest : public ::testing::Test {
         for (std::size_t k = 0; k < model.config_erased.size(); ++k)
             model.config_erased[k] = static_cast<std::int32_t>(k);
         model.config_mask.fill(255);
-        image::erase_image(Module1::memory_buffer(), model);
-        Module1::cancel_requested = false;
+        image::erase_image(image::program_image(), model);
     }
 
     void TearDown() override {
-        hardware::install_port_backend(nullptr);
+        Module1::reset_program_state();
         core::install_hooks(core::default_hooks());
     }
 

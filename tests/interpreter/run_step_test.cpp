@@ -11,7 +11,6 @@ using Module1::algorithm_run;
 
 void run_list(const std::string& body) {
     Module1::start_run(devices::make_instruction_list(body));
-    Module94::use_model_timing(Module1::selected_model());
     algorithm_run.ip = 1;
     while (Module1::run_continues())
         Module1::run_step();
@@ -20,7 +19,7 @@ void run_list(const std::string& body) {
 using RunStep = InterpreterTest;
 
 TEST_F(RunStep, FlashWordLoopSendsTablePointerAndWords) {
-    auto& flash = Module1::memory_buffer().flash_image;
+    auto& flash = image::program_image().flash_image;
     flash[0] = 0x12;
     flash[1] = 0x34;
     flash[2] = 0x56;
@@ -47,12 +46,12 @@ TEST_F(RunStep, BlankImageSkipsTheLoopBody) {
 }
 
 TEST_F(RunStep, PageRoundingAndPageBlocks) {
-    auto& model = Module1::selected_model();
+    auto& model = devices::selected_model().values;
     model.page_size = 8;
-    Module1::memory_buffer().flash_image[9] = 0;
+    image::program_image().flash_image[9] = 0;
     run_list("calcflashpage");
     EXPECT_EQ(algorithm_run.flash_limit, 15);
-    image::erase_image(Module1::memory_buffer(), model);
+    image::erase_image(image::program_image(), model);
     run_list("calcflashpage");
     EXPECT_EQ(algorithm_run.flash_limit, 7);
 
@@ -72,7 +71,7 @@ TEST_F(RunStep, PageRoundingAndPageBlocks) {
 }
 
 TEST_F(RunStep, ProgrammingHoldLastsTheProgrammingTime) {
-    Module1::selected_model().program_time_ms = 3;
+    devices::selected_model().values.program_time_ms = 3;
     run_list("begin,startprog,end");
     ASSERT_EQ(probe_.frames.size(), 1u);
     EXPECT_EQ(probe_.frames[0].command, 0);
@@ -82,7 +81,7 @@ TEST_F(RunStep, ProgrammingHoldLastsTheProgrammingTime) {
 }
 
 TEST_F(RunStep, TransfersAndReads) {
-    auto& image = Module1::memory_buffer();
+    auto& image = image::program_image();
     image.config_image[3] = 0x0F;
     image.eeprom_image[0] = 0xA5;
     probe_.answers = {0x11, 0x22, 0x33, 0x44};
@@ -124,10 +123,10 @@ TEST_F(RunStep, WaitDelaysAndTheWaitwrKeyword) {
 }
 
 TEST_F(RunStep, WordWriteAtTheLastAddressStaysInsideTheImage) {
-    auto& model = Module1::selected_model();
+    auto& model = devices::selected_model().values;
     model.flash_size = 7;
-    image::erase_image(Module1::memory_buffer(), model);
-    Module1::memory_buffer().flash_image[6] = 0x42;
+    image::erase_image(image::program_image(), model);
+    image::program_image().flash_image[6] = 0x42;
     run_list("begin,calcflash,setflashloop,s0d-flash,loop,flash=s09,end");
     const auto words = frames_of(0x0D);
     ASSERT_EQ(words.size(), 4u);
@@ -160,7 +159,7 @@ TEST_F(RunStep, FailureReportAndTheTwentyFifthMismatch) {
 
     Module1::reset_report();
     probe_.default_answer = 0x00;
-    Module1::memory_buffer().eeprom_image[5] = 0;
+    image::program_image().eeprom_image[5] = 0;
     run_list("begin,seteepromloop,temp=s02,checkeeprom,loop,temp=s09,checkconfig6h,"
              "temp=s09,checkblankconfig1l,end");
     EXPECT_EQ(algorithm_run.failure_count, 16) << algorithm_run.failure_report;
@@ -174,10 +173,10 @@ TEST_F(RunStep, FailureReportAndTheTwentyFifthMismatch) {
 }
 
 TEST_F(RunStep, ConfigMaskComparesImplementedBitsOnly) {
-    auto& model = Module1::selected_model();
+    auto& model = devices::selected_model().values;
     model.has_config_mask = true;
     model.config_mask[0] = 0x0F;
-    Module1::memory_buffer().config_image[0] = 0xFF;
+    image::program_image().config_image[0] = 0xFF;
     Module1::reset_report();
     probe_.answers = {0x0F, 0x07};
     run_list("begin,temp=s09,checkconfig1l,temp=s09,checkconfig1l,end");

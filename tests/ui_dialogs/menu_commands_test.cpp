@@ -1,9 +1,9 @@
 // The port, programming time, pinout and about commands.
 #include "dialog_test_support.h"
 
+#include "hardware/port_session.h"
 #include "interpreter/algorithm_run.h"
 #include "ui/dialog_commands.h"
-#include "ui/port_session.h"
 
 #include <QSettings>
 
@@ -13,7 +13,11 @@ class PortTimePinoutAboutCommands : public ui_test::dialog_fixture {
   protected:
     void SetUp() override {
         dialog_fixture::SetUp();
-        ui::configure_port_session({.simulate = true, .sim_part = "18F4520", .chip_file = {}});
+        hardware::configure_port_session({.simulate = true,
+                                          .sim_part = "18F4520",
+                                          .chip_file = {},
+                                          .trace_file = {},
+                                          .access_cost = false});
     }
     void ask(const char* answer) {
         answers.clear();
@@ -90,7 +94,7 @@ TEST_F(PortTimePinoutAboutCommands, ProgrammingTimeAnswers) {
     };
     for (const auto& [answer, expected] : cases) {
         SCOPED_TRACE(answer ? "'" + std::string(answer) + "'" : "cancelled");
-        Module1::selected_model().program_time_ms = 7;
+        devices::selected_model().values.program_time_ms = 7;
         ask(answer);
         ui::change_programming_time();
         ASSERT_EQ(questions.size(), 1u);
@@ -98,7 +102,7 @@ TEST_F(PortTimePinoutAboutCommands, ProgrammingTimeAnswers) {
         EXPECT_EQ(questions[0].title, "Tarvellic Pinwright");
         EXPECT_EQ(questions[0].default_text, "7");
         expect_wrong_entry(expected == 0);
-        EXPECT_EQ(Module1::selected_model().program_time_ms, expected == 0 ? 7 : expected);
+        EXPECT_EQ(devices::selected_model().values.program_time_ms, expected == 0 ? 7 : expected);
         EXPECT_TRUE(statuses.empty());
     }
     EXPECT_TRUE(QSettings(QSettings::IniFormat, QSettings::UserScope, "Tarvellic Pinwright")

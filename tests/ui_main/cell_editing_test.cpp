@@ -58,7 +58,7 @@ TEST_F(CellEditing, RightClickOpensTheBoxOverTheByteAndEnterStoresIt) {
         EXPECT_TRUE(box.contains(form_->tabla_flash->mapTo(form_->centralWidget(), at)));
         type_and_enter("7f");
         EXPECT_FALSE(form_->unosbox->isVisible());
-        EXPECT_EQ(Module1::memory_buffer().flash_image[0x212], 0x7F);
+        EXPECT_EQ(image::program_image().flash_image[0x212], 0x7F);
         EXPECT_EQ(form_->tabla_flash->lines()[1].mid(8 + 3 * 2, 2), "7F");
         EXPECT_TRUE(form_->label_hex->text().isEmpty());
         EXPECT_TRUE(form_->scrl1->hasFocus());
@@ -73,21 +73,21 @@ TEST_F(CellEditing, InvalidEntriesAndEscapeChangeNothing) {
         ASSERT_TRUE(form_->unosbox->isVisible()) << entry;
         type_and_enter(entry);
         EXPECT_FALSE(form_->unosbox->isVisible()) << entry;
-        EXPECT_EQ(Module1::memory_buffer().flash_image[0], 255) << entry;
+        EXPECT_EQ(image::program_image().flash_image[0], 255) << entry;
         EXPECT_EQ(form_->label_hex->text(), "loaded.hex") << entry;
     }
     right_click(form_->tabla_flash, at);
     QTest::keyClicks(form_->unosbox, "12");
     QTest::keyClick(form_->unosbox, Qt::Key_Escape);
     EXPECT_FALSE(form_->unosbox->isVisible());
-    EXPECT_EQ(Module1::memory_buffer().flash_image[0], 255);
+    EXPECT_EQ(image::program_image().flash_image[0], 255);
     EXPECT_EQ(form_->label_hex->text(), "loaded.hex");
     EXPECT_EQ(form_->wheel_target, 1);
 
     // One digit is a value too.
     right_click(form_->tabla_flash, at);
     type_and_enter("A");
-    EXPECT_EQ(Module1::memory_buffer().flash_image[0], 0x0A);
+    EXPECT_EQ(image::program_image().flash_image[0], 0x0A);
 }
 
 TEST_F(CellEditing, EepromByteAndEscapeReturnsTheWheelToThatTable) {
@@ -98,7 +98,7 @@ TEST_F(CellEditing, EepromByteAndEscapeReturnsTheWheelToThatTable) {
     EXPECT_EQ(form_->edit_kind, 2);
     EXPECT_EQ(form_->edit_address, (2 + 3) * 8 + 7);
     type_and_enter("c3");
-    EXPECT_EQ(Module1::memory_buffer().eeprom_image[47], 0xC3);
+    EXPECT_EQ(image::program_image().eeprom_image[47], 0xC3);
     EXPECT_EQ(form_->tabla_eeprom->lines()[3].right(2), "C3");
     EXPECT_EQ(form_->wheel_target, 2);
 
@@ -117,7 +117,7 @@ TEST_F(CellEditing, ClicksBesideTheBytesOpenNothing) {
     EXPECT_FALSE(form_->unosbox->isVisible());
 
     // Below the last line of a memory smaller than the view (64 bytes: four lines).
-    Module1::selected_model().flash_size = 64;
+    devices::selected_model().values.flash_size = 64;
     form_->menuclear_Click();
     right_click(form_->tabla_flash, byte_point(form_->tabla_flash, 8, 0, 5));
     EXPECT_FALSE(form_->unosbox->isVisible());
@@ -135,7 +135,7 @@ TEST_F(CellEditing, ConfigurationCellUnder3H) {
     EXPECT_EQ(form_->unosbox->x(), form_->label_conf[5]->x());
     EXPECT_EQ(form_->unosbox->width(), form_->label_conf[5]->width());
     type_and_enter("0F");
-    EXPECT_EQ(Module1::memory_buffer().config_image[5], 0x0F);
+    EXPECT_EQ(image::program_image().config_image[5], 0x0F);
     EXPECT_EQ(form_->label_conf[5]->text(), "0F");
     EXPECT_TRUE(form_->label_hex->text().isEmpty());
     EXPECT_TRUE(form_->scrl1->hasFocus());
@@ -147,7 +147,7 @@ TEST_F(CellEditing, PointerOverTheOtherTableClosesTheBoxWithoutStoring) {
     QTest::keyClicks(form_->unosbox, "55");
     test_ui::move_pointer(form_->tabla_eeprom, QPoint(30, 30));
     EXPECT_FALSE(form_->unosbox->isVisible());
-    EXPECT_EQ(Module1::memory_buffer().flash_image[0x11], 255);
+    EXPECT_EQ(image::program_image().flash_image[0x11], 255);
     EXPECT_TRUE(form_->scrl2->hasFocus());
     EXPECT_EQ(form_->wheel_target, 2);
 }

@@ -5,10 +5,10 @@
 #include "window_fixture.h"
 
 #include "core/hex_text.h"
+#include "hardware/port_session.h"
 #include "interpreter/algorithm_run.h"
 #include "sim/virtual_chip.h"
 #include "ui/form08.h"
-#include "ui/port_session.h"
 #include "ui/table_widgets.h"
 
 #include <QApplication>
@@ -67,7 +67,7 @@ TEST_F(ChipOperations, ProgramAllThenVerifyThroughTheButtons) {
     EXPECT_NE(captions_.back().find(" seconds elapsed..."), std::string::npos);
     EXPECT_EQ(form_->label_status->text().toStdString(), captions_.back());
 
-    const auto chip = ui::simulated_chip();
+    const auto chip = hardware::session_chip();
     ASSERT_TRUE(chip);
     for (int a = 0; a < 256; ++a)
         ASSERT_EQ(chip->flash()[static_cast<std::size_t>(a)], (a * 7 % 251)) << "address " << a;
@@ -83,14 +83,14 @@ TEST_F(ChipOperations, ProgramAllThenVerifyThroughTheButtons) {
     form_->menuclear_Click();
     click(2);
     EXPECT_EQ(form_->label_status->text().left(11), "Chip read. ");
-    EXPECT_EQ(Module1::memory_buffer().flash_image[255], 255 * 7 % 251);
+    EXPECT_EQ(image::program_image().flash_image[255], 255 * 7 % 251);
     EXPECT_EQ(form_->tabla_flash->lines()[0].mid(8, 8), "00 07 0E");
 }
 
 TEST_F(ChipOperations, VerifyFailureIsReportedInTheMessageBox) {
     load_pattern(64);
     click(1);
-    Module1::memory_buffer().flash_image[5] = 0xAA;
+    image::program_image().flash_image[5] = 0xAA;
     QString report;
     int kind = -1;
     const auto answered = test_ui::on_next_modal([&](QWidget* modal) {
@@ -113,7 +113,11 @@ TEST_F(ChipOperations, VerifyFailureIsReportedInTheMessageBox) {
 
 TEST_F(ChipOperations, ChipFileIsReadAtStartAndWrittenAfterEachOperation) {
     const std::string chip_file = folder() + "chip.hex";
-    ui::configure_port_session({true, "", chip_file});
+    hardware::configure_port_session({.simulate = true,
+                                      .sim_part = {},
+                                      .chip_file = chip_file,
+                                      .trace_file = {},
+                                      .access_cost = false});
     load_window();
     load_pattern(32);
     click(1);
@@ -121,7 +125,11 @@ TEST_F(ChipOperations, ChipFileIsReadAtStartAndWrittenAfterEachOperation) {
     EXPECT_NE(saved.find(":10000000"), std::string::npos) << saved;
 
     // A new session reads it back: Verify passes on a fresh window.
-    ui::configure_port_session({true, "", chip_file});
+    hardware::configure_port_session({.simulate = true,
+                                      .sim_part = {},
+                                      .chip_file = chip_file,
+                                      .trace_file = {},
+                                      .access_cost = false});
     load_window();
     load_pattern(32);
     click(5);
@@ -131,7 +139,11 @@ TEST_F(ChipOperations, ChipFileIsReadAtStartAndWrittenAfterEachOperation) {
 TEST_F(ChipOperations, RejectedChipFileIsNeverOverwritten) {
     const std::string chip_file = folder() + "chip.hex";
     test_ui::write_file(chip_file, "not a hex file\r\n");
-    ui::configure_port_session({true, "", chip_file});
+    hardware::configure_port_session({.simulate = true,
+                                      .sim_part = {},
+                                      .chip_file = chip_file,
+                                      .trace_file = {},
+                                      .access_cost = false});
     const auto answered = test_ui::on_next_modal([](QWidget* modal) {
         auto* box = dynamic_cast<ui::Form08*>(modal);
         ASSERT_NE(box, nullptr);
@@ -150,7 +162,7 @@ TEST_F(ChipOperations, ClosingTheWindowDuringARunStopsItWithThePowerOff) {
     click(1);
     EXPECT_EQ(form_->label_status->text(), "Program All cancelled; VDD and VPP are off.");
     EXPECT_FALSE(form_->isVisible());
-    const auto chip = ui::simulated_chip();
+    const auto chip = hardware::session_chip();
     ASSERT_TRUE(chip);
     EXPECT_FALSE(chip->in_program_mode());
 }

@@ -4,11 +4,11 @@
 #include "window_fixture.h"
 
 #include "core/host_hooks.h"
+#include "devices/selected_model.h"
 #include "hardware/port_lines.h"
 #include "interpreter/algorithm_run.h"
 #include "settings/program_values.h"
 #include "settings/settings_store.h"
-#include "ui/device_database.h"
 #include "ui/form08.h"
 #include "ui/form5.h"
 #include "ui/port_captions.h"
@@ -60,7 +60,7 @@ TEST_F(WindowTest, FirstStartStoresTheDefaultsAndSelectsModelOne) {
     EXPECT_EQ(port.invert_vdd + port.invert_vpp, 0);
     EXPECT_EQ(port.invert_clock + port.invert_dataout + port.invert_datain, 3);
 
-    EXPECT_EQ(settings::program().selected_model, 1);
+    EXPECT_EQ(devices::selected_model().number, 1);
     EXPECT_EQ(form_->label_ime->text(), "PIC18F4520");
     EXPECT_EQ(form_->label_info->text(), "FLASH: 32768,  EEPROM: 256");
     EXPECT_EQ(form_->label_status->text(), "Simulated parallel port 1 ready");
@@ -91,10 +91,10 @@ TEST_F(WindowTest, StoredModelNumbersOutsideTheTableFallBackToModelOne) {
     for (const case_t& c : cases) {
         settings::write_setting_text("Microcontroller Model", c.stored);
         load_window();
-        EXPECT_EQ(settings::program().selected_model, c.selected) << "stored " << c.stored;
+        EXPECT_EQ(devices::selected_model().number, c.selected) << "stored " << c.stored;
         EXPECT_EQ(setting("Microcontroller Model"), c.stored_after) << "stored " << c.stored;
-        EXPECT_EQ(Module1::selected_model().name,
-                  ui::device_database().models[static_cast<std::size_t>(c.selected)].name);
+        EXPECT_EQ(devices::selected_model().values.name,
+                  devices::device_database().models[static_cast<std::size_t>(c.selected)].name);
     }
 }
 
@@ -176,7 +176,7 @@ TEST_F(WindowTest, RejectedFileLeavesTheImageErasedAndSaysSo) {
         << shown.toStdString();
     EXPECT_EQ(form_->label_status->text(), "HEX file not loaded!");
     EXPECT_TRUE(form_->label_hex->text().isEmpty());
-    EXPECT_EQ(Module1::memory_buffer().flash_image[0], 255);
+    EXPECT_EQ(image::program_image().flash_image[0], 255);
 }
 
 TEST_F(WindowTest, ClearEmptiesTheLabelsAndErasesTheImage) {
@@ -190,12 +190,12 @@ TEST_F(WindowTest, ClearEmptiesTheLabelsAndErasesTheImage) {
     EXPECT_TRUE(form_->label_hex->text().isEmpty());
     EXPECT_TRUE(form_->label_status->text().isEmpty());
     EXPECT_EQ(form_->scrl1->value(), 0);
-    EXPECT_EQ(Module1::memory_buffer().flash_image[0], 255);
+    EXPECT_EQ(image::program_image().flash_image[0], 255);
     EXPECT_EQ(form_->tabla_eeprom->lines()[0], "0000: FF FF FF FF FF FF FF FF");
 }
 
 TEST_F(WindowTest, SaveWritesTheImageAndAsksBeforeReplacingAFile) {
-    Module1::memory_buffer().flash_image[0] = 0x12;
+    image::program_image().flash_image[0] = 0x12;
     const std::string path = folder() + "out.hex";
     form_->dialogs.save = [&](const ui::file_request& request) {
         EXPECT_EQ(request.title, "Save Buffer As");
@@ -208,7 +208,7 @@ TEST_F(WindowTest, SaveWritesTheImageAndAsksBeforeReplacingAFile) {
     EXPECT_EQ(form_->label_hex->text().toStdString(), path);
 
     // Answering No keeps the file; Yes replaces it.
-    Module1::memory_buffer().flash_image[0] = 0x34;
+    image::program_image().flash_image[0] = 0x34;
     for (const bool replace : {false, true}) {
         QString question;
         const auto answered = test_ui::on_next_modal([&](QWidget* modal) {
@@ -248,8 +248,8 @@ TEST_F(WindowTest, FailedSaveIsReportedAndTheCommandsComeBack) {
 }
 
 TEST_F(WindowTest, ScrollingRedrawsBothTablesAndStaysInTheMemory) {
-    Module1::memory_buffer().flash_image[0x7FFF] = 0x5A;
-    Module1::memory_buffer().config_image[5] = 5;
+    image::program_image().flash_image[0x7FFF] = 0x5A;
+    image::program_image().config_image[5] = 5;
     form_->scrl1->setValue(form_->scrl1->maximum());
     EXPECT_EQ(form_->tabla_flash->lines()[7].left(7), "007FF0:");
     EXPECT_TRUE(form_->tabla_flash->lines()[7].endsWith(" 5A"));
@@ -354,10 +354,10 @@ TEST_F(WindowTest, ModelDialogFromTheWindowAlwaysResetsTheImage) {
     });
     form_->label_ime->on_click();
     EXPECT_TRUE(*answered);
-    EXPECT_EQ(settings::program().selected_model, 1);
+    EXPECT_EQ(devices::selected_model().number, 1);
     EXPECT_TRUE(form_->label_hex->text().isEmpty());
     EXPECT_TRUE(form_->label_status->text().isEmpty());
-    EXPECT_EQ(Module1::memory_buffer().flash_image[0], 255);
+    EXPECT_EQ(image::program_image().flash_image[0], 255);
 
     // Select model 5: the tiny model without EEPROM.
     answered = test_ui::on_next_modal([](QWidget* modal) {
@@ -374,7 +374,7 @@ TEST_F(WindowTest, ModelDialogFromTheWindowAlwaysResetsTheImage) {
     EXPECT_TRUE(form_->tabla_eeprom->lines().isEmpty());
     EXPECT_EQ(form_->scrl1->maximum(), 0);
     EXPECT_EQ(form_->scrl2->maximum(), 0);
-    EXPECT_EQ(Module1::memory_buffer().flash_image.size(), 64u);
+    EXPECT_EQ(image::program_image().flash_image.size(), 64u);
 }
 
 TEST_F(WindowTest, LockedCommandsAlsoLockTheClickableLabels) {

@@ -23,8 +23,8 @@ class ModelDialog : public test_ui::SettingsFolder {
         SettingsFolder::SetUp();
         ASSERT_TRUE(devices::parse_device_table(test_ui::test_database_text(), "test", table_).ok);
         ui::loadtheme(); // the stored theme of the fresh store: "Original Lite"
-        settings::program().selected_model = 1;
-        devices::select_model(table_, 1, Module1::selected_model());
+        devices::selected_model().number = 1;
+        devices::select_model(table_, 1, devices::selected_model().values);
     }
     devices::device_table table_;
 };
@@ -54,7 +54,7 @@ TEST_F(ModelDialog, ClickThenCancelChangesNothing) {
     settings::write_setting_text("Microcontroller Model", "1");
     ui::Form5 dialog(table_);
     QTest::mouseClick(dialog.entry(3), Qt::LeftButton);
-    EXPECT_EQ(settings::program().selected_model, 3);
+    EXPECT_EQ(devices::selected_model().number, 3);
     // The clicked entry is painted as the selection, the others as fields.
     const auto background = [&](int i) {
         return dialog.entry(i)->palette().color(QPalette::Window);
@@ -62,9 +62,9 @@ TEST_F(ModelDialog, ClickThenCancelChangesNothing) {
     EXPECT_NE(background(3), background(1));
     EXPECT_EQ(background(1), background(2));
     dialog.cancel_button()->click();
-    EXPECT_EQ(settings::program().selected_model, 1);
+    EXPECT_EQ(devices::selected_model().number, 1);
     EXPECT_EQ(settings::read_setting_text("Microcontroller Model", "?"), "1");
-    EXPECT_EQ(Module1::selected_model().name, "PIC18F4520");
+    EXPECT_EQ(devices::selected_model().values.name, "PIC18F4520");
 }
 
 TEST_F(ModelDialog, SelectStoresAndAppliesAChangedModelOnly) {
@@ -72,18 +72,18 @@ TEST_F(ModelDialog, SelectStoresAndAppliesAChangedModelOnly) {
     QTest::mouseClick(dialog.entry(3), Qt::LeftButton);
     dialog.select_button()->click();
     EXPECT_EQ(settings::read_setting_text("Microcontroller Model", "?"), "3");
-    EXPECT_EQ(Module1::selected_model().name, "PIC18F4420");
-    EXPECT_EQ(Module1::selected_model().flash_size, 16384);
+    EXPECT_EQ(devices::selected_model().values.name, "PIC18F4420");
+    EXPECT_EQ(devices::selected_model().values.flash_size, 16384);
 
     // Choosing the model that was already selected stores nothing and selects nothing.
     settings::write_setting_text("Microcontroller Model", "3.0");
-    Module1::selected_model().name = "untouched";
+    devices::selected_model().values.name = "untouched";
     ui::Form5 again(table_);
     EXPECT_EQ(again.model_at_open(), 3);
     QTest::mouseClick(again.entry(3), Qt::LeftButton);
     again.select_button()->click();
     EXPECT_EQ(settings::read_setting_text("Microcontroller Model", "?"), "3.0");
-    EXPECT_EQ(Module1::selected_model().name, "untouched");
+    EXPECT_EQ(devices::selected_model().values.name, "untouched");
 }
 
 TEST_F(ModelDialog, DoubleClickSelectsAndCloses) {
@@ -94,7 +94,7 @@ TEST_F(ModelDialog, DoubleClickSelectsAndCloses) {
     QTest::mouseDClick(dialog.entry(4), Qt::LeftButton);
     EXPECT_TRUE(closed);
     EXPECT_EQ(settings::read_setting_text("Microcontroller Model", "?"), "4");
-    EXPECT_EQ(Module1::selected_model().name, "PIC18F2420");
+    EXPECT_EQ(devices::selected_model().values.name, "PIC18F2420");
 }
 
 TEST_F(ModelDialog, ClosingByTheWindowControlIsCancelAndEscapeDoesNothing) {
@@ -103,10 +103,10 @@ TEST_F(ModelDialog, ClosingByTheWindowControlIsCancelAndEscapeDoesNothing) {
     QTest::mouseClick(dialog.entry(2), Qt::LeftButton);
     QTest::keyClick(&dialog, Qt::Key_Escape);
     EXPECT_TRUE(dialog.isVisible());
-    EXPECT_EQ(settings::program().selected_model, 2);
+    EXPECT_EQ(devices::selected_model().number, 2);
     dialog.close();
     EXPECT_FALSE(dialog.isVisible());
-    EXPECT_EQ(settings::program().selected_model, 1);
+    EXPECT_EQ(devices::selected_model().number, 1);
     EXPECT_EQ(settings::read_setting_text("Microcontroller Model", "1"), "1");
 }
 
@@ -129,7 +129,7 @@ TEST_F(ModelDialog, MoreThanSeventyModelsScrollAndEveryOneCanBeChosen) {
     QTest::mouseClick(dialog.entry(101), Qt::LeftButton);
     dialog.select_button()->click();
     EXPECT_EQ(settings::read_setting_text("Microcontroller Model", "?"), "101");
-    EXPECT_EQ(Module1::selected_model().name, "PIC18FX101");
+    EXPECT_EQ(devices::selected_model().values.name, "PIC18FX101");
 }
 
 } // namespace

@@ -3,11 +3,12 @@
 
 #include "core/hex_text.h"
 #include "core/host_hooks.h"
+#include "devices/selected_model.h"
 #include "hardware/port_backend.h"
+#include "hardware/port_session.h"
+#include "interpreter/program_state.h"
 #include "settings/program_values.h"
-#include "ui/device_database.h"
 #include "ui/gui_hooks.h"
-#include "ui/port_session.h"
 #include "ui/table_widgets.h"
 
 #include <QApplication>
@@ -172,21 +173,23 @@ bool SettingsFolder::has_setting(const std::string& name) const {
 
 void WindowTest::SetUp() {
     SettingsFolder::SetUp();
+    Module1::reset_program_state();
     write_file(folder() + "pinwrightdevices.txt", test_database_text());
     const auto loaded =
-        devices::load_device_table(folder() + "pinwrightdevices.txt", ui::device_database());
+        devices::load_device_table(folder() + "pinwrightdevices.txt", devices::device_database());
     ASSERT_TRUE(loaded.ok) << loaded.message;
-    ASSERT_EQ(ui::device_database().model_count(), 5);
-    settings::program() = {};
+    ASSERT_EQ(devices::device_database().model_count(), 5);
     settings::program().app_folder = folder();
-    ui::configure_port_session({true, "", ""});
+    hardware::port_session_options simulated;
+    simulated.simulate = true;
+    hardware::configure_port_session(simulated);
     load_window();
 }
 
 void WindowTest::TearDown() {
     core::install_hooks(core::default_hooks());
     form_.reset();
-    hardware::install_port_backend(nullptr);
+    Module1::reset_program_state();
 }
 
 void WindowTest::load_window() {

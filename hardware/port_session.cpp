@@ -1,0 +1,133 @@
+// The program's port session: options, the chip in the simulated socket, and the opening
+// of the port that every chip operation of the window and the CLI runs on.
+#include "hardware/port_session.h"
+
+#include "hardware/port_lines.h"
+#include "hardware/port_selection.h"
+#include "hardware/port_trace.h"
+#include "hardware/simulated_adapter.h"
+#include "sim/chip_file.h"
+#include "sim/virtual_chip.h"
+
+namespace hardware {
+
+namespace {
+
+struct session_state {
+    port_session_options options;
+    std::string part; // part decided for the socket
+    std::shared_ptr<sim::virtual_chip> chip;
+    bool chip_file_read = false;  // the file has been read (once, at the first opening)
+    bool chip_file_usable = true; // false: the file was rejected, never write it
+};
+
+session_state& session() {
+    static session_state state;
+    return state;
+}
+
+bool part_is_fixed() {
+    const port_session_options& options = session().options;
+    return !options.sim_part.empty() || !options.chip_file.empty();
+}
+
+std::string wanted_part(const std::string& model_name) {
+    const session_state& s = session();
+    if (part_is_fixed() && !s.part.empty())
+        return s.part;
+    if (!s.options.sim_part.empty())
+        return s.options.sim_part;
+    return sim::part_of_model(model_name);
+}
+
+// Puts the chip for `part` into the socket: the one already there when it is that part,
+// else a blank one (read from the chip file the first time), or none when the simulator
+// does not know the part.
+session_failure socket_chip(const std::string& part) {
+    session_state& s = session();
+    s.part = part;
+    const sim::part_info* info = sim::find_part(part);
+    if (info == nullptr) {
+        s.chip.reset();
+        return session_failure::unknown_part;
+    }
+    if (s.chip && s.chip->part().name == info->name)
+        return session_failure::none;
+    s.chip = std::make_shared<sim::virtual_chip>(*info);
+    if (!s.options.chip_file.empty() && !s.chip_file_read) {
+        s.chip_file_read = true;
+        if (!sim::load_chip_file(s.options.chip_file, *s.chip)) {
+            s.chip_file_usable = false;
+            return session_failure::chip_file_rejected;
+        }
+    }
+    return session_failure::none;
+}
+
+} // namespace
+
+void configure_port_session(const port_session_options& options) {
+    session() = session_state{};
+    session().options = options;
+}
+
+const port_session_options& port_session_settings() {
+    return session().options;
+}
+
+session_opening open_port_session(std::int32_t base, const std::string& model_name) {
+    session_state& s = session();
+    session_opening opening;
+    std::unique_ptr<port_backend> backend;
+    if (s.options.simulate) {
+        opening.part = wanted_part(model_name);
+        opening.failure = socket_chip(opening.part);
+        auto adapter = std::make_unique<simulated_adapter>(base, socket_virtual_chip(s.chip));
+        if (!s.options.access_cost)
+            adapter->set_access_cost_us(0);
+        adapter->open();
+        backend = std::move(adapter);
+    } else {
+        backend = open_port_backend(base, port_mode::automatic);
+    }
+    opening.status = backend->status();
+    // The trace records runs only: not a port that cannot run one.
+    const bool runnable = opening.status.ok() && opening.failure == session_failure::none;
+    if (runnable && !s.options.trace_file.empty()) {
+        auto traced = trace_port_to_file(std::move(backend), s.options.trace_file);
+        if (!traced.error.empty()) {
+            opening.failure = session_failure::trace_not_opened;
+            opening.trace_error = traced.error;
+            install_port_backend(nullptr);
+            return opening;
+        }
+        backend = std::move(traced.backend);
+    }
+    install_port_backend(std::move(backend));
+    Module94::set_lines_idle();
+    return opening;
+}
+
+bool socket_follows(const std::string& model_name) {
+    const session_state& s = session();
+    if (!s.options.simulate || part_is_fixed())
+        return false;
+    const std::string part = wanted_part(model_name);
+    const sim::part_info* info = sim::find_part(part);
+    const bool same =
+        info != nullptr ? s.chip && s.chip->part().name == info->name : !s.chip && s.part == part;
+    return !same;
+}
+
+bool save_session_chip(std::string& message) {
+    const session_state& s = session();
+    if (!s.options.simulate || !s.chip || s.options.chip_file.empty() || !s.chip_file_usable)
+        return true;
+    return sim::save_chip_file(s.options.chip_file, *s.chip, message);
+}
+
+std::shared_ptr<sim::virtual_chip> session_chip() {
+    return session().chip;
+}
+
+} // namespace hardware

@@ -1,0 +1,66 @@
+// The port a chip operation runs on, built the same way for the window and the CLI: the
+// real backends (ppdev, then raw port I/O), or on request the simulated adapter with a
+// virtual PIC18 in its socket, optionally kept in a chip file; and, on request, a trace of
+// every port access around either. The program has one session; a front end configures
+// it once (the window at start, the CLI for each command) and opens the port through it.
+#pragma once
+
+#include "hardware/port_backend.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace sim {
+class virtual_chip;
+}
+
+namespace hardware {
+
+struct port_session_options {
+    bool simulate = false;
+    std::string sim_part;   // empty: the part number in the selected model's name
+    std::string chip_file;  // the virtual chip's memory, read once and written on request
+    std::string trace_file; // empty: no trace
+    // The simulated adapter charges each register access the time a real port takes, so
+    // that a virtual clock shows real-port times. Off: the chip sees the host's own timing.
+    bool access_cost = false;
+};
+
+// Why a session could not be opened as asked.
+enum class session_failure {
+    none,
+    unknown_part,       // the simulator has no such part: the socket stays empty
+    chip_file_rejected, // the chip file exists but was rejected (reported through the hooks)
+    trace_not_opened,   // the trace file cannot be written
+};
+
+struct session_opening {
+    port_status status; // of the port itself
+    session_failure failure = session_failure::none;
+    std::string part;        // the part asked for in the simulated socket
+    std::string trace_error; // with trace_not_opened: the file and the reason
+};
+
+// Starts a new session with these options; the chip of an earlier one is dropped.
+void configure_port_session(const port_session_options& options);
+const port_session_options& port_session_settings();
+
+// Opens the port at `base` for the model named `model_name`, installs it as the current
+// backend and drives the lines to idle. The simulated socket keeps its chip while it holds
+// the part asked for (--sim-part, else the part in the model's name; fixed once a part is
+// given or a chip file is used), else takes a blank one, read from the chip file the first
+// time. A trace that cannot be opened leaves the port uninstalled.
+session_opening open_port_session(std::int32_t base, const std::string& model_name);
+
+// True when a model change would put another chip into the simulated socket.
+bool socket_follows(const std::string& model_name);
+
+// With a chip file: writes the simulated chip's memory to it. Nothing (true) otherwise,
+// and never over a file that was rejected when it was read.
+bool save_session_chip(std::string& message);
+
+// The virtual chip in the simulated socket, or null (real port, or an empty socket).
+std::shared_ptr<sim::virtual_chip> session_chip();
+
+} // namespace hardware
