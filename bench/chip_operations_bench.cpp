@@ -5,12 +5,14 @@
 // access plus the waits); then prints the estimated real-port times as a table.
 #include "core/host_hooks.h"
 #include "core/virtual_clock.h"
-#include "devices/device_table.h"
+#include "devices/selected_model.h"
 #include "hardware/port_backend.h"
 #include "hardware/port_lines.h"
 #include "hardware/simulated_adapter.h"
+#include "image/memory_buffer.h"
 #include "interpreter/algorithm_run.h"
 #include "interpreter/chip_operations.h"
+#include "interpreter/program_state.h"
 #include "sim/virtual_chip.h"
 
 #include <benchmark/benchmark.h>
@@ -58,10 +60,10 @@ struct bench_setup {
         clock.attach(hooks);
         hooks.message_box = [](const std::string&, int, const std::string&) { return 1; };
         core::install_hooks(hooks);
-        devices::device_table table;
+        Module1::reset_program_state();
+        devices::device_table& table = devices::device_database();
         devices::load_device_table(PINWRIGHT_SOURCE_DIR "/data/pinwrightdevices.txt", table);
-        devices::select_model(table, devices::find_model(table, "PIC" + part_name),
-                              devices::selected_model().values);
+        devices::select_program_model(table, devices::find_model(table, "PIC" + part_name));
         auto chip = std::make_shared<sim::virtual_chip>(*sim::find_part(part_name));
         auto adapter =
             std::make_unique<hardware::simulated_adapter>(888, hardware::socket_virtual_chip(chip));
@@ -69,7 +71,6 @@ struct bench_setup {
         auto counted = std::make_unique<counting_port>(std::move(adapter));
         port = counted.get();
         hardware::install_port_backend(std::move(counted));
-        Module94::port_settings = {};
         Module94::set_lines_idle();
     }
 
@@ -114,7 +115,7 @@ void run_operation(benchmark::State& state, int operation_index) {
         state.counters["cpu_percent_of_real"] = 100.0 * cpu_s / simulated_s;
         real_port_seconds["PIC" + part][operation_names[operation_index]] = simulated_s;
     }
-    hardware::install_port_backend(nullptr);
+    Module1::reset_program_state();
     core::install_hooks(core::default_hooks());
 }
 

@@ -2,6 +2,7 @@
 #include "dialog_test_support.h"
 
 #include "hardware/port_trace.h"
+#include "interpreter/program_state.h"
 #include "settings/settings_store.h"
 
 #include <QApplication>
@@ -68,8 +69,7 @@ std::uint32_t painted_background(QWidget* widget) {
 
 void dialog_fixture::SetUp() {
     clear_settings();
-    Module94::port_settings = {};
-    Module94::line_image = {};
+    Module1::reset_program_state();
     core::host_hooks hooks;
     hooks.message_box = [this](const std::string& text, int kind, const std::string& title) {
         messages.push_back({text, kind, title});
@@ -98,7 +98,7 @@ void dialog_fixture::SetUp() {
 }
 
 void dialog_fixture::TearDown() {
-    hardware::install_port_backend(nullptr);
+    Module1::reset_program_state();
     core::install_hooks(core::default_hooks());
 }
 
