@@ -2,6 +2,7 @@
 #include "hardware/port_selection.h"
 
 #include "hardware/simulated_adapter.h"
+#include "hardware/virtual_chip_socket.h"
 #include "sim/virtual_chip.h"
 
 namespace hardware {

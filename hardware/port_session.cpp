@@ -6,6 +6,7 @@
 #include "hardware/port_selection.h"
 #include "hardware/port_trace.h"
 #include "hardware/simulated_adapter.h"
+#include "hardware/virtual_chip_socket.h"
 #include "sim/chip_file.h"
 #include "sim/virtual_chip.h"
 

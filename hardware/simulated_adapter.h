@@ -20,10 +20,6 @@
 #include <optional>
 #include <string>
 
-namespace sim {
-class virtual_chip;
-}
-
 namespace hardware {
 
 // One adapter line: the connector pin it is soldered to and whether its buffer inverts.
@@ -52,10 +48,6 @@ class target_chip {
     // For status texts ("PIC18F4520").
     virtual std::string name() const = 0;
 };
-
-// Puts a virtual PIC18 into the socket; the caller may keep its own reference to inspect
-// or load the chip's memories.
-std::unique_ptr<target_chip> socket_virtual_chip(std::shared_ptr<sim::virtual_chip> chip);
 
 class simulated_adapter final : public port_backend {
   public:

@@ -1,5 +1,5 @@
 // A virtual PIC18 from the simulator in the simulated adapter's socket.
-#include "hardware/simulated_adapter.h"
+#include "hardware/virtual_chip_socket.h"
 
 #include "sim/virtual_chip.h"
 

@@ -7,22 +7,13 @@
 #include "core/host_hooks.h"
 #include "hardware/port_lines.h"
 #include "hardware/serial_transfer.h"
-#include "interpreter/instruction_steps.h"
+#include "interpreter/check_instructions.h"
+#include "interpreter/transfer_instructions.h"
 
 namespace Module1 {
 
 algorithm_run_record algorithm_run;
 std::atomic<bool> cancel_requested{false};
-
-devices::model_values& selected_model() {
-    static devices::model_values values;
-    return values;
-}
-
-image::memory_buffer& memory_buffer() {
-    static image::memory_buffer buffer;
-    return buffer;
-}
 
 namespace {
 

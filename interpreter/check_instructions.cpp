@@ -2,9 +2,11 @@
 // check) or the program image (verify), and report each mismatch. A model with
 // configuration masks compares only the implemented configuration bits; the report
 // still shows the raw values.
+#include "interpreter/check_instructions.h"
+
 #include "core/hex_text.h"
 #include "interpreter/algorithm_run.h"
-#include "interpreter/instruction_steps.h"
+#include "interpreter/transfer_instructions.h"
 
 namespace Module1 {
 

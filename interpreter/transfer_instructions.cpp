@@ -1,10 +1,11 @@
 // Transfer instructions: table-pointer loads, FLASH word, EEPROM and configuration writes,
 // reads into the image or into temp, the write-completion wait and literal commands.
 // Each transfer is followed by one short_delay.
+#include "interpreter/transfer_instructions.h"
+
 #include "core/host_hooks.h"
 #include "hardware/serial_transfer.h"
 #include "interpreter/algorithm_run.h"
-#include "interpreter/instruction_steps.h"
 
 #include <array>
 

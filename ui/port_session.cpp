@@ -9,7 +9,6 @@
 #include "hardware/port_lines.h"
 #include "hardware/port_selection.h"
 #include "hardware/port_session.h"
-#include "ui/port_captions.h"
 
 namespace ui {
 

@@ -1,11 +1,19 @@
 // The window's side of the program's port session (hardware/port_session.h): the status
-// caption of the opened port, following model changes with the simulated socket, and
+// caption of the port, following model changes with the simulated socket, and
 // saving the simulated chip with a message box on failure.
 #pragma once
 
+#include "hardware/port_backend.h"
+
+#include <cstdint>
 #include <string>
 
 namespace ui {
+
+// "Parallel port 1 ready" (or "Simulated parallel port 1 ready") for the three standard
+// bases when the port is ready, empty for any other base that is ready; when the port
+// cannot be used, "Parallel port 1 not ready: " (or "Port 0x3E8 not ready: ") and why.
+std::string port_caption(std::int32_t base, bool simulated, const hardware::port_status& status);
 
 // (Re)opens the port for Module94::port_settings.port_base and returns the status
 // caption: "Parallel port 1 ready", "Simulated parallel port 1 ready", or why the port

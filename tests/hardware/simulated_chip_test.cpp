@@ -4,6 +4,7 @@
 #include "hardware/port_selection.h"
 #include "hardware/port_trace.h"
 #include "hardware/simulated_adapter.h"
+#include "hardware/virtual_chip_socket.h"
 #include "hardware_test_support.h"
 #include "sim/virtual_chip.h"
 

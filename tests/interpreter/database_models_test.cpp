@@ -10,6 +10,7 @@
 #include "hardware/port_backend.h"
 #include "hardware/port_lines.h"
 #include "hardware/simulated_adapter.h"
+#include "hardware/virtual_chip_socket.h"
 #include "interpreter/algorithm_run.h"
 #include "interpreter/chip_operations.h"
 #include "interpreter/program_state.h"

@@ -11,7 +11,7 @@
 #include "settings/settings_store.h"
 #include "ui/form08.h"
 #include "ui/form5.h"
-#include "ui/port_captions.h"
+#include "ui/port_session.h"
 #include "ui/table_widgets.h"
 
 #include <QApplication>

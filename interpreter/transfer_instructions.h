@@ -1,5 +1,6 @@
-// Executors of the instruction groups, called by run_step. Each ends by moving ip on
-// (unless it jumps), as the instruction language defines.
+// The transfer instructions that run_step hands on (table-pointer loads, FLASH, EEPROM and
+// configuration writes and reads, the write-completion wait, literal commands), and the
+// image access and progress captions they and the check instructions share.
 #pragma once
 
 #include "devices/instruction_syntax.h"
@@ -8,8 +9,8 @@
 
 namespace Module1 {
 
+// Executes one transfer instruction and moves ip on.
 void run_transfer(const devices::instruction& instruction);
-void run_check(const devices::instruction& instruction);
 
 // The two byte-addressed memories of the image.
 enum class memory { flash, eeprom };
