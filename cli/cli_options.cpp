@@ -1,86 +1,138 @@
-// Parsing of pinwright-cli's command line.
+// Parsing of pinwright-cli's command line with QCommandLineParser, as the window parses
+// its own. Two things sit around the parser so that the command line keeps its rules:
+// the arguments travel as Latin-1, which maps every byte to one character and back, so a
+// file name reaches the command byte for byte whatever its encoding; and a walk over the
+// arguments beforehand reports the first one that is not an option of this program, in
+// this program's words. QCommandLineParser would also take "--h", "--q" and "-hq", and it
+// words its errors itself after reading the whole line.
 #include "cli/cli_options.h"
+
+#include <QCommandLineParser>
 
 namespace cli {
 
 namespace {
 
 struct value_option {
-    const char* name;
+    const char* name; // without the leading "--"
     std::optional<std::string> cli_options::*target;
 };
 
 constexpr value_option value_options[] = {
-    {"--devices", &cli_options::devices}, {"--model", &cli_options::model},
-    {"--port", &cli_options::port},       {"--sim-part", &cli_options::sim_part},
-    {"--chip", &cli_options::chip},       {"--trace", &cli_options::trace},
+    {"devices", &cli_options::devices}, {"model", &cli_options::model},
+    {"port", &cli_options::port},       {"sim-part", &cli_options::sim_part},
+    {"chip", &cli_options::chip},       {"trace", &cli_options::trace},
 };
 
 struct flag_option {
-    const char* name;
+    const char* name;       // without the leading "--"
+    const char* short_name; // without the leading "-", or nullptr
     bool cli_options::*target;
 };
 
 constexpr flag_option flag_options[] = {
-    {"--help", &cli_options::help},
-    {"-h", &cli_options::help},
-    {"--version", &cli_options::version},
-    {"--simulate", &cli_options::simulate},
-    {"--real-time", &cli_options::real_time},
-    {"--quiet", &cli_options::quiet},
-    {"-q", &cli_options::quiet},
+    {"help", "h", &cli_options::help},
+    {"version", nullptr, &cli_options::version},
+    {"simulate", nullptr, &cli_options::simulate},
+    {"real-time", nullptr, &cli_options::real_time},
+    {"quiet", "q", &cli_options::quiet},
 };
+
+bool is_flag(const std::string& arg) {
+    for (const auto& flag : flag_options)
+        if (arg == std::string("--") + flag.name ||
+            (flag.short_name && arg == std::string("-") + flag.short_name))
+            return true;
+    return false;
+}
+
+// 0 for no value option, 1 for "--name" (the value follows), 2 for "--name=value".
+int value_form(const std::string& arg) {
+    for (const auto& option : value_options) {
+        const std::string spelt = std::string("--") + option.name;
+        if (arg == spelt)
+            return 1;
+        if (arg.rfind(spelt + "=", 0) == 0)
+            return 2;
+    }
+    return 0;
+}
+
+// The first argument, in order, that is no option of this program, or a value option
+// with nothing after it; empty when every option is well formed. Options end at "--".
+std::string first_problem(const std::vector<std::string>& args) {
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg == "--")
+            break;
+        if (arg.size() < 2 || arg[0] != '-' || is_flag(arg))
+            continue;
+        switch (value_form(arg)) {
+        case 1:
+            if (i + 1 >= args.size())
+                return arg + " needs a value";
+            ++i;
+            continue;
+        case 2:
+            continue;
+        default:
+            return "unknown option " + arg;
+        }
+    }
+    return {};
+}
+
+QString latin1(const std::string& text) {
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+std::string bytes(const QString& text) {
+    return text.toLatin1().toStdString();
+}
 
 } // namespace
 
 parse_outcome parse_command_line(const std::vector<std::string>& args) {
     parse_outcome outcome;
+    outcome.error = first_problem(args);
+    if (!outcome.error.empty())
+        return outcome;
+
+    QCommandLineParser parser;
+    std::vector<QCommandLineOption> values, flags;
+    for (const auto& option : value_options)
+        values.emplace_back(QString::fromLatin1(option.name), QString(), QStringLiteral("VALUE"));
+    for (const auto& flag : flag_options) {
+        QStringList names{QString::fromLatin1(flag.name)};
+        if (flag.short_name)
+            names.prepend(QString::fromLatin1(flag.short_name));
+        flags.emplace_back(names);
+    }
+    for (const auto& option : values)
+        parser.addOption(option);
+    for (const auto& flag : flags)
+        parser.addOption(flag);
+
+    QStringList line{QStringLiteral("pinwright-cli")};
+    for (const auto& arg : args)
+        line.append(latin1(arg));
+    if (!parser.parse(line)) { // the walk above leaves nothing for the parser to reject
+        outcome.error = parser.errorText().toStdString();
+        return outcome;
+    }
+
     cli_options& options = outcome.options;
-    bool options_ended = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (!options_ended && arg == "--") {
-            options_ended = true;
-            continue;
-        }
-        if (!options_ended && arg.size() > 1 && arg[0] == '-') {
-            bool known = false;
-            for (const auto& flag : flag_options) {
-                if (arg == flag.name) {
-                    options.*flag.target = true;
-                    known = true;
-                }
-            }
-            if (known)
-                continue;
-            for (const auto& option : value_options) {
-                const std::string name = option.name;
-                std::optional<std::string> value;
-                if (arg == name) {
-                    if (i + 1 >= args.size()) {
-                        outcome.error = name + " needs a value";
-                        return outcome;
-                    }
-                    value = args[++i];
-                } else if (arg.rfind(name + "=", 0) == 0) {
-                    value = arg.substr(name.size() + 1);
-                } else {
-                    continue;
-                }
-                known = true;
-                options.*option.target = *value;
-                break;
-            }
-            if (!known) {
-                outcome.error = "unknown option " + arg;
-                return outcome;
-            }
-            continue;
-        }
+    for (std::size_t k = 0; k < values.size(); ++k)
+        if (parser.isSet(values[k]))
+            options.*value_options[k].target = bytes(parser.value(values[k]));
+    for (std::size_t k = 0; k < flags.size(); ++k)
+        options.*flag_options[k].target = parser.isSet(flags[k]);
+    // The first positional argument that is not empty is the command.
+    for (const auto& positional : parser.positionalArguments()) {
         if (options.command.empty())
-            options.command = arg;
+            options.command = bytes(positional);
         else
-            options.arguments.push_back(arg);
+            options.arguments.push_back(bytes(positional));
     }
     return outcome;
 }

@@ -3,6 +3,7 @@
 #include "devices/device_check.h"
 
 #include "core/hex_text.h"
+#include "devices/algorithm_check.h"
 #include "devices/database_lines.h"
 #include "devices/device_table.h"
 #include "devices/instruction_syntax.h"
@@ -100,76 +101,25 @@ void check_model(const model_record& model, std::vector<database_problem>& probl
     if (page && !is_plain_number(*page))
         report("pagesize:", "\"pagesize:\" must be a whole number of bytes, not \"" + *page + "\"");
 
-    bool uses_pages = false;
+    // The page size as the loader reads it: a missing line gives 0.
+    const std::int32_t page_size = page ? core::text_to_int(*page) : 0;
+    bool pages_unusable = false;
     for (int kind = 0; kind < algorithm_kinds; ++kind) {
         if (model.algorithm_lines[static_cast<std::size_t>(kind)] == 0) {
             problems.push_back({model.line, "model \"" + model.name + "\": no \"" +
                                                 algorithm_kind_names[kind] + "alg:\" line"});
             continue;
         }
-        for (const auto& instruction :
-             make_instruction_list(model.bodies[static_cast<std::size_t>(kind)])) {
-            const auto op = decode_instruction(instruction).op;
-            uses_pages = uses_pages || op == opcode::calcflashpage || op == opcode::ifpage;
-        }
+        for (const auto& fault : algorithm_faults(
+                 make_instruction_list(model.bodies[static_cast<std::size_t>(kind)]), page_size))
+            pages_unusable = pages_unusable || fault.kind == algorithm_fault_kind::page_size_needed;
     }
-    if (uses_pages && (!page || core::text_to_int(*page) <= 0))
+    if (pages_unusable)
         report("pagesize:", "its algorithms use \"calcflashpage\" or \"ifpage\", which need a "
                             "\"pagesize:\" of at least 1");
 }
 
 } // namespace
-
-std::vector<std::string> check_algorithm_body(const std::string& body) {
-    std::vector<std::string> problems;
-    const instruction_list list = make_instruction_list(body);
-    for (std::size_t i = 0; i < list.size(); ++i) {
-        const std::string& text = list[i];
-        const std::string quoted = "'" + text + "'";
-        const instruction decoded = decode_instruction(text);
-        switch (decoded.op) {
-        case opcode::unrecognised:
-            problems.push_back(text.empty() ? "empty instruction (two commas in a row, or an "
-                                              "empty algorithm)"
-                                            : "unrecognised instruction " + quoted +
-                                                  (text.find(' ') != std::string::npos
-                                                       ? " (a blank is part of the instruction)"
-                                                       : ""));
-            break;
-        case opcode::setflashloop:
-        case opcode::seteepromloop: {
-            bool closed = false;
-            for (std::size_t j = i + 1; j < list.size() && !closed; ++j)
-                closed = list[j] == "loop";
-            if (!closed)
-                problems.push_back("loop head " + quoted + " has no later 'loop'");
-            break;
-        }
-        case opcode::ifpage: {
-            bool closed = false;
-            for (std::size_t j = i + 1; j < list.size() && !closed; ++j)
-                closed = list[j] == "endifpage";
-            if (!closed)
-                problems.push_back("'ifpage' has no later 'endifpage'");
-            break;
-        }
-        default:
-            break;
-        }
-        if (decoded.has_command && decoded.command < 0)
-            problems.push_back(
-                "instruction " + quoted +
-                " has no valid two-digit hexadecimal command; it would send nothing");
-        else if (decoded.has_command && decoded.command > 15)
-            problems.push_back("instruction " + quoted +
-                               " has a command above 0F; it would send nothing");
-        if (decoded.has_payload && decoded.payload < 0)
-            problems.push_back(
-                "instruction " + quoted +
-                " has no valid four-digit hexadecimal payload; it would send nothing");
-    }
-    return problems;
-}
 
 std::vector<database_problem> check_device_database(const std::string& bytes) {
     std::vector<database_problem> problems;
@@ -198,10 +148,11 @@ std::vector<database_problem> check_device_database(const std::string& bytes) {
         case kind::definition:
             defs[static_cast<std::size_t>(line.algorithm)][static_cast<std::size_t>(line.number)] =
                 line.body;
-            for (const auto& problem : check_algorithm_body(line.body))
+            // The page size belongs to the model: check_model checks it.
+            for (const auto& fault : algorithm_faults(make_instruction_list(line.body), {}))
                 problems.push_back({number, std::string(algorithm_kind_names[line.algorithm]) +
                                                 " algorithm " + std::to_string(line.number) + ": " +
-                                                problem});
+                                                fault_text(fault)});
             break;
         case kind::model:
             models.push_back({line.value, number, {}, {}, {}});

@@ -15,10 +15,6 @@ struct database_problem {
 // Checks the database bytes; line numbers count as the loader counts them.
 std::vector<database_problem> check_device_database(const std::string& bytes);
 
-// Problems of one algorithm body: unrecognised instructions, malformed hexadecimal
-// fields, loop heads without a later "loop", "ifpage" without a later "endifpage".
-std::vector<std::string> check_algorithm_body(const std::string& body);
-
 // "file:line: text" (or "file: text" for whole-file problems).
 std::string format_problem(const std::string& source, const database_problem& problem);
 

@@ -52,6 +52,8 @@ void loop_head(std::int32_t limit) {
     skip_past("loop");
 }
 
+// Chip operations refuse such an algorithm before they start (devices::run_fault); this
+// path remains for callers that run instructions directly.
 void unrecognised(const std::string& text) {
     // Leaving the programming voltage on a chip is unsafe: switch both supplies off
     // before the message, whatever the algorithm did so far.
@@ -180,28 +182,6 @@ void run_step() {
         run_transfer(instruction);
         return;
     }
-}
-
-std::string structural_fault(const devices::instruction_list& list, std::int32_t page_size) {
-    using devices::opcode;
-    for (std::size_t i = 0; i < list.size(); ++i) {
-        const auto op = devices::decode_instruction(list[i]).op;
-        const std::string where = "'" + list[i] + "' (instruction " + std::to_string(i + 1) + ")";
-        auto later = [&](const char* word) {
-            for (std::size_t j = i + 1; j < list.size(); ++j)
-                if (list[j] == word)
-                    return true;
-            return false;
-        };
-        if ((op == opcode::setflashloop || op == opcode::seteepromloop) && !later("loop"))
-            return "the loop head " + where + " has no later 'loop'";
-        if (op == opcode::ifpage && !later("endifpage"))
-            return where + " has no later 'endifpage'";
-        if ((op == opcode::ifpage || op == opcode::calcflashpage) && page_size <= 0)
-            return where + " needs a page size of at least 1, but the model's is " +
-                   std::to_string(page_size);
-    }
-    return {};
 }
 
 void reset_report() {

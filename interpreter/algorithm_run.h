@@ -57,11 +57,6 @@ void run_step();
 // True while the run should go on: ip within the list and nothing stopped it.
 bool run_continues();
 
-// A structural fault that would make the run misbehave (a loop head without a later
-// "loop", an "ifpage" without a later "endifpage", a page size of 0 where pages are
-// used); empty when the list can run.
-std::string structural_fault(const devices::instruction_list& list, std::int32_t page_size);
-
 // Failure report (blank check and verify).
 void reset_report();
 void add_failure(const std::string& location, const std::string& read_value,

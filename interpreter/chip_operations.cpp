@@ -2,6 +2,7 @@
 #include "interpreter/chip_operations.h"
 
 #include "core/host_hooks.h"
+#include "devices/algorithm_check.h"
 #include "hardware/port_backend.h"
 #include "hardware/port_lines.h"
 #include "hardware/serial_transfer.h"
@@ -62,13 +63,14 @@ bool may_start(kind k) {
                        core::msg_error, "");
         return false;
     }
-    const std::string fault =
-        structural_fault(list_of(k), devices::selected_model().values.page_size);
-    if (!fault.empty()) {
+    // An algorithm the interpreter cannot finish (including one with an instruction it
+    // does not know, which would end the program half-way) never starts.
+    const auto fault = devices::run_fault(list_of(k), devices::selected_model().values.page_size);
+    if (fault) {
         core::set_status(std::string(texts.name) + " not started: the algorithm cannot run.");
         core::mymsgbox("The " + std::string(texts.name) + " algorithm of " +
-                           devices::selected_model().values.name + " cannot run: " + fault +
-                           ".\r\nCheck the device database.",
+                           devices::selected_model().values.name + " cannot run: " +
+                           devices::fault_text(*fault) + ".\r\nCheck the device database.",
                        core::msg_error, "");
         return false;
     }

@@ -59,6 +59,22 @@ TEST_F(Cli, HelpVersionAndUsageErrors) {
     EXPECT_NE(err_.str().find("unknown option --bogus"), std::string::npos);
     EXPECT_EQ(run({"models", "--model"}), 2);
     EXPECT_NE(err_.str().find("--model needs a value"), std::string::npos);
+    EXPECT_EQ(run({"models", "-h"}), 0);
+    EXPECT_NE(out_.str().find("check-devices [FILE]"), std::string::npos);
+
+    // Only the program's own spellings are options, and "--" ends them.
+    const std::pair<std::vector<std::string>, std::string> misuse[] = {
+        {{"-hq"}, "unknown option -hq"},
+        {{"--q", "models"}, "unknown option --q"},
+        {{"models", "--quiet=1"}, "unknown option --quiet=1"},
+        {{"--bogus", "--model"}, "unknown option --bogus"},
+        {{"models", "--", "-h"}, "models takes no arguments"},
+        {{"--", "--help"}, "unknown command \"--help\""},
+    };
+    for (const auto& [args, error] : misuse) {
+        EXPECT_EQ(run(args), 2) << error;
+        EXPECT_NE(err_.str().find(error), std::string::npos) << err_.str();
+    }
 }
 
 TEST_F(Cli, ModelsListsNumberNameAndSizes) {

@@ -1,5 +1,8 @@
-// The device database checker: every problem found, each with its line.
+// The device database checker, every problem found with its line, and the algorithm check
+// it shares with the start of a chip operation.
 #include "devices/device_check.h"
+
+#include "devices/algorithm_check.h"
 
 #include <gtest/gtest.h>
 
@@ -80,6 +83,34 @@ TEST(DeviceCheck, AlgorithmBodies) {
     EXPECT_TRUE(has_problem(problems, 32, "\"progtime:\" must be")) << all;
     EXPECT_TRUE(has_problem(problems, 33, "need a \"pagesize:\" of at least 1")) << all;
     EXPECT_TRUE(has_problem(problems, 34, "line without a space")) << all;
+}
+
+TEST(AlgorithmCheck, RunFaultsAreWhatWouldRunAwayDivideByZeroOrEndTheProgram) {
+    struct row {
+        const char* body;
+        int page_size;
+        const char* fault; // the text of the first fault that stops the run, or ""
+    };
+    const row rows[] = {
+        {"setflashloop,s0d-flash,loop", 8, ""},
+        {"setflashloop,s0d-flash", 8,
+         "loop head 'setflashloop' has no later 'loop' (instruction 1)"},
+        {"loop,seteepromloop", 8, "loop head 'seteepromloop' has no later 'loop' (instruction 2)"},
+        {"ifpage,startprog", 8, "'ifpage' has no later 'endifpage' (instruction 1)"},
+        {"calcflashpage", 0,
+         "'calcflashpage' needs a page size of at least 1, but the model's is 0 (instruction 1)"},
+        {"calcflash", 0, ""},
+        {"begin,begin ,end", 8,
+         "unrecognised instruction 'begin ' (instruction 2; a blank is part of the instruction)"},
+        {"begin,,end", 8,
+         "empty instruction (instruction 2; two commas in a row, or an empty algorithm)"},
+        // Bad hexadecimal fields send nothing, but the run can go on.
+        {"s0x-flash,s1f-flash,s00-0e3g", 8, ""},
+    };
+    for (const auto& r : rows) {
+        const auto fault = devices::run_fault(devices::make_instruction_list(r.body), r.page_size);
+        EXPECT_EQ(fault ? devices::fault_text(*fault) : "", r.fault) << r.body;
+    }
 }
 
 TEST(DeviceCheck, MissingFieldsAndModels) {

@@ -1,9 +1,13 @@
 // The five chip operations: captions, elapsed time, reports, and the sound stops (port
-// not ready, algorithm that cannot run, a write that never ends, cancellation).
+// not ready, algorithm that cannot run or holds an unknown instruction, a write that never
+// ends, cancellation).
 #include "interpreter_fixture.h"
 
 #include "devices/device_table.h"
+#include "hardware/port_trace.h"
 #include "interpreter/chip_operations.h"
+
+#include <sstream>
 
 namespace {
 
@@ -103,14 +107,41 @@ TEST_F(ChipOperations, PortThatIsNotReadyDoesNotStart) {
 }
 
 TEST_F(ChipOperations, AlgorithmThatCannotRunIsRejectedBeforeAnyLineMoves) {
-    use(&devices::model_values::erase_list, "begin,setflashloop,s0d-flash,end");
-    const auto accesses = probe_.supply_events.size();
-    EXPECT_EQ(Module1::erase_all().outcome, operation_outcome::not_started);
-    ASSERT_EQ(messages_.size(), 1u);
-    EXPECT_NE(messages_[0].text.find("Erase All algorithm of PIC18FTEST cannot run"),
-              std::string::npos)
-        << messages_[0].text;
-    EXPECT_EQ(probe_.supply_events.size(), accesses);
+    struct refused {
+        devices::instruction_list devices::model_values::*list;
+        Module1::operation_result (*operation)();
+        const char* body;
+        const char* fault;
+    };
+    const refused cases[] = {
+        {&devices::model_values::erase_list, Module1::erase_all, "begin,setflashloop,s0d-flash,end",
+         "Erase All algorithm of PIC18FTEST cannot run: loop head 'setflashloop' has no later "
+         "'loop' (instruction 2)"},
+        {&devices::model_values::program_list, Module1::program_all, "begin,s00-0e3f,bogus,end",
+         "Program All algorithm of PIC18FTEST cannot run: unrecognised instruction 'bogus' "
+         "(instruction 3)"},
+        // A model without the algorithm has one empty instruction.
+        {&devices::model_values::verify_list, Module1::verify_all, "",
+         "Verify algorithm of PIC18FTEST cannot run: empty instruction (instruction 1; two "
+         "commas in a row, or an empty algorithm)"},
+    };
+    std::ostringstream trace;
+    hardware::install_port_backend(
+        std::make_unique<hardware::port_trace>(hardware::install_port_backend(nullptr), trace));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.body);
+        messages_.clear();
+        use(c.list, c.body);
+        EXPECT_EQ(c.operation().outcome, operation_outcome::not_started);
+        ASSERT_EQ(messages_.size(), 1u);
+        EXPECT_EQ(messages_[0].text,
+                  std::string("The ") + c.fault + ".\r\nCheck the device database.");
+    }
+    EXPECT_EQ(trace.str(), "");
+    EXPECT_TRUE(probe_.supply_events.empty());
+    EXPECT_EQ(terminated_with_, -1);
+    EXPECT_TRUE(command_states_.empty());
+    hardware::install_port_backend(nullptr); // the trace writes to a local stream
 }
 
 TEST_F(ChipOperations, WriteThatNeverEndsStopsAndPowersDown) {
@@ -137,14 +168,6 @@ TEST_F(ChipOperations, CancelPowersDown) {
     EXPECT_FALSE(probe_.vdd);
     EXPECT_FALSE(probe_.vpp);
     EXPECT_LT(frames_of(9).size(), 12u);
-}
-
-TEST_F(ChipOperations, EmptyAlgorithmEndsTheProgramWithTheEmptyInstruction) {
-    devices::selected_model().values.verify_list = devices::make_instruction_list("");
-    EXPECT_EQ(Module1::verify_all().outcome, operation_outcome::terminated);
-    ASSERT_EQ(messages_.size(), 1u);
-    EXPECT_EQ(messages_[0].text, "Unrecognized symbolic instruction ''.\r\nThe program must end.");
-    EXPECT_EQ(terminated_with_, 2);
 }
 
 } // namespace

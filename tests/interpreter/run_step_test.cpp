@@ -185,16 +185,4 @@ TEST_F(RunStep, ConfigMaskComparesImplementedBitsOnly) {
               std::string::npos);
 }
 
-TEST(StructuralFault, RejectsWhatWouldRunAwayOrDivideByZero) {
-    auto fault = [](const char* body, int page) {
-        return Module1::structural_fault(devices::make_instruction_list(body), page);
-    };
-    EXPECT_EQ(fault("setflashloop,s0d-flash,loop", 8), "");
-    EXPECT_NE(fault("setflashloop,s0d-flash", 8).find("has no later 'loop'"), std::string::npos);
-    EXPECT_NE(fault("loop,seteepromloop", 8).find("instruction 2"), std::string::npos);
-    EXPECT_NE(fault("ifpage,startprog", 8).find("no later 'endifpage'"), std::string::npos);
-    EXPECT_NE(fault("calcflashpage", 0).find("page size of at least 1"), std::string::npos);
-    EXPECT_EQ(fault("calcflash", 0), "");
-}
-
 } // namespace
