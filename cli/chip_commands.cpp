@@ -166,13 +166,13 @@ int run_chip_command(session& s) {
         backend = hardware::open_port_backend(base, hardware::port_mode::automatic);
     }
     if (!backend->is_ready()) {
-        s.err << "pinwright-cli: " << backend->status().message() << '\n';
+        s.err << "pinwright-cli: " << hardware::failure_text(backend->status()) << '\n';
         return exit_hardware;
     }
     if (s.options.trace) {
         auto traced = hardware::trace_port_to_file(std::move(backend), *s.options.trace);
-        if (!traced.error.empty()) {
-            s.err << "pinwright-cli: " << traced.error << '\n';
+        if (!traced.failure.ok()) {
+            s.err << "pinwright-cli: " << hardware::failure_text(traced.failure) << '\n';
             return exit_bad_input;
         }
         backend = std::move(traced.backend);

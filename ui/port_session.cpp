@@ -79,7 +79,7 @@ std::string port_caption(std::int32_t base, bool simulated, const hardware::port
     std::string port = hardware::ready_caption(base);
     port = port.empty() ? "Port " + hardware::address_text(base)
                         : port.substr(0, port.size() - std::string(" ready").size());
-    return port + " not ready: " + status.message();
+    return port + " not ready: " + hardware::failure_text(status);
 }
 
 void configure_port_session(const port_session_options& options) {

@@ -111,10 +111,10 @@ TEST_F(WindowTest, PortAddressDecidesTheStatusCaption) {
 
 TEST(PortCaptions, ReadyAndUnreachablePorts) {
     hardware::port_status ready;
-    ready.error = hardware::port_error::none;
+    ready.code = hardware::port_error::none;
     hardware::port_status refused;
-    refused.error = hardware::port_error::permission_denied;
-    refused.device = "/dev/parport0";
+    refused.code = hardware::port_error::permission_denied;
+    refused.path = "/dev/parport0";
     EXPECT_EQ(ui::port_caption(888, false, ready), "Parallel port 1 ready");
     EXPECT_EQ(ui::port_caption(632, true, ready), "Simulated parallel port 2 ready");
     EXPECT_EQ(ui::port_caption(1000, false, ready), "");
