@@ -115,10 +115,9 @@ int run_chip_command(session& s) {
     if (command == "program" || command == "verify") {
         const auto loaded =
             image::load_hex_file(s.options.arguments[0], Module1::memory_buffer(), s.model);
-        if (!loaded.accepted) {
-            s.err << "pinwright-cli: " << s.options.arguments[0] << ": " << loaded.status << '\n';
+        show_hex_read(loaded);
+        if (!loaded.accepted())
             return exit_bad_input;
-        }
         if (!s.options.quiet)
             s.err << loaded.status << '\n';
     }
@@ -154,8 +153,12 @@ int run_chip_command(session& s) {
             return exit_bad_input;
         }
         chip = std::make_shared<sim::virtual_chip>(*part);
-        if (s.options.chip && !sim::load_chip_file(*s.options.chip, *chip))
-            return exit_bad_input;
+        if (s.options.chip) {
+            const auto read = sim::load_chip_file(*s.options.chip, *chip);
+            show_hex_read(read);
+            if (!read.accepted())
+                return exit_bad_input;
+        }
         auto adapter = std::make_unique<hardware::simulated_adapter>(
             base, hardware::socket_virtual_chip(chip));
         if (!virtual_time)
@@ -215,17 +218,17 @@ int run_chip_command(session& s) {
             s.err << "  ...\n";
     }
     if (command == "read" && result.outcome == Module1::operation_outcome::completed) {
-        const auto saved =
+        const auto failure =
             image::save_hex_file(s.options.arguments[0], Module1::memory_buffer(), s.model);
-        if (!saved.ok) {
-            s.err << "pinwright-cli: " << saved.message << '\n';
+        if (!failure.ok()) {
+            s.err << "pinwright-cli: " << image::failure_text(failure) << '\n';
             code = exit_bad_input;
         }
     }
     if (chip && s.options.chip) {
-        std::string message;
-        if (!sim::save_chip_file(*s.options.chip, *chip, message)) {
-            s.err << "pinwright-cli: " << message << '\n';
+        const auto failure = sim::save_chip_file(*s.options.chip, *chip);
+        if (!failure.ok()) {
+            s.err << "pinwright-cli: " << image::failure_text(failure) << '\n';
             if (code == exit_success)
                 code = exit_bad_input;
         }

@@ -58,6 +58,13 @@ bool load_database(session& s) {
     return true;
 }
 
+void show_hex_read(const image::hex_read_result& read) {
+    if (!read.failure.ok())
+        core::mymsgbox(image::failure_text(read.failure), core::msg_error, core::app_title);
+    else if (!read.warning.ok())
+        core::mymsgbox(image::failure_text(read.warning), core::msg_information, core::app_title);
+}
+
 bool select_requested_model(session& s) {
     if (s.options.model) {
         const auto choice = choose_model(s.table, *s.options.model);
@@ -111,13 +118,12 @@ int command_convert(session& s) {
     const std::string& output = s.options.arguments[1];
     image::memory_buffer buffer;
     const auto loaded = image::load_hex_file(input, buffer, s.model);
-    if (!loaded.accepted) {
-        s.err << "pinwright-cli: " << input << ": " << loaded.status << " Nothing was written.\n";
+    show_hex_read(loaded);
+    if (!loaded.accepted())
         return exit_bad_input;
-    }
-    const auto saved = image::save_hex_file(output, buffer, s.model);
-    if (!saved.ok) {
-        s.err << "pinwright-cli: " << saved.message << '\n';
+    const auto failure = image::save_hex_file(output, buffer, s.model);
+    if (!failure.ok()) {
+        s.err << "pinwright-cli: " << image::failure_text(failure) << '\n';
         return exit_bad_input;
     }
     s.out << loaded.status << " Saved " << output << " for " << s.model.name << ".\n";

@@ -15,6 +15,7 @@
 #include "interpreter/algorithm_run.h"
 #include "sim/chip_file.h"
 #include "sim/virtual_chip.h"
+#include "ui/message_boxes.h"
 #include "ui/port_captions.h"
 
 namespace ui {
@@ -64,8 +65,9 @@ void socket_chip(const std::string& part) {
     s.chip = std::make_shared<sim::virtual_chip>(*info);
     if (!s.options.chip_file.empty() && !s.chip_file_read) {
         s.chip_file_read = true;
-        if (!sim::load_chip_file(s.options.chip_file, *s.chip))
-            s.chip_file_usable = false;
+        const image::hex_read_result read = sim::load_chip_file(s.options.chip_file, *s.chip);
+        show_hex_read(read);
+        s.chip_file_usable = read.accepted();
     }
 }
 
@@ -126,9 +128,9 @@ void save_simulated_chip() {
     session_state& s = session();
     if (!s.options.simulate || !s.chip || s.options.chip_file.empty() || !s.chip_file_usable)
         return;
-    std::string message;
-    if (!sim::save_chip_file(s.options.chip_file, *s.chip, message))
-        core::mymsgbox(message, core::msg_error, core::app_title);
+    const image::hex_failure failure = sim::save_chip_file(s.options.chip_file, *s.chip);
+    if (!failure.ok())
+        core::mymsgbox(image::failure_text(failure), core::msg_error, core::app_title);
 }
 
 std::shared_ptr<sim::virtual_chip> simulated_chip() {
