@@ -6,6 +6,7 @@
 #include "cli/model_choice.h"
 #include "cli/session.h"
 #include "core/host_hooks.h"
+#include "core/whole_file.h"
 #include "devices/device_check.h"
 #include "devices/device_table.h"
 #include "image/hex_load.h"
@@ -14,9 +15,7 @@
 #include "settings/program_values.h"
 
 #include <cstdio>
-#include <fstream>
 #include <iomanip>
-#include <sstream>
 
 #ifndef PINWRIGHT_VERSION
 #define PINWRIGHT_VERSION "0"
@@ -45,9 +44,9 @@ void install_terminal_hooks(std::ostream& err) {
 } // namespace
 
 bool load_database(session& s) {
-    const auto loaded = devices::load_device_table(s.database_path, s.table);
-    if (!loaded.ok) {
-        s.err << "pinwright-cli: " << loaded.message << '\n';
+    const auto failure = devices::load_device_table(s.database_path, s.table);
+    if (!failure.ok()) {
+        s.err << "pinwright-cli: " << devices::failure_text(failure) << '\n';
         return false;
     }
     if (s.table.model_count() == 0) {
@@ -136,19 +135,18 @@ int command_check_devices(session& s) {
         return exit_bad_input;
     }
     const std::string path = s.options.arguments.empty() ? s.database_path : s.options.arguments[0];
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
+    std::string bytes;
+    // A file that opens but cannot be read (a folder) is checked as the empty text it gives.
+    if (core::read_whole_file(path, bytes).code == core::file_error::cannot_open) {
         s.err << "pinwright-cli: cannot open the device database " << path << '\n';
         return exit_bad_input;
     }
-    std::ostringstream bytes;
-    bytes << file.rdbuf();
-    const auto problems = devices::check_device_database(bytes.str());
+    const auto problems = devices::check_device_database(bytes);
     for (const auto& problem : problems)
         s.out << devices::format_problem(path, problem) << '\n';
     if (problems.empty()) {
         devices::device_table table;
-        devices::parse_device_table(bytes.str(), path, table);
+        devices::parse_device_table(bytes, path, table);
         s.out << path << ": no problems (" << table.model_count() << " models)\n";
         return exit_success;
     }

@@ -175,7 +175,7 @@ void WindowTest::SetUp() {
     write_file(folder() + "pinwrightdevices.txt", test_database_text());
     const auto loaded =
         devices::load_device_table(folder() + "pinwrightdevices.txt", ui::device_database());
-    ASSERT_TRUE(loaded.ok) << loaded.message;
+    ASSERT_TRUE(loaded.ok()) << devices::failure_text(loaded);
     ASSERT_EQ(ui::device_database().model_count(), 5);
     settings::program() = {};
     settings::program().app_folder = folder();
