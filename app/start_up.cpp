@@ -100,10 +100,10 @@ std::string program_folder(const QString& application_folder) {
 }
 
 database_state load_database(const std::string& folder, devices::device_table& table) {
-    const devices::load_result loaded =
+    const devices::database_failure failure =
         devices::load_device_table(folder + "pinwrightdevices.txt", table);
-    if (!loaded.ok) {
-        core::mymsgbox(loaded.message, core::msg_error, core::app_title);
+    if (!failure.ok()) {
+        core::mymsgbox(devices::failure_text(failure), core::msg_error, core::app_title);
         return database_state::unreadable;
     }
     return table.model_count() == 0 ? database_state::no_model : database_state::ready;

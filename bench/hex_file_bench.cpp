@@ -1,7 +1,6 @@
 // Speed of the Intel HEX reader and writer on a file holding 1 MiB of FLASH data, side by
 // side with srec_cat converting the same file, and the ratios printed at the end
 // ("reader/srec_cat = 0.xx"): the reader should take less time than srec_cat.
-#include "core/host_hooks.h"
 #include "image/hex_load.h"
 #include "image/hex_reader.h"
 #include "image/hex_writer.h"
@@ -46,9 +45,9 @@ struct bench_setup {
         folder = pattern;
         hex_path = folder + "/input.hex";
         out_path = folder + "/output.hex";
-        const auto saved = image::save_hex_file(hex_path, buffer, model);
-        if (!saved.ok)
-            throw std::runtime_error(saved.message);
+        const auto failure = image::save_hex_file(hex_path, buffer, model);
+        if (!failure.ok())
+            throw std::runtime_error(image::failure_text(failure));
         text_size = std::filesystem::file_size(hex_path);
     }
     ~bench_setup() {
@@ -74,7 +73,7 @@ void read_hex_file(benchmark::State& state) {
     for (auto _ : state) {
         image::erase_image(buffer, s.model);
         std::int32_t loaded_top = 0;
-        if (!image::read_hex_file(s.hex_path, buffer, s.model, loaded_top) ||
+        if (!image::read_hex_file(s.hex_path, buffer, s.model, loaded_top).accepted() ||
             loaded_top != flash_bytes)
             state.SkipWithError("the file was not read back");
         benchmark::DoNotOptimize(buffer.flash_image.data());
@@ -98,7 +97,7 @@ void write_hex_text(benchmark::State& state) {
 void save_hex_file(benchmark::State& state) {
     auto& s = setup();
     for (auto _ : state) {
-        if (!image::save_hex_file(s.out_path, s.buffer, s.model).ok)
+        if (!image::save_hex_file(s.out_path, s.buffer, s.model).ok())
             state.SkipWithError("save failed");
     }
     set_rates(state);
@@ -136,12 +135,6 @@ class ratio_reporter : public benchmark::ConsoleReporter {
 } // namespace
 
 int main(int argc, char** argv) {
-    core::host_hooks quiet;
-    quiet.message_box = [](const std::string&, int, const std::string&) {
-        return int{core::result_ok};
-    };
-    core::install_hooks(std::move(quiet));
-
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;

@@ -120,10 +120,9 @@ int check_chip_command(session& s) {
     if (command == "program" || command == "verify") {
         const auto loaded =
             image::load_hex_file(s.options.arguments[0], image::program_image(), model);
-        if (!loaded.accepted) {
-            s.err << "pinwright-cli: " << s.options.arguments[0] << ": " << loaded.status << '\n';
+        show_hex_read(loaded);
+        if (!loaded.accepted())
             return exit_bad_input;
-        }
         if (!s.options.quiet)
             s.err << loaded.status << '\n';
     }
@@ -146,6 +145,7 @@ int open_chip_port(session& s) {
     hardware::configure_port_session(options);
     const hardware::session_opening opening = hardware::open_port_session(
         Module94::port_settings.port_base, devices::selected_model().values.name);
+    show_hex_read(opening.chip_file_read);
     switch (opening.failure) {
     case hardware::session_failure::none:
         break;
@@ -154,13 +154,13 @@ int open_chip_port(session& s) {
               << "\" (use --sim-part; known parts: " << sim::known_part_names() << ")\n";
         return exit_bad_input;
     case hardware::session_failure::chip_file_rejected:
-        return exit_bad_input; // the reason went through the message hook
+        return exit_bad_input;
     case hardware::session_failure::trace_not_opened:
-        s.err << "pinwright-cli: " << opening.trace_error << '\n';
+        s.err << "pinwright-cli: " << hardware::failure_text(opening.trace_failure) << '\n';
         return exit_bad_input;
     }
     if (!opening.status.ok()) {
-        s.err << "pinwright-cli: " << opening.status.message() << '\n';
+        s.err << "pinwright-cli: " << hardware::failure_text(opening.status) << '\n';
         return exit_hardware;
     }
     return exit_success;
@@ -206,16 +206,15 @@ int report_chip_command(session& s, const Module1::operation_result& result) {
             s.err << "  ...\n";
     }
     if (s.options.command == "read" && result.outcome == Module1::operation_outcome::completed) {
-        const auto saved = image::save_hex_file(s.options.arguments[0], image::program_image(),
-                                                devices::selected_model().values);
-        if (!saved.ok) {
-            s.err << "pinwright-cli: " << saved.message << '\n';
+        const auto failure = image::save_hex_file(s.options.arguments[0], image::program_image(),
+                                                  devices::selected_model().values);
+        if (!failure.ok()) {
+            s.err << "pinwright-cli: " << image::failure_text(failure) << '\n';
             code = exit_bad_input;
         }
     }
-    std::string message;
-    if (!hardware::save_session_chip(message)) {
-        s.err << "pinwright-cli: " << message << '\n';
+    if (const auto failure = hardware::save_session_chip(); !failure.ok()) {
+        s.err << "pinwright-cli: " << image::failure_text(failure) << '\n';
         if (code == exit_success)
             code = exit_bad_input;
     }

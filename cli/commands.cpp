@@ -6,6 +6,7 @@
 #include "cli/model_choice.h"
 #include "cli/session.h"
 #include "core/host_hooks.h"
+#include "core/whole_file.h"
 #include "devices/device_check.h"
 #include "devices/device_table.h"
 #include "devices/selected_model.h"
@@ -15,9 +16,7 @@
 #include "settings/program_values.h"
 
 #include <cstdio>
-#include <fstream>
 #include <iomanip>
-#include <sstream>
 
 #ifndef PINWRIGHT_VERSION
 #define PINWRIGHT_VERSION "0"
@@ -46,9 +45,9 @@ void install_terminal_hooks(std::ostream& err) {
 } // namespace
 
 bool load_database(session& s) {
-    const auto loaded = devices::load_device_table(s.database_path, devices::device_database());
-    if (!loaded.ok) {
-        s.err << "pinwright-cli: " << loaded.message << '\n';
+    const auto failure = devices::load_device_table(s.database_path, devices::device_database());
+    if (!failure.ok()) {
+        s.err << "pinwright-cli: " << devices::failure_text(failure) << '\n';
         return false;
     }
     if (devices::device_database().model_count() == 0) {
@@ -57,6 +56,13 @@ bool load_database(session& s) {
         return false;
     }
     return true;
+}
+
+void show_hex_read(const image::hex_read_result& read) {
+    if (!read.failure.ok())
+        core::mymsgbox(image::failure_text(read.failure), core::msg_error, core::app_title);
+    else if (!read.warning.ok())
+        core::mymsgbox(image::failure_text(read.warning), core::msg_information, core::app_title);
 }
 
 bool select_requested_model(session& s) {
@@ -113,13 +119,12 @@ int command_convert(session& s) {
     const std::string& output = s.options.arguments[1];
     image::memory_buffer buffer;
     const auto loaded = image::load_hex_file(input, buffer, devices::selected_model().values);
-    if (!loaded.accepted) {
-        s.err << "pinwright-cli: " << input << ": " << loaded.status << " Nothing was written.\n";
+    show_hex_read(loaded);
+    if (!loaded.accepted())
         return exit_bad_input;
-    }
-    const auto saved = image::save_hex_file(output, buffer, devices::selected_model().values);
-    if (!saved.ok) {
-        s.err << "pinwright-cli: " << saved.message << '\n';
+    const auto failure = image::save_hex_file(output, buffer, devices::selected_model().values);
+    if (!failure.ok()) {
+        s.err << "pinwright-cli: " << image::failure_text(failure) << '\n';
         return exit_bad_input;
     }
     s.out << loaded.status << " Saved " << output << " for "
@@ -133,19 +138,18 @@ int command_check_devices(session& s) {
         return exit_bad_input;
     }
     const std::string path = s.options.arguments.empty() ? s.database_path : s.options.arguments[0];
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
+    std::string bytes;
+    // A file that opens but cannot be read (a folder) is checked as the empty text it gives.
+    if (core::read_whole_file(path, bytes).code == core::file_error::cannot_open) {
         s.err << "pinwright-cli: cannot open the device database " << path << '\n';
         return exit_bad_input;
     }
-    std::ostringstream bytes;
-    bytes << file.rdbuf();
-    const auto problems = devices::check_device_database(bytes.str());
+    const auto problems = devices::check_device_database(bytes);
     for (const auto& problem : problems)
         s.out << devices::format_problem(path, problem) << '\n';
     if (problems.empty()) {
         devices::device_table table;
-        devices::parse_device_table(bytes.str(), path, table);
+        devices::parse_device_table(bytes, path, table);
         s.out << path << ": no problems (" << table.model_count() << " models)\n";
         return exit_success;
     }

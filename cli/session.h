@@ -4,6 +4,7 @@
 #pragma once
 
 #include "cli/cli_options.h"
+#include "image/hex_reader.h"
 
 #include <ostream>
 #include <string>
@@ -20,6 +21,9 @@ struct session {
 
 // Reads the device database; reports and returns false when it cannot be used.
 bool load_database(session& s);
+// Prints the failure of a rejected HEX file, or the warning of an accepted one, as the
+// window shows them (through the message hook).
+void show_hex_read(const image::hex_read_result& read);
 // Chooses the model from --model or the stored setting and selects it.
 bool select_requested_model(session& s);
 

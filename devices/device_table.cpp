@@ -4,12 +4,8 @@
 #include "devices/device_table.h"
 
 #include "core/hex_text.h"
+#include "core/whole_file.h"
 #include "devices/database_lines.h"
-
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-#include <memory>
 
 namespace devices {
 
@@ -52,10 +48,6 @@ std::string& value_field(device_model& model, const std::string& key) {
     if (key == "progtime:")
         return model.progtime;
     return model.pagesize;
-}
-
-std::string line_error(const std::string& source, int line, const std::string& what) {
-    return source + ":" + std::to_string(line) + ": " + what;
 }
 
 void check_number(database_line& line) {
@@ -135,22 +127,41 @@ database_line classify_database_line(const std::string& line) {
     return result;
 }
 
-load_result parse_device_table(const std::string& bytes, const std::string& source,
-                               device_table& table) {
+std::string failure_text(const database_failure& failure) {
+    switch (failure.code) {
+    case database_error::none:
+        break;
+    case database_error::cannot_open:
+        return "Cannot open the device database " + failure.path + ": " + failure.reason + ".";
+    case database_error::cannot_read:
+        return "Cannot read the device database " + failure.path + ": " + failure.reason + ".";
+    case database_error::bad_line:
+        return failure.path + ":" + std::to_string(failure.line) + ": " + failure.reason + " (\"" +
+               failure.quoted + "\").";
+    }
+    return {};
+}
+
+database_failure parse_device_table(const std::string& bytes, const std::string& source,
+                                    device_table& table) {
     table = device_table{};
     table.source = source;
-    auto reject = [&](int number, const std::string& what) {
-        table = device_table{};
-        table.source = source;
-        return load_result{false, line_error(source, number, what)};
-    };
 
     const auto lines = split_database_lines(bytes);
     for (std::size_t i = 0; i < lines.size(); ++i) {
         const int number = static_cast<int>(i) + 1;
         const database_line line = classify_database_line(lines[i]);
-        if (!line.problem.empty())
-            return reject(number, line.problem + " (\"" + lines[i] + "\").");
+        if (!line.problem.empty()) {
+            table = device_table{};
+            table.source = source;
+            database_failure failure;
+            failure.code = database_error::bad_line;
+            failure.path = source;
+            failure.line = number;
+            failure.reason = line.problem;
+            failure.quoted = lines[i];
+            return failure;
+        }
         using kind = database_line::kind;
         switch (line.what) {
         case kind::empty:
@@ -177,30 +188,22 @@ load_result parse_device_table(const std::string& bytes, const std::string& sour
             break;
         }
     }
-    return {true, {}};
+    return {};
 }
 
-load_result load_device_table(const std::string& path, device_table& table) {
-    auto fail = [&](const std::string& message) {
-        table = device_table{};
-        table.source = path;
-        return load_result{false, message};
-    };
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
-                                                         &std::fclose);
-    if (!file)
-        return fail("Cannot open the device database " + path + ": " + std::strerror(errno) + ".");
-    std::string content;
-    char buffer[65536];
-    for (;;) {
-        const std::size_t got = std::fread(buffer, 1, sizeof buffer, file.get());
-        content.append(buffer, got);
-        if (got < sizeof buffer)
-            break;
-    }
-    if (std::ferror(file.get()))
-        return fail("Cannot read the device database " + path + ": " + std::strerror(errno) + ".");
-    return parse_device_table(content, path, table);
+database_failure load_device_table(const std::string& path, device_table& table) {
+    std::string bytes;
+    const core::file_failure read = core::read_whole_file(path, bytes);
+    if (read.ok())
+        return parse_device_table(bytes, path, table);
+    table = device_table{};
+    table.source = path;
+    database_failure failure;
+    failure.code = read.code == core::file_error::cannot_open ? database_error::cannot_open
+                                                              : database_error::cannot_read;
+    failure.path = path;
+    failure.reason = read.reason;
+    return failure;
 }
 
 } // namespace devices

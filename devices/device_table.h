@@ -2,6 +2,8 @@
 // and the working values of the selected model that the rest of the program reads.
 #pragma once
 
+#include "core/failure.h"
+
 #include <array>
 #include <cstdint>
 #include <string>
@@ -31,21 +33,29 @@ struct device_table {
     int model_count() const { return static_cast<int>(models.size()) - 1; }
 };
 
-// Outcome of reading a database file. A file that cannot be used is rejected with a
-// message naming the file and, where there is one, the line.
-struct load_result {
-    bool ok = false;
-    std::string message; // empty when ok
+// Why a database file cannot be used.
+enum class database_error {
+    none,
+    cannot_open, // path, reason
+    cannot_read, // path, reason
+    bad_line,    // path, line, reason (what is wrong), quoted (the line)
 };
 
-// Reads the database at `path` into `table` (which is reset first). Lines end at CR LF or
-// a lone CR; a lone LF stays part of the line. A file without any model is not an error
-// here: the caller checks model_count() (start-up ends silently on it).
-load_result load_device_table(const std::string& path, device_table& table);
+using database_failure = core::failure<database_error>;
 
-// Same, from the file's bytes already in memory (`source` names it in messages).
-load_result parse_device_table(const std::string& bytes, const std::string& source,
-                               device_table& table);
+// The message for `failure`, such as "Cannot open the device database /x: No such file or
+// directory." or "/x:7: line without a space: ... ("text")."; empty for none.
+std::string failure_text(const database_failure& failure);
+
+// Reads the database at `path` into `table` (which is reset first, and left empty on a
+// failure). Lines end at CR LF or a lone CR; a lone LF stays part of the line. A file
+// without any model is not a failure here: the caller checks model_count() (start-up ends
+// silently on it).
+database_failure load_device_table(const std::string& path, device_table& table);
+
+// Same, from the file's bytes already in memory (`source` names it in failures).
+database_failure parse_device_table(const std::string& bytes, const std::string& source,
+                                    device_table& table);
 
 // The number of the model whose name is exactly `name`, 0 when there is none.
 int find_model(const device_table& table, const std::string& name);

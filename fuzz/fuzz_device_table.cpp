@@ -11,7 +11,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string bytes(reinterpret_cast<const char*>(data), size);
     devices::device_table table;
-    if (devices::parse_device_table(bytes, "fuzz", table).ok) {
+    if (devices::parse_device_table(bytes, "fuzz", table).ok()) {
         for (int n = 1; n <= table.model_count() && n <= 8; ++n) {
             devices::model_values values;
             devices::select_model(table, n, values);

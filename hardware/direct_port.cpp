@@ -51,27 +51,27 @@ void direct_port::release() {
 port_status direct_port::open() {
     release();
     status_ = {};
-    status_.device = range_text(base_);
+    status_.path = range_text(base_);
     if (!direct_port_supported() || !io_permission_) {
-        status_.error = port_error::not_supported;
-        status_.detail = "raw port I/O exists only on x86";
+        status_.code = port_error::not_supported;
+        status_.reason = "raw port I/O exists only on x86";
         return status_;
     }
     if (base_ <= 0 || base_ + 2 > 0xFFFF) {
-        status_.error = port_error::no_such_port;
-        status_.detail = "not a parallel port base address";
+        status_.code = port_error::no_such_port;
+        status_.reason = "not a parallel port base address";
         return status_;
     }
     if (io_permission_(static_cast<unsigned long>(base_), register_count, 1) != 0) {
         const int error = errno;
-        status_.error = error == EPERM || error == EACCES ? port_error::no_io_privilege
-                                                          : port_error::io_failure;
-        status_.detail = std::string(std::strerror(error)) +
+        status_.code = error == EPERM || error == EACCES ? port_error::no_io_privilege
+                                                         : port_error::io_failure;
+        status_.reason = std::string(std::strerror(error)) +
                          "; raw port access needs root or the CAP_SYS_RAWIO capability";
         return status_;
     }
     granted_ = true;
-    status_.error = port_error::none;
+    status_.code = port_error::none;
     return status_;
 }
 

@@ -1,11 +1,14 @@
-// The current port backend, Out32/Inp32 through it, and the error vocabulary of the port
-// layer.
+// The current port backend, Out32/Inp32 through it, and the message texts of the port
+// layer's failures.
 #include "hardware/port_backend.h"
 
 #include <cstdio>
 
 namespace hardware {
 
+namespace {
+
+// Short reason text of an error ("permission denied").
 std::string port_error_text(port_error error) {
     switch (error) {
     case port_error::none:
@@ -26,31 +29,38 @@ std::string port_error_text(port_error error) {
         return "not supported";
     case port_error::io_failure:
         return "I/O failure";
+    case port_error::trace_not_writable:
+        return "cannot write";
     }
     return "unknown error";
 }
 
-std::string port_status::message() const {
-    if (ok())
+} // namespace
+
+std::string failure_text(const port_status& status) {
+    if (status.ok())
         return {};
+    if (status.code == port_error::trace_not_writable)
+        return "cannot write the port trace " + status.path + ": " + status.reason;
     std::string text = "cannot open ";
-    text += device.empty() ? std::string("the parallel port") : device;
+    text += status.path.empty() ? std::string("the parallel port") : status.path;
     text += ": ";
-    text += port_error_text(error);
-    if (!detail.empty())
-        text += " (" + detail + ")";
-    if (!also.empty())
-        text += "; " + also;
+    text += port_error_text(status.code);
+    if (!status.reason.empty())
+        text += " (" + status.reason + ")";
+    if (!status.also.empty())
+        text += "; " + status.also;
     return text;
 }
 
 unavailable_port::unavailable_port(port_status why) : why_(std::move(why)) {
     if (why_.ok())
-        why_.error = port_error::not_opened;
+        why_.code = port_error::not_opened;
 }
 
 std::string unavailable_port::description() const {
-    return why_.error == port_error::not_opened && why_.device.empty() ? "no port" : why_.message();
+    return why_.code == port_error::not_opened && why_.path.empty() ? "no port"
+                                                                    : failure_text(why_);
 }
 
 namespace {

@@ -4,40 +4,41 @@
 // installed at a time; the line procedures reach the port only through Out32/Inp32.
 #pragma once
 
+#include "core/failure.h"
+
 #include <cstdint>
 #include <memory>
 #include <string>
 
 namespace hardware {
 
-// Why a port cannot be used.
+// Why a port, or the trace file of one, cannot be used.
 enum class port_error {
     none,
-    not_opened,        // nothing has opened a port yet
-    no_such_port,      // no parallel port with the configured base address
-    no_device_node,    // the port exists but its device file does not
-    permission_denied, // the device file exists but may not be opened
-    port_busy,         // another driver holds the port
-    no_io_privilege,   // raw port I/O is not permitted to this process
-    not_supported,     // this build or machine cannot use this kind of access
-    io_failure,        // the port failed while in use
+    not_opened,         // nothing has opened a port yet
+    no_such_port,       // no parallel port with the configured base address
+    no_device_node,     // the port exists but its device file does not
+    permission_denied,  // the device file exists but may not be opened
+    port_busy,          // another driver holds the port
+    no_io_privilege,    // raw port I/O is not permitted to this process
+    not_supported,      // this build or machine cannot use this kind of access
+    io_failure,         // the port failed while in use
+    trace_not_writable, // the port trace file cannot be created (path, reason)
 };
 
-// Short reason text of an error ("permission denied").
-std::string port_error_text(port_error error);
+// The failure type of the port layer, and the outcome of opening a port, which the backend
+// keeps for status texts. `path` is what was tried ("/dev/parport0", "I/O ports
+// 0x378-0x37A"), `reason` the reason in more words and what to do about it (may be empty).
+struct port_status : core::failure<port_error> {
+    port_status() { code = port_error::not_opened; }
 
-// Outcome of opening a port, kept by the backend for status texts.
-struct port_status {
-    port_error error = port_error::not_opened;
-    std::string device; // what was tried: "/dev/parport0", "I/O ports 0x378-0x37A"
-    std::string detail; // the reason in more words and what to do about it, may be empty
-    std::string also;   // the message of another attempt that failed as well, may be empty
-
-    bool ok() const { return error == port_error::none; }
-    // "cannot open /dev/parport0: permission denied (the user needs access ...)", followed by
-    // "; " and `also` when set; empty when ok.
-    std::string message() const;
+    std::string also; // the message of another attempt that failed as well, may be empty
 };
+
+// "cannot open /dev/parport0: permission denied (the user needs access ...)", followed by
+// "; " and `also` when set; "cannot write the port trace /x: No such file or directory" for
+// a trace file; empty when ok.
+std::string failure_text(const port_status& status);
 
 class port_backend {
   public:

@@ -21,7 +21,7 @@ std::unique_ptr<port_backend> open_simulated(std::int32_t base, const std::strin
 // Both real backends failed: ppdev, the way a Linux port is meant to be used, first.
 port_status combined_failure(const port_status& ppdev, const port_status& direct) {
     port_status both = ppdev;
-    both.also = direct.message();
+    both.also = failure_text(direct);
     return both;
 }
 

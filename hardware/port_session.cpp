@@ -44,7 +44,7 @@ std::string wanted_part(const std::string& model_name) {
 // Puts the chip for `part` into the socket: the one already there when it is that part,
 // else a blank one (read from the chip file the first time), or none when the simulator
 // does not know the part.
-session_failure socket_chip(const std::string& part) {
+session_failure socket_chip(const std::string& part, image::hex_read_result& file_read) {
     session_state& s = session();
     s.part = part;
     const sim::part_info* info = sim::find_part(part);
@@ -57,7 +57,8 @@ session_failure socket_chip(const std::string& part) {
     s.chip = std::make_shared<sim::virtual_chip>(*info);
     if (!s.options.chip_file.empty() && !s.chip_file_read) {
         s.chip_file_read = true;
-        if (!sim::load_chip_file(s.options.chip_file, *s.chip)) {
+        file_read = sim::load_chip_file(s.options.chip_file, *s.chip);
+        if (!file_read.accepted()) {
             s.chip_file_usable = false;
             return session_failure::chip_file_rejected;
         }
@@ -82,7 +83,7 @@ session_opening open_port_session(std::int32_t base, const std::string& model_na
     std::unique_ptr<port_backend> backend;
     if (s.options.simulate) {
         opening.part = wanted_part(model_name);
-        opening.failure = socket_chip(opening.part);
+        opening.failure = socket_chip(opening.part, opening.chip_file_read);
         auto adapter = std::make_unique<simulated_adapter>(base, socket_virtual_chip(s.chip));
         if (!s.options.access_cost)
             adapter->set_access_cost_us(0);
@@ -96,9 +97,9 @@ session_opening open_port_session(std::int32_t base, const std::string& model_na
     const bool runnable = opening.status.ok() && opening.failure == session_failure::none;
     if (runnable && !s.options.trace_file.empty()) {
         auto traced = trace_port_to_file(std::move(backend), s.options.trace_file);
-        if (!traced.error.empty()) {
+        if (!traced.failure.ok()) {
             opening.failure = session_failure::trace_not_opened;
-            opening.trace_error = traced.error;
+            opening.trace_failure = traced.failure;
             install_port_backend(nullptr);
             return opening;
         }
@@ -120,11 +121,11 @@ bool socket_follows(const std::string& model_name) {
     return !same;
 }
 
-bool save_session_chip(std::string& message) {
+image::hex_failure save_session_chip() {
     const session_state& s = session();
     if (!s.options.simulate || !s.chip || s.options.chip_file.empty() || !s.chip_file_usable)
-        return true;
-    return sim::save_chip_file(s.options.chip_file, *s.chip, message);
+        return {};
+    return sim::save_chip_file(s.options.chip_file, *s.chip);
 }
 
 std::shared_ptr<sim::virtual_chip> session_chip() {

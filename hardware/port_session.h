@@ -6,6 +6,8 @@
 #pragma once
 
 #include "hardware/port_backend.h"
+#include "image/hex_failure.h"
+#include "image/hex_reader.h"
 
 #include <cstdint>
 #include <memory>
@@ -31,15 +33,16 @@ struct port_session_options {
 enum class session_failure {
     none,
     unknown_part,       // the simulator has no such part: the socket stays empty
-    chip_file_rejected, // the chip file exists but was rejected (reported through the hooks)
-    trace_not_opened,   // the trace file cannot be written
+    chip_file_rejected, // the chip file exists but was rejected (see chip_file_read)
+    trace_not_opened,   // the trace file cannot be written (see trace_failure)
 };
 
 struct session_opening {
     port_status status; // of the port itself
     session_failure failure = session_failure::none;
-    std::string part;        // the part asked for in the simulated socket
-    std::string trace_error; // with trace_not_opened: the file and the reason
+    std::string part;                      // the part asked for in the simulated socket
+    image::hex_read_result chip_file_read; // when the chip file was read: failure or warning
+    port_status trace_failure;             // with trace_not_opened: the file and the reason
 };
 
 // Starts a new session with these options; the chip of an earlier one is dropped.
@@ -56,9 +59,9 @@ session_opening open_port_session(std::int32_t base, const std::string& model_na
 // True when a model change would put another chip into the simulated socket.
 bool socket_follows(const std::string& model_name);
 
-// With a chip file: writes the simulated chip's memory to it. Nothing (true) otherwise,
-// and never over a file that was rejected when it was read.
-bool save_session_chip(std::string& message);
+// With a chip file: writes the simulated chip's memory to it. Nothing (no failure)
+// otherwise, and never over a file that was rejected when it was read.
+image::hex_failure save_session_chip();
 
 // The virtual chip in the simulated socket, or null (real port, or an empty socket).
 std::shared_ptr<sim::virtual_chip> session_chip();

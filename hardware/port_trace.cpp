@@ -67,12 +67,16 @@ void port_trace::note_wait(std::int64_t milliseconds) {
 trace_file_result trace_port_to_file(std::unique_ptr<port_backend> backend,
                                      const std::string& path) {
     auto file = std::make_unique<std::ofstream>(path, std::ios::out | std::ios::trunc);
+    port_status failure;
     if (!file->is_open()) {
         const int error = errno;
-        return {std::move(backend), "cannot write the port trace " + path + ": " +
-                                        (error != 0 ? std::strerror(error) : "open failed")};
+        failure.code = port_error::trace_not_writable;
+        failure.path = path;
+        failure.reason = error != 0 ? std::strerror(error) : "open failed";
+        return {std::move(backend), failure};
     }
-    return {std::make_unique<port_trace>(std::move(backend), std::move(file)), {}};
+    failure.code = port_error::none;
+    return {std::make_unique<port_trace>(std::move(backend), std::move(file)), failure};
 }
 
 } // namespace hardware

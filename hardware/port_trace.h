@@ -39,7 +39,7 @@ class port_trace final : public port_backend {
 
 struct trace_file_result {
     std::unique_ptr<port_backend> backend; // traced, or the untouched backend on failure
-    std::string error;                     // empty on success
+    port_status failure;                   // trace_not_writable, or none on success
 };
 
 // Wraps `backend` in a trace written to the file at `path` (created or truncated).

@@ -79,46 +79,46 @@ port_status ppdev_port::open() {
     const int number = find_parport_number(roots_.proc_parport, base_);
     if (number < 0) {
         device_.clear();
-        status_.error = port_error::no_such_port;
-        status_.device = "parallel port " + address_text(base_);
-        status_.detail = "no " + roots_.proc_parport + "/parport*/base-addr names " +
+        status_.code = port_error::no_such_port;
+        status_.path = "parallel port " + address_text(base_);
+        status_.reason = "no " + roots_.proc_parport + "/parport*/base-addr names " +
                          address_text(base_) + "; is the parport_pc module loaded?";
         return status_;
     }
     device_ = roots_.dev + "/parport" + std::to_string(number);
-    status_.device = device_;
+    status_.path = device_;
 
     fd_ = ::open(device_.c_str(), O_RDWR | O_CLOEXEC);
     if (fd_ < 0) {
         const int error = errno;
         if (error == ENOENT || error == ENXIO || error == ENODEV) {
-            status_.error = port_error::no_device_node;
-            status_.detail = system_reason(error) + "; is the ppdev module loaded?";
+            status_.code = port_error::no_device_node;
+            status_.reason = system_reason(error) + "; is the ppdev module loaded?";
         } else if (error == EACCES || error == EPERM) {
-            status_.error = port_error::permission_denied;
-            status_.detail =
+            status_.code = port_error::permission_denied;
+            status_.reason =
                 "the user needs access to " + device_ + ", for example through the lp group";
         } else if (error == EBUSY) {
-            status_.error = port_error::port_busy;
-            status_.detail = system_reason(error);
+            status_.code = port_error::port_busy;
+            status_.reason = system_reason(error);
         } else {
-            status_.error = port_error::io_failure;
-            status_.detail = system_reason(error);
+            status_.code = port_error::io_failure;
+            status_.reason = system_reason(error);
         }
         return status_;
     }
     if (::ioctl(fd_, PPCLAIM) != 0) {
         const int error = errno;
         close_device();
-        status_.error = port_error::port_busy;
-        status_.detail = "cannot claim the port: " + system_reason(error);
+        status_.code = port_error::port_busy;
+        status_.reason = "cannot claim the port: " + system_reason(error);
         return status_;
     }
     claimed_ = true;
     // The data lines are outputs on this adapter.
     int reverse = 0;
     ::ioctl(fd_, PPDATADIR, &reverse);
-    status_.error = port_error::none;
+    status_.code = port_error::none;
     return status_;
 }
 
@@ -129,8 +129,8 @@ std::string ppdev_port::description() const {
 
 void ppdev_port::fail_in_use(const char* request, int error) {
     close_device();
-    status_.error = port_error::io_failure;
-    status_.detail = std::string(request) + " failed: " + system_reason(error);
+    status_.code = port_error::io_failure;
+    status_.reason = std::string(request) + " failed: " + system_reason(error);
 }
 
 void ppdev_port::out32(std::uint16_t address, std::uint8_t value) {

@@ -12,8 +12,8 @@ simulated_adapter::simulated_adapter(std::int32_t base, std::unique_ptr<target_c
 
 port_status simulated_adapter::open() {
     status_ = {};
-    status_.device = "simulated adapter at " + address_text(base_);
-    status_.error = port_error::none;
+    status_.path = "simulated adapter at " + address_text(base_);
+    status_.code = port_error::none;
     return status_;
 }
 

@@ -1,8 +1,6 @@
 // HEX file load with its outcome captions.
 #include "image/hex_load.h"
 
-#include "image/hex_reader.h"
-
 namespace image {
 
 hex_load_outcome load_hex_file(const std::string& path, memory_buffer& buffer,
@@ -10,8 +8,9 @@ hex_load_outcome load_hex_file(const std::string& path, memory_buffer& buffer,
     hex_load_outcome outcome;
     erase_image(buffer, model);
     outcome.loaded_top = 0;
-    outcome.accepted = read_hex_file(path, buffer, model, outcome.loaded_top);
-    if (outcome.accepted) {
+    hex_read_result& read = outcome;
+    read = read_hex_file(path, buffer, model, outcome.loaded_top);
+    if (outcome.accepted()) {
         outcome.label_hex = short_path(path);
         outcome.status = "Operation completed. Total " + std::to_string(outcome.loaded_top) + " (" +
                          loaded_kilobytes_text(outcome.loaded_top) + "K) program bytes loaded.";

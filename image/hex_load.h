@@ -4,6 +4,7 @@
 #pragma once
 
 #include "devices/device_table.h"
+#include "image/hex_reader.h"
 #include "image/memory_buffer.h"
 
 #include <cstdint>
@@ -11,15 +12,15 @@
 
 namespace image {
 
-struct hex_load_outcome {
-    bool accepted = false;
+// The reader's failure or warning, for the front end to show, and the captions.
+struct hex_load_outcome : hex_read_result {
     std::int32_t loaded_top = 0; // one past the highest FLASH address loaded, 0 if none
     std::string label_hex;       // caption of the loaded-file label: short_path, or empty
     std::string status;          // caption of the status line
 };
 
-// Erases `buffer` for `model`, reads the file at `path` into it (messages go through
-// core::mymsgbox) and, when the file is rejected, erases it again.
+// Erases `buffer` for `model`, reads the file at `path` into it and, when the file is
+// rejected, erases it again.
 hex_load_outcome load_hex_file(const std::string& path, memory_buffer& buffer,
                                const devices::model_values& model);
 

@@ -6,8 +6,7 @@
 #include "image/hex_reader.h"
 
 #include "core/hex_text.h"
-#include "core/host_hooks.h"
-#include "image/whole_file.h"
+#include "core/whole_file.h"
 
 #include <algorithm>
 #include <array>
@@ -17,51 +16,6 @@
 namespace image {
 
 namespace {
-
-enum class record_error {
-    none,
-    no_colon,
-    too_short,
-    checksum,
-    record_type,
-    type_04,
-    type_02,
-    count_field,
-    address_field,
-    byte_count,
-    data_byte,
-};
-
-const char* record_error_text(record_error error) {
-    switch (error) {
-    case record_error::none:
-        return "";
-    case record_error::no_colon:
-        return ": The record does not begin with ':' simbol.";
-    case record_error::too_short:
-        return ": The record is too short.";
-    case record_error::checksum:
-        return ": Invalid 'checksum' field in the record.";
-    case record_error::record_type:
-        return ": Invalid 'record type' field in the record.";
-    case record_error::type_04:
-        return ": Invalid '04 type' record.";
-    case record_error::type_02:
-        return ": Invalid '02 type' record.";
-    case record_error::count_field:
-        return ": Invalid 'number of bytes' field in the record.";
-    case record_error::address_field:
-        return ": Invalid 'address' field in the record.";
-    case record_error::byte_count:
-        return ": The record does not contain the specified number of bytes.";
-    case record_error::data_byte:
-        return ": Invalid data byte in the record.";
-    }
-    return "";
-}
-
-constexpr const char* crlf = "\r\n";
-constexpr const char* format_errors = "Input program file in Intel Hex Format contains errors.";
 
 // Out-of-range addresses. The warning shows all of them up to 24, otherwise the first 16
 // and the last 8, so only those are kept however many there are.
@@ -119,14 +73,13 @@ class hex_text_reader {
             std::max(model.eeprom_size, 0), static_cast<std::int64_t>(buffer.eeprom_image.size()));
     }
 
-    bool run(std::string_view text);
+    hex_read_result run(std::string_view text);
 
   private:
-    record_error read_line(std::string_view line);
-    record_error read_data(std::int32_t count, std::int32_t address, std::string_view data);
-    record_error store_flash(std::int64_t start, std::int32_t count, std::string_view data);
+    hex_error read_line(std::string_view line);
+    hex_error read_data(std::int32_t count, std::int32_t address, std::string_view data);
+    hex_error store_flash(std::int64_t start, std::int32_t count, std::string_view data);
     void raise_loaded_top(std::int64_t top);
-    void report_out_of_range() const;
 
     memory_buffer& buffer_;
     std::int32_t& loaded_top_;
@@ -142,7 +95,8 @@ inline bool is_line_end(char c) {
     return c == '\r' || c == '\n';
 }
 
-bool hex_text_reader::run(std::string_view text) {
+hex_read_result hex_text_reader::run(std::string_view text) {
+    hex_read_result result;
     const std::size_t size = text.size();
     std::size_t pos = 0;
     std::int64_t line_number = 1;
@@ -154,12 +108,11 @@ bool hex_text_reader::run(std::string_view text) {
             lf != nullptr ? static_cast<std::size_t>(lf - text.data()) : size;
         const auto* cr = static_cast<const char*>(std::memchr(first, '\r', lf_end - pos));
         const std::size_t end = cr != nullptr ? static_cast<std::size_t>(cr - text.data()) : lf_end;
-        const record_error error = read_line(text.substr(pos, end - pos));
-        if (error != record_error::none) {
-            core::mymsgbox(std::string(format_errors) + crlf + "Line number " +
-                               std::to_string(line_number) + record_error_text(error),
-                           core::msg_error, core::app_title);
-            return false;
+        const hex_error error = read_line(text.substr(pos, end - pos));
+        if (error != hex_error::none) {
+            result.failure.code = error;
+            result.failure.line = line_number;
+            return result;
         }
         if (end_of_file_ || end == size)
             break;
@@ -170,25 +123,28 @@ bool hex_text_reader::run(std::string_view text) {
         line_number += (run_length + 3) / 4;
         pos = run_end;
     }
-    if (out_of_range_.count() > 0)
-        report_out_of_range();
-    return true;
+    if (out_of_range_.count() > 0) {
+        result.warning.code = hex_error::data_out_of_range;
+        result.warning.count = out_of_range_.count();
+        result.warning.quoted = out_of_range_.text();
+    }
+    return result;
 }
 
-record_error hex_text_reader::read_line(std::string_view line) {
+hex_error hex_text_reader::read_line(std::string_view line) {
     while (!line.empty() && line.back() == ' ')
         line.remove_suffix(1);
     if (line.empty() || line.front() == ';')
-        return record_error::none;
+        return hex_error::none;
     if (line.front() != ':')
-        return record_error::no_colon;
+        return hex_error::no_colon;
     if (line.size() < 11)
-        return record_error::too_short;
+        return hex_error::too_short;
 
     const std::string_view record = line.substr(1);
     const std::string_view body = record.substr(0, record.size() - 2);
     if (record.substr(record.size() - 2) != core::hex_checksum(body))
-        return record_error::checksum;
+        return hex_error::checksum;
 
     const std::int32_t count = core::hex2_value(record.substr(0, 2));
     const std::int32_t address = core::hex4_value(record.substr(2, 4));
@@ -200,38 +156,38 @@ record_error hex_text_reader::read_line(std::string_view line) {
         return read_data(count, address, data);
     case 1:
         end_of_file_ = true;
-        return record_error::none;
+        return hex_error::none;
     case 2: {
         const std::int32_t value = core::hex4_value(data);
         if (data.size() != 4 || data.back() != '0' || value < 0 || address != 0)
-            return record_error::type_02;
+            return hex_error::type_02;
         segment_ = value;
-        return record_error::none;
+        return hex_error::none;
     }
     case 4: {
         const std::int32_t value = core::hex4_value(data);
         if (data.size() != 4 || address != 0 || value < 0)
-            return record_error::type_04;
+            return hex_error::type_04;
         upper_linear_ = value;
-        return record_error::none;
+        return hex_error::none;
     }
     case 5:
-        return record_error::none;
+        return hex_error::none;
     default:
-        return record_error::record_type;
+        return hex_error::record_type;
     }
 }
 
-record_error hex_text_reader::read_data(std::int32_t count, std::int32_t address,
-                                        std::string_view data) {
+hex_error hex_text_reader::read_data(std::int32_t count, std::int32_t address,
+                                     std::string_view data) {
     if (data.empty())
-        return record_error::none;
+        return hex_error::none;
     if (count < 0)
-        return record_error::count_field;
+        return hex_error::count_field;
     if (address < 0)
-        return record_error::address_field;
+        return hex_error::address_field;
     if (data.size() != 2 * static_cast<std::size_t>(count))
-        return record_error::byte_count;
+        return hex_error::byte_count;
 
     const std::int64_t start = upper_linear_ * 65536 + segment_ * 16 + address;
     if (start + count <= flash_limit_)
@@ -242,45 +198,45 @@ record_error hex_text_reader::read_data(std::int32_t count, std::int32_t address
         if (a < flash_limit_) {
             const std::int32_t value = core::hex2_value(byte_text);
             if (value < 0)
-                return record_error::data_byte;
+                return hex_error::data_byte;
             buffer_.flash_image[static_cast<std::size_t>(a)] = value;
             raise_loaded_top(a + 1);
         } else if ((a >= id_locations_address && a <= id_locations_end) ||
                    (a >= device_id_address && a <= device_id_end)) {
             if (core::hex2_value(byte_text) < 0)
-                return record_error::data_byte;
+                return hex_error::data_byte;
         } else if (a >= config_address && a < config_address + devices::config_bytes) {
             const std::int32_t value = core::hex2_value(byte_text);
             if (value < 0)
-                return record_error::data_byte;
+                return hex_error::data_byte;
             buffer_.config_image[static_cast<std::size_t>(a - config_address)] = value;
         } else if (a >= eeprom_address && a < eeprom_address + eeprom_limit_) {
             const std::int32_t value = core::hex2_value(byte_text);
             if (value < 0)
-                return record_error::data_byte;
+                return hex_error::data_byte;
             buffer_.eeprom_image[static_cast<std::size_t>(a - eeprom_address)] = value;
         } else {
             out_of_range_.add(a);
         }
     }
-    return record_error::none;
+    return hex_error::none;
 }
 
 // The common case of a record wholly inside FLASH, without a region test per byte.
-record_error hex_text_reader::store_flash(std::int64_t start, std::int32_t count,
-                                          std::string_view data) {
+hex_error hex_text_reader::store_flash(std::int64_t start, std::int32_t count,
+                                       std::string_view data) {
     std::int32_t* const destination = buffer_.flash_image.data() + start;
     for (std::int32_t j = 0; j < count; ++j) {
         const std::int32_t value =
             core::hex2_value(data.substr(2 * static_cast<std::size_t>(j), 2));
         if (value < 0) {
             raise_loaded_top(start + j);
-            return record_error::data_byte;
+            return hex_error::data_byte;
         }
         destination[j] = value;
     }
     raise_loaded_top(start + count);
-    return record_error::none;
+    return hex_error::none;
 }
 
 void hex_text_reader::raise_loaded_top(std::int64_t top) {
@@ -288,28 +244,23 @@ void hex_text_reader::raise_loaded_top(std::int64_t top) {
         loaded_top_ = static_cast<std::int32_t>(top);
 }
 
-void hex_text_reader::report_out_of_range() const {
-    core::mymsgbox(std::string("Warning!") + crlf + format_errors + crlf + "There are data for " +
-                       std::to_string(out_of_range_.count()) + " addresses out of range:" + crlf +
-                       out_of_range_.text() + crlf,
-                   core::msg_information, core::app_title);
-}
-
 } // namespace
 
-bool read_hex_text(const std::string& bytes, memory_buffer& buffer,
-                   const devices::model_values& model, std::int32_t& loaded_top) {
+hex_read_result read_hex_text(const std::string& bytes, memory_buffer& buffer,
+                              const devices::model_values& model, std::int32_t& loaded_top) {
     hex_text_reader reader(buffer, model, loaded_top);
     return reader.run(bytes);
 }
 
-bool read_hex_file(const std::string& path, memory_buffer& buffer,
-                   const devices::model_values& model, std::int32_t& loaded_top) {
+hex_read_result read_hex_file(const std::string& path, memory_buffer& buffer,
+                              const devices::model_values& model, std::int32_t& loaded_top) {
     std::string bytes;
-    if (const std::string reason = read_whole_file(path, bytes); !reason.empty()) {
-        core::mymsgbox("Cannot read file " + path + ": " + reason + ".", core::msg_error,
-                       core::app_title);
-        return false;
+    if (const core::file_failure read = core::read_whole_file(path, bytes); !read.ok()) {
+        hex_read_result result;
+        result.failure.code = hex_error::cannot_read;
+        result.failure.path = path;
+        result.failure.reason = read.reason;
+        return result;
     }
     return read_hex_text(bytes, buffer, model, loaded_top);
 }

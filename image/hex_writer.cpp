@@ -2,7 +2,7 @@
 #include "image/hex_writer.h"
 
 #include "core/hex_text.h"
-#include "image/whole_file.h"
+#include "core/whole_file.h"
 
 #include <algorithm>
 #include <array>
@@ -112,12 +112,16 @@ std::string hex_file_text(const memory_buffer& buffer, const devices::model_valu
     return out;
 }
 
-save_result save_hex_file(const std::string& path, const memory_buffer& buffer,
+hex_failure save_hex_file(const std::string& path, const memory_buffer& buffer,
                           const devices::model_values& model) {
-    const std::string reason = replace_whole_file(path, hex_file_text(buffer, model));
-    if (!reason.empty())
-        return {false, "Cannot save " + path + ": " + reason + "."};
-    return {true, {}};
+    hex_failure failure;
+    const core::file_failure written = core::replace_whole_file(path, hex_file_text(buffer, model));
+    if (!written.ok()) {
+        failure.code = hex_error::cannot_save;
+        failure.path = path;
+        failure.reason = written.reason;
+    }
+    return failure;
 }
 
 } // namespace image

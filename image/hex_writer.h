@@ -6,6 +6,7 @@
 #pragma once
 
 #include "devices/device_table.h"
+#include "image/hex_failure.h"
 #include "image/memory_buffer.h"
 
 #include <string>
@@ -15,14 +16,10 @@ namespace image {
 // The complete file content for `buffer` of `model`.
 std::string hex_file_text(const memory_buffer& buffer, const devices::model_values& model);
 
-struct save_result {
-    bool ok = false;
-    std::string message; // empty when ok, else "Cannot save <path>: <reason>."
-};
-
 // Writes hex_file_text to `path`, replacing an existing file only once the new content is
-// completely on the disk: a failed save leaves the old file untouched.
-save_result save_hex_file(const std::string& path, const memory_buffer& buffer,
+// completely on the disk: a failed save (cannot_save, with the path and the system's
+// reason) leaves the old file untouched.
+hex_failure save_hex_file(const std::string& path, const memory_buffer& buffer,
                           const devices::model_values& model);
 
 } // namespace image

@@ -56,7 +56,7 @@ const devices::instruction_list& list_of(kind k) {
 bool may_start(kind k) {
     const auto& texts = texts_of(k);
     if (!hardware::port_ready()) {
-        const std::string why = hardware::current_port_backend().status().message();
+        const std::string why = hardware::failure_text(hardware::current_port_backend().status());
         core::set_status(std::string(texts.name) + " not started: the port is not ready.");
         core::mymsgbox(std::string(texts.name) +
                            " cannot start: " + (why.empty() ? "no parallel port is open." : why),

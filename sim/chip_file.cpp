@@ -1,7 +1,6 @@
 // Chip memory to and from Intel HEX, through the program's own reader and writer.
 #include "sim/chip_file.h"
 
-#include "image/hex_reader.h"
 #include "image/hex_writer.h"
 #include "image/memory_buffer.h"
 
@@ -23,16 +22,17 @@ devices::model_values layout_of(const part_info& part) {
 
 } // namespace
 
-bool load_chip_file(const std::string& path, virtual_chip& chip) {
+image::hex_read_result load_chip_file(const std::string& path, virtual_chip& chip) {
     std::error_code error;
     if (!std::filesystem::exists(path, error))
-        return true;
+        return {};
     const auto model = layout_of(chip.part());
     image::memory_buffer buffer;
     image::erase_image(buffer, model);
     std::int32_t top = 0;
-    if (!image::read_hex_file(path, buffer, model, top))
-        return false;
+    const image::hex_read_result read = image::read_hex_file(path, buffer, model, top);
+    if (!read.accepted())
+        return read;
     auto& flash = chip.flash();
     for (std::size_t a = 0; a < flash.size() && a < buffer.flash_image.size(); ++a)
         flash[a] = static_cast<std::uint8_t>(buffer.flash_image[a]);
@@ -41,10 +41,10 @@ bool load_chip_file(const std::string& path, virtual_chip& chip) {
         eeprom[a] = static_cast<std::uint8_t>(buffer.eeprom_image[a]);
     for (std::size_t k = 0; k < chip.config().size(); ++k)
         chip.config()[k] = static_cast<std::uint8_t>(buffer.config_image[k] & 0xFF);
-    return true;
+    return read;
 }
 
-bool save_chip_file(const std::string& path, virtual_chip& chip, std::string& message) {
+image::hex_failure save_chip_file(const std::string& path, virtual_chip& chip) {
     const auto model = layout_of(chip.part());
     image::memory_buffer buffer;
     image::erase_image(buffer, model);
@@ -54,9 +54,7 @@ bool save_chip_file(const std::string& path, virtual_chip& chip, std::string& me
         buffer.eeprom_image[a] = chip.eeprom()[a];
     for (std::size_t k = 0; k < chip.config().size(); ++k)
         buffer.config_image[k] = chip.config()[k];
-    const auto saved = image::save_hex_file(path, buffer, model);
-    message = saved.message;
-    return saved.ok;
+    return image::save_hex_file(path, buffer, model);
 }
 
 } // namespace sim

@@ -12,6 +12,7 @@
 #include "ui/form1.h"
 #include "ui/form5.h"
 #include "ui/memory_tables.h"
+#include "ui/message_boxes.h"
 #include "ui/port_session.h"
 #include "ui/table_widgets.h"
 
@@ -78,6 +79,7 @@ void Form1::load_hex_file(const std::string& name) {
     const image::hex_load_outcome outcome =
         image::load_hex_file(settings::program().last_path + name, image::program_image(),
                              devices::selected_model().values);
+    show_hex_read(outcome);
     updatedisplay();
     label_hex->setText(QString::fromStdString(outcome.label_hex));
     label_status->setText(QString::fromStdString(outcome.status));
@@ -101,12 +103,12 @@ void Form1::menusave_Click() {
     disable();
     const QString previous_label = label_hex->text();
     label_hex->setText(QString::fromStdString(image::short_path(path)));
-    const image::save_result saved =
+    const image::hex_failure failure =
         image::save_hex_file(path, image::program_image(), devices::selected_model().values);
-    if (!saved.ok) {
+    if (!failure.ok()) {
         label_hex->setText(previous_label);
         enable();
-        core::mymsgbox(saved.message, core::msg_error, core::app_title);
+        core::mymsgbox(image::failure_text(failure), core::msg_error, core::app_title);
         label_status->setText(QStringLiteral("HEX file not saved!"));
         return;
     }

@@ -1,5 +1,5 @@
-// mymsgbox and myinputbox through the program's own windows, and the word breaking of
-// long message words.
+// mymsgbox and myinputbox through the program's own windows, the word breaking of long
+// message words, and the messages of a HEX read.
 #include "ui/message_boxes.h"
 
 #include "core/host_hooks.h"
@@ -65,6 +65,13 @@ std::string myinputbox_window(const std::string& prompt, const std::string& titl
     box.prepare_display();
     box.exec();
     return box.answer;
+}
+
+void show_hex_read(const image::hex_read_result& read) {
+    if (!read.failure.ok())
+        core::mymsgbox(image::failure_text(read.failure), core::msg_error, core::app_title);
+    else if (!read.warning.ok())
+        core::mymsgbox(image::failure_text(read.warning), core::msg_information, core::app_title);
 }
 
 } // namespace ui

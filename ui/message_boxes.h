@@ -1,7 +1,9 @@
 // The program's own message box and input box, which every message, question and one-line
 // prompt of the program goes through (the GUI installs them as the host hooks behind
-// core::mymsgbox and core::myinputbox).
+// core::mymsgbox and core::myinputbox), and how the window shows what a HEX read returns.
 #pragma once
+
+#include "image/hex_reader.h"
 
 #include <string>
 
@@ -24,5 +26,9 @@ int mymsgbox_window(const std::string& text, int kind, const std::string& title)
 // cancelled. An empty title shows the program's.
 std::string myinputbox_window(const std::string& prompt, const std::string& title,
                               const std::string& default_text);
+
+// Shows the failure of a rejected HEX file as an error, or the warning of an accepted one
+// as information, through core::mymsgbox; nothing when there is neither.
+void show_hex_read(const image::hex_read_result& read);
 
 } // namespace ui

@@ -9,6 +9,7 @@
 #include "hardware/port_lines.h"
 #include "hardware/port_selection.h"
 #include "hardware/port_session.h"
+#include "ui/message_boxes.h"
 
 namespace ui {
 
@@ -20,7 +21,7 @@ std::string port_caption(std::int32_t base, bool simulated, const hardware::port
     std::string port = hardware::ready_caption(base);
     port = port.empty() ? "Port " + hardware::address_text(base)
                         : port.substr(0, port.size() - std::string(" ready").size());
-    return port + " not ready: " + status.message();
+    return port + " not ready: " + hardware::failure_text(status);
 }
 
 std::string reopen_port() {
@@ -28,6 +29,7 @@ std::string reopen_port() {
     const bool simulated = hardware::port_session_settings().simulate;
     const hardware::session_opening opening =
         hardware::open_port_session(base, devices::selected_model().values.name);
+    show_hex_read(opening.chip_file_read);
     std::string caption = port_caption(base, simulated, opening.status);
     if (simulated && !hardware::session_chip() && !caption.empty())
         caption += " (empty socket: the simulator has no PIC" + opening.part + ")";
@@ -40,9 +42,9 @@ void follow_selected_model() {
 }
 
 void save_simulated_chip() {
-    std::string message;
-    if (!hardware::save_session_chip(message))
-        core::mymsgbox(message, core::msg_error, core::app_title);
+    const image::hex_failure failure = hardware::save_session_chip();
+    if (!failure.ok())
+        core::mymsgbox(image::failure_text(failure), core::msg_error, core::app_title);
 }
 
 } // namespace ui

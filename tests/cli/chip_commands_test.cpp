@@ -31,7 +31,7 @@ class ChipCommands : public ::testing::Test {
         devices::device_table table;
         ASSERT_TRUE(
             devices::load_device_table(PINWRIGHT_SOURCE_DIR "/data/pinwrightdevices.txt", table)
-                .ok);
+                .ok());
         ASSERT_TRUE(devices::select_model(table, devices::find_model(table, "PIC18F4520"), model_));
         image::erase_image(image_, model_);
     }

@@ -146,6 +146,27 @@ TEST_F(Cli, ConvertRewritesAcceptedFilesOnly) {
     EXPECT_FALSE(std::ifstream(path("never.hex")).good());
 }
 
+TEST_F(Cli, AHexFileThatCannotBeLoadedIsReportedOnce) {
+    write("bad.hex", ":0100000011EF\r\n");
+    const std::string missing = path("missing.hex");
+    const std::string unreadable = "Cannot read file " + missing + ": No such file or directory.\n";
+    const std::string rejected = "Input program file in Intel Hex Format contains errors.\n"
+                                 "Line number 1: Invalid 'checksum' field in the record.\n";
+    const struct {
+        std::vector<std::string> args;
+        std::string err;
+    } cases[] = {
+        {{"program", missing, "--simulate"}, unreadable},
+        {{"verify", path("bad.hex"), "--simulate"}, rejected},
+        {{"convert", missing, path("out.hex")}, unreadable},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(run(c.args), 2) << c.args[0];
+        EXPECT_EQ(err_.str(), c.err) << c.args[0];
+        EXPECT_EQ(out_.str(), "") << c.args[0];
+    }
+}
+
 TEST_F(Cli, CheckDevices) {
     EXPECT_EQ(run({"check-devices", path("none.txt")}), 2);
     write("db.txt", "model: A\r\nflash: 10\r\nnospace\r\n");

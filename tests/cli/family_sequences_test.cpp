@@ -151,7 +151,7 @@ TEST_P(FamilySequence, ProgramAllSendsTheMakersSequence) {
 
     devices::device_table table;
     ASSERT_TRUE(
-        devices::load_device_table(PINWRIGHT_SOURCE_DIR "/data/pinwrightdevices.txt", table).ok);
+        devices::load_device_table(PINWRIGHT_SOURCE_DIR "/data/pinwrightdevices.txt", table).ok());
     devices::model_values model;
     devices::select_model(table, devices::find_model(table, GetParam().model), model);
     ASSERT_EQ(model.name, GetParam().model);

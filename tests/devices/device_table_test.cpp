@@ -20,8 +20,8 @@ std::string crlf(std::initializer_list<const char*> lines) {
 
 devices::device_table parse(const std::string& bytes) {
     devices::device_table table;
-    const auto result = devices::parse_device_table(bytes, "test.txt", table);
-    EXPECT_TRUE(result.ok) << result.message;
+    const auto failure = devices::parse_device_table(bytes, "test.txt", table);
+    EXPECT_TRUE(failure.ok()) << devices::failure_text(failure);
     return table;
 }
 
@@ -91,31 +91,45 @@ TEST(DeviceTable, RejectsBadLinesNamingFileAndLine) {
         {crlf({"model: A", "flash:1"}), "test.txt:2: "},
         {crlf({"model: A", "", "erasealgdef 21: x"}), "test.txt:3: algorithm number 21"},
         {crlf({"erasealgdef -1: x"}), "test.txt:1: algorithm number -1"},
-        {crlf({"model: A", "verifyalg: 99"}), "test.txt:2: algorithm number 99"},
+        {crlf({"model: A", "verifyalg: 99"}),
+         "test.txt:2: algorithm number 99 is outside 0 to 20 (\"verifyalg: 99\")."},
         {crlf({"model: A", "verifyalg: 1e12"}), "test.txt:2: algorithm number"},
     };
     for (const auto& c : cases) {
         devices::device_table table;
-        const auto result = devices::parse_device_table(c.bytes, "test.txt", table);
-        EXPECT_FALSE(result.ok) << c.bytes;
-        EXPECT_EQ(result.message.rfind(c.expected, 0), 0u) << result.message;
+        const auto failure = devices::parse_device_table(c.bytes, "test.txt", table);
+        EXPECT_FALSE(failure.ok()) << c.bytes;
+        const std::string text = devices::failure_text(failure);
+        EXPECT_EQ(text.rfind(c.expected, 0), 0u) << text;
         EXPECT_EQ(table.model_count(), 0);
     }
 }
 
-TEST(DeviceTable, MissingFileIsReportedWithTheReason) {
-    devices::device_table table;
-    const auto result = devices::load_device_table("/nonexistent/pinwrightdevices.txt", table);
-    EXPECT_FALSE(result.ok);
-    EXPECT_NE(result.message.find("/nonexistent/pinwrightdevices.txt"), std::string::npos);
-    EXPECT_NE(result.message.find("No such file"), std::string::npos);
+TEST(DeviceTable, UnusableFileIsReportedWithTheReason) {
+    const struct {
+        std::string path;
+        std::string text;
+    } cases[] = {
+        {"/nonexistent/pinwrightdevices.txt", "Cannot open the device database "
+                                              "/nonexistent/pinwrightdevices.txt: No such file "
+                                              "or directory."},
+        // A folder opens but cannot be read.
+        {PINWRIGHT_SOURCE_DIR "/data",
+         "Cannot read the device database " PINWRIGHT_SOURCE_DIR "/data: Is a directory."},
+    };
+    for (const auto& c : cases) {
+        devices::device_table table;
+        const auto failure = devices::load_device_table(c.path, table);
+        EXPECT_EQ(devices::failure_text(failure), c.text);
+        EXPECT_EQ(table.model_count(), 0);
+    }
 }
 
 TEST(DeviceTable, ShippedDatabaseLoads) {
     devices::device_table table;
-    const auto result =
+    const auto failure =
         devices::load_device_table(PINWRIGHT_SOURCE_DIR "/data/pinwrightdevices.txt", table);
-    ASSERT_TRUE(result.ok) << result.message;
+    ASSERT_TRUE(failure.ok()) << devices::failure_text(failure);
     EXPECT_GE(table.model_count(), 38);
     for (int n = 1; n <= table.model_count(); ++n) {
         devices::model_values values;

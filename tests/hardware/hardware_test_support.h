@@ -30,7 +30,8 @@ class recording_port final : public hardware::port_backend {
     explicit recording_port(std::int32_t base = 888) : base_(base) {}
 
     hardware::port_status open() override {
-        status_ = {hardware::port_error::none, "recording port", {}, {}};
+        status_.code = hardware::port_error::none;
+        status_.path = "recording port";
         return status_;
     }
     hardware::port_status status() const override { return status_; }

@@ -41,7 +41,7 @@ template <class Kind> class PortBackendContract : public hardware_test::hardware
     std::unique_ptr<port_backend> opened(std::int32_t base) {
         auto backend = kind.make(base);
         const hardware::port_status status = backend->open();
-        EXPECT_TRUE(status.ok() && backend->is_ready()) << status.message();
+        EXPECT_TRUE(status.ok() && backend->is_ready()) << hardware::failure_text(status);
         EXPECT_FALSE(backend->description().empty());
         return backend;
     }

@@ -35,7 +35,7 @@ TEST_F(PortTrace, OneLinePerAccessAndWait) {
 TEST_F(PortTrace, WritesAFileOrSaysWhyNot) {
     const auto path = std::filesystem::temp_directory_path() / "pinwright-trace-test.txt";
     auto traced = hardware::trace_port_to_file(std::make_unique<recording_port>(), path.string());
-    ASSERT_TRUE(traced.error.empty()) << traced.error;
+    ASSERT_TRUE(traced.failure.ok()) << hardware::failure_text(traced.failure);
     hardware::install_port_backend(std::move(traced.backend));
     vdd_on();
     wait_ms(2);
@@ -48,7 +48,9 @@ TEST_F(PortTrace, WritesAFileOrSaysWhyNot) {
     auto inner = std::make_unique<recording_port>();
     hardware::port_backend* raw = inner.get();
     traced = hardware::trace_port_to_file(std::move(inner), "/nonexistent-folder/trace.txt");
-    EXPECT_NE(traced.error.find("/nonexistent-folder/trace.txt"), std::string::npos);
+    EXPECT_EQ(hardware::failure_text(traced.failure),
+              "cannot write the port trace /nonexistent-folder/trace.txt: No such file or "
+              "directory");
     EXPECT_EQ(traced.backend.get(), raw) << "the backend comes back untraced";
 }
 

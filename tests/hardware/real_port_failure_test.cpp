@@ -66,7 +66,7 @@ int refuse_io(unsigned long, unsigned long, int) {
 
 void expect_unreachable(hardware::port_backend& backend, const std::string& what) {
     EXPECT_FALSE(backend.is_ready()) << what;
-    EXPECT_FALSE(backend.status().message().empty()) << what;
+    EXPECT_FALSE(hardware::failure_text(backend.status()).empty()) << what;
     for (const std::uint16_t address : {0x378, 0x379, 0x37A}) {
         backend.out32(address, 0x00);
         EXPECT_EQ(backend.inp32(address), 0xFF) << what << " " << address;
@@ -121,12 +121,12 @@ TEST(RealPorts, PpdevNamesTheDeviceAndTheReason) {
             as_unprivileged_user([&] { status = port.open(); });
         else
             status = port.open();
-        EXPECT_EQ(status.error, sc.error) << sc.name << ": " << status.message();
+        EXPECT_EQ(status.code, sc.error) << sc.name << ": " << hardware::failure_text(status);
         for (std::string part : sc.parts) {
             if (const auto at = part.find('@'); at != std::string::npos)
                 part.replace(at, 1, system.dev(1));
-            EXPECT_NE(status.message().find(part), std::string::npos)
-                << sc.name << ": \"" << part << "\" not in: " << status.message();
+            EXPECT_NE(hardware::failure_text(status).find(part), std::string::npos)
+                << sc.name << ": \"" << part << "\" not in: " << hardware::failure_text(status);
         }
         expect_unreachable(port, sc.name);
     }
@@ -136,12 +136,13 @@ TEST(RealPorts, RawPortIoReportsAMissingPrivilege) {
     hardware::direct_port port(888, refuse_io);
     const hardware::port_status status = port.open();
     if (!hardware::direct_port_supported()) {
-        EXPECT_EQ(status.error, port_error::not_supported);
+        EXPECT_EQ(status.code, port_error::not_supported);
         return;
     }
-    EXPECT_EQ(status.error, port_error::no_io_privilege);
+    EXPECT_EQ(status.code, port_error::no_io_privilege);
     for (const char* part : {"I/O ports 0x378-0x37A", "CAP_SYS_RAWIO"})
-        EXPECT_NE(status.message().find(part), std::string::npos) << status.message();
+        EXPECT_NE(hardware::failure_text(status).find(part), std::string::npos)
+            << hardware::failure_text(status);
     expect_unreachable(port, "raw I/O refused");
 }
 
@@ -155,7 +156,7 @@ TEST_F(AutomaticSelection, ReportsEveryBackendTriedAndIsNeverReady) {
     std::unique_ptr<hardware::port_backend> backend;
     as_unprivileged_user(
         [&] { backend = hardware::open_port_backend(888, hardware::port_mode::automatic, env); });
-    const std::string message = backend->status().message();
+    const std::string message = hardware::failure_text(backend->status());
     EXPECT_EQ(message.rfind("cannot open " + system.dev(1) + ": permission denied", 0), 0u)
         << message;
     if (hardware::direct_port_supported()) {

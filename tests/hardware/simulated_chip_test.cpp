@@ -113,7 +113,8 @@ TEST_F(SimulatedChip, TraceFileRecordsTheRunAndVirtualTimeMatchesIt) {
     const auto path = std::filesystem::temp_directory_path() / "pinwright-sim-trace.txt";
     auto traced = hardware::trace_port_to_file(
         hardware::open_port_backend(888, hardware::port_mode::simulated), path.string());
-    ASSERT_TRUE(traced.backend->is_ready() && traced.error.empty()) << traced.error;
+    ASSERT_TRUE(traced.backend->is_ready() && traced.failure.ok())
+        << hardware::failure_text(traced.failure);
     EXPECT_NE(traced.backend->description().find("PIC18F4520"), std::string::npos);
     hardware::install_port_backend(std::move(traced.backend));
     const std::int64_t start = clock.now_us();

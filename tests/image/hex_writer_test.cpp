@@ -173,9 +173,9 @@ TEST(HexFileText, EepromBeyondSixtyFourKilobytesKeepsItsAddresses) {
     image::memory_buffer back;
     image::erase_image(back, model);
     std::int32_t loaded_top = 0;
-    message_recorder recorder;
-    EXPECT_TRUE(image::read_hex_text(text, back, model, loaded_top));
-    EXPECT_TRUE(recorder.messages.empty());
+    const auto read = image::read_hex_text(text, back, model, loaded_top);
+    EXPECT_TRUE(read.accepted());
+    EXPECT_TRUE(read.warning.ok());
     EXPECT_EQ(back.eeprom_image, buffer.eeprom_image);
 }
 
@@ -213,9 +213,9 @@ TEST(SaveHexFile, NewFileHoldsTheTextWithTheUsualMode) {
     const auto model = make_model(1024, 64);
     const auto buffer = sample_buffer(model);
     const std::string path = dir.file("out.hex");
-    const auto result = image::save_hex_file(path, buffer, model);
-    EXPECT_TRUE(result.ok);
-    EXPECT_EQ(result.message, "");
+    const auto failure = image::save_hex_file(path, buffer, model);
+    EXPECT_TRUE(failure.ok());
+    EXPECT_EQ(image::failure_text(failure), "");
     EXPECT_EQ(file_bytes(path), image::hex_file_text(buffer, model));
     EXPECT_EQ(mode_of(path), 0644 & ~current_umask());
     EXPECT_EQ(entries_in(dir.path()), 1u); // no temporary file left behind
@@ -231,7 +231,7 @@ TEST(SaveHexFile, ReplacedFileKeepsItsModeAndLinksAreFollowed) {
     const std::string link = dir.file("link.hex");
     ASSERT_EQ(::symlink("target.hex", link.c_str()), 0);
 
-    EXPECT_TRUE(image::save_hex_file(link, buffer, model).ok);
+    EXPECT_TRUE(image::save_hex_file(link, buffer, model).ok());
     EXPECT_TRUE(std::filesystem::is_symlink(link));
     EXPECT_EQ(file_bytes(target), image::hex_file_text(buffer, model));
     EXPECT_EQ(mode_of(target), 0600u);
@@ -253,9 +253,9 @@ TEST(SaveHexFile, FailuresNameThePathAndTheReason) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.path);
-        const auto result = image::save_hex_file(c.path, buffer, model);
-        EXPECT_FALSE(result.ok);
-        EXPECT_EQ(result.message, "Cannot save " + c.path + ": " + c.reason + ".");
+        const auto failure = image::save_hex_file(c.path, buffer, model);
+        EXPECT_FALSE(failure.ok());
+        EXPECT_EQ(image::failure_text(failure), "Cannot save " + c.path + ": " + c.reason + ".");
     }
     EXPECT_TRUE(std::filesystem::is_directory(dir.file("folder.hex")));
     EXPECT_EQ(entries_in(dir.path()), 1u);
@@ -277,12 +277,12 @@ TEST(SaveHexFile, FailedWriteLeavesTheOldFileUntouched) {
     rlimit small = old_limit;
     small.rlim_cur = 4096;
     ::setrlimit(RLIMIT_FSIZE, &small);
-    const auto result = image::save_hex_file(path, buffer, model);
+    const auto failure = image::save_hex_file(path, buffer, model);
     ::setrlimit(RLIMIT_FSIZE, &old_limit);
     std::signal(SIGXFSZ, old_handler);
 
-    EXPECT_FALSE(result.ok);
-    EXPECT_EQ(result.message, "Cannot save " + path + ": File too large.");
+    EXPECT_FALSE(failure.ok());
+    EXPECT_EQ(image::failure_text(failure), "Cannot save " + path + ": File too large.");
     EXPECT_EQ(file_bytes(path), old_content);
     EXPECT_EQ(entries_in(dir.path()), 1u);
 }
@@ -297,11 +297,12 @@ TEST(SaveHexFile, ReadOnlyFolderIsReportedAndTheOldFileKept) {
         ::chmod(dir.path().c_str(), 0555);
     const std::string failure = run_unprivileged([&]() -> std::string {
         const auto model = make_model(1024, 0);
-        const auto result = image::save_hex_file(path, erased_buffer(model), model);
-        if (result.ok)
+        const auto failure = image::save_hex_file(path, erased_buffer(model), model);
+        if (failure.ok())
             return "the save succeeded";
-        if (result.message != "Cannot save " + path + ": Permission denied.")
-            return "unexpected message: " + result.message;
+        const std::string text = image::failure_text(failure);
+        if (text != "Cannot save " + path + ": Permission denied.")
+            return "unexpected message: " + text;
         return {};
     });
     EXPECT_EQ(failure, "");

@@ -96,8 +96,8 @@ TEST_F(ChipOperations, ReadAllClearsTheImageAndRedraws) {
 
 TEST_F(ChipOperations, PortThatIsNotReadyDoesNotStart) {
     hardware::port_status why;
-    why.error = hardware::port_error::permission_denied;
-    why.device = "/dev/parport0";
+    why.code = hardware::port_error::permission_denied;
+    why.path = "/dev/parport0";
     hardware::install_port_backend(std::make_unique<hardware::unavailable_port>(why));
     use(&devices::model_values::program_list, "begin,end");
     EXPECT_EQ(Module1::program_all().outcome, operation_outcome::not_started);

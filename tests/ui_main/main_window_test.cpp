@@ -111,10 +111,10 @@ TEST_F(WindowTest, PortAddressDecidesTheStatusCaption) {
 
 TEST(PortCaptions, ReadyAndUnreachablePorts) {
     hardware::port_status ready;
-    ready.error = hardware::port_error::none;
+    ready.code = hardware::port_error::none;
     hardware::port_status refused;
-    refused.error = hardware::port_error::permission_denied;
-    refused.device = "/dev/parport0";
+    refused.code = hardware::port_error::permission_denied;
+    refused.path = "/dev/parport0";
     EXPECT_EQ(ui::port_caption(888, false, ready), "Parallel port 1 ready");
     EXPECT_EQ(ui::port_caption(632, true, ready), "Simulated parallel port 2 ready");
     EXPECT_EQ(ui::port_caption(1000, false, ready), "");
@@ -154,29 +154,47 @@ TEST_F(WindowTest, OpenCommandLoadsAHexFileAndRemembersItsFolder) {
     EXPECT_EQ(asked[2].title, asked[0].title);
 }
 
-TEST_F(WindowTest, RejectedFileLeavesTheImageErasedAndSaysSo) {
-    test_ui::write_file(folder() + "bad.hex", ":10000000zz\r\n");
-    form_->dialogs.open = [&](const ui::file_request&) {
-        return QString::fromStdString(folder() + "bad.hex");
+TEST_F(WindowTest, OpenShowsTheReadersErrorOrWarning) {
+    // A rejected file leaves the image erased; data out of range only gives a warning.
+    const struct {
+        const char* name;
+        const char* text;
+        int kind;
+        const char* shown;
+        const char* status;
+        bool loaded;
+    } cases[] = {
+        {"bad.hex", ":10000000zz\r\n", 16,
+         "Input program file in Intel Hex Format contains errors.\nLine number 1: ",
+         "HEX file not loaded!", false},
+        {"wide.hex", ":020000040010EA\r\n:0100000011EE\r\n:00000001FF\r\n", 64,
+         "Warning!\nInput program file in Intel Hex Format contains errors.\nThere are data for 1 "
+         "addresses out of range:\n100000.",
+         "Operation completed. Total 0 (0K) program bytes loaded.", true},
     };
-    QString shown;
-    int kind = -1;
-    const auto answered = test_ui::on_next_modal([&](QWidget* modal) {
-        auto* box = dynamic_cast<ui::Form08*>(modal);
-        ASSERT_NE(box, nullptr);
-        shown = box->displayed_text();
-        kind = box->kind;
-        box->ok_button()->click();
-    });
-    form_->menuopen_Click();
-    EXPECT_TRUE(*answered);
-    EXPECT_EQ(kind, 16);
-    EXPECT_TRUE(shown.startsWith("Input program file in Intel Hex Format contains errors.\nLine "
-                                 "number 1: "))
-        << shown.toStdString();
-    EXPECT_EQ(form_->label_status->text(), "HEX file not loaded!");
-    EXPECT_TRUE(form_->label_hex->text().isEmpty());
-    EXPECT_EQ(image::program_image().flash_image[0], 255);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        test_ui::write_file(folder() + c.name, c.text);
+        form_->dialogs.open = [&](const ui::file_request&) {
+            return QString::fromStdString(folder() + c.name);
+        };
+        QString shown;
+        int kind = -1;
+        const auto answered = test_ui::on_next_modal([&](QWidget* modal) {
+            auto* box = dynamic_cast<ui::Form08*>(modal);
+            ASSERT_NE(box, nullptr);
+            shown = box->displayed_text();
+            kind = box->kind;
+            box->ok_button()->click();
+        });
+        form_->menuopen_Click();
+        EXPECT_TRUE(*answered);
+        EXPECT_EQ(kind, c.kind);
+        EXPECT_TRUE(shown.startsWith(c.shown)) << shown.toStdString();
+        EXPECT_EQ(form_->label_status->text(), c.status);
+        EXPECT_EQ(form_->label_hex->text().isEmpty(), !c.loaded);
+        EXPECT_EQ(image::program_image().flash_image[0], 255);
+    }
 }
 
 TEST_F(WindowTest, ClearEmptiesTheLabelsAndErasesTheImage) {

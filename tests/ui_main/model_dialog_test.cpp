@@ -21,7 +21,8 @@ class ModelDialog : public test_ui::SettingsFolder {
   protected:
     void SetUp() override {
         SettingsFolder::SetUp();
-        ASSERT_TRUE(devices::parse_device_table(test_ui::test_database_text(), "test", table_).ok);
+        ASSERT_TRUE(
+            devices::parse_device_table(test_ui::test_database_text(), "test", table_).ok());
         ui::loadtheme(); // the stored theme of the fresh store: "Original Lite"
         devices::selected_model().number = 1;
         devices::select_model(table_, 1, devices::selected_model().values);
@@ -117,7 +118,7 @@ TEST_F(ModelDialog, MoreThanSeventyModelsScrollAndEveryOneCanBeChosen) {
                 "\r\nflash: 1024\r\neeprom: 0\r\nconfigerased: "
                 "00,00,00,00,00,00,00,00,00,00,00,00,00,00\r\n";
     devices::device_table big;
-    ASSERT_TRUE(devices::parse_device_table(text, "big", big).ok);
+    ASSERT_TRUE(devices::parse_device_table(text, "big", big).ok());
     ASSERT_EQ(big.model_count(), 101);
     ui::Form5 dialog(big);
     const ui::twips_scale& scale = ui::window_scale();

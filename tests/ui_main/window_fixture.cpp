@@ -177,7 +177,7 @@ void WindowTest::SetUp() {
     write_file(folder() + "pinwrightdevices.txt", test_database_text());
     const auto loaded =
         devices::load_device_table(folder() + "pinwrightdevices.txt", devices::device_database());
-    ASSERT_TRUE(loaded.ok) << loaded.message;
+    ASSERT_TRUE(loaded.ok()) << devices::failure_text(loaded);
     ASSERT_EQ(devices::device_database().model_count(), 5);
     settings::program().app_folder = folder();
     hardware::port_session_options simulated;

@@ -1,6 +1,6 @@
 // Whole-file reading and crash-safe replacement with POSIX calls, so that every failure
 // keeps the reason the system gives for it.
-#include "image/whole_file.h"
+#include "core/whole_file.h"
 
 #include <cerrno>
 #include <climits>
@@ -11,12 +11,16 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace image {
+namespace core {
 
 namespace {
 
-std::string reason(int error) {
-    return std::strerror(error);
+file_failure failed(file_error code, const std::string& path, int error) {
+    file_failure failure;
+    failure.code = code;
+    failure.path = path;
+    failure.reason = std::strerror(error);
+    return failure;
 }
 
 // Closes a descriptor on every path out of a function.
@@ -116,16 +120,16 @@ int create_temporary(const std::string& folder, const std::string& name, std::st
 
 } // namespace
 
-std::string read_whole_file(const std::string& path, std::string& bytes) {
+file_failure read_whole_file(const std::string& path, std::string& bytes) {
     bytes.clear();
     fd_guard file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (file.get() < 0)
-        return reason(errno);
+        return failed(file_error::cannot_open, path, errno);
     struct stat info {};
     if (::fstat(file.get(), &info) != 0)
-        return reason(errno);
+        return failed(file_error::cannot_read, path, errno);
     if (S_ISDIR(info.st_mode))
-        return reason(EISDIR);
+        return failed(file_error::cannot_read, path, EISDIR);
     if (S_ISREG(info.st_mode) && info.st_size > 0)
         bytes.reserve(static_cast<std::size_t>(info.st_size));
     // Read to the end rather than trusting the size: the file may grow, or be a pipe.
@@ -137,7 +141,7 @@ std::string read_whole_file(const std::string& path, std::string& bytes) {
                 continue;
             const int error = errno;
             bytes.clear();
-            return reason(error);
+            return failed(file_error::cannot_read, path, error);
         }
         if (got == 0)
             break;
@@ -146,9 +150,9 @@ std::string read_whole_file(const std::string& path, std::string& bytes) {
     return {};
 }
 
-std::string replace_whole_file(const std::string& path, const std::string& bytes) {
+file_failure replace_whole_file(const std::string& path, const std::string& bytes) {
     if (path.empty())
-        return reason(ENOENT);
+        return failed(file_error::cannot_write, path, ENOENT);
     const std::string target = resolve_target(path);
 
     // Mode of the file being replaced; a folder cannot be replaced by a file.
@@ -157,7 +161,7 @@ std::string replace_whole_file(const std::string& path, const std::string& bytes
     struct stat info {};
     if (::stat(target.c_str(), &info) == 0) {
         if (S_ISDIR(info.st_mode))
-            return reason(EISDIR);
+            return failed(file_error::cannot_write, path, EISDIR);
         replacing = S_ISREG(info.st_mode);
         old_mode = info.st_mode & 07777;
     }
@@ -166,11 +170,11 @@ std::string replace_whole_file(const std::string& path, const std::string& bytes
     std::string temp_path;
     fd_guard file(create_temporary(folder, name_of(target), temp_path));
     if (file.get() < 0)
-        return reason(errno);
+        return failed(file_error::cannot_write, path, errno);
 
     auto fail = [&](int error) {
         ::unlink(temp_path.c_str());
-        return reason(error);
+        return failed(file_error::cannot_write, path, error);
     };
 
     if (replacing && ::fchmod(file.get(), old_mode) != 0)
@@ -193,4 +197,4 @@ std::string replace_whole_file(const std::string& path, const std::string& bytes
     return {};
 }
 
-} // namespace image
+} // namespace core
