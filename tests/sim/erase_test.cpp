@@ -156,6 +156,29 @@ TEST(BulkErase, PartialErasesTouchOnlyTheirRegion) {
     EXPECT_TRUE(chip.protocol_errors().empty());
 }
 
+TEST(BulkErase, SingleRegisterKeysEraseTheirRegionOnly) {
+    sim::virtual_chip chip(*sim::find_part("18F458")); // 512-byte boot block in 8 KB panel 0
+    make_used(chip);
+    icsp_host host(chip);
+    host.power_up();
+    host.bulk_erase(0, 0x0081, 10005); // data EEPROM only
+    EXPECT_EQ(chip.eeprom()[0], 0xFF);
+    EXPECT_EQ(chip.flash()[0x100], 0x00);
+    host.bulk_erase(0, 0x0089, 10005); // panel 1
+    EXPECT_EQ(chip.flash()[0x1FFF], 0x00);
+    EXPECT_EQ(chip.flash()[0x2000], 0xFF);
+    EXPECT_EQ(chip.flash()[0x3FFF], 0xFF);
+    EXPECT_EQ(chip.flash()[0x4000], 0x00);
+    EXPECT_EQ(chip.config()[8], 0x02) << "CP1 reset with its panel";
+    host.bulk_erase(0, 0x0083, 10005); // boot block
+    EXPECT_EQ(chip.flash()[0x1FF], 0xFF);
+    EXPECT_EQ(chip.flash()[0x200], 0x00);
+    EXPECT_EQ(chip.config()[9], 0xC0) << "CPB reset with the boot block, CPD with the EEPROM";
+    host.bulk_erase(0, 0x0088, 10005); // panel 0, boot block included
+    EXPECT_EQ(chip.flash()[0x1FFF], 0xFF);
+    EXPECT_TRUE(chip.protocol_errors().empty());
+}
+
 TEST(BulkErase, CodeProtectedEepromMustBeIncludedOn2xxx) {
     sim::virtual_chip chip(*sim::find_part("18F4520"));
     make_used(chip); // CPD = 0
