@@ -3,7 +3,7 @@
 // table. Windows paint themselves from the roles in their own settheme.
 #include "ui/color_theme.h"
 
-#include "settings/settings_store.h"
+#include "settings/setting_names.h"
 #include "ui/theme_table.h"
 
 namespace ui {
@@ -28,7 +28,7 @@ std::string theme_name;
 
 namespace {
 
-constexpr const char* default_theme = "Original Lite";
+constexpr const char* default_theme = settings::color_theme_setting.default_text;
 
 // True while no theme has been applied yet: every role is still black. (No theme of the
 // table is black throughout.)
@@ -64,7 +64,7 @@ void apply_row(const theme_row& row) {
 } // namespace
 
 void loadtheme() {
-    theme_name = settings::read_setting_text("Color Theme", default_theme);
+    theme_name = settings::read_setting(settings::color_theme_setting);
     if (theme_name.empty()) {
         // An empty name keeps the colours in use. Before any theme has been applied the
         // roles are still all black, which would paint black text on black labels, so the

@@ -8,7 +8,7 @@
 #include "hardware/port_backend.h"
 #include "hardware/port_lines.h"
 #include "interpreter/algorithm_run.h"
-#include "settings/settings_store.h"
+#include "settings/setting_names.h"
 #include "ui/form34.h"
 #include "ui/form98.h"
 #include "ui/form99.h"
@@ -118,7 +118,7 @@ void choose_port() {
         base = hardware::lpt_base(answer[0] - '0');
     else if (!answer.empty())
         wrong_entry();
-    settings::write_setting_text("Parallel Port Address", std::to_string(base));
+    settings::write_setting(settings::port_address_setting, base);
     // Reopen the port at its (possibly new) address; the caption says whether it is
     // ready or why it cannot be used. Other addresses leave the status line as it is.
     if (!port_number_text(base).empty())

@@ -3,7 +3,7 @@
 
 #include "interpreter/algorithm_run.h"
 #include "settings/program_values.h"
-#include "settings/settings_store.h"
+#include "settings/setting_names.h"
 #include "ui/color_theme.h"
 #include "ui/table_widgets.h"
 #include "ui/theme_paint.h"
@@ -131,7 +131,7 @@ void Form5::Command1_Click() {
     QApplication::processEvents();
     const std::int32_t selected = settings::program().selected_model;
     if (selected != model_at_open_) {
-        settings::write_setting_text("Microcontroller Model", std::to_string(selected));
+        settings::write_setting(settings::model_setting, selected);
         devices::select_model(table_, selected, Module1::selected_model());
     }
     done(QDialog::Accepted);
