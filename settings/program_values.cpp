@@ -29,10 +29,10 @@ void split_path(const std::string& full, std::string& folder, std::string& name)
 }
 
 std::int32_t restore_selected_model(int model_count) {
-    std::int32_t model = read_setting(model_setting);
+    std::int32_t model = model_setting.read();
     if (model < 1 || model > model_count) {
         model = 1;
-        write_setting(model_setting, model);
+        model_setting.write(model);
     }
     return model;
 }

@@ -1,9 +1,7 @@
-// QSettings-backed settings store with explicit text and number kinds, and the reads and
-// writes of the named settings in their kinds.
+// QSettings-backed settings store with explicit text and number kinds.
 #include "settings/settings_store.h"
 
 #include "core/hex_text.h"
-#include "settings/setting_names.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -133,27 +131,6 @@ void write_setting_number(const std::string& name, std::int32_t value) {
               QLatin1String(number_marker) +
                   QString::fromStdString(core::hex4(static_cast<std::int32_t>(bits >> 16)) +
                                          core::hex4(static_cast<std::int32_t>(bits & 0xFFFF))));
-}
-
-std::string read_setting(const text_setting& setting) {
-    return read_setting_text(setting.name, setting.default_text);
-}
-
-std::int32_t read_setting(const decimal_setting& setting) {
-    return core::text_to_int(
-        read_setting_text(setting.name, std::to_string(setting.default_value)));
-}
-
-std::int32_t read_setting(const number_setting& setting) {
-    return read_setting_number(setting.name, setting.default_value);
-}
-
-void write_setting(const text_setting& setting, const std::string& value) {
-    write_setting_text(setting.name, value);
-}
-
-void write_setting(const decimal_setting& setting, std::int32_t value) {
-    write_setting_text(setting.name, std::to_string(value));
 }
 
 std::string settings_file_path() {

@@ -5,12 +5,11 @@ namespace settings {
 
 port_settings_record read_stored_wiring() {
     port_settings_record wiring; // the defaults until read
-    wiring.port_base = read_setting(port_address_setting);
+    wiring.port_base = port_address_setting.read();
     for (const wiring_line& line : wiring_lines)
-        wiring.*line.invert =
-            read_setting(decimal_setting{line.invert_setting, wiring.*line.invert});
+        wiring.*line.invert = decimal_setting{line.invert_setting, wiring.*line.invert}.read();
     for (const wiring_line& line : wiring_lines)
-        wiring.*line.pin = read_setting(decimal_setting{line.pin_setting, wiring.*line.pin});
+        wiring.*line.pin = decimal_setting{line.pin_setting, wiring.*line.pin}.read();
     return wiring;
 }
 

@@ -64,7 +64,7 @@ void apply_row(const theme_row& row) {
 } // namespace
 
 void loadtheme() {
-    theme_name = settings::read_setting(settings::color_theme_setting);
+    theme_name = settings::color_theme_setting.read();
     if (theme_name.empty()) {
         // An empty name keeps the colours in use. Before any theme has been applied the
         // roles are still all black, which would paint black text on black labels, so the

@@ -100,7 +100,7 @@ void choose_port() {
         base = hardware::lpt_base(answer[0] - '0');
     else if (!answer.empty())
         wrong_entry();
-    settings::write_setting(settings::port_address_setting, base);
+    settings::port_address_setting.write(base);
     // Reopen the port at its (possibly new) address; the caption says whether it is
     // ready or why it cannot be used. Other addresses leave the status line as it is.
     if (!port_number_text(base).empty())

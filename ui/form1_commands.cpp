@@ -36,7 +36,7 @@ std::string remember_folder(const QString& chosen) {
     std::string name;
     settings::split_path(chosen.toStdString(), folder, name);
     settings::program().last_path = folder;
-    settings::write_setting(settings::last_path_setting, folder);
+    settings::last_path_setting.write(folder);
     return name;
 }
 

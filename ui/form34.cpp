@@ -87,7 +87,7 @@ void Form34::showselection() {
 
 void Form34::opcija_Click(int index) {
     theme_name = opcija[static_cast<std::size_t>(index)]->text().toStdString();
-    settings::write_setting(settings::color_theme_setting, theme_name);
+    settings::color_theme_setting.write(theme_name);
     loadtheme();
     settheme();
     showselection();
@@ -107,7 +107,7 @@ void Form34::Command2_Click() {
 void Form34::finish() {
     hide();
     QCoreApplication::processEvents();
-    settings::write_setting(settings::color_theme_setting, theme_name);
+    settings::color_theme_setting.write(theme_name);
     loadtheme();
     if (repaint_main_)
         repaint_main_();

@@ -131,7 +131,7 @@ void Form5::Command1_Click() {
     QApplication::processEvents();
     const std::int32_t selected = settings::program().selected_model;
     if (selected != model_at_open_) {
-        settings::write_setting(settings::model_setting, selected);
+        settings::model_setting.write(selected);
         devices::select_model(table_, selected, Module1::selected_model());
     }
     done(QDialog::Accepted);

@@ -159,7 +159,7 @@ bool wheelproc(QObject* hooked, QEvent* event) {
 
 void installwheel(QWidget* window, wheel_target* target, QWidget* extra1, QWidget* extra2,
                   QWidget* extra3) {
-    if (settings::read_setting(settings::mouse_wheel_setting) == 0)
+    if (settings::mouse_wheel_setting.read() == 0)
         return;
     if (wheel_hook.installed)
         removewheel();
