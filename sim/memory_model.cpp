@@ -402,9 +402,7 @@ namespace {
 // What one bulk-erase key erases.
 struct erase_plan {
     bool chip = false; // every memory, the ID locations and the configuration
-    bool boot = false;
-    bool config = false;
-    bool eeprom = false;
+    bool boot = false, config = false, eeprom = false;
     std::uint8_t blocks = 0; // bit n: code block n (panel n on FXX2/XX8 parts)
 };
 
@@ -469,11 +467,6 @@ void apply_bulk_erase(chip_state& s, std::uint16_t key) {
         reset_config_bits(s, cfg_6h, 0x40);
         reset_config_bits(s, cfg_7h, 0x40);
     };
-    auto erase_eeprom = [&] {
-        std::fill(s.eeprom.begin(), s.eeprom.end(), std::uint8_t{0xFF});
-        reset_config_bits(s, cfg_5h, 0x80);
-        reset_config_bits(s, cfg_6h, 0x80);
-    };
     auto erase_config = [&] {
         for (std::size_t i = 0; i < s.config.size(); ++i)
             s.config[i] = s.part.config_erased[i] & s.part.config_mask[i];
@@ -489,8 +482,11 @@ void apply_bulk_erase(chip_state& s, std::uint16_t key) {
         erase_boot();
     if (plan.config)
         erase_config();
-    if (plan.eeprom)
-        erase_eeprom();
+    if (plan.eeprom) {
+        std::fill(s.eeprom.begin(), s.eeprom.end(), std::uint8_t{0xFF});
+        reset_config_bits(s, cfg_5h, 0x80);
+        reset_config_bits(s, cfg_6h, 0x80);
+    }
     for (std::uint32_t n = 0; n < 8; ++n) {
         if (!(plan.blocks & (1u << n)))
             continue;

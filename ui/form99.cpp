@@ -95,7 +95,8 @@ void Form99::Check_Click(int row) {
 void Form99::Label_Click(int row) {
     const auto& line = wiring_lines[static_cast<std::size_t>(row)];
     const std::string prompt = std::string("Enter new parallel port pin for ") + line.name +
-                               " line " + hardware_lines::pin_range(line) + ".";
+                               " line [" +
+                               hardware_lines::pin_list(hardware_lines::accepted_pins(line)) + "].";
     const std::string answer =
         core::myinputbox(prompt, core::app_title, std::to_string(port_settings.*line.pin));
     if (answer.empty())

@@ -26,15 +26,15 @@ constexpr int design_check_width = 2535;
 
 std::string pin_list(const std::vector<std::int32_t>& pins) {
     std::string text;
-    for (std::size_t first = 0, last = 0; first < pins.size(); first = last + 1) {
-        last = first;
+    for (std::size_t i = 0; i < pins.size(); ++i) {
+        std::size_t last = i;
         while (last + 1 < pins.size() && pins[last + 1] == pins[last] + 1)
             ++last;
-        if (last - first == 1)
-            last = first; // a pair is listed pin by pin
-        text += (text.empty() ? "" : ",") + std::to_string(pins[first]);
-        if (last > first)
+        text += (text.empty() ? "" : ",") + std::to_string(pins[i]);
+        if (last - i >= 2) { // a pair is listed pin by pin
             text += '-' + std::to_string(pins[last]);
+            i = last;
+        }
     }
     return text;
 }
@@ -42,10 +42,6 @@ std::string pin_list(const std::vector<std::int32_t>& pins) {
 std::vector<std::int32_t> accepted_pins(const settings::wiring_line& line) {
     return hardware::pins_of(line.input ? hardware::pin_direction::input
                                         : hardware::pin_direction::output);
-}
-
-std::string pin_range(const settings::wiring_line& line) {
-    return "[" + pin_list(accepted_pins(line)) + "]";
 }
 
 std::int32_t accepted_pin(const settings::wiring_line& line, const std::string& text) {

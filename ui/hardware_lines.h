@@ -22,9 +22,6 @@ std::string pin_list(const std::vector<std::int32_t>& pins);
 // The output pins for VDD, VPP, CLOCK and DATA OUT, the input pins for DATA IN.
 std::vector<std::int32_t> accepted_pins(const settings::wiring_line& line);
 
-// "[1-9,14,16,17]": the accepted pins as the prompts show them.
-std::string pin_range(const settings::wiring_line& line);
-
 // The line's pin for the text, or 0 when the text is not exactly one of its pins.
 std::int32_t accepted_pin(const settings::wiring_line& line, const std::string& text);
 
