@@ -74,12 +74,9 @@ inline connector_pin connector_pin_info(std::int32_t pin) {
     return detail::pins[static_cast<std::size_t>(pin)];
 }
 
-// Pins that may carry an output line (VDD, VPP, CLOCK, DATA OUT) or the DATA IN line.
+// Pins that may carry an output line (VDD, VPP, CLOCK, DATA OUT).
 inline bool is_output_pin(std::int32_t pin) {
     return connector_pin_info(pin).direction == pin_direction::output;
-}
-inline bool is_input_pin(std::int32_t pin) {
-    return connector_pin_info(pin).direction == pin_direction::input;
 }
 
 // The pins of one direction in pin order (pin_direction::none: the ground pins).

@@ -411,32 +411,21 @@ struct erase_key {
     erase_plan plan;
 };
 
-constexpr erase_plan chip_erase{.chip = true};
-constexpr erase_plan boot_erase{.boot = true};
-constexpr erase_plan config_erase{.config = true};
-constexpr erase_plan eeprom_erase{.eeprom = true};
-constexpr erase_plan block_erase(int n) {
-    return {.blocks = static_cast<std::uint8_t>(1u << n)};
-}
-
 // The documented bulk-erase keys of each family. FXX2/XX8 and X220/X320 parts take one
 // byte at 3C0004h; the others take 3C0005h:3C0004h.
 constexpr erase_key one_register_keys[] = {
-    {0x80, chip_erase},     {0x81, eeprom_erase},   {0x83, boot_erase},     {0x88, block_erase(0)},
-    {0x89, block_erase(1)}, {0x8A, block_erase(2)}, {0x8B, block_erase(3)},
-};
-constexpr erase_key f2xxx_4xxx_keys[] = {
-    {0x3F8F, chip_erase},     {0x0084, eeprom_erase},   {0x0081, boot_erase},
-    {0x0082, config_erase},   {0x0180, block_erase(0)}, {0x0280, block_erase(1)},
-    {0x0480, block_erase(2)}, {0x0880, block_erase(3)}, {0x1080, block_erase(4)},
-    {0x2080, block_erase(5)},
-};
+    {0x80, {.chip = true}}, {0x81, {.eeprom = true}}, {0x83, {.boot = true}}, {0x88, {.blocks = 1}},
+    {0x89, {.blocks = 2}},  {0x8A, {.blocks = 4}},    {0x8B, {.blocks = 8}}};
+constexpr erase_key f2xxx_4xxx_keys[] = {{0x3F8F, {.chip = true}}, {0x0084, {.eeprom = true}},
+                                         {0x0081, {.boot = true}}, {0x0082, {.config = true}},
+                                         {0x0180, {.blocks = 1}},  {0x0280, {.blocks = 2}},
+                                         {0x0480, {.blocks = 4}},  {0x0880, {.blocks = 8}},
+                                         {0x1080, {.blocks = 16}}, {0x2080, {.blocks = 32}}};
 // 0F87h per DS41297D, 0F8Fh per its later revision: both are chip erase.
 constexpr erase_key k20_keys[] = {
-    {0x0F87, chip_erase},     {0x0F8F, chip_erase},     {0x0084, eeprom_erase},
-    {0x0081, boot_erase},     {0x0082, config_erase},   {0x0180, block_erase(0)},
-    {0x0280, block_erase(1)}, {0x0480, block_erase(2)}, {0x0880, block_erase(3)},
-};
+    {0x0F87, {.chip = true}}, {0x0F8F, {.chip = true}},   {0x0084, {.eeprom = true}},
+    {0x0081, {.boot = true}}, {0x0082, {.config = true}}, {0x0180, {.blocks = 1}},
+    {0x0280, {.blocks = 2}},  {0x0480, {.blocks = 4}},    {0x0880, {.blocks = 8}}};
 
 const erase_plan* find_erase_plan(chip_family family, std::uint16_t key) {
     std::span<const erase_key> keys = one_register_keys;

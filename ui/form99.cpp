@@ -101,7 +101,10 @@ void Form99::Label_Click(int row) {
         core::myinputbox(prompt, core::app_title, std::to_string(port_settings.*line.pin));
     if (answer.empty())
         return;
-    const std::int32_t pin = hardware_lines::accepted_pin(line, answer);
+    std::int32_t pin = 0; // the answer must be exactly one of the line's pins
+    for (const std::int32_t accepted : hardware_lines::accepted_pins(line))
+        if (answer == std::to_string(accepted))
+            pin = accepted;
     if (pin == 0) {
         core::mymsgbox("Wrong entry!", core::msg_error, core::app_title);
         return;

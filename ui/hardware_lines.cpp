@@ -44,13 +44,6 @@ std::vector<std::int32_t> accepted_pins(const settings::wiring_line& line) {
                                         : hardware::pin_direction::output);
 }
 
-std::int32_t accepted_pin(const settings::wiring_line& line, const std::string& text) {
-    for (const std::int32_t pin : accepted_pins(line))
-        if (text == std::to_string(pin))
-            return pin;
-    return 0;
-}
-
 std::string pin_caption(const std::string& caption, std::int32_t pin) {
     return caption + " (" + Module94::pin_bit_name(pin) + ")";
 }

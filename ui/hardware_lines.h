@@ -22,9 +22,6 @@ std::string pin_list(const std::vector<std::int32_t>& pins);
 // The output pins for VDD, VPP, CLOCK and DATA OUT, the input pins for DATA IN.
 std::vector<std::int32_t> accepted_pins(const settings::wiring_line& line);
 
-// The line's pin for the text, or 0 when the text is not exactly one of its pins.
-std::int32_t accepted_pin(const settings::wiring_line& line, const std::string& text);
-
 // "Invert VDD line (D2)": a line's check box caption with the register bit of its pin.
 std::string pin_caption(const std::string& caption, std::int32_t pin);
 
