@@ -14,6 +14,10 @@ namespace devices {
 inline constexpr int algorithm_slots = 21; // algorithm numbers 0 to 20
 inline constexpr int config_bytes = 14;    // CONFIG1L .. CONFIG7H
 
+// The configuration bytes' names after "CONFIG", in address order from 300000h.
+inline constexpr std::array<const char*, config_bytes> config_byte_names{
+    "1L", "1H", "2L", "2H", "3L", "3H", "4L", "4H", "5L", "5H", "6L", "6H", "7L", "7H"};
+
 // One model, every field as written in the file (text after the line's first space).
 struct device_model {
     std::string name, flash, eeprom, configerased, voltageseq, progtime, pagesize;

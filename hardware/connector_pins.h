@@ -1,10 +1,12 @@
 // The standard PC parallel-port connector as data: for every pin, the register and bit
 // behind it, whether the port hardware inverts the bit, and the pin's direction. The line
-// procedures and the simulated adapter both read this one table.
+// procedures, the simulated adapter, the hardware dialogs and the pinout text all read
+// this one table.
 #pragma once
 
 #include <array>
 #include <cstdint>
+#include <vector>
 
 namespace hardware {
 
@@ -24,6 +26,8 @@ struct connector_pin {
     const char* name = ""; // register-bit name, "\" marking a hardware-inverted bit
 };
 
+inline constexpr std::int32_t pin_count = 25; // pins 1 to 25
+
 namespace detail {
 
 constexpr connector_pin out_data(int bit, const char* name) {
@@ -31,7 +35,7 @@ constexpr connector_pin out_data(int bit, const char* name) {
 }
 constexpr connector_pin ground{port_register::none, 0, false, pin_direction::none, "Gnd"};
 
-constexpr std::array<connector_pin, 26> pins{{
+constexpr std::array<connector_pin, pin_count + 1> pins{{
     {}, // no pin 0
     {port_register::control, 0, true, pin_direction::output, "\\C0"},
     out_data(0, "D0"),
@@ -65,17 +69,23 @@ constexpr std::array<connector_pin, 26> pins{{
 // Pins 1 to 25; any other number gives the empty entry (no register, empty name).
 // Inline: the simulated adapter looks pins up on every register access.
 inline connector_pin connector_pin_info(std::int32_t pin) {
-    if (pin < 1 || pin >= static_cast<std::int32_t>(detail::pins.size()))
+    if (pin < 1 || pin > pin_count)
         return {};
     return detail::pins[static_cast<std::size_t>(pin)];
 }
 
-// Pins that may carry an output line (VDD, VPP, CLOCK, DATA OUT) or the DATA IN line.
+// Pins that may carry an output line (VDD, VPP, CLOCK, DATA OUT).
 inline bool is_output_pin(std::int32_t pin) {
     return connector_pin_info(pin).direction == pin_direction::output;
 }
-inline bool is_input_pin(std::int32_t pin) {
-    return connector_pin_info(pin).direction == pin_direction::input;
+
+// The pins of one direction in pin order (pin_direction::none: the ground pins).
+inline std::vector<std::int32_t> pins_of(pin_direction direction) {
+    std::vector<std::int32_t> pins;
+    for (std::int32_t pin = 1; pin <= pin_count; ++pin)
+        if (connector_pin_info(pin).direction == direction)
+            pins.push_back(pin);
+    return pins;
 }
 
 } // namespace hardware

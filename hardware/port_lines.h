@@ -5,26 +5,16 @@
 // register back and lets the user interface run its pending events.
 #pragma once
 
+#include "settings/stored_wiring.h"
+
 #include <cstdint>
 #include <string>
 
 namespace Module94 {
 
 // Wiring of the adapter, filled from the settings store at start-up and changed by the
-// hardware dialogs. Pins and flags as stored; unusable pins are ignored by the procedures.
-struct port_settings_record {
-    std::int32_t port_base = 888; // 888 LPT1, 632 LPT2, 956 LPT3
-    std::int32_t pin_vdd = 4;
-    std::int32_t pin_vpp = 5;
-    std::int32_t pin_clock = 3;
-    std::int32_t pin_dataout = 2;
-    std::int32_t pin_datain = 10;
-    std::int32_t invert_vdd = 0; // 0 or 1; any nonzero value counts as inverted
-    std::int32_t invert_vpp = 0;
-    std::int32_t invert_clock = 1;
-    std::int32_t invert_dataout = 1;
-    std::int32_t invert_datain = 1;
-};
+// hardware dialogs; the record and its defaults are the stored wiring's.
+using settings::port_settings_record;
 
 // Shadow of the port registers.
 struct line_image_record {

@@ -115,8 +115,9 @@ std::uint8_t simulated_adapter::inp32(std::uint16_t address) {
         return static_cast<std::uint8_t>(control_register_ | 0xC0);
     if (address != static_cast<std::uint16_t>(base_ + status_offset))
         return 0xFF;
+    static const std::vector<std::int32_t> input_pins = pins_of(pin_direction::input);
     std::uint8_t status = 0x07; // bits 0-2 are not wired to the connector and read high
-    for (const std::int32_t pin : {10, 11, 12, 13, 15}) {
+    for (const std::int32_t pin : input_pins) {
         const connector_pin info = connector_pin_info(pin);
         if (connector_level(pin) != info.hardware_inverted)
             status = static_cast<std::uint8_t>(status | (1 << info.bit));

@@ -14,6 +14,7 @@
 #pragma once
 
 #include "hardware/port_backend.h"
+#include "settings/stored_wiring.h"
 
 #include <cstdint>
 #include <memory>
@@ -28,13 +29,14 @@ struct adapter_line {
     bool inverted = false;
 };
 
-// The adapter's wiring. The defaults match the program's default settings.
+// The adapter's wiring; by default as the program's default settings wire it.
 struct adapter_wiring {
-    adapter_line vdd{4, false};
-    adapter_line vpp{5, false};
-    adapter_line clock{3, true};
-    adapter_line dataout{2, true};
-    adapter_line datain{10, true};
+    static constexpr settings::port_settings_record defaults{};
+    adapter_line vdd{defaults.pin_vdd, defaults.invert_vdd != 0};
+    adapter_line vpp{defaults.pin_vpp, defaults.invert_vpp != 0};
+    adapter_line clock{defaults.pin_clock, defaults.invert_clock != 0};
+    adapter_line dataout{defaults.pin_dataout, defaults.invert_dataout != 0};
+    adapter_line datain{defaults.pin_datain, defaults.invert_datain != 0};
 };
 
 // What sits in the adapter's socket, seen at its programming pins (true = high).

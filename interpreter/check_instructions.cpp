@@ -13,7 +13,8 @@ namespace Module1 {
 namespace {
 
 std::string config_location(int config_byte) {
-    return "CONF Byte " + core::hex6h(0x300000 + config_byte - 1);
+    return "CONF Byte " +
+           core::hex6h(static_cast<std::int32_t>(image::config_address) + config_byte - 1);
 }
 
 bool config_differs(int config_byte, std::int32_t read_value, std::int32_t expected) {

@@ -7,15 +7,9 @@
 #include "hardware/serial_transfer.h"
 #include "interpreter/algorithm_run.h"
 
-#include <array>
-
 namespace Module1 {
 
 namespace {
-
-constexpr std::array<const char*, 14> config_captions = {
-    "CONF1L:", "CONF1H:", "CONF2L:", "CONF2H:", "CONF3L:", "CONF3H:", "CONF4L:",
-    "CONF4H:", "CONF5L:", "CONF5H:", "CONF6L:", "CONF6H:", "CONF7L:", "CONF7H:"};
 
 std::int32_t& config_slot(int config_byte) {
     return image::program_image().config_image[static_cast<std::size_t>(config_byte - 1)];
@@ -88,7 +82,8 @@ void caption_progress(memory which) {
 }
 
 void caption_config(int config_byte) {
-    core::set_status(config_captions[static_cast<std::size_t>(config_byte - 1)]);
+    core::set_status(std::string("CONF") +
+                     devices::config_byte_names[static_cast<std::size_t>(config_byte - 1)] + ":");
     core::host_yield();
 }
 

@@ -1,7 +1,7 @@
 // Program-wide values and their restoration from the settings store.
 #include "settings/program_values.h"
 
-#include "core/hex_text.h"
+#include "settings/setting_names.h"
 #include "settings/settings_store.h"
 
 namespace settings {
@@ -29,16 +29,16 @@ void split_path(const std::string& full, std::string& folder, std::string& name)
 }
 
 std::int32_t restore_selected_model(int model_count) {
-    std::int32_t model = core::text_to_int(read_setting_text("Microcontroller Model", "1"));
+    std::int32_t model = model_setting.read();
     if (model < 1 || model > model_count) {
         model = 1;
-        write_setting_text("Microcontroller Model", "1");
+        model_setting.write(model);
     }
     return model;
 }
 
 std::string restore_last_path() {
-    return read_setting_text("Last Path", program().app_folder);
+    return read_setting_text(last_path_setting.name, program().app_folder);
 }
 
 } // namespace settings

@@ -1,26 +1,57 @@
-// The adapter's wiring and port as stored in the settings: the base address, the five
-// inversion flags and the five connector pins, read in the order the main window reads
-// them, each with its default (a missing value is stored with its default at once).
+// The adapter's wiring and port as stored in the settings: the record that
+// Module94::port_settings holds, whose initial values are the defaults, and the five
+// programmer lines with the names of their stored values. The reader, the hardware
+// dialogs and the simulated adapter all take the lines and defaults from here.
 #pragma once
 
+#include "settings/setting_names.h"
+
+#include <array>
 #include <cstdint>
 
 namespace settings {
 
-struct stored_wiring {
-    std::int32_t port_base = 888;
-    std::int32_t invert_vdd = 0;
-    std::int32_t invert_vpp = 0;
-    std::int32_t invert_clock = 1;
-    std::int32_t invert_dataout = 1;
-    std::int32_t invert_datain = 1;
+// Pins and flags as stored; unusable pins are ignored by the line procedures.
+struct port_settings_record {
+    std::int32_t port_base = port_address_setting.default_value; // 888 LPT1, 632, 956
     std::int32_t pin_vdd = 4;
     std::int32_t pin_vpp = 5;
     std::int32_t pin_clock = 3;
     std::int32_t pin_dataout = 2;
     std::int32_t pin_datain = 10;
+    std::int32_t invert_vdd = 0; // 0 or 1; any nonzero value counts as inverted
+    std::int32_t invert_vpp = 0;
+    std::int32_t invert_clock = 1;
+    std::int32_t invert_dataout = 1;
+    std::int32_t invert_datain = 1;
 };
 
-stored_wiring read_stored_wiring();
+// One programmer line: its name as the dialogs show it, the decimal settings of its pin
+// and inversion flag, and its fields in the record (whose initial values are the
+// settings' defaults).
+struct wiring_line {
+    const char* name;
+    const char* pin_setting;
+    const char* invert_setting;
+    std::int32_t port_settings_record::*pin;
+    std::int32_t port_settings_record::*invert;
+    bool input; // DATA IN; the other four lines are outputs
+};
+
+inline constexpr std::array<wiring_line, 5> wiring_lines{{
+    {"VDD", "VDD Pin Num", "Invert VDD", &port_settings_record::pin_vdd,
+     &port_settings_record::invert_vdd, false},
+    {"VPP", "VPP Pin Num", "Invert VPP", &port_settings_record::pin_vpp,
+     &port_settings_record::invert_vpp, false},
+    {"CLOCK", "CLOCK Pin Num", "Invert CLOCK", &port_settings_record::pin_clock,
+     &port_settings_record::invert_clock, false},
+    {"DATA OUT", "DATAOUT Pin Num", "Invert DATAOUT", &port_settings_record::pin_dataout,
+     &port_settings_record::invert_dataout, false},
+    {"DATA IN", "DATAIN Pin Num", "Invert DATAIN", &port_settings_record::pin_datain,
+     &port_settings_record::invert_datain, true},
+}};
+
+// The port address, then the five inversion flags, then the five pins, in line order.
+port_settings_record read_stored_wiring();
 
 } // namespace settings

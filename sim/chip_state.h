@@ -4,6 +4,7 @@
 // sim library includes this header.
 #pragma once
 
+#include "image/memory_buffer.h"
 #include "sim/virtual_chip.h"
 
 #include <array>
@@ -19,7 +20,7 @@ namespace sim::detail {
 inline constexpr std::uint32_t table_space_mask = 0x3FFFFF;
 inline constexpr std::uint32_t id_base = 0x200000;
 inline constexpr std::uint32_t id_bytes = 8;
-inline constexpr std::uint32_t config_base = 0x300000;
+inline constexpr std::uint32_t config_base = image::config_address;
 inline constexpr std::uint32_t config_span = 16; // 300000h..30000Fh; the last two never exist
 inline constexpr std::uint32_t erase_control_low = 0x3C0004;
 inline constexpr std::uint32_t erase_control_high = 0x3C0005;

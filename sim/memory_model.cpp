@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <span>
 
 namespace sim::detail {
 
@@ -396,96 +397,98 @@ void write_eeprom_byte(chip_state& s, std::uint32_t address, std::uint8_t value)
     s.eeprom[address % s.eeprom.size()] = value;
 }
 
+namespace {
+
+// What one bulk-erase key erases.
+struct erase_plan {
+    bool chip = false; // every memory, the ID locations and the configuration
+    bool boot = false, config = false, eeprom = false;
+    std::uint8_t blocks = 0; // bit n: code block n (panel n on FXX2/XX8 parts)
+};
+
+struct erase_key {
+    std::uint16_t key;
+    erase_plan plan;
+};
+
+// The documented bulk-erase keys of each family. FXX2/XX8 and X220/X320 parts take one
+// byte at 3C0004h; the others take 3C0005h:3C0004h.
+constexpr erase_key one_register_keys[] = {
+    {0x80, {.chip = true}}, {0x81, {.eeprom = true}}, {0x83, {.boot = true}}, {0x88, {.blocks = 1}},
+    {0x89, {.blocks = 2}},  {0x8A, {.blocks = 4}},    {0x8B, {.blocks = 8}}};
+constexpr erase_key f2xxx_4xxx_keys[] = {{0x3F8F, {.chip = true}}, {0x0084, {.eeprom = true}},
+                                         {0x0081, {.boot = true}}, {0x0082, {.config = true}},
+                                         {0x0180, {.blocks = 1}},  {0x0280, {.blocks = 2}},
+                                         {0x0480, {.blocks = 4}},  {0x0880, {.blocks = 8}},
+                                         {0x1080, {.blocks = 16}}, {0x2080, {.blocks = 32}}};
+// 0F87h per DS41297D, 0F8Fh per its later revision: both are chip erase.
+constexpr erase_key k20_keys[] = {
+    {0x0F87, {.chip = true}}, {0x0F8F, {.chip = true}},   {0x0084, {.eeprom = true}},
+    {0x0081, {.boot = true}}, {0x0082, {.config = true}}, {0x0180, {.blocks = 1}},
+    {0x0280, {.blocks = 2}},  {0x0480, {.blocks = 4}},    {0x0880, {.blocks = 8}}};
+
+const erase_plan* find_erase_plan(chip_family family, std::uint16_t key) {
+    std::span<const erase_key> keys = one_register_keys;
+    if (family == chip_family::f2xxx_4xxx)
+        keys = f2xxx_4xxx_keys;
+    else if (family == chip_family::k20)
+        keys = k20_keys;
+    for (const erase_key& known : keys)
+        if (known.key == key)
+            return &known.plan;
+    return nullptr;
+}
+
+} // namespace
+
 bool known_erase_key(chip_family family, std::uint16_t key) {
-    switch (family) {
-    case chip_family::fxx2_xx8:
-    case chip_family::fx220_x320:
-        // 3C0004h alone: chip, data EEPROM, boot block, panel/block 0..3.
-        return key == 0x80 || key == 0x81 || key == 0x83 || (key >= 0x88 && key <= 0x8B);
-    case chip_family::f2xxx_4xxx:
-        if (key == 0x3F8F || key == 0x0084 || key == 0x0081 || key == 0x0082)
-            return true;
-        return (key & 0xFF) == 0x80 && std::has_single_bit(static_cast<unsigned>(key >> 8)) &&
-               (key >> 8) <= 0x20;
-    case chip_family::k20:
-        // 0F87h per DS41297D, 0F8Fh per its later revision: both are chip erase.
-        if (key == 0x0F87 || key == 0x0F8F || key == 0x0084 || key == 0x0081 || key == 0x0082)
-            return true;
-        return (key & 0xFF) == 0x80 && std::has_single_bit(static_cast<unsigned>(key >> 8)) &&
-               (key >> 8) <= 0x08;
-    }
-    return false;
+    return find_erase_plan(family, key) != nullptr;
 }
 
 void apply_bulk_erase(chip_state& s, std::uint16_t key) {
+    const erase_plan* known = find_erase_plan(s.part.family, key);
+    const erase_plan plan = known != nullptr ? *known : erase_plan{}; // armed keys are known
     const std::uint32_t boot = boot_block_bytes(s);
     const std::uint32_t block = code_block_size(s);
-    auto erase_block = [&](std::uint32_t n) {
-        erase_code(s, std::max(boot, n * block), (n + 1) * block);
-        const auto bit = static_cast<std::uint8_t>(1u << n);
-        reset_config_bits(s, cfg_5l, bit);
-        reset_config_bits(s, cfg_6l, bit);
-        reset_config_bits(s, cfg_7l, bit);
-    };
     auto erase_boot = [&] {
         erase_code(s, 0, boot);
         reset_config_bits(s, cfg_5h, 0x40);
         reset_config_bits(s, cfg_6h, 0x40);
         reset_config_bits(s, cfg_7h, 0x40);
     };
-    auto erase_eeprom = [&] {
-        std::fill(s.eeprom.begin(), s.eeprom.end(), std::uint8_t{0xFF});
-        reset_config_bits(s, cfg_5h, 0x80);
-        reset_config_bits(s, cfg_6h, 0x80);
-    };
     auto erase_config = [&] {
         for (std::size_t i = 0; i < s.config.size(); ++i)
             s.config[i] = s.part.config_erased[i] & s.part.config_mask[i];
     };
-    auto erase_chip = [&] {
+
+    if (plan.chip) {
         std::fill(s.flash.begin(), s.flash.end(), std::uint8_t{0xFF});
         std::fill(s.eeprom.begin(), s.eeprom.end(), std::uint8_t{0xFF});
         s.id.fill(0xFF);
         erase_config();
-    };
-
-    if (s.part.family == chip_family::fxx2_xx8 || s.part.family == chip_family::fx220_x320) {
-        if (key == 0x80) {
-            erase_chip();
-        } else if (key == 0x81) {
-            erase_eeprom();
-        } else if (key == 0x83) {
+    }
+    if (plan.boot)
+        erase_boot();
+    if (plan.config)
+        erase_config();
+    if (plan.eeprom) {
+        std::fill(s.eeprom.begin(), s.eeprom.end(), std::uint8_t{0xFF});
+        reset_config_bits(s, cfg_5h, 0x80);
+        reset_config_bits(s, cfg_6h, 0x80);
+    }
+    for (std::uint32_t n = 0; n < 8; ++n) {
+        if (!(plan.blocks & (1u << n)))
+            continue;
+        if (s.part.family == chip_family::fxx2_xx8) // an 8 KB panel; panel 0 holds the boot block
+            erase_code(s, n * fxx2_panel_bytes, (n + 1) * fxx2_panel_bytes);
+        else
+            erase_code(s, std::max(boot, n * block), (n + 1) * block);
+        const auto bit = static_cast<std::uint8_t>(1u << n);
+        reset_config_bits(s, cfg_5l, bit);
+        reset_config_bits(s, cfg_6l, bit);
+        reset_config_bits(s, cfg_7l, bit);
+        if (s.part.family == chip_family::fxx2_xx8 && n == 0)
             erase_boot();
-        } else if (key >= 0x88 && key <= 0x8B) {
-            const std::uint32_t n = key - 0x88u;
-            if (s.part.family == chip_family::fxx2_xx8) {
-                // A panel is 8 KB and panel 0 holds the boot block.
-                erase_code(s, n * fxx2_panel_bytes, (n + 1) * fxx2_panel_bytes);
-                const auto bit = static_cast<std::uint8_t>(1u << n);
-                reset_config_bits(s, cfg_5l, bit);
-                reset_config_bits(s, cfg_6l, bit);
-                reset_config_bits(s, cfg_7l, bit);
-                if (n == 0)
-                    erase_boot();
-            } else {
-                erase_block(n);
-            }
-        }
-    } else if (key == 0x3F8F || key == 0x0F87 || key == 0x0F8F) {
-        erase_chip();
-    } else {
-        const auto options = static_cast<std::uint8_t>(key & 0xFF);
-        const auto blocks = static_cast<std::uint8_t>(key >> 8);
-        if (options & 0x01)
-            erase_boot();
-        if (options & 0x02)
-            erase_config();
-        if (options & 0x04)
-            erase_eeprom();
-        for (std::uint32_t n = 0; n < 6; ++n) {
-            if (blocks & (1u << n))
-                erase_block(n);
-        }
     }
     clear_holding(s);
     s.erase_control_lo = 0;

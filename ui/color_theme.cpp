@@ -3,8 +3,11 @@
 // table. Windows paint themselves from the roles in their own settheme.
 #include "ui/color_theme.h"
 
-#include "settings/settings_store.h"
+#include "settings/setting_names.h"
 #include "ui/theme_table.h"
+
+#include <array>
+#include <utility>
 
 namespace ui {
 
@@ -28,43 +31,44 @@ std::string theme_name;
 
 namespace {
 
-constexpr const char* default_theme = "Original Lite";
+constexpr const char* default_theme = settings::color_theme_setting.default_text;
+
+// Each role with its column in the theme table; color_heading_text is black in every theme.
+const std::array<std::pair<std::uint32_t*, theme_column>, theme_column_count> role_columns{
+    {{&color_window, column_window},
+     {&color_panel, column_panel},
+     {&color_panel_text, column_panel_text},
+     {&color_selected, column_selected},
+     {&color_selected_text, column_selected_text},
+     {&color_heading, column_heading},
+     {&color_field, column_field},
+     {&color_field_text, column_field_text},
+     {&color_memory_title, column_memory_title},
+     {&color_memory_title_text, column_memory_title_text},
+     {&color_model, column_model},
+     {&color_model_text, column_model_text},
+     {&color_info, column_info},
+     {&color_info_text, column_info_text}}};
 
 // True while no theme has been applied yet: every role is still black. (No theme of the
 // table is black throughout.)
 bool roles_unset() {
-    for (const std::uint32_t role :
-         {color_window, color_panel, color_panel_text, color_selected, color_selected_text,
-          color_heading, color_heading_text, color_field, color_field_text, color_memory_title,
-          color_memory_title_text, color_model, color_model_text, color_info, color_info_text})
-        if (role != 0)
+    for (const auto& [role, column] : role_columns)
+        if (*role != 0)
             return false;
-    return true;
+    return color_heading_text == 0;
 }
 
 void apply_row(const theme_row& row) {
-    const auto& c = row.colors;
-    color_window = c[column_window];
-    color_panel = c[column_panel];
-    color_panel_text = c[column_panel_text];
-    color_selected = c[column_selected];
-    color_selected_text = c[column_selected_text];
-    color_heading = c[column_heading];
+    for (const auto& [role, column] : role_columns)
+        *role = row.colors[column];
     color_heading_text = 0x000000;
-    color_field = c[column_field];
-    color_field_text = c[column_field_text];
-    color_memory_title = c[column_memory_title];
-    color_memory_title_text = c[column_memory_title_text];
-    color_model = c[column_model];
-    color_model_text = c[column_model_text];
-    color_info = c[column_info];
-    color_info_text = c[column_info_text];
 }
 
 } // namespace
 
 void loadtheme() {
-    theme_name = settings::read_setting_text("Color Theme", default_theme);
+    theme_name = settings::color_theme_setting.read();
     if (theme_name.empty()) {
         // An empty name keeps the colours in use. Before any theme has been applied the
         // roles are still all black, which would paint black text on black labels, so the
@@ -80,34 +84,12 @@ void loadtheme() {
 }
 
 const std::vector<std::string>& theme_names() {
-    // The dialog's rows, left column then right column.
-    // clang-format off
-    static const std::vector<std::string> names{
-        "Amethyst", "Arctica",
-        "Baby Jeans", "Bitter Lemon",
-        "Bloods", "Blue Martini",
-        "Blueberry", "Blueberry And Cream",
-        "Blues", "Bricks Set",
-        "Bubble Gum", "Bullfrog",
-        "Citrus", "City Night",
-        "Clover", "Coagulated",
-        "Copper", "Donatello",
-        "Dymunds", "Emerald City",
-        "Fort Knox", "Gold Rush",
-        "Grapefruit", "Grapes",
-        "Halloween", "HaXb0x",
-        "Jeans", "Love Machine",
-        "Mono Dark", "Mono Lite",
-        "Night Vision", "Peachy",
-        "Popcorn", "Powerpuff!",
-        "Original Dark", "Original Lite",
-        "Owayke", "Rain Forest",
-        "Raspberry Club", "Rosemary",
-        "Sunflower", "Toxic",
-        "Uranium", "Varsity",
-        "Winamp New", "Winamp Old",
-    };
-    // clang-format on
+    static const std::vector<std::string> names = [] {
+        std::vector<std::string> all;
+        for (const theme_row& row : theme_table())
+            all.emplace_back(row.name);
+        return all;
+    }();
     return names;
 }
 

@@ -5,13 +5,15 @@
 
 #include "core/hex_text.h"
 #include "core/host_hooks.h"
+#include "hardware/connector_pins.h"
 #include "hardware/port_backend.h"
 #include "hardware/port_lines.h"
 #include "interpreter/algorithm_run.h"
-#include "settings/settings_store.h"
+#include "settings/setting_names.h"
 #include "ui/form34.h"
 #include "ui/form98.h"
 #include "ui/form99.h"
+#include "ui/hardware_lines.h"
 #include "ui/port_session.h"
 
 #include <array>
@@ -33,47 +35,27 @@ void wrong_entry() {
     core::mymsgbox("Wrong entry!", core::msg_error, core::app_title);
 }
 
+// The connector table as text, then the standard ports and the register offsets.
 std::string pinout_text() {
-    struct pin_row {
-        const char* pin;
-        const char* bit;
-        const char* direction;
-    };
-    static constexpr std::array<pin_row, 18> rows{{
-        {"1", "\\C0", "Output"},
-        {"2", "D0", "Output"},
-        {"3", "D1", "Output"},
-        {"4", "D2", "Output"},
-        {"5", "D3", "Output"},
-        {"6", "D4", "Output"},
-        {"7", "D5", "Output"},
-        {"8", "D6", "Output"},
-        {"9", "D7", "Output"},
-        {"10", "S6", "Input"},
-        {"11", "\\S7", "Input"},
-        {"12", "S5", "Input"},
-        {"13", "S4", "Input"},
-        {"14", "\\C1", "Output"},
-        {"15", "S3", "Input"},
-        {"16", "C2", "Output"},
-        {"17", "\\C3", "Output"},
-        {"18-25", "GND", "-"},
-    }};
+    using hardware::pin_direction;
     std::string text = std::string("Parallel Port Pinout:") + crlf + crlf;
     text += std::string("Pin\tBit\tDirection") + crlf;
-    for (const pin_row& row : rows)
-        text += std::string(row.pin) + "\t" + row.bit + "\t" + row.direction + crlf;
+    for (std::int32_t pin = 1; pin <= hardware::pin_count; ++pin)
+        if (hardware::connector_pin_info(pin).direction != pin_direction::none)
+            text += std::to_string(pin) + "\t" + Module94::pin_bit_name(pin) + "\t" +
+                    (hardware::is_output_pin(pin) ? "Output" : "Input") + crlf;
+    text += hardware_lines::pin_list(hardware::pins_of(pin_direction::none)) + "\tGND\t-" + crlf;
     text += crlf;
     text += std::string("Symbol '\\' is used for inverted pin-bit connection.") + crlf;
     text += std::string("Directions are defined from the viewpoint of the PC.") + crlf;
     text += crlf;
-    text += std::string("LPT1 base address: 0x378") + crlf;
-    text += std::string("LPT2 base address: 0x278") + crlf;
-    text += std::string("LPT3 base address: 0x3BC") + crlf;
+    for (int number = 1; number <= 3; ++number)
+        text += "LPT" + std::to_string(number) +
+                " base address: " + hardware::address_text(hardware::lpt_base(number)) + crlf;
     text += crlf;
-    text += std::string("Data register - Base address + 0") + crlf;
-    text += std::string("Status register - Base address + 1") + crlf;
-    text += std::string("Control register - Base address + 2") + crlf;
+    text += "Data register - Base address + " + std::to_string(hardware::data_offset) + crlf;
+    text += "Status register - Base address + " + std::to_string(hardware::status_offset) + crlf;
+    text += "Control register - Base address + " + std::to_string(hardware::control_offset) + crlf;
     return text;
 }
 
@@ -118,7 +100,7 @@ void choose_port() {
         base = hardware::lpt_base(answer[0] - '0');
     else if (!answer.empty())
         wrong_entry();
-    settings::write_setting_text("Parallel Port Address", std::to_string(base));
+    settings::port_address_setting.write(base);
     // Reopen the port at its (possibly new) address; the caption says whether it is
     // ready or why it cannot be used. Other addresses leave the status line as it is.
     if (!port_number_text(base).empty())

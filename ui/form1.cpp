@@ -2,6 +2,7 @@
 #include "ui/form1.h"
 
 #include "core/host_hooks.h"
+#include "devices/device_table.h"
 #include "interpreter/algorithm_run.h"
 #include "ui/color_theme.h"
 #include "ui/dialog_commands.h"
@@ -123,9 +124,9 @@ void Form1::build_controls() {
     for (int k = 0; k < 14; ++k) {
         const int column = L::grid_columns[k % 7];
         const int row = k / 7;
-        lfix[static_cast<std::size_t>(k)] =
-            label({column, L::grid_heading_top[row], L::grid_cell_width, L::grid_cell_height},
-                  QString::fromLatin1(L::grid_headings[k]), false);
+        lfix[static_cast<std::size_t>(k)] = label(
+            {column, L::grid_heading_top[row], L::grid_cell_width, L::grid_cell_height},
+            QString::fromLatin1(devices::config_byte_names[static_cast<std::size_t>(k)]), false);
         lfix[static_cast<std::size_t>(k)]->setAlignment(Qt::AlignCenter);
         click_label* cell =
             label({column, L::grid_value_top[row], L::grid_cell_width, L::grid_cell_height},

@@ -8,7 +8,7 @@
 #include "interpreter/algorithm_run.h"
 #include "interpreter/chip_operations.h"
 #include "settings/program_values.h"
-#include "settings/settings_store.h"
+#include "settings/setting_names.h"
 #include "ui/form1.h"
 #include "ui/form5.h"
 #include "ui/memory_tables.h"
@@ -37,7 +37,7 @@ std::string remember_folder(const QString& chosen) {
     std::string name;
     settings::split_path(chosen.toStdString(), folder, name);
     settings::program().last_path = folder;
-    settings::write_setting_text("Last Path", folder);
+    settings::last_path_setting.write(folder);
     return name;
 }
 

@@ -39,14 +39,13 @@ inline constexpr place tabla_eeprom{60, 4260, 3615, 1755};
 inline constexpr place scrl2{3660, 4260, 255, 1755};
 
 inline constexpr captioned lfix14{{4080, 3960, 1755, 255}, "Configuration Bytes"};
-// Configuration grid: seven columns of 375 x 255 cells, headings and values in two rows.
+// Configuration grid: seven columns of 375 x 255 cells, headings and values in two rows;
+// the headings are the configuration bytes' names.
 inline constexpr int grid_columns[7] = {4080, 4500, 4920, 5340, 5760, 6180, 6600};
 inline constexpr int grid_cell_width = 375;
 inline constexpr int grid_cell_height = 255;
 inline constexpr int grid_heading_top[2] = {4260, 4860};
 inline constexpr int grid_value_top[2] = {4560, 5160};
-inline constexpr const char* grid_headings[14] = {"1L", "1H", "2L", "2H", "3L", "3H", "4L",
-                                                  "4H", "5L", "5H", "6L", "6H", "7L", "7H"};
 
 inline constexpr place unosbox{1740, 3960, 375, 255};
 

@@ -1,7 +1,7 @@
 // Form34: the colour theme dialog with live preview.
 #include "ui/form34.h"
 
-#include "settings/settings_store.h"
+#include "settings/setting_names.h"
 #include "ui/color_theme.h"
 #include "ui/dialog_geometry.h"
 #include "ui/table_widgets.h"
@@ -87,7 +87,7 @@ void Form34::showselection() {
 
 void Form34::opcija_Click(int index) {
     theme_name = opcija[static_cast<std::size_t>(index)]->text().toStdString();
-    settings::write_setting_text("Color Theme", theme_name);
+    settings::color_theme_setting.write(theme_name);
     loadtheme();
     settheme();
     showselection();
@@ -107,7 +107,7 @@ void Form34::Command2_Click() {
 void Form34::finish() {
     hide();
     QCoreApplication::processEvents();
-    settings::write_setting_text("Color Theme", theme_name);
+    settings::color_theme_setting.write(theme_name);
     loadtheme();
     if (repaint_main_)
         repaint_main_();

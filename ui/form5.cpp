@@ -3,7 +3,7 @@
 
 #include "interpreter/algorithm_run.h"
 #include "settings/program_values.h"
-#include "settings/settings_store.h"
+#include "settings/setting_names.h"
 #include "ui/color_theme.h"
 #include "ui/table_widgets.h"
 #include "ui/theme_paint.h"
@@ -131,7 +131,7 @@ void Form5::Command1_Click() {
     QApplication::processEvents();
     const std::int32_t selected = devices::selected_model().number;
     if (selected != model_at_open_) {
-        settings::write_setting_text("Microcontroller Model", std::to_string(selected));
+        settings::model_setting.write(selected);
         devices::select_model(table_, selected, devices::selected_model().values);
     }
     done(QDialog::Accepted);

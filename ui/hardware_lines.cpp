@@ -1,43 +1,96 @@
-// The programmer lines' wiring fields, value names and allowed pins.
+// The programmer lines' allowed pins and their texts, and the hardware dialogs' frame.
 #include "ui/hardware_lines.h"
 
-#include <array>
+#include "hardware/connector_pins.h"
+#include "hardware/port_lines.h"
+#include "ui/dialog_geometry.h"
+#include "ui/theme_paint.h"
+
+#include <QCheckBox>
+#include <QDialog>
+#include <QPushButton>
+
+#include <algorithm>
 
 namespace ui::hardware_lines {
 
 namespace {
 
-using Module94::port_settings_record;
+namespace geometry = dialog_geometry;
 
-// Outputs sit on data register pins and control register pins; DATA IN on status pins.
-constexpr std::array<const char*, 12> output_pins{"1", "2", "3", "4",  "5",  "6",
-                                                  "7", "8", "9", "14", "16", "17"};
-constexpr std::array<const char*, 5> input_pins{"10", "11", "12", "13", "15"};
-
-const std::array<line_info, 5> table{{
-    {"VDD", &port_settings_record::pin_vdd, &port_settings_record::invert_vdd, output_pins,
-     "[1-9,14,16,17]", "VDD Pin Num", "Invert VDD"},
-    {"VPP", &port_settings_record::pin_vpp, &port_settings_record::invert_vpp, output_pins,
-     "[1-9,14,16,17]", "VPP Pin Num", "Invert VPP"},
-    {"CLOCK", &port_settings_record::pin_clock, &port_settings_record::invert_clock, output_pins,
-     "[1-9,14,16,17]", "CLOCK Pin Num", "Invert CLOCK"},
-    {"DATA OUT", &port_settings_record::pin_dataout, &port_settings_record::invert_dataout,
-     output_pins, "[1-9,14,16,17]", "DATAOUT Pin Num", "Invert DATAOUT"},
-    {"DATA IN", &port_settings_record::pin_datain, &port_settings_record::invert_datain, input_pins,
-     "[10-13,15]", "DATAIN Pin Num", "Invert DATAIN"},
-}};
+constexpr std::uint32_t window_grey = 0xC0C0C0;
+constexpr std::uint32_t box_grey = 0xE0E0E0;
+constexpr int design_check_width = 2535;
 
 } // namespace
 
-std::span<const line_info> lines() {
-    return table;
+std::string pin_list(const std::vector<std::int32_t>& pins) {
+    std::string text;
+    for (std::size_t i = 0; i < pins.size(); ++i) {
+        std::size_t last = i;
+        while (last + 1 < pins.size() && pins[last + 1] == pins[last] + 1)
+            ++last;
+        text += (text.empty() ? "" : ",") + std::to_string(pins[i]);
+        if (last - i >= 2) { // a pair is listed pin by pin
+            text += '-' + std::to_string(pins[last]);
+            i = last;
+        }
+    }
+    return text;
 }
 
-std::int32_t accepted_pin(const line_info& line, const std::string& text) {
-    for (const char* pin : line.accepted_pins)
-        if (text == pin)
-            return std::stoi(text);
-    return 0;
+std::vector<std::int32_t> accepted_pins(const settings::wiring_line& line) {
+    return hardware::pins_of(line.input ? hardware::pin_direction::input
+                                        : hardware::pin_direction::output);
+}
+
+std::string pin_caption(const std::string& caption, std::int32_t pin) {
+    return caption + " (" + Module94::pin_bit_name(pin) + ")";
+}
+
+void begin_dialog(QDialog* dialog, const char* object_name, const char* title) {
+    dialog->setObjectName(QString::fromLatin1(object_name));
+    dialog->setWindowTitle(QString::fromLatin1(title));
+    dialog->setFont(geometry::dialog_font());
+    theme_paint::set_background(dialog, window_grey);
+}
+
+QCheckBox* line_check_box(QDialog* dialog, std::size_t row, const std::string& caption,
+                          int& width) {
+    auto* box = new QCheckBox(dialog);
+    box->setObjectName(QStringLiteral("Check%1").arg(row + 1));
+    theme_paint::set_background(box, box_grey);
+    width = std::max(width, geometry::pixels(design_check_width));
+    for (const std::int32_t pin : accepted_pins(settings::wiring_lines[row])) {
+        box->setText(QString::fromStdString(pin_caption(caption, pin)));
+        width = std::max(width, box->sizeHint().width());
+    }
+    return box;
+}
+
+QPushButton* close_button(QDialog* dialog) {
+    auto* button = new QPushButton(QStringLiteral("Close"), dialog);
+    button->setObjectName(QStringLiteral("Command1"));
+    QObject::connect(button, &QPushButton::clicked, dialog, &QDialog::accept);
+    return button;
+}
+
+void lay_out(QDialog* dialog, const std::array<QCheckBox*, 5>& checks, int check_width,
+             QPushButton* button, int button_left, int client_width, int extra) {
+    for (std::size_t k = 0; k < checks.size(); ++k) {
+        const QRect design =
+            geometry::rect(60, 60 + 420 * static_cast<int>(k), design_check_width, 315);
+        checks[k]->setGeometry(design.x(), design.y(), check_width,
+                               std::max(design.height(), checks[k]->sizeHint().height()));
+    }
+    extra += check_width - geometry::pixels(design_check_width);
+    const QRect design = geometry::rect(button_left, 2160, 735, 315);
+    const int button_width = std::max(design.width(), button->sizeHint().width());
+    button->setGeometry(design.right() + 1 + extra - button_width, design.y(), button_width,
+                        std::max(design.height(), button->sizeHint().height()));
+    dialog->setFixedSize(
+        geometry::pixels(client_width) + extra,
+        std::max(geometry::pixels(2535), button->geometry().bottom() + 1 + geometry::pixels(60)));
 }
 
 } // namespace ui::hardware_lines

@@ -6,7 +6,7 @@
 // goes on to the window as usual.
 #include "ui/mouse_wheel.h"
 
-#include "settings/settings_store.h"
+#include "settings/setting_names.h"
 
 #include <QEvent>
 #include <QObject>
@@ -159,7 +159,7 @@ bool wheelproc(QObject* hooked, QEvent* event) {
 
 void installwheel(QWidget* window, wheel_target* target, QWidget* extra1, QWidget* extra2,
                   QWidget* extra3) {
-    if (settings::read_setting_number("Mouse Wheel Enabled", 1) == 0)
+    if (settings::mouse_wheel_setting.read() == 0)
         return;
     if (wheel_hook.installed)
         removewheel();

@@ -33,6 +33,7 @@ struct theme_row {
     std::array<std::uint32_t, theme_column_count> colors;
 };
 
+// In the theme dialog's order: row by row, left column then right.
 std::span<const theme_row> theme_table();
 
 // The row named exactly `name`, or null.

@@ -140,20 +140,40 @@ TEST(BulkErase, AcceptsTheEraseFrameClockedWholeBeforeTheWait) {
 }
 
 TEST(BulkErase, PartialErasesTouchOnlyTheirRegion) {
-    sim::virtual_chip chip(*sim::find_part("18F4520")); // 2 KB boot, 8 KB blocks
-    make_used(chip);
-    icsp_host host(chip);
-    host.power_up();
-    host.bulk_erase(0x0000, 0x8484, 5100); // data EEPROM only
-    EXPECT_EQ(chip.eeprom()[0], 0xFF);
-    EXPECT_EQ(chip.flash()[0x100], 0x00);
-    host.bulk_erase(0x0202, 0x8080, 5100); // code block 1
-    EXPECT_EQ(chip.flash()[0x1FFF], 0x00);
-    EXPECT_EQ(chip.flash()[0x2000], 0xFF);
-    EXPECT_EQ(chip.flash()[0x3FFF], 0xFF);
-    EXPECT_EQ(chip.flash()[0x4000], 0x00);
-    EXPECT_EQ(chip.config()[8], 0x02) << "CP1 reset with its block";
-    EXPECT_TRUE(chip.protocol_errors().empty());
+    const struct {
+        const char* part;
+        std::int64_t wait_us;
+        std::uint16_t eeprom_key, block1_key, boot_key;
+        std::uint32_t boot_end;
+    } cases[] = {
+        {"18F4520", 5100, 0x0084, 0x0280, 0x0081, 0x800}, // 2 KB boot block, 8 KB blocks
+        {"18F458", 10005, 0x81, 0x89, 0x83, 0x200},       // 512-byte boot block, 8 KB panels
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.part);
+        sim::virtual_chip chip(*sim::find_part(c.part));
+        make_used(chip);
+        icsp_host host(chip);
+        host.power_up();
+        const auto erase = [&](std::uint16_t key) { // each key byte in both payload bytes
+            host.bulk_erase(static_cast<std::uint16_t>((key >> 8) * 0x101),
+                            static_cast<std::uint16_t>((key & 0xFF) * 0x101), c.wait_us);
+        };
+        erase(c.eeprom_key); // data EEPROM only
+        EXPECT_EQ(chip.eeprom()[0], 0xFF);
+        EXPECT_EQ(chip.flash()[0x100], 0x00);
+        erase(c.block1_key);
+        EXPECT_EQ(chip.flash()[0x1FFF], 0x00);
+        EXPECT_EQ(chip.flash()[0x2000], 0xFF);
+        EXPECT_EQ(chip.flash()[0x3FFF], 0xFF);
+        EXPECT_EQ(chip.flash()[0x4000], 0x00);
+        EXPECT_EQ(chip.config()[8], 0x02) << "CP1 reset with its block";
+        erase(c.boot_key);
+        EXPECT_EQ(chip.flash()[c.boot_end - 1], 0xFF);
+        EXPECT_EQ(chip.flash()[c.boot_end], 0x00);
+        EXPECT_EQ(chip.config()[9], 0xC0) << "CPD and CPB reset with the EEPROM and boot block";
+        EXPECT_TRUE(chip.protocol_errors().empty());
+    }
 }
 
 TEST(BulkErase, CodeProtectedEepromMustBeIncludedOn2xxx) {
