@@ -86,11 +86,11 @@ Form08::Form08() {
     const twips_scale& scale = window_scale();
     resize(scale.length(client_width), scale.length(client_height));
 
-    auto make_icon = [&](int kind) {
+    auto make_icon = [&](int icon_kind) {
         auto* icon = new QLabel(this);
         scale.place(icon, 60, 60, 720, 720);
         icon->setAlignment(Qt::AlignCenter);
-        icon->setPixmap(message_icon(kind));
+        icon->setPixmap(message_icon(icon_kind));
         icon->hide();
         return icon;
     };

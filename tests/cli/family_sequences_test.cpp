@@ -196,6 +196,6 @@ INSTANTIATE_TEST_SUITE_P(OnePartPerFamily, FamilySequence,
                                            family_case{"PIC18F1320", family::x220},
                                            family_case{"PIC18F4520", family::f2xxx},
                                            family_case{"PIC18F45K20", family::k20}),
-                         [](const auto& info) { return std::string(info.param.model); });
+                         [](const auto& p) { return std::string(p.param.model); });
 
 } // namespace

@@ -74,6 +74,6 @@ INSTANTIATE_TEST_SUITE_P(OnePartPerFamily, GpasmProgram,
                                            assembled_part{"18f1320", "WDT"},
                                            assembled_part{"18f4520", "WDT"},
                                            assembled_part{"18f45k20", "WDTEN"}),
-                         [](const auto& info) { return std::string(info.param.part); });
+                         [](const auto& p) { return std::string(p.param.part); });
 
 } // namespace

@@ -5,6 +5,7 @@
 #include "hardware/port_trace.h"
 #include "hardware_test_support.h"
 
+#include <initializer_list>
 #include <sstream>
 
 namespace {
@@ -69,7 +70,8 @@ TYPED_TEST(PortBackendContract, OtherAddressesAreNotThePorts) {
     auto backend = this->opened(0x378);
     backend->out32(0x378, 0xA5);
     backend->out32(0x37A, 0x05);
-    for (const std::uint16_t foreign : {0x0000, 0x0377, 0x37B, 0x278, 0xFFFF}) {
+    for (const std::uint16_t foreign :
+         std::initializer_list<std::uint16_t>{0x0000, 0x0377, 0x37B, 0x278, 0xFFFF}) {
         backend->out32(foreign, 0x5A);
         EXPECT_EQ(backend->inp32(foreign), 0xFF) << foreign;
     }

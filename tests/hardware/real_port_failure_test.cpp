@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <filesystem>
 #include <fstream>
+#include <initializer_list>
 #include <sys/fsuid.h>
 #include <thread>
 #include <unistd.h>
@@ -67,7 +68,7 @@ int refuse_io(unsigned long, unsigned long, int) {
 void expect_unreachable(hardware::port_backend& backend, const std::string& what) {
     EXPECT_FALSE(backend.is_ready()) << what;
     EXPECT_FALSE(hardware::failure_text(backend.status()).empty()) << what;
-    for (const std::uint16_t address : {0x378, 0x379, 0x37A}) {
+    for (const std::uint16_t address : std::initializer_list<std::uint16_t>{0x378, 0x379, 0x37A}) {
         backend.out32(address, 0x00);
         EXPECT_EQ(backend.inp32(address), 0xFF) << what << " " << address;
     }

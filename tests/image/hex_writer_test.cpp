@@ -297,10 +297,10 @@ TEST(SaveHexFile, ReadOnlyFolderIsReportedAndTheOldFileKept) {
         ::chmod(dir.path().c_str(), 0555);
     const std::string failure = run_unprivileged([&]() -> std::string {
         const auto model = make_model(1024, 0);
-        const auto failure = image::save_hex_file(path, erased_buffer(model), model);
-        if (failure.ok())
+        const auto saved = image::save_hex_file(path, erased_buffer(model), model);
+        if (saved.ok())
             return "the save succeeded";
-        const std::string text = image::failure_text(failure);
+        const std::string text = image::failure_text(saved);
         if (text != "Cannot save " + path + ": Permission denied.")
             return "unexpected message: " + text;
         return {};

@@ -170,6 +170,6 @@ TEST_P(EveryModel, EraseProgramVerifyReadAndFindFlippedBits) {
 }
 
 INSTANTIATE_TEST_SUITE_P(ShippedDatabase, EveryModel, ::testing::ValuesIn(model_names()),
-                         [](const auto& info) { return info.param; });
+                         [](const auto& p) { return p.param; });
 
 } // namespace

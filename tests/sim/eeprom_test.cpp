@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <initializer_list>
+
 namespace {
 
 using sim::chip_family;
@@ -47,7 +49,8 @@ TEST(Eeprom, X220WriteWithAFixedWaitInsteadOfPolling) {
     host.core(0x0E77);
     host.core(0x6EA8);
     host.core(0x84A6);
-    for (std::uint16_t op : {0x0E55, 0x6EA7, 0x0EAA, 0x6EA7, 0x82A6, 0x0000})
+    for (std::uint16_t op :
+         std::initializer_list<std::uint16_t>{0x0E55, 0x6EA7, 0x0EAA, 0x6EA7, 0x82A6, 0x0000})
         host.core(op);
     host.erase_hold(5000); // 0000 command bits, wait P11, payload
     host.core(0x94A6);
@@ -132,7 +135,8 @@ TEST(Eeprom, RefusedSequencesWriteNothing) {
              h.core(0x0E55);
              h.core(0x6EA8);
              h.core(0x84A6);
-             for (std::uint16_t op : {0x0E55, 0x6EA7, 0x0EAA, 0x6EA7, 0x0000, 0x82A6})
+             for (std::uint16_t op : std::initializer_list<std::uint16_t>{0x0E55, 0x6EA7, 0x0EAA,
+                                                                          0x6EA7, 0x0000, 0x82A6})
                  h.core(op);
          }},
         {"part without data EEPROM", "18F2510", "without data EEPROM",

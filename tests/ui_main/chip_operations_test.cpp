@@ -194,7 +194,7 @@ TEST_F(ChipOperations, WindowProcessesItsEventsThroughoutARun) {
     EXPECT_GT(ticks, 10);
     std::printf("[ responsiveness ] Program All + Verify of 2 KB: %lld ms, %d event passes, "
                 "longest gap %.1f ms\n",
-                static_cast<long long>(total), ticks, longest / 1e6);
+                static_cast<long long>(total), ticks, static_cast<double>(longest) / 1e6);
     RecordProperty("longest_gap_us", static_cast<int>(longest / 1000));
 }
 
