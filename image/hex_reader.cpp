@@ -25,7 +25,7 @@ class out_of_range_list {
         const auto low = static_cast<std::int32_t>(address & 0xFFFFFF);
         if (count_ < static_cast<std::int64_t>(first_.size()))
             first_[static_cast<std::size_t>(count_)] = low;
-        last_[static_cast<std::size_t>(count_ % last_.size())] = low;
+        last_[static_cast<std::size_t>(count_) % last_.size()] = low;
         ++count_;
     }
 

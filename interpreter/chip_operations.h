@@ -1,7 +1,8 @@
 // The five chip operations: Program All, Read All, Erase All, Blank Check and Verify.
-// Each runs the selected model's algorithm for it with the commands greyed, shows a start
-// and a finish caption with the elapsed time, and for Blank Check and Verify shows the
-// failure report. The window's buttons and the CLI call the same procedures.
+// Each runs the selected model's algorithm for it between the operation_started and
+// operation_ended notifications to the host, shows a start and a finish caption with the
+// elapsed time, and for Blank Check and Verify shows the failure report. The window's
+// buttons and the CLI call the same procedures.
 #pragma once
 
 #include <cstdint>

@@ -1,5 +1,6 @@
-// The host hooks of the window program: the core's captions, messages, questions, redraws
-// and command locking go to the main window and the program's own message and input boxes,
+// The host hooks of the window program: the core's captions, messages and questions go to
+// the main window and the program's own message and input boxes, its notifications grey
+// and restore the commands around an operation and redraw the tables after a read,
 // and its yields run the event loop, throttled so that a chip operation spends almost no
 // time on it while the window still repaints its progress.
 #pragma once
@@ -25,7 +26,8 @@ void gui_sleep_us(std::int64_t microseconds);
 // messages before the window exists.
 void install_window_less_hooks();
 
-// All hooks, with the status line, the command locking and the redraws of `window`.
+// All hooks, with the status line, and the notifications that lock the commands of
+// `window` and redraw its tables.
 void install_gui_hooks(Form1& window);
 
 } // namespace ui
