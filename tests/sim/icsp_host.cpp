@@ -302,12 +302,16 @@ std::uint8_t icsp_host::read_eecon1() {
     return read(0x2);
 }
 
-int icsp_host::write_eeprom(std::uint32_t address, std::uint8_t value) {
-    const chip_family family = chip_.part().family;
+void icsp_host::load_eeprom_write(std::uint32_t address, std::uint8_t value) {
     select_eeprom();
     set_eeprom_address(address);
     core(static_cast<std::uint16_t>(0x0E00 | value));
     core(0x6EA8); // EEDATA
+}
+
+int icsp_host::write_eeprom(std::uint32_t address, std::uint8_t value) {
+    const chip_family family = chip_.part().family;
+    load_eeprom_write(address, value);
     core(0x84A6); // BSF WREN
     if (family == chip_family::fxx2_xx8 || family == chip_family::fx220_x320) {
         core(0x0E55);

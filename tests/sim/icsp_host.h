@@ -59,6 +59,9 @@ class icsp_host {
     void write_config_all(const std::vector<std::uint8_t>& values);
     void select_eeprom();
     void set_eeprom_address(std::uint32_t address);
+    // Selects the data EEPROM and loads the address and EEDATA of a write; WREN and WR are
+    // left to the caller.
+    void load_eeprom_write(std::uint32_t address, std::uint8_t value);
     // Data EEPROM write with WR polling; returns the number of polls seen with WR = 1.
     int write_eeprom(std::uint32_t address, std::uint8_t value);
     std::uint8_t read_eeprom(std::uint32_t address);
