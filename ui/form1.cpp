@@ -68,9 +68,12 @@ void Form1::build_controls() {
     setCentralWidget(background_);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 
+    auto place = [&](QWidget* widget, const L::place& at) {
+        scale.place(widget, at.left, at.top, at.width, at.height);
+    };
     auto label = [&](const L::place& at, const QString& caption, bool field) {
         auto* made = new click_label(background_);
-        scale.place(made, at.left, at.top, at.width, at.height);
+        place(made, at);
         made->setText(caption);
         made->setIndent(3);
         made->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
@@ -91,8 +94,7 @@ void Form1::build_controls() {
                                      &L::Command5};
     for (std::size_t k = 0; k < commands.size(); ++k) {
         commands[k] = new QPushButton(caption_of(*buttons[k]), background_);
-        scale.place(commands[k], buttons[k]->at.left, buttons[k]->at.top, buttons[k]->at.width,
-                    buttons[k]->at.height);
+        place(commands[k], buttons[k]->at);
         commands[k]->setAutoDefault(false);
     }
 
@@ -104,17 +106,15 @@ void Form1::build_controls() {
 
     Label3 = label(L::Label3.at, caption_of(L::Label3), false);
     tabla_flash = new hex_table_view(background_);
-    scale.place(tabla_flash, L::tabla_flash.left, L::tabla_flash.top, L::tabla_flash.width,
-                L::tabla_flash.height);
+    place(tabla_flash, L::tabla_flash);
     scrl1 = new table_scroll_bar(background_);
-    scale.place(scrl1, L::scrl1.left, L::scrl1.top, L::scrl1.width, L::scrl1.height);
+    place(scrl1, L::scrl1);
 
     Label4 = label(L::Label4.at, caption_of(L::Label4), false);
     tabla_eeprom = new hex_table_view(background_);
-    scale.place(tabla_eeprom, L::tabla_eeprom.left, L::tabla_eeprom.top, L::tabla_eeprom.width,
-                L::tabla_eeprom.height);
+    place(tabla_eeprom, L::tabla_eeprom);
     scrl2 = new table_scroll_bar(background_);
-    scale.place(scrl2, L::scrl2.left, L::scrl2.top, L::scrl2.width, L::scrl2.height);
+    place(scrl2, L::scrl2);
     for (hex_table_view* table : {tabla_flash, tabla_eeprom})
         table->setToolTip(table_tip);
 

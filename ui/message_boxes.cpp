@@ -23,6 +23,13 @@ qsizetype last_break_at(const QString& word, const QString& characters) {
     return -1;
 }
 
+// Shows a box modally under `title`, or under the program's name when it is empty.
+template <class Box> void run_box(Box& box, const std::string& title) {
+    box.setWindowTitle(QString::fromStdString(title.empty() ? core::app_title : title));
+    box.prepare_display();
+    box.exec();
+}
+
 } // namespace
 
 std::string breaklongwords(const std::string& text) {
@@ -50,9 +57,7 @@ int mymsgbox_window(const std::string& text, int kind, const std::string& title)
     Form08 box;
     box.text = text;
     box.kind = kind;
-    box.setWindowTitle(QString::fromStdString(title.empty() ? core::app_title : title));
-    box.prepare_display();
-    box.exec();
+    run_box(box, title);
     return box.result;
 }
 
@@ -61,9 +66,7 @@ std::string myinputbox_window(const std::string& prompt, const std::string& titl
     Form07 box;
     box.text = prompt;
     box.answer = default_text;
-    box.setWindowTitle(QString::fromStdString(title.empty() ? core::app_title : title));
-    box.prepare_display();
-    box.exec();
+    run_box(box, title);
     return box.answer;
 }
 

@@ -69,20 +69,25 @@ TEST(DeviceCheck, AlgorithmBodies) {
               "erasealg: 2", "programalg: 3", "readalg: 4", "blankcheckalg: 1", "verifyalg: 1",
               "flash: 32K", "eeprom: 0", "voltageseq: vdd", "configerased: 00,CF", "progtime: 0",
               "pagesize: 0", "nospace"}));
-    const std::string all = dump(problems);
-    EXPECT_TRUE(has_problem(problems, 19, "unrecognised instruction 'begin '")) << all;
-    EXPECT_TRUE(has_problem(problems, 19, "'s0x-flash' has no valid two-digit")) << all;
-    EXPECT_TRUE(has_problem(problems, 19, "'s00-0e3g' has no valid four-digit")) << all;
-    EXPECT_TRUE(has_problem(problems, 19, "loop head 'setflashloop' has no later 'loop'")) << all;
-    EXPECT_TRUE(has_problem(problems, 20, "'ifpage' has no later 'endifpage'")) << all;
-    EXPECT_TRUE(has_problem(problems, 21, "outside 0 to 20")) << all;
-    EXPECT_TRUE(has_problem(problems, 25, "read algorithm 4, which is not defined")) << all;
-    EXPECT_TRUE(has_problem(problems, 28, "\"flash:\" must be a size")) << all;
-    EXPECT_TRUE(has_problem(problems, 30, "vddvpp or vppvdd")) << all;
-    EXPECT_TRUE(has_problem(problems, 31, "value 3 (config2l)")) << all;
-    EXPECT_TRUE(has_problem(problems, 32, "\"progtime:\" must be")) << all;
-    EXPECT_TRUE(has_problem(problems, 33, "need a \"pagesize:\" of at least 1")) << all;
-    EXPECT_TRUE(has_problem(problems, 34, "line without a space")) << all;
+    const std::pair<int, const char*> expected[] = {
+        {19, "unrecognised instruction 'begin '"},
+        {19, "'s0x-flash' has no valid two-digit"},
+        {19, "'s00-0e3g' has no valid four-digit"},
+        {19, "loop head 'setflashloop' has no later 'loop'"},
+        {20, "'ifpage' has no later 'endifpage'"},
+        {21, "outside 0 to 20"},
+        {25, "read algorithm 4, which is not defined"},
+        {28, "\"flash:\" must be a size"},
+        {30, "vddvpp or vppvdd"},
+        {31, "value 3 (config2l)"},
+        {32, "\"progtime:\" must be"},
+        {33, "need a \"pagesize:\" of at least 1"},
+        {34, "line without a space"},
+    };
+    for (const auto& [line, text] : expected) {
+        SCOPED_TRACE("line " + std::to_string(line) + ": " + text);
+        EXPECT_TRUE(has_problem(problems, line, text)) << dump(problems);
+    }
 }
 
 TEST(AlgorithmCheck, RunFaultsAreWhatWouldRunAwayDivideByZeroOrEndTheProgram) {

@@ -42,39 +42,31 @@ TEST(InstructionSyntax, Keywords) {
 }
 
 TEST(InstructionSyntax, FieldsAtFixedPositions) {
-    auto d = devices::decode_instruction("s0d-flash");
-    EXPECT_EQ(d.op, opcode::write_flash);
-    EXPECT_EQ(d.command, 0x0D);
-    d = devices::decode_instruction("sxx-flash");
-    EXPECT_EQ(d.op, opcode::write_flash);
-    EXPECT_EQ(d.command, -1);
-    d = devices::decode_instruction("s0c-config2h");
-    EXPECT_EQ(d.op, opcode::write_config);
-    EXPECT_EQ(d.config_byte, 4);
-    EXPECT_EQ(d.command, 0x0C);
-    d = devices::decode_instruction("flash=s09");
-    EXPECT_EQ(d.op, opcode::read_flash);
-    EXPECT_EQ(d.command, 9);
-    d = devices::decode_instruction("eeprom=s02");
-    EXPECT_EQ(d.op, opcode::read_eeprom);
-    EXPECT_EQ(d.command, 2);
-    d = devices::decode_instruction("config7h=s09");
-    EXPECT_EQ(d.op, opcode::read_config);
-    EXPECT_EQ(d.config_byte, 14);
-    EXPECT_EQ(d.command, 9);
-    d = devices::decode_instruction("temp=s");
-    EXPECT_EQ(d.op, opcode::read_temp);
-    EXPECT_EQ(d.command, -1);
-    d = devices::decode_instruction("s00-0e3f");
-    EXPECT_EQ(d.op, opcode::send_literal);
-    EXPECT_EQ(d.command, 0);
-    EXPECT_EQ(d.payload, 0x0E3F);
-    d = devices::decode_instruction("checkblankconfig6h");
-    EXPECT_EQ(d.op, opcode::checkblankconfig);
-    EXPECT_EQ(d.config_byte, 12);
-    d = devices::decode_instruction("checkconfig1l");
-    EXPECT_EQ(d.op, opcode::checkconfig);
-    EXPECT_EQ(d.config_byte, 1);
+    const struct {
+        const char* text;
+        opcode op;
+        std::int32_t command, payload;
+        int config_byte;
+    } cases[] = {
+        {"s0d-flash", opcode::write_flash, 0x0D, -1, 0},
+        {"sxx-flash", opcode::write_flash, -1, -1, 0},
+        {"s0c-config2h", opcode::write_config, 0x0C, -1, 4},
+        {"flash=s09", opcode::read_flash, 9, -1, 0},
+        {"eeprom=s02", opcode::read_eeprom, 2, -1, 0},
+        {"config7h=s09", opcode::read_config, 9, -1, 14},
+        {"temp=s", opcode::read_temp, -1, -1, 0},
+        {"s00-0e3f", opcode::send_literal, 0, 0x0E3F, 0},
+        {"checkblankconfig6h", opcode::checkblankconfig, -1, -1, 12},
+        {"checkconfig1l", opcode::checkconfig, -1, -1, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        const devices::instruction d = devices::decode_instruction(c.text);
+        EXPECT_EQ(d.op, c.op);
+        EXPECT_EQ(d.command, c.command);
+        EXPECT_EQ(d.payload, c.payload);
+        EXPECT_EQ(d.config_byte, c.config_byte);
+    }
 }
 
 TEST(InstructionSyntax, RecognitionOrderDecides) {

@@ -17,6 +17,15 @@ std::vector<std::uint8_t> pattern(std::size_t count, std::uint8_t seed) {
     return bytes;
 }
 
+// Points TBLPTR at 0 and loads eight zero bytes into the write buffer, the last frame with
+// the 1111 command that starts programming.
+void load_eight_zeros(icsp_host& h) {
+    h.set_pointer(0);
+    for (int i = 0; i < 3; ++i)
+        h.send(0xD, 0);
+    h.send(0xF, 0);
+}
+
 TEST(CodeWrite, FullBuffersReadBackOnEveryFamily) {
     for (const char* name : {"18F452", "18F2320", "18F4321", "18F2450", "18F4520", "18F4620",
                              "18F23K20", "18F45K20", "18F46K20"}) {
@@ -77,28 +86,19 @@ TEST(CodeWrite, FaultySequencesProgramNothing) {
          [](icsp_host& h) {
              h.core(0x8EA6);
              h.core(0x9CA6);
-             h.set_pointer(0);
-             for (int i = 0; i < 3; ++i)
-                 h.send(0xD, 0);
-             h.send(0xF, 0);
+             load_eight_zeros(h);
              h.program_hold(1000);
          }},
         {"EEPGD left at 0", "18F4321", "EEPGD = 0",
          [](icsp_host& h) {
              h.core(0x9CA6);
-             h.set_pointer(0);
-             for (int i = 0; i < 3; ++i)
-                 h.send(0xD, 0);
-             h.send(0xF, 0);
+             load_eight_zeros(h);
              h.program_hold(1000);
          }},
         {"hold frame is not 0000", "18F4321", "not followed by a 0000 hold",
          [](icsp_host& h) {
              h.select_code_memory();
-             h.set_pointer(0);
-             for (int i = 0; i < 3; ++i)
-                 h.send(0xD, 0);
-             h.send(0xF, 0);
+             load_eight_zeros(h);
              h.send(0xD, 0);
          }},
     };

@@ -13,6 +13,23 @@ using sim_test::fault_case;
 using sim_test::has_error;
 using sim_test::icsp_host;
 
+// Loads a data EEPROM write and sets WREN, then WR with no unlock sequence between: how
+// the 2XXX and K20 families start a write.
+void write_without_unlock(icsp_host& host, std::uint32_t address, std::uint8_t value) {
+    host.load_eeprom_write(address, value);
+    host.core(0x84A6); // BSF EECON1,WREN
+    host.core(0x82A6); // BSF EECON1,WR
+}
+
+// A powered 18F4520 in program mode (256 bytes of data EEPROM, no unlock sequence).
+class EepromOn18F4520 : public ::testing::Test {
+  protected:
+    void SetUp() override { host.power_up(); }
+
+    sim::virtual_chip chip{*sim::find_part("18F4520")};
+    icsp_host host{chip};
+};
+
 TEST(Eeprom, WriteWithPollingAndReadBackOnEveryFamily) {
     for (const char* name : {"18F452", "18F1220", "18F4520", "18F2620", "18F45K20", "18F26K20"}) {
         sim::virtual_chip chip(*sim::find_part(name));
@@ -30,10 +47,7 @@ TEST(Eeprom, WriteWithPollingAndReadBackOnEveryFamily) {
     }
 }
 
-TEST(Eeprom, HighAddressByteIsIgnoredOn256ByteParts) {
-    sim::virtual_chip chip(*sim::find_part("18F4520"));
-    icsp_host host(chip);
-    host.power_up();
+TEST_F(EepromOn18F4520, HighAddressByteIsIgnoredOn256ByteParts) {
     host.write_eeprom(0x1FE, 0x42);
     EXPECT_EQ(chip.eeprom()[0xFE], 0x42);
     EXPECT_EQ(host.read_eeprom(0x0FE), 0x42);
@@ -61,16 +75,8 @@ TEST(Eeprom, X220WriteWithAFixedWaitInsteadOfPolling) {
 // The poll of the "waitwr" instruction: MOVF EECON1,W / MOVWF TABLAT / 0010, without the NOP
 // the 2XXX/K20 tables put before the shift-out. Core instructions take effect at the end of
 // their frame, so it reads the fresh EECON1.
-TEST(Eeprom, PollWithoutTheNopBeforeTheShiftOutSeesWr) {
-    sim::virtual_chip chip(*sim::find_part("18F4520"));
-    icsp_host host(chip);
-    host.power_up();
-    host.select_eeprom();
-    host.set_eeprom_address(0x20);
-    host.core(0x0E99);
-    host.core(0x6EA8);
-    host.core(0x84A6);
-    host.core(0x82A6);
+TEST_F(EepromOn18F4520, PollWithoutTheNopBeforeTheShiftOutSeesWr) {
+    write_without_unlock(host, 0x20, 0x99);
     const std::int64_t started = host.now();
     int polls = 0;
     for (std::uint8_t eecon1 = 0x02; (eecon1 & 0x02) && polls < 1000; ++polls) {
@@ -92,12 +98,7 @@ TEST(Eeprom, WriteStartsOnTheFamilysStartClock) {
         const bool k20 = chip.part().family == chip_family::k20;
         icsp_host host(chip);
         host.power_up();
-        host.select_eeprom();
-        host.set_eeprom_address(0x08);
-        host.core(0x0E5A);
-        host.core(0x6EA8);
-        host.core(0x84A6);
-        host.core(0x82A6);
+        write_without_unlock(host, 0x08, 0x5A);
         host.core(0x0000);
         host.wait_us(20000);
         EXPECT_EQ(chip.eeprom()[0x08], k20 ? 0xFF : 0x5A) << name;
@@ -113,27 +114,14 @@ TEST(Eeprom, RefusedSequencesWriteNothing) {
     static const fault_case cases[] = {
         {"WR without WREN", "18F4520", "without WREN",
          [](icsp_host& h) {
-             h.select_eeprom();
-             h.set_eeprom_address(0x10);
-             h.core(0x0E55);
-             h.core(0x6EA8);
+             h.load_eeprom_write(0x10, 0x55);
              h.core(0x82A6);
          }},
         {"FXX2 without the unlock", "18F452", "unlock",
-         [](icsp_host& h) {
-             h.select_eeprom();
-             h.set_eeprom_address(0x10);
-             h.core(0x0E55);
-             h.core(0x6EA8);
-             h.core(0x84A6);
-             h.core(0x82A6);
-         }},
+         [](icsp_host& h) { write_without_unlock(h, 0x10, 0x55); }},
         {"X220 unlock with an instruction between AAh and WR", "18F4320", "unlock",
          [](icsp_host& h) {
-             h.select_eeprom();
-             h.set_eeprom_address(0x10);
-             h.core(0x0E55);
-             h.core(0x6EA8);
+             h.load_eeprom_write(0x10, 0x55);
              h.core(0x84A6);
              for (std::uint16_t op : std::initializer_list<std::uint16_t>{0x0E55, 0x6EA7, 0x0EAA,
                                                                           0x6EA7, 0x0000, 0x82A6})
@@ -156,16 +144,8 @@ TEST(Eeprom, RefusedSequencesWriteNothing) {
     }
 }
 
-TEST(Eeprom, CommandsThatWouldDisturbARunningWriteAreIgnored) {
-    sim::virtual_chip chip(*sim::find_part("18F4520"));
-    icsp_host host(chip);
-    host.power_up();
-    host.select_eeprom();
-    host.set_eeprom_address(0x30);
-    host.core(0x0E66);
-    host.core(0x6EA8);
-    host.core(0x84A6);
-    host.core(0x82A6);
+TEST_F(EepromOn18F4520, CommandsThatWouldDisturbARunningWriteAreIgnored) {
+    write_without_unlock(host, 0x30, 0x66);
     host.core(0x0000);
     host.core(0x0E31);
     host.core(0x6EA9); // EEADR while busy
@@ -178,16 +158,8 @@ TEST(Eeprom, CommandsThatWouldDisturbARunningWriteAreIgnored) {
     EXPECT_TRUE(has_error(chip, "table write (command 1111) while a write is in progress"));
 }
 
-TEST(Eeprom, PowerLossDuringTheWriteLosesTheByte) {
-    sim::virtual_chip chip(*sim::find_part("18F4520"));
-    icsp_host host(chip);
-    host.power_up();
-    host.select_eeprom();
-    host.set_eeprom_address(0x40);
-    host.core(0x0E01);
-    host.core(0x6EA8);
-    host.core(0x84A6);
-    host.core(0x82A6);
+TEST_F(EepromOn18F4520, PowerLossDuringTheWriteLosesTheByte) {
+    write_without_unlock(host, 0x40, 0x01);
     host.core(0x0000);
     EXPECT_TRUE(chip.write_in_progress());
     host.power_down();

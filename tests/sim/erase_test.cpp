@@ -70,10 +70,8 @@ TEST(BulkErase, WrongKeysOrTimingEraseNothing) {
          [](icsp_host& h) { h.bulk_erase(0x3F3F, 0x8F8F, 5200); }},
         {"registers in the wrong order", "18F4520", "not a documented erase option",
          [](icsp_host& h) {
-             h.set_pointer(0x3C0004);
-             h.send(0xC, 0x8F8F);
-             h.set_pointer(0x3C0005);
-             h.send(0xC, 0x3F3F);
+             h.load_erase_key(0x3C0004, 0x8F8F);
+             h.load_erase_key(0x3C0005, 0x3F3F);
              h.core(0x0000);
              h.erase_hold(5100);
          }},
@@ -89,19 +87,13 @@ TEST(BulkErase, WrongKeysOrTimingEraseNothing) {
          }},
         {"no NOP after the key", "18F4520", "not followed by a 0000 0000 NOP",
          [](icsp_host& h) {
-             h.set_pointer(0x3C0005);
-             h.send(0xC, 0x3F3F);
-             h.set_pointer(0x3C0004);
-             h.send(0xC, 0x8F8F);
+             h.load_erase_keys(0x3F3F, 0x8F8F);
              h.core(0x0E00);
              h.erase_hold(5100);
          }},
         {"PGD raised during the erase", "18F4520", "PGD raised",
          [](icsp_host& h) {
-             h.set_pointer(0x3C0005);
-             h.send(0xC, 0x3F3F);
-             h.set_pointer(0x3C0004);
-             h.send(0xC, 0x8F8F);
+             h.load_erase_keys(0x3F3F, 0x8F8F);
              h.core(0x0000);
              h.send(0x0, 0x8000); // the erase frame with a 1 in its payload
              h.wait_us(6000);
@@ -127,10 +119,7 @@ TEST(BulkErase, AcceptsTheEraseFrameClockedWholeBeforeTheWait) {
     make_used(chip);
     icsp_host host(chip);
     host.power_up();
-    host.set_pointer(0x3C0005);
-    host.send(0xC, 0x3F3F);
-    host.set_pointer(0x3C0004);
-    host.send(0xC, 0x8F8F);
+    host.load_erase_keys(0x3F3F, 0x8F8F);
     host.core(0x0000);
     host.core(0x0000);
     host.wait_us(10000);

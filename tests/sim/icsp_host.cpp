@@ -168,17 +168,20 @@ void icsp_host::erase_hold(std::int64_t wait) {
         clock_bit(false);
 }
 
-void icsp_host::bulk_erase(std::uint16_t high_key, std::uint16_t low_key, std::int64_t wait) {
+void icsp_host::load_erase_key(std::uint32_t address, std::uint16_t key) {
+    set_pointer(address);
+    send(0xC, key);
+}
+
+void icsp_host::load_erase_keys(std::uint16_t high_key, std::uint16_t low_key) {
     const chip_family family = chip_.part().family;
-    if (family == chip_family::fxx2_xx8 || family == chip_family::fx220_x320) {
-        set_pointer(0x3C0004);
-        send(0xC, low_key);
-    } else {
-        set_pointer(0x3C0005);
-        send(0xC, high_key);
-        set_pointer(0x3C0004);
-        send(0xC, low_key);
-    }
+    if (family != chip_family::fxx2_xx8 && family != chip_family::fx220_x320)
+        load_erase_key(0x3C0005, high_key);
+    load_erase_key(0x3C0004, low_key);
+}
+
+void icsp_host::bulk_erase(std::uint16_t high_key, std::uint16_t low_key, std::int64_t wait) {
+    load_erase_keys(high_key, low_key);
     core(0x0000);
     erase_hold(wait);
 }
@@ -299,12 +302,16 @@ std::uint8_t icsp_host::read_eecon1() {
     return read(0x2);
 }
 
-int icsp_host::write_eeprom(std::uint32_t address, std::uint8_t value) {
-    const chip_family family = chip_.part().family;
+void icsp_host::load_eeprom_write(std::uint32_t address, std::uint8_t value) {
     select_eeprom();
     set_eeprom_address(address);
     core(static_cast<std::uint16_t>(0x0E00 | value));
     core(0x6EA8); // EEDATA
+}
+
+int icsp_host::write_eeprom(std::uint32_t address, std::uint8_t value) {
+    const chip_family family = chip_.part().family;
+    load_eeprom_write(address, value);
     core(0x84A6); // BSF WREN
     if (family == chip_family::fxx2_xx8 || family == chip_family::fx220_x320) {
         core(0x0E55);

@@ -39,6 +39,11 @@ class icsp_host {
     void erase_hold(std::int64_t wait_us);
 
     // Documented sequences.
+    // One erase key into the register at 3C0004h (low) or 3C0005h (high), by a table write.
+    void load_erase_key(std::uint32_t address, std::uint16_t key);
+    // The family's key registers: 3C0005h then 3C0004h, or 3C0004h alone on FXX2 and X220.
+    void load_erase_keys(std::uint16_t high_key, std::uint16_t low_key);
+    // The keys, the NOP and the erase wait.
     void bulk_erase(std::uint16_t high_key, std::uint16_t low_key, std::int64_t wait_us);
     void bulk_erase_chip(); // the family's chip-erase keys, waiting 10 ms + P10
     void select_code_memory();
@@ -54,6 +59,9 @@ class icsp_host {
     void write_config_all(const std::vector<std::uint8_t>& values);
     void select_eeprom();
     void set_eeprom_address(std::uint32_t address);
+    // Selects the data EEPROM and loads the address and EEDATA of a write; WREN and WR are
+    // left to the caller.
+    void load_eeprom_write(std::uint32_t address, std::uint8_t value);
     // Data EEPROM write with WR polling; returns the number of polls seen with WR = 1.
     int write_eeprom(std::uint32_t address, std::uint8_t value);
     std::uint8_t read_eeprom(std::uint32_t address);

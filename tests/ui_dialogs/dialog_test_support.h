@@ -1,17 +1,23 @@
 // Test support for the dialogs: one QApplication for the run (offscreen unless a platform
 // is set), the settings store in a temporary folder, recording host hooks with scripted
 // input-box answers, and a simulated adapter behind a port trace, so that tests see the
-// level of every connector pin and every register access.
+// level of every connector pin and every register access; and a fixture that opens and
+// closes one dialog class.
 #pragma once
 
 #include "core/host_hooks.h"
 #include "hardware/port_lines.h"
 #include "hardware/simulated_adapter.h"
 
+#include <QCheckBox>
+#include <QPushButton>
+#include <QTest>
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <deque>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -57,6 +63,31 @@ class dialog_fixture : public ::testing::Test {
     std::vector<std::string> statuses;
     std::ostringstream trace;
     hardware::simulated_adapter* adapter = nullptr;
+};
+
+// The fixture of one dialog class with numbered check boxes: open() shows a fresh dialog
+// and waits until it is on screen, check(n) is its box "Check<n>".
+template <class Dialog> class shown_dialog_fixture : public dialog_fixture {
+  protected:
+    void open() {
+        dialog = std::make_unique<Dialog>();
+        dialog->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog.get()));
+    }
+    QCheckBox* check(int n) {
+        return dialog->template findChild<QCheckBox*>(QString("Check%1").arg(n));
+    }
+    // Closes the open dialog by its "button" (Command1), its "close box", or else Escape.
+    void close_by(const std::string& way) {
+        if (way == "button")
+            QTest::mouseClick(dialog->template findChild<QPushButton*>("Command1"), Qt::LeftButton);
+        else if (way == "close box")
+            dialog->close();
+        else
+            QTest::keyClick(dialog.get(), Qt::Key_Escape);
+    }
+
+    std::unique_ptr<Dialog> dialog;
 };
 
 } // namespace ui_test

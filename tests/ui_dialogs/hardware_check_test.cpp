@@ -12,21 +12,13 @@
 
 namespace {
 
-class Form98HardwareCheck : public ui_test::dialog_fixture {
+class Form98HardwareCheck : public ui_test::shown_dialog_fixture<ui::Form98> {
   protected:
-    void open() {
-        dialog = std::make_unique<ui::Form98>();
-        dialog->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog.get()));
-    }
-    QCheckBox* check(int n) { return dialog->findChild<QCheckBox*>(QString("Check%1").arg(n)); }
     // Waits for the DATA IN box to show `state`; counts the status reads (one per tick).
     bool data_in_shows(bool state) {
         clear_trace();
         return QTest::qWaitFor([&] { return check(5)->isChecked() == state; }, 5000);
     }
-
-    std::unique_ptr<ui::Form98> dialog;
 };
 
 TEST_F(Form98HardwareCheck, OpensWithCaptionsTheOutputsOffAndThePollRunning) {
@@ -116,12 +108,7 @@ TEST_F(Form98HardwareCheck, ClosingInAnyWaySwitchesEverythingOffAndStopsThePoll)
             for (int n = 1; n <= 4; ++n)
                 QTest::mouseClick(check(n), Qt::LeftButton);
             ASSERT_TRUE(pin_high(4) && pin_high(5));
-            if (std::string(way) == "button")
-                QTest::mouseClick(dialog->findChild<QPushButton*>("Command1"), Qt::LeftButton);
-            else if (std::string(way) == "close box")
-                dialog->close();
-            else
-                QTest::keyClick(dialog.get(), Qt::Key_Escape);
+            close_by(way);
             EXPECT_FALSE(dialog->isVisible());
             EXPECT_FALSE(dialog->findChild<QTimer*>("Timer1")->isActive());
         }

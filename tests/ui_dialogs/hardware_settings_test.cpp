@@ -15,18 +15,10 @@ namespace {
 
 using ui_test::stored_text;
 
-class Form99HardwareSettings : public ui_test::dialog_fixture {
+class Form99HardwareSettings : public ui_test::shown_dialog_fixture<ui::Form99> {
   protected:
-    void open() {
-        dialog = std::make_unique<ui::Form99>();
-        dialog->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog.get()));
-    }
-    QCheckBox* check(int n) { return dialog->findChild<QCheckBox*>(QString("Check%1").arg(n)); }
     QLabel* label(int n) { return dialog->findChild<QLabel*>(QString("Label%1").arg(n)); }
     std::string caption(int n) { return check(n)->text().toStdString(); }
-
-    std::unique_ptr<ui::Form99> dialog;
 };
 
 TEST_F(Form99HardwareSettings, OpensWithTheWiringShownAndTheOutputsOff) {
@@ -164,12 +156,7 @@ TEST_F(Form99HardwareSettings, ClosingInAnyWaySwitchesTheOutputsOff) {
         } else {
             open();
             Module94::vdd_on(); // switched on again after opening
-            if (std::string(way) == "button")
-                QTest::mouseClick(dialog->findChild<QPushButton*>("Command1"), Qt::LeftButton);
-            else if (std::string(way) == "close box")
-                dialog->close();
-            else
-                QTest::keyClick(dialog.get(), Qt::Key_Escape);
+            close_by(way);
             EXPECT_FALSE(dialog->isVisible());
         }
         EXPECT_FALSE(pin_high(4) || pin_high(5)) << "VDD and VPP off";

@@ -42,6 +42,15 @@ class ChipOperations : public test_ui::WindowTest {
         ASSERT_EQ(form_->label_status->text().left(26), "Operation completed. Total");
     }
 
+    // The next session simulates the chip kept in `chip_file`.
+    static void keep_chip_in(const std::string& chip_file) {
+        hardware::configure_port_session({.simulate = true,
+                                          .sim_part = {},
+                                          .chip_file = chip_file,
+                                          .trace_file = {},
+                                          .access_cost = false});
+    }
+
     void click(int command) { QTest::mouseClick(form_->commands[command - 1], Qt::LeftButton); }
 
     bool caption_seen(const std::string& start) const {
@@ -113,11 +122,7 @@ TEST_F(ChipOperations, VerifyFailureIsReportedInTheMessageBox) {
 
 TEST_F(ChipOperations, ChipFileIsReadAtStartAndWrittenAfterEachOperation) {
     const std::string chip_file = folder() + "chip.hex";
-    hardware::configure_port_session({.simulate = true,
-                                      .sim_part = {},
-                                      .chip_file = chip_file,
-                                      .trace_file = {},
-                                      .access_cost = false});
+    keep_chip_in(chip_file);
     load_window();
     load_pattern(32);
     click(1);
@@ -125,11 +130,7 @@ TEST_F(ChipOperations, ChipFileIsReadAtStartAndWrittenAfterEachOperation) {
     EXPECT_NE(saved.find(":10000000"), std::string::npos) << saved;
 
     // A new session reads it back: Verify passes on a fresh window.
-    hardware::configure_port_session({.simulate = true,
-                                      .sim_part = {},
-                                      .chip_file = chip_file,
-                                      .trace_file = {},
-                                      .access_cost = false});
+    keep_chip_in(chip_file);
     load_window();
     load_pattern(32);
     click(5);
@@ -139,11 +140,7 @@ TEST_F(ChipOperations, ChipFileIsReadAtStartAndWrittenAfterEachOperation) {
 TEST_F(ChipOperations, RejectedChipFileIsNeverOverwritten) {
     const std::string chip_file = folder() + "chip.hex";
     test_ui::write_file(chip_file, "not a hex file\r\n");
-    hardware::configure_port_session({.simulate = true,
-                                      .sim_part = {},
-                                      .chip_file = chip_file,
-                                      .trace_file = {},
-                                      .access_cost = false});
+    keep_chip_in(chip_file);
     const auto answered = test_ui::on_next_modal([](QWidget* modal) {
         auto* box = dynamic_cast<ui::Form08*>(modal);
         ASSERT_NE(box, nullptr);
