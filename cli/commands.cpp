@@ -9,6 +9,7 @@
 #include "core/whole_file.h"
 #include "devices/device_check.h"
 #include "devices/device_table.h"
+#include "devices/model_select.h"
 #include "devices/selected_model.h"
 #include "image/hex_load.h"
 #include "image/hex_writer.h"
