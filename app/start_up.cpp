@@ -2,7 +2,7 @@
 #include "app/start_up.h"
 
 #include "core/host_hooks.h"
-#include "sim/virtual_chip.h"
+#include "sim/part_table.h"
 
 #include <QCommandLineParser>
 #include <QDir>

@@ -1,7 +1,8 @@
 // The chip commands of pinwright-cli: the same chip operations the window's buttons run,
 // on a real port or on the simulated adapter with a virtual chip.
+#include "cli/chip_commands.h"
+
 #include "cli/progress_display.h"
-#include "cli/session.h"
 #include "core/host_hooks.h"
 #include "core/virtual_clock.h"
 #include "devices/selected_model.h"
@@ -9,13 +10,13 @@
 #include "hardware/port_lines.h"
 #include "hardware/port_selection.h"
 #include "hardware/port_session.h"
-#include "hardware/stored_port_settings.h"
 #include "image/hex_load.h"
 #include "image/hex_writer.h"
 #include "image/memory_buffer.h"
 #include "interpreter/algorithm_run.h"
 #include "interpreter/chip_operations.h"
 #include "settings/settings_store.h"
+#include "settings/stored_wiring.h"
 #include "sim/virtual_chip.h"
 
 #include <csignal>
@@ -106,7 +107,7 @@ int check_chip_command(session& s) {
     image::erase_image(image::program_image(), model);
 
     // Wiring and port as the window has them.
-    Module94::restore_port_settings();
+    Module94::port_settings = settings::read_stored_wiring();
     if (s.options.port) {
         const std::string& choice = *s.options.port;
         const std::int32_t base = choice.size() == 1 ? hardware::lpt_base(choice[0] - '0') : 0;

@@ -2,13 +2,14 @@
 // database reader, the HEX reader and writer, and the database checker.
 #include "cli/commands.h"
 
+#include "cli/chip_commands.h"
 #include "cli/cli_options.h"
-#include "cli/model_choice.h"
 #include "cli/session.h"
 #include "core/host_hooks.h"
 #include "core/whole_file.h"
 #include "devices/device_check.h"
 #include "devices/device_table.h"
+#include "devices/model_select.h"
 #include "devices/selected_model.h"
 #include "image/hex_load.h"
 #include "image/hex_writer.h"
@@ -43,43 +44,6 @@ void install_terminal_hooks(std::ostream& err) {
 }
 
 } // namespace
-
-bool load_database(session& s) {
-    const auto failure = devices::load_device_table(s.database_path, devices::device_database());
-    if (!failure.ok()) {
-        s.err << "pinwright-cli: " << devices::failure_text(failure) << '\n';
-        return false;
-    }
-    if (devices::device_database().model_count() == 0) {
-        s.err << "pinwright-cli: the device database " << s.database_path
-              << " defines no model (is every line ended by CR LF?)\n";
-        return false;
-    }
-    return true;
-}
-
-void show_hex_read(const image::hex_read_result& read) {
-    if (!read.failure.ok())
-        core::mymsgbox(image::failure_text(read.failure), core::msg_error, core::app_title);
-    else if (!read.warning.ok())
-        core::mymsgbox(image::failure_text(read.warning), core::msg_information, core::app_title);
-}
-
-bool select_requested_model(session& s) {
-    int number = 0;
-    if (s.options.model) {
-        const auto choice = choose_model(devices::device_database(), *s.options.model);
-        if (choice.number == 0) {
-            s.err << "pinwright-cli: " << choice.error << '\n';
-            return false;
-        }
-        number = choice.number;
-    } else {
-        number = settings::restore_selected_model(devices::device_database().model_count());
-    }
-    devices::select_program_model(devices::device_database(), number);
-    return true;
-}
 
 namespace {
 

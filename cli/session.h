@@ -1,6 +1,7 @@
 // State of one pinwright-cli run shared by its commands: the parsed options, the output
-// streams and the database path. The database and the chosen model are the program's own
-// (devices/selected_model.h), as in the window.
+// streams and the database path, and the steps every command that needs a model takes
+// (reading the database, choosing the model). The database and the chosen model are the
+// program's own (devices/selected_model.h), as in the window.
 #pragma once
 
 #include "cli/cli_options.h"
@@ -26,9 +27,5 @@ bool load_database(session& s);
 void show_hex_read(const image::hex_read_result& read);
 // Chooses the model from --model or the stored setting and selects it.
 bool select_requested_model(session& s);
-
-// The chip commands: program, verify, read, erase, blankcheck.
-bool is_chip_command(const std::string& command);
-int run_chip_command(session& s);
 
 } // namespace cli

@@ -5,7 +5,7 @@
 // fields), and words each fault the same way for both.
 #pragma once
 
-#include "devices/device_table.h"
+#include "devices/model_select.h"
 
 #include <cstdint>
 #include <optional>

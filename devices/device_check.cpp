@@ -5,8 +5,8 @@
 #include "core/hex_text.h"
 #include "devices/algorithm_check.h"
 #include "devices/database_lines.h"
-#include "devices/device_table.h"
 #include "devices/instruction_syntax.h"
+#include "devices/model_select.h"
 
 #include <algorithm>
 #include <array>
@@ -123,31 +123,24 @@ void check_model(const model_record& model, std::vector<database_problem>& probl
 
 std::vector<database_problem> check_device_database(const std::string& bytes) {
     std::vector<database_problem> problems;
-    std::array<algorithm_defs, algorithm_kinds> defs;
     std::vector<model_record> models;
     bool field_before_model_reported = false;
 
-    const auto lines = split_database_lines(bytes);
+    const auto lines = read_database_lines(bytes);
     for (std::size_t i = 0; i < lines.size(); ++i) {
+        const database_line& line = lines[i];
         const int number = static_cast<int>(i) + 1;
-        if (lines[i].find('\n') != std::string::npos)
+        if (line.text.find('\n') != std::string::npos)
             problems.push_back({number, "line feed without a carriage return inside the line: "
                                         "lines end with CR LF, so this and the following text "
                                         "form one line"});
-        const database_line line = classify_database_line(lines[i]);
         if (!line.problem.empty()) {
-            problems.push_back({number, line.problem + " (\"" + lines[i] + "\")"});
+            problems.push_back({number, line.problem + " (\"" + line.text + "\")"});
             continue;
         }
         using kind = database_line::kind;
         switch (line.what) {
-        case kind::empty:
-        case kind::other:
-        case kind::no_space:
-            break;
         case kind::definition:
-            defs[static_cast<std::size_t>(line.algorithm)][static_cast<std::size_t>(line.number)] =
-                line.body;
             // The page size belongs to the model: check_model checks it.
             for (const auto& fault : algorithm_faults(make_instruction_list(line.body), {}))
                 problems.push_back({number, std::string(algorithm_kind_names[line.algorithm]) +
@@ -170,17 +163,17 @@ std::vector<database_problem> check_device_database(const std::string& bytes) {
                 models.back().fields[line.key] = {line.value, number};
                 break;
             }
-            {
-                const auto& body = defs[static_cast<std::size_t>(line.algorithm)]
-                                       [static_cast<std::size_t>(line.number)];
-                if (body.empty())
-                    problems.push_back({number, "model \"" + models.back().name + "\" names " +
-                                                    algorithm_kind_names[line.algorithm] +
-                                                    " algorithm " + std::to_string(line.number) +
-                                                    ", which is not defined above this line"});
-                models.back().algorithm_lines[static_cast<std::size_t>(line.algorithm)] = number;
-                models.back().bodies[static_cast<std::size_t>(line.algorithm)] = body;
-            }
+            if (line.body.empty())
+                problems.push_back({number, "model \"" + models.back().name + "\" names " +
+                                                algorithm_kind_names[line.algorithm] +
+                                                " algorithm " + std::to_string(line.number) +
+                                                ", which is not defined above this line"});
+            models.back().algorithm_lines[static_cast<std::size_t>(line.algorithm)] = number;
+            models.back().bodies[static_cast<std::size_t>(line.algorithm)] = line.body;
+            break;
+        case kind::empty:
+        case kind::other:
+        case kind::no_space:
             break;
         }
     }

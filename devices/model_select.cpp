@@ -1,6 +1,7 @@
 // Working values of the selected model: sizes, erased configuration values, power-up
-// order, timing and the five instruction lists, derived from the model's text fields.
-#include "devices/device_table.h"
+// order, timing and the five instruction lists, derived from the model's text fields; and
+// the lookup of a model by its name.
+#include "devices/model_select.h"
 
 #include "core/hex_text.h"
 

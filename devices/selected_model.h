@@ -4,7 +4,7 @@
 // dialog also moves the number while the user browses, and puts it back on Cancel).
 #pragma once
 
-#include "devices/device_table.h"
+#include "devices/model_select.h"
 
 #include <cstdint>
 

@@ -2,6 +2,7 @@
 // bytes. None of them may crash or read outside their tables, whatever the file holds.
 #include "devices/device_check.h"
 #include "devices/device_table.h"
+#include "devices/model_select.h"
 #include "devices/instruction_syntax.h"
 
 #include <cstddef>

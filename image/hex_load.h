@@ -3,7 +3,7 @@
 // afterwards (the loaded-file label and the status line). The GUI and the CLI share it.
 #pragma once
 
-#include "devices/device_table.h"
+#include "devices/model_select.h"
 #include "image/hex_reader.h"
 #include "image/memory_buffer.h"
 

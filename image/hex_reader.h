@@ -5,7 +5,7 @@
 // Both are returned for the front end to show; the reader shows nothing itself.
 #pragma once
 
-#include "devices/device_table.h"
+#include "devices/model_select.h"
 #include "image/hex_failure.h"
 #include "image/memory_buffer.h"
 

@@ -5,7 +5,7 @@
 // the reader gives back the same image.
 #pragma once
 
-#include "devices/device_table.h"
+#include "devices/model_select.h"
 #include "image/hex_failure.h"
 #include "image/memory_buffer.h"
 

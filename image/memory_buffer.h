@@ -4,7 +4,7 @@
 // work on one instance of it.
 #pragma once
 
-#include "devices/device_table.h"
+#include "devices/model_select.h"
 
 #include <array>
 #include <cstdint>

@@ -1,11 +1,11 @@
-// Inside the virtual PIC18: the state every module of the chip shares, the address map,
-// the timing limits per family, and the entry points of the modules (serial shift engine,
-// core-instruction executor, memory and programming model, timed operations). Only the
-// sim library includes this header.
+// Inside the virtual PIC18: the state every module of the chip shares (serial engine, core
+// executor, memory model, timed operations, each with its own header), the address map and
+// register numbers they agree on, the timing limits per family, and the protocol-error log.
+// Only the sim library includes this header.
 #pragma once
 
 #include "image/memory_buffer.h"
-#include "sim/virtual_chip.h"
+#include "sim/part_table.h"
 
 #include <array>
 #include <cstdint>
@@ -80,10 +80,7 @@ struct timing_limits {
 
 timing_limits limits_for(chip_family family);
 
-// ---- Serial frames and pending work -----------------------------------------------------
-
-enum class frame_kind { core, shift_out, table_read, table_write, undefined };
-frame_kind kind_of_command(std::uint8_t command);
+// ---- Pending work ------------------------------------------------------------------------
 
 // A programming cycle that waits for the next 0000 frame to hold its 4th clock high.
 enum class hold_purpose { program_row, program_config, erase_row, erase_rows_all_panels };
@@ -165,55 +162,14 @@ struct chip_state {
 
 // Records a protocol violation with the time it happened.
 void report(chip_state& s, const std::string& text);
-std::string format_ms(std::int64_t us);
+
+// "3FFFFEh": `value` as `digits` upper-case hexadecimal digits and an "h", for messages.
 std::string hex_text(std::uint32_t value, int digits);
 
-// ---- Serial shift engine (serial_engine.cpp) ------------------------------------------------
-
-void reset_serial(chip_state& s);
-void clock_rising(chip_state& s);
-void clock_falling(chip_state& s, bool data_bit);
-
-// ---- Core-instruction executor (core_executor.cpp) ------------------------------------------
-
-void reset_core(chip_state& s);
-void execute_core(chip_state& s, std::uint16_t opcode);
-// Any frame that is not a core instruction breaks the EECON2 unlock sequence.
-void break_unlock(chip_state& s);
-std::uint32_t table_pointer(const chip_state& s);
-void set_table_pointer(chip_state& s, std::uint32_t address);
-std::uint8_t eecon1(const chip_state& s);
-void set_wr_done(chip_state& s);
-
-// ---- Memory and programming model (memory_model.cpp) ---------------------------------------
-
-void reset_write_latches(chip_state& s);
-std::uint8_t table_read(const chip_state& s, std::uint32_t address);
-void table_write(chip_state& s, std::uint8_t command, std::uint16_t payload);
-void commit_hold(chip_state& s, const programming_hold& h);
-void write_eeprom_byte(chip_state& s, std::uint32_t address, std::uint8_t value);
-std::uint8_t read_eeprom_byte(const chip_state& s, std::uint32_t address);
-void erase_row(chip_state& s, std::uint32_t address);
-bool known_erase_key(chip_family family, std::uint16_t key);
-void apply_bulk_erase(chip_state& s, std::uint16_t key);
-bool eeprom_code_protected(const chip_state& s);
-std::uint32_t boot_block_bytes(const chip_state& s);
-
-// ---- Timed operations (timed_operations.cpp) ---------------------------------------------------
-
-bool write_busy(const chip_state& s);
-// EECON1.WR went from 0 to 1 with every condition met: start what EEPGD/CFGS/FREE select.
-void begin_wr_operation(chip_state& s);
-// Called on every PGC falling edge before the bit is taken.
-void count_start_clock(chip_state& s);
-// Completes an operation whose time is up.
-void finish_due(chip_state& s);
-void abort_timed(chip_state& s, const std::string& why);
-// Bulk-erase arming: a frame ended / a command was loaded / a frame started / PGD moved.
-void erase_after_frame(chip_state& s, std::uint8_t command, std::uint16_t operand);
-void arm_bulk_erase(chip_state& s);
-void erase_on_command(chip_state& s, std::uint8_t command);
-void erase_on_frame_start(chip_state& s);
-void erase_on_data(chip_state& s, bool pgd);
+// Ends a P10 wait (PGC held low after a programming hold or a bulk erase; `low_until` is
+// when it ends) at the clock that ends it. When that clock came too early, returns how long
+// after the start of the wait it came.
+std::optional<std::int64_t> end_p10_wait(const chip_state& s,
+                                         std::optional<std::int64_t>& low_until);
 
 } // namespace sim::detail

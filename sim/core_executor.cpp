@@ -4,7 +4,10 @@
 // programming depends on have their rules here: TBLPTR width, EEADRH width, EECON1 (WR only
 // with WREN, and on FXX2/X220 only right after the EECON2 55h/AAh unlock; RD reads the data
 // EEPROM), and the registers a running write must not see changed.
-#include "sim/chip_state.h"
+#include "sim/core_executor.h"
+
+#include "sim/memory_model.h"
+#include "sim/timed_operations.h"
 
 namespace sim::detail {
 
@@ -138,6 +141,11 @@ void set_table_pointer(chip_state& s, std::uint32_t address) {
     s.file[reg_tblptru] = static_cast<std::uint8_t>(address >> 16);
     s.file[reg_tblptrh] = static_cast<std::uint8_t>(address >> 8);
     s.file[reg_tblptrl] = static_cast<std::uint8_t>(address);
+}
+
+std::uint32_t step_table_pointer(std::uint32_t pointer, int step) {
+    const std::uint32_t low = (pointer + static_cast<std::uint32_t>(step)) & 0x1FFFFF;
+    return (pointer & 0x200000) | low;
 }
 
 std::uint8_t eecon1(const chip_state& s) {

@@ -4,7 +4,10 @@
 // row or one configuration byte, row and bulk erase, data EEPROM access, and the code,
 // data and write protection of the configuration bits. Flash and ID cells only lose bits
 // when programmed (new = old AND data); only erases set them back to 1.
-#include "sim/chip_state.h"
+#include "sim/memory_model.h"
+
+#include "sim/core_executor.h"
+#include "sim/timed_operations.h"
 
 #include <algorithm>
 #include <bit>
@@ -257,11 +260,6 @@ void start_programming(chip_state& s, std::uint32_t pointer) {
     s.hold = programming_hold{hold_purpose::program_row, pointer, 0};
 }
 
-std::uint32_t step_pointer(std::uint32_t pointer, int step) {
-    const std::uint32_t low = (pointer + static_cast<std::uint32_t>(step)) & 0x1FFFFF;
-    return (pointer & 0x200000) | low;
-}
-
 } // namespace
 
 std::uint32_t boot_block_bytes(const chip_state& s) {
@@ -342,7 +340,7 @@ void table_write(chip_state& s, std::uint8_t command, std::uint16_t payload) {
     if (starts)
         start_programming(s, pointer);
     if (step != 0)
-        set_table_pointer(s, step_pointer(pointer, step));
+        set_table_pointer(s, step_table_pointer(pointer, step));
 }
 
 void commit_hold(chip_state& s, const programming_hold& h) {

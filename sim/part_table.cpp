@@ -1,8 +1,8 @@
-// The parts the virtual chip can be: memory sizes, write buffer, device ID, family, and the
-// configuration bytes' erased values and implemented-bit masks, taken from the maker's
-// programming documents (device table and configuration
-// table). Lookup by name accepts "18F4520", "PIC18F4520" and any letter case.
-#include "sim/virtual_chip.h"
+// The parts the virtual chip can be: one row of data per part (family, memory sizes, write
+// buffer, device ID, code blocks) and the configuration groups the rows share (erased values
+// and implemented-bit masks), taken from the maker's programming documents (device table and
+// configuration table). Lookup by name accepts "18F4520", "PIC18F4520" and any letter case.
+#include "sim/part_table.h"
 
 #include <cctype>
 #include <cstddef>
@@ -14,28 +14,38 @@ using config_bytes = std::array<std::uint8_t, 14>;
 
 // One configuration group: erased values and masks for CONFIG1L..CONFIG7H. The block
 // bytes 5L, 6L and 7L depend on the part (one bit per code block it has) and are filled
-// in by with_blocks().
+// in from its row.
 struct config_group {
     config_bytes erased;
     config_bytes mask;
 };
 
+// A group whose implemented bits all erase to 1.
+constexpr config_group erased_to_ones(const config_bytes& mask) {
+    return {mask, mask};
+}
+
+// `group` on a part without data EEPROM: CPD (5H bit 7) and WRTD (6H bit 7) do not exist.
+constexpr config_group without_eeprom_bits(config_group group) {
+    for (config_bytes* bytes : {&group.erased, &group.mask}) {
+        (*bytes)[9] &= 0x7F;
+        (*bytes)[11] &= 0x7F;
+    }
+    return group;
+}
+
 // PIC18FXX2: OSCSEN/FOSC in 1H, CCP2MX in 3H.
-constexpr config_group group_a1{
-    {0x00, 0x27, 0x0F, 0x0F, 0x00, 0x01, 0x85, 0x00, 0, 0xC0, 0, 0xE0, 0, 0x40},
-    {0x00, 0x27, 0x0F, 0x0F, 0x00, 0x01, 0x85, 0x00, 0, 0xC0, 0, 0xE0, 0, 0x40}};
+constexpr config_group group_a1 =
+    erased_to_ones({0x00, 0x27, 0x0F, 0x0F, 0x00, 0x01, 0x85, 0x00, 0, 0xC0, 0, 0xE0, 0, 0x40});
 // PIC18FXX8: as FXX2 without CCP2MX.
-constexpr config_group group_a2{
-    {0x00, 0x27, 0x0F, 0x0F, 0x00, 0x00, 0x85, 0x00, 0, 0xC0, 0, 0xE0, 0, 0x40},
-    {0x00, 0x27, 0x0F, 0x0F, 0x00, 0x00, 0x85, 0x00, 0, 0xC0, 0, 0xE0, 0, 0x40}};
+constexpr config_group group_a2 =
+    erased_to_ones({0x00, 0x27, 0x0F, 0x0F, 0x00, 0x00, 0x85, 0x00, 0, 0xC0, 0, 0xE0, 0, 0x40});
 // PIC18F1220/1320 (two blocks on both).
-constexpr config_group group_b1{
-    {0x00, 0xCF, 0x0F, 0x1F, 0x00, 0x80, 0x85, 0x00, 0, 0xC0, 0, 0xE0, 0, 0x40},
-    {0x00, 0xCF, 0x0F, 0x1F, 0x00, 0x80, 0x85, 0x00, 0, 0xC0, 0, 0xE0, 0, 0x40}};
+constexpr config_group group_b1 =
+    erased_to_ones({0x00, 0xCF, 0x0F, 0x1F, 0x00, 0x80, 0x85, 0x00, 0, 0xC0, 0, 0xE0, 0, 0x40});
 // PIC18F2220/2320/4220/4320.
-constexpr config_group group_b2{
-    {0x00, 0xCF, 0x0F, 0x1F, 0x00, 0x83, 0x85, 0x00, 0, 0xC0, 0, 0xE0, 0, 0x40},
-    {0x00, 0xCF, 0x0F, 0x1F, 0x00, 0x83, 0x85, 0x00, 0, 0xC0, 0, 0xE0, 0, 0x40}};
+constexpr config_group group_b2 =
+    erased_to_ones({0x00, 0xCF, 0x0F, 0x1F, 0x00, 0x83, 0x85, 0x00, 0, 0xC0, 0, 0xE0, 0, 0x40});
 // PIC18F2221/2321/4221/4321. CONFIG4L mask: the maker's checksum mask F5 (DEBUG, XINST,
 // BBSIZ1:0, LVP, STVREN); the FD some other programmers use is not followed.
 constexpr config_group group_c1{
@@ -45,12 +55,10 @@ constexpr config_group group_c1{
 constexpr config_group group_c2{
     {0x00, 0x07, 0x1F, 0x1F, 0x00, 0x83, 0x85, 0x00, 0, 0xC0, 0, 0xE0, 0, 0x40},
     {0x00, 0xCF, 0x1F, 0x1F, 0x00, 0x87, 0xC5, 0x00, 0, 0xC0, 0, 0xE0, 0, 0x40}};
-// PIC18F2410/2510/4410/4510: as C2, but without data EEPROM there is no CPD (5H bit 7) and
-// no WRTD (6H bit 7). Not in the maker's family configuration tables; the bits follow the
-// related-parts note (no EEPROM) and agree with the peer device files.
-constexpr config_group group_c2_no_eeprom{
-    {0x00, 0x07, 0x1F, 0x1F, 0x00, 0x83, 0x85, 0x00, 0, 0x40, 0, 0x60, 0, 0x40},
-    {0x00, 0xCF, 0x1F, 0x1F, 0x00, 0x87, 0xC5, 0x00, 0, 0x40, 0, 0x60, 0, 0x40}};
+// PIC18F2410/2510/4410/4510: C2 on parts without data EEPROM. Not in the maker's family
+// configuration tables; the bits follow the related-parts note (no EEPROM) and agree with
+// the peer device files.
+constexpr config_group group_c2_no_eeprom = without_eeprom_bits(group_c2);
 // PIC18F2455/2550/4455/4550. CONFIG4L mask C5: ICPRT (bit 5) exists only on the 44-pin
 // package, which the part name does not tell; C5 is used and ICPRT is kept 0.
 constexpr config_group group_c3{
@@ -67,78 +75,86 @@ constexpr config_group group_d{
     {0x00, 0x07, 0x1F, 0x1F, 0x00, 0x8B, 0x85, 0x00, 0, 0xC0, 0, 0xE0, 0, 0x40},
     {0x00, 0xCF, 0x1F, 0x1F, 0x00, 0x8F, 0xC5, 0x00, 0, 0xC0, 0, 0xE0, 0, 0x40}};
 
-part_info make_part(const char* name, chip_family family, std::int32_t flash, std::int32_t eeprom,
-                    std::int32_t buffer, std::uint16_t devid, const config_group& group,
-                    std::uint8_t blocks) {
-    part_info p{name, family, flash, eeprom, buffer, devid, group.erased, group.mask};
-    // One CP/WRT/EBTR bit per code block. Bits of blocks a smaller part does not have are
-    // unimplemented and read 0 (maker statement).
+// One part: flash in KB, and one CP/WRT/EBTR bit per code block it has (03 = two code
+// blocks, 07 = three, 0F = four). The 2525/4525 use 07, the safe choice for their disputed
+// CP3/WRT3/EBTR3 bits.
+struct part_row {
+    const char* name;
+    chip_family family;
+    std::int32_t flash_kb;
+    std::int32_t eeprom_bytes;
+    std::int32_t write_buffer;
+    std::uint16_t device_id;
+    const config_group* config;
+    std::uint8_t blocks;
+};
+
+// name, family, flash KB, EEPROM bytes, write buffer, DEVID, configuration group, blocks
+constexpr part_row part_rows[] = {
+    {"18F242", chip_family::fxx2_xx8, 16, 256, 8, 0x0480, &group_a1, 0x03},
+    {"18F252", chip_family::fxx2_xx8, 32, 256, 8, 0x0400, &group_a1, 0x0F},
+    {"18F442", chip_family::fxx2_xx8, 16, 256, 8, 0x04A0, &group_a1, 0x03},
+    {"18F452", chip_family::fxx2_xx8, 32, 256, 8, 0x0420, &group_a1, 0x0F},
+    {"18F248", chip_family::fxx2_xx8, 16, 256, 8, 0x0800, &group_a2, 0x03},
+    {"18F258", chip_family::fxx2_xx8, 32, 256, 8, 0x0840, &group_a2, 0x0F},
+    {"18F448", chip_family::fxx2_xx8, 16, 256, 8, 0x0820, &group_a2, 0x03},
+    {"18F458", chip_family::fxx2_xx8, 32, 256, 8, 0x0860, &group_a2, 0x0F},
+
+    {"18F1220", chip_family::fx220_x320, 4, 256, 8, 0x07E0, &group_b1, 0x03},
+    {"18F1320", chip_family::fx220_x320, 8, 256, 8, 0x07C0, &group_b1, 0x03},
+    {"18F2220", chip_family::fx220_x320, 4, 256, 8, 0x0580, &group_b2, 0x03},
+    {"18F2320", chip_family::fx220_x320, 8, 256, 8, 0x0500, &group_b2, 0x0F},
+    {"18F4220", chip_family::fx220_x320, 4, 256, 8, 0x05A0, &group_b2, 0x03},
+    {"18F4320", chip_family::fx220_x320, 8, 256, 8, 0x0520, &group_b2, 0x0F},
+
+    {"18F2221", chip_family::f2xxx_4xxx, 4, 256, 8, 0x2160, &group_c1, 0x03},
+    {"18F2321", chip_family::f2xxx_4xxx, 8, 256, 8, 0x2120, &group_c1, 0x03},
+    {"18F4221", chip_family::f2xxx_4xxx, 4, 256, 8, 0x2140, &group_c1, 0x03},
+    {"18F4321", chip_family::f2xxx_4xxx, 8, 256, 8, 0x2100, &group_c1, 0x03},
+
+    {"18F2410", chip_family::f2xxx_4xxx, 16, 0, 32, 0x1160, &group_c2_no_eeprom, 0x03},
+    {"18F2510", chip_family::f2xxx_4xxx, 32, 0, 32, 0x1120, &group_c2_no_eeprom, 0x0F},
+    {"18F4410", chip_family::f2xxx_4xxx, 16, 0, 32, 0x10E0, &group_c2_no_eeprom, 0x03},
+    {"18F4510", chip_family::f2xxx_4xxx, 32, 0, 32, 0x10A0, &group_c2_no_eeprom, 0x0F},
+    {"18F2420", chip_family::f2xxx_4xxx, 16, 256, 32, 0x1140, &group_c2, 0x03},
+    {"18F2520", chip_family::f2xxx_4xxx, 32, 256, 32, 0x1100, &group_c2, 0x0F},
+    {"18F4420", chip_family::f2xxx_4xxx, 16, 256, 32, 0x10C0, &group_c2, 0x03},
+    {"18F4520", chip_family::f2xxx_4xxx, 32, 256, 32, 0x1080, &group_c2, 0x0F},
+    {"18F2423", chip_family::f2xxx_4xxx, 16, 256, 32, 0x1150, &group_c2, 0x03},
+    {"18F2523", chip_family::f2xxx_4xxx, 32, 256, 32, 0x1110, &group_c2, 0x0F},
+    {"18F4423", chip_family::f2xxx_4xxx, 16, 256, 32, 0x10D0, &group_c2, 0x03},
+    {"18F4523", chip_family::f2xxx_4xxx, 32, 256, 32, 0x1090, &group_c2, 0x0F},
+    {"18F2450", chip_family::f2xxx_4xxx, 16, 0, 16, 0x2420, &group_usb_small, 0x03},
+    {"18F4450", chip_family::f2xxx_4xxx, 16, 0, 16, 0x2400, &group_usb_small, 0x03},
+    {"18F2455", chip_family::f2xxx_4xxx, 24, 256, 32, 0x1260, &group_c3, 0x07},
+    {"18F2550", chip_family::f2xxx_4xxx, 32, 256, 32, 0x1240, &group_c3, 0x0F},
+    {"18F4455", chip_family::f2xxx_4xxx, 24, 256, 32, 0x1220, &group_c3, 0x07},
+    {"18F4550", chip_family::f2xxx_4xxx, 32, 256, 32, 0x1200, &group_c3, 0x0F},
+    {"18F2525", chip_family::f2xxx_4xxx, 48, 1024, 64, 0x0CC0, &group_c2, 0x07},
+    {"18F2620", chip_family::f2xxx_4xxx, 64, 1024, 64, 0x0C80, &group_c2, 0x0F},
+    {"18F4525", chip_family::f2xxx_4xxx, 48, 1024, 64, 0x0C40, &group_c2, 0x07},
+    {"18F4620", chip_family::f2xxx_4xxx, 64, 1024, 64, 0x0C00, &group_c2, 0x0F},
+
+    {"18F23K20", chip_family::k20, 8, 256, 8, 0x20E0, &group_d, 0x03},
+    {"18F24K20", chip_family::k20, 16, 256, 32, 0x20A0, &group_d, 0x03},
+    {"18F25K20", chip_family::k20, 32, 256, 32, 0x2060, &group_d, 0x0F},
+    {"18F26K20", chip_family::k20, 64, 1024, 64, 0x2020, &group_d, 0x0F},
+    {"18F43K20", chip_family::k20, 8, 256, 8, 0x20C0, &group_d, 0x03},
+    {"18F44K20", chip_family::k20, 16, 256, 32, 0x2080, &group_d, 0x03},
+    {"18F45K20", chip_family::k20, 32, 256, 32, 0x2040, &group_d, 0x0F},
+    {"18F46K20", chip_family::k20, 64, 1024, 64, 0x2000, &group_d, 0x0F},
+};
+
+part_info make_part(const part_row& row) {
+    part_info p{row.name,         row.family,    row.flash_kb * 1024, row.eeprom_bytes,
+                row.write_buffer, row.device_id, row.config->erased,  row.config->mask};
+    // Bits of blocks a smaller part does not have are unimplemented and read 0 (maker
+    // statement).
     for (int index : {8, 10, 12}) {
-        p.config_erased[index] = blocks;
-        p.config_mask[index] = blocks;
+        p.config_erased[index] = row.blocks;
+        p.config_mask[index] = row.blocks;
     }
     return p;
-}
-
-std::vector<part_info> build_parts() {
-    using f = chip_family;
-    constexpr std::int32_t k = 1024;
-    // Block bits: 03 = two code blocks, 07 = three, 0F = four. The 2525/4525 use 07 (the
-    // the safe choice for their disputed CP3/WRT3/EBTR3 bits).
-    return {
-        make_part("18F242", f::fxx2_xx8, 16 * k, 256, 8, 0x0480, group_a1, 0x03),
-        make_part("18F252", f::fxx2_xx8, 32 * k, 256, 8, 0x0400, group_a1, 0x0F),
-        make_part("18F442", f::fxx2_xx8, 16 * k, 256, 8, 0x04A0, group_a1, 0x03),
-        make_part("18F452", f::fxx2_xx8, 32 * k, 256, 8, 0x0420, group_a1, 0x0F),
-        make_part("18F248", f::fxx2_xx8, 16 * k, 256, 8, 0x0800, group_a2, 0x03),
-        make_part("18F258", f::fxx2_xx8, 32 * k, 256, 8, 0x0840, group_a2, 0x0F),
-        make_part("18F448", f::fxx2_xx8, 16 * k, 256, 8, 0x0820, group_a2, 0x03),
-        make_part("18F458", f::fxx2_xx8, 32 * k, 256, 8, 0x0860, group_a2, 0x0F),
-
-        make_part("18F1220", f::fx220_x320, 4 * k, 256, 8, 0x07E0, group_b1, 0x03),
-        make_part("18F1320", f::fx220_x320, 8 * k, 256, 8, 0x07C0, group_b1, 0x03),
-        make_part("18F2220", f::fx220_x320, 4 * k, 256, 8, 0x0580, group_b2, 0x03),
-        make_part("18F2320", f::fx220_x320, 8 * k, 256, 8, 0x0500, group_b2, 0x0F),
-        make_part("18F4220", f::fx220_x320, 4 * k, 256, 8, 0x05A0, group_b2, 0x03),
-        make_part("18F4320", f::fx220_x320, 8 * k, 256, 8, 0x0520, group_b2, 0x0F),
-
-        make_part("18F2221", f::f2xxx_4xxx, 4 * k, 256, 8, 0x2160, group_c1, 0x03),
-        make_part("18F2321", f::f2xxx_4xxx, 8 * k, 256, 8, 0x2120, group_c1, 0x03),
-        make_part("18F4221", f::f2xxx_4xxx, 4 * k, 256, 8, 0x2140, group_c1, 0x03),
-        make_part("18F4321", f::f2xxx_4xxx, 8 * k, 256, 8, 0x2100, group_c1, 0x03),
-
-        make_part("18F2410", f::f2xxx_4xxx, 16 * k, 0, 32, 0x1160, group_c2_no_eeprom, 0x03),
-        make_part("18F2510", f::f2xxx_4xxx, 32 * k, 0, 32, 0x1120, group_c2_no_eeprom, 0x0F),
-        make_part("18F4410", f::f2xxx_4xxx, 16 * k, 0, 32, 0x10E0, group_c2_no_eeprom, 0x03),
-        make_part("18F4510", f::f2xxx_4xxx, 32 * k, 0, 32, 0x10A0, group_c2_no_eeprom, 0x0F),
-        make_part("18F2420", f::f2xxx_4xxx, 16 * k, 256, 32, 0x1140, group_c2, 0x03),
-        make_part("18F2520", f::f2xxx_4xxx, 32 * k, 256, 32, 0x1100, group_c2, 0x0F),
-        make_part("18F4420", f::f2xxx_4xxx, 16 * k, 256, 32, 0x10C0, group_c2, 0x03),
-        make_part("18F4520", f::f2xxx_4xxx, 32 * k, 256, 32, 0x1080, group_c2, 0x0F),
-        make_part("18F2423", f::f2xxx_4xxx, 16 * k, 256, 32, 0x1150, group_c2, 0x03),
-        make_part("18F2523", f::f2xxx_4xxx, 32 * k, 256, 32, 0x1110, group_c2, 0x0F),
-        make_part("18F4423", f::f2xxx_4xxx, 16 * k, 256, 32, 0x10D0, group_c2, 0x03),
-        make_part("18F4523", f::f2xxx_4xxx, 32 * k, 256, 32, 0x1090, group_c2, 0x0F),
-        make_part("18F2450", f::f2xxx_4xxx, 16 * k, 0, 16, 0x2420, group_usb_small, 0x03),
-        make_part("18F4450", f::f2xxx_4xxx, 16 * k, 0, 16, 0x2400, group_usb_small, 0x03),
-        make_part("18F2455", f::f2xxx_4xxx, 24 * k, 256, 32, 0x1260, group_c3, 0x07),
-        make_part("18F2550", f::f2xxx_4xxx, 32 * k, 256, 32, 0x1240, group_c3, 0x0F),
-        make_part("18F4455", f::f2xxx_4xxx, 24 * k, 256, 32, 0x1220, group_c3, 0x07),
-        make_part("18F4550", f::f2xxx_4xxx, 32 * k, 256, 32, 0x1200, group_c3, 0x0F),
-        make_part("18F2525", f::f2xxx_4xxx, 48 * k, 1024, 64, 0x0CC0, group_c2, 0x07),
-        make_part("18F2620", f::f2xxx_4xxx, 64 * k, 1024, 64, 0x0C80, group_c2, 0x0F),
-        make_part("18F4525", f::f2xxx_4xxx, 48 * k, 1024, 64, 0x0C40, group_c2, 0x07),
-        make_part("18F4620", f::f2xxx_4xxx, 64 * k, 1024, 64, 0x0C00, group_c2, 0x0F),
-
-        make_part("18F23K20", f::k20, 8 * k, 256, 8, 0x20E0, group_d, 0x03),
-        make_part("18F24K20", f::k20, 16 * k, 256, 32, 0x20A0, group_d, 0x03),
-        make_part("18F25K20", f::k20, 32 * k, 256, 32, 0x2060, group_d, 0x0F),
-        make_part("18F26K20", f::k20, 64 * k, 1024, 64, 0x2020, group_d, 0x0F),
-        make_part("18F43K20", f::k20, 8 * k, 256, 8, 0x20C0, group_d, 0x03),
-        make_part("18F44K20", f::k20, 16 * k, 256, 32, 0x2080, group_d, 0x03),
-        make_part("18F45K20", f::k20, 32 * k, 256, 32, 0x2040, group_d, 0x0F),
-        make_part("18F46K20", f::k20, 64 * k, 1024, 64, 0x2000, group_d, 0x0F),
-    };
 }
 
 bool same_letters(std::string_view a, std::string_view b) {
@@ -156,7 +172,12 @@ bool same_letters(std::string_view a, std::string_view b) {
 } // namespace
 
 const std::vector<part_info>& known_parts() {
-    static const std::vector<part_info> parts = build_parts();
+    static const std::vector<part_info> parts = [] {
+        std::vector<part_info> all;
+        for (const part_row& row : part_rows)
+            all.push_back(make_part(row));
+        return all;
+    }();
     return parts;
 }
 

@@ -3,7 +3,11 @@
 // drives PGD with TABLAT (bit k from the rising edge of operand clock 9+k until the next
 // frame's first rising edge), and hands finished frames to the executor and memory model.
 // The 4th clock of each frame is where programming holds and erases are decided.
-#include "sim/chip_state.h"
+#include "sim/serial_engine.h"
+
+#include "sim/core_executor.h"
+#include "sim/memory_model.h"
+#include "sim/timed_operations.h"
 
 #include <algorithm>
 
@@ -18,12 +22,6 @@ std::string command_bits(std::uint8_t command) {
     return bits;
 }
 
-std::uint32_t step_21_bits(std::uint32_t pointer, int step) {
-    // Increments and decrements touch only the low 21 bits of TBLPTR.
-    const std::uint32_t low = (pointer + static_cast<std::uint32_t>(step)) & 0x1FFFFF;
-    return (pointer & 0x200000) | low;
-}
-
 void run_table_read(chip_state& s) {
     std::uint32_t pointer = table_pointer(s);
     switch (s.command) {
@@ -32,14 +30,14 @@ void run_table_read(chip_state& s) {
         break;
     case 0x9: // TBLRD*+
         s.file[reg_tablat] = table_read(s, pointer);
-        pointer = step_21_bits(pointer, 1);
+        pointer = step_table_pointer(pointer, 1);
         break;
     case 0xA: // TBLRD*-
         s.file[reg_tablat] = table_read(s, pointer);
-        pointer = step_21_bits(pointer, -1);
+        pointer = step_table_pointer(pointer, -1);
         break;
     case 0xB: // TBLRD+*
-        pointer = step_21_bits(pointer, 1);
+        pointer = step_table_pointer(pointer, 1);
         s.file[reg_tablat] = table_read(s, pointer);
         break;
     default: // 0010: shift out TABLAT as it is
@@ -147,14 +145,10 @@ void reset_serial(chip_state& s) {
 }
 
 void clock_rising(chip_state& s) {
-    if (s.low_until_us) {
-        if (s.now_us < *s.low_until_us)
-            report(s, "short P10: PGC rose " +
-                          std::to_string(s.now_us - (*s.low_until_us - s.limits.p10)) +
-                          " us after the programming hold, needs " + std::to_string(s.limits.p10) +
-                          " us");
-        s.low_until_us.reset();
-    }
+    if (const auto after = end_p10_wait(s, s.low_until_us))
+        report(s, "short P10: PGC rose " + std::to_string(*after) +
+                      " us after the programming hold, needs " + std::to_string(s.limits.p10) +
+                      " us");
     if (s.clocks == 0) {
         // First clock of a new frame: a read's output phase ends here.
         s.driving = false;

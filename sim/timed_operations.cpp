@@ -4,7 +4,10 @@
 // the next 0000 frame's 4th clock), and the bulk erase (armed by the 3C0004h write, then a
 // NOP, then started by the 4th clock of the next 0000 frame; the host must keep PGD low and
 // send no new command until P11 has passed). An operation that is interrupted does nothing.
-#include "sim/chip_state.h"
+#include "sim/timed_operations.h"
+
+#include "sim/core_executor.h"
+#include "sim/memory_model.h"
 
 namespace sim::detail {
 
@@ -194,14 +197,9 @@ void erase_on_frame_start(chip_state& s) {
                            std::to_string(s.limits.p11) + " us)");
         return;
     }
-    if (s.erase_low_until_us) {
-        if (s.now_us < *s.erase_low_until_us)
-            report(s, "short P10 after the bulk erase (next command " +
-                          std::to_string(s.now_us - (*s.erase_low_until_us - s.limits.p10)) +
-                          " us after the erase ended, needs " + std::to_string(s.limits.p10) +
-                          " us)");
-        s.erase_low_until_us.reset();
-    }
+    if (const auto after = end_p10_wait(s, s.erase_low_until_us))
+        report(s, "short P10 after the bulk erase (next command " + std::to_string(*after) +
+                      " us after the erase ended, needs " + std::to_string(s.limits.p10) + " us)");
 }
 
 void erase_on_data(chip_state& s, bool pgd) {

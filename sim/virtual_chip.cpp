@@ -1,69 +1,16 @@
 // The virtual chip's outer shell: power and Program/Verify mode entry and exit, the pin
-// edges handed to the serial engine, the protocol-error log, and the timing limits of each
-// family. The modules behind it share one detail::chip_state.
+// edges handed to the serial engine, and the memory and error log it lets the host see.
+// The modules behind it share one detail::chip_state.
 #include "sim/virtual_chip.h"
 
 #include "sim/chip_state.h"
-
-#include <algorithm>
-#include <cstdio>
+#include "sim/core_executor.h"
+#include "sim/memory_model.h"
+#include "sim/serial_engine.h"
+#include "sim/timed_operations.h"
 
 namespace sim {
 namespace detail {
-
-namespace {
-constexpr std::size_t max_errors = 1000;
-} // namespace
-
-timing_limits limits_for(chip_family family) {
-    switch (family) {
-    case chip_family::fxx2_xx8:
-        // P11 is 5 ms in DS39576B but 10 ms in the later revision a peer cites: take 10 ms.
-        return {1000, 1000, 5, 10000, 2, 4, true, false};
-    case chip_family::fx220_x320:
-        return {1000, 1000, 5, 5000, 2, 4, true, false};
-    case chip_family::f2xxx_4xxx:
-        return {1000, 1000, 100, 5000, 2, 4, false, false};
-    case chip_family::k20:
-        // P9A = 5 ms for configuration bytes. P10 is 100 us in DS41297D but 200 us in the
-        // later revision a peer cites: take 200 us. Self-timed writes start on the 24th
-        // clock after WR. The K20 document sets WREN before 1111-started writes while peers
-        // omit it; requiring it is the side a real K20 surely accepts.
-        return {1000, 5000, 200, 5000, 2, 24, false, true};
-    }
-    return {1000, 1000, 200, 10000, 2, 4, true, true};
-}
-
-chip_state::chip_state(const part_info& p)
-    : part(p), limits(limits_for(p.family)),
-      flash(static_cast<std::size_t>(std::max<std::int32_t>(p.flash_bytes, 0)), 0xFF),
-      eeprom(static_cast<std::size_t>(std::max<std::int32_t>(p.eeprom_bytes, 0)), 0xFF) {
-    id.fill(0xFF);
-    for (std::size_t i = 0; i < config.size(); ++i)
-        config[i] = part.config_erased[i] & part.config_mask[i];
-    reset_write_latches(*this);
-}
-
-std::string format_ms(std::int64_t us) {
-    char text[48];
-    std::snprintf(text, sizeof text, "%lld.%03lld ms", static_cast<long long>(us / 1000),
-                  static_cast<long long>(us % 1000));
-    return text;
-}
-
-std::string hex_text(std::uint32_t value, int digits) {
-    char text[16];
-    std::snprintf(text, sizeof text, "%0*X", digits, static_cast<unsigned>(value));
-    return std::string(text) + "h";
-}
-
-void report(chip_state& s, const std::string& text) {
-    if (s.errors.size() < max_errors) {
-        s.errors.push_back(text + " at " + format_ms(s.now_us));
-    } else if (s.errors.size() == max_errors) {
-        s.errors.push_back("further protocol errors not recorded");
-    }
-}
 
 namespace {
 

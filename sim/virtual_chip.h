@@ -6,43 +6,16 @@
 // real chip does not program this one either, and every protocol violation is recorded.
 #pragma once
 
+#include "sim/part_table.h"
+
 #include <array>
 #include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
-#include <string_view>
 #include <vector>
 
 namespace sim {
-
-// Programming-algorithm families of the supported parts.
-enum class chip_family { fxx2_xx8, fx220_x320, f2xxx_4xxx, k20 };
-
-struct part_info {
-    std::string name; // as the maker writes it without the prefix: "18F4520"
-    chip_family family;
-    std::int32_t flash_bytes;
-    std::int32_t eeprom_bytes; // 0 for none
-    std::int32_t write_buffer; // bytes per programming cycle (per panel on FXX2/XX8)
-    std::uint16_t device_id;   // DEVID2:DEVID1 with revision bits 0
-    std::array<std::uint8_t, 14> config_erased; // CONFIG1L..CONFIG7H after bulk erase
-    std::array<std::uint8_t, 14> config_mask;   // implemented bits (unimplemented read 0)
-};
-
-// Every part the simulator knows, in a stable order.
-const std::vector<part_info>& known_parts();
-
-// Finds a part by name, ignoring case and an optional "PIC" prefix ("pic18f4520",
-// "18F4520"). Null when unknown.
-const part_info* find_part(std::string_view name);
-
-// The part number in a model name, as the simulator names parts: "PIC18F4520" gives
-// "18F4520", "PIC18F452 (DIP)" gives "18F452"; a name without "18" is returned whole.
-std::string part_of_model(const std::string& model_name);
-
-// "18F242, 18F252, ...": every known part, for messages.
-std::string known_part_names();
 
 class virtual_chip {
   public:

@@ -2,7 +2,7 @@
 #include "ui/form1.h"
 
 #include "core/host_hooks.h"
-#include "devices/device_table.h"
+#include "devices/model_select.h"
 #include "interpreter/algorithm_run.h"
 #include "ui/color_theme.h"
 #include "ui/dialog_commands.h"

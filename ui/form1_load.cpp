@@ -4,9 +4,10 @@
 // port, the lines at idle, and the port's status in the status line.
 #include "devices/device_table.h"
 #include "devices/selected_model.h"
-#include "hardware/stored_port_settings.h"
+#include "hardware/port_lines.h"
 #include "interpreter/algorithm_run.h"
 #include "settings/program_values.h"
+#include "settings/stored_wiring.h"
 #include "ui/color_theme.h"
 #include "ui/form1.h"
 #include "ui/port_session.h"
@@ -27,7 +28,7 @@ void Form1::Form_Load() {
 
     // Wiring and port; opening the port drives the lines to idle (images 0, VDD and VPP
     // off, CLOCK and DATA OUT at 0).
-    Module94::restore_port_settings();
+    Module94::port_settings = settings::read_stored_wiring();
     const std::string caption = reopen_port();
     if (!caption.empty())
         label_status->setText(QString::fromStdString(caption));

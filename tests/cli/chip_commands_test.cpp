@@ -7,6 +7,7 @@
 #include "cli/commands.h"
 #include "core/hex_text.h"
 #include "devices/device_table.h"
+#include "devices/model_select.h"
 #include "image/hex_writer.h"
 #include "image/memory_buffer.h"
 #include "settings/settings_store.h"

@@ -5,6 +5,7 @@
 
 #include "cli/commands.h"
 #include "devices/device_table.h"
+#include "devices/model_select.h"
 #include "image/hex_writer.h"
 #include "image/memory_buffer.h"
 

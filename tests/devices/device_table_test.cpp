@@ -1,5 +1,6 @@
 // Reading the device database and selecting a model.
 #include "devices/device_table.h"
+#include "devices/model_select.h"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,7 @@
 
 #include "core/hex_text.h"
 #include "core/host_hooks.h"
-#include "devices/device_table.h"
+#include "devices/model_select.h"
 
 #include <cstdint>
 #include <cstdio>

@@ -3,7 +3,7 @@
 // ends, cancellation).
 #include "interpreter_fixture.h"
 
-#include "devices/device_table.h"
+#include "devices/model_select.h"
 #include "hardware/port_trace.h"
 #include "interpreter/chip_operations.h"
 

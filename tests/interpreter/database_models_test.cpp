@@ -7,6 +7,7 @@
 #include "core/host_hooks.h"
 #include "core/virtual_clock.h"
 #include "devices/device_table.h"
+#include "devices/model_select.h"
 #include "hardware/port_backend.h"
 #include "hardware/port_lines.h"
 #include "hardware/simulated_adapter.h"

@@ -2,7 +2,7 @@
 // frame probe decoding what reaches the chip.
 #include "interpreter_fixture.h"
 
-#include "devices/device_table.h"
+#include "devices/model_select.h"
 #include "hardware/serial_transfer.h"
 
 namespace {

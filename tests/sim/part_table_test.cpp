@@ -1,6 +1,6 @@
 // The part table: name lookup in every accepted form, and the consistency rules every row
 // must keep (sizes, unique device IDs, erased configuration inside the implemented mask).
-#include "sim/virtual_chip.h"
+#include "sim/part_table.h"
 
 #include <gtest/gtest.h>
 
