@@ -15,7 +15,6 @@
 #include "image/memory_buffer.h"
 #include "interpreter/algorithm_run.h"
 #include "interpreter/chip_operations.h"
-#include "settings/settings_store.h"
 #include "settings/stored_wiring.h"
 #include "sim/virtual_chip.h"
 
