@@ -29,6 +29,10 @@ std::string& value_field(device_model& model, const std::string& key) {
         return model.voltageseq;
     if (key == "progtime:")
         return model.progtime;
+    if (key == "deviceid:")
+        return model.deviceid;
+    if (key == "deviceidmask:")
+        return model.deviceidmask;
     return model.pagesize;
 }
 

@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,16 @@ inline constexpr std::array<const char*, config_bytes> config_byte_names{
 
 // The number of the model whose name is exactly `name`, 0 when there is none.
 int find_model(const device_table& table, const std::string& name);
+
+// The bits of DEVID2:DEVID1 that name the part; the rest are the silicon revision.
+inline constexpr std::uint16_t default_device_id_mask = 0xFFE0;
+
+// A device ID of four hexadecimal digits ("1080"), or nothing for any other text.
+std::optional<std::uint16_t> parse_device_id(const std::string& text);
+
+// The numbers of the models whose "deviceid:" matches `raw` under their mask, in table
+// order. A model with a missing or unreadable ID matches nothing.
+std::vector<int> models_with_id(const device_table& table, std::uint16_t raw);
 
 // One algorithm as a list of lower-cased instruction texts, blanks kept.
 using instruction_list = std::vector<std::string>;
@@ -37,6 +48,8 @@ struct model_values {
     std::int32_t voltage_sequence = 0;                    // 1 vddvpp, 2 vppvdd, else unchanged
     std::int32_t program_time_ms = 0;
     std::int32_t page_size = 0;
+    std::optional<std::uint16_t> device_id; // DEVID2:DEVID1 with the revision bits 0
+    std::uint16_t device_id_mask = default_device_id_mask;
     instruction_list erase_list, program_list, read_list, blankcheck_list, verify_list;
 };
 
