@@ -83,6 +83,7 @@ int main(int argc, char** argv) {
     hardware::port_session_options port;
     port.simulate = options.simulate;
     port.sim_part = options.sim_part;
+    port.lose_port_after = options.lose_port_after;
     port.chip_file = options.chip_file;
     hardware::configure_port_session(port);
     int code = 0;

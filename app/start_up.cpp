@@ -1,7 +1,9 @@
 // Command line, single-instance lock, program folder and device database.
 #include "app/start_up.h"
 
+#include "core/hex_text.h"
 #include "core/host_hooks.h"
+#include "hardware/port_session.h"
 #include "sim/part_table.h"
 
 #include <QCommandLineParser>
@@ -19,7 +21,7 @@ namespace app {
 
 QString usage_text() {
     return QStringLiteral(
-        "Usage: pinwright [--simulate [--sim-part NAME] [--chip FILE]]\n"
+        "Usage: pinwright [--simulate [--sim-part NAME] [--chip FILE] [--sim-fault FAULT]]\n"
         "\n"
         "Tarvellic Pinwright programs PIC18 microcontrollers through an adapter on a\n"
         "parallel port. Only one copy runs per user.\n"
@@ -28,9 +30,13 @@ QString usage_text() {
         "  --simulate        use the simulated adapter with a virtual chip instead of a\n"
         "                    real parallel port\n"
         "  --sim-part NAME   the chip in the simulated socket (default: the selected\n"
-        "                    model's part, which then follows model changes)\n"
+        "                    model's part, which then follows model changes); \"none\"\n"
+        "                    leaves the socket empty\n"
         "  --chip FILE       keep the simulated chip's memory in this Intel HEX file:\n"
         "                    read at start, written after each chip operation and at exit\n"
+        "  --sim-fault port-lost=N\n"
+        "                    the simulated port fails after N register accesses, as an\n"
+        "                    unplugged USB adapter would\n"
         "  -h, --help        show this text\n"
         "  -v, --version     show the version\n");
 }
@@ -47,9 +53,11 @@ start_options parse_options(const QStringList& arguments) {
     const QCommandLineOption sim_part(QStringLiteral("sim-part"), QString(),
                                       QStringLiteral("NAME"));
     const QCommandLineOption chip(QStringLiteral("chip"), QString(), QStringLiteral("FILE"));
+    const QCommandLineOption sim_fault(QStringLiteral("sim-fault"), QString(),
+                                       QStringLiteral("FAULT"));
     const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
     const QCommandLineOption version(QStringList{QStringLiteral("v"), QStringLiteral("version")});
-    parser.addOptions({simulate, sim_part, chip, help, version});
+    parser.addOptions({simulate, sim_part, chip, sim_fault, help, version});
     if (!parser.parse(arguments)) {
         options.error = parser.errorText().toStdString();
         return options;
@@ -62,11 +70,18 @@ start_options parse_options(const QStringList& arguments) {
     if (!parser.positionalArguments().isEmpty()) {
         options.error =
             "unexpected argument \"" + parser.positionalArguments().front().toStdString() + "\"";
-    } else if (!options.simulate && (parser.isSet(sim_part) || parser.isSet(chip))) {
-        options.error = "--sim-part and --chip need --simulate";
-    } else if (parser.isSet(sim_part) && sim::find_part(options.sim_part) == nullptr) {
+    } else if (!options.simulate &&
+               (parser.isSet(sim_part) || parser.isSet(chip) || parser.isSet(sim_fault))) {
+        options.error = "--sim-part, --chip and --sim-fault need --simulate";
+    } else if (parser.isSet(sim_fault) && !(options.lose_port_after = hardware::port_lost_after(
+                                                parser.value(sim_fault).toStdString()))) {
+        options.error = "unknown simulated fault \"" + parser.value(sim_fault).toStdString() +
+                        "\"; accepted: " + hardware::accepted_sim_faults;
+    } else if (parser.isSet(sim_part) && sim::find_part(options.sim_part) == nullptr &&
+               core::lower_case(options.sim_part) != hardware::empty_socket_part) {
         options.error = "the simulator does not know the part \"" + options.sim_part +
-                        "\" (known parts: " + sim::known_part_names() + ")";
+                        "\" (known parts: " + sim::known_part_names() +
+                        "; \"none\" for an empty socket)";
     } else if (parser.isSet(chip) && options.chip_file.empty()) {
         options.error = "--chip needs a file name";
     }

@@ -8,7 +8,9 @@
 #include <QString>
 #include <QStringList>
 
+#include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace app {
@@ -17,6 +19,7 @@ struct start_options {
     bool simulate = false;
     std::string sim_part;
     std::string chip_file;
+    std::optional<std::int64_t> lose_port_after; // --sim-fault port-lost=N
     bool help = false;
     bool version = false;
     std::string error; // not empty: the command line cannot be used

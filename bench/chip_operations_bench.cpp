@@ -96,7 +96,7 @@ void run_operation(benchmark::State& state, int operation_index) {
     const std::string part = parts[state.range(0)];
     bench_setup setup(part);
     setup.fill_image();
-    Module1::operation_result (*const operations[])() = {&Module1::program_all,
+    Module1::operation_result (*const operations[])(bool) = {&Module1::program_all,
                                                          &Module1::verify_all, &Module1::read_all};
     if (operation_index != 0)
         Module1::program_all();
@@ -106,7 +106,7 @@ void run_operation(benchmark::State& state, int operation_index) {
         setup.port->waited_ms = 0;
         const auto start = setup.clock.now_us();
         const std::clock_t cpu_start = std::clock();
-        const auto result = operations[operation_index]();
+        const auto result = operations[operation_index](true);
         const double cpu_s = static_cast<double>(std::clock() - cpu_start) / CLOCKS_PER_SEC;
         benchmark::DoNotOptimize(result);
         const double simulated_s = static_cast<double>(setup.clock.now_us() - start) / 1e6;

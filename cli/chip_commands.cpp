@@ -14,6 +14,7 @@
 #include "image/hex_writer.h"
 #include "image/memory_buffer.h"
 #include "interpreter/algorithm_run.h"
+#include "interpreter/chip_identity.h"
 #include "interpreter/chip_operations.h"
 #include "settings/stored_wiring.h"
 #include "sim/virtual_chip.h"
@@ -69,6 +70,11 @@ int exit_code_of(Module1::operation_outcome outcome) {
         return 130;
     case operation_outcome::terminated:
         return exit_bad_input;
+    case operation_outcome::no_chip:
+    case operation_outcome::port_failed:
+        return exit_hardware;
+    case operation_outcome::wrong_chip:
+        return exit_wrong_chip;
     }
     return exit_bad_input;
 }
@@ -77,13 +83,30 @@ int exit_code_of(Module1::operation_outcome outcome) {
 
 bool is_chip_command(const std::string& command) {
     return command == "program" || command == "verify" || command == "read" || command == "erase" ||
-           command == "blankcheck";
+           command == "blankcheck" || command == "identify";
 }
 
 namespace {
 
 bool takes_file(const std::string& command) {
     return command == "program" || command == "verify" || command == "read";
+}
+
+// The image program and verify work from, loaded once the model is final.
+int load_command_image(session& s) {
+    const devices::model_values& model = devices::selected_model().values;
+    image::erase_image(image::program_image(), model);
+    const std::string& command = s.options.command;
+    if (command == "program" || command == "verify") {
+        const auto loaded =
+            image::load_hex_file(s.options.arguments[0], image::program_image(), model);
+        show_hex_read(loaded);
+        if (!loaded.accepted())
+            return exit_bad_input;
+        if (!s.options.quiet)
+            s.err << loaded.status << '\n';
+    }
+    return exit_success;
 }
 
 // The command line, the database, the model, the port address and the image to program or
@@ -96,14 +119,18 @@ int check_chip_command(session& s) {
               << " (see --help)\n";
         return exit_bad_input;
     }
-    if (!s.options.simulate && (s.options.chip || s.options.sim_part || s.options.real_time)) {
-        s.err << "pinwright-cli: --chip, --sim-part and --real-time need --simulate\n";
+    if (!s.options.simulate &&
+        (s.options.chip || s.options.sim_part || s.options.real_time || s.options.sim_fault)) {
+        s.err << "pinwright-cli: --chip, --sim-part, --sim-fault and --real-time need --simulate\n";
+        return exit_bad_input;
+    }
+    if (s.options.sim_fault && !hardware::port_lost_after(*s.options.sim_fault)) {
+        s.err << "pinwright-cli: unknown simulated fault \"" << *s.options.sim_fault
+              << "\"; accepted: " << hardware::accepted_sim_faults << '\n';
         return exit_bad_input;
     }
     if (!load_database(s) || !select_requested_model(s))
         return exit_bad_input;
-    const devices::model_values& model = devices::selected_model().values;
-    image::erase_image(image::program_image(), model);
 
     // Wiring and port as the window has them.
     Module94::port_settings = settings::read_stored_wiring();
@@ -116,17 +143,8 @@ int check_chip_command(session& s) {
         }
         Module94::port_settings.port_base = base;
     }
-
-    if (command == "program" || command == "verify") {
-        const auto loaded =
-            image::load_hex_file(s.options.arguments[0], image::program_image(), model);
-        show_hex_read(loaded);
-        if (!loaded.accepted())
-            return exit_bad_input;
-        if (!s.options.quiet)
-            s.err << loaded.status << '\n';
-    }
-    return exit_success;
+    // With --model auto the image waits for the model the chip names.
+    return model_by_chip(s) ? exit_success : load_command_image(s);
 }
 
 bool virtual_time(const session& s) {
@@ -142,6 +160,8 @@ int open_chip_port(session& s) {
     options.chip_file = s.options.chip.value_or("");
     options.trace_file = s.options.trace.value_or("");
     options.access_cost = virtual_time(s);
+    if (s.options.sim_fault)
+        options.lose_port_after = hardware::port_lost_after(*s.options.sim_fault);
     hardware::configure_port_session(options);
     const hardware::session_opening opening = hardware::open_port_session(
         Module94::port_settings.port_base, devices::selected_model().values.name);
@@ -151,7 +171,8 @@ int open_chip_port(session& s) {
         break;
     case hardware::session_failure::unknown_part:
         s.err << "pinwright-cli: the simulator does not know the part \"" << opening.part
-              << "\" (use --sim-part; known parts: " << sim::known_part_names() << ")\n";
+              << "\" (use --sim-part; known parts: " << sim::known_part_names()
+              << "; \"none\" for an empty socket)\n";
         return exit_bad_input;
     case hardware::session_failure::chip_file_rejected:
         return exit_bad_input;
@@ -166,19 +187,86 @@ int open_chip_port(session& s) {
     return exit_success;
 }
 
-Module1::operation_result run_operation(const std::string& command) {
+// Reads the chip's device ID in a power cycle of its own and judges it; nullopt, with the
+// port's failure printed, when the port failed.
+std::optional<Module1::chip_identity> read_chip_identity(session& s) {
+    catch_stop_signals(true);
+    const auto identity = Module1::identify_socket();
+    catch_stop_signals(false);
+    if (!identity)
+        s.err << "pinwright-cli: "
+              << hardware::failure_text(hardware::current_port_backend().status()) << '\n';
+    return identity;
+}
+
+// The identify command: the model(s) the chip's ID names, with the revision.
+int identify_chip(session& s) {
+    const auto read = read_chip_identity(s);
+    if (!read)
+        return exit_hardware;
+    const Module1::chip_identity& identity = *read;
+    switch (identity.verdict) {
+    case Module1::identity_verdict::no_chip:
+        core::mymsgbox(Module1::no_chip_text(identity.raw, false), core::msg_error, "");
+        return exit_hardware;
+    case Module1::identity_verdict::unknown_id:
+        s.err << "pinwright-cli: the chip answers with device ID " << Module1::id_text(identity.raw)
+              << ", which no model of the device database " << devices::device_database().source
+              << " has\n";
+        return exit_differences;
+    case Module1::identity_verdict::matches:
+    case Module1::identity_verdict::other_model:
+        break;
+    }
+    s.out << Module1::identified_parts(devices::device_database(), identity) << " (device ID "
+          << Module1::id_text(identity.raw) << ")\n";
+    return exit_success;
+}
+
+// --model auto: selects the model the chip's ID names (the first, when several share it),
+// then loads the image for that model.
+int select_model_by_chip(session& s) {
+    const auto read = read_chip_identity(s);
+    if (!read)
+        return exit_hardware;
+    const Module1::chip_identity& identity = *read;
+    if (identity.verdict == Module1::identity_verdict::no_chip) {
+        core::mymsgbox("--model auto cannot choose a model. " + Module1::no_chip_text(identity.raw),
+                       core::msg_error, "");
+        return exit_hardware;
+    }
+    if (identity.verdict == Module1::identity_verdict::unknown_id) {
+        s.err << "pinwright-cli: --model auto cannot choose a model: the chip answers with device "
+              << "ID " << Module1::id_text(identity.raw)
+              << ", which no model of the device database has (choose one with --model)\n";
+        return exit_differences;
+    }
+    const int number = identity.verdict == Module1::identity_verdict::matches
+                           ? devices::selected_model().number
+                           : identity.models.front();
+    devices::select_program_model(devices::device_database(), number);
+    if (!s.options.quiet)
+        s.err << "Model chosen by the chip's device ID: "
+              << Module1::part_and_revision(devices::device_database(), number, identity.raw)
+              << '\n';
+    return load_command_image(s);
+}
+
+Module1::operation_result run_operation(const session& s) {
+    const std::string& command = s.options.command;
+    const bool check = !s.options.no_id_check;
     catch_stop_signals(true);
     Module1::operation_result result;
     if (command == "program")
-        result = Module1::program_all();
+        result = Module1::program_all(check);
     else if (command == "verify")
-        result = Module1::verify_all();
+        result = Module1::verify_all(check);
     else if (command == "read")
-        result = Module1::read_all();
+        result = Module1::read_all(check);
     else if (command == "erase")
-        result = Module1::erase_all();
+        result = Module1::erase_all(check);
     else
-        result = Module1::blank_check();
+        result = Module1::blank_check(check);
     catch_stop_signals(false);
     return result;
 }
@@ -186,6 +274,19 @@ Module1::operation_result run_operation(const std::string& command) {
 // The finish line, what the simulated chip objected to, the image read, the chip file.
 int report_chip_command(session& s, const Module1::operation_result& result) {
     int code = exit_code_of(result.outcome);
+    if (result.outcome == Module1::operation_outcome::wrong_chip) {
+        s.err << "pinwright-cli: "
+              << Module1::wrong_chip_text(devices::device_database(),
+                                          devices::selected_model().number, *result.identity)
+              << "\nChoose the chip's model (--model NAME, or --model auto), or add --no-id-check "
+                 "if you are sure the chip is right.\n";
+    }
+    if (result.identity && result.identity->verdict == Module1::identity_verdict::matches &&
+        !s.options.quiet)
+        s.err << "Chip in the socket: "
+              << Module1::part_and_revision(devices::device_database(),
+                                            devices::selected_model().number, result.identity->raw)
+              << '\n';
     if (!result.caption.empty() && !s.options.quiet) {
         s.out << result.caption;
         if (virtual_time(s) && result.outcome != Module1::operation_outcome::not_started)
@@ -246,7 +347,15 @@ int run_chip_command(session& s) {
 
     if (const int code = open_chip_port(s); code != exit_success)
         return code;
-    const Module1::operation_result result = run_operation(s.options.command);
+    if (s.options.command == "identify") {
+        const int code = identify_chip(s);
+        progress.finish_line();
+        return code;
+    }
+    if (model_by_chip(s))
+        if (const int code = select_model_by_chip(s); code != exit_success)
+            return code;
+    const Module1::operation_result result = run_operation(s);
     progress.finish_line();
     return report_chip_command(s, result);
 }

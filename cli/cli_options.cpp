@@ -19,9 +19,10 @@ struct value_option {
 };
 
 constexpr value_option value_options[] = {
-    {"devices", &cli_options::devices}, {"model", &cli_options::model},
-    {"port", &cli_options::port},       {"sim-part", &cli_options::sim_part},
-    {"chip", &cli_options::chip},       {"trace", &cli_options::trace},
+    {"devices", &cli_options::devices},     {"model", &cli_options::model},
+    {"port", &cli_options::port},           {"sim-part", &cli_options::sim_part},
+    {"chip", &cli_options::chip},           {"trace", &cli_options::trace},
+    {"sim-fault", &cli_options::sim_fault},
 };
 
 struct flag_option {
@@ -36,6 +37,7 @@ constexpr flag_option flag_options[] = {
     {"simulate", nullptr, &cli_options::simulate},
     {"real-time", nullptr, &cli_options::real_time},
     {"quiet", "q", &cli_options::quiet},
+    {"no-id-check", nullptr, &cli_options::no_id_check},
 };
 
 bool is_flag(const std::string& arg) {
@@ -157,6 +159,13 @@ Commands:
   read OUT.hex              Run Read All and save what was read as OUT.hex.
   erase                     Run Erase All.
   blankcheck                Run Blank Check: exit 1 and the report when not blank.
+  identify                  Read the chip's device ID and name the model(s) it belongs
+                            to, with the silicon revision: exit 0; exit 3 when no chip
+                            answers, exit 1 when no model of the database has the ID.
+
+Before a chip command touches the chip, it reads the chip's device ID (when the model
+has one in the database) and stops, writing nothing, when no chip answers (exit 3) or
+the chip is not the selected model (exit 4).
 
 Options (before or after the command):
   --devices FILE            Device database to use (default: pinwrightdevices.txt
@@ -164,7 +173,8 @@ Options (before or after the command):
   --model N|NAME            Model by number, or by name without regard to case: an exact
                             name first, else the one model whose name ends with NAME
                             (18f452 selects PIC18F452). Default: the model stored by
-                            the window ("Microcontroller Model").
+                            the window ("Microcontroller Model"). "auto" chooses the
+                            model whose device ID the chip in the socket gives.
   --port 1|2|3              Parallel port LPT1 (0x378), LPT2 (0x278) or LPT3 (0x3BC).
                             Default: the stored "Parallel Port Address". Pins and
                             inversions are the stored ones, as the window uses them.
@@ -175,13 +185,18 @@ Options (before or after the command):
                             real port. Runs on a virtual clock: waits cost no wall time,
                             and the elapsed time printed is what a real port would take.
   --sim-part NAME           Part in the simulated socket (default: the part number in
-                            the selected model's name, such as 18F4520).
+                            the selected model's name, such as 18F4520); "none" leaves
+                            the socket empty.
+  --sim-fault port-lost=N   With --simulate: the simulated port fails after N register
+                            accesses, as an unplugged USB adapter would.
   --chip FILE.hex           With --simulate: load the virtual chip's memory from FILE.hex
                             (a blank chip when it does not exist) and save it back after
                             the command, so a later command sees the same chip.
   --real-time               With --simulate: wait for real instead of on a virtual clock.
   --trace FILE              Log every port access to FILE: "W <address> <value>" for a
                             write, "R <address> <value>" for a read, "S <ms>" for a wait.
+  --no-id-check             Run the chip command without checking the chip's device ID
+                            (a part the database has no ID for, a remarked chip).
   --quiet, -q               No progress and no finish line; errors and reports only.
   --help                    Show this text.
   --version                 Show the version.
@@ -190,7 +205,9 @@ Exit codes:
   0  success
   1  the chip or file check found differences
   2  bad input or usage
-  3  hardware or port error (also a chip that never finishes a write)
+  3  hardware or port error (also a chip that never finishes a write, a port that
+     fails during a run, or no chip answering)
+  4  the chip in the socket is not the selected model
   130 interrupted (Ctrl-C); VDD and VPP are switched off first
 )";
 }

@@ -13,21 +13,24 @@ enum exit_code : int {
     exit_success = 0,
     exit_differences = 1, // the chip or file check found differences
     exit_bad_input = 2,   // bad input or usage
-    exit_hardware = 3,    // hardware or port error
+    exit_hardware = 3,    // hardware or port error, or no chip answers
+    exit_wrong_chip = 4,  // the chip in the socket is not the selected model
 };
 
 struct cli_options {
-    std::string command;                 // empty when none was given
-    std::vector<std::string> arguments;  // positional arguments after the command
-    std::optional<std::string> devices;  // --devices FILE
-    std::optional<std::string> model;    // --model N|NAME
-    std::optional<std::string> port;     // --port 1|2|3
-    std::optional<std::string> sim_part; // --sim-part NAME
-    std::optional<std::string> chip;     // --chip FILE.hex
-    std::optional<std::string> trace;    // --trace FILE
-    bool simulate = false;               // --simulate
-    bool real_time = false;              // --real-time
-    bool quiet = false;                  // --quiet
+    std::string command;                  // empty when none was given
+    std::vector<std::string> arguments;   // positional arguments after the command
+    std::optional<std::string> devices;   // --devices FILE
+    std::optional<std::string> model;     // --model N|NAME
+    std::optional<std::string> port;      // --port 1|2|3
+    std::optional<std::string> sim_part;  // --sim-part NAME
+    std::optional<std::string> chip;      // --chip FILE.hex
+    std::optional<std::string> trace;     // --trace FILE
+    std::optional<std::string> sim_fault; // --sim-fault FAULT
+    bool simulate = false;                // --simulate
+    bool real_time = false;               // --real-time
+    bool quiet = false;                   // --quiet
+    bool no_id_check = false;             // --no-id-check
     bool help = false;
     bool version = false;
 };

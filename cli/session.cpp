@@ -4,6 +4,7 @@
 #include "cli/session.h"
 
 #include "cli/model_choice.h"
+#include "core/hex_text.h"
 #include "core/host_hooks.h"
 #include "devices/device_table.h"
 #include "devices/selected_model.h"
@@ -32,9 +33,13 @@ void show_hex_read(const image::hex_read_result& read) {
         core::mymsgbox(image::failure_text(read.warning), core::msg_information, core::app_title);
 }
 
+bool model_by_chip(const session& s) {
+    return s.options.model && core::lower_case(*s.options.model) == "auto";
+}
+
 bool select_requested_model(session& s) {
     int number = 0;
-    if (s.options.model) {
+    if (s.options.model && !model_by_chip(s)) {
         const auto choice = choose_model(devices::device_database(), *s.options.model);
         if (choice.number == 0) {
             s.err << "pinwright-cli: " << choice.error << '\n';

@@ -25,7 +25,10 @@ bool load_database(session& s);
 // Prints the failure of a rejected HEX file, or the warning of an accepted one, as the
 // window shows them (through the message hook).
 void show_hex_read(const image::hex_read_result& read);
-// Chooses the model from --model or the stored setting and selects it.
+// Whether --model asks for the model the chip's device ID names.
+bool model_by_chip(const session& s);
+// Chooses the model from --model or the stored setting and selects it. With --model auto
+// the stored model stands in until the chip has been read.
 bool select_requested_model(session& s);
 
 } // namespace cli

@@ -23,7 +23,7 @@ host_hooks default_hooks() {
     h.set_status = [](const std::string&) {};
     h.message_box = [](const std::string& text, int kind, const std::string&) {
         std::fprintf(stderr, "%s\n", text.c_str());
-        return kind == msg_yes_no ? int{result_no} : int{result_ok};
+        return (kind & ~msg_default_no) == msg_yes_no ? int{result_no} : int{result_ok};
     };
     h.input_box = [](const std::string&, const std::string&, const std::string&) {
         return std::string();

@@ -20,6 +20,8 @@ enum class host_event {
 
 // Message box kinds and results, as the message box understands them.
 enum message_kind : int { msg_plain = 0, msg_yes_no = 4, msg_error = 16, msg_information = 64 };
+// Added to msg_yes_no: Enter answers No (for a question whose safe answer is No).
+inline constexpr int msg_default_no = 256;
 enum message_result : int { result_ok = 1, result_yes = 6, result_no = 7 };
 
 inline constexpr const char* app_title = "Tarvellic Pinwright";

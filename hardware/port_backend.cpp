@@ -29,6 +29,8 @@ std::string port_error_text(port_error error) {
         return "not supported";
     case port_error::io_failure:
         return "I/O failure";
+    case port_error::port_lost:
+        return "failed while in use";
     case port_error::trace_not_writable:
         return "cannot write";
     }
@@ -42,6 +44,9 @@ std::string failure_text(const port_status& status) {
         return {};
     if (status.code == port_error::trace_not_writable)
         return "cannot write the port trace " + status.path + ": " + status.reason;
+    if (status.code == port_error::port_lost)
+        return (status.path.empty() ? std::string("the parallel port") : status.path) +
+               " failed while in use" + (status.reason.empty() ? "" : " (" + status.reason + ")");
     std::string text = "cannot open ";
     text += status.path.empty() ? std::string("the parallel port") : status.path;
     text += ": ";

@@ -22,7 +22,8 @@ enum class port_error {
     port_busy,          // another driver holds the port
     no_io_privilege,    // raw port I/O is not permitted to this process
     not_supported,      // this build or machine cannot use this kind of access
-    io_failure,         // the port failed while in use
+    io_failure,         // the port could not be set up for use
+    port_lost,          // the port failed while in use (device gone, driver error)
     trace_not_writable, // the port trace file cannot be created (path, reason)
 };
 
@@ -36,7 +37,8 @@ struct port_status : core::failure<port_error> {
 };
 
 // "cannot open /dev/parport0: permission denied (the user needs access ...)", followed by
-// "; " and `also` when set; "cannot write the port trace /x: No such file or directory" for
+// "; " and `also` when set; "/dev/parport0 failed while in use (PPWDATA failed: ...)" for a
+// port lost during a run; "cannot write the port trace /x: No such file or directory" for
 // a trace file; empty when ok.
 std::string failure_text(const port_status& status);
 

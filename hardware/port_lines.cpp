@@ -4,6 +4,7 @@
 #include "core/host_hooks.h"
 #include "hardware/connector_pins.h"
 #include "hardware/port_backend.h"
+#include "hardware/serial_transfer.h"
 
 namespace Module94 {
 
@@ -28,6 +29,20 @@ void set_pin_level(std::int32_t pin, bool high) {
         image |= mask;
     else
         image &= ~mask;
+}
+
+// Electrical level of an output pin in the register images.
+bool output_level(std::int32_t pin) {
+    const connector_pin info = hardware::connector_pin_info(pin);
+    if (info.direction != hardware::pin_direction::output)
+        return false;
+    const std::int32_t image =
+        info.reg == port_register::data ? line_image.data_image : line_image.control_image;
+    return (((image >> info.bit) & 1) != 0) != info.hardware_inverted;
+}
+
+bool line_active(std::int32_t pin, std::int32_t inverted) {
+    return output_level(pin) != (inverted != 0);
 }
 
 // Drives an output line to its logical (active) level or away from it.
@@ -91,6 +106,20 @@ std::int32_t read_data_in() {
     write_port();
     const std::int32_t level = read_pin(port_settings.pin_datain);
     return port_settings.invert_datain != 0 ? 1 - level : level;
+}
+
+bool supplies_on() {
+    return line_active(port_settings.pin_vdd, port_settings.invert_vdd) ||
+           line_active(port_settings.pin_vpp, port_settings.invert_vpp);
+}
+
+void ensure_lines_safe() {
+    if (supplies_on())
+        power_down();
+    if (line_active(port_settings.pin_clock, port_settings.invert_clock))
+        clock_low();
+    if (line_active(port_settings.pin_dataout, port_settings.invert_dataout))
+        data_low();
 }
 
 std::string pin_bit_name(std::int32_t pin) {

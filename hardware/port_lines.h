@@ -50,6 +50,12 @@ void data_low();
 // Logical level (0/1) of DATA IN after a fresh write_port().
 std::int32_t read_data_in();
 
+// Whether VDD or VPP is switched on in the register images (no port access).
+bool supplies_on();
+// VDD and VPP off (power_down's order and waits) when either is on, then CLOCK and DATA OUT
+// low when they are high: the state every run ends in, whatever its algorithm did.
+void ensure_lines_safe();
+
 // Register-bit name of a connector pin ("D0", "\C0", "S6", "Gnd"); empty for a non-pin.
 std::string pin_bit_name(std::int32_t pin);
 

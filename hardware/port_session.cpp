@@ -2,6 +2,7 @@
 // of the port that every chip operation of the window and the CLI runs on.
 #include "hardware/port_session.h"
 
+#include "core/hex_text.h"
 #include "hardware/port_lines.h"
 #include "hardware/port_selection.h"
 #include "hardware/port_trace.h"
@@ -47,6 +48,10 @@ std::string wanted_part(const std::string& model_name) {
 session_failure socket_chip(const std::string& part, image::hex_read_result& file_read) {
     session_state& s = session();
     s.part = part;
+    if (core::lower_case(part) == empty_socket_part) {
+        s.chip.reset();
+        return session_failure::none;
+    }
     const sim::part_info* info = sim::find_part(part);
     if (info == nullptr) {
         s.chip.reset();
@@ -68,6 +73,20 @@ session_failure socket_chip(const std::string& part, image::hex_read_result& fil
 
 } // namespace
 
+std::optional<std::int64_t> port_lost_after(const std::string& fault) {
+    const std::string prefix = "port-lost=";
+    if (fault.rfind(prefix, 0) != 0 || fault.size() == prefix.size() ||
+        fault.size() > prefix.size() + 12)
+        return std::nullopt;
+    std::int64_t count = 0;
+    for (std::size_t i = prefix.size(); i < fault.size(); ++i) {
+        if (fault[i] < '0' || fault[i] > '9')
+            return std::nullopt;
+        count = count * 10 + (fault[i] - '0');
+    }
+    return count;
+}
+
 void configure_port_session(const port_session_options& options) {
     session() = session_state{};
     session().options = options;
@@ -87,6 +106,8 @@ session_opening open_port_session(std::int32_t base, const std::string& model_na
         auto adapter = std::make_unique<simulated_adapter>(base, socket_virtual_chip(s.chip));
         if (!s.options.access_cost)
             adapter->set_access_cost_us(0);
+        if (s.options.lose_port_after)
+            adapter->lose_port_after(*s.options.lose_port_after);
         adapter->open();
         backend = std::move(adapter);
     } else {
@@ -115,6 +136,8 @@ bool socket_follows(const std::string& model_name) {
     if (!s.options.simulate || part_is_fixed())
         return false;
     const std::string part = wanted_part(model_name);
+    if (core::lower_case(part) == empty_socket_part)
+        return s.chip != nullptr;
     const sim::part_info* info = sim::find_part(part);
     const bool same =
         info != nullptr ? s.chip && s.chip->part().name == info->name : !s.chip && s.part == part;

@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace sim {
@@ -21,13 +22,25 @@ namespace hardware {
 
 struct port_session_options {
     bool simulate = false;
-    std::string sim_part;   // empty: the part number in the selected model's name
+    std::string sim_part;   // empty: the part in the selected model's name; "none": no chip
     std::string chip_file;  // the virtual chip's memory, read once and written on request
     std::string trace_file; // empty: no trace
     // The simulated adapter charges each register access the time a real port takes, so
     // that a virtual clock shows real-port times. Off: the chip sees the host's own timing.
     bool access_cost = false;
+    // A simulated fault: the port fails after this many register accesses.
+    std::optional<std::int64_t> lose_port_after;
 };
+
+// The --sim-part value that leaves the simulated socket empty.
+inline constexpr const char* empty_socket_part = "none";
+
+// The simulated faults a front end may ask for, as --sim-fault lists them.
+inline constexpr const char* accepted_sim_faults =
+    "port-lost=N (the port fails after N register accesses)";
+// The register accesses after which "port-lost=N" loses the port; nullopt for any other
+// text.
+std::optional<std::int64_t> port_lost_after(const std::string& fault);
 
 // Why a session could not be opened as asked.
 enum class session_failure {

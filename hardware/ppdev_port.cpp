@@ -129,7 +129,7 @@ std::string ppdev_port::description() const {
 
 void ppdev_port::fail_in_use(const char* request, int error) {
     close_device();
-    status_.code = port_error::io_failure;
+    status_.code = port_error::port_lost;
     status_.reason = std::string(request) + " failed: " + system_reason(error);
 }
 

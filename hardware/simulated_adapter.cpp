@@ -33,9 +33,20 @@ void simulated_adapter::insert_chip(std::unique_ptr<target_chip> chip) {
     update_chip();
 }
 
-void simulated_adapter::charge_access() {
+bool simulated_adapter::take_access() {
+    if (!status_.ok())
+        return false;
+    if (accesses_left_) {
+        if (*accesses_left_ <= 0) {
+            status_.code = port_error::port_lost;
+            status_.reason = "simulated fault: the port is gone";
+            return false;
+        }
+        --*accesses_left_;
+    }
     if (access_cost_us_ > 0)
         core::hooks().sleep_us(access_cost_us_);
+    return true;
 }
 
 bool simulated_adapter::connector_level(std::int32_t pin) const {
@@ -93,9 +104,8 @@ void simulated_adapter::update_chip() {
 }
 
 void simulated_adapter::out32(std::uint16_t address, std::uint8_t value) {
-    if (!status_.ok())
+    if (!take_access())
         return;
-    charge_access();
     if (address == static_cast<std::uint16_t>(base_ + data_offset))
         data_register_ = value;
     else if (address == static_cast<std::uint16_t>(base_ + control_offset))
@@ -106,9 +116,8 @@ void simulated_adapter::out32(std::uint16_t address, std::uint8_t value) {
 }
 
 std::uint8_t simulated_adapter::inp32(std::uint16_t address) {
-    if (!status_.ok())
+    if (!take_access())
         return 0xFF;
-    charge_access();
     if (address == static_cast<std::uint16_t>(base_ + data_offset))
         return data_register_;
     if (address == static_cast<std::uint16_t>(base_ + control_offset))

@@ -67,6 +67,9 @@ class simulated_adapter final : public port_backend {
     void set_wiring(const adapter_wiring& wiring);
     // Host time charged per register access, in microseconds (0 charges nothing).
     void set_access_cost_us(std::int64_t microseconds) { access_cost_us_ = microseconds; }
+    // A fault for tests and demonstrations: the port fails, as an unplugged USB adapter
+    // would, after `accesses` more register accesses; every access after that fails too.
+    void lose_port_after(std::int64_t accesses) { accesses_left_ = accesses; }
     std::int64_t access_cost_us() const { return access_cost_us_; }
     // Replaces the chip in the socket (null empties it).
     void insert_chip(std::unique_ptr<target_chip> chip);
@@ -82,7 +85,8 @@ class simulated_adapter final : public port_backend {
     bool connector_level(std::int32_t pin) const;
 
   private:
-    void charge_access();
+    // Charges the access's time; false when the port is (now) lost.
+    bool take_access();
     bool output_line_level(const adapter_line& line) const;
     bool pgd_line_level() const;
     void update_chip();
@@ -91,6 +95,7 @@ class simulated_adapter final : public port_backend {
     std::unique_ptr<target_chip> chip_;
     adapter_wiring wiring_;
     std::int64_t access_cost_us_ = 1;
+    std::optional<std::int64_t> accesses_left_; // until the port is lost
     std::uint8_t data_register_ = 0;
     std::uint8_t control_register_ = 0; // as written: bits 0-5
     std::optional<chip_levels> told_;   // what the chip was last told

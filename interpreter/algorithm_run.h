@@ -21,6 +21,8 @@ enum class run_stop {
     unrecognised,  // an unrecognised instruction: the program ends
     write_timeout, // "waitwr" never saw the write finish
     cancelled,     // the user interrupted the run
+    identity,      // the chip in the socket is not the selected model, or none answered
+    port_failed,   // the port failed during the run
 };
 
 struct algorithm_run_record {

@@ -3,10 +3,13 @@
 
 #include "core/host_hooks.h"
 #include "devices/algorithm_check.h"
+#include "hardware/device_id_read.h"
 #include "hardware/port_backend.h"
 #include "hardware/port_lines.h"
 #include "hardware/serial_transfer.h"
 #include "interpreter/algorithm_run.h"
+
+#include <optional>
 
 namespace Module1 {
 
@@ -82,7 +85,120 @@ void finish_caption(const std::string& caption) {
     core::host_yield();
 }
 
-operation_result run_operation(kind k) {
+bool powers_up(std::int32_t ip) {
+    const auto& run = algorithm_run;
+    return ip >= 1 && ip <= run.instruction_count &&
+           run.decoded[static_cast<std::size_t>(ip)].op == devices::opcode::begin;
+}
+
+// Reads the device ID of the powered chip and judges it; stops the run unless it is the
+// selected model.
+chip_identity check_identity_now() {
+    const chip_identity identity = judge_identity(
+        hardware::read_device_id(), devices::device_database(), devices::selected_model().number);
+    if (identity.verdict != identity_verdict::matches)
+        algorithm_run.stop = run_stop::identity;
+    return identity;
+}
+
+// Read All clears the image only once it is sure to read the selected model's chip.
+void clear_image_for_read() {
+    image::erase_image(image::program_image(), devices::selected_model().values);
+    core::notify(core::host_event::image_changed);
+    core::host_yield();
+}
+
+// The run itself: the identity check at the first power-up (or in a power cycle of its own
+// when the algorithm does not start with one), then instruction by instruction until the
+// end, a stop, a cancel or a port failure.
+void run_instructions(kind k, bool check_identity, operation_result& result) {
+    bool identity_due = check_identity && devices::selected_model().values.device_id.has_value();
+    if (identity_due && !powers_up(1)) {
+        identity_due = false;
+        Module94::power_up(devices::selected_model().values.voltage_sequence);
+        result.identity = check_identity_now();
+        Module94::ensure_lines_safe();
+        if (algorithm_run.stop != run_stop::none || !hardware::port_ready())
+            return;
+    }
+    if (k == kind::read && !identity_due)
+        clear_image_for_read();
+
+    algorithm_run.ip = 1;
+    while (run_continues()) {
+        if (cancel_requested.load()) {
+            algorithm_run.stop = run_stop::cancelled;
+            break;
+        }
+        const bool checks_now = identity_due && powers_up(algorithm_run.ip);
+        run_step();
+        if (checks_now && hardware::port_ready() && algorithm_run.stop == run_stop::none) {
+            identity_due = false;
+            result.identity = check_identity_now();
+            if (algorithm_run.stop == run_stop::none && k == kind::read)
+                clear_image_for_read();
+        }
+        if (!hardware::port_ready() && algorithm_run.stop == run_stop::none)
+            algorithm_run.stop = run_stop::port_failed;
+    }
+}
+
+// The outcome of a run that did not reach its end with the chip as expected; nullopt when
+// it ran to its end.
+std::optional<operation_outcome> stopped_outcome(kind k, operation_result& result) {
+    const auto& texts = texts_of(k);
+    const std::string name = texts.name;
+    switch (algorithm_run.stop) {
+    case run_stop::none:
+        break;
+    case run_stop::unrecognised:
+        return operation_outcome::terminated;
+    case run_stop::write_timeout:
+        result.caption = name + " stopped: the chip never finished its write.";
+        finish_caption(result.caption);
+        core::mymsgbox(name +
+                           " stopped: the chip never finished its write (no end of write within "
+                           "1 second).\r\nVDD and VPP are off. Check the adapter, the wiring and "
+                           "the pin settings.",
+                       core::msg_error, "");
+        return operation_outcome::write_timeout;
+    case run_stop::cancelled:
+        result.caption = name + " cancelled; VDD and VPP are off.";
+        finish_caption(result.caption);
+        return operation_outcome::cancelled;
+    case run_stop::identity: {
+        const chip_identity& identity = *result.identity;
+        if (identity.verdict == identity_verdict::no_chip) {
+            result.caption = name + " not done: no chip answers.";
+            finish_caption(result.caption);
+            core::mymsgbox(name + " not done. " + no_chip_text(identity.raw), core::msg_error, "");
+            return operation_outcome::no_chip;
+        }
+        // The front end explains a wrong chip and offers its ways out.
+        result.caption =
+            name + " not done: the chip is not " + devices::selected_model().values.name + ".";
+        finish_caption(result.caption);
+        return operation_outcome::wrong_chip;
+    }
+    case run_stop::port_failed: {
+        const auto status = hardware::current_port_backend().status();
+        result.caption = name + " stopped: " + hardware::failure_text(status) + ".";
+        finish_caption(result.caption);
+        const bool writes = k == kind::program || k == kind::erase;
+        core::mymsgbox(name + " stopped: " + hardware::failure_text(status) +
+                           ".\r\nVDD and VPP were switched off as far as the port still allows. " +
+                           (writes ? "The chip may be partly written: erase it and program it "
+                                     "again once the port works."
+                                   : "What was read is incomplete and was not used; run " + name +
+                                         " again once the port works."),
+                       core::msg_error, "");
+        return operation_outcome::port_failed;
+    }
+    }
+    return std::nullopt;
+}
+
+operation_result run_operation(kind k, bool check_identity) {
     const auto& texts = texts_of(k);
     operation_result result;
     if (!may_start(k)) {
@@ -98,51 +214,19 @@ operation_result run_operation(kind k) {
     core::notify(core::host_event::operation_started);
     core::set_status(texts.start);
     core::host_yield();
-    if (k == kind::read) {
-        image::erase_image(image::program_image(), devices::selected_model().values);
-        core::notify(core::host_event::image_changed);
-        core::host_yield();
-    }
 
-    algorithm_run.ip = 1;
-    while (run_continues()) {
-        if (cancel_requested.load()) {
-            algorithm_run.stop = run_stop::cancelled;
-            break;
-        }
-        run_step();
-    }
-
-    const run_stop stop = algorithm_run.stop;
-    if (stop == run_stop::write_timeout || stop == run_stop::cancelled)
-        Module94::power_down();
+    run_instructions(k, check_identity, result);
+    // Whatever the algorithm did, and however the run ended, the supplies end off and the
+    // lines idle (a run that ended normally has done so already: no port access then).
+    Module94::ensure_lines_safe();
     core::notify(core::host_event::operation_ended);
     result.elapsed_us = core::monotonic_us() - started;
-    const std::string seconds = elapsed_text(result.elapsed_us) + " seconds elapsed...";
 
-    switch (stop) {
-    case run_stop::unrecognised:
-        result.outcome = operation_outcome::terminated;
+    if (const auto stopped = stopped_outcome(k, result)) {
+        result.outcome = *stopped;
         return result;
-    case run_stop::write_timeout:
-        result.outcome = operation_outcome::write_timeout;
-        result.caption = std::string(texts.name) + " stopped: the chip never finished its write.";
-        finish_caption(result.caption);
-        core::mymsgbox(std::string(texts.name) +
-                           " stopped: the chip never finished its write (no end of write within "
-                           "1 second).\r\nVDD and VPP are off. Check the adapter, the wiring and "
-                           "the pin settings.",
-                       core::msg_error, "");
-        return result;
-    case run_stop::cancelled:
-        result.outcome = operation_outcome::cancelled;
-        result.caption = std::string(texts.name) + " cancelled; VDD and VPP are off.";
-        finish_caption(result.caption);
-        return result;
-    case run_stop::none:
-        break;
     }
-
+    const std::string seconds = elapsed_text(result.elapsed_us) + " seconds elapsed...";
     if (reports && algorithm_run.failure_count > 0) {
         result.outcome = operation_outcome::differences;
         result.caption = texts.failed + seconds;
@@ -171,20 +255,20 @@ std::string elapsed_text(std::int64_t microseconds) {
     return std::to_string(whole) + "." + (hundredths < 10 ? "0" : "") + std::to_string(hundredths);
 }
 
-operation_result program_all() {
-    return run_operation(kind::program);
+operation_result program_all(bool check_identity) {
+    return run_operation(kind::program, check_identity);
 }
-operation_result read_all() {
-    return run_operation(kind::read);
+operation_result read_all(bool check_identity) {
+    return run_operation(kind::read, check_identity);
 }
-operation_result erase_all() {
-    return run_operation(kind::erase);
+operation_result erase_all(bool check_identity) {
+    return run_operation(kind::erase, check_identity);
 }
-operation_result blank_check() {
-    return run_operation(kind::blank);
+operation_result blank_check(bool check_identity) {
+    return run_operation(kind::blank, check_identity);
 }
-operation_result verify_all() {
-    return run_operation(kind::verify);
+operation_result verify_all(bool check_identity) {
+    return run_operation(kind::verify, check_identity);
 }
 
 } // namespace Module1

@@ -5,7 +5,10 @@
 // buttons and the CLI call the same procedures.
 #pragma once
 
+#include "interpreter/chip_identity.h"
+
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace Module1 {
@@ -17,19 +20,28 @@ enum class operation_outcome {
     write_timeout, // the chip never finished a write; the run was stopped
     cancelled,     // stopped on request
     terminated,    // an unrecognised instruction ended the program
+    no_chip,       // nothing answered the device ID read; nothing was written
+    wrong_chip,    // the chip's device ID is not the selected model's; nothing was written
+    port_failed,   // the port failed during the run; the chip may be partly written
 };
 
 struct operation_result {
     operation_outcome outcome = operation_outcome::completed;
     std::int64_t elapsed_us = 0;
     std::string caption; // the finish caption shown in the status line
+    // The device ID check, when the model has an ID and the check was asked for.
+    std::optional<chip_identity> identity;
 };
 
-operation_result program_all();
-operation_result read_all();
-operation_result erase_all();
-operation_result blank_check();
-operation_result verify_all();
+// Before an operation touches the chip's memory it reads the device ID (right after the
+// algorithm's first power-up, in the same power cycle) when the selected model has one,
+// and stops with VDD and VPP off unless the chip is that model. `check_identity` false
+// skips the check, for a user who knows better than the database.
+operation_result program_all(bool check_identity = true);
+operation_result read_all(bool check_identity = true);
+operation_result erase_all(bool check_identity = true);
+operation_result blank_check(bool check_identity = true);
+operation_result verify_all(bool check_identity = true);
 
 // Whole seconds, ".", two-digit hundredths: 3070000 us gives "3.07".
 std::string elapsed_text(std::int64_t microseconds);

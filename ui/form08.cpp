@@ -200,6 +200,11 @@ void Form08::prepare_display() {
         const int yes_x = Command2->x();
         Command2->move(Command1->x(), buttons_top);
         Command1->move(yes_x, buttons_top);
+        if (default_no) {
+            Command1->setDefault(false);
+            Command2->setDefault(true);
+            Command2->setFocus();
+        }
         break;
     }
     case core::msg_error:
@@ -263,8 +268,9 @@ bool Form08::eventFilter(QObject* watched, QEvent* event) {
         return true;
     case Qt::Key_Return:
     case Qt::Key_Enter:
-        // A button the user moved the focus to answers for itself; otherwise OK/Yes.
-        if (watched == Command2 && Command2->isVisible())
+        // A button the user moved the focus to answers for itself; otherwise OK/Yes, or No
+        // in a box whose safe answer is No.
+        if (Command2->isVisible() && (watched == Command2 || (default_no && watched != Command1)))
             Command2_Click();
         else
             Command1_Click();

@@ -22,6 +22,7 @@ class Form08 final : public QDialog {
     // The shared state of a call: the text, the kind and the result code.
     std::string text;
     int kind = 0;
+    bool default_no = false; // a yes/no box whose Enter answers No
     int result = 1;
 
     void settheme();

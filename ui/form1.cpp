@@ -171,6 +171,7 @@ void Form1::build_menus() {
     menuerase = menu3->addAction(QStringLiteral("&Erase All"));
     menublank = menu3->addAction(QStringLiteral("&Blank Check"));
     menuverify = menu3->addAction(QStringLiteral("&Verify"));
+    menuidentify = menu3->addAction(QStringLiteral("Identify Chip"));
     menu4 = bar->addMenu(QStringLiteral("&Hardware"));
     menusettings = menu4->addAction(QStringLiteral("Settings"));
     menucheck = menu4->addAction(QStringLiteral("Check"));
@@ -191,6 +192,7 @@ void Form1::build_menus() {
     connect(menuerase, &QAction::triggered, this, [this] { Command3_Click(); });
     connect(menublank, &QAction::triggered, this, [this] { Command4_Click(); });
     connect(menuverify, &QAction::triggered, this, [this] { Command5_Click(); });
+    connect(menuidentify, &QAction::triggered, this, [this] { menuidentify_Click(); });
     connect(menusettings, &QAction::triggered, this, [] { show_hardware_settings(); });
     connect(menucheck, &QAction::triggered, this, [] { show_hardware_check(); });
     connect(menumodel, &QAction::triggered, this, [this] { menumodel_Click(); });

@@ -8,6 +8,8 @@
 // the load that brings the program to its idle state.
 #pragma once
 
+#include "interpreter/chip_operations.h"
+
 #include "ui/mouse_wheel.h"
 
 #include <QMainWindow>
@@ -75,6 +77,7 @@ class Form1 final : public QMainWindow, public ui::wheel_target {
     void Command3_Click(); // Erase All
     void Command4_Click(); // Blank Check
     void Command5_Click(); // Verify
+    void menuidentify_Click();
 
     // Byte editor.
     void tabla_MouseUp(int table, Qt::MouseButton button, QPoint where);
@@ -124,6 +127,7 @@ class Form1 final : public QMainWindow, public ui::wheel_target {
     QAction* menuerase;
     QAction* menublank;
     QAction* menuverify;
+    QAction* menuidentify;
     QAction* menusettings;
     QAction* menucheck;
     QAction* menumodel;
@@ -143,7 +147,11 @@ class Form1 final : public QMainWindow, public ui::wheel_target {
     void build_menus();
     void connect_display();
     void connect_editing();
-    void run_chip_operation(const std::function<void()>& operation);
+    // Runs a chip operation; when it found another chip in the socket, offers the ways out.
+    void run_chip_operation(Module1::operation_result (*operation)(bool), const char* name);
+    // Selects model `number` as the model dialog does: stored, the socket follows, the
+    // buffer is cleared.
+    void select_detected_model(int number);
 
     // Focus and pointer rules of the tables.
     void scrl_GotFocus(int table);

@@ -14,6 +14,7 @@
 #include "ui/memory_tables.h"
 #include "ui/message_boxes.h"
 #include "ui/port_session.h"
+#include "ui/socket_identity.h"
 #include "ui/table_widgets.h"
 
 #include <QFileInfo>
@@ -128,31 +129,54 @@ void Form1::menumodel_Click() {
     menuclear_Click();
 }
 
-void Form1::run_chip_operation(const std::function<void()>& operation) {
+void Form1::run_chip_operation(Module1::operation_result (*operation)(bool), const char* name) {
     if (!commands_enabled_)
         return;
-    operation();
+    const Module1::operation_result result = operation(true);
     save_simulated_chip();
+    if (result.outcome != Module1::operation_outcome::wrong_chip || !result.identity)
+        return;
+    const wrong_chip_answer answer = ask_about_wrong_chip(*result.identity, name);
+    if (answer.select_model != 0) {
+        select_detected_model(answer.select_model);
+    } else if (answer.continue_anyway) {
+        operation(false);
+        save_simulated_chip();
+    }
+}
+
+void Form1::select_detected_model(int number) {
+    settings::model_setting.write(number);
+    devices::select_program_model(devices::device_database(), number);
+    follow_selected_model();
+    menuclear_Click();
 }
 
 void Form1::Command1_Click() {
-    run_chip_operation([] { Module1::program_all(); });
+    run_chip_operation(&Module1::program_all, "Program All");
 }
 
 void Form1::Command2_Click() {
-    run_chip_operation([] { Module1::read_all(); });
+    run_chip_operation(&Module1::read_all, "Read All");
 }
 
 void Form1::Command3_Click() {
-    run_chip_operation([] { Module1::erase_all(); });
+    run_chip_operation(&Module1::erase_all, "Erase All");
 }
 
 void Form1::Command4_Click() {
-    run_chip_operation([] { Module1::blank_check(); });
+    run_chip_operation(&Module1::blank_check, "Blank Check");
 }
 
 void Form1::Command5_Click() {
-    run_chip_operation([] { Module1::verify_all(); });
+    run_chip_operation(&Module1::verify_all, "Verify");
+}
+
+void Form1::menuidentify_Click() {
+    if (!commands_enabled_)
+        return;
+    if (const int detected = identify_chip_in_socket(); detected != 0)
+        select_detected_model(detected);
 }
 
 } // namespace ui

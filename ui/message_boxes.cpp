@@ -56,7 +56,8 @@ std::string breaklongwords(const std::string& text) {
 int mymsgbox_window(const std::string& text, int kind, const std::string& title) {
     Form08 box;
     box.text = text;
-    box.kind = kind;
+    box.kind = kind & ~core::msg_default_no;
+    box.default_no = (kind & core::msg_default_no) != 0;
     run_box(box, title);
     return box.result;
 }

@@ -19,7 +19,7 @@ inline constexpr int long_word_limit = 55;
 std::string breaklongwords(const std::string& text);
 
 // Shows the message box (Form08) modally: kinds 0 plain, 4 yes/no, 16 error,
-// 64 information; returns 1 (OK), 6 (Yes) or 7 (No). An empty title shows the program's.
+// 64 information, plus msg_default_no on a yes/no box; returns 1 (OK), 6 (Yes) or 7 (No). An empty title shows the program's.
 int mymsgbox_window(const std::string& text, int kind, const std::string& title);
 
 // Shows the input box (Form07) modally; returns the entry, or the empty text when the user

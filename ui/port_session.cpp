@@ -4,6 +4,7 @@
 // when the model changes.
 #include "ui/port_session.h"
 
+#include "core/hex_text.h"
 #include "core/host_hooks.h"
 #include "devices/selected_model.h"
 #include "hardware/port_lines.h"
@@ -32,7 +33,9 @@ std::string reopen_port() {
     show_hex_read(opening.chip_file_read);
     std::string caption = port_caption(base, simulated, opening.status);
     if (simulated && !hardware::session_chip() && !caption.empty())
-        caption += " (empty socket: the simulator has no PIC" + opening.part + ")";
+        caption += core::lower_case(opening.part) == hardware::empty_socket_part
+                       ? std::string(" (empty socket)")
+                       : " (empty socket: the simulator has no PIC" + opening.part + ")";
     return caption;
 }
 

@@ -109,7 +109,7 @@ TEST_F(ChipOperations, PortThatIsNotReadyDoesNotStart) {
 TEST_F(ChipOperations, AlgorithmThatCannotRunIsRejectedBeforeAnyLineMoves) {
     struct refused {
         devices::instruction_list devices::model_values::*list;
-        Module1::operation_result (*operation)();
+        Module1::operation_result (*operation)(bool);
         const char* body;
         const char* fault;
     };
@@ -132,7 +132,7 @@ TEST_F(ChipOperations, AlgorithmThatCannotRunIsRejectedBeforeAnyLineMoves) {
         SCOPED_TRACE(c.body);
         messages_.clear();
         use(c.list, c.body);
-        EXPECT_EQ(c.operation().outcome, operation_outcome::not_started);
+        EXPECT_EQ(c.operation(true).outcome, operation_outcome::not_started);
         ASSERT_EQ(messages_.size(), 1u);
         EXPECT_EQ(messages_[0].text,
                   std::string("The ") + c.fault + ".\r\nCheck the device database.");

@@ -94,9 +94,9 @@ class EveryModel : public ::testing::TestWithParam<std::string> {
     }
 
     // Runs one operation and checks it left no protocol problem on the chip.
-    operation_outcome run(Module1::operation_result (*operation)(), const char* name) {
+    operation_outcome run(Module1::operation_result (*operation)(bool), const char* name) {
         messages_.clear();
-        const auto outcome = operation().outcome;
+        const auto outcome = operation(true).outcome;
         for (const auto& problem : chip_->protocol_errors())
             ADD_FAILURE() << GetParam() << " " << name << ": " << problem;
         chip_->clear_protocol_errors();

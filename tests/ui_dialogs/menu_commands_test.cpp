@@ -17,7 +17,8 @@ class PortTimePinoutAboutCommands : public ui_test::dialog_fixture {
                                           .sim_part = "18F4520",
                                           .chip_file = {},
                                           .trace_file = {},
-                                          .access_cost = false});
+                                          .access_cost = false,
+                                          .lose_port_after = {}});
     }
     void ask(const char* answer) {
         answers.clear();

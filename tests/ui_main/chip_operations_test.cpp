@@ -48,7 +48,8 @@ class ChipOperations : public test_ui::WindowTest {
                                           .sim_part = {},
                                           .chip_file = chip_file,
                                           .trace_file = {},
-                                          .access_cost = false});
+                                          .access_cost = false,
+                                          .lose_port_after = {}});
     }
 
     void click(int command) { QTest::mouseClick(form_->commands[command - 1], Qt::LeftButton); }

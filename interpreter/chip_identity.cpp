@@ -1,0 +1,117 @@
+// Judging a device ID against the database, and the texts of each verdict.
+#include "interpreter/chip_identity.h"
+
+#include "core/hex_text.h"
+#include "core/host_hooks.h"
+#include "devices/model_select.h"
+#include "devices/selected_model.h"
+#include "hardware/device_id_read.h"
+#include "hardware/port_backend.h"
+#include "hardware/port_lines.h"
+#include "hardware/serial_transfer.h"
+
+#include <algorithm>
+
+namespace Module1 {
+
+chip_identity judge_identity(std::uint16_t raw, const devices::device_table& table, int selected) {
+    chip_identity identity;
+    identity.raw = raw;
+    if (!hardware::chip_answered(raw)) {
+        identity.verdict = identity_verdict::no_chip;
+        return identity;
+    }
+    identity.models = devices::models_with_id(table, raw);
+    if (identity.models.empty())
+        identity.verdict = identity_verdict::unknown_id;
+    else if (std::find(identity.models.begin(), identity.models.end(), selected) ==
+             identity.models.end())
+        identity.verdict = identity_verdict::other_model;
+    return identity;
+}
+
+std::string id_text(std::uint16_t raw) {
+    return core::hex4(raw) + "h";
+}
+
+std::string part_and_revision(const devices::device_table& table, int model, std::uint16_t raw) {
+    if (model < 1 || model > table.model_count())
+        return "ID " + id_text(raw);
+    devices::model_values values;
+    devices::select_model(table, model, values);
+    const int revision = raw & ~values.device_id_mask & 0x1F;
+    return values.name + " rev " + std::to_string(revision);
+}
+
+std::string identified_parts(const devices::device_table& table, const chip_identity& identity) {
+    std::string text;
+    for (const int model : identity.models) {
+        if (!text.empty())
+            text += " or ";
+        text += part_and_revision(table, model, identity.raw);
+    }
+    return text;
+}
+
+std::string no_chip_causes() {
+    return "1. no chip in the socket, or a chip seated wrongly (turned round or offset);\r\n"
+           "2. the adapter has no supply;\r\n"
+           "3. the VDD or VPP pin, or its inversion, in the hardware settings does not match "
+           "the adapter;\r\n"
+           "4. the DATA IN pin, or its inversion, does not match the adapter;\r\n"
+           "5. the cable: loose, reversed or too long.";
+}
+
+std::string no_chip_text(std::uint16_t raw, bool nothing_written) {
+    return "No chip answers: the device ID reads " + id_text(raw) + "." +
+           (nothing_written ? " Nothing was written." : "") +
+           "\r\n\r\nLikely causes, most likely first:\r\n" + no_chip_causes() +
+           "\r\n\r\nDiagnose Adapter (Hardware menu) or \"pinwright-cli doctor\" walks through "
+           "the adapter step by step.";
+}
+
+std::string wrong_chip_text(const devices::device_table& table, int selected,
+                            const chip_identity& identity) {
+    std::string selected_name;
+    std::string selected_id;
+    if (selected >= 1 && selected <= table.model_count()) {
+        devices::model_values values;
+        devices::select_model(table, selected, values);
+        selected_name = values.name;
+        if (values.device_id)
+            selected_id = " (ID " + id_text(*values.device_id) + ")";
+    }
+    std::string text = "The chip in the socket is not the selected model: its device ID reads " +
+                       id_text(identity.raw);
+    if (identity.models.empty())
+        text += ", which no model of the device database has";
+    else
+        text += ", which is " + identified_parts(table, identity);
+    text += "; the selected model is " + selected_name + selected_id + ". Nothing was written.";
+    return text;
+}
+
+std::uint16_t read_id_in_own_power_cycle(std::int32_t voltage_sequence) {
+    Module94::power_up(voltage_sequence);
+    const std::uint16_t raw = hardware::read_device_id();
+    Module94::ensure_lines_safe();
+    return raw;
+}
+
+} // namespace Module1
+
+namespace Module1 {
+
+std::optional<chip_identity> identify_socket() {
+    if (!hardware::port_ready())
+        return std::nullopt;
+    core::notify(core::host_event::operation_started);
+    const std::uint16_t raw =
+        read_id_in_own_power_cycle(devices::selected_model().values.voltage_sequence);
+    core::notify(core::host_event::operation_ended);
+    if (!hardware::port_ready())
+        return std::nullopt;
+    return judge_identity(raw, devices::device_database(), devices::selected_model().number);
+}
+
+} // namespace Module1

@@ -1,0 +1,59 @@
+// What sits in the socket: the device ID read from the chip, judged against the device
+// database and the selected model, and the texts that tell the user what it means. Chip
+// operations check it before they touch the chip's memory; the identify command, the
+// automatic model choice and the adapter diagnosis read it in a power cycle of their own.
+#pragma once
+
+#include "devices/device_table.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace Module1 {
+
+enum class identity_verdict {
+    matches,     // the ID is the selected model's
+    no_chip,     // 0000h or FFFFh: nothing answered
+    other_model, // the ID names other models of the database
+    unknown_id,  // the ID names no model of the database
+};
+
+struct chip_identity {
+    identity_verdict verdict = identity_verdict::matches;
+    std::uint16_t raw = 0;   // DEVID2:DEVID1 as read
+    std::vector<int> models; // the database's models with this ID, in table order
+};
+
+// Judges `raw` for model number `selected` of `table`.
+chip_identity judge_identity(std::uint16_t raw, const devices::device_table& table, int selected);
+
+// "1087h"
+std::string id_text(std::uint16_t raw);
+// "PIC18F4520 rev 7": the model's name and the ID bits outside its mask.
+std::string part_and_revision(const devices::device_table& table, int model, std::uint16_t raw);
+// "PIC18F4520 rev 7" for each model of `identity`, joined with " or ".
+std::string identified_parts(const devices::device_table& table, const chip_identity& identity);
+
+// The message for an empty or silent socket: what was read, that nothing was written, and
+// the likely causes, most likely first, with a pointer to the adapter diagnosis.
+std::string no_chip_text(std::uint16_t raw, bool nothing_written = true);
+// The likely causes of a silent socket, one per line, for the diagnosis.
+std::string no_chip_causes();
+// The message for a chip that is not the selected model: the ID read, the model(s) it
+// names (or that it names none) and the selected model; that nothing was written.
+std::string wrong_chip_text(const devices::device_table& table, int selected,
+                            const chip_identity& identity);
+
+// Reads the chip's ID in a power cycle of its own: VDD and VPP on in `voltage_sequence`
+// order, the ID read, VDD and VPP off.
+std::uint16_t read_id_in_own_power_cycle(std::int32_t voltage_sequence);
+
+// What the identify commands do: on a ready port, between the operation_started and
+// operation_ended notifications, reads the ID in its own power cycle (the selected model's
+// power-up order) and judges it for the selected model. Nullopt when the port is not
+// ready or fails during the read (the port's status says why).
+std::optional<chip_identity> identify_socket();
+
+} // namespace Module1

@@ -1,0 +1,25 @@
+// The window's side of the chip identity: what it asks when a chip operation found
+// another chip in the socket than the selected model, and the Identify Chip command.
+#pragma once
+
+#include "interpreter/chip_identity.h"
+
+#include <string>
+
+namespace ui {
+
+struct wrong_chip_answer {
+    int select_model = 0;         // the model to select instead (0: none)
+    bool continue_anyway = false; // run the operation again without the identity check
+};
+
+// Offers to select the model the chip's ID names (when it names one), else to run
+// `operation_name` anyway; No is the default answer of both questions.
+wrong_chip_answer ask_about_wrong_chip(const Module1::chip_identity& identity,
+                                       const std::string& operation_name);
+
+// Identify Chip: reads the chip's ID and shows what it is; returns the model the user
+// chose to select instead of the selected one, or 0.
+int identify_chip_in_socket();
+
+} // namespace ui
