@@ -13,6 +13,7 @@
 #include "image/hex_load.h"
 #include "image/hex_writer.h"
 #include "image/memory_buffer.h"
+#include "interpreter/adapter_diagnosis.h"
 #include "interpreter/algorithm_run.h"
 #include "interpreter/chip_identity.h"
 #include "interpreter/chip_operations.h"
@@ -83,7 +84,7 @@ int exit_code_of(Module1::operation_outcome outcome) {
 
 bool is_chip_command(const std::string& command) {
     return command == "program" || command == "verify" || command == "read" || command == "erase" ||
-           command == "blankcheck" || command == "identify";
+           command == "blankcheck" || command == "identify" || command == "doctor";
 }
 
 namespace {
@@ -152,8 +153,9 @@ bool virtual_time(const session& s) {
 }
 
 // The program's port session for this command: real port or simulated adapter, with the
-// optional chip file and trace.
-int open_chip_port(session& s) {
+// optional chip file and trace. A port that cannot be opened is reported and exit 3,
+// unless `diagnosing`: the diagnosis reports it itself.
+int open_chip_port(session& s, bool diagnosing = false) {
     hardware::port_session_options options;
     options.simulate = s.options.simulate;
     options.sim_part = s.options.sim_part.value_or("");
@@ -180,11 +182,34 @@ int open_chip_port(session& s) {
         s.err << "pinwright-cli: " << hardware::failure_text(opening.trace_failure) << '\n';
         return exit_bad_input;
     }
-    if (!opening.status.ok()) {
+    if (!opening.status.ok() && !diagnosing) {
         s.err << "pinwright-cli: " << hardware::failure_text(opening.status) << '\n';
         return exit_hardware;
     }
     return exit_success;
+}
+
+// The doctor command: the adapter diagnosis, its report on standard output.
+int diagnose(session& s) {
+    if (const int code = open_chip_port(s, true); code != exit_success)
+        return code;
+    Module1::diagnosis_step port{"Port access", Module1::step_result::passed, {}};
+    const hardware::port_backend& backend = hardware::current_port_backend();
+    if (backend.is_ready()) {
+        port.detail = backend.description() + " is open.";
+    } else {
+        port.result = Module1::step_result::failed;
+        port.detail = hardware::failure_text(backend.status()) + ".";
+    }
+    catch_stop_signals(true);
+    const Module1::adapter_diagnosis diagnosis = Module1::diagnose_adapter(port);
+    catch_stop_signals(false);
+    std::string report = diagnosis.report();
+    for (std::size_t at = report.find("\r\n"); at != std::string::npos;
+         at = report.find("\r\n", at))
+        report.erase(at, 1);
+    s.out << report << '\n';
+    return diagnosis.passed() ? exit_success : exit_hardware;
 }
 
 // Reads the chip's device ID in a power cycle of its own and judges it; nullopt, with the
@@ -345,6 +370,11 @@ int run_chip_command(session& s) {
     hooks.terminate = [](int) {}; // the operation returns and the command ends with code 2
     core::install_hooks(hooks);
 
+    if (s.options.command == "doctor") {
+        const int code = diagnose(s);
+        progress.finish_line();
+        return code;
+    }
     if (const int code = open_chip_port(s); code != exit_success)
         return code;
     if (s.options.command == "identify") {

@@ -162,6 +162,10 @@ Commands:
   identify                  Read the chip's device ID and name the model(s) it belongs
                             to, with the silicon revision: exit 0; exit 3 when no chip
                             answers, exit 1 when no model of the database has the ID.
+  doctor                    Diagnose the adapter step by step (port access, the lines
+                            with VDD and VPP off, the chip's device ID) and stop at the
+                            first broken link, naming the fix: exit 0 when every step
+                            passed, else 3.
 
 Before a chip command touches the chip, it reads the chip's device ID (when the model
 has one in the database) and stops, writing nothing, when no chip answers (exit 3) or

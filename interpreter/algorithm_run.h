@@ -3,8 +3,8 @@
 // reused by every chip operation; `run_step` executes the instruction at `ip`.
 #pragma once
 
-#include "devices/model_select.h"
 #include "devices/instruction_syntax.h"
+#include "devices/model_select.h"
 #include "devices/selected_model.h"
 #include "image/memory_buffer.h"
 

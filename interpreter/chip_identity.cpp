@@ -88,6 +88,15 @@ std::string wrong_chip_text(const devices::device_table& table, int selected,
     else
         text += ", which is " + identified_parts(table, identity);
     text += "; the selected model is " + selected_name + selected_id + ". Nothing was written.";
+    // Every bit turned round is the mark of a DATA IN inversion that does not match the
+    // adapter, not of another chip.
+    const std::uint16_t inverted = static_cast<std::uint16_t>(~identity.raw);
+    if (identity.models.empty() && !devices::models_with_id(table, inverted).empty())
+        text +=
+            " With every bit inverted it would read " + id_text(inverted) + ", the ID of " +
+            table.models[static_cast<std::size_t>(devices::models_with_id(table, inverted).front())]
+                .name +
+            ": check the DATA IN inversion in the hardware settings.";
     return text;
 }
 
@@ -102,16 +111,23 @@ std::uint16_t read_id_in_own_power_cycle(std::int32_t voltage_sequence) {
 
 namespace Module1 {
 
+std::optional<chip_identity> identify_quietly() {
+    if (!hardware::port_ready())
+        return std::nullopt;
+    const std::uint16_t raw =
+        read_id_in_own_power_cycle(devices::selected_model().values.voltage_sequence);
+    if (!hardware::port_ready())
+        return std::nullopt;
+    return judge_identity(raw, devices::device_database(), devices::selected_model().number);
+}
+
 std::optional<chip_identity> identify_socket() {
     if (!hardware::port_ready())
         return std::nullopt;
     core::notify(core::host_event::operation_started);
-    const std::uint16_t raw =
-        read_id_in_own_power_cycle(devices::selected_model().values.voltage_sequence);
+    auto identity = identify_quietly();
     core::notify(core::host_event::operation_ended);
-    if (!hardware::port_ready())
-        return std::nullopt;
-    return judge_identity(raw, devices::device_database(), devices::selected_model().number);
+    return identity;
 }
 
 } // namespace Module1

@@ -55,5 +55,7 @@ std::uint16_t read_id_in_own_power_cycle(std::int32_t voltage_sequence);
 // power-up order) and judges it for the selected model. Nullopt when the port is not
 // ready or fails during the read (the port's status says why).
 std::optional<chip_identity> identify_socket();
+// The same without the notifications, for a caller that has sent them itself.
+std::optional<chip_identity> identify_quietly();
 
 } // namespace Module1

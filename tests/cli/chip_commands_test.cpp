@@ -12,11 +12,13 @@
 #include "image/memory_buffer.h"
 #include "settings/settings_store.h"
 
+#include <QFile>
 #include <QSettings>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <random>
 #include <sstream>
@@ -167,6 +169,91 @@ TEST_F(ChipCommands, InterruptSwitchesTheSuppliesOff) {
     EXPECT_EQ(cut.supply_events,
               (std::vector<std::string>{"VDD on", "VPP on", "VDD off", "VPP off"}));
     EXPECT_LT(cut.frames.size(), full.frames.size() / 2) << "the run went on after the interrupt";
+}
+
+// What answers in the socket decides what a chip command may do. Nothing is written to a
+// chip that is not the selected model, and every way out ends with both supplies off.
+TEST_F(ChipCommands, ChipIdentityAndPortFailuresDecideTheOutcome) {
+    save_image("app.hex");
+    const std::string app = path("app.hex");
+    struct row {
+        std::vector<std::string> args;
+        const char* setting; // a stored inversion the other way round from the adapter's
+        int code;
+        std::vector<const char*> says;
+    };
+    const row rows[] = {
+        {{"program", app, "--sim-part", "18F4620"},
+         nullptr,
+         4,
+         {"its device ID reads 0C00h, which is PIC18F4620 rev 0; the selected model is "
+          "PIC18F4520 (ID 1080h). Nothing was written.",
+          "--no-id-check"}},
+        {{"erase", "--sim-part", "18F2410"},
+         nullptr,
+         4,
+         {"1160h, which no model of the device database has"}},
+        {{"read", path("out.hex"), "--sim-part", "none"},
+         nullptr,
+         3,
+         {"No chip answers: the device ID reads FFFFh. Nothing was written.", "doctor"}},
+        {{"blankcheck"}, "Invert DATAIN", 4, {"check the DATA IN inversion"}},
+        {{"verify", app}, "Invert VPP", 3, {"No chip answers"}},
+        {{"identify", "--sim-part", "18F4620"}, nullptr, 0, {"PIC18F4620 rev 0 (device ID 0C00h)"}},
+        {{"identify", "--sim-part", "18F2410"}, nullptr, 1, {"no model of the device database"}},
+        {{"identify", "--sim-part", "none"}, nullptr, 3, {"No chip answers"}},
+        {{"program", app, "--sim-part", "18F4620", "--no-id-check"},
+         nullptr,
+         0,
+         {"Chip programmed. "}},
+        {{"program", app, "--sim-part", "18F4620", "--model", "auto"},
+         nullptr,
+         0,
+         {"Model chosen by the chip's device ID: PIC18F4620 rev 0", "Chip programmed. "}},
+        {{"program", app, "--sim-fault", "port-lost=3000"},
+         nullptr,
+         3,
+         {"simulated adapter at 0x378 failed while in use", "may be partly written"}},
+        {{"read", path("out.hex"), "--sim-fault", "port-lost=20000"},
+         nullptr,
+         3,
+         {"What was read is incomplete"}},
+        {{"verify", app, "--sim-fault", "port-lost=20000"}, nullptr, 3, {"Verify stopped: "}},
+        {{"erase", "--sim-fault", "port-lost"}, nullptr, 2, {"accepted: port-lost=N"}},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.args[0] + " " + r.args.back());
+        QFile::remove(QString::fromStdString(path("chip.hex")));
+        QFile::remove(QString::fromStdString(path("trace.txt")));
+        const std::string adapters =
+            r.setting && std::string(r.setting) == "Invert DATAIN" ? "1" : "0";
+        if (r.setting)
+            settings::write_setting_text(r.setting, adapters == "1" ? "0" : "1");
+        std::vector<std::string> args = r.args;
+        if (std::find(args.begin(), args.end(), "--model") == args.end())
+            args.insert(args.end(), {"--model", "PIC18F4520"});
+        args.insert(args.end(), {"--simulate", "--trace", path("trace.txt")});
+        out_.str({});
+        err_.str({});
+        EXPECT_EQ(cli::run_cli(args, PINWRIGHT_SOURCE_DIR "/data", out_, err_), r.code) << output();
+        if (r.setting)
+            settings::write_setting_text(r.setting, adapters);
+        for (const char* text : r.says)
+            EXPECT_NE(output().find(text), std::string::npos) << text << "\n" << output();
+        if (r.code != 0) {
+            EXPECT_FALSE(QFile::exists(QString::fromStdString(path("out.hex"))));
+            EXPECT_EQ(output().find("Chip verified"), std::string::npos);
+        }
+        std::ifstream trace(path("trace.txt"));
+        const auto decoded = test_support::decode_trace(trace);
+        if (!decoded.supply_events.empty()) {
+            EXPECT_EQ(decoded.supply_events.back().substr(4), "off") << output();
+        }
+        // Stopped by the identity check: the ID read's frames and nothing after them.
+        if (output().find("Nothing was written") != std::string::npos) {
+            EXPECT_LE(decoded.frames.size(), 8u);
+        }
+    }
 }
 
 TEST_F(ChipCommands, UnknownSimulatedPartAndPortChoice) {

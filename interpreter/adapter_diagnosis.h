@@ -1,0 +1,34 @@
+// The adapter diagnosis: walks the chain from the port to the chip and stops at the first
+// broken link, naming the fix. Port access (which device, who may open it), the lines with
+// VDD and VPP off (does DATA IN follow DATA OUT), then the chip (its device ID; when none
+// answers, which change of an input or signal line's setting would make one answer). It
+// never tries another VDD or VPP pin or inversion: that could apply a supply the user did
+// not expect. The window and the CLI show the same report.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace Module1 {
+
+enum class step_result { passed, failed, skipped };
+
+struct diagnosis_step {
+    std::string name; // "Port access", "Lines", "Chip"
+    step_result result = step_result::skipped;
+    std::string detail; // what was found and, when failed, what to change
+};
+
+struct adapter_diagnosis {
+    std::vector<diagnosis_step> steps;
+    std::string verdict; // one line
+    bool passed() const;
+    // The report: one paragraph per step, the verdict last.
+    std::string report() const;
+};
+
+// Diagnoses the adapter on the installed port. `port_step` is the outcome of opening it,
+// which the front end has done (with the device and access details for the user).
+adapter_diagnosis diagnose_adapter(const diagnosis_step& port_step);
+
+} // namespace Module1
