@@ -2,6 +2,7 @@
 // on a real port or on the simulated adapter with a virtual chip.
 #include "cli/chip_commands.h"
 
+#include "cli/port_commands.h"
 #include "cli/progress_display.h"
 #include "core/host_hooks.h"
 #include "core/virtual_clock.h"
@@ -108,13 +109,12 @@ int check_chip_command(session& s) {
     // Wiring and port as the window has them.
     Module94::port_settings = settings::read_stored_wiring();
     if (s.options.port) {
-        const std::string& choice = *s.options.port;
-        const std::int32_t base = choice.size() == 1 ? hardware::lpt_base(choice[0] - '0') : 0;
-        if (base == 0) {
-            s.err << "pinwright-cli: --port must be 1, 2 or 3, not \"" << *s.options.port << "\"\n";
-            return exit_bad_input;
+        const port_choice choice = resolve_port_choice(*s.options.port);
+        if (choice.code != exit_success) {
+            s.err << "pinwright-cli: " << choice.error << '\n';
+            return choice.code;
         }
-        Module94::port_settings.port_base = base;
+        Module94::port_settings.port_base = choice.base;
     }
 
     if (command == "program" || command == "verify") {

@@ -157,6 +157,10 @@ Commands:
   read OUT.hex              Run Read All and save what was read as OUT.hex.
   erase                     Run Erase All.
   blankcheck                Run Blank Check: exit 1 and the report when not blank.
+  ports                     List the parallel ports the kernel lists: device, base
+                            address, modes, and whether this user can use each; for
+                            one that cannot be used, why and what to do about it.
+                            Exit 0 when one at least can be used, else 3.
 
 Options (before or after the command):
   --devices FILE            Device database to use (default: pinwrightdevices.txt
@@ -165,7 +169,11 @@ Options (before or after the command):
                             name first, else the one model whose name ends with NAME
                             (18f452 selects PIC18F452). Default: the model stored by
                             the window ("Microcontroller Model").
-  --port 1|2|3              Parallel port LPT1 (0x378), LPT2 (0x278) or LPT3 (0x3BC).
+  --port 1|2|3|0xADDR|DEVICE
+                            Parallel port LPT1 (0x378), LPT2 (0x278) or LPT3 (0x3BC);
+                            a base address in hex from 0x100 to 0xFFFD (0xD010, say,
+                            for a PCI card; plain decimal is not taken); or a device
+                            the kernel lists, such as /dev/parport1 (see ports).
                             Default: the stored "Parallel Port Address". Pins and
                             inversions are the stored ones, as the window uses them.
                             The port is reached through /dev/parportN (ppdev; the user
