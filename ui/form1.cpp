@@ -177,6 +177,7 @@ void Form1::build_menus() {
     menu5 = bar->addMenu(QStringLiteral("&Options"));
     menumodel = menu5->addAction(QStringLiteral("Change Microcontroller Model"));
     menuport = menu5->addAction(QStringLiteral("Change Parallel Port Number"));
+    menuselectport = menu5->addAction(QStringLiteral("Select Parallel Port..."));
     menuprogtime = menu5->addAction(QStringLiteral("Change Default Programming Time"));
     menucolors = menu5->addAction(QStringLiteral("Change Color Theme"));
     menu6 = bar->addMenu(QStringLiteral("Help"));
@@ -195,6 +196,7 @@ void Form1::build_menus() {
     connect(menucheck, &QAction::triggered, this, [] { show_hardware_check(); });
     connect(menumodel, &QAction::triggered, this, [this] { menumodel_Click(); });
     connect(menuport, &QAction::triggered, this, [] { choose_port(); });
+    connect(menuselectport, &QAction::triggered, this, [] { select_parallel_port(); });
     connect(menuprogtime, &QAction::triggered, this, [] { change_programming_time(); });
     connect(menucolors, &QAction::triggered, this,
             [this] { show_color_themes([this] { settheme(); }); });

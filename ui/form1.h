@@ -128,6 +128,7 @@ class Form1 final : public QMainWindow, public ui::wheel_target {
     QAction* menucheck;
     QAction* menumodel;
     QAction* menuport;
+    QAction* menuselectport;
     QAction* menuprogtime;
     QAction* menucolors;
     QAction* menuportinfo;
