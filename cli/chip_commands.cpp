@@ -2,12 +2,14 @@
 // on a real port or on the simulated adapter with a virtual chip.
 #include "cli/chip_commands.h"
 
+#include "cli/port_commands.h"
 #include "cli/progress_display.h"
 #include "core/host_hooks.h"
 #include "core/virtual_clock.h"
 #include "devices/selected_model.h"
 #include "hardware/port_backend.h"
 #include "hardware/port_lines.h"
+#include "hardware/port_list.h"
 #include "hardware/port_selection.h"
 #include "hardware/port_session.h"
 #include "image/hex_load.h"
@@ -136,13 +138,12 @@ int check_chip_command(session& s) {
     // Wiring and port as the window has them.
     Module94::port_settings = settings::read_stored_wiring();
     if (s.options.port) {
-        const std::string& choice = *s.options.port;
-        const std::int32_t base = choice.size() == 1 ? hardware::lpt_base(choice[0] - '0') : 0;
-        if (base == 0) {
-            s.err << "pinwright-cli: --port must be 1, 2 or 3, not \"" << *s.options.port << "\"\n";
-            return exit_bad_input;
+        const port_choice choice = resolve_port_choice(*s.options.port);
+        if (choice.code != exit_success) {
+            s.err << "pinwright-cli: " << choice.error << '\n';
+            return choice.code;
         }
-        Module94::port_settings.port_base = base;
+        Module94::port_settings.port_base = choice.base;
     }
     // With --model auto the image waits for the model the chip names.
     return model_by_chip(s) ? exit_success : load_command_image(s);
@@ -150,6 +151,12 @@ int check_chip_command(session& s) {
 
 bool virtual_time(const session& s) {
     return s.options.simulate && !s.options.real_time;
+}
+
+std::string unix_lines(std::string text) {
+    for (std::size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at))
+        text.erase(at, 1);
+    return text;
 }
 
 // The program's port session for this command: real port or simulated adapter, with the
@@ -184,6 +191,10 @@ int open_chip_port(session& s, bool diagnosing = false) {
     }
     if (!opening.status.ok() && !diagnosing) {
         s.err << "pinwright-cli: " << hardware::failure_text(opening.status) << '\n';
+        if (!s.options.simulate)
+            s.err << "Port access, link by link:\n"
+                  << unix_lines(hardware::port_access_for(Module94::port_settings.port_base).text)
+                  << '\n';
         return exit_hardware;
     }
     return exit_success;
@@ -193,16 +204,8 @@ int open_chip_port(session& s, bool diagnosing = false) {
 int diagnose(session& s) {
     if (const int code = open_chip_port(s, true); code != exit_success)
         return code;
-    Module1::diagnosis_step port{"Port access", Module1::step_result::passed, {}};
-    const hardware::port_backend& backend = hardware::current_port_backend();
-    if (backend.is_ready()) {
-        port.detail = backend.description() + " is open.";
-    } else {
-        port.result = Module1::step_result::failed;
-        port.detail = hardware::failure_text(backend.status()) + ".";
-    }
     catch_stop_signals(true);
-    const Module1::adapter_diagnosis diagnosis = Module1::diagnose_adapter(port);
+    const Module1::adapter_diagnosis diagnosis = Module1::diagnose_adapter();
     catch_stop_signals(false);
     std::string report = diagnosis.report();
     for (std::size_t at = report.find("\r\n"); at != std::string::npos;

@@ -166,6 +166,10 @@ Commands:
                             with VDD and VPP off, the chip's device ID) and stop at the
                             first broken link, naming the fix: exit 0 when every step
                             passed, else 3.
+  ports                     List the parallel ports the kernel lists: device, base
+                            address, modes, and whether this user can use each; for
+                            one that cannot be used, why and what to do about it.
+                            Exit 0 when one at least can be used, else 3.
 
 Before a chip command touches the chip, it reads the chip's device ID (when the model
 has one in the database) and stops, writing nothing, when no chip answers (exit 3) or
@@ -179,7 +183,11 @@ Options (before or after the command):
                             (18f452 selects PIC18F452). Default: the model stored by
                             the window ("Microcontroller Model"). "auto" chooses the
                             model whose device ID the chip in the socket gives.
-  --port 1|2|3              Parallel port LPT1 (0x378), LPT2 (0x278) or LPT3 (0x3BC).
+  --port 1|2|3|0xADDR|DEVICE
+                            Parallel port LPT1 (0x378), LPT2 (0x278) or LPT3 (0x3BC);
+                            a base address in hex from 0x100 to 0xFFFD (0xD010, say,
+                            for a PCI card; plain decimal is not taken); or a device
+                            the kernel lists, such as /dev/parport1 (see ports).
                             Default: the stored "Parallel Port Address". Pins and
                             inversions are the stored ones, as the window uses them.
                             The port is reached through /dev/parportN (ppdev; the user

@@ -118,9 +118,15 @@ int lpt_number(std::int32_t port_base) {
     return 0;
 }
 
-std::string ready_caption(std::int32_t port_base) {
+std::string ready_caption(std::int32_t port_base, const std::string& device) {
     const int number = lpt_number(port_base);
-    return number == 0 ? std::string() : "Parallel port " + std::to_string(number) + " ready";
+    if (number != 0)
+        return "Parallel port " + std::to_string(number) + " ready";
+    if (device.empty())
+        return {};
+    char address[16];
+    std::snprintf(address, sizeof address, "%Xh", static_cast<unsigned>(port_base & 0xFFFF));
+    return std::string("Parallel port ") + address + " (" + device + ") ready";
 }
 
 std::string address_text(std::int32_t address) {

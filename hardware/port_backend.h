@@ -98,8 +98,10 @@ std::int32_t Inp32(std::int32_t address);
 std::int32_t lpt_base(int number);
 int lpt_number(std::int32_t port_base);
 
-// "Parallel port 1 ready" for base 888, "... 2 ..." for 632, "... 3 ..." for 956, else empty.
-std::string ready_caption(std::int32_t port_base);
+// "Parallel port 1 ready" for base 888, "... 2 ..." for 632, "... 3 ..." for 956. Any other
+// base is named by its address and `device`, what reaches it: "Parallel port D010h
+// (/dev/parport1) ready"; empty without a device.
+std::string ready_caption(std::int32_t port_base, const std::string& device = {});
 
 // "0x378"
 std::string address_text(std::int32_t address);

@@ -3,11 +3,13 @@
 
 #include "hardware/connector_pins.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <fstream>
+#include <limits>
 #include <linux/parport.h>
 #include <linux/ppdev.h>
 #include <sys/ioctl.h>
@@ -38,22 +40,31 @@ std::string system_reason(int error) {
 
 } // namespace
 
-int find_parport_number(const std::string& proc_parport, std::int32_t base) {
+std::vector<parport_entry> read_parport_entries(const std::string& proc_parport) {
+    std::vector<parport_entry> entries;
     DIR* dir = ::opendir(proc_parport.c_str());
     if (dir == nullptr)
-        return -1;
-    int found = -1;
+        return entries;
     while (const dirent* entry = ::readdir(dir)) {
         const int number = parport_number(entry->d_name);
         if (number < 0)
             continue;
         std::ifstream file(proc_parport + "/" + entry->d_name + "/base-addr");
         long first = -1;
-        if (file >> first && first == base && (found < 0 || number < found))
-            found = number;
+        if (file >> first && first >= 0 && first <= std::numeric_limits<std::int32_t>::max())
+            entries.push_back({number, static_cast<std::int32_t>(first)});
     }
     ::closedir(dir);
-    return found;
+    std::sort(entries.begin(), entries.end(),
+              [](const parport_entry& a, const parport_entry& b) { return a.number < b.number; });
+    return entries;
+}
+
+int find_parport_number(const std::string& proc_parport, std::int32_t base) {
+    for (const parport_entry& entry : read_parport_entries(proc_parport))
+        if (entry.base == base)
+            return entry.number;
+    return -1;
 }
 
 ppdev_port::ppdev_port(std::int32_t base, ppdev_roots roots)

@@ -7,6 +7,7 @@
 #include "hardware/port_backend.h"
 
 #include <string>
+#include <vector>
 
 namespace hardware {
 
@@ -16,8 +17,18 @@ struct ppdev_roots {
     std::string dev = "/dev";                           // holds parportN
 };
 
+// One parportN directory under `proc_parport`: its N and its base address, the first
+// (decimal) number of its base-addr file ("53264\t53248" is base 0xD010).
+struct parport_entry {
+    int number;
+    std::int32_t base;
+};
+
+// Every parportN under `proc_parport` whose base-addr file can be read, by N.
+std::vector<parport_entry> read_parport_entries(const std::string& proc_parport);
+
 // Number N of the parportN under `proc_parport` whose base-addr file starts with `base`
-// (decimal), or -1 when none does.
+// (decimal), or -1 when none does; the lowest N when several do.
 int find_parport_number(const std::string& proc_parport, std::int32_t base);
 
 class ppdev_port final : public port_backend {

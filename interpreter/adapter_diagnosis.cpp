@@ -7,6 +7,8 @@
 #include "hardware/connector_pins.h"
 #include "hardware/port_backend.h"
 #include "hardware/port_lines.h"
+#include "hardware/port_list.h"
+#include "hardware/port_session.h"
 #include "interpreter/algorithm_run.h"
 #include "interpreter/chip_identity.h"
 #include "settings/stored_wiring.h"
@@ -164,7 +166,27 @@ std::string adapter_diagnosis::report() const {
     return text + "\r\n" + verdict;
 }
 
-adapter_diagnosis diagnose_adapter(const diagnosis_step& port_step) {
+namespace {
+
+// The installed port: open, or why not and, for a real port, each way of reaching it.
+diagnosis_step check_port_access() {
+    diagnosis_step step{"Port access", step_result::passed, {}};
+    const hardware::port_backend& backend = hardware::current_port_backend();
+    if (backend.is_ready()) {
+        step.detail = backend.description() + " is open.";
+        return step;
+    }
+    step.result = step_result::failed;
+    step.detail = hardware::failure_text(backend.status()) + ".";
+    if (!hardware::port_session_settings().simulate)
+        step.detail += "\r\n" + hardware::port_access_for(Module94::port_settings.port_base).text;
+    return step;
+}
+
+} // namespace
+
+adapter_diagnosis diagnose_adapter() {
+    const diagnosis_step port_step = check_port_access();
     adapter_diagnosis diagnosis;
     diagnosis.steps.push_back(port_step);
     if (port_step.result == step_result::passed && hardware::port_ready()) {

@@ -27,8 +27,7 @@ struct adapter_diagnosis {
     std::string report() const;
 };
 
-// Diagnoses the adapter on the installed port. `port_step` is the outcome of opening it,
-// which the front end has done (with the device and access details for the user).
-adapter_diagnosis diagnose_adapter(const diagnosis_step& port_step);
+// Diagnoses the adapter on the port the front end has opened through the port session.
+adapter_diagnosis diagnose_adapter();
 
 } // namespace Module1

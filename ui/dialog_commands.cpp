@@ -1,6 +1,6 @@
 // The Options, Hardware and Help menu commands that open the settings dialogs or ask
 // their question through the message and input boxes: port number, programming time,
-// pinout, about, and the three dialogs Form99, Form98 and Form34.
+// pinout, about, and the dialogs Form99, Form98, Form34 and the port selection.
 #include "ui/dialog_commands.h"
 
 #include "core/hex_text.h"
@@ -14,6 +14,7 @@
 #include "ui/form98.h"
 #include "ui/form99.h"
 #include "ui/hardware_lines.h"
+#include "ui/port_dialog.h"
 #include "ui/port_session.h"
 
 #include <array>
@@ -105,6 +106,14 @@ void choose_port() {
     // ready or why it cannot be used. Other addresses leave the status line as it is.
     if (!port_number_text(base).empty())
         core::set_status(reopen_port());
+}
+
+void select_parallel_port() {
+    std::vector<hardware::parport_info> ports = hardware::list_parports();
+    const hardware::access_verdict none =
+        ports.empty() ? hardware::no_parport_verdict() : hardware::access_verdict{};
+    port_dialog dialog(std::move(ports), none);
+    dialog.exec();
 }
 
 void change_programming_time() {

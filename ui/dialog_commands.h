@@ -1,6 +1,7 @@
 // The commands of the main window's Options and Help menus that open the settings
-// dialogs: hardware settings, hardware check, port, programming time, pinout, about and
-// color themes. Each runs modally and stores what the user changes at once.
+// dialogs: hardware settings, hardware check, port (by number, or from the ports the
+// kernel lists), programming time, pinout, about and color themes. Each runs modally and stores
+// what the user changes at once.
 #pragma once
 
 #include <functional>
@@ -10,6 +11,7 @@ namespace ui {
 void show_hardware_settings();  // Form99
 void show_hardware_check();     // Form98
 void choose_port();             // port LPT1..LPT3 prompt
+void select_parallel_port();    // the ports the kernel lists, in a dialog
 void change_programming_time(); // programming time prompt
 void show_pinout();             // pinout text
 void show_about();              // about text

@@ -1,5 +1,6 @@
 // The main window's controls, menus, theme, command locking and activation.
 #include "ui/form1.h"
+#include "ui/socket_identity.h"
 
 #include "core/host_hooks.h"
 #include "devices/model_select.h"
@@ -175,6 +176,8 @@ void Form1::build_menus() {
     menu4 = bar->addMenu(QStringLiteral("&Hardware"));
     menusettings = menu4->addAction(QStringLiteral("Settings"));
     menucheck = menu4->addAction(QStringLiteral("Check"));
+    menuselectport = menu4->addAction(QStringLiteral("Select Parallel Port..."));
+    menudiagnose = menu4->addAction(QStringLiteral("Diagnose Adapter"));
     menu5 = bar->addMenu(QStringLiteral("&Options"));
     menumodel = menu5->addAction(QStringLiteral("Change Microcontroller Model"));
     menuport = menu5->addAction(QStringLiteral("Change Parallel Port Number"));
@@ -197,6 +200,11 @@ void Form1::build_menus() {
     connect(menucheck, &QAction::triggered, this, [] { show_hardware_check(); });
     connect(menumodel, &QAction::triggered, this, [this] { menumodel_Click(); });
     connect(menuport, &QAction::triggered, this, [] { choose_port(); });
+    connect(menuselectport, &QAction::triggered, this, [] { select_parallel_port(); });
+    connect(menudiagnose, &QAction::triggered, this, [this] {
+        if (commands_enabled_)
+            show_adapter_diagnosis();
+    });
     connect(menuprogtime, &QAction::triggered, this, [] { change_programming_time(); });
     connect(menucolors, &QAction::triggered, this,
             [this] { show_color_themes([this] { settheme(); }); });

@@ -132,6 +132,8 @@ class Form1 final : public QMainWindow, public ui::wheel_target {
     QAction* menucheck;
     QAction* menumodel;
     QAction* menuport;
+    QAction* menuselectport;
+    QAction* menudiagnose;
     QAction* menuprogtime;
     QAction* menucolors;
     QAction* menuportinfo;

@@ -16,8 +16,10 @@ namespace ui {
 
 std::string port_caption(std::int32_t base, bool simulated, const hardware::port_status& status) {
     if (status.ok()) {
+        if (hardware::lpt_number(base) == 0)
+            return simulated ? std::string() : hardware::ready_caption(base, status.path);
         const std::string ready = hardware::ready_caption(base);
-        return simulated && !ready.empty() ? "Simulated p" + ready.substr(1) : ready;
+        return simulated ? "Simulated p" + ready.substr(1) : ready;
     }
     std::string port = hardware::ready_caption(base);
     port = port.empty() ? "Port " + hardware::address_text(base)

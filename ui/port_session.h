@@ -11,8 +11,10 @@
 namespace ui {
 
 // "Parallel port 1 ready" (or "Simulated parallel port 1 ready") for the three standard
-// bases when the port is ready, empty for any other base that is ready; when the port
-// cannot be used, "Parallel port 1 not ready: " (or "Port 0x3E8 not ready: ") and why.
+// bases when the port is ready; a real port at any other base is named by its address and
+// what reached it, "Parallel port D010h (/dev/parport1) ready", and a simulated one there
+// gives the empty text. When the port cannot be used, "Parallel port 1 not ready: " (or
+// "Port 0xD010 not ready: ") and why, naming the device tried.
 std::string port_caption(std::int32_t base, bool simulated, const hardware::port_status& status);
 
 // (Re)opens the port for Module94::port_settings.port_base and returns the status

@@ -4,6 +4,7 @@
 #include "core/host_hooks.h"
 #include "devices/selected_model.h"
 #include "hardware/port_backend.h"
+#include "interpreter/adapter_diagnosis.h"
 
 namespace ui {
 
@@ -82,6 +83,12 @@ int identify_chip_in_socket() {
         "The chip in the socket is " + Module1::identified_parts(table, *identity) + id +
             "; the selected model is " + devices::selected_model().values.name + ".",
         *identity);
+}
+
+void show_adapter_diagnosis() {
+    const Module1::adapter_diagnosis diagnosis = Module1::diagnose_adapter();
+    core::mymsgbox(diagnosis.report(), diagnosis.passed() ? core::msg_information : core::msg_error,
+                   "");
 }
 
 } // namespace ui

@@ -1,5 +1,6 @@
 // The window's side of the chip identity: what it asks when a chip operation found
-// another chip in the socket than the selected model, and the Identify Chip command.
+// another chip in the socket than the selected model, the Identify Chip command, and
+// Diagnose Adapter, which shows the adapter diagnosis in the message box.
 #pragma once
 
 #include "interpreter/chip_identity.h"
@@ -21,5 +22,8 @@ wrong_chip_answer ask_about_wrong_chip(const Module1::chip_identity& identity,
 // Identify Chip: reads the chip's ID and shows what it is; returns the model the user
 // chose to select instead of the selected one, or 0.
 int identify_chip_in_socket();
+
+// Diagnose Adapter: the diagnosis of the open port, its report in the message box.
+void show_adapter_diagnosis();
 
 } // namespace ui

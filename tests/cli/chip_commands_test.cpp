@@ -264,6 +264,9 @@ TEST_F(ChipCommands, UnknownSimulatedPartAndPortChoice) {
     EXPECT_EQ(run({"erase", "--port", "4"}), 2);
     EXPECT_NE(err_.str().find("--port must be 1, 2 or 3"), std::string::npos);
     EXPECT_EQ(run({"erase", "--port", "2"}), 0) << output();
+    // A base address outside the three: the run drives the port there.
+    EXPECT_EQ(run({"erase", "--port", "0xD010", "--trace", path("d010.txt")}), 0) << output();
+    EXPECT_NE(read("d010.txt").find("W D010 "), std::string::npos);
 }
 
 } // namespace

@@ -1,6 +1,8 @@
 // pinwright-cli: commands run in-process, and the executable itself for what only a
 // real process shows (exit codes, the database found beside the executable).
+#include "../support/fake_parports.h"
 #include "cli/commands.h"
+#include "cli/port_commands.h"
 
 #include <QSettings>
 #include <QTemporaryDir>
@@ -61,6 +63,8 @@ TEST_F(Cli, HelpVersionAndUsageErrors) {
     EXPECT_NE(err_.str().find("--model needs a value"), std::string::npos);
     EXPECT_EQ(run({"models", "-h"}), 0);
     EXPECT_NE(out_.str().find("check-devices [FILE]"), std::string::npos);
+    for (const char* part : {"\n  ports ", "--port 1|2|3|0xADDR|DEVICE", "/dev/parport1"})
+        EXPECT_NE(out_.str().find(part), std::string::npos) << part;
 
     // Only the program's own spellings are options, and "--" ends them.
     const std::pair<std::vector<std::string>, std::string> misuse[] = {
@@ -165,6 +169,74 @@ TEST_F(Cli, AHexFileThatCannotBeLoadedIsReportedOnce) {
         EXPECT_EQ(err_.str(), c.err) << c.args[0];
         EXPECT_EQ(out_.str(), "") << c.args[0];
     }
+}
+
+TEST_F(Cli, PortChoicesAndThePortList) {
+    test_support::fake_parports system;
+    system.add_port(0, "888\t1912\n", "PCSPP,TRISTATE,COMPAT,EPP,ECP,DMA");
+    system.add_device_file(0, std::filesystem::perms::all);
+    system.add_port(1, "53264\t53248\n", "PCSPP,TRISTATE"); // no /dev/parport1
+
+    const struct {
+        std::string text;
+        std::int32_t base;
+        int code;
+        std::string error; // part of the message
+    } choices[] = {
+        {"1", 888, 0, ""},
+        {"3", 956, 0, ""},
+        {"0x378", 888, 0, ""},
+        {"0XD010", 0xD010, 0, ""},
+        {"0xd010", 0xD010, 0, ""},
+        {system.dev(1), 0xD010, 0, ""},
+        {"4", 0, 2, "--port must be 1, 2 or 3 (LPT1-LPT3), a base address in hex"},
+        {"378", 0, 2, "not \"378\""},
+        {"0xFF", 0, 2, "from 0x100 to 0xFFFD"},
+        {"0xFFFE", 0, 2, "/dev/parport0"},
+        {"0x10000", 0, 2, "not \"0x10000\""},
+        {"0x37g", 0, 2, "not \"0x37g\""},
+        {"", 0, 2, "not \"\""},
+        {system.dev(2), 0, 3, "not a parallel port the kernel lists (it lists " + system.dev(0)},
+    };
+    for (const auto& c : choices) {
+        const cli::port_choice choice = cli::resolve_port_choice(c.text, system.roots());
+        EXPECT_EQ(choice.base, c.base) << c.text;
+        EXPECT_EQ(choice.code, c.code) << c.text;
+        EXPECT_NE(choice.error.find(c.error), std::string::npos) << c.text << ": " << choice.error;
+    }
+
+    const auto refuse_io = [](unsigned long, unsigned long, int) {
+        errno = EPERM;
+        return -1;
+    };
+    cli::session s{out_, err_, {}, {}, false};
+    EXPECT_EQ(cli::command_ports(s, system.roots(), refuse_io), 0) << err_.str();
+    std::istringstream lines(out_.str());
+    std::string line;
+    std::getline(lines, line);
+    EXPECT_EQ(line.rfind("Device ", 0), 0u) << line;
+    std::getline(lines, line);
+    EXPECT_EQ(line.rfind(system.dev(0) + "  0x378    PCSPP,TRISTATE,COMPAT,EPP,ECP,DMA  yes", 0),
+              0u)
+        << line;
+    std::getline(lines, line);
+    EXPECT_EQ(line.rfind(system.dev(1) + "  0xD010   PCSPP,TRISTATE", 0), 0u) << line;
+    EXPECT_EQ(line.substr(line.size() - 4), "  no") << line;
+    for (const char* part :
+         {"does not exist", "fix: load the ppdev driver: sudo modprobe ppdev", "  raw port I/O: "})
+        EXPECT_NE(out_.str().find(part), std::string::npos) << part << " not in " << out_.str();
+
+    // Nothing usable, nothing listed, and a stray argument.
+    std::filesystem::remove(system.dev(0));
+    out_.str({});
+    EXPECT_EQ(cli::command_ports(s, system.roots(), refuse_io), 3);
+    EXPECT_NE(err_.str().find("can use none of these ports"), std::string::npos) << err_.str();
+    test_support::fake_parports empty;
+    EXPECT_EQ(cli::command_ports(s, empty.roots(), refuse_io), 3);
+    EXPECT_NE(err_.str().find("fix: load the parport_pc driver: sudo modprobe parport_pc"),
+              std::string::npos)
+        << err_.str();
+    EXPECT_EQ(run({"ports", "x"}), 2);
 }
 
 TEST_F(Cli, CheckDevices) {

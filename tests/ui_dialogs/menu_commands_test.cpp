@@ -1,9 +1,13 @@
-// The port, programming time, pinout and about commands.
+// The port, port selection, programming time, pinout and about commands.
 #include "dialog_test_support.h"
 
 #include "hardware/port_session.h"
 #include "interpreter/algorithm_run.h"
+#include "ui/color_theme.h"
 #include "ui/dialog_commands.h"
+#include "ui/message_text_view.h"
+#include "ui/port_dialog.h"
+#include "ui/table_widgets.h"
 
 #include <QSettings>
 
@@ -86,6 +90,65 @@ TEST_F(PortTimePinoutAboutCommands, PortAnswers) {
             hardware::current_port_backend().description().find(hardware::address_text(c.after)),
             std::string::npos);
     }
+}
+
+TEST_F(PortTimePinoutAboutCommands, SelectParallelPortDialog) {
+    hardware::parport_info lpt1{0, "/dev/parport0", 888, "PCSPP,TRISTATE", {}, {}};
+    lpt1.ppdev.code = hardware::port_error::none;
+    hardware::parport_info card{1, "/dev/parport1", 0xD010, "", {}, {}};
+    card.ppdev = {hardware::port_error::permission_denied, "/dev/parport1: permission denied",
+                  "add yourself to the lp group (sudo usermod -aG lp $USER) and log in again"};
+    card.raw_io =
+        hardware::access_verdict{hardware::port_error::no_io_privilege, "raw refused", ""};
+    const auto cell_texts = [](const ui::port_dialog& dialog, int row) {
+        std::string texts;
+        for (QLabel* cell : dialog.cells(row))
+            texts += cell->text().toStdString() + "|";
+        return texts;
+    };
+
+    for (const bool select : {false, true}) {
+        SCOPED_TRACE(select ? "Select" : "Cancel");
+        ui_test::clear_settings();
+        ui::loadtheme();
+        ASSERT_NE(ui::color_selected, ui::color_field);
+        clear_records();
+        Module94::port_settings.port_base = 888;
+        ui::port_dialog dialog({lpt1, card});
+        dialog.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+        EXPECT_EQ(dialog.windowTitle(), "Select Parallel Port");
+        EXPECT_EQ(cell_texts(dialog, -1), "Device|Address|Modes|Usable|");
+        EXPECT_EQ(cell_texts(dialog, 0), "/dev/parport0|0x378|PCSPP,TRISTATE|yes|");
+        EXPECT_EQ(cell_texts(dialog, 1), "/dev/parport1|0xD010|-|no|");
+        EXPECT_EQ(ui_test::painted_background(dialog.row(0)), ui::color_selected) << "current";
+        EXPECT_EQ(ui_test::painted_background(dialog.row(1)), ui::color_field);
+        EXPECT_EQ(dialog.details()->text(), "/dev/parport0 can be used.");
+
+        QTest::mouseClick(dialog.row(1), Qt::LeftButton);
+        EXPECT_EQ(ui_test::painted_background(dialog.row(1)), ui::color_selected);
+        EXPECT_EQ(dialog.details()->text().toStdString(),
+                  "/dev/parport1: permission denied\nFix: add yourself to the lp group (sudo "
+                  "usermod -aG lp $USER) and log in again\nRaw port I/O: raw refused");
+        QTest::mouseClick(select ? dialog.select_button() : dialog.cancel_button(), Qt::LeftButton);
+        EXPECT_EQ(Module94::port_settings.port_base, select ? 0xD010 : 888);
+        EXPECT_EQ(ui_test::stored_text("Parallel Port Address"), select ? "53264" : "<missing>");
+        // Reopened there: a simulated port away from LPT1-3 leaves the status line empty.
+        EXPECT_EQ(statuses, select ? std::vector<std::string>{""} : std::vector<std::string>{});
+        if (select) {
+            EXPECT_NE(hardware::current_port_backend().description().find("0xD010"),
+                      std::string::npos);
+        }
+    }
+
+    // No port listed: why, and the fix; nothing to select.
+    ui::port_dialog none({}, {hardware::port_error::no_such_port,
+                              "/proc/sys/dev/parport does not exist",
+                              "load the parport_pc driver: sudo modprobe parport_pc"});
+    EXPECT_EQ(none.details()->text().toStdString(),
+              "No parallel port is listed.\n/proc/sys/dev/parport does not exist\nFix: load the "
+              "parport_pc driver: sudo modprobe parport_pc");
+    EXPECT_FALSE(none.select_button()->isEnabled());
 }
 
 TEST_F(PortTimePinoutAboutCommands, ProgrammingTimeAnswers) {

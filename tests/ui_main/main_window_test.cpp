@@ -122,6 +122,15 @@ TEST(PortCaptions, ReadyAndUnreachablePorts) {
               "Parallel port 3 not ready: cannot open /dev/parport0: permission denied");
     EXPECT_EQ(ui::port_caption(1000, false, refused),
               "Port 0x3E8 not ready: cannot open /dev/parport0: permission denied");
+    // A port at another base is named by its address and what reached it.
+    ready.path = "/dev/parport1";
+    EXPECT_EQ(ui::port_caption(0xD010, false, ready), "Parallel port D010h (/dev/parport1) ready");
+    EXPECT_EQ(ui::port_caption(888, false, ready), "Parallel port 1 ready");
+    ready.path = "simulated adapter at 0xD010";
+    EXPECT_EQ(ui::port_caption(0xD010, true, ready), "");
+    refused.path = "/dev/parport1";
+    EXPECT_EQ(ui::port_caption(0xD010, false, refused),
+              "Port 0xD010 not ready: cannot open /dev/parport1: permission denied");
 }
 
 TEST_F(WindowTest, OpenCommandLoadsAHexFileAndRemembersItsFolder) {
