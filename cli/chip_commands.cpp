@@ -275,8 +275,7 @@ int select_model_by_chip(session& s) {
     devices::select_program_model(devices::device_database(), number);
     if (!s.options.quiet)
         s.err << "Model chosen by the chip's device ID: "
-              << Module1::part_and_revision(devices::device_database(), number, identity.raw)
-              << '\n';
+              << Module1::part_and_revision(devices::selected_model().values, identity.raw) << '\n';
     return load_command_image(s);
 }
 
@@ -305,15 +304,14 @@ int report_chip_command(session& s, const Module1::operation_result& result) {
     if (result.outcome == Module1::operation_outcome::wrong_chip) {
         s.err << "pinwright-cli: "
               << Module1::wrong_chip_text(devices::device_database(),
-                                          devices::selected_model().number, *result.identity)
+                                          devices::selected_model().values, *result.identity)
               << "\nChoose the chip's model (--model NAME, or --model auto), or add --no-id-check "
                  "if you are sure the chip is right.\n";
     }
     if (result.identity && result.identity->verdict == Module1::identity_verdict::matches &&
         !s.options.quiet)
         s.err << "Chip in the socket: "
-              << Module1::part_and_revision(devices::device_database(),
-                                            devices::selected_model().number, result.identity->raw)
+              << Module1::part_and_revision(devices::selected_model().values, result.identity->raw)
               << '\n';
     if (!result.caption.empty() && !s.options.quiet) {
         s.out << result.caption;

@@ -10,11 +10,10 @@
 #include "hardware/port_lines.h"
 #include "hardware/serial_transfer.h"
 
-#include <algorithm>
-
 namespace Module1 {
 
-chip_identity judge_identity(std::uint16_t raw, const devices::device_table& table, int selected) {
+chip_identity judge_identity(std::uint16_t raw, const devices::device_table& table,
+                             const devices::model_values& selected) {
     chip_identity identity;
     identity.raw = raw;
     if (!hardware::chip_answered(raw)) {
@@ -22,10 +21,12 @@ chip_identity judge_identity(std::uint16_t raw, const devices::device_table& tab
         return identity;
     }
     identity.models = devices::models_with_id(table, raw);
-    if (identity.models.empty())
+    const std::uint16_t mask = selected.device_id_mask;
+    if (selected.device_id && (raw & mask) == (*selected.device_id & mask))
+        identity.verdict = identity_verdict::matches;
+    else if (identity.models.empty())
         identity.verdict = identity_verdict::unknown_id;
-    else if (std::find(identity.models.begin(), identity.models.end(), selected) ==
-             identity.models.end())
+    else
         identity.verdict = identity_verdict::other_model;
     return identity;
 }
@@ -34,13 +35,9 @@ std::string id_text(std::uint16_t raw) {
     return core::hex4(raw) + "h";
 }
 
-std::string part_and_revision(const devices::device_table& table, int model, std::uint16_t raw) {
-    if (model < 1 || model > table.model_count())
-        return "ID " + id_text(raw);
-    devices::model_values values;
-    devices::select_model(table, model, values);
-    const int revision = raw & ~values.device_id_mask & 0x1F;
-    return values.name + " rev " + std::to_string(revision);
+std::string part_and_revision(const devices::model_values& model, std::uint16_t raw) {
+    const int revision = raw & ~model.device_id_mask & 0x1F;
+    return model.name + " rev " + std::to_string(revision);
 }
 
 std::string identified_parts(const devices::device_table& table, const chip_identity& identity) {
@@ -48,7 +45,9 @@ std::string identified_parts(const devices::device_table& table, const chip_iden
     for (const int model : identity.models) {
         if (!text.empty())
             text += " or ";
-        text += part_and_revision(table, model, identity.raw);
+        devices::model_values values;
+        devices::select_model(table, model, values);
+        text += part_and_revision(values, identity.raw);
     }
     return text;
 }
@@ -70,24 +69,17 @@ std::string no_chip_text(std::uint16_t raw, bool nothing_written) {
            "the adapter step by step.";
 }
 
-std::string wrong_chip_text(const devices::device_table& table, int selected,
-                            const chip_identity& identity) {
-    std::string selected_name;
-    std::string selected_id;
-    if (selected >= 1 && selected <= table.model_count()) {
-        devices::model_values values;
-        devices::select_model(table, selected, values);
-        selected_name = values.name;
-        if (values.device_id)
-            selected_id = " (ID " + id_text(*values.device_id) + ")";
-    }
+std::string wrong_chip_text(const devices::device_table& table,
+                            const devices::model_values& selected, const chip_identity& identity) {
+    const std::string selected_id =
+        selected.device_id ? " (ID " + id_text(*selected.device_id) + ")" : std::string();
     std::string text = "The chip in the socket is not the selected model: its device ID reads " +
                        id_text(identity.raw);
     if (identity.models.empty())
         text += ", which no model of the device database has";
     else
         text += ", which is " + identified_parts(table, identity);
-    text += "; the selected model is " + selected_name + selected_id + ". Nothing was written.";
+    text += "; the selected model is " + selected.name + selected_id + ". Nothing was written.";
     // Every bit turned round is the mark of a DATA IN inversion that does not match the
     // adapter, not of another chip.
     const std::uint16_t inverted = static_cast<std::uint16_t>(~identity.raw);
@@ -118,7 +110,7 @@ std::optional<chip_identity> identify_quietly() {
         read_id_in_own_power_cycle(devices::selected_model().values.voltage_sequence);
     if (!hardware::port_ready())
         return std::nullopt;
-    return judge_identity(raw, devices::device_database(), devices::selected_model().number);
+    return judge_identity(raw, devices::device_database(), devices::selected_model().values);
 }
 
 std::optional<chip_identity> identify_socket() {

@@ -4,7 +4,7 @@
 // automatic model choice and the adapter diagnosis read it in a power cycle of their own.
 #pragma once
 
-#include "devices/device_table.h"
+#include "devices/model_select.h"
 
 #include <cstdint>
 #include <optional>
@@ -26,13 +26,15 @@ struct chip_identity {
     std::vector<int> models; // the database's models with this ID, in table order
 };
 
-// Judges `raw` for model number `selected` of `table`.
-chip_identity judge_identity(std::uint16_t raw, const devices::device_table& table, int selected);
+// Judges `raw` for the selected model's working values; `models` lists the models of
+// `table` with that ID.
+chip_identity judge_identity(std::uint16_t raw, const devices::device_table& table,
+                             const devices::model_values& selected);
 
 // "1087h"
 std::string id_text(std::uint16_t raw);
 // "PIC18F4520 rev 7": the model's name and the ID bits outside its mask.
-std::string part_and_revision(const devices::device_table& table, int model, std::uint16_t raw);
+std::string part_and_revision(const devices::model_values& model, std::uint16_t raw);
 // "PIC18F4520 rev 7" for each model of `identity`, joined with " or ".
 std::string identified_parts(const devices::device_table& table, const chip_identity& identity);
 
@@ -43,8 +45,8 @@ std::string no_chip_text(std::uint16_t raw, bool nothing_written = true);
 std::string no_chip_causes();
 // The message for a chip that is not the selected model: the ID read, the model(s) it
 // names (or that it names none) and the selected model; that nothing was written.
-std::string wrong_chip_text(const devices::device_table& table, int selected,
-                            const chip_identity& identity);
+std::string wrong_chip_text(const devices::device_table& table,
+                            const devices::model_values& selected, const chip_identity& identity);
 
 // Reads the chip's ID in a power cycle of its own: VDD and VPP on in `voltage_sequence`
 // order, the ID read, VDD and VPP off.

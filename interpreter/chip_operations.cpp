@@ -95,7 +95,7 @@ bool powers_up(std::int32_t ip) {
 // selected model.
 chip_identity check_identity_now() {
     const chip_identity identity = judge_identity(
-        hardware::read_device_id(), devices::device_database(), devices::selected_model().number);
+        hardware::read_device_id(), devices::device_database(), devices::selected_model().values);
     if (identity.verdict != identity_verdict::matches)
         algorithm_run.stop = run_stop::identity;
     return identity;

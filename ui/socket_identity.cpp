@@ -35,7 +35,7 @@ wrong_chip_answer ask_about_wrong_chip(const Module1::chip_identity& identity,
                                        const std::string& operation_name) {
     wrong_chip_answer answer;
     const std::string text = Module1::wrong_chip_text(devices::device_database(),
-                                                      devices::selected_model().number, identity);
+                                                      devices::selected_model().values, identity);
     answer.select_model = offer_detected_model(text, identity);
     if (answer.select_model != 0)
         return answer;
@@ -58,14 +58,14 @@ int identify_chip_in_socket() {
         return 0;
     }
     const auto& table = devices::device_database();
-    const int selected = devices::selected_model().number;
     const std::string id = " (device ID " + Module1::id_text(identity->raw) + ")";
     switch (identity->verdict) {
     case Module1::identity_verdict::matches:
-        core::mymsgbox("The chip in the socket is " +
-                           Module1::part_and_revision(table, selected, identity->raw) + id +
-                           ", the selected model.",
-                       core::msg_information, "");
+        core::mymsgbox(
+            "The chip in the socket is " +
+                Module1::part_and_revision(devices::selected_model().values, identity->raw) + id +
+                ", the selected model.",
+            core::msg_information, "");
         return 0;
     case Module1::identity_verdict::no_chip:
         core::mymsgbox(Module1::no_chip_text(identity->raw, false), core::msg_error, "");

@@ -7,6 +7,7 @@
 #include "hardware/port_trace.h"
 #include "interpreter/chip_operations.h"
 
+#include <deque>
 #include <sstream>
 
 namespace {
@@ -168,6 +169,79 @@ TEST_F(ChipOperations, CancelPowersDown) {
     EXPECT_FALSE(probe_.vdd);
     EXPECT_FALSE(probe_.vpp);
     EXPECT_LT(frames_of(9).size(), 12u);
+}
+
+// The ID is read right after the first power-up; only the selected model's chip goes on to
+// the rest of the algorithm, and every run ends with both supplies off, even one whose
+// algorithm never powers down.
+TEST_F(ChipOperations, IdentityCheckDecidesAndEveryRunEndsUnpowered) {
+    struct row {
+        const char* body;
+        std::deque<int> id_bytes; // DEVID1, DEVID2; empty: the model has no ID
+        bool check;
+        operation_outcome outcome;
+        std::size_t programmed; // table-write frames that reached the chip
+    };
+    const row rows[] = {
+        {"begin,s0d-flash", {}, true, operation_outcome::completed, 1},
+        {"begin,s0d-flash,end", {0x87, 0x10}, true, operation_outcome::completed, 1},
+        {"begin,s0d-flash,end", {0xFF, 0xFF}, true, operation_outcome::no_chip, 0},
+        {"begin,s0d-flash,end", {0x00, 0x00}, true, operation_outcome::no_chip, 0},
+        {"begin,s0d-flash,end", {0x00, 0x0C}, true, operation_outcome::wrong_chip, 0},
+        {"begin,s0d-flash,end", {0x00, 0x0C}, false, operation_outcome::completed, 1},
+        {"s00-0000,begin,s0d-flash,end", {0x00, 0x0C}, true, operation_outcome::wrong_chip, 0},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(std::string(r.body) + (r.id_bytes.empty() ? "" : " with an ID"));
+        probe_.frames.clear();
+        probe_.supply_events.clear();
+        messages_.clear();
+        auto& model = devices::selected_model().values;
+        model.device_id.reset();
+        if (!r.id_bytes.empty())
+            model.device_id = 0x1080;
+        model.device_id_mask = 0xFFF0;
+        probe_.answers = r.id_bytes;
+        use(&devices::model_values::program_list, r.body);
+        const auto result = Module1::program_all(r.check);
+        EXPECT_EQ(result.outcome, r.outcome);
+        EXPECT_EQ(frames_of(0x0D).size(), r.programmed);
+        ASSERT_FALSE(probe_.supply_events.empty());
+        EXPECT_FALSE(probe_.vdd);
+        EXPECT_FALSE(probe_.vpp);
+        if (r.outcome == operation_outcome::no_chip) {
+            ASSERT_EQ(messages_.size(), 1u);
+            EXPECT_NE(messages_[0].text.find("Nothing was written."), std::string::npos);
+        } else {
+            EXPECT_TRUE(messages_.empty());
+        }
+        if (r.check && !r.id_bytes.empty() && r.outcome == operation_outcome::completed) {
+            ASSERT_TRUE(result.identity);
+            EXPECT_EQ(Module1::part_and_revision(model, result.identity->raw), "PIC18FTEST rev 7");
+        }
+    }
+    // Read All keeps the image when it may not read.
+    auto& model = devices::selected_model().values;
+    model.device_id = 0x1080;
+    image::program_image().flash_image[3] = 0;
+    use(&devices::model_values::read_list, "begin,flash=s09,end");
+    probe_.answers = {0x00, 0x0C};
+    EXPECT_EQ(Module1::read_all().outcome, operation_outcome::wrong_chip);
+    EXPECT_EQ(image::program_image().flash_image[3], 0);
+}
+
+TEST_F(ChipOperations, PortLostDuringARunStopsItAndSaysSo) {
+    use(&devices::model_values::program_list, "begin,setflashloop,s0d-flash,loop,end");
+    adapter_->lose_port_after(300);
+    const auto result = Module1::program_all();
+    EXPECT_EQ(result.outcome, operation_outcome::port_failed);
+    EXPECT_LT(frames_of(0x0D).size(), 10u);
+    ASSERT_EQ(messages_.size(), 1u);
+    EXPECT_NE(messages_[0].text.find("failed while in use"), std::string::npos)
+        << messages_[0].text;
+    EXPECT_NE(messages_[0].text.find("may be partly written"), std::string::npos);
+    EXPECT_EQ(captions_.back().rfind("Program All stopped: ", 0), 0u) << captions_.back();
+    EXPECT_FALSE(hardware::port_ready());
 }
 
 } // namespace

@@ -5,8 +5,10 @@
 #include "window_fixture.h"
 
 #include "core/hex_text.h"
+#include "devices/selected_model.h"
 #include "hardware/port_session.h"
 #include "interpreter/algorithm_run.h"
+#include "settings/setting_names.h"
 #include "sim/virtual_chip.h"
 #include "ui/form08.h"
 #include "ui/table_widgets.h"
@@ -19,6 +21,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <memory>
 
 namespace {
 
@@ -119,6 +122,82 @@ TEST_F(ChipOperations, VerifyFailureIsReportedInTheMessageBox) {
                                     "FLASH Byte 000005h,   23h,   AAh,");
     EXPECT_EQ(form_->label_status->text().left(20), "Chip verify failed. ");
     EXPECT_TRUE(form_->commands_enabled());
+}
+
+// Answers the next message boxes with these keys in turn; their texts land in `texts`.
+void answer_in_turn(std::shared_ptr<std::vector<std::string>> texts, std::vector<Qt::Key> keys) {
+    if (keys.empty())
+        return;
+    test_ui::on_next_modal([texts, keys](QWidget* modal) {
+        auto* box = dynamic_cast<ui::Form08*>(modal);
+        ASSERT_NE(box, nullptr);
+        texts->push_back(box->displayed_text().toStdString());
+        answer_in_turn(texts, {keys.begin() + 1, keys.end()});
+        QTest::keyClick(box, keys.front());
+    });
+}
+
+// Another chip than the selected model is never written unless the user says so; Enter
+// answers No to both ways out.
+TEST_F(ChipOperations, AnotherChipInTheSocketIsWrittenOnlyWhenTheUserSaysSo) {
+    hardware::configure_port_session({.simulate = true,
+                                      .sim_part = "18F4620",
+                                      .chip_file = {},
+                                      .trace_file = {},
+                                      .access_cost = false,
+                                      .lose_port_after = {}});
+    load_window();
+    load_pattern(32);
+    const auto chip = hardware::session_chip();
+    ASSERT_TRUE(chip);
+    struct row {
+        std::vector<Qt::Key> keys;
+        int flash_0;       // what the chip holds afterwards
+        const char* model; // selected afterwards
+    };
+    const row rows[] = {
+        {{Qt::Key_Return, Qt::Key_Return}, 0xFF, "PIC18F4520"},
+        {{Qt::Key_N, Qt::Key_Y}, 0x00, "PIC18F4520"},
+        {{Qt::Key_Y}, 0x00, "PIC18F4620"},
+    };
+    for (const auto& r : rows) {
+        auto texts = std::make_shared<std::vector<std::string>>();
+        answer_in_turn(texts, r.keys);
+        click(1);
+        ASSERT_EQ(texts->size(), r.keys.size());
+        EXPECT_NE(texts->front().find("its device ID reads 0C00h, which is PIC18F4620 rev 0"),
+                  std::string::npos)
+            << texts->front();
+        EXPECT_NE(texts->front().find("Select PIC18F4620 instead?"), std::string::npos);
+        if (texts->size() > 1) {
+            EXPECT_NE(texts->back().find("Run Program All anyway"), std::string::npos);
+        }
+        EXPECT_EQ(hardware::session_chip()->flash()[0], r.flash_0);
+        EXPECT_EQ(devices::selected_model().values.name, r.model);
+        EXPECT_TRUE(form_->commands_enabled());
+    }
+    EXPECT_EQ(settings::model_setting.read(),
+              devices::find_model(devices::device_database(), "PIC18F4620"));
+}
+
+TEST_F(ChipOperations, IdentifyChipAndDiagnoseAdapterReportInTheMessageBox) {
+    const struct {
+        QAction* ui::Form1::*command;
+        const char* says;
+    } rows[] = {
+        {&ui::Form1::menuidentify,
+         "The chip in the socket is PIC18F4520 rev 0 (device ID 1080h), the selected model."},
+        {&ui::Form1::menudiagnose,
+         "Verdict: the port, the lines and the chip answer as they should."},
+    };
+    for (const auto& r : rows) {
+        auto texts = std::make_shared<std::vector<std::string>>();
+        answer_in_turn(texts, {Qt::Key_Return});
+        (form_.get()->*r.command)->trigger();
+        ASSERT_EQ(texts->size(), 1u);
+        EXPECT_NE(texts->front().find(r.says), std::string::npos) << texts->front();
+        EXPECT_TRUE(form_->commands_enabled());
+    }
 }
 
 TEST_F(ChipOperations, ChipFileIsReadAtStartAndWrittenAfterEachOperation) {
