@@ -96,8 +96,8 @@ void run_operation(benchmark::State& state, int operation_index) {
     const std::string part = parts[state.range(0)];
     bench_setup setup(part);
     setup.fill_image();
-    Module1::operation_result (*const operations[])(bool) = {&Module1::program_all,
-                                                         &Module1::verify_all, &Module1::read_all};
+    Module1::operation_result (*const operations[])(bool) = {
+        &Module1::program_all, &Module1::verify_all, &Module1::read_all};
     if (operation_index != 0)
         Module1::program_all();
     state.SetLabel("PIC" + part);
@@ -130,6 +130,28 @@ void BM_ReadAll(benchmark::State& state) {
     run_operation(state, 2);
 }
 
+// What the device ID check adds to an operation: Erase All with and without it.
+std::map<std::string, double> id_check_ms;
+
+void BM_IdentityCheck(benchmark::State& state) {
+    const std::string part = parts[state.range(0)];
+    bench_setup setup(part);
+    state.SetLabel("PIC" + part);
+    for (auto _ : state) {
+        double seconds[2] = {};
+        for (const bool check : {false, true}) {
+            const auto start = setup.clock.now_us();
+            benchmark::DoNotOptimize(Module1::erase_all(check));
+            seconds[check ? 1 : 0] = static_cast<double>(setup.clock.now_us() - start) / 1e6;
+        }
+        state.counters["id_check_ms"] = (seconds[1] - seconds[0]) * 1e3;
+        id_check_ms["PIC" + part] = (seconds[1] - seconds[0]) * 1e3;
+    }
+    Module1::reset_program_state();
+    core::install_hooks(core::default_hooks());
+}
+
+BENCHMARK(BM_IdentityCheck)->DenseRange(0, 3)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_ProgramAll)->DenseRange(0, 3)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_VerifyAll)->DenseRange(0, 3)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_ReadAll)->DenseRange(0, 3)->Unit(benchmark::kMillisecond)->Iterations(1);
@@ -154,5 +176,8 @@ int main(int argc, char** argv) {
         }
         std::printf("\n");
     }
+    std::printf("\nThe device ID check adds to each operation on a real port:\n");
+    for (const auto& [part, ms] : id_check_ms)
+        std::printf("  %s: %.1f ms\n", part.c_str(), ms);
     return 0;
 }
