@@ -5,7 +5,9 @@
 
 #include "core/hex_text.h"
 
+#include <algorithm>
 #include <cctype>
+#include <cstdint>
 
 namespace devices {
 
@@ -62,6 +64,37 @@ std::vector<int> models_with_id(const device_table& table, std::uint16_t raw) {
             numbers.push_back(n);
     }
     return numbers;
+}
+
+std::optional<std::int32_t> parse_size(const std::string& text) {
+    const auto first = text.find_first_not_of(' ');
+    if (first == std::string::npos)
+        return std::nullopt;
+    std::int64_t value = 0;
+    std::size_t i = first;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i)
+        value = std::min<std::int64_t>(value * 10 + (text[i] - '0'), INT32_MAX);
+    if (i == first || text.find_first_not_of(' ', i) != std::string::npos)
+        return std::nullopt;
+    return static_cast<std::int32_t>(value);
+}
+
+std::string model_problem(const device_model& model) {
+    const auto flash = parse_size(model.flash);
+    if (!flash || *flash < 1 || *flash > largest_flash_size)
+        return "its FLASH size \"" + model.flash + "\" is not a whole number of bytes from 1 to " +
+               std::to_string(largest_flash_size);
+    const auto eeprom = parse_size(model.eeprom);
+    if (!eeprom || *eeprom > largest_eeprom_size)
+        return "its EEPROM size \"" + model.eeprom +
+               "\" is not a whole number of bytes from 0 to " + std::to_string(largest_eeprom_size);
+    if (model.pagesize.empty())
+        return {};
+    const auto page = parse_size(model.pagesize);
+    if (!page || *page > largest_page_size)
+        return "its page size \"" + model.pagesize +
+               "\" is not a whole number of bytes from 0 to " + std::to_string(largest_page_size);
+    return {};
 }
 
 int find_model(const device_table& table, const std::string& name) {
