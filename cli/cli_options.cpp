@@ -190,7 +190,8 @@ Exit codes:
   0  success
   1  the chip or file check found differences
   2  bad input or usage
-  3  hardware or port error (also a chip that never finishes a write)
+  3  hardware or port error (also a chip that never finishes a write, or an
+     algorithm loop that never ends)
   130 interrupted (Ctrl-C); VDD and VPP are switched off first
 )";
 }

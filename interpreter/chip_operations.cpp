@@ -134,6 +134,24 @@ operation_result run_operation(kind k) {
                            "the pin settings.",
                        core::msg_error, "");
         return result;
+    case run_stop::runaway_loop: {
+        Module94::power_down();
+        const auto ip = static_cast<std::size_t>(algorithm_run.ip);
+        result.outcome = operation_outcome::runaway_loop;
+        result.caption =
+            std::string(texts.name) + " stopped: a loop never ended; VDD and VPP are off.";
+        finish_caption(result.caption);
+        core::mymsgbox(std::string(texts.name) + " of " + devices::selected_model().values.name +
+                           " stopped: the loop that ends at instruction " + std::to_string(ip) +
+                           " ('" + algorithm_run.instructions[ip] +
+                           "') of its algorithm went round " +
+                           std::to_string(algorithm_run.loop_passes) +
+                           " times, more than the model's memory sizes explain.\r\nVDD and VPP "
+                           "are off. Check the algorithm in the device database (pinwright-cli "
+                           "check-devices).",
+                       core::msg_error, "");
+        return result;
+    }
     case run_stop::cancelled:
         result.outcome = operation_outcome::cancelled;
         result.caption = std::string(texts.name) + " cancelled; VDD and VPP are off.";

@@ -55,8 +55,9 @@ TEST(ShippedDatabase, ModelsAgreeWithTheSimulatorsPartTable) {
         EXPECT_EQ(model.voltage_sequence, 1) << model.name;
         EXPECT_EQ(model.device_id, std::optional<std::uint16_t>{part->device_id}) << model.name;
         // The chip's ID names this model alone, whatever its silicon revision.
-        for (const std::uint16_t revision : {0x0, 0xF})
-            EXPECT_EQ(devices::models_with_id(shipped(), part->device_id | revision),
+        for (const int revision : {0x0, 0xF})
+            EXPECT_EQ(devices::models_with_id(
+                          shipped(), static_cast<std::uint16_t>(part->device_id | revision)),
                       std::vector<int>{n})
                 << model.name << " revision " << revision;
         ASSERT_TRUE(model.has_config_mask) << model.name;
