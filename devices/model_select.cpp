@@ -1,6 +1,7 @@
 // Working values of the selected model: sizes, erased configuration values, power-up
-// order, timing and the five instruction lists, derived from the model's text fields; and
-// the lookup of a model by its name.
+// order, timing, device ID and the five instruction lists, derived from the model's text
+// fields; the size limits that keep a model from being selected; and the lookup of a model
+// by its name or its device ID.
 #include "devices/model_select.h"
 
 #include "core/hex_text.h"
@@ -80,21 +81,28 @@ std::optional<std::int32_t> parse_size(const std::string& text) {
 }
 
 std::string model_problem(const device_model& model) {
-    const auto flash = parse_size(model.flash);
-    if (!flash || *flash < 1 || *flash > largest_flash_size)
-        return "its FLASH size \"" + model.flash + "\" is not a whole number of bytes from 1 to " +
-               std::to_string(largest_flash_size);
-    const auto eeprom = parse_size(model.eeprom);
-    if (!eeprom || *eeprom > largest_eeprom_size)
-        return "its EEPROM size \"" + model.eeprom +
-               "\" is not a whole number of bytes from 0 to " + std::to_string(largest_eeprom_size);
+    // What is wrong with one size, or empty.
+    auto size_problem = [](const char* what, const std::string& text, std::int32_t least,
+                           std::int32_t most) -> std::string {
+        const auto size = parse_size(text);
+        const std::string quoted = std::string("its ") + what + " \"" + text + "\"";
+        if (!size)
+            return quoted + " is not a whole number of bytes";
+        if (*size < least)
+            return quoted + " is below " + std::to_string(least) + " byte";
+        if (*size > most)
+            return quoted + " is more than the " + std::to_string(most) + " bytes a PIC18 can have";
+        return {};
+    };
+    if (auto problem = size_problem("FLASH size", model.flash, 1, largest_flash_size);
+        !problem.empty())
+        return problem;
+    if (auto problem = size_problem("EEPROM size", model.eeprom, 0, largest_eeprom_size);
+        !problem.empty())
+        return problem;
     if (model.pagesize.empty())
         return {};
-    const auto page = parse_size(model.pagesize);
-    if (!page || *page > largest_page_size)
-        return "its page size \"" + model.pagesize +
-               "\" is not a whole number of bytes from 0 to " + std::to_string(largest_page_size);
-    return {};
+    return size_problem("page size", model.pagesize, 0, largest_page_size);
 }
 
 int find_model(const device_table& table, const std::string& name) {

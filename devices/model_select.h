@@ -1,6 +1,7 @@
 // Working values of the selected model: its sizes, erased configuration values and mask,
-// power-up order, timing and five instruction lists, derived from the model's text fields
-// in the device table; and the lookup of a model by its name.
+// power-up order, timing, device ID and five instruction lists, derived from the model's
+// text fields in the device table; the sizes a model may have to be selected; and the
+// lookup of a model by its name or its device ID.
 #pragma once
 
 #include "devices/device_table.h"
