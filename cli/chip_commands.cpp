@@ -68,6 +68,7 @@ int exit_code_of(Module1::operation_outcome outcome) {
     case operation_outcome::not_started:
         return exit_bad_input; // the port was checked before: the algorithm cannot run
     case operation_outcome::write_timeout:
+    case operation_outcome::runaway_loop:
         return exit_hardware;
     case operation_outcome::cancelled:
         return 130;

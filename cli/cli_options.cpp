@@ -218,7 +218,7 @@ Exit codes:
   1  the chip or file check found differences
   2  bad input or usage
   3  hardware or port error (also a chip that never finishes a write, a port that
-     fails during a run, or no chip answering)
+     fails during a run, no chip answering, or an algorithm loop that never ends)
   4  the chip in the socket is not the selected model
   130 interrupted (Ctrl-C); VDD and VPP are switched off first
 )";

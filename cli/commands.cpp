@@ -65,10 +65,14 @@ int command_models(session& s) {
     for (int n = 1; n <= devices::device_database().model_count(); ++n) {
         devices::model_values values;
         devices::select_model(devices::device_database(), n, values);
+        const auto& model = devices::device_database().models[static_cast<std::size_t>(n)];
         s.out << std::left << std::setw(4) << n << ' ' << std::setw(static_cast<int>(width))
-              << devices::device_database().models[static_cast<std::size_t>(n)].name << std::right
-              << "  " << std::setw(7) << values.flash_size << "  " << std::setw(6)
-              << values.eeprom_size << '\n';
+              << model.name << std::right;
+        if (const std::string problem = devices::model_problem(model); problem.empty())
+            s.out << "  " << std::setw(7) << values.flash_size << "  " << std::setw(6)
+                  << values.eeprom_size << '\n';
+        else
+            s.out << "  cannot be selected: " << problem << '\n';
     }
     return exit_success;
 }

@@ -1,7 +1,8 @@
-// Model lookup by number or name.
+// Model lookup by number or name, and the refusal of a model whose sizes are impossible.
 #include "cli/model_choice.h"
 
 #include "core/hex_text.h"
+#include "devices/model_select.h"
 
 #include <vector>
 
@@ -33,7 +34,9 @@ std::string name_list(const devices::device_table& table, const std::vector<int>
 
 } // namespace
 
-model_choice choose_model(const devices::device_table& table, const std::string& request) {
+namespace {
+
+model_choice find_model_by_request(const devices::device_table& table, const std::string& request) {
     const std::string wanted = trimmed(request);
     // A number within the table is a model number; other digits may end a name ("4520").
     std::string number_error;
@@ -84,6 +87,25 @@ model_choice choose_model(const devices::device_table& table, const std::string&
     else
         message += " (see pinwright-cli models)";
     return {0, message};
+}
+
+} // namespace
+
+model_choice choose_model(const devices::device_table& table, const std::string& request) {
+    model_choice choice = find_model_by_request(table, request);
+    if (choice.number != 0)
+        if (const auto problem = unusable_model_text(table, choice.number); !problem.empty())
+            return {0, problem};
+    return choice;
+}
+
+std::string unusable_model_text(const devices::device_table& table, int number) {
+    const auto& model = table.models[static_cast<std::size_t>(number)];
+    const std::string problem = devices::model_problem(model);
+    if (problem.empty())
+        return {};
+    return "model " + std::to_string(number) + " (" + trimmed(model.name) +
+           ") cannot be selected: " + problem + " (see pinwright-cli check-devices)";
 }
 
 } // namespace cli

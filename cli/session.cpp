@@ -48,6 +48,11 @@ bool select_requested_model(session& s) {
         number = choice.number;
     } else {
         number = settings::restore_selected_model(devices::device_database().model_count());
+        if (const auto problem = unusable_model_text(devices::device_database(), number);
+            !problem.empty()) {
+            s.err << "pinwright-cli: the stored " << problem << "; choose one with --model\n";
+            return false;
+        }
     }
     devices::select_program_model(devices::device_database(), number);
     return true;

@@ -1,14 +1,81 @@
-// The algorithm check: decodes each instruction once and looks for the closing word of
-// every loop head and page block, as the interpreter's forward search would.
+// The algorithm check: decodes each instruction once, looks for the closing word of every
+// loop head and page block as the interpreter's forward search would, follows each loop
+// body for an instruction that moves the address counter, and pairs "begin" with "end".
 #include "devices/algorithm_check.h"
 
 #include "devices/instruction_syntax.h"
 
+#include <algorithm>
+
 namespace devices {
+
+namespace {
+
+// The instructions that move the address counter on: the only way a loop ends.
+bool advances_counter(opcode op) {
+    switch (op) {
+    case opcode::movlw_eeprom:
+    case opcode::write_flash:
+    case opcode::read_flash:
+    case opcode::read_eeprom:
+    case opcode::checkblankflash:
+    case opcode::checkblankeeprom:
+    case opcode::checkflash:
+    case opcode::checkeeprom:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Index of the first instruction after `from` that is exactly `word`, or the list's size.
+std::size_t next_word(const instruction_list& list, std::size_t from, const char* word) {
+    for (std::size_t j = from + 1; j < list.size(); ++j)
+        if (list[j] == word)
+            return j;
+    return list.size();
+}
+
+// The loop whose head is at `head` and whose "loop" is at `end`, as the interpreter runs
+// it: each pass runs the body and jumps back to the head, which leaves only once the
+// counter has passed the limit. A page block is skipped while the counter is 0; a page
+// block that closes beyond the "loop", or a second loop head, can leave the loop another
+// way, so such a body is never called endless.
+std::optional<algorithm_fault_kind> loop_fault(const instruction_list& list,
+                                               const std::vector<opcode>& ops, std::size_t head,
+                                               std::size_t end) {
+    bool advances = false, advances_outside_pages = false;
+    std::size_t page_end = 0; // inside a page block while the index is below this
+    for (std::size_t k = head + 1; k < end; ++k) {
+        if (ops[k] == opcode::setflashloop || ops[k] == opcode::seteepromloop)
+            return std::nullopt;
+        if (ops[k] == opcode::ifpage && k >= page_end) {
+            page_end = next_word(list, k, "endifpage");
+            if (page_end > end)
+                return std::nullopt;
+        }
+        if (advances_counter(ops[k])) {
+            advances = true;
+            advances_outside_pages = advances_outside_pages || k >= page_end;
+        }
+    }
+    if (!advances)
+        return algorithm_fault_kind::loop_never_advances;
+    if (!advances_outside_pages)
+        return algorithm_fault_kind::loop_advances_in_page;
+    return std::nullopt;
+}
+
+} // namespace
 
 std::vector<algorithm_fault> algorithm_faults(const instruction_list& list,
                                               std::optional<std::int32_t> page_size) {
     std::vector<algorithm_fault> faults;
+    std::vector<opcode> ops;
+    for (const auto& text : list)
+        ops.push_back(decode_instruction(text).op);
+    bool head_open = false;           // a loop head since the last "loop"
+    std::optional<std::size_t> begun; // the "begin" not yet matched by an "end"
     for (std::size_t i = 0; i < list.size(); ++i) {
         const std::string& text = list[i];
         auto add = [&](algorithm_fault_kind kind) {
@@ -28,8 +95,27 @@ std::vector<algorithm_fault> algorithm_faults(const instruction_list& list,
             break;
         case opcode::setflashloop:
         case opcode::seteepromloop:
+            head_open = true;
             if (!later("loop"))
                 add(algorithm_fault_kind::loop_without_end);
+            else if (const auto endless = loop_fault(list, ops, i, next_word(list, i, "loop")))
+                add(*endless);
+            break;
+        case opcode::loop:
+            if (!head_open)
+                add(algorithm_fault_kind::loop_without_head);
+            head_open = false;
+            break;
+        case opcode::begin:
+            if (begun)
+                faults.push_back({algorithm_fault_kind::begin_without_end, *begun + 1, list[*begun],
+                                  page_size.value_or(0)});
+            begun = i;
+            break;
+        case opcode::end:
+            if (!begun)
+                add(algorithm_fault_kind::end_without_begin);
+            begun.reset();
             break;
         case opcode::ifpage:
             if (!later("endifpage"))
@@ -48,6 +134,11 @@ std::vector<algorithm_fault> algorithm_faults(const instruction_list& list,
         if (decoded.has_payload && decoded.payload < 0)
             add(algorithm_fault_kind::bad_payload);
     }
+    if (begun)
+        faults.push_back({algorithm_fault_kind::begin_without_end, *begun + 1, list[*begun],
+                          page_size.value_or(0)});
+    std::stable_sort(faults.begin(), faults.end(),
+                     [](const auto& a, const auto& b) { return a.position < b.position; });
     return faults;
 }
 
@@ -56,12 +147,17 @@ bool stops_run(algorithm_fault_kind kind) {
     case algorithm_fault_kind::empty_instruction:
     case algorithm_fault_kind::unrecognised_instruction:
     case algorithm_fault_kind::loop_without_end:
+    case algorithm_fault_kind::loop_without_head:
+    case algorithm_fault_kind::loop_never_advances:
     case algorithm_fault_kind::ifpage_without_end:
     case algorithm_fault_kind::page_size_needed:
         return true;
     case algorithm_fault_kind::bad_command:
     case algorithm_fault_kind::command_above_0f:
     case algorithm_fault_kind::bad_payload:
+    case algorithm_fault_kind::loop_advances_in_page: // the run stops it when it runs away
+    case algorithm_fault_kind::begin_without_end:
+    case algorithm_fault_kind::end_without_begin:
         break;
     }
     return false;
@@ -91,6 +187,19 @@ std::string fault_text(const algorithm_fault& fault) {
     case algorithm_fault_kind::loop_without_end:
         what = "loop head " + quoted + " has no later 'loop'";
         break;
+    case algorithm_fault_kind::loop_without_head:
+        what = quoted + " has no loop head since the previous 'loop'";
+        hint = "it would jump back to a loop that has already ended";
+        break;
+    case algorithm_fault_kind::loop_never_advances:
+        what = "loop head " + quoted + " starts a loop whose body never moves the address counter";
+        hint = "the loop would never end";
+        break;
+    case algorithm_fault_kind::loop_advances_in_page:
+        what = "loop head " + quoted +
+               " starts a loop that moves the address counter only inside 'ifpage' blocks";
+        hint = "at address 0 they are skipped and the loop would never end";
+        break;
     case algorithm_fault_kind::ifpage_without_end:
         what = quoted + " has no later 'endifpage'";
         break;
@@ -109,6 +218,13 @@ std::string fault_text(const algorithm_fault& fault) {
     case algorithm_fault_kind::bad_payload:
         what = quoted + " has no valid four-digit hexadecimal payload";
         hint = "it would send nothing";
+        break;
+    case algorithm_fault_kind::begin_without_end:
+        what = quoted + " has no 'end' after it";
+        hint = "the chip would stay powered";
+        break;
+    case algorithm_fault_kind::end_without_begin:
+        what = quoted + " has no 'begin' before it";
         break;
     }
     return what + " (instruction " + std::to_string(fault.position) +

@@ -1,8 +1,9 @@
 // The check of one algorithm's instruction list, shared by the device database checker and
 // the start of every chip operation. It finds what would make a run misbehave (an
-// instruction the interpreter does not know, a loop or page block that never closes, a page
-// size of 0 where pages are used) and what would silently send nothing (bad hexadecimal
-// fields), and words each fault the same way for both.
+// instruction the interpreter does not know, a loop or page block that never closes, a
+// loop that can never end, a page size of 0 where pages are used), what would silently
+// send nothing (bad hexadecimal fields) and power-up without power-down, and words each
+// fault the same way for both.
 #pragma once
 
 #include "devices/model_select.h"
@@ -18,11 +19,16 @@ enum class algorithm_fault_kind {
     empty_instruction,        // two commas in a row, or an empty algorithm
     unrecognised_instruction, // no form of the instruction language matches
     loop_without_end,         // a loop head without a later "loop"
+    loop_without_head,        // a "loop" with no loop head since the previous "loop"
+    loop_never_advances,      // a loop body that never moves the address counter
+    loop_advances_in_page,    // a loop body that moves the counter only inside a page block
     ifpage_without_end,       // "ifpage" without a later "endifpage"
     page_size_needed,         // "calcflashpage" or "ifpage" with a page size below 1
     bad_command,              // the two-digit command is not hexadecimal
     command_above_0f,         // the command does not fit in four bits
     bad_payload,              // the four-digit payload is not hexadecimal
+    begin_without_end,        // "begin" with no "end" before the next "begin" or the last line
+    end_without_begin,        // "end" with no "begin" since the previous "end"
 };
 
 struct algorithm_fault {

@@ -16,20 +16,6 @@ namespace devices {
 
 namespace {
 
-bool is_plain_number(const std::string& text) {
-    std::size_t i = 0;
-    while (i < text.size() && text[i] == ' ')
-        ++i;
-    const std::size_t first_digit = i;
-    while (i < text.size() && text[i] >= '0' && text[i] <= '9')
-        ++i;
-    if (i == first_digit)
-        return false;
-    while (i < text.size() && text[i] == ' ')
-        ++i;
-    return i == text.size();
-}
-
 // Fourteen two-digit hexadecimal values separated by one character each.
 std::string config_list_problem(const std::string& key, const std::string& text) {
     const auto values = parse_config_values(text);
@@ -63,17 +49,30 @@ void check_model(const model_record& model, std::vector<database_problem>& probl
     if (model.name.find_first_not_of(' ') == std::string::npos)
         problems.push_back({model.line, "a model needs a name after \"model:\""});
 
+    // A size above what a PIC18 has cannot be selected: the image would not fit in memory.
+    auto report_above = [&](const std::string& key, const std::string& text, std::int32_t most,
+                            const char* what) {
+        if (parse_size(text).value_or(0) > most)
+            report(key, "\"" + key + "\" " + text + " is more than the " + std::to_string(most) +
+                            " bytes of " + what +
+                            " a PIC18 can have; the model cannot be selected");
+    };
+
     if (const auto* flash = value_of("flash:"); !flash)
         report("flash:", "no \"flash:\" line (FLASH size in bytes)");
-    else if (!is_plain_number(*flash) || core::text_to_int(*flash) < 1)
+    else if (!parse_size(*flash) || core::text_to_int(*flash) < 1)
         report("flash:",
                "\"flash:\" must be a size in bytes of at least 1, not \"" + *flash + "\"");
+    else
+        report_above("flash:", *flash, largest_flash_size, "FLASH");
 
     if (const auto* eeprom = value_of("eeprom:"); !eeprom)
         report("eeprom:", "no \"eeprom:\" line (EEPROM size in bytes, 0 for none)");
-    else if (!is_plain_number(*eeprom))
+    else if (!parse_size(*eeprom))
         report("eeprom:",
                "\"eeprom:\" must be a size in bytes (0 for none), not \"" + *eeprom + "\"");
+    else
+        report_above("eeprom:", *eeprom, largest_eeprom_size, "EEPROM");
 
     if (const auto* erased = value_of("configerased:"); !erased)
         report("configerased:", "no \"configerased:\" line (14 erased configuration values)");
@@ -92,14 +91,39 @@ void check_model(const model_record& model, std::vector<database_problem>& probl
 
     if (const auto* time = value_of("progtime:"); !time)
         report("progtime:", "no \"progtime:\" line (programming time in milliseconds)");
-    else if (!is_plain_number(*time) || core::text_to_int(*time) < 1)
+    else if (!parse_size(*time) || core::text_to_int(*time) < 1)
         report("progtime:",
                "\"progtime:\" must be a whole number of milliseconds of at least 1, not \"" +
                    *time + "\"");
 
     const auto* page = value_of("pagesize:");
-    if (page && !is_plain_number(*page))
+    if (page && !parse_size(*page))
         report("pagesize:", "\"pagesize:\" must be a whole number of bytes, not \"" + *page + "\"");
+    else if (page)
+        report_above("pagesize:", *page, largest_page_size, "write buffer");
+
+    const auto* id = value_of("deviceid:");
+    if (id && !parse_device_id(*id))
+        report("deviceid:", "\"deviceid:\" must be four hexadecimal digits (DEVID2 then DEVID1), "
+                            "not \"" +
+                                *id + "\"");
+    const auto* id_mask = value_of("deviceidmask:");
+    if (id_mask && parse_device_id(*id_mask).value_or(0) == 0)
+        report("deviceidmask:", "\"deviceidmask:\" must be four hexadecimal digits with at least "
+                                "one bit set (FFE0, or FFF0 where revision bit 4 names the part), "
+                                "not \"" +
+                                    *id_mask + "\"");
+    else if (id_mask && !id)
+        report("deviceidmask:", "\"deviceidmask:\" without a \"deviceid:\" line has no effect");
+    if (id && parse_device_id(*id)) {
+        const std::uint16_t value = *parse_device_id(*id);
+        const std::uint16_t mask =
+            id_mask ? parse_device_id(*id_mask).value_or(0) : default_device_id_mask;
+        if (mask != 0 && (value & ~mask) != 0)
+            report("deviceid:", "\"deviceid:\" " + *id + " has bits set outside its mask " +
+                                    core::hex4(mask) + " (the revision bits); write " +
+                                    core::hex4(value & mask));
+    }
 
     // The page size as the loader reads it: a missing line gives 0.
     const std::int32_t page_size = page ? core::text_to_int(*page) : 0;
@@ -117,6 +141,40 @@ void check_model(const model_record& model, std::vector<database_problem>& probl
     if (pages_unusable)
         report("pagesize:", "its algorithms use \"calcflashpage\" or \"ifpage\", which need a "
                             "\"pagesize:\" of at least 1");
+}
+
+// A chip whose ID two models both accept would be taken for either: the IDs must differ
+// in a bit that both masks keep.
+void check_device_ids(const std::vector<model_record>& models,
+                      std::vector<database_problem>& problems) {
+    struct identity {
+        const model_record* model;
+        int line;
+        std::uint16_t id, mask;
+    };
+    std::vector<identity> known;
+    for (const auto& model : models) {
+        const auto id = model.fields.find("deviceid:");
+        if (id == model.fields.end() || !parse_device_id(id->second.first))
+            continue;
+        const auto mask_field = model.fields.find("deviceidmask:");
+        const std::uint16_t mask = mask_field == model.fields.end()
+                                       ? default_device_id_mask
+                                       : parse_device_id(mask_field->second.first).value_or(0);
+        if (mask == 0)
+            continue; // reported with the model
+        const identity mine{&model, id->second.second, *parse_device_id(id->second.first), mask};
+        for (const auto& other : known)
+            if (((mine.id ^ other.id) & mine.mask & other.mask) == 0)
+                problems.push_back(
+                    {mine.line, "model \"" + model.name + "\": device ID " + core::hex4(mine.id) +
+                                    " (mask " + core::hex4(mine.mask) + ") cannot be told from " +
+                                    "model \"" + other.model->name + "\" (line " +
+                                    std::to_string(other.line) + ", device ID " +
+                                    core::hex4(other.id) + ", mask " + core::hex4(other.mask) +
+                                    "): a chip of either would match both"});
+        known.push_back(mine);
+    }
 }
 
 } // namespace
@@ -182,6 +240,7 @@ std::vector<database_problem> check_device_database(const std::string& bytes) {
                                "must end with CR LF, a lone line feed does not end a line)"});
     for (const auto& model : models)
         check_model(model, problems);
+    check_device_ids(models, problems);
     std::stable_sort(problems.begin(), problems.end(),
                      [](const auto& a, const auto& b) { return a.line < b.line; });
     return problems;

@@ -1,11 +1,14 @@
 // Working values of the selected model: sizes, erased configuration values, power-up
-// order, timing and the five instruction lists, derived from the model's text fields; and
-// the lookup of a model by its name.
+// order, timing, device ID and the five instruction lists, derived from the model's text
+// fields; the size limits that keep a model from being selected; and the lookup of a model
+// by its name or its device ID.
 #include "devices/model_select.h"
 
 #include "core/hex_text.h"
 
+#include <algorithm>
 #include <cctype>
+#include <cstdint>
 
 namespace devices {
 
@@ -62,6 +65,44 @@ std::vector<int> models_with_id(const device_table& table, std::uint16_t raw) {
             numbers.push_back(n);
     }
     return numbers;
+}
+
+std::optional<std::int32_t> parse_size(const std::string& text) {
+    const auto first = text.find_first_not_of(' ');
+    if (first == std::string::npos)
+        return std::nullopt;
+    std::int64_t value = 0;
+    std::size_t i = first;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i)
+        value = std::min<std::int64_t>(value * 10 + (text[i] - '0'), INT32_MAX);
+    if (i == first || text.find_first_not_of(' ', i) != std::string::npos)
+        return std::nullopt;
+    return static_cast<std::int32_t>(value);
+}
+
+std::string model_problem(const device_model& model) {
+    // What is wrong with one size, or empty.
+    auto size_problem = [](const char* what, const std::string& text, std::int32_t least,
+                           std::int32_t most) -> std::string {
+        const auto size = parse_size(text);
+        const std::string quoted = std::string("its ") + what + " \"" + text + "\"";
+        if (!size)
+            return quoted + " is not a whole number of bytes";
+        if (*size < least)
+            return quoted + " is below " + std::to_string(least) + " byte";
+        if (*size > most)
+            return quoted + " is more than the " + std::to_string(most) + " bytes a PIC18 can have";
+        return {};
+    };
+    if (auto problem = size_problem("FLASH size", model.flash, 1, largest_flash_size);
+        !problem.empty())
+        return problem;
+    if (auto problem = size_problem("EEPROM size", model.eeprom, 0, largest_eeprom_size);
+        !problem.empty())
+        return problem;
+    if (model.pagesize.empty())
+        return {};
+    return size_problem("page size", model.pagesize, 0, largest_page_size);
 }
 
 int find_model(const device_table& table, const std::string& name) {

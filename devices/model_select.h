@@ -1,6 +1,7 @@
 // Working values of the selected model: its sizes, erased configuration values and mask,
-// power-up order, timing and five instruction lists, derived from the model's text fields
-// in the device table; and the lookup of a model by its name.
+// power-up order, timing, device ID and five instruction lists, derived from the model's
+// text fields in the device table; the sizes a model may have to be selected; and the
+// lookup of a model by its name or its device ID.
 #pragma once
 
 #include "devices/device_table.h"
@@ -37,6 +38,23 @@ using instruction_list = std::vector<std::string>;
 
 instruction_list make_instruction_list(const std::string& body);
 
+// The largest sizes a PIC18 has: 2 MB of program memory, 64 KB of data EEPROM, a write
+// buffer of 256 bytes. A database value above them is a mistake, and sizing the image for
+// it would exhaust the memory.
+inline constexpr std::int32_t largest_flash_size = 2097152;
+inline constexpr std::int32_t largest_eeprom_size = 65536;
+inline constexpr std::int32_t largest_page_size = 256;
+
+// A size as the database writes it: decimal digits, blanks around them allowed. Nothing
+// for any other text; values beyond the 32-bit range read as that range's top.
+std::optional<std::int32_t> parse_size(const std::string& text);
+
+// Why `model` cannot be selected: its "flash:" is missing, not a whole number, 0 or above
+// largest_flash_size, its "eeprom:" is missing, not a whole number or above
+// largest_eeprom_size, or its "pagesize:" is not a whole number or above
+// largest_page_size. Empty when it can be selected.
+std::string model_problem(const device_model& model);
+
 // Working values of the selected model.
 struct model_values {
     std::string name;
@@ -54,7 +72,9 @@ struct model_values {
 };
 
 // Sets `values` from model number `selected_model` (1-based). Returns false, changing
-// nothing, when the number is outside 1..model_count.
+// nothing, when the number is outside 1..model_count. Sizes are read leniently here (the
+// leading number of the text); the program's own selection (select_program_model) refuses
+// a model with a model_problem.
 bool select_model(const device_table& table, int selected_model, model_values& values);
 
 // The fourteen two-digit values of a configerased/configmask text (upper-cased first),

@@ -21,7 +21,11 @@ struct model_selection {
 model_selection& selected_model();
 
 // Selects model `number` of `table` into selected_model(): the number and the working
-// values. Returns false, changing nothing, when the number is outside 1..model_count.
+// values. Returns false, changing nothing, when the number is outside 1..model_count or
+// the model cannot be selected (devices::model_problem).
 bool select_program_model(const device_table& table, int number);
+
+// The number of the first model of `table` that can be selected, 0 when there is none.
+int first_usable_model(const device_table& table);
 
 } // namespace devices

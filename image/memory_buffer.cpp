@@ -1,14 +1,20 @@
 // The program's image and its reset to the erased state of the selected model.
 #include "image/memory_buffer.h"
 
+#include <algorithm>
+
 namespace image {
 
 void erase_image(memory_buffer& buffer, const devices::model_values& model) {
-    const auto flash_size = model.flash_size > 0 ? static_cast<std::size_t>(model.flash_size) : 0;
-    buffer.flash_image.assign(flash_size, erased_byte);
+    // Model selection refuses larger sizes; the bounds keep any other caller from asking
+    // for gigabytes.
+    const std::int32_t flash_size = std::min(model.flash_size, largest_flash_image);
+    const std::int32_t eeprom_size = std::min(model.eeprom_size, largest_eeprom_image);
+    buffer.flash_image.assign(flash_size > 0 ? static_cast<std::size_t>(flash_size) : 0,
+                              erased_byte);
 
-    if (model.eeprom_size > 0)
-        buffer.eeprom_image.assign(static_cast<std::size_t>(model.eeprom_size), erased_byte);
+    if (eeprom_size > 0)
+        buffer.eeprom_image.assign(static_cast<std::size_t>(eeprom_size), erased_byte);
     else
         buffer.eeprom_image.assign(1, 0); // placeholder element; no address maps to it
 

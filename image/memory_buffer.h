@@ -23,6 +23,11 @@ inline constexpr std::int64_t device_id_address = 0x3FFFFE;
 inline constexpr std::int64_t device_id_end = 0x3FFFFF;
 inline constexpr std::int64_t eeprom_address = 0xF00000;
 
+// The most the image holds, whatever model it is sized for: all the program memory a
+// PIC18 can have, and the EEPROM bytes a HEX file can address (F00000h to FFFFFFh).
+inline constexpr std::int32_t largest_flash_image = devices::largest_flash_size;
+inline constexpr std::int32_t largest_eeprom_image = 0x100000;
+
 struct memory_buffer {
     std::vector<std::int32_t> flash_image;  // element i: program memory byte address i
     std::vector<std::int32_t> eeprom_image; // element i: HEX address F00000 + i
@@ -32,7 +37,8 @@ struct memory_buffer {
 // Sizes the FLASH and EEPROM arrays afresh for the model and erases all three parts:
 // FLASH and EEPROM bytes become 255, configuration bytes the model's erased values.
 // With eeprom_size 0 the EEPROM array is a single element holding 0 that belongs to no
-// address; a flash_size of 0 or less gives an empty FLASH array.
+// address; a flash_size of 0 or less gives an empty FLASH array. Sizes above
+// largest_flash_image and largest_eeprom_image are cut to them.
 void erase_image(memory_buffer& buffer, const devices::model_values& model);
 
 // The running program's image: the one instance that the HEX reader and writer, the chip

@@ -1,6 +1,7 @@
 // The interpreter core: run state, the dispatch of one instruction, the control
-// instructions (power, programming hold, limits, loops, page blocks, delays), and the
-// unrecognised instruction, which ends the program after switching the supplies off.
+// instructions (power, programming hold, limits, loops, page blocks, delays), the stop of
+// a loop that runs away, and the unrecognised instruction, which ends the program after
+// switching the supplies off.
 #include "interpreter/algorithm_run.h"
 
 #include "core/hex_text.h"
@@ -42,6 +43,8 @@ void skip_past(const char* word) {
 }
 
 void loop_head(std::int32_t limit) {
+    if (algorithm_run.loop_start != algorithm_run.ip)
+        algorithm_run.loop_passes = 0; // a new loop, not a jump back to this one
     algorithm_run.loop_start = algorithm_run.ip;
     algorithm_run.loop_limit = limit;
     if (algorithm_run.address_counter <= algorithm_run.loop_limit) {
@@ -101,6 +104,12 @@ void run_control(const devices::instruction& instruction) {
         loop_head(run.eeprom_limit);
         return;
     case opcode::loop:
+        // A loop that never ends would hold the chip powered for ever: stop at this "loop"
+        // once the passes exceed what any walk of the memories needs.
+        if (++run.loop_passes > model.flash_size + model.eeprom_size + runaway_loop_margin) {
+            run.stop = run_stop::runaway_loop;
+            return;
+        }
         run.ip = run.loop_start;
         return;
     case opcode::ifpage: {
@@ -135,6 +144,8 @@ void start_run(const devices::instruction_list& list) {
         run.decoded.push_back(devices::decode_instruction(text));
     run.instruction_count = static_cast<std::int32_t>(list.size());
     run.address_counter = 0;
+    run.loop_start = 0;
+    run.loop_passes = 0;
     run.flash_limit = devices::selected_model().values.flash_size - 1;
     run.eeprom_limit = devices::selected_model().values.eeprom_size - 1;
     run.stop = run_stop::none;

@@ -23,6 +23,7 @@ enum class run_stop {
     cancelled,     // the user interrupted the run
     identity,      // the chip in the socket is not the selected model, or none answered
     port_failed,   // the port failed during the run
+    runaway_loop,  // a loop passed its head more often than the memory sizes explain
 };
 
 struct algorithm_run_record {
@@ -32,6 +33,7 @@ struct algorithm_run_record {
     std::int32_t ip = 1;
     std::int32_t loop_start = 0;
     std::int32_t loop_limit = 0;
+    std::int32_t loop_passes = 0; // jumps back to the current loop head
     std::int32_t address_counter = 0;
     std::int32_t flash_limit = 0;
     std::int32_t eeprom_limit = 0;
@@ -48,6 +50,10 @@ extern std::atomic<bool> cancel_requested;
 
 // Longest time "waitwr" polls before it gives up, far above any real write time.
 inline constexpr std::int64_t write_wait_limit_us = 1'000'000;
+
+// A loop passes its head at most once per byte of the memory it walks; this many passes
+// above the FLASH and EEPROM sizes together stop the run as a runaway loop.
+inline constexpr std::int32_t runaway_loop_margin = 1024;
 
 // Loads an instruction list into `algorithm_run` and sets the address limits from the
 // selected model (steps 1 and 2 of every operation).

@@ -162,6 +162,21 @@ std::optional<operation_outcome> stopped_outcome(kind k, operation_result& resul
                            "the pin settings.",
                        core::msg_error, "");
         return operation_outcome::write_timeout;
+    case run_stop::runaway_loop: {
+        const auto ip = static_cast<std::size_t>(algorithm_run.ip);
+        result.caption = name + " stopped: a loop never ended; VDD and VPP are off.";
+        finish_caption(result.caption);
+        core::mymsgbox(name + " of " + devices::selected_model().values.name +
+                           " stopped: the loop that ends at instruction " + std::to_string(ip) +
+                           " ('" + algorithm_run.instructions[ip] +
+                           "') of its algorithm went round " +
+                           std::to_string(algorithm_run.loop_passes) +
+                           " times, more than the model's memory sizes explain.\r\nVDD and VPP "
+                           "are off. Check the algorithm in the device database (pinwright-cli "
+                           "check-devices).",
+                       core::msg_error, "");
+        return operation_outcome::runaway_loop;
+    }
     case run_stop::cancelled:
         result.caption = name + " cancelled; VDD and VPP are off.";
         finish_caption(result.caption);

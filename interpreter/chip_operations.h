@@ -19,6 +19,7 @@ enum class operation_outcome {
     not_started,   // the port is not ready or the algorithm cannot run
     write_timeout, // the chip never finished a write; the run was stopped
     cancelled,     // stopped on request
+    runaway_loop,  // a loop of the algorithm never ended; the run was stopped
     terminated,    // an unrecognised instruction ended the program
     no_chip,       // nothing answered the device ID read; nothing was written
     wrong_chip,    // the chip's device ID is not the selected model's; nothing was written

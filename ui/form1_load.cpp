@@ -1,6 +1,7 @@
 // The main window's load: it runs once, when the program shows the window, and brings the
 // program to its idle state in this order: theme, window shown, "Last Path", the stored
-// model (replaced by model 1 when out of range), the image reset, the adapter's wiring and
+// model (replaced by model 1 when out of range, and by the first model that can be
+// selected when its sizes are impossible), the image reset, the adapter's wiring and
 // port, the lines at idle, and the port's status in the status line.
 #include "devices/device_table.h"
 #include "devices/selected_model.h"
@@ -23,7 +24,9 @@ void Form1::Form_Load() {
     settings::program_values& values = settings::program();
     values.last_path = settings::restore_last_path();
     const devices::device_table& table = devices::device_database();
-    devices::select_program_model(table, settings::restore_selected_model(table.model_count()));
+    if (!devices::select_program_model(table,
+                                       settings::restore_selected_model(table.model_count())))
+        devices::select_program_model(table, devices::first_usable_model(table));
     menuclear_Click();
 
     // Wiring and port; opening the port drives the lines to idle (images 0, VDD and VPP

@@ -1,6 +1,9 @@
-// The model selection dialog.
+// The model selection dialog. A model the database gives impossible sizes is listed but
+// cannot be chosen: its entry says why.
 #include "ui/form5.h"
 
+#include "core/host_hooks.h"
+#include "devices/model_select.h"
 #include "interpreter/algorithm_run.h"
 #include "settings/program_values.h"
 #include "settings/setting_names.h"
@@ -57,8 +60,10 @@ Form5::Form5(const devices::device_table& table) : table_(table) {
                     entry_height);
         entry->setIndent(3);
         entry->setText(QString::fromStdString(model.name));
-        entry->set_fixed_tip(
-            QString::fromStdString("FLASH: " + model.flash + ", EEPROM: " + model.eeprom));
+        const std::string problem = devices::model_problem(model);
+        entry->set_fixed_tip(QString::fromStdString(
+            problem.empty() ? "FLASH: " + model.flash + ", EEPROM: " + model.eeprom
+                            : "Cannot be selected: " + problem + "."));
         entry->setCursor(Qt::PointingHandCursor);
         entry->on_click = [this, i] { opcija_Click(i); };
         entry->on_double_click = [this, i] { opcija_DblClick(i); };
@@ -117,6 +122,17 @@ void Form5::showselection() {
 }
 
 void Form5::opcija_Click(int index) {
+    // A model whose sizes are beyond any PIC18 stays unselected: its image would not fit.
+    if (index >= 1 && index <= table_.model_count()) {
+        const devices::device_model& model = table_.models[static_cast<std::size_t>(index)];
+        if (const std::string problem = devices::model_problem(model); !problem.empty()) {
+            core::mymsgbox(model.name + " cannot be selected: " + problem +
+                               ".\r\nCorrect the device database (pinwright-cli check-devices "
+                               "lists its problems).",
+                           core::msg_error, core::app_title);
+            return;
+        }
+    }
     devices::selected_model().number = index;
     showselection();
 }

@@ -131,11 +131,14 @@ TEST_F(ChipCommands, WrongWiringFailsInsteadOfHanging) {
     image_.flash_image[0] = 0;
     save_image("app.hex");
     ASSERT_EQ(run({"program", path("app.hex")}), 0) << output();
+    // A chip that cannot be heard is found by the ID read, before the verify.
     settings::write_setting_text("DATAIN Pin Num", "11");
-    EXPECT_EQ(run({"verify", path("app.hex")}), 1) << output();
+    EXPECT_EQ(run({"verify", path("app.hex")}), 3) << output();
+    EXPECT_NE(output().find("No chip answers"), std::string::npos) << output();
     settings::write_setting_text("DATAIN Pin Num", "10");
     settings::write_setting_text("Invert VPP", "1");
-    EXPECT_EQ(run({"verify", path("app.hex")}), 1) << output();
+    EXPECT_EQ(run({"verify", path("app.hex")}), 3) << output();
+    EXPECT_EQ(run({"verify", path("app.hex"), "--no-id-check"}), 1) << output();
     settings::write_setting_text("Invert VPP", "0");
     EXPECT_EQ(run({"verify", path("app.hex")}), 0) << output();
 }
@@ -246,7 +249,9 @@ TEST_F(ChipCommands, ChipIdentityAndPortFailuresDecideTheOutcome) {
         }
         std::ifstream trace(path("trace.txt"));
         const auto decoded = test_support::decode_trace(trace);
-        if (!decoded.supply_events.empty()) {
+        // (The decoder reads the adapter's wiring: a miswired VPP is "on" when the program
+        // has switched it off.)
+        if (!decoded.supply_events.empty() && !r.setting) {
             EXPECT_EQ(decoded.supply_events.back().substr(4), "off") << output();
         }
         // Stopped by the identity check: the ID read's frames and nothing after them.

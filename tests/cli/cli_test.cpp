@@ -108,6 +108,21 @@ TEST_F(Cli, DatabaseProblemsAreUsageErrors) {
     write("bad.txt", "model: A\r\nerasealg: 40\r\n");
     EXPECT_EQ(run({"models", "--devices", path("bad.txt")}), 2);
     EXPECT_NE(err_.str().find("bad.txt:2: algorithm number 40"), std::string::npos) << err_.str();
+
+    // A model beyond any PIC18 is listed as such and never selected, stored or named.
+    write("huge.txt", "model: A\r\nflash: 2147483648\r\neeprom: 0\r\nmodel: B\r\nflash: "
+                      "64\r\neeprom: 0\r\n");
+    EXPECT_EQ(run({"models", "--devices", path("huge.txt")}), 0);
+    EXPECT_NE(out_.str().find("A     cannot be selected: its FLASH size \"2147483648\" is more "
+                              "than the 2097152 bytes a PIC18 can have\n2    B"),
+              std::string::npos)
+        << out_.str();
+    EXPECT_EQ(run({"convert", "a.hex", "b.hex", "--devices", path("huge.txt"), "--model", "a"}), 2);
+    EXPECT_NE(err_.str().find("model 1 (A) cannot be selected: its FLASH size"), std::string::npos)
+        << err_.str();
+    EXPECT_EQ(run({"convert", "a.hex", "b.hex", "--devices", path("huge.txt")}), 2);
+    EXPECT_NE(err_.str().find("the stored model 1 (A) cannot be selected"), std::string::npos)
+        << err_.str();
 }
 
 TEST_F(Cli, ModelChoice) {

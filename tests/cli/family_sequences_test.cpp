@@ -43,6 +43,12 @@ std::vector<std::pair<int, int>> maker_sequence(family kind, const devices::mode
     };
     const bool old_family = kind == family::fxx2 || kind == family::x220;
 
+    // The device ID read that opens every chip operation: two table reads at 3FFFFEh
+    // (DATA OUT rests high while the chip drives the data line).
+    setptr(0x3FFFFE);
+    frames.emplace_back(0x9, 0xFF00);
+    frames.emplace_back(0x9, 0xFF00);
+
     // Bulk erase: the key, a NOP, and the erase NOP.
     if (old_family) {
         setptr(0x3C0004);

@@ -68,7 +68,14 @@ TEST(DeviceCheck, AlgorithmBodies) {
               "programalgdef 3: ifpage,startprog", "readalgdef 25: begin", "model: Other",
               "erasealg: 2", "programalg: 3", "readalg: 4", "blankcheckalg: 1", "verifyalg: 1",
               "flash: 32K", "eeprom: 0", "voltageseq: vdd", "configerased: 00,CF", "progtime: 0",
-              "pagesize: 0", "nospace"}));
+              "pagesize: 0", "nospace",
+              // Algorithms that would run for ever or leave the chip powered.
+              "erasealgdef 5: begin,setflashloop,s00-0000,loop",
+              "readalgdef 5: end,seteepromloop,ifpage,eeprom=s08,endifpage,loop,loop",
+              // Sizes beyond any PIC18, and device IDs.
+              "model: Big", "flash: 2147483648", "eeprom: 65537", "pagesize: 512", "deviceid: 10G0",
+              "deviceidmask: 0", "model: Twin1", "deviceid: 1085", "model: Twin2", "deviceid: 1090",
+              "deviceidmask: FFF0", "model: Lonely", "deviceidmask: FFF0"}));
     const std::pair<int, const char*> expected[] = {
         {19, "unrecognised instruction 'begin '"},
         {19, "'s0x-flash' has no valid two-digit"},
@@ -83,6 +90,22 @@ TEST(DeviceCheck, AlgorithmBodies) {
         {32, "\"progtime:\" must be"},
         {33, "need a \"pagesize:\" of at least 1"},
         {34, "line without a space"},
+        {35, "'begin' has no 'end' after it (instruction 1; the chip would stay powered)"},
+        {35, "loop head 'setflashloop' starts a loop whose body never moves the address counter "
+             "(instruction 2; the loop would never end)"},
+        {36, "'end' has no 'begin' before it (instruction 1)"},
+        {36, "moves the address counter only inside 'ifpage' blocks (instruction 2"},
+        {36, "'loop' has no loop head since the previous 'loop' (instruction 7"},
+        {38, "\"flash:\" 2147483648 is more than the 2097152 bytes of FLASH a PIC18 can have"},
+        {39, "\"eeprom:\" 65537 is more than the 65536 bytes of EEPROM"},
+        {40, "\"pagesize:\" 512 is more than the 256 bytes of write buffer"},
+        {41, "\"deviceid:\" must be four hexadecimal digits (DEVID2 then DEVID1), not \"10G0\""},
+        {42, "\"deviceidmask:\" must be four hexadecimal digits with at least one bit set"},
+        {44, "\"deviceid:\" 1085 has bits set outside its mask FFE0 (the revision bits); write "
+             "1080"},
+        {46, "model \"Twin2\": device ID 1090 (mask FFF0) cannot be told from model \"Twin1\" "
+             "(line 44, device ID 1085, mask FFE0)"},
+        {49, "\"deviceidmask:\" without a \"deviceid:\" line has no effect"},
     };
     for (const auto& [line, text] : expected) {
         SCOPED_TRACE("line " + std::to_string(line) + ": " + text);
@@ -100,7 +123,18 @@ TEST(AlgorithmCheck, RunFaultsAreWhatWouldRunAwayDivideByZeroOrEndTheProgram) {
         {"setflashloop,s0d-flash,loop", 8, ""},
         {"setflashloop,s0d-flash", 8,
          "loop head 'setflashloop' has no later 'loop' (instruction 1)"},
-        {"loop,seteepromloop", 8, "loop head 'seteepromloop' has no later 'loop' (instruction 2)"},
+        {"setflashloop,s0d-flash,loop,seteepromloop", 8,
+         "loop head 'seteepromloop' has no later 'loop' (instruction 4)"},
+        {"setflashloop,flash=s09,loop,loop", 8,
+         "'loop' has no loop head since the previous 'loop' (instruction 4; it would jump back "
+         "to a loop that has already ended)"},
+        {"seteepromloop,s00-80a6,waitwr,loop", 8,
+         "loop head 'seteepromloop' starts a loop whose body never moves the address counter "
+         "(instruction 1; the loop would never end)"},
+        // A counter moved only in a page block, or a way out of the loop, is left to the run.
+        {"setflashloop,ifpage,s0d-flash,endifpage,loop", 8, ""},
+        {"setflashloop,s00-0000,seteepromloop,movlw-eeprom,loop", 8, ""},
+        {"begin,setflashloop,s0d-flash,loop", 8, ""},
         {"ifpage,startprog", 8, "'ifpage' has no later 'endifpage' (instruction 1)"},
         {"calcflashpage", 0,
          "'calcflashpage' needs a page size of at least 1, but the model's is 0 (instruction 1)"},

@@ -1,6 +1,8 @@
-// Reading the device database and selecting a model.
+// Reading the device database and selecting a model, and the sizes that keep a model
+// from being selected.
 #include "devices/device_table.h"
 #include "devices/model_select.h"
+#include "devices/selected_model.h"
 
 #include <gtest/gtest.h>
 
@@ -149,7 +151,8 @@ TEST(SelectModel, WorkingValues) {
         parse(crlf({"programalgdef 1: Begin, S0D-FLASH,,End", "model: A", "flash: 2.5",
                     "eeprom: 3.5", "progtime: 1e1", "pagesize: 64", "voltageseq: VPPVDD",
                     "configerased: 00,cf,0F,1F,00,83,85,00,0F,C0,0F,E0,0F,40", "programalg: 1",
-                    "model: B", "voltageseq: vdd vpp", "configerased: 00,CF,0F,1F"}));
+                    "deviceid: 10c0", "deviceidmask: FFF0", "model: B", "voltageseq: vdd vpp",
+                    "configerased: 00,CF,0F,1F", "deviceid: 10C"}));
     devices::model_values values;
     ASSERT_TRUE(devices::select_model(table, 1, values));
     EXPECT_EQ(values.flash_size, 2);
@@ -163,6 +166,8 @@ TEST(SelectModel, WorkingValues) {
     const devices::instruction_list expected{"begin", " s0d-flash", "", "end"};
     EXPECT_EQ(values.program_list, expected);
     EXPECT_EQ(values.erase_list, devices::instruction_list{""});
+    EXPECT_EQ(values.device_id, std::optional<std::uint16_t>{0x10C0});
+    EXPECT_EQ(values.device_id_mask, 0xFFF0);
 
     // An unknown order leaves the previous one in force; short configuration text gives -1.
     ASSERT_TRUE(devices::select_model(table, 2, values));
@@ -170,11 +175,44 @@ TEST(SelectModel, WorkingValues) {
     EXPECT_EQ(values.config_erased[3], 0x1F);
     EXPECT_EQ(values.config_erased[4], -1);
     EXPECT_EQ(values.config_erased[13], -1);
+    EXPECT_EQ(values.device_id, std::nullopt); // three digits are no ID
+    EXPECT_EQ(values.device_id_mask, devices::default_device_id_mask);
 
     EXPECT_FALSE(devices::select_model(table, 0, values));
     EXPECT_FALSE(devices::select_model(table, 3, values));
     EXPECT_EQ(devices::find_model(table, "B"), 2);
     EXPECT_EQ(devices::find_model(table, "b"), 0);
+}
+
+// Sizes beyond any PIC18 (which would exhaust the memory) or not whole numbers keep the
+// program from selecting the model; the lenient select_model still reads it.
+TEST(SelectModel, ProgramRefusesImpossibleSizes) {
+    const std::pair<const char*, const char*> rows[] = {
+        {"flash: 2147483648",
+         "its FLASH size \"2147483648\" is more than the 2097152 bytes a PIC18 can have"},
+        {"flash: 16384 x", "its FLASH size \"16384 x\" is not a whole number of bytes"},
+        {"flash: 0", "its FLASH size \"0\" is below 1 byte"},
+        {"eeprom: 65537",
+         "its EEPROM size \"65537\" is more than the 65536 bytes a PIC18 can have"},
+        {"eeprom: 2.5", "its EEPROM size \"2.5\" is not a whole number of bytes"},
+        {"pagesize: 257", "its page size \"257\" is more than the 256 bytes a PIC18 can have"},
+    };
+    for (const auto& [line, problem] : rows) {
+        SCOPED_TRACE(line);
+        const auto table =
+            parse(crlf({"model: Bad", "flash: 2097152", "eeprom: 65536", "pagesize: 256", line,
+                        "model: Good", "flash: 32768", "eeprom: 0"}));
+        EXPECT_EQ(devices::model_problem(table.models[1]), problem);
+        devices::select_program_model(table, 2);
+        EXPECT_FALSE(devices::select_program_model(table, 1));
+        EXPECT_EQ(devices::selected_model().number, 2);
+        EXPECT_EQ(devices::selected_model().values.name, "Good");
+        EXPECT_EQ(devices::first_usable_model(table), 2);
+    }
+    const auto table =
+        parse(crlf({"model: Largest", "flash: 2097152", "eeprom: 65536", "pagesize: 256"}));
+    EXPECT_EQ(devices::model_problem(table.models[1]), "");
+    EXPECT_TRUE(devices::select_program_model(table, 1));
 }
 
 TEST(SelectModel, ConfigMaskIsOptional) {

@@ -1,6 +1,6 @@
 // The five chip operations: captions, elapsed time, reports, and the sound stops (port
 // not ready, algorithm that cannot run or holds an unknown instruction, a write that never
-// ends, cancellation).
+// ends, a loop that never ends, cancellation).
 #include "interpreter_fixture.h"
 
 #include "devices/model_select.h"
@@ -157,6 +157,26 @@ TEST_F(ChipOperations, WriteThatNeverEndsStopsAndPowersDown) {
     ASSERT_EQ(messages_.size(), 1u);
     EXPECT_NE(messages_[0].text.find("never finished its write"), std::string::npos);
     EXPECT_EQ(command_states_.back(), true);
+}
+
+TEST_F(ChipOperations, LoopThatNeverEndsStopsAndPowersDown) {
+    // At address 0 the page block is skipped, so the counter never moves: the algorithm
+    // check leaves this to the run, which stops after 64 + 16 + 1024 passes.
+    use(&devices::model_values::read_list,
+        "begin,setflashloop,ifpage,flash=s09,endifpage,loop,end");
+    const auto result = Module1::read_all();
+    EXPECT_EQ(result.outcome, operation_outcome::runaway_loop);
+    EXPECT_EQ(Module1::algorithm_run.loop_passes, 64 + 16 + Module1::runaway_loop_margin + 1);
+    EXPECT_FALSE(probe_.vdd);
+    EXPECT_FALSE(probe_.vpp);
+    EXPECT_NE(probe_.supply_events.front().find(" on"), std::string::npos);
+    EXPECT_EQ(result.caption, "Read All stopped: a loop never ended; VDD and VPP are off.");
+    ASSERT_EQ(messages_.size(), 1u);
+    EXPECT_EQ(messages_[0].text,
+              "Read All of PIC18FTEST stopped: the loop that ends at instruction 6 ('loop') of "
+              "its algorithm went round 1105 times, more than the model's memory sizes "
+              "explain.\r\nVDD and VPP are off. Check the algorithm in the device database "
+              "(pinwright-cli check-devices).");
 }
 
 TEST_F(ChipOperations, CancelPowersDown) {

@@ -53,6 +53,13 @@ TEST(ShippedDatabase, ModelsAgreeWithTheSimulatorsPartTable) {
         EXPECT_EQ(model.eeprom_size, part->eeprom_bytes) << model.name;
         EXPECT_EQ(model.page_size, part->write_buffer) << model.name;
         EXPECT_EQ(model.voltage_sequence, 1) << model.name;
+        EXPECT_EQ(model.device_id, std::optional<std::uint16_t>{part->device_id}) << model.name;
+        // The chip's ID names this model alone, whatever its silicon revision.
+        for (const int revision : {0x0, 0xF})
+            EXPECT_EQ(devices::models_with_id(
+                          shipped(), static_cast<std::uint16_t>(part->device_id | revision)),
+                      std::vector<int>{n})
+                << model.name << " revision " << revision;
         ASSERT_TRUE(model.has_config_mask) << model.name;
         for (std::size_t k = 0; k < 14; ++k) {
             EXPECT_EQ(model.config_mask[k], part->config_mask[k]) << model.name << " byte " << k;

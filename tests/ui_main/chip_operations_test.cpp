@@ -141,7 +141,7 @@ void answer_in_turn(std::shared_ptr<std::vector<std::string>> texts, std::vector
 // answers No to both ways out.
 TEST_F(ChipOperations, AnotherChipInTheSocketIsWrittenOnlyWhenTheUserSaysSo) {
     hardware::configure_port_session({.simulate = true,
-                                      .sim_part = "18F4620",
+                                      .sim_part = "18F2520",
                                       .chip_file = {},
                                       .trace_file = {},
                                       .access_cost = false,
@@ -158,17 +158,17 @@ TEST_F(ChipOperations, AnotherChipInTheSocketIsWrittenOnlyWhenTheUserSaysSo) {
     const row rows[] = {
         {{Qt::Key_Return, Qt::Key_Return}, 0xFF, "PIC18F4520"},
         {{Qt::Key_N, Qt::Key_Y}, 0x00, "PIC18F4520"},
-        {{Qt::Key_Y}, 0x00, "PIC18F4620"},
+        {{Qt::Key_Y}, 0x00, "PIC18F2520"},
     };
     for (const auto& r : rows) {
         auto texts = std::make_shared<std::vector<std::string>>();
         answer_in_turn(texts, r.keys);
         click(1);
         ASSERT_EQ(texts->size(), r.keys.size());
-        EXPECT_NE(texts->front().find("its device ID reads 0C00h, which is PIC18F4620 rev 0"),
+        EXPECT_NE(texts->front().find("its device ID reads 1100h, which is PIC18F2520 rev 0"),
                   std::string::npos)
             << texts->front();
-        EXPECT_NE(texts->front().find("Select PIC18F4620 instead?"), std::string::npos);
+        EXPECT_NE(texts->front().find("Select PIC18F2520 instead?"), std::string::npos);
         if (texts->size() > 1) {
             EXPECT_NE(texts->back().find("Run Program All anyway"), std::string::npos);
         }
@@ -177,7 +177,7 @@ TEST_F(ChipOperations, AnotherChipInTheSocketIsWrittenOnlyWhenTheUserSaysSo) {
         EXPECT_TRUE(form_->commands_enabled());
     }
     EXPECT_EQ(settings::model_setting.read(),
-              devices::find_model(devices::device_database(), "PIC18F4620"));
+              devices::find_model(devices::device_database(), "PIC18F2520"));
 }
 
 TEST_F(ChipOperations, IdentifyChipAndDiagnoseAdapterReportInTheMessageBox) {

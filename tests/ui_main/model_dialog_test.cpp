@@ -1,7 +1,9 @@
 // The model selection dialog (Form5): its list and layout, Select, Cancel, double click,
-// closing by the window's control, and a database of more than seventy models.
+// closing by the window's control, a model that cannot be chosen, and a database of more
+// than seventy models.
 #include "window_fixture.h"
 
+#include "core/host_hooks.h"
 #include "interpreter/algorithm_run.h"
 #include "settings/program_values.h"
 #include "settings/settings_store.h"
@@ -109,6 +111,32 @@ TEST_F(ModelDialog, ClosingByTheWindowControlIsCancelAndEscapeDoesNothing) {
     EXPECT_FALSE(dialog.isVisible());
     EXPECT_EQ(devices::selected_model().number, 1);
     EXPECT_EQ(settings::read_setting_text("Microcontroller Model", "1"), "1");
+}
+
+TEST_F(ModelDialog, ModelBeyondAnyPic18IsListedButCannotBeChosen) {
+    devices::device_table table;
+    ASSERT_TRUE(devices::parse_device_table("model: PIC18FHUGE\r\nflash: 268435456\r\neeprom: "
+                                            "0\r\nmodel: PIC18FX\r\nflash: 64\r\neeprom: 0\r\n",
+                                            "t", table)
+                    .ok());
+    const core::host_hooks saved = core::hooks();
+    std::vector<std::string> shown;
+    core::host_hooks hooks = saved;
+    hooks.message_box = [&](const std::string& text, int, const std::string&) {
+        shown.push_back(text);
+        return int{core::result_ok};
+    };
+    core::install_hooks(hooks);
+    ui::Form5 dialog(table);
+    EXPECT_EQ(dialog.entry(1)->fixed_tip(), "Cannot be selected: its FLASH size \"268435456\" is "
+                                            "more than the 2097152 bytes a PIC18 can have.");
+    QTest::mouseClick(dialog.entry(2), Qt::LeftButton);
+    QTest::mouseClick(dialog.entry(1), Qt::LeftButton);
+    EXPECT_EQ(devices::selected_model().number, 2);
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].rfind("PIC18FHUGE cannot be selected: its FLASH size", 0), 0u) << shown[0];
+    dialog.cancel_button()->click();
+    core::install_hooks(saved);
 }
 
 TEST_F(ModelDialog, MoreThanSeventyModelsScrollAndEveryOneCanBeChosen) {

@@ -62,13 +62,17 @@ std::string crlf(std::initializer_list<std::string> lines) {
     return text;
 }
 
-std::string model_lines(const std::string& name, int flash, int eeprom, int algorithms) {
+std::string model_lines(const std::string& name, int flash, int eeprom, int algorithms,
+                        const std::string& device_id = {}) {
     const std::string a = std::to_string(algorithms);
+    const std::string id =
+        device_id.empty() ? "" : crlf({"deviceid: " + device_id, "deviceidmask: FFF0"});
     return crlf({"model: " + name, "flash: " + std::to_string(flash),
                  "eeprom: " + std::to_string(eeprom),
                  "configerased: 00,07,1F,1F,00,83,85,00,0F,C0,0F,E0,0F,40", "voltageseq: vddvpp",
                  "progtime: 1", "pagesize: 8", "erasealg: " + a, "programalg: " + a,
-                 "readalg: " + a, "blankcheckalg: " + a, "verifyalg: " + a});
+                 "readalg: " + a, "blankcheckalg: " + a, "verifyalg: " + a}) +
+           id;
 }
 
 // One HEX record with its checksum.
@@ -98,10 +102,10 @@ std::string test_database_text() {
         "erasealgdef 2: begin,end",
         "blankcheckalgdef 2: begin,end",
     });
-    text += model_lines("PIC18F4520", 32768, 256, 1);
-    text += model_lines("PIC18F2520", 32768, 256, 1);
-    text += model_lines("PIC18F4420", 16384, 256, 1);
-    text += model_lines("PIC18F2420", 16384, 256, 1);
+    text += model_lines("PIC18F4520", 32768, 256, 1, "1080");
+    text += model_lines("PIC18F2520", 32768, 256, 1, "1100");
+    text += model_lines("PIC18F4420", 16384, 256, 1, "10C0");
+    text += model_lines("PIC18F2420", 16384, 256, 1, "1140");
     text += model_lines("PIC18FTINY", 64, 0, 2);
     return text;
 }
