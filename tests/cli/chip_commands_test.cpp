@@ -20,6 +20,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <map>
 #include <random>
 #include <sstream>
 #include <sys/wait.h>
@@ -181,7 +182,7 @@ TEST_F(ChipCommands, ChipIdentityAndPortFailuresDecideTheOutcome) {
     const std::string app = path("app.hex");
     struct row {
         std::vector<std::string> args;
-        const char* setting; // a stored inversion the other way round from the adapter's
+        const char* setting; // "name=value": stored wiring that differs from the adapter's
         int code;
         std::vector<const char*> says;
     };
@@ -200,8 +201,8 @@ TEST_F(ChipCommands, ChipIdentityAndPortFailuresDecideTheOutcome) {
          nullptr,
          3,
          {"No chip answers: the device ID reads FFFFh. Nothing was written.", "doctor"}},
-        {{"blankcheck"}, "Invert DATAIN", 4, {"check the DATA IN inversion"}},
-        {{"verify", app}, "Invert VPP", 3, {"No chip answers"}},
+        {{"blankcheck"}, "Invert DATAIN=0", 4, {"check the DATA IN inversion"}},
+        {{"verify", app}, "Invert VPP=1", 3, {"No chip answers"}},
         {{"identify", "--sim-part", "18F4620"}, nullptr, 0, {"PIC18F4620 rev 0 (device ID 0C00h)"}},
         {{"identify", "--sim-part", "18F2450"}, nullptr, 1, {"no model of the device database"}},
         {{"identify", "--sim-part", "none"}, nullptr, 3, {"No chip answers"}},
@@ -223,15 +224,33 @@ TEST_F(ChipCommands, ChipIdentityAndPortFailuresDecideTheOutcome) {
          {"What was read is incomplete"}},
         {{"verify", app, "--sim-fault", "port-lost=20000"}, nullptr, 3, {"Verify stopped: "}},
         {{"erase", "--sim-fault", "port-lost"}, nullptr, 2, {"accepted: port-lost=N"}},
+        {{"doctor"},
+         nullptr,
+         0,
+         {"Verdict: the port, the lines and the chip answer as they should."}},
+        {{"doctor"}, "Invert DATAIN=0", 3, {"DATA IN follows DATA OUT inverted", "2 (Lines)"}},
+        {{"doctor"},
+         "DATAIN Pin Num=11",
+         3,
+         {"With \"DATAIN Pin Num\" set to 10 the chip answers as PIC18F4520 rev 0"}},
+        {{"doctor"}, "Invert CLOCK=1", 0, {"PIC18F4520 rev 0 (device ID 1080h)"}},
+        {{"doctor"}, "VPP Pin Num=6", 3, {"no chip answers", "Likely causes"}},
+        {{"doctor", "--sim-part", "none"}, nullptr, 3, {"no chip answers", "3 (Chip)"}},
+        {{"doctor", "--sim-fault", "port-lost=100"}, nullptr, 3, {"failed while in use"}},
     };
+    const std::map<std::string, std::string> adapters_wiring{{"Invert DATAIN", "1"},
+                                                             {"Invert VPP", "0"},
+                                                             {"Invert CLOCK", "0"},
+                                                             {"DATAIN Pin Num", "10"},
+                                                             {"VPP Pin Num", "5"}};
     for (const auto& r : rows) {
         SCOPED_TRACE(r.args[0] + " " + r.args.back());
         QFile::remove(QString::fromStdString(path("chip.hex")));
         QFile::remove(QString::fromStdString(path("trace.txt")));
-        const std::string adapters =
-            r.setting && std::string(r.setting) == "Invert DATAIN" ? "1" : "0";
+        const std::string setting = r.setting ? r.setting : "";
+        const std::string name = setting.substr(0, setting.find('='));
         if (r.setting)
-            settings::write_setting_text(r.setting, adapters == "1" ? "0" : "1");
+            settings::write_setting_text(name, setting.substr(setting.find('=') + 1));
         std::vector<std::string> args = r.args;
         if (std::find(args.begin(), args.end(), "--model") == args.end())
             args.insert(args.end(), {"--model", "PIC18F4520"});
@@ -240,7 +259,7 @@ TEST_F(ChipCommands, ChipIdentityAndPortFailuresDecideTheOutcome) {
         err_.str({});
         EXPECT_EQ(cli::run_cli(args, PINWRIGHT_SOURCE_DIR "/data", out_, err_), r.code) << output();
         if (r.setting)
-            settings::write_setting_text(r.setting, adapters);
+            settings::write_setting_text(name, adapters_wiring.at(name));
         for (const char* text : r.says)
             EXPECT_NE(output().find(text), std::string::npos) << text << "\n" << output();
         if (r.code != 0) {

@@ -22,6 +22,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -178,6 +179,37 @@ TEST_F(ChipOperations, AnotherChipInTheSocketIsWrittenOnlyWhenTheUserSaysSo) {
     }
     EXPECT_EQ(settings::model_setting.read(),
               devices::find_model(devices::device_database(), "PIC18F2520"));
+}
+
+TEST_F(ChipOperations, EmptySocketAndLostPortEndTheRunWithTheirOwnMessage) {
+    const struct {
+        const char* part;
+        std::optional<std::int64_t> lose_port_after;
+        const char* caption;
+        const char* says;
+    } rows[] = {
+        {"none", {}, "Program All not done: no chip answers.", "Nothing was written."},
+        {"18F4520", 2000, "Program All stopped: simulated adapter at 0x378 failed while in use",
+         "The chip may be partly written"},
+    };
+    for (const auto& r : rows) {
+        hardware::configure_port_session({.simulate = true,
+                                          .sim_part = r.part,
+                                          .chip_file = {},
+                                          .trace_file = {},
+                                          .access_cost = false,
+                                          .lose_port_after = r.lose_port_after});
+        load_window();
+        load_pattern(32);
+        auto texts = std::make_shared<std::vector<std::string>>();
+        answer_in_turn(texts, {Qt::Key_Return});
+        click(1);
+        ASSERT_EQ(texts->size(), 1u);
+        EXPECT_NE(texts->front().find(r.says), std::string::npos) << texts->front();
+        EXPECT_EQ(form_->label_status->text().toStdString().rfind(r.caption, 0), 0u)
+            << form_->label_status->text().toStdString();
+        EXPECT_TRUE(form_->commands_enabled());
+    }
 }
 
 TEST_F(ChipOperations, IdentifyChipAndDiagnoseAdapterReportInTheMessageBox) {
