@@ -82,6 +82,11 @@ int command_convert(session& s) {
         s.err << "pinwright-cli: convert needs IN.hex and OUT.hex (see --help)\n";
         return exit_bad_input;
     }
+    if (model_by_chip(s)) {
+        s.err << "pinwright-cli: --model auto reads the chip in the socket, so it works with "
+                 "the chip commands only; name the model for convert\n";
+        return exit_bad_input;
+    }
     if (!load_database(s) || !select_requested_model(s))
         return exit_bad_input;
     const std::string& input = s.options.arguments[0];

@@ -133,10 +133,15 @@ TEST_F(Cli, ModelChoice) {
         const char* expected; // in the output or the error text
     };
     const case_t cases[] = {
-        {"18f452", 0, "PIC18F452."},   {"PIC18F4520", 0, "PIC18F4520."},
-        {"1", 0, "PIC18F242."},        {"0", 2, "outside 1 to"},
-        {"18F45", 2, "unknown model"}, {"4520", 0, "PIC18F4520."},
-        {"K20", 2, "ambiguous"},       {"18f99", 2, "unknown model \"18f99\""},
+        {"18f452", 0, "PIC18F452."},
+        {"PIC18F4520", 0, "PIC18F4520."},
+        {"1", 0, "PIC18F242."},
+        {"0", 2, "outside 1 to"},
+        {"18F45", 2, "unknown model"},
+        {"4520", 0, "PIC18F4520."},
+        {"K20", 2, "ambiguous"},
+        {"18f99", 2, "unknown model \"18f99\""},
+        {"auto", 2, "with the chip commands only"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(run({"convert", path("in.hex"), path("out.hex"), "--model", c.request}), c.code)
