@@ -3,12 +3,14 @@
 #include "../support/fake_parports.h"
 #include "cli/commands.h"
 #include "cli/port_commands.h"
+#include "cli/progress_display.h"
 
 #include <QSettings>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -140,6 +142,9 @@ TEST_F(Cli, ModelChoice) {
         {"18F45", 2, "unknown model"},
         {"4520", 0, "PIC18F4520."},
         {"K20", 2, "ambiguous"},
+        {"520", 2,
+         "outside 1 to 46 (see pinwright-cli models); names that end with 520: "
+         "PIC18F2520, PIC18F4520"},
         {"18f99", 2, "unknown model \"18f99\""},
         {"auto", 2, "with the chip commands only"},
     };
@@ -261,10 +266,63 @@ TEST_F(Cli, PortChoicesAndThePortList) {
 
 TEST_F(Cli, CheckDevices) {
     EXPECT_EQ(run({"check-devices", path("none.txt")}), 2);
+    EXPECT_EQ(err_.str(), "pinwright-cli: Cannot open the device database " + path("none.txt") +
+                              ": No such file or directory.\n");
+    EXPECT_EQ(run({"check-devices", folder_.path().toStdString()}), 2);
+    EXPECT_NE(err_.str().find("Cannot read the device database " + folder_.path().toStdString() +
+                              ": Is a directory."),
+              std::string::npos)
+        << err_.str();
     write("db.txt", "model: A\r\nflash: 10\r\nnospace\r\n");
     EXPECT_EQ(run({"check-devices", path("db.txt")}), 1);
     EXPECT_NE(out_.str().find(path("db.txt") + ":3: line without a space"), std::string::npos)
         << out_.str();
+}
+
+// Program All's captions name the word being started (F:1/256, F:3/256 ... F:255/256); the
+// phase shows 100 % once the next begins. On a terminal each phase is one line redrawn in
+// place within the width; elsewhere a line per tenth.
+TEST(ProgressDisplay, BarOnATerminalLinesOnAPipe) {
+    auto show = [](bool terminal, int columns) {
+        std::ostringstream err;
+        std::int64_t now = 0;
+        cli::progress_display progress(
+            err, terminal, false, [&now] { return now; }, [columns] { return columns; });
+        for (long done = 1; done < 256; done += 2, now += 40'000)
+            progress.caption("F:" + std::to_string(done) + "/256");
+        progress.caption("CONF1L:");
+        progress.caption("CONF1H:");
+        progress.operation_ended(true);
+        return err.str();
+    };
+    EXPECT_EQ(show(false, 80),
+              "FLASH  0% (1/256)\nFLASH  10% (27/256)\nFLASH  20% (53/256)\n"
+              "FLASH  30% (77/256)\nFLASH  40% (103/256)\nFLASH  50% (129/256)\n"
+              "FLASH  60% (155/256)\nFLASH  70% (181/256)\nFLASH  80% (205/256)\n"
+              "FLASH  90% (231/256)\nFLASH  100% (256/256)\nconfiguration bytes\n");
+    for (const int columns : {72, 30}) {
+        SCOPED_TRACE(columns);
+        const std::string text = show(true, columns);
+        std::vector<std::string> lines; // what each redraw leaves on the screen
+        for (std::size_t at = 0; (at = text.find('\r', at)) != std::string::npos;) {
+            const auto end = text.find("\x1b[K", at);
+            ASSERT_NE(end, std::string::npos) << text;
+            lines.push_back(text.substr(at + 1, end - at - 1));
+            at = end;
+        }
+        ASSERT_GT(lines.size(), 10u) << text;
+        for (const auto& line : lines)
+            EXPECT_LT(line.size(), static_cast<std::size_t>(columns)) << line;
+        EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 2) << text;
+        if (columns == 72) {
+            EXPECT_EQ(lines[5],
+                      "FLASH         [##.................]  12%  31/256 B  0.6 s, 4.3 s left");
+            EXPECT_NE(text.find("] 100% 256/256 B  5.1 s\x1b[K\n\r"), std::string::npos) << text;
+            EXPECT_EQ(lines.back(),
+                      "configuration [" + std::string(21, '#') + "] 100% 14/14 B  0.0 s");
+        }
+        EXPECT_NE(text.find("100% 256/256 B"), std::string::npos) << text;
+    }
 }
 
 TEST_F(Cli, ExecutableFindsTheDatabaseBesideItself) {
