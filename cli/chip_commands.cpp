@@ -280,8 +280,7 @@ int select_model_by_chip(session& s) {
     return load_command_image(s);
 }
 
-Module1::operation_result run_operation(const session& s) {
-    const std::string& command = s.options.command;
+Module1::operation_result run_operation(const session& s, const std::string& command) {
     const bool check = !s.options.no_id_check;
     catch_stop_signals(true);
     Module1::operation_result result;
@@ -299,9 +298,9 @@ Module1::operation_result run_operation(const session& s) {
     return result;
 }
 
-// The finish line, what the simulated chip objected to, the image read, the chip file.
-int report_chip_command(session& s, const Module1::operation_result& result) {
-    int code = exit_code_of(result.outcome);
+// The wrong chip, the chip named by its ID (unless `name_chip` is false: named already)
+// and the finish line of one operation.
+int report_operation(session& s, const Module1::operation_result& result, bool name_chip) {
     if (result.outcome == Module1::operation_outcome::wrong_chip) {
         s.err << "pinwright-cli: "
               << Module1::wrong_chip_text(devices::device_database(),
@@ -309,8 +308,8 @@ int report_chip_command(session& s, const Module1::operation_result& result) {
               << "\nChoose the chip's model (--model NAME, or --model auto), or add --no-id-check "
                  "if you are sure the chip is right.\n";
     }
-    if (result.identity && result.identity->verdict == Module1::identity_verdict::matches &&
-        !s.options.quiet)
+    if (name_chip && result.identity &&
+        result.identity->verdict == Module1::identity_verdict::matches && !s.options.quiet)
         s.err << "Chip in the socket: "
               << Module1::part_and_revision(devices::selected_model().values, result.identity->raw)
               << '\n';
@@ -320,6 +319,12 @@ int report_chip_command(session& s, const Module1::operation_result& result) {
             s.out << " (simulated: the time a real port would take)";
         s.out << '\n';
     }
+    return exit_code_of(result.outcome);
+}
+
+// After the last operation: what the simulated chip objected to, the image read, the chip
+// file.
+int finish_chip_command(session& s, const Module1::operation_result& result, int code) {
     const auto chip = hardware::session_chip();
     if (chip && !chip->protocol_errors().empty()) {
         // What the virtual chip saw that a real chip would not accept: the first few, so a
@@ -347,6 +352,15 @@ int report_chip_command(session& s, const Module1::operation_result& result) {
             code = exit_bad_input;
     }
     return code;
+}
+
+// Runs one operation, then ends its progress: its last phase is done only when it ran to
+// its end (a verify stops early after too many differences).
+Module1::operation_result run_with_progress(session& s, const std::string& command,
+                                            progress_display& progress) {
+    const Module1::operation_result result = run_operation(s, command);
+    progress.operation_ended(result.outcome == Module1::operation_outcome::completed);
+    return result;
 }
 
 } // namespace
@@ -387,9 +401,14 @@ int run_chip_command(session& s) {
     if (model_by_chip(s))
         if (const int code = select_model_by_chip(s); code != exit_success)
             return code;
-    const Module1::operation_result result = run_operation(s);
-    progress.finish_line();
-    return report_chip_command(s, result);
+    Module1::operation_result result = run_with_progress(s, s.options.command, progress);
+    int code = report_operation(s, result, true);
+    // --verify: the image just programmed, checked on the same port and chip.
+    if (s.options.verify && code == exit_success) {
+        result = run_with_progress(s, "verify", progress);
+        code = report_operation(s, result, false);
+    }
+    return finish_chip_command(s, result, code);
 }
 
 } // namespace cli

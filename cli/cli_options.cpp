@@ -38,6 +38,7 @@ constexpr flag_option flag_options[] = {
     {"real-time", nullptr, &cli_options::real_time},
     {"quiet", "q", &cli_options::quiet},
     {"no-id-check", nullptr, &cli_options::no_id_check},
+    {"verify", nullptr, &cli_options::verify},
 };
 
 bool is_flag(const std::string& arg) {
@@ -153,7 +154,9 @@ Commands:
                             as Save Buffer As does. A rejected file writes nothing.
   check-devices [FILE]      Check a device database (default: the one in use) and list
                             every problem with its file name and line number.
-  program FILE.hex          Load FILE.hex and run Program All on the chip.
+  program FILE.hex          Load FILE.hex and run Program All on the chip. With
+                            --verify, Verify follows on the same port and chip: exit 1
+                            and the report when the chip differs from FILE.hex.
   verify FILE.hex           Load FILE.hex and run Verify: exit 1 and the report when the
                             chip differs.
   read OUT.hex              Run Read All and save what was read as OUT.hex.
@@ -209,9 +212,17 @@ Options (before or after the command):
                             write, "R <address> <value>" for a read, "S <ms>" for a wait.
   --no-id-check             Run the chip command without checking the chip's device ID
                             (a part the database has no ID for, a remarked chip).
+  --verify                  With program: verify the chip once it is programmed (a
+                            failed Program All does not go on to verify).
   --quiet, -q               No progress and no finish line; errors and reports only.
+                            Progress on a terminal is one line per phase, updated in
+                            place; elsewhere a line per tenth of FLASH and EEPROM.
   --help                    Show this text.
   --version                 Show the version.
+
+Environment:
+  PINWRIGHT_ALL_PROBLEMS    When set (to anything), a simulated run lists every
+                            protocol problem the virtual chip saw, not the first ten.
 
 Exit codes:
   0  success

@@ -31,6 +31,7 @@ struct cli_options {
     bool real_time = false;               // --real-time
     bool quiet = false;                   // --quiet
     bool no_id_check = false;             // --no-id-check
+    bool verify = false;                  // --verify (with program)
     bool help = false;
     bool version = false;
 };

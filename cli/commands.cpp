@@ -113,9 +113,15 @@ int command_check_devices(session& s) {
     }
     const std::string path = s.options.arguments.empty() ? s.database_path : s.options.arguments[0];
     std::string bytes;
-    // A file that opens but cannot be read (a folder) is checked as the empty text it gives.
-    if (core::read_whole_file(path, bytes).code == core::file_error::cannot_open) {
-        s.err << "pinwright-cli: cannot open the device database " << path << '\n';
+    // A file that cannot be opened or read (a folder) is reported as the loader words it.
+    if (const auto read = core::read_whole_file(path, bytes); !read.ok()) {
+        devices::database_failure failure;
+        failure.code = read.code == core::file_error::cannot_open
+                           ? devices::database_error::cannot_open
+                           : devices::database_error::cannot_read;
+        failure.path = path;
+        failure.reason = read.reason;
+        s.err << "pinwright-cli: " << devices::failure_text(failure) << '\n';
         return exit_bad_input;
     }
     const auto problems = devices::check_device_database(bytes);
@@ -158,6 +164,10 @@ int run_cli(const std::vector<std::string>& args, const std::string& program_fol
     const std::string& command = s.options.command;
     if (command.empty()) {
         err << usage_text();
+        return exit_bad_input;
+    }
+    if (s.options.verify && command != "program") {
+        err << "pinwright-cli: --verify goes with program only (see --help)\n";
         return exit_bad_input;
     }
     if (command == "models")

@@ -96,6 +96,8 @@ TEST_F(ChipCommands, ProgramVerifyAndReadBack) {
     ASSERT_EQ(run({"program", path("app.hex")}), 0) << output();
     EXPECT_NE(out_.str().find("Chip programmed. "), std::string::npos) << output();
     EXPECT_EQ(err_.str().find("protocol problem"), std::string::npos) << output();
+    EXPECT_NE(err_.str().find("FLASH  100% (32768/32768)\nEEPROM 0% (1/256)\n"), std::string::npos)
+        << output();
     ASSERT_EQ(run({"verify", path("app.hex")}), 0) << output();
     EXPECT_NE(out_.str().find("Chip verified. "), std::string::npos) << output();
 
@@ -180,6 +182,10 @@ TEST_F(ChipCommands, InterruptSwitchesTheSuppliesOff) {
 TEST_F(ChipCommands, ChipIdentityAndPortFailuresDecideTheOutcome) {
     save_image("app.hex");
     const std::string app = path("app.hex");
+    // Code protection of block 0 (800h-1FFFh): programmed, it reads back as zeros.
+    image_.flash_image[0x800] = 0x12;
+    image_.config_image[8] = 0x0E;
+    save_image("protected.hex");
     struct row {
         std::vector<std::string> args;
         const char* setting; // "name=value": stored wiring that differs from the adapter's
@@ -214,6 +220,16 @@ TEST_F(ChipCommands, ChipIdentityAndPortFailuresDecideTheOutcome) {
          nullptr,
          0,
          {"Model chosen by the chip's device ID: PIC18F4620 rev 0", "Chip programmed. "}},
+        {{"program", app, "--verify"}, nullptr, 0, {"Chip programmed. ", "Chip verified. "}},
+        {{"program", path("protected.hex"), "--verify"},
+         nullptr,
+         1,
+         {"Chip programmed. ", "Chip verify failed. ", "FLASH Byte 000800h,   00h,   12h,"}},
+        {{"program", app, "--sim-part", "18F4620", "--verify"},
+         nullptr,
+         4,
+         {"Nothing was written"}},
+        {{"erase", "--verify"}, nullptr, 2, {"--verify goes with program only"}},
         {{"program", app, "--sim-fault", "port-lost=3000"},
          nullptr,
          3,
