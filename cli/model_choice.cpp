@@ -64,8 +64,11 @@ model_choice find_model_by_request(const devices::device_table& table, const std
     }
     if (exact.size() == 1)
         return {exact.front(), {}};
-    if (!number_error.empty() && ending.size() != 1)
+    if (!number_error.empty() && ending.empty())
         return {0, number_error};
+    if (!number_error.empty() && ending.size() > 1)
+        return {0,
+                number_error + "; names that end with " + wanted + ": " + name_list(table, ending)};
     if (exact.size() > 1)
         return {0, "model name \"" + wanted + "\" is ambiguous: " + name_list(table, exact) +
                        " (use the model number)"};
