@@ -7,6 +7,7 @@
 #include "core/hex_text.h"
 
 #include <array>
+#include <iterator>
 
 namespace devices {
 
@@ -100,6 +101,13 @@ database_line classify(const std::string& line) {
 }
 
 } // namespace
+
+std::vector<std::string> database_keys() {
+    std::vector<std::string> keys{"model:"};
+    keys.insert(keys.end(), std::begin(value_keys), std::end(value_keys));
+    keys.insert(keys.end(), std::begin(reference_keys), std::end(reference_keys));
+    return keys;
+}
 
 std::vector<database_line> read_database_lines(const std::string& bytes) {
     // The definitions so far, per kind and number.

@@ -37,6 +37,10 @@ struct database_line {
                          // outside 0..20); empty for an acceptable line
 };
 
+// The keys a model line starts with, lower-cased with their colon ("model:", "flash:",
+// "erasealg:", ...).
+std::vector<std::string> database_keys();
+
 // Every line of the database `bytes`, in order (line n at index n-1). Lines end at CR LF or
 // at a lone CR; a lone LF stays part of the line. A line with a problem defines nothing.
 std::vector<database_line> read_database_lines(const std::string& bytes);

@@ -177,6 +177,42 @@ void check_device_ids(const std::vector<model_record>& models,
     }
 }
 
+std::size_t edit_distance(const std::string& a, const std::string& b) {
+    std::vector<std::size_t> row(b.size() + 1);
+    for (std::size_t j = 0; j <= b.size(); ++j)
+        row[j] = j;
+    for (std::size_t i = 1; i <= a.size(); ++i) {
+        std::size_t diagonal = row[0];
+        row[0] = i;
+        for (std::size_t j = 1; j <= b.size(); ++j) {
+            const std::size_t above = row[j];
+            row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] != b[j - 1])});
+            diagonal = above;
+        }
+    }
+    return row[b.size()];
+}
+
+// A line the format takes as a comment although its first word looks like a key
+// ("programmalg: 2"): the model would silently lack that field. Empty for a comment.
+std::string unknown_key_problem(const std::string& text) {
+    const std::string word = core::lower_case(text.substr(0, text.find(' ')));
+    if (word.size() < 2 || word.back() != ':')
+        return {};
+    std::string nearest;
+    std::size_t best = std::string::npos;
+    for (const std::string& key : database_keys()) {
+        if (key == word)
+            return {};
+        if (const std::size_t distance = edit_distance(word, key); distance < best) {
+            best = distance;
+            nearest = key;
+        }
+    }
+    return "unknown key \"" + text.substr(0, word.size()) +
+           "\", so the line is taken as a comment; did you mean \"" + nearest + "\"?";
+}
+
 } // namespace
 
 std::vector<database_problem> check_device_database(const std::string& bytes) {
@@ -185,13 +221,24 @@ std::vector<database_problem> check_device_database(const std::string& bytes) {
     bool field_before_model_reported = false;
 
     const auto lines = read_database_lines(bytes);
+    // A lone line feed is reported once, at its first line, with the count of such lines.
+    const auto with_line_feed = [](const database_line& line) {
+        return line.text.find('\n') != std::string::npos;
+    };
+    const auto line_feed_lines = std::count_if(lines.begin(), lines.end(), with_line_feed);
+    bool line_feed_reported = false;
     for (std::size_t i = 0; i < lines.size(); ++i) {
         const database_line& line = lines[i];
         const int number = static_cast<int>(i) + 1;
-        if (line.text.find('\n') != std::string::npos)
-            problems.push_back({number, "line feed without a carriage return inside the line: "
-                                        "lines end with CR LF, so this and the following text "
-                                        "form one line"});
+        if (!line_feed_reported && with_line_feed(line)) {
+            std::string text = "line feed without a carriage return inside the line: lines end "
+                               "with CR LF, so this and the following text form one line";
+            if (line_feed_lines > 1)
+                text += " (" + std::to_string(line_feed_lines) +
+                        " lines of the file hold a lone line feed)";
+            problems.push_back({number, text});
+            line_feed_reported = true;
+        }
         if (!line.problem.empty()) {
             problems.push_back({number, line.problem + " (\"" + line.text + "\")"});
             continue;
@@ -199,6 +246,16 @@ std::vector<database_problem> check_device_database(const std::string& bytes) {
         using kind = database_line::kind;
         switch (line.what) {
         case kind::definition:
+            if (line.text.find(':') == std::string::npos) {
+                problems.push_back(
+                    {number, std::string(algorithm_kind_names[line.algorithm]) + " algorithm " +
+                                 std::to_string(line.number) +
+                                 ": no colon after the algorithm number, so the algorithm has no "
+                                 "instructions (write \"" +
+                                 line.text.substr(0, line.text.find(' ')) + " " +
+                                 std::to_string(line.number) + ": begin,...\")"});
+                break;
+            }
             // The page size belongs to the model: check_model checks it.
             for (const auto& fault : algorithm_faults(make_instruction_list(line.body), {}))
                 problems.push_back({number, std::string(algorithm_kind_names[line.algorithm]) +
@@ -229,8 +286,11 @@ std::vector<database_problem> check_device_database(const std::string& bytes) {
             models.back().algorithm_lines[static_cast<std::size_t>(line.algorithm)] = number;
             models.back().bodies[static_cast<std::size_t>(line.algorithm)] = line.body;
             break;
-        case kind::empty:
         case kind::other:
+            if (const auto problem = unknown_key_problem(line.text); !problem.empty())
+                problems.push_back({number, problem});
+            break;
+        case kind::empty:
         case kind::no_space:
             break;
         }

@@ -75,7 +75,9 @@ TEST(DeviceCheck, AlgorithmBodies) {
               // Sizes beyond any PIC18, and device IDs.
               "model: Big", "flash: 2147483648", "eeprom: 65537", "pagesize: 512", "deviceid: 10G0",
               "deviceidmask: 0", "model: Twin1", "deviceid: 1085", "model: Twin2", "deviceid: 1090",
-              "deviceidmask: FFF0", "model: Lonely", "deviceidmask: FFF0"}));
+              "deviceidmask: FFF0", "model: Lonely", "deviceidmask: FFF0",
+              // A misspelt key (a comment to the loader) and a definition without its colon.
+              "programmalg: 2", "erasealgdef 3 begin,end"}));
     const std::pair<int, const char*> expected[] = {
         {19, "unrecognised instruction 'begin '"},
         {19, "'s0x-flash' has no valid two-digit"},
@@ -106,6 +108,9 @@ TEST(DeviceCheck, AlgorithmBodies) {
         {46, "model \"Twin2\": device ID 1090 (mask FFF0) cannot be told from model \"Twin1\" "
              "(line 44, device ID 1085, mask FFE0)"},
         {49, "\"deviceidmask:\" without a \"deviceid:\" line has no effect"},
+        {50, "unknown key \"programmalg:\", so the line is taken as a comment; did you mean "
+             "\"programalg:\"?"},
+        {51, "erase algorithm 3: no colon after the algorithm number"},
     };
     for (const auto& [line, text] : expected) {
         SCOPED_TRACE("line " + std::to_string(line) + ": " + text);
@@ -163,6 +168,11 @@ TEST(DeviceCheck, MissingFieldsAndModels) {
 
     problems = devices::check_device_database("model: A\nflash: 1\n");
     EXPECT_TRUE(has_problem(problems, 1, "line feed without a carriage return")) << dump(problems);
+    // Reported once, with the number of lines that have one.
+    problems = devices::check_device_database("model: A\nx\r\nflash: 1\ny\r\n");
+    EXPECT_TRUE(has_problem(problems, 1, "(2 lines of the file hold a lone line feed)"))
+        << dump(problems);
+    EXPECT_FALSE(has_problem(problems, 2, "line feed")) << dump(problems);
     problems = devices::check_device_database("# nothing here\r\n");
     EXPECT_TRUE(has_problem(problems, 0, "defines no model")) << dump(problems);
 }
