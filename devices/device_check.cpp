@@ -210,7 +210,8 @@ std::string unknown_key_problem(const std::string& text) {
         }
     }
     return "unknown key \"" + text.substr(0, word.size()) +
-           "\", so the line is taken as a comment; did you mean \"" + nearest + "\"?";
+           "\", so the line is taken as a comment; did you mean \"" + nearest +
+           "\"? (a comment had better start with #)";
 }
 
 } // namespace
