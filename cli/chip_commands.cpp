@@ -1,5 +1,6 @@
 // The chip commands of pinwright-cli: the same chip operations the window's buttons run,
-// on a real port or on the simulated adapter with a virtual chip.
+// on a real port or on the simulated adapter with a virtual chip. `program --verify` runs
+// Verify after Program All in the same session.
 #include "cli/chip_commands.h"
 
 #include "cli/port_commands.h"

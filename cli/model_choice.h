@@ -1,6 +1,6 @@
 // Choosing a model from the command line: by number, or by name without regard to case
-// (an exact name first, else the one model whose name ends with the text); a model whose
-// sizes are impossible is refused.
+// (an exact name first, else the one model whose name ends with the text; a number outside
+// the table lists the names that end with it); a model whose sizes are impossible is refused.
 #pragma once
 
 #include "devices/device_table.h"
