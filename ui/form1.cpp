@@ -14,6 +14,7 @@
 #include "ui/window_scale.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QFileDialog>
 #include <QLayout>
@@ -233,6 +234,16 @@ void Form1::settheme() {
     };
     set_background(this, color_window);
     set_background(background_, color_window);
+    // The menu bar keeps the system's colours, as its menus do: its captions would not
+    // stand out on every theme's window colour.
+    const QPalette system = QApplication::palette(menuBar());
+    QPalette bar_colors;
+    for (const QPalette::ColorGroup group :
+         {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+        for (int k = 0; k < QPalette::NColorRoles; ++k)
+            if (const auto role = static_cast<QPalette::ColorRole>(k); role != QPalette::NoRole)
+                bar_colors.setColor(group, role, system.color(group, role));
+    menuBar()->setPalette(bar_colors);
     paint(label_ime, color_model, color_model_text);
     paint(label_info, color_info, color_info_text);
     paint(Label3, color_memory_title, color_memory_title_text);
