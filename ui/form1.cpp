@@ -8,6 +8,7 @@
 #include "ui/color_theme.h"
 #include "ui/dialog_commands.h"
 #include "ui/form1_layout.h"
+#include "ui/port_session.h"
 #include "ui/table_widgets.h"
 #include "ui/theme_paint.h"
 #include "ui/window_icon.h"
@@ -91,6 +92,7 @@ void Form1::build_controls() {
     Label7->set_fixed_tip(open_hex_tip);
     label_hex = label(L::label_hex, QString(), true);
     label_hex->set_fixed_tip(open_hex_tip);
+    label_hex->set_elide_mode(Qt::ElideLeft);
 
     const L::captioned* buttons[] = {&L::Command1, &L::Command2, &L::Command3, &L::Command4,
                                      &L::Command5};
@@ -225,6 +227,11 @@ void Form1::build_menus() {
         model_label->on_click = [this] { menumodel_Click(); };
 }
 
+void Form1::show_status(const std::string& caption) {
+    label_status->set_shortened(QString::fromStdString(status_clause(caption)),
+                                QString::fromStdString(caption));
+}
+
 void Form1::settheme() {
     using theme_paint::set_background;
     using theme_paint::set_text_color;
@@ -261,11 +268,16 @@ void Form1::settheme() {
 
 namespace {
 
+// Locked commands do not invite clicks: the labels and tables keep their tool tips back.
 void set_commands(Form1& window, bool enabled) {
     for (QMenu* menu : {window.menu1, window.menu3, window.menu4, window.menu5, window.menu6})
         menu->menuAction()->setEnabled(enabled);
     for (QPushButton* button : window.commands)
         button->setEnabled(enabled);
+    for (click_label* label : window.findChildren<click_label*>())
+        label->set_locked(!enabled);
+    for (hex_table_view* table : {window.tabla_flash, window.tabla_eeprom})
+        table->setToolTip(enabled ? table_tip : QString());
 }
 
 } // namespace
