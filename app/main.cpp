@@ -14,6 +14,7 @@
 
 #include <QApplication>
 #include <QTimer>
+#include <QWidget>
 
 #include <csignal>
 #include <cstdio>
@@ -60,7 +61,7 @@ int main(int argc, char** argv) {
         return 0;
     }
 
-    // From here on a stop signal is answered once the event loop runs.
+    // From here on a stop signal is answered once an event loop runs.
     std::signal(SIGINT, on_stop_signal);
     std::signal(SIGTERM, on_stop_signal);
     QApplication application(argc, argv);
@@ -74,6 +75,23 @@ int main(int argc, char** argv) {
     settings::program_values& values = settings::program();
     values.app_folder = app::program_folder(QCoreApplication::applicationDirPath());
     values.layout_scale = 1.0f;
+
+    // A stop signal closes the message boxes open at the time (the database's error box at
+    // start, or one of the window's load) as their close control would, and ends the event
+    // loop; the watch runs inside a box's own loop too. The quit is repeated until the
+    // main loop runs and ends.
+    QTimer signal_watch;
+    QObject::connect(&signal_watch, &QTimer::timeout, [] {
+        if (stop_signal == 0)
+            return;
+        for (int open = 0; open < 16; ++open) {
+            QWidget* box = QApplication::activeModalWidget();
+            if (box == nullptr || !box->close())
+                break;
+        }
+        QCoreApplication::quit();
+    });
+    signal_watch.start(100);
 
     ui::install_window_less_hooks();
     if (app::load_database(values.app_folder, devices::device_database()) !=
@@ -91,12 +109,6 @@ int main(int argc, char** argv) {
         ui::Form1 window;
         ui::install_gui_hooks(window);
         window.Form_Load();
-        QTimer signal_watch;
-        QObject::connect(&signal_watch, &QTimer::timeout, [] {
-            if (stop_signal != 0)
-                QCoreApplication::quit();
-        });
-        signal_watch.start(100);
         code = QApplication::exec();
         shut_down();
     }

@@ -8,12 +8,14 @@
 #include "ui/color_theme.h"
 #include "ui/dialog_commands.h"
 #include "ui/form1_layout.h"
+#include "ui/port_session.h"
 #include "ui/table_widgets.h"
 #include "ui/theme_paint.h"
 #include "ui/window_icon.h"
 #include "ui/window_scale.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QFileDialog>
 #include <QLayout>
@@ -90,6 +92,7 @@ void Form1::build_controls() {
     Label7->set_fixed_tip(open_hex_tip);
     label_hex = label(L::label_hex, QString(), true);
     label_hex->set_fixed_tip(open_hex_tip);
+    label_hex->set_elide_mode(Qt::ElideLeft);
 
     const L::captioned* buttons[] = {&L::Command1, &L::Command2, &L::Command3, &L::Command4,
                                      &L::Command5};
@@ -224,6 +227,11 @@ void Form1::build_menus() {
         model_label->on_click = [this] { menumodel_Click(); };
 }
 
+void Form1::show_status(const std::string& caption) {
+    label_status->set_shortened(QString::fromStdString(status_clause(caption)),
+                                QString::fromStdString(caption));
+}
+
 void Form1::settheme() {
     using theme_paint::set_background;
     using theme_paint::set_text_color;
@@ -233,6 +241,16 @@ void Form1::settheme() {
     };
     set_background(this, color_window);
     set_background(background_, color_window);
+    // The menu bar keeps the system's colours, as its menus do: its captions would not
+    // stand out on every theme's window colour.
+    const QPalette system = QApplication::palette(menuBar());
+    QPalette bar_colors;
+    for (const QPalette::ColorGroup group :
+         {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+        for (int k = 0; k < QPalette::NColorRoles; ++k)
+            if (const auto role = static_cast<QPalette::ColorRole>(k); role != QPalette::NoRole)
+                bar_colors.setColor(group, role, system.color(group, role));
+    menuBar()->setPalette(bar_colors);
     paint(label_ime, color_model, color_model_text);
     paint(label_info, color_info, color_info_text);
     paint(Label3, color_memory_title, color_memory_title_text);
@@ -250,11 +268,16 @@ void Form1::settheme() {
 
 namespace {
 
+// Locked commands do not invite clicks: the labels and tables keep their tool tips back.
 void set_commands(Form1& window, bool enabled) {
     for (QMenu* menu : {window.menu1, window.menu3, window.menu4, window.menu5, window.menu6})
         menu->menuAction()->setEnabled(enabled);
     for (QPushButton* button : window.commands)
         button->setEnabled(enabled);
+    for (click_label* label : window.findChildren<click_label*>())
+        label->set_locked(!enabled);
+    for (hex_table_view* table : {window.tabla_flash, window.tabla_eeprom})
+        table->setToolTip(enabled ? table_tip : QString());
 }
 
 } // namespace

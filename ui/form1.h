@@ -65,6 +65,9 @@ class Form1 final : public QMainWindow, public ui::wheel_target {
     void disable();
     void settheme();
     bool commands_enabled() const { return commands_enabled_; }
+    // The status line: a caption with a long reason after its first clause shows the
+    // clause, and the whole caption in the tool tip.
+    void show_status(const std::string& caption);
 
     // Commands.
     void menuclear_Click();
@@ -161,6 +164,9 @@ class Form1 final : public QMainWindow, public ui::wheel_target {
     void tabla_MouseMove(int table);
     void show_pending_edit();
     void unosbox_LostFocus();
+    void close_scrolled_edit(std::int32_t kind);
+    // The loaded-file line: the shortened path, and the whole path in the tool tip.
+    void show_hex_path(const std::string& path);
     void focus_edit_bar();
 
     bool commands_enabled_ = true;

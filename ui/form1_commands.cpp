@@ -42,6 +42,13 @@ std::string remember_folder(const QString& chosen) {
     return name;
 }
 
+// The save dialog offers HEX files: a name typed without an extension gets ".hex".
+QString with_hex_extension(const QString& chosen) {
+    const QString name = QFileInfo(chosen).fileName();
+    return name.isEmpty() || name.contains(QLatin1Char('.')) ? chosen
+                                                             : chosen + QStringLiteral(".hex");
+}
+
 } // namespace
 
 void Form1::menuclear_Click() {
@@ -82,9 +89,14 @@ void Form1::load_hex_file(const std::string& name) {
                              devices::selected_model().values);
     show_hex_read(outcome);
     updatedisplay();
-    label_hex->setText(QString::fromStdString(outcome.label_hex));
+    show_hex_path(outcome.label_hex.empty() ? std::string() : settings::program().last_path + name);
     label_status->setText(QString::fromStdString(outcome.status));
     enable();
+}
+
+void Form1::show_hex_path(const std::string& path) {
+    label_hex->set_shortened(QString::fromStdString(image::short_path(path)),
+                             QString::fromStdString(path));
 }
 
 void Form1::menusave_Click() {
@@ -93,7 +105,7 @@ void Form1::menusave_Click() {
     const QString chosen = dialogs.save(hex_request("Save Buffer As"));
     if (chosen.isEmpty())
         return;
-    const std::string name = remember_folder(chosen);
+    const std::string name = remember_folder(with_hex_extension(chosen));
     const std::string path = settings::program().last_path + name;
     if (QFileInfo::exists(QString::fromStdString(path)) &&
         core::mymsgbox("Do you want to overwrite file " + path + "?", core::msg_yes_no,
@@ -103,11 +115,12 @@ void Form1::menusave_Click() {
     // save leaves the old file, and the labels, as they were.
     disable();
     const QString previous_label = label_hex->text();
-    label_hex->setText(QString::fromStdString(image::short_path(path)));
+    const QString previous_path = label_hex->whole_text();
+    show_hex_path(path);
     const image::hex_failure failure =
         image::save_hex_file(path, image::program_image(), devices::selected_model().values);
     if (!failure.ok()) {
-        label_hex->setText(previous_label);
+        label_hex->set_shortened(previous_label, previous_path);
         enable();
         core::mymsgbox(image::failure_text(failure), core::msg_error, core::app_title);
         label_status->setText(QStringLiteral("HEX file not saved!"));

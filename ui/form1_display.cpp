@@ -4,6 +4,7 @@
 // table's scroll bar, whose focus makes it the wheel's table.
 #include "core/hex_text.h"
 #include "interpreter/algorithm_run.h"
+#include "ui/cell_editing.h"
 #include "ui/form1.h"
 #include "ui/memory_tables.h"
 #include "ui/table_widgets.h"
@@ -30,6 +31,8 @@ void Form1::connect_display() {
     // tracking on this includes every position of a dragged thumb.
     for (table_scroll_bar* bar : {scrl1, scrl2})
         connect(bar, &QScrollBar::valueChanged, this, [this] { updatedisplay(); });
+    connect(scrl1, &QScrollBar::valueChanged, this, [this] { close_scrolled_edit(edit_flash); });
+    connect(scrl2, &QScrollBar::valueChanged, this, [this] { close_scrolled_edit(edit_eeprom); });
     scrl1->on_focus = [this] { scrl_GotFocus(1); };
     scrl2->on_focus = [this] { scrl_GotFocus(2); };
     tabla_flash->on_focus = [this] { tabla_GotFocus(1); };

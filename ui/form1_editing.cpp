@@ -1,7 +1,8 @@
 // The byte editor of the main window: a right click on a byte of a table, or a click on a
-// configuration cell, opens the one edit box over it; Enter stores a valid entry, Escape
-// and the loss of the focus drop it. While the commands are locked (a chip operation or a
-// file load runs), no edit is opened, so the image cannot change under an operation.
+// configuration cell, opens the one edit box over it; Enter stores a valid entry, Escape,
+// the loss of the focus and a scroll of the box's table drop it. While the commands are
+// locked (a chip operation or a file load runs), no edit is opened, so the image cannot
+// change under an operation.
 #include "interpreter/algorithm_run.h"
 #include "ui/cell_editing.h"
 #include "ui/form1.h"
@@ -110,6 +111,16 @@ void Form1::unosbox_Enter() {
         focus_edit_bar();
     }
     unosbox->hide();
+}
+
+// The box stands over one byte of its table: when that table scrolls, the box closes
+// without storing rather than stand over another byte.
+void Form1::close_scrolled_edit(std::int32_t kind) {
+    if (edit_kind != kind)
+        return;
+    edit_pending = false;
+    if (!unosbox->isHidden())
+        unosbox_Escape();
 }
 
 // Losing the focus closes the box without storing. When the focus went to another control

@@ -34,7 +34,7 @@ void Form1::Form_Load() {
     Module94::port_settings = settings::read_stored_wiring();
     const std::string caption = reopen_port();
     if (!caption.empty())
-        label_status->setText(QString::fromStdString(caption));
+        show_status(caption);
 }
 
 } // namespace ui

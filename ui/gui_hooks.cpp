@@ -68,9 +68,7 @@ void install_window_less_hooks() {
 void install_gui_hooks(Form1& window) {
     install_window_less_hooks();
     core::host_hooks hooks = core::hooks();
-    hooks.set_status = [&window](const std::string& caption) {
-        window.label_status->setText(QString::fromStdString(caption));
-    };
+    hooks.set_status = [&window](const std::string& caption) { window.show_status(caption); };
     // The commands are greyed while a chip operation drives the port; the tables follow
     // the image.
     hooks.notify = [&window](core::host_event event) {

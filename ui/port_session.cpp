@@ -27,6 +27,12 @@ std::string port_caption(std::int32_t base, bool simulated, const hardware::port
     return port + " not ready: " + hardware::failure_text(status);
 }
 
+std::string status_clause(const std::string& caption) {
+    const std::string clause = " not ready";
+    const std::size_t at = caption.find(clause + ": ");
+    return at == std::string::npos ? caption : caption.substr(0, at + clause.size());
+}
+
 std::string reopen_port() {
     const std::int32_t base = Module94::port_settings.port_base;
     const bool simulated = hardware::port_session_settings().simulate;

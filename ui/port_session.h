@@ -1,5 +1,5 @@
 // The window's side of the program's port session (hardware/port_session.h): the status
-// caption of the port, following model changes with the simulated socket, and
+// caption of the port and its short form, following model changes with the simulated socket, and
 // saving the simulated chip with a message box on failure.
 #pragma once
 
@@ -16,6 +16,10 @@ namespace ui {
 // gives the empty text. When the port cannot be used, "Parallel port 1 not ready: " (or
 // "Port 0xD010 not ready: ") and why, naming the device tried.
 std::string port_caption(std::int32_t base, bool simulated, const hardware::port_status& status);
+
+// What the status line shows of a caption: of a port that is not ready, the first clause
+// ("Port 0x3E8 not ready"); any other caption whole.
+std::string status_clause(const std::string& caption);
 
 // (Re)opens the port for Module94::port_settings.port_base and returns the status
 // caption: "Parallel port 1 ready", "Simulated parallel port 1 ready", or why the port

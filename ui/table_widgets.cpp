@@ -132,6 +132,23 @@ void click_label::set_fixed_tip(const QString& tip) {
     fixed_tip_ = tip;
 }
 
+void click_label::set_shortened(const QString& shown, const QString& whole) {
+    whole_text_ = whole;
+    shortened_as_ = shown;
+    setText(shown);
+}
+
+QString click_label::whole_text() const {
+    return !whole_text_.isEmpty() && text() == shortened_as_ ? whole_text_ : text();
+}
+
+QString click_label::tip() const {
+    const QString whole = whole_text();
+    if (whole != text() || elided())
+        return whole;
+    return locked_ ? QString() : fixed_tip_;
+}
+
 bool click_label::elided() const {
     if (wordWrap() || text().isEmpty())
         return false;
@@ -149,8 +166,11 @@ void click_label::paintEvent(QPaintEvent* event) {
     QRect room = contentsRect();
     room.adjust(qMax(0, indent()), 0, -qMax(0, indent()), 0);
     painter.setPen(palette().color(foregroundRole()));
+    QString shown = text();
+    if (elide_mode_ == Qt::ElideLeft && shown.startsWith(QStringLiteral("... ")))
+        shown.remove(0, 4);
     painter.drawText(room, Qt::AlignLeft | Qt::AlignVCenter,
-                     fontMetrics().elidedText(text(), Qt::ElideMiddle, room.width()));
+                     fontMetrics().elidedText(shown, elide_mode_, room.width()));
 }
 
 void click_label::mousePressEvent(QMouseEvent* event) {
@@ -184,11 +204,11 @@ void click_label::mouseDoubleClickEvent(QMouseEvent* event) {
 
 bool click_label::event(QEvent* event) {
     if (event->type() == QEvent::ToolTip) {
-        const QString tip = elided() ? text() : fixed_tip_;
-        if (tip.isEmpty())
+        const QString shown_tip = tip();
+        if (shown_tip.isEmpty())
             QToolTip::hideText();
         else
-            QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), tip, this);
+            QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), shown_tip, this);
         return true;
     }
     return QLabel::event(event);

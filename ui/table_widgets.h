@@ -59,7 +59,9 @@ class table_scroll_bar final : public QScrollBar {
 
 // A label that reacts to a left click (pressed and released over it) and to a double
 // click, and that shows a text too long for it shortened with "…" and whole in its tool tip
-// (text() keeps the whole text).
+// (text() keeps the whole text). A caption that is itself a shortened form of a longer
+// text can carry that text for the tool tip. While locked, the fixed tip (an invitation to
+// click) is not shown.
 class click_label final : public QLabel {
   public:
     explicit click_label(QWidget* parent = nullptr);
@@ -72,6 +74,19 @@ class click_label final : public QLabel {
     void set_fixed_tip(const QString& tip);
     const QString& fixed_tip() const { return fixed_tip_; }
 
+    // Shows `shown` as the caption and `whole` in the tool tip, as long as the caption
+    // stays `shown`.
+    void set_shortened(const QString& shown, const QString& whole);
+    // The text the caption stands for: the whole text given with it, else the caption.
+    QString whole_text() const;
+    // Where the ellipsis goes when the caption does not fit (the middle unless set). On
+    // the left, a caption that already starts with "... " loses that start first, so it
+    // never shows two ellipses.
+    void set_elide_mode(Qt::TextElideMode mode) { elide_mode_ = mode; }
+    void set_locked(bool locked) { locked_ = locked; }
+    // What the tool tip shows now (empty: none).
+    QString tip() const;
+
   protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -82,7 +97,11 @@ class click_label final : public QLabel {
   private:
     bool elided() const;
     bool pressed_ = false;
+    bool locked_ = false;
+    Qt::TextElideMode elide_mode_ = Qt::ElideMiddle;
     QString fixed_tip_;
+    QString whole_text_;
+    QString shortened_as_;
 };
 
 } // namespace ui

@@ -1,19 +1,26 @@
-// Colour themes: the table, loadtheme's handling of stored names, and the theme dialog
-// with its live preview, Select, Cancel, Enter, Escape and close box.
+// Colour themes: the table, loadtheme's handling of stored names, the theme dialog with
+// its live preview, Select, Cancel, Enter, Escape and close box, and the main window's
+// menu bar, readable under every theme.
 #include "dialog_test_support.h"
 
 #include "settings/settings_store.h"
 #include "ui/color_theme.h"
 #include "ui/dialog_commands.h"
+#include "ui/form1.h"
 #include "ui/form34.h"
 #include "ui/theme_table.h"
 
 #include <QApplication>
+#include <QImage>
 #include <QLabel>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
 
+#include <algorithm>
+#include <cmath>
+#include <map>
 #include <set>
 
 namespace {
@@ -232,6 +239,43 @@ TEST_F(Form34ThemeDialog, EveryWayOfClosing) {
         EXPECT_EQ(stored_text("Color Theme"), e.theme_after);
         EXPECT_EQ(current_roles(), roles_of(e.theme_after));
         EXPECT_EQ(repaints.size(), e.repaints);
+    }
+}
+
+// WCAG relative luminance of a colour.
+double luminance(QRgb rgb) {
+    auto linear = [](int channel) {
+        const double c = channel / 255.0;
+        return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * linear(qRed(rgb)) + 0.7152 * linear(qGreen(rgb)) + 0.0722 * linear(qBlue(rgb));
+}
+
+// The menu bar as drawn: its most common pixel is the bar, the pixel furthest from it in
+// luminance is the captions' ink; their contrast ratio must let the captions be read.
+TEST_F(ColorThemeLoading, MenuBarCaptionsCanBeReadInEveryTheme) {
+    ui::Form1 window;
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    for (const std::string& name : ui::theme_names()) {
+        load(name.c_str());
+        window.settheme();
+        const QImage bar = window.menuBar()->grab().toImage();
+        std::map<QRgb, int> counts;
+        for (int y = 0; y < bar.height(); ++y)
+            for (int x = 0; x < bar.width(); ++x)
+                ++counts[bar.pixel(x, y)];
+        const QRgb ground =
+            std::max_element(counts.begin(), counts.end(), [](const auto& a, const auto& b) {
+                return a.second < b.second;
+            })->first;
+        double ink = luminance(ground);
+        for (const auto& [colour, count] : counts)
+            if (std::abs(luminance(colour) - luminance(ground)) > std::abs(ink - luminance(ground)))
+                ink = luminance(colour);
+        const double ratio =
+            (std::max(ink, luminance(ground)) + 0.05) / (std::min(ink, luminance(ground)) + 0.05);
+        EXPECT_GE(ratio, 4.5) << name;
     }
 }
 

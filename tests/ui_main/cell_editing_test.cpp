@@ -152,13 +152,28 @@ TEST_F(CellEditing, PointerOverTheOtherTableClosesTheBoxWithoutStoring) {
     EXPECT_EQ(form_->wheel_target, 2);
 }
 
+TEST_F(CellEditing, ScrollingTheBoxsTableClosesItWithoutStoring) {
+    right_click(form_->tabla_flash, byte_point(form_->tabla_flash, 8, 1, 1));
+    ASSERT_TRUE(form_->unosbox->isVisible());
+    QTest::keyClicks(form_->unosbox, "55");
+    form_->scrl2->setValue(1); // the other table: the box stays
+    EXPECT_TRUE(form_->unosbox->isVisible());
+    form_->scrl1->setValue(1);
+    EXPECT_FALSE(form_->unosbox->isVisible());
+    EXPECT_EQ(image::program_image().flash_image[0x11], 255);
+    EXPECT_EQ(image::program_image().flash_image[0x21], 255);
+    EXPECT_TRUE(form_->scrl1->hasFocus());
+}
+
 TEST_F(CellEditing, NoEditorWhileTheCommandsAreLocked) {
     form_->disable();
     right_click(form_->tabla_flash, byte_point(form_->tabla_flash, 8, 0, 0));
     EXPECT_FALSE(form_->unosbox->isVisible());
     QTest::mouseClick(form_->label_conf[0], Qt::LeftButton);
     EXPECT_FALSE(form_->unosbox->isVisible());
+    EXPECT_TRUE(form_->tabla_flash->toolTip().isEmpty()) << "no invitation to edit";
     form_->enable();
+    EXPECT_FALSE(form_->tabla_flash->toolTip().isEmpty());
 }
 
 } // namespace

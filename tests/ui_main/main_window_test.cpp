@@ -6,6 +6,7 @@
 #include "core/host_hooks.h"
 #include "devices/selected_model.h"
 #include "hardware/port_lines.h"
+#include "image/hex_load.h"
 #include "interpreter/algorithm_run.h"
 #include "settings/program_values.h"
 #include "settings/settings_store.h"
@@ -107,6 +108,15 @@ TEST_F(WindowTest, PortAddressDecidesTheStatusCaption) {
     EXPECT_TRUE(form_->label_status->text().isEmpty());
     EXPECT_EQ(Module94::port_settings.port_base, 1000);
     EXPECT_TRUE(hardware::port_ready()); // the lines were still driven to idle there
+
+    // A port that is not ready: the first clause on the line, the reason in its tool tip.
+    const std::string refused = "Port 0x3E8 not ready: cannot open /dev/parport0: denied";
+    core::set_status(refused);
+    EXPECT_EQ(form_->label_status->text(), "Port 0x3E8 not ready");
+    EXPECT_EQ(form_->label_status->tip().toStdString(), refused);
+    core::set_status("Parallel port 1 ready");
+    EXPECT_EQ(form_->label_status->text(), "Parallel port 1 ready");
+    EXPECT_TRUE(form_->label_status->tip().isEmpty());
 }
 
 TEST(PortCaptions, ReadyAndUnreachablePorts) {
@@ -161,6 +171,18 @@ TEST_F(WindowTest, OpenCommandLoadsAHexFileAndRemembersItsFolder) {
     ASSERT_EQ(asked.size(), 3u);
     EXPECT_EQ(asked[2].folder.toStdString(), hex_folder);
     EXPECT_EQ(asked[2].title, asked[0].title);
+    EXPECT_EQ(form_->label_hex->tip(), "Click to open HEX file!");
+
+    // A long path shows shortened, and whole in the tool tip.
+    const std::string deep = hex_folder + std::string(80, 'd') + "/";
+    std::filesystem::create_directories(deep);
+    test_ui::write_file(deep + "sample.hex", test_ui::sample_hex_text());
+    form_->dialogs.open = [&](const ui::file_request&) {
+        return QString::fromStdString(deep + "sample.hex");
+    };
+    form_->menuopen_Click();
+    EXPECT_EQ(form_->label_hex->text().toStdString(), image::short_path(deep + "sample.hex"));
+    EXPECT_EQ(form_->label_hex->tip().toStdString(), deep + "sample.hex");
 }
 
 TEST_F(WindowTest, OpenShowsTheReadersErrorOrWarning) {
@@ -250,6 +272,24 @@ TEST_F(WindowTest, SaveWritesTheImageAndAsksBeforeReplacingAFile) {
             << question.toStdString();
         const bool has_new = test_ui::read_file(path).find(":0200000034FF") != std::string::npos;
         EXPECT_EQ(has_new, replace);
+    }
+
+    // A name typed without an extension is a HEX file's; replacing that one asks too.
+    for (const char* typed : {"out", "fresh"}) {
+        SCOPED_TRACE(typed);
+        form_->dialogs.save = [&](const ui::file_request&) {
+            return QString::fromStdString(folder() + typed);
+        };
+        const bool exists = std::filesystem::exists(folder() + typed + ".hex");
+        std::shared_ptr<bool> answered;
+        if (exists)
+            answered =
+                test_ui::on_next_modal([&](QWidget* modal) { QTest::keyClick(modal, Qt::Key_Y); });
+        form_->menusave_Click();
+        EXPECT_TRUE(!exists || *answered);
+        EXPECT_EQ(form_->label_hex->text().toStdString(), folder() + typed + ".hex");
+        EXPECT_TRUE(std::filesystem::exists(folder() + typed + ".hex"));
+        EXPECT_FALSE(std::filesystem::exists(folder() + typed));
     }
 }
 
@@ -415,9 +455,13 @@ TEST_F(WindowTest, LockedCommandsAlsoLockTheClickableLabels) {
     form_->Label7->on_click();
     form_->menuopen_Click();
     EXPECT_EQ(opened, 0);
+    // Nor do they invite a click by their tool tips until the commands come back.
+    for (ui::click_label* label : {form_->label_hex, form_->Label7, form_->label_ime})
+        EXPECT_TRUE(label->tip().isEmpty()) << label->fixed_tip().toStdString();
     form_->enable();
     form_->label_hex->on_click();
     EXPECT_EQ(opened, 1);
+    EXPECT_EQ(form_->label_ime->tip(), "Click to change microcontroller model!");
 }
 
 } // namespace

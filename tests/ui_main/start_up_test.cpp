@@ -157,6 +157,17 @@ class Executable : public ::testing::Test {
         return false;
     }
 
+    // A copy of the program in a folder of its own, for a database of the test's making.
+    QString program_copy() const {
+        const QString folder = home_.path() + "/program";
+        QDir().mkpath(folder);
+        EXPECT_TRUE(QFile::copy(executable(), folder + "/pinwright"));
+        QFile::setPermissions(folder + "/pinwright", QFileDevice::ReadOwner |
+                                                         QFileDevice::WriteOwner |
+                                                         QFileDevice::ExeOwner);
+        return folder;
+    }
+
     QTemporaryDir home_;
 };
 
@@ -204,19 +215,28 @@ TEST_F(Executable, TerminationSignalEndsTheProgramInOrder) {
 }
 
 TEST_F(Executable, DatabaseWithoutModelsEndsTheProgramSilently) {
-    // A copy of the program in a folder of its own, beside a database that holds no model
-    // (its lines end in LF only, so the whole file is one line).
-    const QString folder = home_.path() + "/program";
-    QDir().mkpath(folder);
-    ASSERT_TRUE(QFile::copy(executable(), folder + "/pinwright"));
-    QFile::setPermissions(folder + "/pinwright",
-                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    // A database that holds no model (its lines end in LF only, so the whole file is one
+    // line).
+    const QString folder = program_copy();
     test_ui::write_file((folder + "/pinwrightdevices.txt").toStdString(),
                         "# no model here\r\nflash: 8\r\n");
     auto copy = start(folder + "/pinwright", {"--simulate"});
     ASSERT_TRUE(copy->waitForFinished(20000));
     EXPECT_EQ(copy->exitCode(), 1);
     EXPECT_FALSE(QFile::exists(home_.path() + "/config/Tarvellic Pinwright.ini"));
+}
+
+TEST_F(Executable, TerminationSignalClosesTheDatabasesErrorBox) {
+    const QString folder = program_copy();
+    QDir().mkpath(folder + "/pinwrightdevices.txt"); // a folder: its error box opens
+    auto copy = start(folder + "/pinwright", {"--simulate"});
+    ASSERT_TRUE(wait_for_lock(*copy)); // the lock comes before the database
+    EXPECT_FALSE(copy->waitForFinished(1000)) << "the box waits for an answer";
+    copy->terminate();
+    ASSERT_TRUE(copy->waitForFinished(20000));
+    EXPECT_EQ(copy->exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(copy->exitCode(), 1); // the database was not read
+    EXPECT_FALSE(lock_present());
 }
 
 } // namespace
