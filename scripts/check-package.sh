@@ -38,7 +38,7 @@ done
 models=$("$root/usr/bin/pinwright-cli" models)
 echo "$(($(wc -l <<<"$models") - 1)) models"
 "$root/usr/bin/pinwright-cli" check-devices | tee "$log"
-if ! grep -q "$root/usr/share/pinwright/pinwrightdevices.txt" "$log"; then
+if ! grep -qF "$root/usr/share/pinwright/pinwrightdevices.txt" "$log"; then
   echo "check-package.sh: the unpacked pinwright-cli did not check its own database" >&2
   exit 1
 fi
