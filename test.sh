@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Sets up what is missing, builds, and runs every test: the suite, the suite again under
-# AddressSanitizer + UBSan, the device database check, and each fuzzer for a short time.
+# Sets up what is missing, builds, and runs every test: the suite, the Debian package and
+# its check, the suite again under AddressSanitizer + UBSan, the device database check, and
+# each fuzzer for a short time.
 #
 #   ./test.sh                 everything
+#   ./test.sh --no-package    skip the package (also PINWRIGHT_NO_PACKAGE=1)
 #   ./test.sh --no-sanitize   skip the sanitizer build (also PINWRIGHT_NO_SANITIZE=1)
 #   ./test.sh --no-fuzz       skip the fuzzers (also PINWRIGHT_NO_FUZZ=1)
 set -euo pipefail
@@ -10,11 +12,13 @@ cd "$(dirname "$0")"
 
 sanitize=${PINWRIGHT_NO_SANITIZE:-0}
 fuzz=${PINWRIGHT_NO_FUZZ:-0}
+package=${PINWRIGHT_NO_PACKAGE:-0}
 for arg in "$@"; do
   case "$arg" in
     --no-sanitize) sanitize=1 ;;
     --no-fuzz) fuzz=1 ;;
-    -h|--help) sed -n '2,8p' "$0"; exit 0 ;;
+    --no-package) package=1 ;;
+    -h|--help) sed -n '2,10p' "$0"; exit 0 ;;
     *) echo "test.sh: unknown option $arg" >&2; exit 2 ;;
   esac
 done
@@ -31,6 +35,11 @@ build/bin/pinwright-cli check-devices
 
 echo "== tests"
 ctest --test-dir build --output-on-failure -j "$jobs"
+
+if [[ $package == 0 ]]; then
+  echo "== Debian package"
+  scripts/check-package.sh build
+fi
 
 if [[ $sanitize == 0 ]]; then
   echo "== tests under AddressSanitizer + UBSan"

@@ -116,7 +116,7 @@ std::string program_folder(const QString& application_folder) {
 
 database_state load_database(const std::string& folder, devices::device_table& table) {
     const devices::database_failure failure =
-        devices::load_device_table(folder + "pinwrightdevices.txt", table);
+        devices::load_device_table(devices::default_database_path(folder), table);
     if (!failure.ok()) {
         core::mymsgbox(devices::failure_text(failure), core::msg_error, core::app_title);
         return database_state::unreadable;

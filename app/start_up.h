@@ -46,9 +46,10 @@ std::string program_folder(const QString& application_folder);
 
 enum class database_state { ready, unreadable, no_model };
 
-// Reads `folder` + "pinwrightdevices.txt" into `table`. A file that cannot be read is
-// reported in the message box (with the file's name and the reason); a file without any
-// model ends the start silently.
+// Reads the database of a program in `folder` (devices::default_database_path: beside it,
+// else in ../share/pinwright) into `table`. A file that cannot be read is reported in the
+// message box (with the file's name and the reason); a file without any model ends the
+// start silently.
 database_state load_database(const std::string& folder, devices::device_table& table);
 
 } // namespace app

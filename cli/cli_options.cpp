@@ -180,7 +180,7 @@ the chip is not the selected model (exit 4).
 
 Options (before or after the command):
   --devices FILE            Device database to use (default: pinwrightdevices.txt
-                            beside this program).
+                            beside this program, else in ../share/pinwright from it).
   --model N|NAME            Model by number, or by name without regard to case: an exact
                             name first, else the one model whose name ends with NAME
                             (18f452 selects PIC18F452). Default: the model stored by

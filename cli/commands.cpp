@@ -158,8 +158,9 @@ int run_cli(const std::vector<std::string>& args, const std::string& program_fol
     install_terminal_hooks(err);
     session s{out, err, parsed.options, {}, err_is_terminal};
     settings::program().app_folder = settings::with_trailing_separator(program_folder);
-    s.database_path = s.options.devices ? *s.options.devices
-                                        : settings::program().app_folder + "pinwrightdevices.txt";
+    s.database_path = s.options.devices
+                          ? *s.options.devices
+                          : devices::default_database_path(settings::program().app_folder);
 
     const std::string& command = s.options.command;
     if (command.empty()) {

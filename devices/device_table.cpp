@@ -1,10 +1,13 @@
 // Reading pinwrightdevices.txt into the device table: a "model:" line starts a model, and
 // the field and algorithm-reference lines after it fill it in (devices/database_lines.h
-// classifies the lines and resolves the references).
+// classifies the lines and resolves the references). Also where the programs find the
+// shipped database.
 #include "devices/device_table.h"
 
 #include "core/whole_file.h"
 #include "devices/database_lines.h"
+
+#include <filesystem>
 
 namespace devices {
 
@@ -111,6 +114,16 @@ database_failure load_device_table(const std::string& path, device_table& table)
     failure.path = path;
     failure.reason = read.reason;
     return failure;
+}
+
+std::string default_database_path(const std::string& program_folder) {
+    const std::string file = "pinwrightdevices.txt";
+    const std::string beside = program_folder + file;
+    const std::string shared = program_folder + "../share/pinwright/" + file;
+    std::error_code error;
+    if (std::filesystem::exists(beside, error) || !std::filesystem::exists(shared, error))
+        return beside;
+    return std::filesystem::path(shared).lexically_normal().string();
 }
 
 } // namespace devices

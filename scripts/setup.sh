@@ -9,6 +9,7 @@ packages=(
   clang
   gputils srecord
   xvfb xauth imagemagick
+  dpkg-dev fakeroot lintian help2man bash-completion
 )
 
 missing=()

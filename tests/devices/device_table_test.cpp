@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <unistd.h>
 
 namespace {
 
@@ -222,6 +223,25 @@ TEST(SelectModel, ConfigMaskIsOptional) {
     ASSERT_TRUE(devices::select_model(table, 1, values));
     EXPECT_TRUE(values.has_config_mask);
     EXPECT_EQ(values.config_mask[1], 0xCF);
+}
+
+// The database beside the program wins; an installed layout's ../share/pinwright is the
+// fallback; with neither, the place beside the program is named.
+TEST(DeviceTable, DefaultDatabaseBesideTheProgramElseInShare) {
+    namespace fs = std::filesystem;
+    const fs::path root =
+        fs::temp_directory_path() / ("pinwright-lookup-" + std::to_string(::getpid()));
+    fs::remove_all(root);
+    fs::create_directories(root / "bin");
+    fs::create_directories(root / "share/pinwright");
+    const std::string bin = (root / "bin").string() + "/";
+    EXPECT_EQ(devices::default_database_path(bin), bin + "pinwrightdevices.txt");
+    std::ofstream(root / "share/pinwright/pinwrightdevices.txt") << "x";
+    EXPECT_EQ(devices::default_database_path(bin),
+              (root / "share/pinwright/pinwrightdevices.txt").string());
+    std::ofstream(root / "bin/pinwrightdevices.txt") << "x";
+    EXPECT_EQ(devices::default_database_path(bin), bin + "pinwrightdevices.txt");
+    fs::remove_all(root);
 }
 
 TEST(InstructionList, SplitsAtEveryComma) {

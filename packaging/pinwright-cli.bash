@@ -1,0 +1,92 @@
+# Bash completion for pinwright-cli: its commands and options, the model names of the
+# device database in use for --model, and file names where a command or option takes a
+# file. Needs the bash-completion package's helpers (_init_completion, _filedir).
+# shellcheck disable=SC2207 # compgen's words never hold blanks here
+
+# The model names `pinwright-cli models` lists, one a line: the column between the number
+# and the sizes (or the reason a model cannot be selected).
+_pinwright_cli_models() {
+    local cli=$1 devices=$2
+    local -a run=("$cli")
+    [[ -n $devices ]] && run+=(--devices "${devices/#\~/$HOME}")
+    "${run[@]}" models 2>/dev/null |
+        sed -E '1d; s/^.{5}//; s/  cannot be selected: .*$//; s/ +[0-9]+ +[0-9]+$//; s/ +$//'
+}
+
+_pinwright_cli() {
+    local cur prev words cword split
+    _init_completion -s || return
+
+    local commands="models convert check-devices program verify read erase blankcheck
+        identify doctor ports"
+    local options="--devices --model --port --simulate --sim-part --sim-fault --chip
+        --real-time --trace --no-id-check --quiet -q --help --version"
+    local valued="--devices|--model|--port|--sim-part|--sim-fault|--chip|--trace"
+
+    case $prev in
+        --devices | --trace)
+            _filedir
+            return
+            ;;
+        --chip)
+            _filedir '@(hex|HEX)'
+            return
+            ;;
+        --model)
+            # The database named by --devices, else the one the program finds itself.
+            local devices="" i
+            for ((i = 1; i < ${#words[@]}; i++)); do
+                if [[ ${words[i]} == --devices && i -ne cword ]]; then
+                    devices=${words[i + 1]-}
+                elif [[ ${words[i]} == --devices=* ]]; then
+                    devices=${words[i]#--devices=}
+                fi
+            done
+            local cli=${words[0]/#\~/$HOME}
+            type -P -- "$cli" >/dev/null || cli=pinwright-cli
+            local IFS=$'\n' name
+            local -a found
+            mapfile -t found < <(compgen -W "auto
+$(_pinwright_cli_models "$cli" "$devices")" -- "$cur")
+            COMPREPLY=()
+            for name in "${found[@]}"; do
+                COMPREPLY+=("$(printf '%q' "$name")")
+            done
+            return
+            ;;
+        --port)
+            COMPREPLY=($(compgen -W "1 2 3 $(compgen -G '/dev/parport*')" -- "$cur"))
+            return
+            ;;
+        --sim-fault)
+            COMPREPLY=($(compgen -W "port-lost=" -- "$cur"))
+            compopt -o nospace
+            return
+            ;;
+        --sim-part)
+            COMPREPLY=($(compgen -W "none" -- "$cur"))
+            return
+            ;;
+    esac
+    $split && return
+
+    if [[ $cur == -* ]]; then
+        COMPREPLY=($(compgen -W "$options" -- "$cur"))
+        return
+    fi
+
+    # The command is the first word that is neither an option nor an option's value.
+    local command="" i
+    for ((i = 1; i < cword; i++)); do
+        if [[ ${words[i]} == -* ]]; then
+            [[ ${words[i]} == @($valued) ]] && ((i++))
+        elif [[ -z $command ]]; then
+            command=${words[i]}
+        fi
+    done
+    case $command in
+        "") COMPREPLY=($(compgen -W "$commands" -- "$cur")) ;;
+        convert | program | verify) _filedir '@(hex|HEX)' ;;
+        read | check-devices) _filedir ;;
+    esac
+} && complete -F _pinwright_cli pinwright-cli

@@ -1,0 +1,59 @@
+#!/usr/bin/env bash
+# Checks the bash completion of pinwright-cli: what it offers for a few command lines.
+# Skipped (exit 77) when the bash-completion package is not installed.
+#
+#   pinwright_cli_completion_test.sh COMPLETION_FILE PINWRIGHT_CLI
+set -uo pipefail
+completion=$(realpath "$1") cli=$(realpath "$2")
+helpers=/usr/share/bash-completion/bash_completion
+if [[ ! -r $helpers ]]; then
+  echo "bash-completion is not installed: skipped"
+  exit 77
+fi
+# shellcheck source=/dev/null
+source "$helpers"
+# shellcheck source=/dev/null
+source "$completion"
+
+folder=$(mktemp -d)
+trap 'rm -rf "$folder"' EXIT
+cd "$folder" || exit 1
+touch blink.hex notes.txt
+# Models that cannot be selected are listed all the same; a name may hold a space.
+database=$folder/devices.txt
+printf 'model: PIC18F452\r\nmodel: PIC18F4520\r\nmodel: Other Chip\r\nmodel: PIC18F252\r\n' >"$database"
+
+failures=0
+# expect LINE WORDS...: completing at the end of LINE offers exactly WORDS (sorted).
+expect() {
+  local line=$1
+  shift
+  read -ra COMP_WORDS <<<"$line"
+  [[ $line == *" " ]] && COMP_WORDS+=("")
+  COMP_CWORD=$((${#COMP_WORDS[@]} - 1))
+  COMP_LINE=$line
+  COMP_POINT=${#line}
+  COMPREPLY=()
+  _pinwright_cli
+  local got want
+  got=$(printf '%s\n' "${COMPREPLY[@]}" | sort | paste -sd ' ')
+  want=$(printf '%s\n' "$@" | sort | paste -sd ' ')
+  if [[ $got != "$want" ]]; then
+    echo "FAIL: \"$line\" offers [$got], expected [$want]"
+    failures=$((failures + 1))
+  fi
+}
+
+expect "$cli ver" verify
+expect "$cli b" blankcheck
+expect "$cli --sim" --simulate --sim-part --sim-fault
+expect "$cli --quiet --port 2 e" erase
+expect "$cli program b" blink.hex
+expect "$cli --chip bl" blink.hex
+expect "$cli --trace no" notes.txt
+expect "$cli erase --no-" --no-id-check
+expect "$cli --devices $database --model PIC18F45" PIC18F452 PIC18F4520
+expect "$cli --devices=$database --model=PIC" PIC18F452 PIC18F4520 PIC18F252
+expect "$cli --devices $database --model Oth" 'Other\ Chip'
+expect "$cli --devices $folder/none.txt --model a" auto
+exit $((failures > 0))
