@@ -20,7 +20,7 @@ _pinwright_cli() {
     local commands="models convert check-devices program verify read erase blankcheck
         identify doctor ports"
     local options="--devices --model --port --simulate --sim-part --sim-fault --chip
-        --real-time --trace --no-id-check --quiet -q --help --version"
+        --real-time --trace --no-id-check --verify --quiet -q --help --version"
     local valued="--devices|--model|--port|--sim-part|--sim-fault|--chip|--trace"
 
     case $prev in
