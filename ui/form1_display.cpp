@@ -26,16 +26,18 @@ QStringList to_lines(const std::vector<std::string>& lines) {
     return shown;
 }
 
-// The configuration settings by name, read from beside the program on first use. Without
-// the file the cells keep their plain tip.
+// The configuration settings by name, read from beside the program on first use (again
+// when the program folder changes). Without the file the cells keep their plain tip.
 const devices::config_names& window_config_names() {
-    static const devices::config_names names = [] {
-        devices::config_names loaded;
+    static std::string folder;
+    static devices::config_names names;
+    static bool loaded = false;
+    if (!loaded || folder != settings::program().app_folder) {
+        folder = settings::program().app_folder;
         std::string error;
-        devices::load_config_names(settings::program().app_folder + devices::config_names_file,
-                                   loaded, error);
-        return loaded;
-    }();
+        devices::load_config_names(folder + devices::config_names_file, names, error);
+        loaded = true;
+    }
     return names;
 }
 
