@@ -152,6 +152,11 @@ Commands:
                             exactly as the window's Open HEX File does (same errors and
                             warnings, on standard error), and save the image as OUT.hex
                             as Save Buffer As does. A rejected file writes nothing.
+  config FILE.hex           Load FILE.hex as convert does and show its configuration
+                            bytes with their settings by name ("OSC = HS"), and warn of
+                            settings to notice before programming: code or data
+                            protection on, the configuration write-protected, values
+                            the model does not define.
   check-devices [FILE]      Check a device database (default: the one in use) and list
                             every problem with its file name and line number.
   program FILE.hex          Load FILE.hex and run Program All on the chip. With

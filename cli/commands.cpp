@@ -4,6 +4,7 @@
 
 #include "cli/chip_commands.h"
 #include "cli/cli_options.h"
+#include "cli/config_command.h"
 #include "cli/port_commands.h"
 #include "cli/session.h"
 #include "core/host_hooks.h"
@@ -177,6 +178,8 @@ int run_cli(const std::vector<std::string>& args, const std::string& program_fol
         return command_convert(s);
     if (command == "check-devices")
         return command_check_devices(s);
+    if (command == "config")
+        return command_config(s);
     if (command == "ports")
         return command_ports(s);
     if (is_chip_command(command))

@@ -117,7 +117,10 @@ database_failure load_device_table(const std::string& path, device_table& table)
 }
 
 std::string default_database_path(const std::string& program_folder) {
-    const std::string file = "pinwrightdevices.txt";
+    return shipped_file_path(program_folder, "pinwrightdevices.txt");
+}
+
+std::string shipped_file_path(const std::string& program_folder, const std::string& file) {
     const std::string beside = program_folder + file;
     const std::string shared = program_folder + "../share/pinwright/" + file;
     std::error_code error;

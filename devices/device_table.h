@@ -52,10 +52,12 @@ database_failure load_device_table(const std::string& path, device_table& table)
 database_failure parse_device_table(const std::string& bytes, const std::string& source,
                                     device_table& table);
 
-// The shipped database for a program in `program_folder` (ending in '/'): the
-// pinwrightdevices.txt beside the program (a build tree) when it is there, else the one in
-// ../share/pinwright (an installed package); the one beside the program when neither is,
-// so that a failure names the first place looked at.
+// A shipped data file (`file`, such as "pinwrightdevices.txt") for a program in
+// `program_folder` (ending in '/'): the one beside the program (a build tree) when it is
+// there, else the one in ../share/pinwright (an installed package); the one beside the
+// program when neither is, so that a failure names the first place looked at.
+std::string shipped_file_path(const std::string& program_folder, const std::string& file);
+// The shipped device database, pinwrightdevices.txt, found as above.
 std::string default_database_path(const std::string& program_folder);
 
 } // namespace devices

@@ -18,7 +18,7 @@ _pinwright_cli() {
     _init_completion -s || return
 
     local commands="models convert check-devices program verify read erase blankcheck
-        identify doctor ports"
+        identify doctor ports config"
     local options="--devices --model --port --simulate --sim-part --sim-fault --chip
         --real-time --trace --no-id-check --verify --quiet -q --help --version"
     local valued="--devices|--model|--port|--sim-part|--sim-fault|--chip|--trace"
@@ -86,7 +86,7 @@ $(_pinwright_cli_models "$cli" "$devices")" -- "$cur")
     done
     case $command in
         "") COMPREPLY=($(compgen -W "$commands" -- "$cur")) ;;
-        convert | program | verify) _filedir '@(hex|HEX)' ;;
+        convert | program | verify | config) _filedir '@(hex|HEX)' ;;
         read | check-devices) _filedir ;;
     esac
 } && complete -F _pinwright_cli pinwright-cli

@@ -25,6 +25,7 @@ dpkg-deb --field "$deb" Depends
 
 dpkg -x "$deb" "$root"
 for file in usr/bin/pinwright usr/bin/pinwright-cli usr/share/pinwright/pinwrightdevices.txt \
+  usr/share/pinwright/pinwrightconfig.txt \
   usr/share/man/man1/pinwright.1.gz usr/share/man/man1/pinwright-cli.1.gz \
   usr/share/bash-completion/completions/pinwright-cli usr/lib/modules-load.d/pinwright.conf \
   usr/share/applications/pinwright.desktop usr/share/icons/hicolor/scalable/apps/pinwright.svg \
@@ -40,6 +41,12 @@ echo "$(($(wc -l <<<"$models") - 1)) models"
 "$root/usr/bin/pinwright-cli" check-devices | tee "$log"
 if ! grep -qF "$root/usr/share/pinwright/pinwrightdevices.txt" "$log"; then
   echo "check-package.sh: the unpacked pinwright-cli did not check its own database" >&2
+  exit 1
+fi
+# CONFIG1H = 02 (HS oscillator) must come back by name from the package's settings file.
+printf ':020000040030CA\r\n:0100010002FC\r\n:00000001FF\r\n' >"$root/config.hex"
+if ! "$root/usr/bin/pinwright-cli" config "$root/config.hex" --model 18f4520 | grep -q "OSC = HS"; then
+  echo "check-package.sh: the unpacked pinwright-cli does not name configuration settings" >&2
   exit 1
 fi
 

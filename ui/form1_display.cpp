@@ -1,9 +1,13 @@
 // The main window's display of the program image: the two tables, the configuration grid
-// and the model lines, the scroll bars, and the rules that decide which table the wheel
-// and the arrow keys act on. The tables never keep the keyboard focus: it goes on to the
-// table's scroll bar, whose focus makes it the wheel's table.
+// (each cell's tool tip names the settings of its value) and the model lines, the scroll
+// bars, and the rules that decide which table the wheel and the arrow keys act on. The
+// tables never keep the keyboard focus: it goes on to the table's scroll bar, whose focus
+// makes it the wheel's table.
 #include "core/hex_text.h"
+#include "devices/config_names.h"
+#include "devices/device_table.h"
 #include "interpreter/algorithm_run.h"
+#include "settings/program_values.h"
 #include "ui/cell_editing.h"
 #include "ui/form1.h"
 #include "ui/memory_tables.h"
@@ -22,6 +26,36 @@ QStringList to_lines(const std::vector<std::string>& lines) {
     for (const std::string& line : lines)
         shown.push_back(QString::fromStdString(line));
     return shown;
+}
+
+// The configuration settings by name, read from the shipped file on first use (again
+// when the program folder changes). Without the file the cells keep their plain tip.
+const devices::config_names& window_config_names() {
+    static std::string folder;
+    static devices::config_names names;
+    static bool loaded = false;
+    if (!loaded || folder != settings::program().app_folder) {
+        folder = settings::program().app_folder;
+        std::string error;
+        devices::load_config_names(devices::shipped_file_path(folder, devices::config_names_file),
+                                   names, error);
+        loaded = true;
+    }
+    return names;
+}
+
+// "Click to edit!", then the settings of `value` and what to notice about them, one a line.
+QString config_cell_tip(const devices::model_config_names* model, int index, std::int32_t value) {
+    QString tip = QStringLiteral("Click to edit!");
+    if (model == nullptr)
+        return tip;
+    const auto decoded =
+        devices::decode_config_byte(*model, index, static_cast<std::uint8_t>(value & 0xFF));
+    if (!decoded.settings.empty())
+        tip += QLatin1Char('\n') + QString::fromStdString(devices::settings_text(decoded));
+    for (const std::string& notice : decoded.notices)
+        tip += QStringLiteral("\nWarning: ") + QString::fromStdString(notice);
+    return tip;
 }
 
 } // namespace
@@ -53,8 +87,12 @@ void Form1::updatedisplay() {
         to_lines(table_lines(flash_format, buffer.flash_image, model.flash_size, scrl1->value())));
     tabla_eeprom->set_lines(to_lines(
         table_lines(eeprom_format, buffer.eeprom_image, model.eeprom_size, scrl2->value())));
-    for (std::size_t k = 0; k < label_conf.size(); ++k)
+    const devices::model_config_names* named = window_config_names().find(model.name);
+    for (std::size_t k = 0; k < label_conf.size(); ++k) {
         label_conf[k]->setText(QString::fromStdString(core::hex2(buffer.config_image[k])));
+        label_conf[k]->set_fixed_tip(
+            config_cell_tip(named, static_cast<int>(k), buffer.config_image[k]));
+    }
 }
 
 void Form1::MouseWheel(std::int32_t&, std::int32_t& rotation, std::int32_t&, std::int32_t&) {

@@ -1,6 +1,7 @@
 // Real HEX files: a small program with CONFIG directives and data EEPROM, assembled by
 // gpasm for one part of each family, programs and verifies on its virtual chip through
-// pinwright-cli --simulate.
+// pinwright-cli --simulate, and pinwright-cli config names the settings the directives
+// chose.
 #include "cli/commands.h"
 
 #include <QSettings>
@@ -15,23 +16,19 @@
 namespace {
 
 struct assembled_part {
-    const char* part;     // gpasm's processor name
-    const char* watchdog; // the part's watchdog configuration setting
+    const char* part;       // gpasm's processor name
+    const char* watchdog;   // the part's watchdog configuration setting
+    const char* oscillator; // the part's oscillator configuration setting
 };
 
-class GpasmProgram : public ::testing::TestWithParam<assembled_part> {};
-
-TEST_P(GpasmProgram, ProgramsAndVerifies) {
-    QTemporaryDir folder;
-    ASSERT_TRUE(folder.isValid());
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, folder.path());
-    const std::string base = folder.path().toStdString() + "/";
-    const std::string part = GetParam().part;
+// Assembles the small program for `part` with `config` as its CONFIG directive into
+// base + "app.hex".
+void assemble(const std::string& base, const std::string& part, const std::string& config) {
     {
         std::ofstream source(base + "app.asm");
         source << "    list p=" << part << "\n"
                << "    #include <p" << part << ".inc>\n"
-               << "    CONFIG " << GetParam().watchdog << " = OFF, LVP = OFF\n"
+               << "    CONFIG " << config << "\n"
                << "    org 0x0000\n"
                << "    goto start\n"
                << "    org 0x0040\n"
@@ -45,9 +42,21 @@ TEST_P(GpasmProgram, ProgramsAndVerifies) {
                << "    de \"Pinwright\", 0x00\n"
                << "    end\n";
     }
-    const std::string assemble =
+    const std::string command =
         "gpasm -q -o " + base + "app.hex " + base + "app.asm > " + base + "gpasm.log 2>&1";
-    ASSERT_EQ(std::system(assemble.c_str()), 0) << "gpasm failed (is gputils installed?)";
+    ASSERT_EQ(std::system(command.c_str()), 0) << "gpasm failed (is gputils installed?)";
+}
+
+class GpasmProgram : public ::testing::TestWithParam<assembled_part> {};
+
+TEST_P(GpasmProgram, ProgramsAndVerifies) {
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, folder.path());
+    const std::string base = folder.path().toStdString() + "/";
+    const std::string part = GetParam().part;
+    ASSERT_NO_FATAL_FAILURE(
+        assemble(base, part, std::string(GetParam().watchdog) + " = OFF, LVP = OFF"));
 
     std::ostringstream out, err;
     auto run = [&](const std::string& command) {
@@ -69,11 +78,36 @@ TEST_P(GpasmProgram, ProgramsAndVerifies) {
         << "EEPROM \"Pinwright\"";
 }
 
+// The settings the directives chose, by name, from the data file built beside the
+// programs; code protection is flagged.
+TEST_P(GpasmProgram, ConfigNamesTheSettings) {
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, folder.path());
+    const std::string base = folder.path().toStdString() + "/";
+    const std::string oscillator = std::string(GetParam().oscillator) + " = HS";
+    const std::string watchdog = std::string(GetParam().watchdog) + " = OFF";
+    ASSERT_NO_FATAL_FAILURE(
+        assemble(base, GetParam().part, oscillator + ", " + watchdog + ", LVP = OFF, CP0 = ON"));
+    std::ostringstream out, err;
+    ASSERT_EQ(cli::run_cli({"config", base + "app.hex", "--model", GetParam().part},
+                           PINWRIGHT_BIN_DIR, out, err),
+              0)
+        << err.str();
+    EXPECT_EQ(err.str(), "");
+    const std::string text = out.str();
+    for (const std::string& chosen : {oscillator, watchdog, std::string("LVP = OFF"),
+                                      std::string("CP0 = ON"), std::string("CP1 = OFF")})
+        EXPECT_NE(text.find(chosen), std::string::npos) << chosen << " in\n" << text;
+    EXPECT_NE(text.find("Warning: CONFIG5L CP0 = ON: read protection"), std::string::npos) << text;
+    EXPECT_EQ(text.find("CP1 = ON"), std::string::npos) << text;
+}
+
 INSTANTIATE_TEST_SUITE_P(OnePartPerFamily, GpasmProgram,
-                         ::testing::Values(assembled_part{"18f452", "WDT"},
-                                           assembled_part{"18f1320", "WDT"},
-                                           assembled_part{"18f4520", "WDT"},
-                                           assembled_part{"18f45k20", "WDTEN"}),
+                         ::testing::Values(assembled_part{"18f452", "WDT", "OSC"},
+                                           assembled_part{"18f1320", "WDT", "OSC"},
+                                           assembled_part{"18f4520", "WDT", "OSC"},
+                                           assembled_part{"18f45k20", "WDTEN", "FOSC"}),
                          [](const auto& p) { return std::string(p.param.part); });
 
 } // namespace

@@ -1,16 +1,21 @@
 // The byte editor in the window: a right click on a table byte or a click on a
 // configuration cell opens the box over it; Enter stores valid entries; Escape, invalid
-// entries and the loss of the focus store nothing. The click points are worked out from
-// the table font's own character cell, and the test runs with two font sizes.
+// entries and the loss of the focus store nothing; a configuration cell's tool tip names
+// the settings of its value. The click points are worked out from the table font's own
+// character cell, and the test runs with two font sizes.
 #include "window_fixture.h"
 
+#include "devices/selected_model.h"
 #include "interpreter/algorithm_run.h"
+#include "settings/program_values.h"
 #include "ui/table_widgets.h"
 #include "ui/window_scale.h"
 
 #include <QApplication>
 #include <QLineEdit>
 #include <QTest>
+
+#include <filesystem>
 
 namespace {
 
@@ -139,6 +144,25 @@ TEST_F(CellEditing, ConfigurationCellUnder3H) {
     EXPECT_EQ(form_->label_conf[5]->text(), "0F");
     EXPECT_TRUE(form_->label_hex->text().isEmpty());
     EXPECT_TRUE(form_->scrl1->hasFocus());
+}
+
+// The cell's tool tip names the settings of its value, from the file beside the program,
+// and follows an edit.
+TEST_F(CellEditing, ConfigurationCellTipNamesTheSettings) {
+    // A program folder the window has not read yet.
+    const std::string program_folder = folder() + "program/";
+    std::filesystem::create_directory(program_folder);
+    test_ui::write_file(program_folder + "pinwrightconfig.txt",
+                        "model: " + devices::selected_model().values.name +
+                            "\nbyte: 3H 87 83\nsetting: CCP2MX 01 PORTBE=00 PORTC=01\n");
+    settings::program().app_folder = program_folder;
+    QTest::mouseClick(form_->label_conf[5], Qt::LeftButton);
+    type_and_enter("00");
+    EXPECT_EQ(form_->label_conf[5]->fixed_tip(), "Click to edit!\nCCP2MX = PORTBE");
+    QTest::mouseClick(form_->label_conf[5], Qt::LeftButton);
+    type_and_enter("01");
+    EXPECT_EQ(form_->label_conf[5]->fixed_tip(), "Click to edit!\nCCP2MX = PORTC");
+    EXPECT_EQ(form_->label_conf[0]->fixed_tip(), "Click to edit!");
 }
 
 TEST_F(CellEditing, PointerOverTheOtherTableClosesTheBoxWithoutStoring) {
