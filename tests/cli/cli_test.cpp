@@ -10,6 +10,10 @@
 
 #include <gtest/gtest.h>
 
+#include <pty.h>
+#include <spawn.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -323,6 +327,50 @@ TEST(ProgressDisplay, BarOnATerminalLinesOnAPipe) {
         }
         EXPECT_NE(text.find("100% 256/256 B"), std::string::npos) << text;
     }
+}
+
+// The real program on a pseudo-terminal 50 columns wide: the bar is redrawn in place within
+// the width and ends at 100 %.
+TEST_F(Cli, ProgressBarOnAPseudoTerminal) {
+    int master = -1, slave = -1;
+    winsize size{};
+    size.ws_col = 50;
+    size.ws_row = 24;
+    ASSERT_EQ(openpty(&master, &slave, nullptr, nullptr, &size), 0);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, slave, STDERR_FILENO);
+    posix_spawn_file_actions_addclose(&actions, master);
+    const std::string config = "XDG_CONFIG_HOME=" + folder_.path().toStdString();
+    std::vector<std::string> args{PINWRIGHT_BIN_DIR "/pinwright-cli", "blankcheck", "--simulate",
+                                  "--model", "18f1220"};
+    std::vector<char*> argv, envp{const_cast<char*>(config.c_str()), nullptr};
+    for (auto& arg : args)
+        argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    pid_t child = 0;
+    ASSERT_EQ(posix_spawn(&child, argv[0], &actions, nullptr, argv.data(), envp.data()), 0);
+    posix_spawn_file_actions_destroy(&actions);
+    close(slave);
+    std::string text;
+    char buffer[4096];
+    for (ssize_t got; (got = ::read(master, buffer, sizeof buffer)) > 0;)
+        text.append(buffer, static_cast<std::size_t>(got));
+    close(master);
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_EQ(WEXITSTATUS(status), 0) << text;
+    // Each redraw is "\r", the line, then clear to its end (the terminal turns "\n" into
+    // "\r\n", so the line starts after the last "\r").
+    std::size_t redraws = 0;
+    for (std::size_t end = 0; (end = text.find("\x1b[K", end)) != std::string::npos; ++end) {
+        const auto start = text.rfind('\r', end);
+        ASSERT_NE(start, std::string::npos);
+        ++redraws;
+        EXPECT_LT(end - start - 1, 50u) << text.substr(start + 1, end - start - 1);
+    }
+    EXPECT_GT(redraws, 3u) << text;
+    EXPECT_NE(text.find("] 100% 4096/4096 B"), std::string::npos) << text;
 }
 
 TEST_F(Cli, ExecutableFindsTheDatabaseBesideItself) {
