@@ -83,12 +83,12 @@ std::string wrong_chip_text(const devices::device_table& table,
     // Every bit turned round is the mark of a DATA IN inversion that does not match the
     // adapter, not of another chip.
     const std::uint16_t inverted = static_cast<std::uint16_t>(~identity.raw);
-    if (identity.models.empty() && !devices::models_with_id(table, inverted).empty())
-        text +=
-            " With every bit inverted it would read " + id_text(inverted) + ", the ID of " +
-            table.models[static_cast<std::size_t>(devices::models_with_id(table, inverted).front())]
-                .name +
-            ": check the DATA IN inversion in the hardware settings.";
+    const std::vector<int> named =
+        identity.models.empty() ? devices::models_with_id(table, inverted) : std::vector<int>{};
+    if (!named.empty())
+        text += " With every bit inverted it would read " + id_text(inverted) + ", the ID of " +
+                table.models[static_cast<std::size_t>(named.front())].name +
+                ": check the DATA IN inversion in the hardware settings.";
     return text;
 }
 
