@@ -3,6 +3,7 @@
 // the same way and say the same fixes.
 #include "cli/port_commands.h"
 
+#include "core/hex_text.h"
 #include "hardware/port_backend.h"
 #include "hardware/port_list.h"
 #include "settings/setting_names.h"
@@ -27,21 +28,8 @@ std::string accepted_forms(const std::string& text) {
 std::int32_t hex_address(const std::string& text) {
     if (text.size() < 3 || text.size() > 6 || text[0] != '0' || (text[1] != 'x' && text[1] != 'X'))
         return -1;
-    std::int32_t value = 0;
-    for (std::size_t i = 2; i < text.size(); ++i) {
-        const char c = text[i];
-        int digit = 0;
-        if (c >= '0' && c <= '9')
-            digit = c - '0';
-        else if (c >= 'a' && c <= 'f')
-            digit = c - 'a' + 10;
-        else if (c >= 'A' && c <= 'F')
-            digit = c - 'A' + 10;
-        else
-            return -1;
-        value = value * 16 + digit;
-    }
-    return value;
+    const std::string digits = std::string(6 - text.size(), '0') + text.substr(2);
+    return core::hex4_value(core::upper_case(digits));
 }
 
 std::string listed_devices(const std::vector<hardware::parport_info>& ports) {

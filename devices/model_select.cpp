@@ -7,7 +7,6 @@
 #include "core/hex_text.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstdint>
 
 namespace devices {
@@ -37,30 +36,24 @@ std::array<std::int32_t, config_bytes> parse_config_values(const std::string& te
 }
 
 std::optional<std::uint16_t> parse_device_id(const std::string& text) {
-    if (text.size() != 4)
+    const std::int32_t value = core::hex4_value(core::upper_case(text));
+    if (value < 0)
         return std::nullopt;
-    for (char c : text)
-        if (!std::isxdigit(static_cast<unsigned char>(c)))
-            return std::nullopt;
-    return static_cast<std::uint16_t>(core::hex4_value(core::upper_case(text)));
+    return static_cast<std::uint16_t>(value);
 }
 
-namespace {
-
-std::uint16_t id_mask_of(const device_model& model) {
+std::uint16_t device_id_mask(const device_model& model) {
     if (model.deviceidmask.empty())
         return default_device_id_mask;
     return parse_device_id(model.deviceidmask).value_or(default_device_id_mask);
 }
-
-} // namespace
 
 std::vector<int> models_with_id(const device_table& table, std::uint16_t raw) {
     std::vector<int> numbers;
     for (int n = 1; n <= table.model_count(); ++n) {
         const device_model& model = table.models[static_cast<std::size_t>(n)];
         const auto id = parse_device_id(model.deviceid);
-        const std::uint16_t mask = id_mask_of(model);
+        const std::uint16_t mask = device_id_mask(model);
         if (id && (raw & mask) == (*id & mask))
             numbers.push_back(n);
     }
@@ -133,7 +126,7 @@ bool select_model(const device_table& table, int selected_model, model_values& v
     values.program_time_ms = core::text_to_int(model.progtime);
     values.page_size = core::text_to_int(model.pagesize);
     values.device_id = parse_device_id(model.deviceid);
-    values.device_id_mask = id_mask_of(model);
+    values.device_id_mask = device_id_mask(model);
     values.erase_list = make_instruction_list(model.erasealg);
     values.program_list = make_instruction_list(model.programalg);
     values.read_list = make_instruction_list(model.readalg);

@@ -29,6 +29,9 @@ inline constexpr std::uint16_t default_device_id_mask = 0xFFE0;
 // A device ID of four hexadecimal digits ("1080"), or nothing for any other text.
 std::optional<std::uint16_t> parse_device_id(const std::string& text);
 
+// The model's "deviceidmask:", default_device_id_mask when it has none or an unreadable one.
+std::uint16_t device_id_mask(const device_model& model);
+
 // The numbers of the models whose "deviceid:" matches `raw` under their mask, in table
 // order. A model with a missing or unreadable ID matches nothing.
 std::vector<int> models_with_id(const device_table& table, std::uint16_t raw);

@@ -90,31 +90,23 @@ access_verdict device_access(const std::string& device) {
         return verdict;
     }
     const int error = errno;
-    switch (error) {
-    case ENOENT:
-        verdict.code = port_error::no_device_node;
-        verdict.reason = device + " does not exist (the ppdev driver is not loaded)";
+    verdict.code = device_open_error(error);
+    switch (verdict.code) {
+    case port_error::no_device_node:
+        verdict.reason = error == ENOENT
+                             ? device + " does not exist (the ppdev driver is not loaded)"
+                             : device + ": " + std::strerror(error) + " (no driver behind it)";
         verdict.fix = ppdev_fix;
         break;
-    case ENXIO:
-    case ENODEV:
-        verdict.code = port_error::no_device_node;
-        verdict.reason = device + ": " + std::strerror(error) + " (no driver behind it)";
-        verdict.fix = ppdev_fix;
-        break;
-    case EACCES:
-    case EPERM:
-        verdict.code = port_error::permission_denied;
+    case port_error::permission_denied:
         verdict.reason = device + ": permission denied (no read and write access for this user)";
         verdict.fix = permission_fix(device);
         break;
-    case EBUSY:
-        verdict.code = port_error::port_busy;
+    case port_error::port_busy:
         verdict.reason = device + ": " + std::strerror(error);
         verdict.fix = "end the program that holds the port";
         break;
     default:
-        verdict.code = port_error::io_failure;
         verdict.reason = device + ": " + std::strerror(error);
         break;
     }

@@ -67,6 +67,22 @@ int find_parport_number(const std::string& proc_parport, std::int32_t base) {
     return -1;
 }
 
+port_error device_open_error(int error) {
+    switch (error) {
+    case ENOENT:
+    case ENXIO:
+    case ENODEV:
+        return port_error::no_device_node;
+    case EACCES:
+    case EPERM:
+        return port_error::permission_denied;
+    case EBUSY:
+        return port_error::port_busy;
+    default:
+        return port_error::io_failure;
+    }
+}
+
 ppdev_port::ppdev_port(std::int32_t base, ppdev_roots roots)
     : base_(base), roots_(std::move(roots)) {}
 
@@ -102,20 +118,14 @@ port_status ppdev_port::open() {
     fd_ = ::open(device_.c_str(), O_RDWR | O_CLOEXEC);
     if (fd_ < 0) {
         const int error = errno;
-        if (error == ENOENT || error == ENXIO || error == ENODEV) {
-            status_.code = port_error::no_device_node;
+        status_.code = device_open_error(error);
+        if (status_.code == port_error::no_device_node)
             status_.reason = system_reason(error) + "; is the ppdev module loaded?";
-        } else if (error == EACCES || error == EPERM) {
-            status_.code = port_error::permission_denied;
+        else if (status_.code == port_error::permission_denied)
             status_.reason =
                 "the user needs access to " + device_ + ", for example through the lp group";
-        } else if (error == EBUSY) {
-            status_.code = port_error::port_busy;
+        else
             status_.reason = system_reason(error);
-        } else {
-            status_.code = port_error::io_failure;
-            status_.reason = system_reason(error);
-        }
         return status_;
     }
     if (::ioctl(fd_, PPCLAIM) != 0) {

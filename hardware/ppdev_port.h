@@ -31,6 +31,10 @@ std::vector<parport_entry> read_parport_entries(const std::string& proc_parport)
 // (decimal), or -1 when none does; the lowest N when several do.
 int find_parport_number(const std::string& proc_parport, std::int32_t base);
 
+// What an open() of a parport device file failing with `error` (errno) means: no device
+// node (or no driver behind it), no permission, the port busy, or another I/O failure.
+port_error device_open_error(int error);
+
 class ppdev_port final : public port_backend {
   public:
     explicit ppdev_port(std::int32_t base, ppdev_roots roots = {});

@@ -35,9 +35,17 @@ std::string id_text(std::uint16_t raw) {
     return core::hex4(raw) + "h";
 }
 
+namespace {
+
+// The ID bits outside the part's mask are the silicon revision.
+std::string part_text(const std::string& name, std::uint16_t mask, std::uint16_t raw) {
+    return name + " rev " + std::to_string(raw & ~mask & 0x1F);
+}
+
+} // namespace
+
 std::string part_and_revision(const devices::model_values& model, std::uint16_t raw) {
-    const int revision = raw & ~model.device_id_mask & 0x1F;
-    return model.name + " rev " + std::to_string(revision);
+    return part_text(model.name, model.device_id_mask, raw);
 }
 
 std::string identified_parts(const devices::device_table& table, const chip_identity& identity) {
@@ -45,9 +53,8 @@ std::string identified_parts(const devices::device_table& table, const chip_iden
     for (const int model : identity.models) {
         if (!text.empty())
             text += " or ";
-        devices::model_values values;
-        devices::select_model(table, model, values);
-        text += part_and_revision(values, identity.raw);
+        const devices::device_model& entry = table.models[static_cast<std::size_t>(model)];
+        text += part_text(entry.name, devices::device_id_mask(entry), identity.raw);
     }
     return text;
 }
