@@ -36,6 +36,12 @@ std::string& value_field(device_model& model, const std::string& key) {
         return model.deviceid;
     if (key == "deviceidmask:")
         return model.deviceidmask;
+    if (key == "vdd:")
+        return model.vdd;
+    if (key == "vpp:")
+        return model.vpp;
+    if (key == "configprogtime:")
+        return model.configprogtime;
     return model.pagesize;
 }
 

@@ -14,10 +14,12 @@ namespace devices {
 struct device_model {
     std::string name, flash, eeprom, configerased, voltageseq, progtime, pagesize;
     std::string erasealg, programalg, readalg, blankcheckalg, verifyalg;
-    std::string configmask;   // optional: verify/blank-check masks, same layout as configerased
-    std::string deviceid;     // optional: DEVID2:DEVID1 as four hex digits, revision bits 0
-    std::string deviceidmask; // optional: the ID bits that name the part (default FFE0)
-    int line = 0;             // line number of the "model:" line (0 for the sink entry)
+    std::string configmask;     // optional: verify/blank-check masks, same layout as configerased
+    std::string deviceid;       // optional: DEVID2:DEVID1 as four hex digits, revision bits 0
+    std::string deviceidmask;   // optional: the ID bits that name the part (default FFE0)
+    std::string vdd, vpp;       // optional: the part's supply and MCLR ranges, "4.50-5.50" volts
+    std::string configprogtime; // optional: hold for configuration bytes in ms (else progtime)
+    int line = 0;               // line number of the "model:" line (0 for the sink entry)
 };
 
 struct device_table {
