@@ -187,13 +187,16 @@ TEST_P(FamilySequence, ProgramAllSendsTheMakersSequence) {
     for (std::size_t i = 0; i < expected.size(); ++i)
         EXPECT_EQ(seen[i], expected[i]) << "frame " << i;
 
-    // Every programming hold lasts the model's programming time: the code buffer and the
-    // fourteen configuration bytes.
-    int holds = 0;
+    // Every programming hold lasts the model's programming time: the code buffer its code
+    // hold, each of the fourteen configuration bytes its configuration hold.
+    std::vector<std::int64_t> holds;
     for (const auto& frame : decoded.frames)
-        if (frame.hold_ms >= model.program_time_ms)
-            ++holds;
-    EXPECT_EQ(holds, 15);
+        if (frame.hold_ms > 0)
+            holds.push_back(frame.hold_ms);
+    ASSERT_EQ(holds.size(), 15u);
+    EXPECT_EQ(holds[0], model.program_time_ms);
+    for (std::size_t k = 1; k < holds.size(); ++k)
+        EXPECT_EQ(holds[k], model.config_program_time_ms) << "configuration hold " << k;
     EXPECT_EQ(decoded.supply_events,
               (std::vector<std::string>{"VDD on", "VPP on", "VDD off", "VPP off"}));
 }

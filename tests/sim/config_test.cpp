@@ -73,6 +73,13 @@ TEST(Config, FaultyConfigurationWritesChangeNothing) {
              h.send(0xF, 0x0000);
              h.program_hold(4999);
          }},
+        {"K20 byte held the 1 ms of a code write", "18F23K20", "short P9",
+         [](icsp_host& h) {
+             h.select_config_memory();
+             h.set_pointer(0x300002);
+             h.send(0xF, 0x0000);
+             h.program_hold(1000);
+         }},
     };
     for (const fault_case& c : cases) {
         sim::virtual_chip chip(*sim::find_part(c.part));
