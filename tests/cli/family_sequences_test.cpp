@@ -230,7 +230,8 @@ INSTANTIATE_TEST_SUITE_P(OnePartPerFamily, FamilySequence,
                                            family_case{"PIC18F1320", family::x220},
                                            family_case{"PIC18F4520", family::f2xxx},
                                            family_case{"PIC18F45K20", family::k20},
-                                           family_case{"PIC18F45K22", family::k22}),
+                                           family_case{"PIC18F45K22", family::k22},
+                                           family_case{"PIC18F14K22", family::k1xk22}),
                          [](const auto& p) { return std::string(p.param.model); });
 
 } // namespace

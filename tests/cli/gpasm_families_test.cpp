@@ -111,7 +111,8 @@ INSTANTIATE_TEST_SUITE_P(
                       assembled_part{"18f1320", "WDT", "OSC = HS", "LVP = OFF"},
                       assembled_part{"18f4520", "WDT", "OSC = HS", "LVP = OFF"},
                       assembled_part{"18f45k20", "WDTEN", "FOSC = HS", "LVP = OFF"},
-                      assembled_part{"18f45k22", "WDTEN", "FOSC = HSHP", "LVP = OFF"}),
+                      assembled_part{"18f45k22", "WDTEN", "FOSC = HSHP", "LVP = OFF"},
+                      assembled_part{"18lf14k22", "WDTEN", "FOSC = HS", "LVP = OFF"}),
     [](const auto& p) { return std::string(p.param.part); });
 
 } // namespace
