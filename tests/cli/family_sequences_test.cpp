@@ -231,7 +231,8 @@ INSTANTIATE_TEST_SUITE_P(OnePartPerFamily, FamilySequence,
                                            family_case{"PIC18F4520", family::f2xxx},
                                            family_case{"PIC18F45K20", family::k20},
                                            family_case{"PIC18F45K22", family::k22},
-                                           family_case{"PIC18F14K22", family::k1xk22}),
+                                           family_case{"PIC18F14K22", family::k1xk22},
+                                           family_case{"PIC18F46K80", family::k80}),
                          [](const auto& p) { return std::string(p.param.model); });
 
 } // namespace

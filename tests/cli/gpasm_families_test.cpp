@@ -112,7 +112,8 @@ INSTANTIATE_TEST_SUITE_P(
                       assembled_part{"18f4520", "WDT", "OSC = HS", "LVP = OFF"},
                       assembled_part{"18f45k20", "WDTEN", "FOSC = HS", "LVP = OFF"},
                       assembled_part{"18f45k22", "WDTEN", "FOSC = HSHP", "LVP = OFF"},
-                      assembled_part{"18lf14k22", "WDTEN", "FOSC = HS", "LVP = OFF"}),
+                      assembled_part{"18lf14k22", "WDTEN", "FOSC = HS", "LVP = OFF"},
+                      assembled_part{"18f46k80", "WDTEN", "FOSC = HS1", "XINST = OFF"}),
     [](const auto& p) { return std::string(p.param.part); });
 
 } // namespace
