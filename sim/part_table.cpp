@@ -1,7 +1,8 @@
 // The parts the virtual chip can be: one row of data per part (family, memory sizes, write
 // buffer, device ID, code blocks) and the configuration groups the rows share (erased values
 // and implemented-bit masks), taken from the maker's programming documents (device table and
-// configuration table). Lookup by name accepts "18F4520", "PIC18F4520" and any letter case.
+// configuration table; for the xxK80, whose document was not at hand, from gputils and other
+// programmers). Lookup by name accepts "18F4520", "PIC18F4520" and any letter case.
 #include "sim/part_table.h"
 
 #include <cctype>
