@@ -20,6 +20,7 @@
 
 #include <cstdio>
 #include <ctime>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <random>
@@ -88,7 +89,9 @@ struct bench_setup {
 };
 
 // The largest part of each family.
-const char* const parts[] = {"18F458", "18F4320", "18F4620", "18F46K20"};
+const char* const parts[] = {"18F458",   "18F4320",  "18F4620", "18F46K20",
+                             "18F46K22", "18F14K22", "18F66K80"};
+constexpr int last_part = static_cast<int>(std::size(parts)) - 1;
 const char* const operation_names[] = {"Program All", "Verify", "Read All"};
 std::map<std::string, std::map<std::string, double>> real_port_seconds;
 
@@ -151,10 +154,10 @@ void BM_IdentityCheck(benchmark::State& state) {
     core::install_hooks(core::default_hooks());
 }
 
-BENCHMARK(BM_IdentityCheck)->DenseRange(0, 3)->Unit(benchmark::kMillisecond)->Iterations(1);
-BENCHMARK(BM_ProgramAll)->DenseRange(0, 3)->Unit(benchmark::kMillisecond)->Iterations(1);
-BENCHMARK(BM_VerifyAll)->DenseRange(0, 3)->Unit(benchmark::kMillisecond)->Iterations(1);
-BENCHMARK(BM_ReadAll)->DenseRange(0, 3)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_IdentityCheck)->DenseRange(0, last_part)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_ProgramAll)->DenseRange(0, last_part)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_VerifyAll)->DenseRange(0, last_part)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_ReadAll)->DenseRange(0, last_part)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 } // namespace
 

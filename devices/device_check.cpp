@@ -96,6 +96,12 @@ void check_model(const model_record& model, std::vector<database_problem>& probl
                "\"progtime:\" must be a whole number of milliseconds of at least 1, not \"" +
                    *time + "\"");
 
+    if (const auto* time = value_of("configprogtime:");
+        time && (!parse_size(*time) || core::text_to_int(*time) < 1))
+        report("configprogtime:", "\"configprogtime:\" must be a whole number of milliseconds of "
+                                  "at least 1 (the hold for configuration bytes), not \"" +
+                                      *time + "\"");
+
     const auto* page = value_of("pagesize:");
     if (page && !parse_size(*page))
         report("pagesize:", "\"pagesize:\" must be a whole number of bytes, not \"" + *page + "\"");

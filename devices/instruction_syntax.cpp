@@ -23,6 +23,7 @@ constexpr keyword leading_keywords[] = {
     {"begin", opcode::begin},
     {"end", opcode::end},
     {"startprog", opcode::startprog},
+    {"startconfigprog", opcode::startconfigprog},
     {"setprogtime", opcode::setprogtime},
     {"calcflash", opcode::calcflash},
     {"calcflashpage", opcode::calcflashpage},

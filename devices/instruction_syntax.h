@@ -14,6 +14,7 @@ enum class opcode {
     begin,
     end,
     startprog,
+    startconfigprog,
     setprogtime,
     calcflash,
     calcflashpage,

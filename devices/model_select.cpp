@@ -124,6 +124,10 @@ bool select_model(const device_table& table, int selected_model, model_values& v
     else if (order == "vppvdd")
         values.voltage_sequence = 2;
     values.program_time_ms = core::text_to_int(model.progtime);
+    // Parts whose configuration cells need a longer hold than code state it apart.
+    values.config_program_time_ms = model.configprogtime.empty()
+                                        ? values.program_time_ms
+                                        : core::text_to_int(model.configprogtime);
     values.page_size = core::text_to_int(model.pagesize);
     values.device_id = parse_device_id(model.deviceid);
     values.device_id_mask = device_id_mask(model);

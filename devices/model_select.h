@@ -67,7 +67,8 @@ struct model_values {
     bool has_config_mask = false;
     std::array<std::int32_t, config_bytes> config_mask{}; // 255 each without a mask line
     std::int32_t voltage_sequence = 0;                    // 1 vddvpp, 2 vppvdd, else unchanged
-    std::int32_t program_time_ms = 0;
+    std::int32_t program_time_ms = 0;        // hold of code and ID writes ("startprog")
+    std::int32_t config_program_time_ms = 0; // hold of configuration bytes ("startconfigprog")
     std::int32_t page_size = 0;
     std::optional<std::uint16_t> device_id; // DEVID2:DEVID1 with the revision bits 0
     std::uint16_t device_id_mask = default_device_id_mask;

@@ -1,7 +1,7 @@
 // The interpreter core: run state, the dispatch of one instruction, the control
-// instructions (power, programming hold, limits, loops, page blocks, delays), the stop of
-// a loop that runs away, and the unrecognised instruction, which ends the program after
-// switching the supplies off.
+// instructions (power, the programming holds of code and of configuration bytes, limits,
+// loops, page blocks, delays), the stop of a loop that runs away, and the unrecognised
+// instruction, which ends the program after switching the supplies off.
 #include "interpreter/algorithm_run.h"
 
 #include "core/hex_text.h"
@@ -81,6 +81,9 @@ void run_control(const devices::instruction& instruction) {
         break;
     case opcode::startprog:
         Module94::program_pulse(model.program_time_ms);
+        break;
+    case opcode::startconfigprog:
+        Module94::program_pulse(model.config_program_time_ms);
         break;
     case opcode::setprogtime:
         break;
@@ -166,6 +169,7 @@ void run_step() {
     case opcode::begin:
     case opcode::end:
     case opcode::startprog:
+    case opcode::startconfigprog:
     case opcode::setprogtime:
     case opcode::calcflash:
     case opcode::calcflashpage:

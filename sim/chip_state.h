@@ -24,7 +24,7 @@ inline constexpr std::uint32_t config_base = image::config_address;
 inline constexpr std::uint32_t config_span = 16; // 300000h..30000Fh; the last two never exist
 inline constexpr std::uint32_t erase_control_low = 0x3C0004;
 inline constexpr std::uint32_t erase_control_high = 0x3C0005;
-inline constexpr std::uint32_t panel_control = 0x3C0006;
+inline constexpr std::uint32_t panel_control = 0x3C0006; // FXX2; the third erase register on xxK80
 inline constexpr std::uint32_t devid1_address = 0x3FFFFE;
 inline constexpr std::uint32_t devid2_address = 0x3FFFFF;
 inline constexpr std::uint32_t erase_row_bytes = 64;
@@ -38,11 +38,14 @@ inline constexpr std::uint16_t reg_tblptrl = 0xFF6;
 inline constexpr std::uint16_t reg_tablat = 0xFF5;
 inline constexpr std::uint16_t reg_wreg = 0xFE8;
 inline constexpr std::uint16_t reg_bsr = 0xFE0;
-inline constexpr std::uint16_t reg_eeadrh = 0xFAA;
-inline constexpr std::uint16_t reg_eeadr = 0xFA9;
-inline constexpr std::uint16_t reg_eedata = 0xFA8;
-inline constexpr std::uint16_t reg_eecon2 = 0xFA7;
-inline constexpr std::uint16_t reg_eecon1 = 0xFA6;
+
+// The data EEPROM and flash control registers, which the xxK80 parts have elsewhere, and
+// where the access bank turns from RAM to SFRs (60h on the K families, 80h before).
+struct register_map {
+    std::uint16_t eecon1, eecon2, eedata, eeadr, eeadrh;
+    std::uint8_t access_split;
+};
+register_map registers_for(chip_family family);
 
 inline constexpr std::uint8_t eecon1_eepgd = 0x80;
 inline constexpr std::uint8_t eecon1_cfgs = 0x40;
@@ -71,14 +74,15 @@ struct timing_limits {
     std::int64_t p9;            // PGC high on the 4th clock of a programming hold
     std::int64_t p9_config;     // the same for a configuration byte
     std::int64_t p10;           // PGC low after a programming hold or an erase
-    std::int64_t p11;           // self-timed bulk erase, data write and row erase
+    std::int64_t p11;           // self-timed data write and row erase
+    std::int64_t p11_erase;     // self-timed bulk erase
     std::int64_t p12;           // PGC and PGD kept low after VPP rises
     int write_start_clock;      // PGC falling edge after WR = 1 that starts a self-timed write
     bool unlock_required;       // EECON2 55h/AAh needed right before BSF EECON1,WR
     bool wren_for_table_writes; // 1111-started programming needs EECON1.WREN
 };
 
-timing_limits limits_for(chip_family family);
+timing_limits limits_for(const part_info& part);
 
 // ---- Pending work ------------------------------------------------------------------------
 
@@ -100,7 +104,7 @@ struct timed_operation {
     std::int64_t end_us = 0;
     std::uint32_t address = 0; // EEPROM address or TBLPTR of the row
     std::uint8_t value = 0;    // EEPROM data
-    std::uint16_t erase_key = 0;
+    std::uint32_t erase_key = 0;
 };
 
 // Bulk erase: the control-register write arms it, a NOP frame must follow, and the 4th
@@ -114,6 +118,7 @@ struct chip_state {
 
     part_info part;
     timing_limits limits;
+    register_map regs;
 
     std::vector<std::uint8_t> flash;
     std::vector<std::uint8_t> eeprom;
@@ -152,11 +157,12 @@ struct chip_state {
     bool multi_panel = false;
     std::uint8_t erase_control_lo = 0; // 3C0004h
     std::uint8_t erase_control_hi = 0; // 3C0005h
+    std::uint8_t erase_control_up = 0; // 3C0006h (xxK80)
     std::uint8_t config_latch = 0xFF;
     std::uint32_t config_latch_address = 0;
     std::optional<programming_hold> hold;
     erase_arming arming = erase_arming::idle;
-    std::uint16_t armed_key = 0;
+    std::uint32_t armed_key = 0;
     timed_operation timed;
 };
 

@@ -1,7 +1,8 @@
 // The core-instruction executor: decodes the 16-bit words shifted in with 0000 frames
 // (NOP, MOVLW, MOVWF, MOVF, CLRF, SETF, INCF, DECF, BSF, BCF and the two-word GOTO) and
 // applies them at the end of their frame to W and the data memory. The registers that
-// programming depends on have their rules here: TBLPTR width, EEADRH width, EECON1 (WR only
+// programming depends on (at the family's addresses) have their rules here: TBLPTR width,
+// EEADRH width, EECON1 (WR only
 // with WREN, and on FXX2/X220 only right after the EECON2 55h/AAh unlock; RD reads the data
 // EEPROM), and the registers a running write must not see changed.
 #include "sim/core_executor.h"
@@ -18,8 +19,8 @@ std::uint16_t data_address(const chip_state& s, std::uint16_t opcode) {
     const bool banked = (opcode & 0x0100) != 0;
     if (banked)
         return static_cast<std::uint16_t>(((s.file[reg_bsr] & 0x0F) << 8) | f);
-    // Access bank: 00h..7Fh of bank 0, then the SFRs at F80h..FFFh.
-    return f < 0x80 ? f : static_cast<std::uint16_t>(0xF00 | f);
+    // Access bank: RAM of bank 0 below the split (80h, 60h on the K families), then SFRs.
+    return f < s.regs.access_split ? f : static_cast<std::uint16_t>(0xF00 | f);
 }
 
 std::uint8_t eeadrh_mask(const chip_state& s) {
@@ -30,17 +31,17 @@ std::uint8_t eeadrh_mask(const chip_state& s) {
 }
 
 std::uint8_t read_register(const chip_state& s, std::uint16_t address) {
-    if (address == reg_eecon2)
+    if (address == s.regs.eecon2)
         return 0;
     return s.file[address];
 }
 
 std::uint32_t eeprom_address(const chip_state& s) {
-    return static_cast<std::uint32_t>((s.file[reg_eeadrh] << 8) | s.file[reg_eeadr]);
+    return static_cast<std::uint32_t>((s.file[s.regs.eeadrh] << 8) | s.file[s.regs.eeadr]);
 }
 
 void write_eecon1(chip_state& s, std::uint8_t value) {
-    const std::uint8_t old = s.file[reg_eecon1];
+    const std::uint8_t old = s.file[s.regs.eecon1];
     value &= eecon1_implemented;
     if (write_busy(s)) {
         // Only WREN may change while a write runs; WR cannot be cleared by software.
@@ -50,17 +51,17 @@ void write_eecon1(chip_state& s, std::uint8_t value) {
                           " while a write is in progress: ignored");
             return;
         }
-        s.file[reg_eecon1] =
+        s.file[s.regs.eecon1] =
             static_cast<std::uint8_t>((old & ~eecon1_wren) | (value & eecon1_wren));
         return;
     }
     // WR and RD are set here and cleared by the hardware only.
     const std::uint8_t kept = static_cast<std::uint8_t>(old & eecon1_wr);
-    s.file[reg_eecon1] = static_cast<std::uint8_t>((value & ~(eecon1_wr | eecon1_rd)) | kept);
-    const std::uint8_t now = s.file[reg_eecon1];
+    s.file[s.regs.eecon1] = static_cast<std::uint8_t>((value & ~(eecon1_wr | eecon1_rd)) | kept);
+    const std::uint8_t now = s.file[s.regs.eecon1];
 
     if ((value & eecon1_rd) && !(now & (eecon1_eepgd | eecon1_cfgs)))
-        s.file[reg_eedata] = read_eeprom_byte(s, eeprom_address(s));
+        s.file[s.regs.eedata] = read_eeprom_byte(s, eeprom_address(s));
 
     if ((value & eecon1_wr) && !(old & eecon1_wr)) {
         if (!(now & eecon1_wren)) {
@@ -69,30 +70,27 @@ void write_eecon1(chip_state& s, std::uint8_t value) {
             report(s, "EECON1.WR set without the EECON2 55h/AAh unlock right before it: "
                       "nothing written");
         } else {
-            s.file[reg_eecon1] = static_cast<std::uint8_t>(now | eecon1_wr);
+            s.file[s.regs.eecon1] = static_cast<std::uint8_t>(now | eecon1_wr);
             begin_wr_operation(s);
         }
     }
 }
 
 void write_register(chip_state& s, std::uint16_t address, std::uint8_t value) {
-    const bool write_register_of_running_write = address == reg_eeadr || address == reg_eeadrh ||
-                                                 address == reg_eedata || address == reg_eecon2;
+    const register_map& r = s.regs;
+    const bool write_register_of_running_write =
+        address == r.eeadr || address == r.eeadrh || address == r.eedata || address == r.eecon2;
     if (write_register_of_running_write && write_busy(s)) {
         report(s, "write to " + hex_text(address, 3) + " while a write is in progress: ignored");
         return;
     }
-    switch (address) {
-    case reg_tblptru:
+    if (address == reg_tblptru) {
         s.file[address] = value & 0x3F;
-        break;
-    case reg_bsr:
+    } else if (address == reg_bsr) {
         s.file[address] = value & 0x0F;
-        break;
-    case reg_eeadrh:
+    } else if (address == r.eeadrh) {
         s.file[address] = value & eeadrh_mask(s);
-        break;
-    case reg_eecon2:
+    } else if (address == r.eecon2) {
         // The unlock sequence: 55h, then AAh (only MOVLW in between), then BSF EECON1,WR.
         if (value == 0x55)
             s.unlock_step = 1;
@@ -100,13 +98,10 @@ void write_register(chip_state& s, std::uint16_t address, std::uint8_t value) {
             s.unlock_step = 2;
         else
             s.unlock_step = 0;
-        break;
-    case reg_eecon1:
+    } else if (address == r.eecon1) {
         write_eecon1(s, value);
-        break;
-    default:
+    } else {
         s.file[address] = value;
-        break;
     }
 }
 
@@ -149,11 +144,11 @@ std::uint32_t step_table_pointer(std::uint32_t pointer, int step) {
 }
 
 std::uint8_t eecon1(const chip_state& s) {
-    return s.file[reg_eecon1];
+    return s.file[s.regs.eecon1];
 }
 
 void set_wr_done(chip_state& s) {
-    s.file[reg_eecon1] = static_cast<std::uint8_t>(s.file[reg_eecon1] & ~eecon1_wr);
+    s.file[s.regs.eecon1] = static_cast<std::uint8_t>(s.file[s.regs.eecon1] & ~eecon1_wr);
 }
 
 void execute_core(chip_state& s, std::uint16_t opcode) {
@@ -181,15 +176,15 @@ void execute_core(chip_state& s, std::uint16_t opcode) {
         keeps_unlock = unlock_before == 1;
     } else if ((opcode & 0xFE00) == 0x6E00) { // MOVWF f,a
         write_register(s, address, w);
-        keeps_unlock = address == reg_eecon2;
+        keeps_unlock = address == s.regs.eecon2;
     } else if ((opcode & 0xFC00) == 0x5000) { // MOVF f,d,a
         store_result(s, opcode, address, read_register(s, address));
     } else if ((opcode & 0xFE00) == 0x6A00) { // CLRF f,a
         write_register(s, address, 0x00);
-        keeps_unlock = address == reg_eecon2;
+        keeps_unlock = address == s.regs.eecon2;
     } else if ((opcode & 0xFE00) == 0x6800) { // SETF f,a
         write_register(s, address, 0xFF);
-        keeps_unlock = address == reg_eecon2;
+        keeps_unlock = address == s.regs.eecon2;
     } else if ((opcode & 0xFC00) == 0x2800) { // INCF f,d,a
         store_result(s, opcode, address, static_cast<std::uint8_t>(read_register(s, address) + 1));
     } else if ((opcode & 0xFC00) == 0x0400) { // DECF f,d,a
@@ -201,7 +196,7 @@ void execute_core(chip_state& s, std::uint16_t opcode) {
         write_register(s, address,
                        set ? static_cast<std::uint8_t>(old | bit)
                            : static_cast<std::uint8_t>(old & ~bit));
-        keeps_unlock = address == reg_eecon2;
+        keeps_unlock = address == s.regs.eecon2;
     } else if ((opcode & 0xFF00) == 0xEF00) { // GOTO, first word
         s.goto_low = static_cast<std::uint8_t>(opcode & 0xFF);
     } else {

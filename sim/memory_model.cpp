@@ -33,6 +33,12 @@ std::uint32_t buffer_size(const chip_state& s) {
     return static_cast<std::uint32_t>(std::max<std::int32_t>(s.part.write_buffer, 2));
 }
 
+// 1110 starts programming (2XXX and the K families) rather than stepping TBLPTR back
+// (FXX2/X220), and the erase key takes more than the 3C0004h byte.
+bool later_family(chip_family family) {
+    return family != chip_family::fxx2_xx8 && family != chip_family::fx220_x320;
+}
+
 std::uint32_t panel_count(const chip_state& s) {
     return std::max<std::uint32_t>(1, flash_size(s) / fxx2_panel_bytes);
 }
@@ -168,8 +174,6 @@ void store_table_bytes(chip_state& s, std::uint32_t pointer, std::uint16_t paylo
     const auto msb = static_cast<std::uint8_t>(payload >> 8);
     // Single-byte targets take the half that matches the address parity.
     const std::uint8_t parity_byte = (pointer & 1) ? msb : lsb;
-    const bool two_register_erase =
-        s.part.family == chip_family::f2xxx_4xxx || s.part.family == chip_family::k20;
 
     if (in_config_space(pointer)) {
         if (increments)
@@ -185,13 +189,15 @@ void store_table_bytes(chip_state& s, std::uint32_t pointer, std::uint16_t paylo
         return;
     }
     if (pointer == erase_control_high) {
-        if (two_register_erase)
+        if (later_family(s.part.family))
             s.erase_control_hi = parity_byte;
         return;
     }
     if (pointer == panel_control) {
         if (s.part.family == chip_family::fxx2_xx8)
             s.multi_panel = (parity_byte & 0x40) != 0;
+        else if (s.part.family == chip_family::k80)
+            s.erase_control_up = parity_byte;
         return;
     }
 
@@ -268,7 +274,14 @@ std::uint32_t boot_block_bytes(const chip_state& s) {
     case chip_family::fx220_x320:
         return 0x200;
     case chip_family::k20:
+    case chip_family::k22: // model: the K20 layout, which the K22 document does not restate
         return flash_size(s) <= 0x2000 ? 0x200 : 0x800;
+    case chip_family::k1xk22:
+        // BBSIZ (CONFIG4L bit 3): 512 or 1K words on the 13K22, 1K or 2K words on the 14K22.
+        return (flash_size(s) <= 0x2000 ? 0x400u : 0x800u) << ((s.config[cfg_4l] >> 3) & 1);
+    case chip_family::k80:
+        // BBSIZ (CONFIG4L bit 4): 1K or 2K words.
+        return (s.config[cfg_4l] & 0x10) ? 0x1000 : 0x800;
     case chip_family::f2xxx_4xxx:
         break;
     }
@@ -295,6 +308,7 @@ void reset_write_latches(chip_state& s) {
     s.multi_panel = false;
     s.erase_control_lo = 0;
     s.erase_control_hi = 0;
+    s.erase_control_up = 0;
     s.config_latch = 0xFF;
     s.config_latch_address = 0;
     s.hold.reset();
@@ -325,16 +339,15 @@ std::uint8_t table_read(const chip_state& s, std::uint32_t address) {
 
 void table_write(chip_state& s, std::uint8_t command, std::uint16_t payload) {
     const std::uint32_t pointer = table_pointer(s);
-    const bool later_family =
-        s.part.family == chip_family::f2xxx_4xxx || s.part.family == chip_family::k20;
+    const bool later = later_family(s.part.family);
     // 1110 is "post-decrement by 2" on FXX2/X220 and "start programming, post-increment by
     // 2" on 2XXX/K20. The programmed row is the one TBLPTR addressed at the write.
-    const bool starts = command == 0xF || (command == 0xE && later_family);
+    const bool starts = command == 0xF || (command == 0xE && later);
     int step = 0;
     if (command == 0xD)
         step = 2;
     else if (command == 0xE)
-        step = later_family ? 2 : -2;
+        step = later ? 2 : -2;
 
     store_table_bytes(s, pointer, payload, step != 0);
     if (starts)
@@ -405,12 +418,12 @@ struct erase_plan {
 };
 
 struct erase_key {
-    std::uint16_t key;
+    std::uint32_t key;
     erase_plan plan;
 };
 
 // The documented bulk-erase keys of each family. FXX2/XX8 and X220/X320 parts take one
-// byte at 3C0004h; the others take 3C0005h:3C0004h.
+// byte at 3C0004h; the others take 3C0005h:3C0004h, the xxK80 3C0006h:3C0005h:3C0004h.
 constexpr erase_key one_register_keys[] = {
     {0x80, {.chip = true}}, {0x81, {.eeprom = true}}, {0x83, {.boot = true}}, {0x88, {.blocks = 1}},
     {0x89, {.blocks = 2}},  {0x8A, {.blocks = 4}},    {0x8B, {.blocks = 8}}};
@@ -424,13 +437,36 @@ constexpr erase_key k20_keys[] = {
     {0x0F87, {.chip = true}}, {0x0F8F, {.chip = true}},   {0x0084, {.eeprom = true}},
     {0x0081, {.boot = true}}, {0x0082, {.config = true}}, {0x0180, {.blocks = 1}},
     {0x0280, {.blocks = 2}},  {0x0480, {.blocks = 4}},    {0x0880, {.blocks = 8}}};
+// K22 and 1XK22: the documented chip erase (0F0Fh, then 8F8Fh) only; partial options are not
+// accepted without the maker's values for them.
+constexpr erase_key k22_keys[] = {{0x0F8F, {.chip = true}}};
+// xxK80: no chip erase; each region is erased on its own (values from other programmers,
+// four of which agree).
+constexpr erase_key k80_keys[] = {{0x800104, {.blocks = 1}},   {0x800204, {.blocks = 2}},
+                                  {0x800404, {.blocks = 4}},   {0x800804, {.blocks = 8}},
+                                  {0x800005, {.boot = true}},  {0x800002, {.config = true}},
+                                  {0x800004, {.eeprom = true}}};
 
-const erase_plan* find_erase_plan(chip_family family, std::uint16_t key) {
+const erase_plan* find_erase_plan(chip_family family, std::uint32_t key) {
     std::span<const erase_key> keys = one_register_keys;
-    if (family == chip_family::f2xxx_4xxx)
+    switch (family) {
+    case chip_family::fxx2_xx8:
+    case chip_family::fx220_x320:
+        break;
+    case chip_family::f2xxx_4xxx:
         keys = f2xxx_4xxx_keys;
-    else if (family == chip_family::k20)
+        break;
+    case chip_family::k20:
         keys = k20_keys;
+        break;
+    case chip_family::k22:
+    case chip_family::k1xk22:
+        keys = k22_keys;
+        break;
+    case chip_family::k80:
+        keys = k80_keys;
+        break;
+    }
     for (const erase_key& known : keys)
         if (known.key == key)
             return &known.plan;
@@ -439,11 +475,11 @@ const erase_plan* find_erase_plan(chip_family family, std::uint16_t key) {
 
 } // namespace
 
-bool known_erase_key(chip_family family, std::uint16_t key) {
+bool known_erase_key(chip_family family, std::uint32_t key) {
     return find_erase_plan(family, key) != nullptr;
 }
 
-void apply_bulk_erase(chip_state& s, std::uint16_t key) {
+void apply_bulk_erase(chip_state& s, std::uint32_t key) {
     const erase_plan* known = find_erase_plan(s.part.family, key);
     const erase_plan plan = known != nullptr ? *known : erase_plan{}; // armed keys are known
     const std::uint32_t boot = boot_block_bytes(s);
@@ -491,6 +527,7 @@ void apply_bulk_erase(chip_state& s, std::uint16_t key) {
     clear_holding(s);
     s.erase_control_lo = 0;
     s.erase_control_hi = 0;
+    s.erase_control_up = 0;
 }
 
 } // namespace sim::detail

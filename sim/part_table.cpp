@@ -1,7 +1,8 @@
 // The parts the virtual chip can be: one row of data per part (family, memory sizes, write
 // buffer, device ID, code blocks) and the configuration groups the rows share (erased values
 // and implemented-bit masks), taken from the maker's programming documents (device table and
-// configuration table). Lookup by name accepts "18F4520", "PIC18F4520" and any letter case.
+// configuration table; for the xxK80, whose document was not at hand, from gputils and other
+// programmers). Lookup by name accepts "18F4520", "PIC18F4520" and any letter case.
 #include "sim/part_table.h"
 
 #include <cctype>
@@ -74,6 +75,24 @@ constexpr config_group group_usb_small{
 constexpr config_group group_d{
     {0x00, 0x07, 0x1F, 0x1F, 0x00, 0x8B, 0x85, 0x00, 0, 0xC0, 0, 0xE0, 0, 0x40},
     {0x00, 0xCF, 0x1F, 0x1F, 0x00, 0x8F, 0xC5, 0x00, 0, 0xC0, 0, 0xE0, 0, 0x40}};
+// PIC18(L)F2XK22/4XK22: the maker's configuration table, which gputils agrees with.
+constexpr config_group group_k22{
+    {0x00, 0x25, 0x1F, 0x3F, 0x00, 0xBF, 0x85, 0x00, 0, 0xC0, 0, 0xE0, 0, 0x40},
+    {0x00, 0xFF, 0x1F, 0x3F, 0x00, 0xBF, 0xC5, 0x00, 0, 0xC0, 0, 0xE0, 0, 0x40}};
+// PIC18(L)F13K22/14K22 (BBSIZ in CONFIG4L bit 3).
+constexpr config_group group_k1xk22{
+    {0x00, 0x27, 0x1F, 0x1F, 0x00, 0x88, 0x85, 0x00, 0, 0xC0, 0, 0xE0, 0, 0x40},
+    {0x00, 0xFF, 0x1F, 0x1F, 0x00, 0x88, 0xCD, 0x00, 0, 0xC0, 0, 0xE0, 0, 0x40}};
+// PIC18(L)F25K80/26K80/45K80/46K80. The maker's document was not available: values from
+// gputils and other programmers. CONFIG4L erases to 91h, but its DEBUG bit (7) is outside
+// gputils' mask 11h, the one taken here, so it reads 0.
+constexpr config_group group_k80{
+    {0x5D, 0x08, 0x7F, 0x7F, 0x00, 0x89, 0x11, 0x00, 0, 0xC0, 0, 0xE0, 0, 0x40},
+    {0x5D, 0xDF, 0x7F, 0x7F, 0x00, 0x89, 0x11, 0x00, 0, 0xC0, 0, 0xE0, 0, 0x40}};
+// PIC18(L)F65K80/66K80: the 64-pin parts have two more CONFIG3H bits (8Fh).
+constexpr config_group group_k80_64_pin{
+    {0x5D, 0x08, 0x7F, 0x7F, 0x00, 0x8F, 0x11, 0x00, 0, 0xC0, 0, 0xE0, 0, 0x40},
+    {0x5D, 0xDF, 0x7F, 0x7F, 0x00, 0x8F, 0x11, 0x00, 0, 0xC0, 0, 0xE0, 0, 0x40}};
 
 // One part: flash in KB, and one CP/WRT/EBTR bit per code block it has (03 = two code
 // blocks, 07 = three, 0F = four). The 2525/4525 use 07, the safe choice for their disputed
@@ -143,6 +162,43 @@ constexpr part_row part_rows[] = {
     {"18F44K20", chip_family::k20, 16, 256, 32, 0x2080, &group_d, 0x03},
     {"18F45K20", chip_family::k20, 32, 256, 32, 0x2040, &group_d, 0x0F},
     {"18F46K20", chip_family::k20, 64, 1024, 64, 0x2000, &group_d, 0x0F},
+
+    // 2XK22/4XK22: a 64-byte buffer on every size; the LF parts' IDs are the F ones + 20h.
+    {"18F23K22", chip_family::k22, 8, 256, 64, 0x5740, &group_k22, 0x03},
+    {"18F24K22", chip_family::k22, 16, 256, 64, 0x5640, &group_k22, 0x03},
+    {"18F25K22", chip_family::k22, 32, 256, 64, 0x5540, &group_k22, 0x0F},
+    {"18F26K22", chip_family::k22, 64, 1024, 64, 0x5440, &group_k22, 0x0F},
+    {"18F43K22", chip_family::k22, 8, 256, 64, 0x5700, &group_k22, 0x03},
+    {"18F44K22", chip_family::k22, 16, 256, 64, 0x5600, &group_k22, 0x03},
+    {"18F45K22", chip_family::k22, 32, 256, 64, 0x5500, &group_k22, 0x0F},
+    {"18F46K22", chip_family::k22, 64, 1024, 64, 0x5400, &group_k22, 0x0F},
+    {"18LF23K22", chip_family::k22, 8, 256, 64, 0x5760, &group_k22, 0x03},
+    {"18LF24K22", chip_family::k22, 16, 256, 64, 0x5660, &group_k22, 0x03},
+    {"18LF25K22", chip_family::k22, 32, 256, 64, 0x5560, &group_k22, 0x0F},
+    {"18LF26K22", chip_family::k22, 64, 1024, 64, 0x5460, &group_k22, 0x0F},
+    {"18LF43K22", chip_family::k22, 8, 256, 64, 0x5720, &group_k22, 0x03},
+    {"18LF44K22", chip_family::k22, 16, 256, 64, 0x5620, &group_k22, 0x03},
+    {"18LF45K22", chip_family::k22, 32, 256, 64, 0x5520, &group_k22, 0x0F},
+    {"18LF46K22", chip_family::k22, 64, 1024, 64, 0x5420, &group_k22, 0x0F},
+
+    {"18F13K22", chip_family::k1xk22, 8, 256, 8, 0x4F40, &group_k1xk22, 0x03},
+    {"18F14K22", chip_family::k1xk22, 16, 256, 16, 0x4F20, &group_k1xk22, 0x03},
+    {"18LF13K22", chip_family::k1xk22, 8, 256, 8, 0x4F80, &group_k1xk22, 0x03},
+    {"18LF14K22", chip_family::k1xk22, 16, 256, 16, 0x4F60, &group_k1xk22, 0x03},
+
+    // xxK80: device IDs from other programmers, which agree.
+    {"18F25K80", chip_family::k80, 32, 1024, 64, 0x6180, &group_k80, 0x0F},
+    {"18F26K80", chip_family::k80, 64, 1024, 64, 0x6120, &group_k80, 0x0F},
+    {"18F45K80", chip_family::k80, 32, 1024, 64, 0x6160, &group_k80, 0x0F},
+    {"18F46K80", chip_family::k80, 64, 1024, 64, 0x6100, &group_k80, 0x0F},
+    {"18F65K80", chip_family::k80, 32, 1024, 64, 0x6140, &group_k80_64_pin, 0x0F},
+    {"18F66K80", chip_family::k80, 64, 1024, 64, 0x60E0, &group_k80_64_pin, 0x0F},
+    {"18LF25K80", chip_family::k80, 32, 1024, 64, 0x6260, &group_k80, 0x0F},
+    {"18LF26K80", chip_family::k80, 64, 1024, 64, 0x6200, &group_k80, 0x0F},
+    {"18LF45K80", chip_family::k80, 32, 1024, 64, 0x6240, &group_k80, 0x0F},
+    {"18LF46K80", chip_family::k80, 64, 1024, 64, 0x61E0, &group_k80, 0x0F},
+    {"18LF65K80", chip_family::k80, 32, 1024, 64, 0x6220, &group_k80_64_pin, 0x0F},
+    {"18LF66K80", chip_family::k80, 64, 1024, 64, 0x61C0, &group_k80_64_pin, 0x0F},
 };
 
 part_info make_part(const part_row& row) {

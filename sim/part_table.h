@@ -11,11 +11,13 @@
 
 namespace sim {
 
-// Programming-algorithm families of the supported parts.
-enum class chip_family { fxx2_xx8, fx220_x320, f2xxx_4xxx, k20 };
+// Programming-algorithm families of the supported parts: FXX2/XX8, FX220/X320,
+// 2XXX/4XXX, 2XK20/4XK20, 2XK22/4XK22 (F and LF), 1XK22 (13K22/14K22, F and LF) and
+// xxK80 (F and LF).
+enum class chip_family { fxx2_xx8, fx220_x320, f2xxx_4xxx, k20, k22, k1xk22, k80 };
 
 struct part_info {
-    std::string name; // as the maker writes it without the prefix: "18F4520"
+    std::string name; // as the maker writes it without the prefix: "18F4520", "18LF45K22"
     chip_family family;
     std::int32_t flash_bytes;
     std::int32_t eeprom_bytes; // 0 for none

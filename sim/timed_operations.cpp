@@ -1,7 +1,8 @@
 // Operations that take time on their own once started: data EEPROM writes and row erases
 // requested through EECON1.WR (self-timed, starting on the 4th PGC falling edge after WR is
-// set, the 24th on K20; WR reads 1 until they end), the 2XXX row erase (externally timed by
-// the next 0000 frame's 4th clock), and the bulk erase (armed by the 3C0004h write, then a
+// set, the 24th on the K families; WR reads 1 until they end), the 2XXX row erase
+// (externally timed by the next 0000 frame's 4th clock), and the bulk erase (armed by the
+// 3C0004h write, the last of the family's one, two or three erase registers, then a
 // NOP, then started by the 4th clock of the next 0000 frame; the host must keep PGD low and
 // send no new command until P11 has passed). An operation that is interrupted does nothing.
 #include "sim/timed_operations.h"
@@ -42,7 +43,8 @@ const char* loss_of(timed_kind kind) {
 }
 
 std::uint32_t eeprom_request_address(const chip_state& s) {
-    const auto address = static_cast<std::uint32_t>((s.file[reg_eeadrh] << 8) | s.file[reg_eeadr]);
+    const auto address =
+        static_cast<std::uint32_t>((s.file[s.regs.eeadrh] << 8) | s.file[s.regs.eeadr]);
     return s.eeprom.empty() ? 0 : address % static_cast<std::uint32_t>(s.eeprom.size());
 }
 
@@ -71,7 +73,7 @@ void begin_wr_operation(chip_state& s) {
         op.kind = timed_kind::eeprom_write;
         op.clocks_to_start = s.limits.write_start_clock;
         op.address = eeprom_request_address(s);
-        op.value = s.file[reg_eedata];
+        op.value = s.file[s.regs.eedata];
         s.timed = op;
         return;
     }
@@ -137,19 +139,25 @@ void abort_timed(chip_state& s, const std::string& why) {
     s.timed = timed_operation{};
     if (kind != timed_kind::bulk_erase) {
         set_wr_done(s);
-        s.file[reg_eecon1] = static_cast<std::uint8_t>(s.file[reg_eecon1] | eecon1_wrerr);
+        s.file[s.regs.eecon1] = static_cast<std::uint8_t>(s.file[s.regs.eecon1] | eecon1_wrerr);
     }
 }
 
 void arm_bulk_erase(chip_state& s) {
     const bool one_register =
         s.part.family == chip_family::fxx2_xx8 || s.part.family == chip_family::fx220_x320;
-    const std::uint16_t key =
-        one_register ? s.erase_control_lo
-                     : static_cast<std::uint16_t>((s.erase_control_hi << 8) | s.erase_control_lo);
+    const bool three_registers = s.part.family == chip_family::k80;
+    std::uint32_t key = s.erase_control_lo;
+    if (!one_register)
+        key |= static_cast<std::uint32_t>(s.erase_control_hi) << 8;
+    if (three_registers)
+        key |= static_cast<std::uint32_t>(s.erase_control_up) << 16;
     s.arming = erase_arming::idle;
     if (!known_erase_key(s.part.family, key)) {
-        report(s, "erase key " + hex_text(key, one_register ? 2 : 4) +
+        report(s, "erase key " +
+                      hex_text(key, one_register      ? 2
+                                    : three_registers ? 6
+                                                      : 4) +
                       " is not a documented erase option: nothing erased");
         return;
     }
@@ -185,7 +193,7 @@ void erase_on_command(chip_state& s, std::uint8_t command) {
     op.kind = timed_kind::bulk_erase;
     op.started = true;
     op.start_us = s.now_us;
-    op.end_us = s.now_us + s.limits.p11;
+    op.end_us = s.now_us + s.limits.p11_erase;
     op.erase_key = s.armed_key;
     s.timed = op;
 }
@@ -194,7 +202,7 @@ void erase_on_frame_start(chip_state& s) {
     if (s.timed.kind == timed_kind::bulk_erase) {
         abort_timed(s, "next command " + std::to_string(s.now_us - s.timed.start_us) +
                            " us after the erase started (needs P11 = " +
-                           std::to_string(s.limits.p11) + " us)");
+                           std::to_string(s.limits.p11_erase) + " us)");
         return;
     }
     if (const auto after = end_p10_wait(s, s.erase_low_until_us))

@@ -116,6 +116,7 @@ void select_parallel_port() {
     dialog.exec();
 }
 
+// Changes the code hold only: configuration bytes keep the hold their cells need.
 void change_programming_time() {
     std::int32_t& program_time_ms = devices::selected_model().values.program_time_ms;
     const std::string answer = core::myinputbox("Enter new programming time in ms [1-30].",

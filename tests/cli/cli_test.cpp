@@ -4,6 +4,7 @@
 #include "cli/commands.h"
 #include "cli/port_commands.h"
 #include "cli/progress_display.h"
+#include "devices/device_table.h"
 
 #include <QSettings>
 #include <QTemporaryDir>
@@ -136,8 +137,12 @@ TEST_F(Cli, ModelChoice) {
     struct case_t {
         const char* request;
         int code;
-        const char* expected; // in the output or the error text
+        std::string expected; // in the output or the error text
     };
+    devices::device_table shipped;
+    ASSERT_TRUE(
+        devices::load_device_table(PINWRIGHT_SOURCE_DIR "/data/pinwrightdevices.txt", shipped)
+            .ok());
     const case_t cases[] = {
         {"18f452", 0, "PIC18F452."},
         {"PIC18F4520", 0, "PIC18F4520."},
@@ -147,8 +152,8 @@ TEST_F(Cli, ModelChoice) {
         {"4520", 0, "PIC18F4520."},
         {"K20", 2, "ambiguous"},
         {"520", 2,
-         "outside 1 to 46 (see pinwright-cli models); names that end with 520: "
-         "PIC18F2520, PIC18F4520"},
+         "outside 1 to " + std::to_string(shipped.model_count()) +
+             " (see pinwright-cli models); names that end with 520: PIC18F2520, PIC18F4520"},
         {"18f99", 2, "unknown model \"18f99\""},
         {"auto", 2, "with the chip commands only"},
     };

@@ -1,6 +1,7 @@
 // The port trace of Program All for one part of each family, decoded back into the frames
 // the chip saw, equals the chip maker's programming sequence for that family: the bulk
-// erase, the first write buffer, one data EEPROM byte and the configuration bytes.
+// erase (region by region on xxK80), the first write buffer, one data EEPROM byte and the
+// configuration bytes, each programming hold as long as the model says.
 #include "../support/trace_decoder.h"
 
 #include "cli/commands.h"
@@ -19,7 +20,7 @@
 
 namespace {
 
-enum class family { fxx2, x220, f2xxx, k20 };
+enum class family { fxx2, x220, f2xxx, k20, k22, k1xk22, k80 };
 
 struct family_case {
     const char* model;
@@ -42,6 +43,16 @@ std::vector<std::pair<int, int>> maker_sequence(family kind, const devices::mode
         core(0x6EF6);
     };
     const bool old_family = kind == family::fxx2 || kind == family::x220;
+    const bool k_family =
+        kind == family::k20 || kind == family::k22 || kind == family::k1xk22 || kind == family::k80;
+    // EECON1, EEDATA, EEADR and EEADRH in the access bank: elsewhere on xxK80.
+    const int eecon1 = kind == family::k80 ? 0x7F : 0xA6;
+    const int eedata = kind == family::k80 ? 0x73 : 0xA8;
+    const int eeadr = kind == family::k80 ? 0x74 : 0xA9;
+    const int eeadrh = kind == family::k80 ? 0x75 : 0xAA;
+    auto bsf = [&](int bit) { core(0x8000 | (bit << 9) | eecon1); };
+    auto bcf = [&](int bit) { core(0x9000 | (bit << 9) | eecon1); };
+    constexpr int eepgd = 7, cfgs = 6, wren = 2, wr = 1;
 
     // The device ID read that opens every chip operation: two table reads at 3FFFFEh
     // (DATA OUT rests high while the chip drives the data line).
@@ -49,18 +60,31 @@ std::vector<std::pair<int, int>> maker_sequence(family kind, const devices::mode
     frames.emplace_back(0x9, 0xFF00);
     frames.emplace_back(0x9, 0xFF00);
 
-    // Bulk erase: the key, a NOP, and the erase NOP.
+    // Bulk erase: the key, a NOP, and the erase NOP; on xxK80, which has no chip erase, the
+    // same for each code block, the boot block, the configuration and the data EEPROM.
     if (old_family) {
         setptr(0x3C0004);
         frames.emplace_back(0xC, 0x0080);
+    } else if (kind == family::k80) {
+        for (const int key :
+             {0x800104, 0x800204, 0x800404, 0x800804, 0x800005, 0x800002, 0x800004}) {
+            for (const int reg : {6, 5, 4}) {
+                setptr(0x3C0000 | reg);
+                frames.emplace_back(0xC, ((key >> (8 * (reg - 4))) & 0xFF) * 0x0101);
+            }
+            core(0x0000);
+            core(0x0000);
+        }
     } else {
         setptr(0x3C0005);
-        frames.emplace_back(0xC, kind == family::k20 ? 0x0F0F : 0x3F3F);
+        frames.emplace_back(0xC, kind == family::f2xxx ? 0x3F3F : 0x0F0F);
         setptr(0x3C0004);
         frames.emplace_back(0xC, 0x8F8F);
     }
-    core(0x0000);
-    core(0x0000);
+    if (kind != family::k80) {
+        core(0x0000);
+        core(0x0000);
+    }
 
     // Code memory: one write buffer.
     if (kind == family::fxx2) {
@@ -69,10 +93,10 @@ std::vector<std::pair<int, int>> maker_sequence(family kind, const devices::mode
         setptr(0x3C0006);
         frames.emplace_back(0xC, 0x0000); // single-panel writes
     }
-    core(0x8EA6);
-    core(0x9CA6);
-    if (kind == family::k20)
-        core(0x84A6);
+    bsf(eepgd);
+    bcf(cfgs);
+    if (k_family)
+        bsf(wren);
     setptr(0);
     frames.emplace_back(0xD, 0x3412);
     for (int word = 1; word < model.page_size / 2 - 1; ++word)
@@ -80,38 +104,38 @@ std::vector<std::pair<int, int>> maker_sequence(family kind, const devices::mode
     frames.emplace_back(0xF, 0xFFFF);
     core(0x0000); // the programming hold
 
-    // Data EEPROM, one byte.
-    core(0x9EA6);
-    core(0x9CA6);
+    // Data EEPROM, one byte (the address in EEADR alone on X220 and 1XK22).
+    bcf(eepgd);
+    bcf(cfgs);
     core(0x0E00);
-    core(0x6EA9);
-    if (kind != family::x220) {
+    core(0x6E00 | eeadr);
+    if (kind != family::x220 && kind != family::k1xk22) {
         core(0x0E00);
-        core(0x6EAA);
+        core(0x6E00 | eeadrh);
     }
     core(0x0EA5);
-    core(0x6EA8);
-    core(0x84A6);
+    core(0x6E00 | eedata);
+    bsf(wren);
     if (old_family) {
         core(0x0E55);
         core(0x6EA7);
         core(0x0EAA);
         core(0x6EA7);
     }
-    core(0x82A6);
+    bsf(wr);
     if (kind == family::fxx2)
         frames.push_back(poll_marker);
     else
         core(0x0000);
-    if (kind == family::k20)
+    if (k_family)
         core(0x0000);
-    core(0x94A6);
+    bcf(wren);
 
     // Configuration: one byte per programming cycle, CONFIG6H last.
-    core(0x8EA6);
-    core(0x8CA6);
-    if (kind == family::k20)
-        core(0x84A6);
+    bsf(eepgd);
+    bsf(cfgs);
+    if (k_family)
+        bsf(wren);
     if (old_family) {
         core(0xEF00);
         core(0xF800);
@@ -187,13 +211,16 @@ TEST_P(FamilySequence, ProgramAllSendsTheMakersSequence) {
     for (std::size_t i = 0; i < expected.size(); ++i)
         EXPECT_EQ(seen[i], expected[i]) << "frame " << i;
 
-    // Every programming hold lasts the model's programming time: the code buffer and the
-    // fourteen configuration bytes.
-    int holds = 0;
+    // Every programming hold lasts the model's programming time: the code buffer its code
+    // hold, each of the fourteen configuration bytes its configuration hold.
+    std::vector<std::int64_t> holds;
     for (const auto& frame : decoded.frames)
-        if (frame.hold_ms >= model.program_time_ms)
-            ++holds;
-    EXPECT_EQ(holds, 15);
+        if (frame.hold_ms > 0)
+            holds.push_back(frame.hold_ms);
+    ASSERT_EQ(holds.size(), 15u);
+    EXPECT_EQ(holds[0], model.program_time_ms);
+    for (std::size_t k = 1; k < holds.size(); ++k)
+        EXPECT_EQ(holds[k], model.config_program_time_ms) << "configuration hold " << k;
     EXPECT_EQ(decoded.supply_events,
               (std::vector<std::string>{"VDD on", "VPP on", "VDD off", "VPP off"}));
 }
@@ -202,7 +229,10 @@ INSTANTIATE_TEST_SUITE_P(OnePartPerFamily, FamilySequence,
                          ::testing::Values(family_case{"PIC18F452", family::fxx2},
                                            family_case{"PIC18F1320", family::x220},
                                            family_case{"PIC18F4520", family::f2xxx},
-                                           family_case{"PIC18F45K20", family::k20}),
+                                           family_case{"PIC18F45K20", family::k20},
+                                           family_case{"PIC18F45K22", family::k22},
+                                           family_case{"PIC18F14K22", family::k1xk22},
+                                           family_case{"PIC18F46K80", family::k80}),
                          [](const auto& p) { return std::string(p.param.model); });
 
 } // namespace

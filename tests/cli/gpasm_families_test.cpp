@@ -18,7 +18,8 @@ namespace {
 struct assembled_part {
     const char* part;       // gpasm's processor name
     const char* watchdog;   // the part's watchdog configuration setting
-    const char* oscillator; // the part's oscillator configuration setting
+    const char* oscillator; // a high-speed crystal setting of the part, "FOSC = HSHP"
+    const char* other;      // one more setting, "LVP = OFF" where the part has LVP
 };
 
 // Assembles the small program for `part` with `config` as its CONFIG directive into
@@ -56,7 +57,7 @@ TEST_P(GpasmProgram, ProgramsAndVerifies) {
     const std::string base = folder.path().toStdString() + "/";
     const std::string part = GetParam().part;
     ASSERT_NO_FATAL_FAILURE(
-        assemble(base, part, std::string(GetParam().watchdog) + " = OFF, LVP = OFF"));
+        assemble(base, part, std::string(GetParam().watchdog) + " = OFF, " + GetParam().other));
 
     std::ostringstream out, err;
     auto run = [&](const std::string& command) {
@@ -85,10 +86,11 @@ TEST_P(GpasmProgram, ConfigNamesTheSettings) {
     ASSERT_TRUE(folder.isValid());
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, folder.path());
     const std::string base = folder.path().toStdString() + "/";
-    const std::string oscillator = std::string(GetParam().oscillator) + " = HS";
+    const std::string oscillator = GetParam().oscillator;
     const std::string watchdog = std::string(GetParam().watchdog) + " = OFF";
-    ASSERT_NO_FATAL_FAILURE(
-        assemble(base, GetParam().part, oscillator + ", " + watchdog + ", LVP = OFF, CP0 = ON"));
+    const std::string other = GetParam().other;
+    ASSERT_NO_FATAL_FAILURE(assemble(base, GetParam().part,
+                                     oscillator + ", " + watchdog + ", " + other + ", CP0 = ON"));
     std::ostringstream out, err;
     ASSERT_EQ(cli::run_cli({"config", base + "app.hex", "--model", GetParam().part},
                            PINWRIGHT_BIN_DIR, out, err),
@@ -96,18 +98,22 @@ TEST_P(GpasmProgram, ConfigNamesTheSettings) {
         << err.str();
     EXPECT_EQ(err.str(), "");
     const std::string text = out.str();
-    for (const std::string& chosen : {oscillator, watchdog, std::string("LVP = OFF"),
-                                      std::string("CP0 = ON"), std::string("CP1 = OFF")})
+    for (const std::string& chosen :
+         {oscillator, watchdog, other, std::string("CP0 = ON"), std::string("CP1 = OFF")})
         EXPECT_NE(text.find(chosen), std::string::npos) << chosen << " in\n" << text;
     EXPECT_NE(text.find("Warning: CONFIG5L CP0 = ON: read protection"), std::string::npos) << text;
     EXPECT_EQ(text.find("CP1 = ON"), std::string::npos) << text;
 }
 
-INSTANTIATE_TEST_SUITE_P(OnePartPerFamily, GpasmProgram,
-                         ::testing::Values(assembled_part{"18f452", "WDT", "OSC"},
-                                           assembled_part{"18f1320", "WDT", "OSC"},
-                                           assembled_part{"18f4520", "WDT", "OSC"},
-                                           assembled_part{"18f45k20", "WDTEN", "FOSC"}),
-                         [](const auto& p) { return std::string(p.param.part); });
+INSTANTIATE_TEST_SUITE_P(
+    OnePartPerFamily, GpasmProgram,
+    ::testing::Values(assembled_part{"18f452", "WDT", "OSC = HS", "LVP = OFF"},
+                      assembled_part{"18f1320", "WDT", "OSC = HS", "LVP = OFF"},
+                      assembled_part{"18f4520", "WDT", "OSC = HS", "LVP = OFF"},
+                      assembled_part{"18f45k20", "WDTEN", "FOSC = HS", "LVP = OFF"},
+                      assembled_part{"18f45k22", "WDTEN", "FOSC = HSHP", "LVP = OFF"},
+                      assembled_part{"18lf14k22", "WDTEN", "FOSC = HS", "LVP = OFF"},
+                      assembled_part{"18f46k80", "WDTEN", "FOSC = HS1", "XINST = OFF"}),
+    [](const auto& p) { return std::string(p.param.part); });
 
 } // namespace

@@ -59,6 +59,10 @@ std::string dump(const std::vector<devices::database_problem>& problems) {
 TEST(DeviceCheck, CleanFileHasNoProblem) {
     const auto problems = devices::check_device_database(good_file());
     EXPECT_TRUE(problems.empty()) << dump(problems);
+    // The optional configuration hold.
+    const auto with_hold =
+        devices::check_device_database(good_file() + crlf({"configprogtime: 5"}));
+    EXPECT_TRUE(with_hold.empty()) << dump(with_hold);
 }
 
 TEST(DeviceCheck, AlgorithmBodies) {
@@ -77,7 +81,9 @@ TEST(DeviceCheck, AlgorithmBodies) {
               "deviceidmask: 0", "model: Twin1", "deviceid: 1085", "model: Twin2", "deviceid: 1090",
               "deviceidmask: FFF0", "model: Lonely", "deviceidmask: FFF0",
               // A misspelt key (a comment to the loader) and a definition without its colon.
-              "programmalg: 2", "erasealgdef 3 begin,end"}));
+              "programmalg: 2", "erasealgdef 3 begin,end",
+              // A configuration hold that is no time.
+              "model: Slow", "configprogtime: 0"}));
     const std::pair<int, const char*> expected[] = {
         {19, "unrecognised instruction 'begin '"},
         {19, "'s0x-flash' has no valid two-digit"},
@@ -111,6 +117,7 @@ TEST(DeviceCheck, AlgorithmBodies) {
         {50, "unknown key \"programmalg:\", so the line is taken as a comment; did you mean "
              "\"programalg:\"?"},
         {51, "erase algorithm 3: no colon after the algorithm number"},
+        {53, "\"configprogtime:\" must be a whole number of milliseconds of at least 1"},
     };
     for (const auto& [line, text] : expected) {
         SCOPED_TRACE("line " + std::to_string(line) + ": " + text);

@@ -21,6 +21,8 @@ TEST(InstructionSyntax, KeywordsMatchTheWholeText) {
         {"calcflash", opcode::calcflash},
         {"calcflashpage", opcode::calcflashpage},
         {"setprogtime", opcode::setprogtime},
+        {"startprog", opcode::startprog},
+        {"startconfigprog", opcode::startconfigprog},
         {"begin ", opcode::unrecognised},
         {" end", opcode::unrecognised},
         {"", opcode::unrecognised},

@@ -70,14 +70,19 @@ TEST_F(RunStep, PageRoundingAndPageBlocks) {
     }
 }
 
-TEST_F(RunStep, ProgrammingHoldLastsTheProgrammingTime) {
+TEST_F(RunStep, ProgrammingHoldsLastTheirProgrammingTimes) {
     devices::selected_model().values.program_time_ms = 3;
-    run_list("begin,startprog,end");
-    ASSERT_EQ(probe_.frames.size(), 1u);
-    EXPECT_EQ(probe_.frames[0].command, 0);
-    EXPECT_EQ(probe_.frames[0].payload, 0);
+    devices::selected_model().values.config_program_time_ms = 7;
+    run_list("begin,startprog,startconfigprog,end");
+    ASSERT_EQ(probe_.frames.size(), 2u);
+    for (const auto& frame : probe_.frames) {
+        EXPECT_EQ(frame.command, 0);
+        EXPECT_EQ(frame.payload, 0);
+    }
     EXPECT_GE(probe_.frames[0].hold_us, 3000);
     EXPECT_LT(probe_.frames[0].hold_us, 3100);
+    EXPECT_GE(probe_.frames[1].hold_us, 7000);
+    EXPECT_LT(probe_.frames[1].hold_us, 7100);
 }
 
 TEST_F(RunStep, TransfersAndReads) {

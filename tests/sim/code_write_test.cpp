@@ -27,8 +27,9 @@ void load_eight_zeros(icsp_host& h) {
 }
 
 TEST(CodeWrite, FullBuffersReadBackOnEveryFamily) {
-    for (const char* name : {"18F452", "18F2320", "18F4321", "18F2450", "18F4520", "18F4620",
-                             "18F23K20", "18F45K20", "18F46K20"}) {
+    for (const char* name :
+         {"18F452", "18F2320", "18F4321", "18F2450", "18F4520", "18F4620", "18F23K20", "18F45K20",
+          "18F46K20", "18F23K22", "18LF46K22", "18F13K22", "18LF14K22", "18F66K80"}) {
         SCOPED_TRACE(name);
         sim::virtual_chip chip(*sim::find_part(name));
         icsp_host host(chip);

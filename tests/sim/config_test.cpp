@@ -13,8 +13,8 @@ using sim_test::icsp_host;
 // Writes a value to every configuration byte but keeps protection off, and reads back
 // (value & mask): unimplemented bits and bytes read 0, bits that erase to 0 can be set.
 TEST(Config, EveryByteReadsBackMasked) {
-    for (const char* name :
-         {"18F452", "18F1220", "18F4321", "18F4550", "18F4525", "18F2450", "18F46K20"}) {
+    for (const char* name : {"18F452", "18F1220", "18F4321", "18F4550", "18F4525", "18F2450",
+                             "18F46K20", "18F46K22", "18LF13K22", "18F66K80"}) {
         SCOPED_TRACE(name);
         sim::virtual_chip chip(*sim::find_part(name));
         icsp_host host(chip);
@@ -79,8 +79,30 @@ TEST(Config, FaultyConfigurationWritesChangeNothing) {
         icsp_host host(chip);
         host.power_up();
         c.run(host);
-        EXPECT_EQ(chip.config()[2], 0x1F) << c.what;
+        const sim::part_info& part = chip.part();
+        EXPECT_EQ(chip.config()[2], part.config_erased[2] & part.config_mask[2]) << c.what;
         EXPECT_TRUE(has_error(chip, c.error)) << c.what;
+    }
+}
+
+// Every K part needs P9A = 5 ms for a configuration byte: held the 1 ms of a code write,
+// the byte keeps its erased value, as on a real part.
+TEST(Config, KPartsProgramConfigurationOnlyWithTheLongerHold) {
+    for (const char* name : {"18F23K20", "18F46K22", "18LF14K22", "18F25K80"}) {
+        SCOPED_TRACE(name);
+        sim::virtual_chip chip(*sim::find_part(name));
+        icsp_host host(chip);
+        host.power_up();
+        const std::uint8_t erased = chip.part().config_erased[2] & chip.part().config_mask[2];
+        host.select_config_memory();
+        host.set_pointer(0x300002);
+        host.send(0xF, 0x0000);
+        host.program_hold(1000, 200);
+        EXPECT_EQ(chip.config()[2], erased);
+        EXPECT_TRUE(has_error(chip, "short P9 hold (1000 us, needs 5000 us)"));
+        host.send(0xF, 0x0000);
+        host.program_hold(5000, 200);
+        EXPECT_EQ(chip.config()[2], 0x00);
     }
 }
 

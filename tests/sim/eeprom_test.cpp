@@ -31,7 +31,8 @@ class EepromOn18F4520 : public ::testing::Test {
 };
 
 TEST(Eeprom, WriteWithPollingAndReadBackOnEveryFamily) {
-    for (const char* name : {"18F452", "18F1220", "18F4520", "18F2620", "18F45K20", "18F26K20"}) {
+    for (const char* name : {"18F452", "18F1220", "18F4520", "18F2620", "18F45K20", "18F26K20",
+                             "18F23K22", "18F46K22", "18LF14K22", "18F46K80"}) {
         sim::virtual_chip chip(*sim::find_part(name));
         icsp_host host(chip);
         host.power_up();

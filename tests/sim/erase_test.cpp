@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace {
 
 using sim::chip_family;
@@ -42,10 +44,11 @@ TEST(BulkErase, ChipEraseKeysEraseEverythingAndResetConfiguration) {
         std::uint16_t high, low;
         std::int64_t wait_us;
     } cases[] = {
-        {"18F458", 0, 0x0080, 10005},       {"18F1220", 0, 0x0080, 5005},
-        {"18F4520", 0x3F3F, 0x8F8F, 5100},  {"18F2620", 0x3F3F, 0x8F8F, 5100},
-        {"18F4450", 0x3F3F, 0x8F8F, 5100},  {"18F25K20", 0x0F0F, 0x8F8F, 5200},
-        {"18F25K20", 0x0F0F, 0x8787, 5200},
+        {"18F458", 0, 0x0080, 10005},         {"18F1220", 0, 0x0080, 5005},
+        {"18F4520", 0x3F3F, 0x8F8F, 5100},    {"18F2620", 0x3F3F, 0x8F8F, 5100},
+        {"18F4450", 0x3F3F, 0x8F8F, 5100},    {"18F25K20", 0x0F0F, 0x8F8F, 5200},
+        {"18F25K20", 0x0F0F, 0x8787, 5200},   {"18F46K22", 0x0F0F, 0x8F8F, 15200},
+        {"18LF24K22", 0x0F0F, 0x8F8F, 12200}, {"18F13K22", 0x0F0F, 0x8F8F, 5100},
     };
     for (const auto& c : cases) {
         sim::virtual_chip chip(*sim::find_part(c.part));
@@ -85,6 +88,15 @@ TEST(BulkErase, WrongKeysOrTimingEraseNothing) {
              h.bulk_erase(0x3F3F, 0x8F8F, 4900);
              h.core(0x0000);
          }},
+        {"the 12 ms of the small K22 parts on a 64 KB one", "18LF26K22", "needs P11 = 15000 us",
+         [](icsp_host& h) {
+             h.bulk_erase(0x0F0F, 0x8F8F, 12200);
+             h.core(0x0000);
+         }},
+        {"chip-erase keys on xxK80, which has none", "18F46K80", "not a documented erase option",
+         [](icsp_host& h) { h.bulk_erase(0x0F0F, 0x8F8F, 5100); }},
+        {"xxK80 region key without 3C0006h", "18F46K80", "erase key 000104h",
+         [](icsp_host& h) { h.bulk_erase(0x0101, 0x0404, 5100); }},
         {"no NOP after the key", "18F4520", "not followed by a 0000 0000 NOP",
          [](icsp_host& h) {
              h.load_erase_keys(0x3F3F, 0x8F8F);
@@ -163,6 +175,37 @@ TEST(BulkErase, PartialErasesTouchOnlyTheirRegion) {
         EXPECT_EQ(chip.config()[9], 0xC0) << "CPD and CPB reset with the EEPROM and boot block";
         EXPECT_TRUE(chip.protocol_errors().empty());
     }
+}
+
+// xxK80 parts have no chip erase: each code block, the boot block, the configuration and the
+// data EEPROM have a 3C0006h:3C0005h:3C0004h key of their own.
+TEST(BulkErase, K80ErasesRegionByRegion) {
+    sim::virtual_chip chip(*sim::find_part("18F46K80")); // 16 KB blocks
+    make_used(chip);                                     // BBSIZ = 0: a 1K-word boot block
+    icsp_host host(chip);
+    host.power_up();
+    host.erase_region_k80(0x800204, 5100); // code block 1
+    EXPECT_EQ(chip.flash()[0x3FFF], 0x00);
+    EXPECT_EQ(chip.flash()[0x4000], 0xFF);
+    EXPECT_EQ(chip.flash()[0x7FFF], 0xFF);
+    EXPECT_EQ(chip.flash()[0x8000], 0x00);
+    EXPECT_EQ(chip.config()[8], 0x02) << "CP1 reset with its block";
+    EXPECT_EQ(chip.eeprom()[0], 0x12);
+    host.erase_region_k80(0x800104, 5100); // code block 0, after the boot block
+    EXPECT_EQ(chip.flash()[0x7FF], 0x00);
+    EXPECT_EQ(chip.flash()[0x800], 0xFF);
+    host.erase_region_k80(0x800005, 5100); // boot block
+    EXPECT_EQ(chip.flash()[0x0], 0xFF);
+    for (const std::uint32_t key : {0x800404u, 0x800804u, 0x800002u, 0x800004u})
+        host.erase_region_k80(key, 5100);
+    const sim::part_info& p = chip.part();
+    EXPECT_TRUE(
+        std::all_of(chip.flash().begin(), chip.flash().end(), [](auto b) { return b == 0xFF; }));
+    EXPECT_TRUE(
+        std::all_of(chip.eeprom().begin(), chip.eeprom().end(), [](auto b) { return b == 0xFF; }));
+    for (std::size_t i = 0; i < 14; ++i)
+        EXPECT_EQ(chip.config()[i], p.config_erased[i] & p.config_mask[i]) << "CONFIG byte " << i;
+    EXPECT_TRUE(chip.protocol_errors().empty()) << chip.protocol_errors().front();
 }
 
 TEST(BulkErase, CodeProtectedEepromMustBeIncludedOn2xxx) {

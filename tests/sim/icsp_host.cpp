@@ -10,6 +10,36 @@ using sim::chip_family;
 
 namespace {
 constexpr std::int64_t step_us = 1; // time between two line changes
+
+// The K families set WREN for table-started writes and start data writes on the second NOP.
+bool k_family(chip_family family) {
+    return family == chip_family::k20 || family == chip_family::k22 ||
+           family == chip_family::k1xk22 || family == chip_family::k80;
+}
+
+// Low bytes of EECON1, EECON2, EEDATA, EEADR and EEADRH in the access bank.
+struct eeprom_registers {
+    std::uint16_t eecon1, eecon2, eedata, eeadr, eeadrh;
+};
+eeprom_registers registers_of(chip_family family) {
+    if (family == chip_family::k80)
+        return {0x7F, 0x7E, 0x73, 0x74, 0x75};
+    return {0xA6, 0xA7, 0xA8, 0xA9, 0xAA};
+}
+
+std::uint16_t bsf(std::uint16_t file, int bit) {
+    return static_cast<std::uint16_t>(0x8000 | (bit << 9) | file);
+}
+std::uint16_t bcf(std::uint16_t file, int bit) {
+    return static_cast<std::uint16_t>(0x9000 | (bit << 9) | file);
+}
+std::uint16_t movwf(std::uint16_t file) {
+    return static_cast<std::uint16_t>(0x6E00 | file);
+}
+std::uint16_t movf_w(std::uint16_t file) {
+    return static_cast<std::uint16_t>(0x5000 | file);
+}
+constexpr int eepgd = 7, cfgs = 6, wren = 2, wr = 1, rd = 0;
 } // namespace
 
 std::int64_t p10_of(chip_family family) {
@@ -18,8 +48,11 @@ std::int64_t p10_of(chip_family family) {
     case chip_family::fx220_x320:
         return 5;
     case chip_family::f2xxx_4xxx:
+    case chip_family::k1xk22:
+    case chip_family::k80:
         return 100;
     case chip_family::k20:
+    case chip_family::k22:
         return 200;
     }
     return 200;
@@ -186,6 +219,14 @@ void icsp_host::bulk_erase(std::uint16_t high_key, std::uint16_t low_key, std::i
     erase_hold(wait);
 }
 
+void icsp_host::erase_region_k80(std::uint32_t key, std::int64_t wait) {
+    load_erase_key(0x3C0006, static_cast<std::uint16_t>(((key >> 16) & 0xFF) * 0x0101));
+    load_erase_keys(static_cast<std::uint16_t>(((key >> 8) & 0xFF) * 0x0101),
+                    static_cast<std::uint16_t>((key & 0xFF) * 0x0101));
+    core(0x0000);
+    erase_hold(wait);
+}
+
 void icsp_host::bulk_erase_chip() {
     const chip_family family = chip_.part().family;
     const std::int64_t wait = 10000 + p10_of(family);
@@ -198,16 +239,28 @@ void icsp_host::bulk_erase_chip() {
         bulk_erase(0x3F3F, 0x8F8F, wait);
         break;
     case chip_family::k20:
+    case chip_family::k1xk22:
         bulk_erase(0x0F0F, 0x8F8F, wait);
+        break;
+    case chip_family::k22:
+        bulk_erase(0x0F0F, 0x8F8F, 15000 + p10_of(family));
+        break;
+    case chip_family::k80:
+        // No chip erase: the code blocks, the boot block, the configuration, the EEPROM.
+        for (const std::uint32_t key :
+             {0x800104u, 0x800204u, 0x800404u, 0x800804u, 0x800005u, 0x800002u, 0x800004u})
+            erase_region_k80(key, wait);
         break;
     }
 }
 
 void icsp_host::select_code_memory() {
-    core(0x8EA6); // BSF EECON1,EEPGD
-    core(0x9CA6); // BCF EECON1,CFGS
-    if (chip_.part().family == chip_family::k20)
-        core(0x84A6); // BSF EECON1,WREN
+    const chip_family family = chip_.part().family;
+    const std::uint16_t eecon1 = registers_of(family).eecon1;
+    core(bsf(eecon1, eepgd));
+    core(bcf(eecon1, cfgs));
+    if (k_family(family))
+        core(bsf(eecon1, wren));
 }
 
 void icsp_host::write_code(std::uint32_t address, const std::vector<std::uint8_t>& bytes,
@@ -255,10 +308,11 @@ void icsp_host::write_code_multi_panel(std::uint32_t offset,
 
 void icsp_host::select_config_memory() {
     const chip_family family = chip_.part().family;
-    core(0x8EA6); // BSF EECON1,EEPGD
-    core(0x8CA6); // BSF EECON1,CFGS
-    if (family == chip_family::k20)
-        core(0x84A6);
+    const std::uint16_t eecon1 = registers_of(family).eecon1;
+    core(bsf(eecon1, eepgd));
+    core(bsf(eecon1, cfgs));
+    if (k_family(family))
+        core(bsf(eecon1, wren));
     if (family == chip_family::fxx2_xx8 || family == chip_family::fx220_x320) {
         core(0xEF00); // GOTO 100000h
         core(0xF800);
@@ -270,7 +324,7 @@ void icsp_host::write_config(int index, std::uint8_t value) {
     select_config_memory();
     set_pointer(0x300000 + static_cast<std::uint32_t>(index));
     send(0xF, static_cast<std::uint16_t>(value * 0x0101));
-    program_hold(family == chip_family::k20 ? 5000 : 1000, p10_of(family));
+    program_hold(k_family(family) ? 5000 : 1000, p10_of(family));
 }
 
 void icsp_host::write_config_all(const std::vector<std::uint8_t>& values) {
@@ -284,19 +338,24 @@ void icsp_host::write_config_all(const std::vector<std::uint8_t>& values) {
 }
 
 void icsp_host::select_eeprom() {
-    core(0x9EA6); // BCF EECON1,EEPGD
-    core(0x9CA6); // BCF EECON1,CFGS
+    const std::uint16_t eecon1 = registers_of(chip_.part().family).eecon1;
+    core(bcf(eecon1, eepgd));
+    core(bcf(eecon1, cfgs));
 }
 
 void icsp_host::set_eeprom_address(std::uint32_t address) {
+    const chip_family family = chip_.part().family;
+    const eeprom_registers r = registers_of(family);
     core(static_cast<std::uint16_t>(0x0E00 | (address & 0xFF)));
-    core(0x6EA9);
+    core(movwf(r.eeadr));
+    if (family == chip_family::k1xk22)
+        return; // EEADR only
     core(static_cast<std::uint16_t>(0x0E00 | ((address >> 8) & 0xFF)));
-    core(0x6EAA);
+    core(movwf(r.eeadrh));
 }
 
 std::uint8_t icsp_host::read_eecon1() {
-    core(0x50A6); // MOVF EECON1,W
+    core(movf_w(registers_of(chip_.part().family).eecon1));
     core(0x6EF5); // MOVWF TABLAT
     core(0x0000);
     return read(0x2);
@@ -306,21 +365,22 @@ void icsp_host::load_eeprom_write(std::uint32_t address, std::uint8_t value) {
     select_eeprom();
     set_eeprom_address(address);
     core(static_cast<std::uint16_t>(0x0E00 | value));
-    core(0x6EA8); // EEDATA
+    core(movwf(registers_of(chip_.part().family).eedata));
 }
 
 int icsp_host::write_eeprom(std::uint32_t address, std::uint8_t value) {
     const chip_family family = chip_.part().family;
+    const std::uint16_t eecon1 = registers_of(family).eecon1;
     load_eeprom_write(address, value);
-    core(0x84A6); // BSF WREN
+    core(bsf(eecon1, wren));
     if (family == chip_family::fxx2_xx8 || family == chip_family::fx220_x320) {
         core(0x0E55);
         core(0x6EA7);
         core(0x0EAA);
         core(0x6EA7);
     }
-    core(0x82A6); // BSF WR
-    if (family == chip_family::k20) {
+    core(bsf(eecon1, wr));
+    if (k_family(family)) {
         core(0x0000);
         core(0x0000);
     }
@@ -332,15 +392,16 @@ int icsp_host::write_eeprom(std::uint32_t address, std::uint8_t value) {
         wait_us(100);
     }
     wait_us(p10_of(family));
-    core(0x94A6); // BCF WREN
+    core(bcf(eecon1, wren));
     return busy_polls;
 }
 
 std::uint8_t icsp_host::read_eeprom(std::uint32_t address) {
+    const eeprom_registers r = registers_of(chip_.part().family);
     select_eeprom();
     set_eeprom_address(address);
-    core(0x80A6); // BSF RD
-    core(0x50A8); // MOVF EEDATA,W
+    core(bsf(r.eecon1, rd));
+    core(movf_w(r.eedata));
     core(0x6EF5); // MOVWF TABLAT
     core(0x0000);
     return read(0x2);

@@ -45,7 +45,11 @@ class icsp_host {
     void load_erase_keys(std::uint16_t high_key, std::uint16_t low_key);
     // The keys, the NOP and the erase wait.
     void bulk_erase(std::uint16_t high_key, std::uint16_t low_key, std::int64_t wait_us);
-    void bulk_erase_chip(); // the family's chip-erase keys, waiting 10 ms + P10
+    // The family's chip-erase keys, waiting 10 ms + P10 (15 ms + P10 on K22); on xxK80,
+    // which has no chip erase, every region in turn.
+    void bulk_erase_chip();
+    // One xxK80 region: the 3C0006h:3C0005h:3C0004h key, the NOP and the erase wait.
+    void erase_region_k80(std::uint32_t key, std::int64_t wait_us);
     void select_code_memory();
     // Writes bytes at a buffer-aligned address, one write-buffer block per cycle.
     void write_code(std::uint32_t address, const std::vector<std::uint8_t>& bytes,

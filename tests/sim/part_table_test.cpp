@@ -14,12 +14,11 @@ TEST(PartTable, FindsPartsByNameInEveryForm) {
         const char* query;
         const char* expected; // nullptr: unknown
     } cases[] = {
-        {"18F4520", "18F4520"},    {"PIC18F4520", "18F4520"},
-        {"pic18f4520", "18F4520"}, {"18f4520", "18F4520"},
-        {" PIC18F452 ", "18F452"}, {"pic18f23k20", "18F23K20"},
-        {"PIC18F4450", "18F4450"}, {"", nullptr},
-        {"PIC", nullptr},          {"18F4521", nullptr},
-        {"PIC18F4520X", nullptr},  {"PICPIC18F4520", nullptr},
+        {"18F4520", "18F4520"},     {"PIC18F4520", "18F4520"},     {"pic18f4520", "18F4520"},
+        {"18f4520", "18F4520"},     {" PIC18F452 ", "18F452"},     {"pic18f23k20", "18F23K20"},
+        {"PIC18F4450", "18F4450"},  {"pic18lf45k22", "18LF45K22"}, {"", nullptr},
+        {"PIC", nullptr},           {"18F4521", nullptr},          {"PIC18F4520X", nullptr},
+        {"PICPIC18F4520", nullptr},
     };
     for (const auto& c : cases) {
         const sim::part_info* part = sim::find_part(c.query);
@@ -65,7 +64,7 @@ TEST(PartTable, EveryRowIsConsistent) {
         EXPECT_EQ((p.config_mask[9] & 0x80) != 0, p.eeprom_bytes != 0);
         EXPECT_EQ((p.config_mask[11] & 0x80) != 0, p.eeprom_bytes != 0);
     }
-    EXPECT_EQ(sim::known_parts().size(), 48u);
+    EXPECT_EQ(sim::known_parts().size(), 80u);
 }
 
 TEST(PartTable, SpotChecksAgainstTheDeviceTable) {
@@ -87,6 +86,12 @@ TEST(PartTable, SpotChecksAgainstTheDeviceTable) {
         {"18F2450", sim::chip_family::f2xxx_4xxx, 16384, 0, 16, 0x2420, 0x03, 0x07, 0x82},
         {"18F43K20", sim::chip_family::k20, 8192, 256, 8, 0x20C0, 0x03, 0x07, 0x8B},
         {"18F26K20", sim::chip_family::k20, 65536, 1024, 64, 0x2020, 0x0F, 0x07, 0x8B},
+        {"18F23K22", sim::chip_family::k22, 8192, 256, 64, 0x5740, 0x03, 0x25, 0xBF},
+        {"18LF46K22", sim::chip_family::k22, 65536, 1024, 64, 0x5420, 0x0F, 0x25, 0xBF},
+        {"18F13K22", sim::chip_family::k1xk22, 8192, 256, 8, 0x4F40, 0x03, 0x27, 0x88},
+        {"18LF14K22", sim::chip_family::k1xk22, 16384, 256, 16, 0x4F60, 0x03, 0x27, 0x88},
+        {"18F45K80", sim::chip_family::k80, 32768, 1024, 64, 0x6160, 0x0F, 0x08, 0x89},
+        {"18LF66K80", sim::chip_family::k80, 65536, 1024, 64, 0x61C0, 0x0F, 0x08, 0x8F},
     };
     for (const auto& r : rows) {
         const sim::part_info* p = sim::find_part(r.name);

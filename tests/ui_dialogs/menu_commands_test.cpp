@@ -159,6 +159,7 @@ TEST_F(PortTimePinoutAboutCommands, ProgrammingTimeAnswers) {
     for (const auto& [answer, expected] : cases) {
         SCOPED_TRACE(answer ? "'" + std::string(answer) + "'" : "cancelled");
         devices::selected_model().values.program_time_ms = 7;
+        devices::selected_model().values.config_program_time_ms = 5;
         ask(answer);
         ui::change_programming_time();
         ASSERT_EQ(questions.size(), 1u);
@@ -167,6 +168,8 @@ TEST_F(PortTimePinoutAboutCommands, ProgrammingTimeAnswers) {
         EXPECT_EQ(questions[0].default_text, "7");
         expect_wrong_entry(expected == 0);
         EXPECT_EQ(devices::selected_model().values.program_time_ms, expected == 0 ? 7 : expected);
+        // The configuration bytes keep the hold their cells need.
+        EXPECT_EQ(devices::selected_model().values.config_program_time_ms, 5);
         EXPECT_TRUE(statuses.empty());
     }
     EXPECT_TRUE(QSettings(QSettings::IniFormat, QSettings::UserScope, "Tarvellic Pinwright")
