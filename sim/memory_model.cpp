@@ -274,12 +274,17 @@ std::uint32_t boot_block_bytes(const chip_state& s) {
     }
     const std::uint8_t mask = s.part.config_mask[cfg_4l];
     const std::uint8_t value = s.config[cfg_4l];
-    if (mask & 0x30) {
-        // BBSIZ1:0 of the 2221 family: 512 bytes, 1 KB, 2 KB (at most half the memory).
+    if ((mask & 0x30) == 0x30) {
+        // BBSIZ1:0. The 2585/2680/2682/2685 (over 32 KB): 1K, 2K or 4K words. The 2221
+        // family: 256, 512 or 1K words, at most a quarter of the memory.
         const int select = (value >> 4) & 3;
+        if (flash_size(s) > 0x8000)
+            return 0x800u << std::min(select, 2);
         const std::uint32_t size = select == 0 ? 0x200 : select == 1 ? 0x400 : 0x800;
-        return std::min(size, flash_size(s) / 2);
+        return std::min(size, flash_size(s) / 4);
     }
+    if (mask & 0x10) // BBSIZ of the 2480/2580: 1K or 2K words
+        return (value & 0x10) ? 0x1000 : 0x800;
     if (mask & 0x08) // BBSIZ of the 2450/4450: 1K or 2K words
         return (value & 0x08) ? 0x1000 : 0x800;
     return 0x800;

@@ -19,6 +19,7 @@ struct assembled_part {
     const char* part;       // gpasm's processor name
     const char* watchdog;   // the part's watchdog configuration setting
     const char* oscillator; // the part's oscillator configuration setting
+    const char* switch_off; // a setting that takes OFF: LVP, or one the part has instead
 };
 
 // Assembles the small program for `part` with `config` as its CONFIG directive into
@@ -56,7 +57,8 @@ TEST_P(GpasmProgram, ProgramsAndVerifies) {
     const std::string base = folder.path().toStdString() + "/";
     const std::string part = GetParam().part;
     ASSERT_NO_FATAL_FAILURE(
-        assemble(base, part, std::string(GetParam().watchdog) + " = OFF, LVP = OFF"));
+        assemble(base, part,
+                 std::string(GetParam().watchdog) + " = OFF, " + GetParam().switch_off + " = OFF"));
 
     std::ostringstream out, err;
     auto run = [&](const std::string& command) {
@@ -87,8 +89,9 @@ TEST_P(GpasmProgram, ConfigNamesTheSettings) {
     const std::string base = folder.path().toStdString() + "/";
     const std::string oscillator = std::string(GetParam().oscillator) + " = HS";
     const std::string watchdog = std::string(GetParam().watchdog) + " = OFF";
-    ASSERT_NO_FATAL_FAILURE(
-        assemble(base, GetParam().part, oscillator + ", " + watchdog + ", LVP = OFF, CP0 = ON"));
+    const std::string switched_off = std::string(GetParam().switch_off) + " = OFF";
+    ASSERT_NO_FATAL_FAILURE(assemble(
+        base, GetParam().part, oscillator + ", " + watchdog + ", " + switched_off + ", CP0 = ON"));
     std::ostringstream out, err;
     ASSERT_EQ(cli::run_cli({"config", base + "app.hex", "--model", GetParam().part},
                            PINWRIGHT_BIN_DIR, out, err),
@@ -96,18 +99,19 @@ TEST_P(GpasmProgram, ConfigNamesTheSettings) {
         << err.str();
     EXPECT_EQ(err.str(), "");
     const std::string text = out.str();
-    for (const std::string& chosen : {oscillator, watchdog, std::string("LVP = OFF"),
-                                      std::string("CP0 = ON"), std::string("CP1 = OFF")})
+    for (const std::string& chosen :
+         {oscillator, watchdog, switched_off, std::string("CP0 = ON"), std::string("CP1 = OFF")})
         EXPECT_NE(text.find(chosen), std::string::npos) << chosen << " in\n" << text;
     EXPECT_NE(text.find("Warning: CONFIG5L CP0 = ON: read protection"), std::string::npos) << text;
     EXPECT_EQ(text.find("CP1 = ON"), std::string::npos) << text;
 }
 
 INSTANTIATE_TEST_SUITE_P(OnePartPerFamily, GpasmProgram,
-                         ::testing::Values(assembled_part{"18f452", "WDT", "OSC"},
-                                           assembled_part{"18f1320", "WDT", "OSC"},
-                                           assembled_part{"18f4520", "WDT", "OSC"},
-                                           assembled_part{"18f45k20", "WDTEN", "FOSC"}),
+                         ::testing::Values(assembled_part{"18f452", "WDT", "OSC", "LVP"},
+                                           assembled_part{"18f1320", "WDT", "OSC", "LVP"},
+                                           assembled_part{"18f4520", "WDT", "OSC", "LVP"},
+                                           assembled_part{"18f4685", "WDT", "OSC", "LVP"},
+                                           assembled_part{"18f45k20", "WDTEN", "FOSC", "LVP"}),
                          [](const auto& p) { return std::string(p.param.part); });
 
 } // namespace

@@ -65,7 +65,7 @@ TEST(PartTable, EveryRowIsConsistent) {
         EXPECT_EQ((p.config_mask[9] & 0x80) != 0, p.eeprom_bytes != 0);
         EXPECT_EQ((p.config_mask[11] & 0x80) != 0, p.eeprom_bytes != 0);
     }
-    EXPECT_EQ(sim::known_parts().size(), 48u);
+    EXPECT_EQ(sim::known_parts().size(), 68u);
 }
 
 TEST(PartTable, SpotChecksAgainstTheDeviceTable) {
@@ -84,7 +84,10 @@ TEST(PartTable, SpotChecksAgainstTheDeviceTable) {
         {"18F4455", sim::chip_family::f2xxx_4xxx, 24576, 256, 32, 0x1220, 0x07, 0x05, 0x83},
         {"18F4525", sim::chip_family::f2xxx_4xxx, 49152, 1024, 64, 0x0C40, 0x07, 0x07, 0x83},
         {"18F2510", sim::chip_family::f2xxx_4xxx, 32768, 0, 32, 0x1120, 0x0F, 0x07, 0x83},
-        {"18F2450", sim::chip_family::f2xxx_4xxx, 16384, 0, 16, 0x2420, 0x03, 0x07, 0x82},
+        {"18F2450", sim::chip_family::f2xxx_4xxx, 16384, 0, 16, 0x2420, 0x03, 0x05, 0x82},
+        {"18F2580", sim::chip_family::f2xxx_4xxx, 32768, 256, 32, 0x1AC0, 0x0F, 0x07, 0x82},
+        {"18F4610", sim::chip_family::f2xxx_4xxx, 65536, 0, 64, 0x0C20, 0x0F, 0x07, 0x83},
+        {"18F4685", sim::chip_family::f2xxx_4xxx, 98304, 1024, 64, 0x2760, 0x3F, 0x07, 0x82},
         {"18F43K20", sim::chip_family::k20, 8192, 256, 8, 0x20C0, 0x03, 0x07, 0x8B},
         {"18F26K20", sim::chip_family::k20, 65536, 1024, 64, 0x2020, 0x0F, 0x07, 0x8B},
     };
