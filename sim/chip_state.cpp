@@ -26,7 +26,8 @@ std::string format_ms(std::int64_t us) {
 timing_limits limits_for(chip_family family) {
     switch (family) {
     case chip_family::fxx2_xx8:
-        // P11 is 5 ms in DS39576B but 10 ms in the later revision a peer cites: take 10 ms.
+        // P11 is 5 ms in DS39576B but 10 ms in the later revision a peer cites: take 10 ms
+        // (for the 2331/2431/4331/4431 too, whose document gives 5 ms).
         return {1000, 1000, 5, 10000, 2, 4, true, false};
     case chip_family::fx220_x320:
         return {1000, 1000, 5, 5000, 2, 4, true, false};

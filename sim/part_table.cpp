@@ -77,6 +77,14 @@ constexpr config_group group_can_small{
 constexpr config_group group_can_large{
     {0x00, 0x07, 0x1F, 0x1F, 0x00, 0x82, 0x85, 0x00, 0, 0xC0, 0, 0xE0, 0, 0x40},
     {0x00, 0xCF, 0x1F, 0x1F, 0x00, 0x86, 0xF5, 0x00, 0, 0xC0, 0, 0xE0, 0, 0x40}};
+// PIC18F4331/4431 (motor control; CONFIG3L and the pin-moving bits of CONFIG3H).
+constexpr config_group group_motor_44 =
+    erased_to_ones({0x00, 0xCF, 0x0F, 0x3F, 0x3C, 0x9D, 0x85, 0x00, 0, 0xC0, 0, 0xE0, 0, 0x40});
+// PIC18F2331/2431: the maker's table gives CONFIG3H 9D as on the 40/44-pin parts, gputils 80
+// (bits 4, 3, 2 and 0 move functions to PORTD, which the 28-pin package lacks). 80 is used:
+// a bit that may read 0 on the 28-pin part is then never expected to read 1.
+constexpr config_group group_motor_28 =
+    erased_to_ones({0x00, 0xCF, 0x0F, 0x3F, 0x3C, 0x80, 0x85, 0x00, 0, 0xC0, 0, 0xE0, 0, 0x40});
 // PIC18F2XK20/4XK20.
 constexpr config_group group_d{
     {0x00, 0x07, 0x1F, 0x1F, 0x00, 0x8B, 0x85, 0x00, 0, 0xC0, 0, 0xE0, 0, 0x40},
@@ -161,6 +169,11 @@ constexpr part_row part_rows[] = {
     {"18F2685", chip_family::f2xxx_4xxx, 96, 1024, 64, 0x2720, &group_can_large, 0x3F},
     {"18F4682", chip_family::f2xxx_4xxx, 80, 1024, 64, 0x2740, &group_can_large, 0x1F},
     {"18F4685", chip_family::f2xxx_4xxx, 96, 1024, 64, 0x2760, &group_can_large, 0x3F},
+
+    {"18F2331", chip_family::fxx2_xx8, 8, 256, 8, 0x08E0, &group_motor_28, 0x03},
+    {"18F2431", chip_family::fxx2_xx8, 16, 256, 8, 0x08C0, &group_motor_28, 0x0F},
+    {"18F4331", chip_family::fxx2_xx8, 8, 256, 8, 0x08A0, &group_motor_44, 0x03},
+    {"18F4431", chip_family::fxx2_xx8, 16, 256, 8, 0x0880, &group_motor_44, 0x0F},
 
     {"18F23K20", chip_family::k20, 8, 256, 8, 0x20E0, &group_d, 0x03},
     {"18F24K20", chip_family::k20, 16, 256, 32, 0x20A0, &group_d, 0x03},

@@ -11,7 +11,8 @@
 
 namespace sim {
 
-// Programming-algorithm families of the supported parts.
+// Programming-algorithm families of the supported parts. The 2331/2431/4331/4431 program as
+// FXX2/XX8 parts.
 enum class chip_family { fxx2_xx8, fx220_x320, f2xxx_4xxx, k20 };
 
 struct part_info {

@@ -203,6 +203,7 @@ INSTANTIATE_TEST_SUITE_P(OnePartPerFamily, FamilySequence,
                                            family_case{"PIC18F1320", family::x220},
                                            family_case{"PIC18F4520", family::f2xxx},
                                            family_case{"PIC18F4685", family::f2xxx},
+                                           family_case{"PIC18F2431", family::fxx2},
                                            family_case{"PIC18F45K20", family::k20}),
                          [](const auto& p) { return std::string(p.param.model); });
 
