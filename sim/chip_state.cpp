@@ -32,6 +32,7 @@ timing_limits limits_for(chip_family family) {
     case chip_family::fx220_x320:
         return {1000, 1000, 5, 5000, 2, 4, true, false};
     case chip_family::f2xxx_4xxx:
+    case chip_family::f1230_1330:
         return {1000, 1000, 100, 5000, 2, 4, false, false};
     case chip_family::k20:
         // P9A = 5 ms for configuration bytes. P10 is 100 us in DS41297D but 200 us in the

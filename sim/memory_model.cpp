@@ -157,7 +157,7 @@ void reset_config_bits(chip_state& s, int index, std::uint8_t bits) {
 bool pc_in_protected_block(const chip_state& s) {
     // FXX2/X220: with the PC inside a code-protected block the protection logic may block
     // table writes (hence the documented GOTO 100000h); the model always blocks them.
-    if (s.part.family != chip_family::fxx2_xx8 && s.part.family != chip_family::fx220_x320)
+    if (!earlier_protocol(s.part.family))
         return false;
     return s.pc < flash_size(s) && code_read_protected(s, s.pc);
 }
@@ -168,8 +168,7 @@ void store_table_bytes(chip_state& s, std::uint32_t pointer, std::uint16_t paylo
     const auto msb = static_cast<std::uint8_t>(payload >> 8);
     // Single-byte targets take the half that matches the address parity.
     const std::uint8_t parity_byte = (pointer & 1) ? msb : lsb;
-    const bool two_register_erase =
-        s.part.family == chip_family::f2xxx_4xxx || s.part.family == chip_family::k20;
+    const bool two_register_erase = !earlier_protocol(s.part.family);
 
     if (in_config_space(pointer)) {
         if (increments)
@@ -270,13 +269,14 @@ std::uint32_t boot_block_bytes(const chip_state& s) {
     case chip_family::k20:
         return flash_size(s) <= 0x2000 ? 0x200 : 0x800;
     case chip_family::f2xxx_4xxx:
+    case chip_family::f1230_1330:
         break;
     }
     const std::uint8_t mask = s.part.config_mask[cfg_4l];
     const std::uint8_t value = s.config[cfg_4l];
     if ((mask & 0x30) == 0x30) {
-        // BBSIZ1:0. The 2585/2680/2682/2685 (over 32 KB): 1K, 2K or 4K words. The 2221
-        // family: 256, 512 or 1K words, at most a quarter of the memory.
+        // BBSIZ1:0. The 2585/2680/2682/2685 (over 32 KB): 1K, 2K or 4K words. The 2221 and
+        // 1230 families: 256, 512 or 1K words, at most a quarter of the memory.
         const int select = (value >> 4) & 3;
         if (flash_size(s) > 0x8000)
             return 0x800u << std::min(select, 2);
@@ -330,10 +330,9 @@ std::uint8_t table_read(const chip_state& s, std::uint32_t address) {
 
 void table_write(chip_state& s, std::uint8_t command, std::uint16_t payload) {
     const std::uint32_t pointer = table_pointer(s);
-    const bool later_family =
-        s.part.family == chip_family::f2xxx_4xxx || s.part.family == chip_family::k20;
+    const bool later_family = !earlier_protocol(s.part.family);
     // 1110 is "post-decrement by 2" on FXX2/X220 and "start programming, post-increment by
-    // 2" on 2XXX/K20. The programmed row is the one TBLPTR addressed at the write.
+    // 2" on the later families. The programmed row is the one TBLPTR addressed at the write.
     const bool starts = command == 0xF || (command == 0xE && later_family);
     int step = 0;
     if (command == 0xD)
@@ -424,6 +423,8 @@ constexpr erase_key f2xxx_4xxx_keys[] = {{0x3F8F, {.chip = true}}, {0x0084, {.ee
                                          {0x0180, {.blocks = 1}},  {0x0280, {.blocks = 2}},
                                          {0x0480, {.blocks = 4}},  {0x0880, {.blocks = 8}},
                                          {0x1080, {.blocks = 16}}, {0x2080, {.blocks = 32}}};
+// The 1230/1330 key (0F0Fh to 3C0005h, 8787h to 3C0004h); only its chip erase is modelled.
+constexpr erase_key f1230_1330_keys[] = {{0x0F87, {.chip = true}}};
 // 0F87h per DS41297D, 0F8Fh per its later revision: both are chip erase.
 constexpr erase_key k20_keys[] = {
     {0x0F87, {.chip = true}}, {0x0F8F, {.chip = true}},   {0x0084, {.eeprom = true}},
@@ -434,6 +435,8 @@ const erase_plan* find_erase_plan(chip_family family, std::uint16_t key) {
     std::span<const erase_key> keys = one_register_keys;
     if (family == chip_family::f2xxx_4xxx)
         keys = f2xxx_4xxx_keys;
+    else if (family == chip_family::f1230_1330)
+        keys = f1230_1330_keys;
     else if (family == chip_family::k20)
         keys = k20_keys;
     for (const erase_key& known : keys)

@@ -85,6 +85,10 @@ constexpr config_group group_motor_44 =
 // a bit that may read 0 on the 28-pin part is then never expected to read 1.
 constexpr config_group group_motor_28 =
     erased_to_ones({0x00, 0xCF, 0x0F, 0x3F, 0x3C, 0x80, 0x85, 0x00, 0, 0xC0, 0, 0xE0, 0, 0x40});
+// PIC18F1230/1330 (power control; CONFIG3L, no LVP bit in 4L).
+constexpr config_group group_power{
+    {0x00, 0x07, 0x1F, 0x1F, 0x0E, 0x81, 0x81, 0x00, 0, 0xC0, 0, 0xE0, 0, 0x40},
+    {0x00, 0xCF, 0x1F, 0x1F, 0x0E, 0x89, 0xF1, 0x00, 0, 0xC0, 0, 0xE0, 0, 0x40}};
 // PIC18F2XK20/4XK20.
 constexpr config_group group_d{
     {0x00, 0x07, 0x1F, 0x1F, 0x00, 0x8B, 0x85, 0x00, 0, 0xC0, 0, 0xE0, 0, 0x40},
@@ -174,6 +178,9 @@ constexpr part_row part_rows[] = {
     {"18F2431", chip_family::fxx2_xx8, 16, 256, 8, 0x08C0, &group_motor_28, 0x0F},
     {"18F4331", chip_family::fxx2_xx8, 8, 256, 8, 0x08A0, &group_motor_44, 0x03},
     {"18F4431", chip_family::fxx2_xx8, 16, 256, 8, 0x0880, &group_motor_44, 0x0F},
+
+    {"18F1230", chip_family::f1230_1330, 4, 128, 8, 0x1E00, &group_power, 0x03},
+    {"18F1330", chip_family::f1230_1330, 8, 128, 8, 0x1E20, &group_power, 0x03},
 
     {"18F23K20", chip_family::k20, 8, 256, 8, 0x20E0, &group_d, 0x03},
     {"18F24K20", chip_family::k20, 16, 256, 32, 0x20A0, &group_d, 0x03},

@@ -12,8 +12,15 @@
 namespace sim {
 
 // Programming-algorithm families of the supported parts. The 2331/2431/4331/4431 program as
-// FXX2/XX8 parts.
-enum class chip_family { fxx2_xx8, fx220_x320, f2xxx_4xxx, k20 };
+// FXX2/XX8 parts; the 1230/1330 as 2XXX/4XXX parts with a bulk-erase key of their own.
+enum class chip_family { fxx2_xx8, fx220_x320, f2xxx_4xxx, f1230_1330, k20 };
+
+// FXX2/XX8 and X220/X320: the earlier protocol (one bulk-erase register at 3C0004h, the
+// EECON2 unlock before WR, 1110 as a post-decrementing table write, a GOTO 100000h before
+// configuration writes).
+constexpr bool earlier_protocol(chip_family family) {
+    return family == chip_family::fxx2_xx8 || family == chip_family::fx220_x320;
+}
 
 struct part_info {
     std::string name; // as the maker writes it without the prefix: "18F4520"

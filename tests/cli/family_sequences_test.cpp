@@ -19,7 +19,7 @@
 
 namespace {
 
-enum class family { fxx2, x220, f2xxx, k20 };
+enum class family { fxx2, x220, f2xxx, f1230, k20 };
 
 struct family_case {
     const char* model;
@@ -54,10 +54,11 @@ std::vector<std::pair<int, int>> maker_sequence(family kind, const devices::mode
         setptr(0x3C0004);
         frames.emplace_back(0xC, 0x0080);
     } else {
+        const bool own_key = kind == family::f1230; // 1230/1330: 0F0Fh, 8787h
         setptr(0x3C0005);
-        frames.emplace_back(0xC, kind == family::k20 ? 0x0F0F : 0x3F3F);
+        frames.emplace_back(0xC, kind == family::f2xxx ? 0x3F3F : 0x0F0F);
         setptr(0x3C0004);
-        frames.emplace_back(0xC, 0x8F8F);
+        frames.emplace_back(0xC, own_key ? 0x8787 : 0x8F8F);
     }
     core(0x0000);
     core(0x0000);
@@ -85,7 +86,7 @@ std::vector<std::pair<int, int>> maker_sequence(family kind, const devices::mode
     core(0x9CA6);
     core(0x0E00);
     core(0x6EA9);
-    if (kind != family::x220) {
+    if (kind != family::x220 && kind != family::f1230) { // EEADRH
         core(0x0E00);
         core(0x6EAA);
     }
@@ -204,6 +205,7 @@ INSTANTIATE_TEST_SUITE_P(OnePartPerFamily, FamilySequence,
                                            family_case{"PIC18F4520", family::f2xxx},
                                            family_case{"PIC18F4685", family::f2xxx},
                                            family_case{"PIC18F2431", family::fxx2},
+                                           family_case{"PIC18F1330", family::f1230},
                                            family_case{"PIC18F45K20", family::k20}),
                          [](const auto& p) { return std::string(p.param.model); });
 

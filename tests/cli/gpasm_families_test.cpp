@@ -112,6 +112,7 @@ INSTANTIATE_TEST_SUITE_P(OnePartPerFamily, GpasmProgram,
                                            assembled_part{"18f4520", "WDT", "OSC", "LVP"},
                                            assembled_part{"18f4685", "WDT", "OSC", "LVP"},
                                            assembled_part{"18f2431", "WDTEN", "OSC", "LVP"},
+                                           assembled_part{"18f1330", "WDT", "OSC", "XINST"},
                                            assembled_part{"18f45k20", "WDTEN", "FOSC", "LVP"}),
                          [](const auto& p) { return std::string(p.param.part); });
 
