@@ -26,11 +26,14 @@ std::string format_ms(std::int64_t us) {
 timing_limits limits_for(const part_info& part) {
     switch (part.family) {
     case chip_family::fxx2_xx8:
-        // P11 is 5 ms in DS39576B but 10 ms in the later revision a peer cites: take 10 ms.
+        // P11 is 5 ms in DS39576B but 10 ms in the later revision a peer cites: take 10 ms
+        // (for the 2331/2431/4331/4431 too, whose document gives 5 ms).
         return {1000, 1000, 5, 10000, 10000, 2, 4, true, false};
     case chip_family::fx220_x320:
         return {1000, 1000, 5, 5000, 5000, 2, 4, true, false};
     case chip_family::f2xxx_4xxx:
+        return {1000, 1000, 100, 5000, 5000, 2, 4, false, false};
+    case chip_family::f1230_1330:
         return {1000, 1000, 100, 5000, 5000, 2, 4, false, false};
     case chip_family::k20:
         // P9A = 5 ms for configuration bytes. P10 is 100 us in DS41297D but 200 us in the
@@ -58,6 +61,7 @@ register_map registers_for(chip_family family) {
     case chip_family::fxx2_xx8:
     case chip_family::fx220_x320:
     case chip_family::f2xxx_4xxx:
+    case chip_family::f1230_1330:
         return {0xFA6, 0xFA7, 0xFA8, 0xFA9, 0xFAA, 0x80};
     case chip_family::k20:
     case chip_family::k22:

@@ -33,12 +33,6 @@ std::uint32_t buffer_size(const chip_state& s) {
     return static_cast<std::uint32_t>(std::max<std::int32_t>(s.part.write_buffer, 2));
 }
 
-// 1110 starts programming (2XXX and the K families) rather than stepping TBLPTR back
-// (FXX2/X220), and the erase key takes more than the 3C0004h byte.
-bool later_family(chip_family family) {
-    return family != chip_family::fxx2_xx8 && family != chip_family::fx220_x320;
-}
-
 std::uint32_t panel_count(const chip_state& s) {
     return std::max<std::uint32_t>(1, flash_size(s) / fxx2_panel_bytes);
 }
@@ -163,7 +157,7 @@ void reset_config_bits(chip_state& s, int index, std::uint8_t bits) {
 bool pc_in_protected_block(const chip_state& s) {
     // FXX2/X220: with the PC inside a code-protected block the protection logic may block
     // table writes (hence the documented GOTO 100000h); the model always blocks them.
-    if (s.part.family != chip_family::fxx2_xx8 && s.part.family != chip_family::fx220_x320)
+    if (!earlier_protocol(s.part.family))
         return false;
     return s.pc < flash_size(s) && code_read_protected(s, s.pc);
 }
@@ -189,7 +183,7 @@ void store_table_bytes(chip_state& s, std::uint32_t pointer, std::uint16_t paylo
         return;
     }
     if (pointer == erase_control_high) {
-        if (later_family(s.part.family))
+        if (!earlier_protocol(s.part.family))
             s.erase_control_hi = parity_byte;
         return;
     }
@@ -283,16 +277,22 @@ std::uint32_t boot_block_bytes(const chip_state& s) {
         // BBSIZ (CONFIG4L bit 4): 1K or 2K words.
         return (s.config[cfg_4l] & 0x10) ? 0x1000 : 0x800;
     case chip_family::f2xxx_4xxx:
+    case chip_family::f1230_1330:
         break;
     }
     const std::uint8_t mask = s.part.config_mask[cfg_4l];
     const std::uint8_t value = s.config[cfg_4l];
-    if (mask & 0x30) {
-        // BBSIZ1:0 of the 2221 family: 512 bytes, 1 KB, 2 KB (at most half the memory).
+    if ((mask & 0x30) == 0x30) {
+        // BBSIZ1:0. The 2585/2680/2682/2685 (over 32 KB): 1K, 2K or 4K words. The 2221 and
+        // 1230 families: 256, 512 or 1K words, at most a quarter of the memory.
         const int select = (value >> 4) & 3;
+        if (flash_size(s) > 0x8000)
+            return 0x800u << std::min(select, 2);
         const std::uint32_t size = select == 0 ? 0x200 : select == 1 ? 0x400 : 0x800;
-        return std::min(size, flash_size(s) / 2);
+        return std::min(size, flash_size(s) / 4);
     }
+    if (mask & 0x10) // BBSIZ of the 2480/2580: 1K or 2K words
+        return (value & 0x10) ? 0x1000 : 0x800;
     if (mask & 0x08) // BBSIZ of the 2450/4450: 1K or 2K words
         return (value & 0x08) ? 0x1000 : 0x800;
     return 0x800;
@@ -339,9 +339,9 @@ std::uint8_t table_read(const chip_state& s, std::uint32_t address) {
 
 void table_write(chip_state& s, std::uint8_t command, std::uint16_t payload) {
     const std::uint32_t pointer = table_pointer(s);
-    const bool later = later_family(s.part.family);
+    const bool later = !earlier_protocol(s.part.family);
     // 1110 is "post-decrement by 2" on FXX2/X220 and "start programming, post-increment by
-    // 2" on 2XXX/K20. The programmed row is the one TBLPTR addressed at the write.
+    // 2" on the later families. The programmed row is the one TBLPTR addressed at the write.
     const bool starts = command == 0xF || (command == 0xE && later);
     int step = 0;
     if (command == 0xD)
@@ -432,6 +432,8 @@ constexpr erase_key f2xxx_4xxx_keys[] = {{0x3F8F, {.chip = true}}, {0x0084, {.ee
                                          {0x0180, {.blocks = 1}},  {0x0280, {.blocks = 2}},
                                          {0x0480, {.blocks = 4}},  {0x0880, {.blocks = 8}},
                                          {0x1080, {.blocks = 16}}, {0x2080, {.blocks = 32}}};
+// The 1230/1330 key (0F0Fh to 3C0005h, 8787h to 3C0004h); only its chip erase is modelled.
+constexpr erase_key f1230_1330_keys[] = {{0x0F87, {.chip = true}}};
 // 0F87h per DS41297D, 0F8Fh per its later revision: both are chip erase.
 constexpr erase_key k20_keys[] = {
     {0x0F87, {.chip = true}}, {0x0F8F, {.chip = true}},   {0x0084, {.eeprom = true}},
@@ -455,6 +457,9 @@ const erase_plan* find_erase_plan(chip_family family, std::uint32_t key) {
         break;
     case chip_family::f2xxx_4xxx:
         keys = f2xxx_4xxx_keys;
+        break;
+    case chip_family::f1230_1330:
+        keys = f1230_1330_keys;
         break;
     case chip_family::k20:
         keys = k20_keys;

@@ -60,17 +60,36 @@ constexpr config_group group_c2{
 // configuration tables; the bits follow the related-parts note (no EEPROM) and agree with
 // the peer device files.
 constexpr config_group group_c2_no_eeprom = without_eeprom_bits(group_c2);
-// PIC18F2455/2550/4455/4550. CONFIG4L mask C5: ICPRT (bit 5) exists only on the 44-pin
-// package, which the part name does not tell; C5 is used and ICPRT is kept 0.
+// PIC18F2455/2550/4455/4550 and 2458/2553/4458/4553. CONFIG4L mask C5: ICPRT (bit 5) exists
+// only on the 44-pin package, which the part name does not tell; C5 is used and ICPRT is
+// kept 0.
 constexpr config_group group_c3{
     {0x00, 0x05, 0x1F, 0x1F, 0x00, 0x83, 0x85, 0x00, 0, 0xC0, 0, 0xE0, 0, 0x40},
     {0x3F, 0xCF, 0x3F, 0x1F, 0x00, 0x87, 0xC5, 0x00, 0, 0xC0, 0, 0xE0, 0, 0x40}};
-// PIC18F2450/4450 (USB, no EEPROM, one BBSIZ bit in 4L, no CCP2MX). Not in the maker's family
-// configuration table: values from the peer device files (single source), ICPRT left out as
-// for C3.
+// PIC18F2450/4450 (USB, no EEPROM, one BBSIZ bit in 4L, no CCP2MX), ICPRT left out as for C3.
 constexpr config_group group_usb_small{
-    {0x07, 0x07, 0x1F, 0x1F, 0x00, 0x82, 0x85, 0x00, 0, 0x40, 0, 0x60, 0, 0x40},
+    {0x00, 0x05, 0x1F, 0x1F, 0x00, 0x82, 0x85, 0x00, 0, 0x40, 0, 0x60, 0, 0x40},
     {0x3F, 0xCF, 0x3F, 0x1F, 0x00, 0x86, 0xCD, 0x00, 0, 0x40, 0, 0x60, 0, 0x40}};
+// PIC18F2480/2580/4480/4580 (CAN; one BBSIZ bit in 4L, no CCP2MX).
+constexpr config_group group_can_small{
+    {0x00, 0x07, 0x1F, 0x1F, 0x00, 0x82, 0x85, 0x00, 0, 0xC0, 0, 0xE0, 0, 0x40},
+    {0x00, 0xCF, 0x1F, 0x1F, 0x00, 0x86, 0xD5, 0x00, 0, 0xC0, 0, 0xE0, 0, 0x40}};
+// PIC18F2585/2680/4585/4680 and 2682/2685/4682/4685 (CAN; BBSIZ1:0 in 4L, no CCP2MX).
+constexpr config_group group_can_large{
+    {0x00, 0x07, 0x1F, 0x1F, 0x00, 0x82, 0x85, 0x00, 0, 0xC0, 0, 0xE0, 0, 0x40},
+    {0x00, 0xCF, 0x1F, 0x1F, 0x00, 0x86, 0xF5, 0x00, 0, 0xC0, 0, 0xE0, 0, 0x40}};
+// PIC18F4331/4431 (motor control; CONFIG3L and the pin-moving bits of CONFIG3H).
+constexpr config_group group_motor_44 =
+    erased_to_ones({0x00, 0xCF, 0x0F, 0x3F, 0x3C, 0x9D, 0x85, 0x00, 0, 0xC0, 0, 0xE0, 0, 0x40});
+// PIC18F2331/2431: the maker's table gives CONFIG3H 9D as on the 40/44-pin parts, gputils 80
+// (bits 4, 3, 2 and 0 move functions to PORTD, which the 28-pin package lacks). 80 is used:
+// a bit that may read 0 on the 28-pin part is then never expected to read 1.
+constexpr config_group group_motor_28 =
+    erased_to_ones({0x00, 0xCF, 0x0F, 0x3F, 0x3C, 0x80, 0x85, 0x00, 0, 0xC0, 0, 0xE0, 0, 0x40});
+// PIC18F1230/1330 (power control; CONFIG3L, no LVP bit in 4L).
+constexpr config_group group_power{
+    {0x00, 0x07, 0x1F, 0x1F, 0x0E, 0x81, 0x81, 0x00, 0, 0xC0, 0, 0xE0, 0, 0x40},
+    {0x00, 0xCF, 0x1F, 0x1F, 0x0E, 0x89, 0xF1, 0x00, 0, 0xC0, 0, 0xE0, 0, 0x40}};
 // PIC18F2XK20/4XK20.
 constexpr config_group group_d{
     {0x00, 0x07, 0x1F, 0x1F, 0x00, 0x8B, 0x85, 0x00, 0, 0xC0, 0, 0xE0, 0, 0x40},
@@ -95,8 +114,8 @@ constexpr config_group group_k80_64_pin{
     {0x5D, 0xDF, 0x7F, 0x7F, 0x00, 0x8F, 0x11, 0x00, 0, 0xC0, 0, 0xE0, 0, 0x40}};
 
 // One part: flash in KB, and one CP/WRT/EBTR bit per code block it has (03 = two code
-// blocks, 07 = three, 0F = four). The 2525/4525 use 07, the safe choice for their disputed
-// CP3/WRT3/EBTR3 bits.
+// blocks, 07 = three, 0F = four, up to 3F = six). The 2525/4525 use 07, the safe choice for
+// their disputed CP3/WRT3/EBTR3 bits.
 struct part_row {
     const char* name;
     chip_family family;
@@ -153,6 +172,34 @@ constexpr part_row part_rows[] = {
     {"18F2620", chip_family::f2xxx_4xxx, 64, 1024, 64, 0x0C80, &group_c2, 0x0F},
     {"18F4525", chip_family::f2xxx_4xxx, 48, 1024, 64, 0x0C40, &group_c2, 0x07},
     {"18F4620", chip_family::f2xxx_4xxx, 64, 1024, 64, 0x0C00, &group_c2, 0x0F},
+    {"18F2458", chip_family::f2xxx_4xxx, 24, 256, 32, 0x2A60, &group_c3, 0x07},
+    {"18F2553", chip_family::f2xxx_4xxx, 32, 256, 32, 0x2A40, &group_c3, 0x0F},
+    {"18F4458", chip_family::f2xxx_4xxx, 24, 256, 32, 0x2A20, &group_c3, 0x07},
+    {"18F4553", chip_family::f2xxx_4xxx, 32, 256, 32, 0x2A00, &group_c3, 0x0F},
+    {"18F2480", chip_family::f2xxx_4xxx, 16, 256, 32, 0x1AE0, &group_can_small, 0x03},
+    {"18F2580", chip_family::f2xxx_4xxx, 32, 256, 32, 0x1AC0, &group_can_small, 0x0F},
+    {"18F4480", chip_family::f2xxx_4xxx, 16, 256, 32, 0x1AA0, &group_can_small, 0x03},
+    {"18F4580", chip_family::f2xxx_4xxx, 32, 256, 32, 0x1A80, &group_can_small, 0x0F},
+    {"18F2515", chip_family::f2xxx_4xxx, 48, 0, 64, 0x0CE0, &group_c2_no_eeprom, 0x07},
+    {"18F2610", chip_family::f2xxx_4xxx, 64, 0, 64, 0x0CA0, &group_c2_no_eeprom, 0x0F},
+    {"18F4515", chip_family::f2xxx_4xxx, 48, 0, 64, 0x0C60, &group_c2_no_eeprom, 0x07},
+    {"18F4610", chip_family::f2xxx_4xxx, 64, 0, 64, 0x0C20, &group_c2_no_eeprom, 0x0F},
+    {"18F2585", chip_family::f2xxx_4xxx, 48, 1024, 64, 0x0EE0, &group_can_large, 0x07},
+    {"18F2680", chip_family::f2xxx_4xxx, 64, 1024, 64, 0x0EC0, &group_can_large, 0x0F},
+    {"18F4585", chip_family::f2xxx_4xxx, 48, 1024, 64, 0x0EA0, &group_can_large, 0x07},
+    {"18F4680", chip_family::f2xxx_4xxx, 64, 1024, 64, 0x0E80, &group_can_large, 0x0F},
+    {"18F2682", chip_family::f2xxx_4xxx, 80, 1024, 64, 0x2700, &group_can_large, 0x1F},
+    {"18F2685", chip_family::f2xxx_4xxx, 96, 1024, 64, 0x2720, &group_can_large, 0x3F},
+    {"18F4682", chip_family::f2xxx_4xxx, 80, 1024, 64, 0x2740, &group_can_large, 0x1F},
+    {"18F4685", chip_family::f2xxx_4xxx, 96, 1024, 64, 0x2760, &group_can_large, 0x3F},
+
+    {"18F2331", chip_family::fxx2_xx8, 8, 256, 8, 0x08E0, &group_motor_28, 0x03},
+    {"18F2431", chip_family::fxx2_xx8, 16, 256, 8, 0x08C0, &group_motor_28, 0x0F},
+    {"18F4331", chip_family::fxx2_xx8, 8, 256, 8, 0x08A0, &group_motor_44, 0x03},
+    {"18F4431", chip_family::fxx2_xx8, 16, 256, 8, 0x0880, &group_motor_44, 0x0F},
+
+    {"18F1230", chip_family::f1230_1330, 4, 128, 8, 0x1E00, &group_power, 0x03},
+    {"18F1330", chip_family::f1230_1330, 8, 128, 8, 0x1E20, &group_power, 0x03},
 
     {"18F23K20", chip_family::k20, 8, 256, 8, 0x20E0, &group_d, 0x03},
     {"18F24K20", chip_family::k20, 16, 256, 32, 0x20A0, &group_d, 0x03},

@@ -1,10 +1,10 @@
 // Operations that take time on their own once started: data EEPROM writes and row erases
 // requested through EECON1.WR (self-timed, starting on the 4th PGC falling edge after WR is
-// set, the 24th on the K families; WR reads 1 until they end), the 2XXX row erase
+// set, the 24th on the K families; WR reads 1 until they end), the 2XXX and 1230 row erase
 // (externally timed by the next 0000 frame's 4th clock), and the bulk erase (armed by the
-// 3C0004h write, the last of the family's one, two or three erase registers, then a
-// NOP, then started by the 4th clock of the next 0000 frame; the host must keep PGD low and
-// send no new command until P11 has passed). An operation that is interrupted does nothing.
+// 3C0004h write, the last of the family's one, two or three erase registers, then a NOP,
+// then started by the 4th clock of the next 0000 frame; the host must keep PGD low and send
+// no new command until P11 has passed). An operation that is interrupted does nothing.
 #include "sim/timed_operations.h"
 
 #include "sim/core_executor.h"
@@ -84,7 +84,7 @@ void begin_wr_operation(chip_state& s) {
         return;
     }
     const std::uint32_t pointer = table_pointer(s);
-    if (s.part.family == chip_family::f2xxx_4xxx) {
+    if (s.part.family == chip_family::f2xxx_4xxx || s.part.family == chip_family::f1230_1330) {
         // Externally timed: the next 0000 frame must hold its 4th clock high for P9.
         s.hold = programming_hold{hold_purpose::erase_row, pointer, 0};
         return;
@@ -144,8 +144,7 @@ void abort_timed(chip_state& s, const std::string& why) {
 }
 
 void arm_bulk_erase(chip_state& s) {
-    const bool one_register =
-        s.part.family == chip_family::fxx2_xx8 || s.part.family == chip_family::fx220_x320;
+    const bool one_register = earlier_protocol(s.part.family);
     const bool three_registers = s.part.family == chip_family::k80;
     std::uint32_t key = s.erase_control_lo;
     if (!one_register)
@@ -161,7 +160,9 @@ void arm_bulk_erase(chip_state& s) {
                       " is not a documented erase option: nothing erased");
         return;
     }
-    if (s.part.family == chip_family::f2xxx_4xxx && eeprom_code_protected(s) && !(key & 0x04)) {
+    const bool cpd_rule =
+        s.part.family == chip_family::f2xxx_4xxx || s.part.family == chip_family::f1230_1330;
+    if (cpd_rule && eeprom_code_protected(s) && !(key & 0x04)) {
         report(s, "erase " + hex_text(key, 4) +
                       " leaves out the code-protected data EEPROM (CPD = 0): nothing erased");
         return;

@@ -20,7 +20,7 @@
 
 namespace {
 
-enum class family { fxx2, x220, f2xxx, k20, k22, k1xk22, k80 };
+enum class family { fxx2, x220, f2xxx, f1230, k20, k22, k1xk22, k80 };
 
 struct family_case {
     const char* model;
@@ -76,10 +76,11 @@ std::vector<std::pair<int, int>> maker_sequence(family kind, const devices::mode
             core(0x0000);
         }
     } else {
+        const bool own_key = kind == family::f1230; // 1230/1330: 0F0Fh, 8787h
         setptr(0x3C0005);
         frames.emplace_back(0xC, kind == family::f2xxx ? 0x3F3F : 0x0F0F);
         setptr(0x3C0004);
-        frames.emplace_back(0xC, 0x8F8F);
+        frames.emplace_back(0xC, own_key ? 0x8787 : 0x8F8F);
     }
     if (kind != family::k80) {
         core(0x0000);
@@ -109,7 +110,7 @@ std::vector<std::pair<int, int>> maker_sequence(family kind, const devices::mode
     bcf(cfgs);
     core(0x0E00);
     core(0x6E00 | eeadr);
-    if (kind != family::x220 && kind != family::k1xk22) {
+    if (kind != family::x220 && kind != family::f1230 && kind != family::k1xk22) { // EEADRH
         core(0x0E00);
         core(0x6E00 | eeadrh);
     }
@@ -229,6 +230,9 @@ INSTANTIATE_TEST_SUITE_P(OnePartPerFamily, FamilySequence,
                          ::testing::Values(family_case{"PIC18F452", family::fxx2},
                                            family_case{"PIC18F1320", family::x220},
                                            family_case{"PIC18F4520", family::f2xxx},
+                                           family_case{"PIC18F4685", family::f2xxx},
+                                           family_case{"PIC18F2431", family::fxx2},
+                                           family_case{"PIC18F1330", family::f1230},
                                            family_case{"PIC18F45K20", family::k20},
                                            family_case{"PIC18F45K22", family::k22},
                                            family_case{"PIC18F14K22", family::k1xk22},

@@ -49,6 +49,7 @@ TEST(BulkErase, ChipEraseKeysEraseEverythingAndResetConfiguration) {
         {"18F4450", 0x3F3F, 0x8F8F, 5100},    {"18F25K20", 0x0F0F, 0x8F8F, 5200},
         {"18F25K20", 0x0F0F, 0x8787, 5200},   {"18F46K22", 0x0F0F, 0x8F8F, 15200},
         {"18LF24K22", 0x0F0F, 0x8F8F, 12200}, {"18F13K22", 0x0F0F, 0x8F8F, 5100},
+        {"18F1330", 0x0F0F, 0x8787, 5100},
     };
     for (const auto& c : cases) {
         sim::virtual_chip chip(*sim::find_part(c.part));
@@ -71,6 +72,8 @@ TEST(BulkErase, WrongKeysOrTimingEraseNothing) {
          [](icsp_host& h) { h.bulk_erase(0x0F0F, 0x8787, 5100); }},
         {"2XXX key on K20", "18F45K20", "not a documented erase option",
          [](icsp_host& h) { h.bulk_erase(0x3F3F, 0x8F8F, 5200); }},
+        {"K20 key on 1230", "18F1330", "not a documented erase option",
+         [](icsp_host& h) { h.bulk_erase(0x0F0F, 0x8F8F, 5100); }},
         {"registers in the wrong order", "18F4520", "not a documented erase option",
          [](icsp_host& h) {
              h.load_erase_key(0x3C0004, 0x8F8F);

@@ -48,6 +48,7 @@ std::int64_t p10_of(chip_family family) {
     case chip_family::fx220_x320:
         return 5;
     case chip_family::f2xxx_4xxx:
+    case chip_family::f1230_1330:
     case chip_family::k1xk22:
     case chip_family::k80:
         return 100;
@@ -237,6 +238,9 @@ void icsp_host::bulk_erase_chip() {
         break;
     case chip_family::f2xxx_4xxx:
         bulk_erase(0x3F3F, 0x8F8F, wait);
+        break;
+    case chip_family::f1230_1330:
+        bulk_erase(0x0F0F, 0x8787, wait);
         break;
     case chip_family::k20:
     case chip_family::k1xk22:

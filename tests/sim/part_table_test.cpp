@@ -49,11 +49,16 @@ TEST(PartTable, EveryRowIsConsistent) {
         EXPECT_TRUE(p.write_buffer == 8 || p.write_buffer == 16 || p.write_buffer == 32 ||
                     p.write_buffer == 64);
         EXPECT_EQ(p.flash_bytes % 8192 == 0 || p.flash_bytes == 4096, true);
-        EXPECT_TRUE(p.eeprom_bytes == 0 || p.eeprom_bytes == 256 || p.eeprom_bytes == 1024);
+        EXPECT_TRUE(p.eeprom_bytes == 0 || p.eeprom_bytes == 128 || p.eeprom_bytes == 256 ||
+                    p.eeprom_bytes == 1024);
         for (std::size_t i = 0; i < 14; ++i)
             EXPECT_EQ(p.config_erased[i] & ~p.config_mask[i], 0) << "CONFIG byte " << i;
-        // CONFIG3L and CONFIG4H never exist; one CP/WRT/EBTR bit per code block.
-        EXPECT_EQ(p.config_mask[4], 0);
+        // CONFIG3L exists on the motor and power control parts only, CONFIG4H never; one
+        // CP/WRT/EBTR bit per code block.
+        const bool has_config3l = p.name == "18F2331" || p.name == "18F2431" ||
+                                  p.name == "18F4331" || p.name == "18F4431" ||
+                                  p.name == "18F1230" || p.name == "18F1330";
+        EXPECT_EQ(p.config_mask[4] != 0, has_config3l);
         EXPECT_EQ(p.config_mask[7], 0);
         const int blocks = std::popcount(static_cast<unsigned>(p.config_mask[8]));
         EXPECT_EQ(p.config_mask[8], (1 << blocks) - 1);
@@ -64,7 +69,7 @@ TEST(PartTable, EveryRowIsConsistent) {
         EXPECT_EQ((p.config_mask[9] & 0x80) != 0, p.eeprom_bytes != 0);
         EXPECT_EQ((p.config_mask[11] & 0x80) != 0, p.eeprom_bytes != 0);
     }
-    EXPECT_EQ(sim::known_parts().size(), 80u);
+    EXPECT_EQ(sim::known_parts().size(), 106u);
 }
 
 TEST(PartTable, SpotChecksAgainstTheDeviceTable) {
@@ -83,7 +88,13 @@ TEST(PartTable, SpotChecksAgainstTheDeviceTable) {
         {"18F4455", sim::chip_family::f2xxx_4xxx, 24576, 256, 32, 0x1220, 0x07, 0x05, 0x83},
         {"18F4525", sim::chip_family::f2xxx_4xxx, 49152, 1024, 64, 0x0C40, 0x07, 0x07, 0x83},
         {"18F2510", sim::chip_family::f2xxx_4xxx, 32768, 0, 32, 0x1120, 0x0F, 0x07, 0x83},
-        {"18F2450", sim::chip_family::f2xxx_4xxx, 16384, 0, 16, 0x2420, 0x03, 0x07, 0x82},
+        {"18F2450", sim::chip_family::f2xxx_4xxx, 16384, 0, 16, 0x2420, 0x03, 0x05, 0x82},
+        {"18F2580", sim::chip_family::f2xxx_4xxx, 32768, 256, 32, 0x1AC0, 0x0F, 0x07, 0x82},
+        {"18F4610", sim::chip_family::f2xxx_4xxx, 65536, 0, 64, 0x0C20, 0x0F, 0x07, 0x83},
+        {"18F4685", sim::chip_family::f2xxx_4xxx, 98304, 1024, 64, 0x2760, 0x3F, 0x07, 0x82},
+        {"18F2431", sim::chip_family::fxx2_xx8, 16384, 256, 8, 0x08C0, 0x0F, 0xCF, 0x80},
+        {"18F4331", sim::chip_family::fxx2_xx8, 8192, 256, 8, 0x08A0, 0x03, 0xCF, 0x9D},
+        {"18F1330", sim::chip_family::f1230_1330, 8192, 128, 8, 0x1E20, 0x03, 0x07, 0x81},
         {"18F43K20", sim::chip_family::k20, 8192, 256, 8, 0x20C0, 0x03, 0x07, 0x8B},
         {"18F26K20", sim::chip_family::k20, 65536, 1024, 64, 0x2020, 0x0F, 0x07, 0x8B},
         {"18F23K22", sim::chip_family::k22, 8192, 256, 64, 0x5740, 0x03, 0x25, 0xBF},
