@@ -12,13 +12,16 @@
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
+#include <string>
+#include <vector>
 
 namespace {
 
 struct assembled_part {
-    const char* part;       // gpasm's processor name
-    const char* watchdog;   // the part's watchdog configuration setting
-    const char* oscillator; // the part's oscillator configuration setting
+    const char* part;                       // gpasm's processor name
+    const char* watchdog;                   // the part's watchdog configuration setting
+    const char* oscillator;                 // the part's oscillator configuration setting
+    std::vector<std::string> voltages = {}; // the adapter's, stated for a part below 5 V
 };
 
 // Assembles the small program for `part` with `config` as its CONFIG directive into
@@ -62,9 +65,11 @@ TEST_P(GpasmProgram, ProgramsAndVerifies) {
     auto run = [&](const std::string& command) {
         out.str({});
         err.str({});
-        return cli::run_cli({command, base + "app.hex", "--simulate", "--quiet", "--model", part,
-                             "--chip", base + "chip.hex"},
-                            PINWRIGHT_SOURCE_DIR "/data", out, err);
+        std::vector<std::string> args{command,   base + "app.hex", "--simulate",
+                                      "--quiet", "--model",        part,
+                                      "--chip",  base + "chip.hex"};
+        args.insert(args.end(), GetParam().voltages.begin(), GetParam().voltages.end());
+        return cli::run_cli(args, PINWRIGHT_SOURCE_DIR "/data", out, err);
     };
     ASSERT_EQ(run("program"), 0) << err.str();
     EXPECT_EQ(err.str(), "");
@@ -103,11 +108,12 @@ TEST_P(GpasmProgram, ConfigNamesTheSettings) {
     EXPECT_EQ(text.find("CP1 = ON"), std::string::npos) << text;
 }
 
-INSTANTIATE_TEST_SUITE_P(OnePartPerFamily, GpasmProgram,
-                         ::testing::Values(assembled_part{"18f452", "WDT", "OSC"},
-                                           assembled_part{"18f1320", "WDT", "OSC"},
-                                           assembled_part{"18f4520", "WDT", "OSC"},
-                                           assembled_part{"18f45k20", "WDTEN", "FOSC"}),
-                         [](const auto& p) { return std::string(p.param.part); });
+INSTANTIATE_TEST_SUITE_P(
+    OnePartPerFamily, GpasmProgram,
+    ::testing::Values(assembled_part{"18f452", "WDT", "OSC"},
+                      assembled_part{"18f1320", "WDT", "OSC"},
+                      assembled_part{"18f4520", "WDT", "OSC"},
+                      assembled_part{"18f45k20", "WDTEN", "FOSC", {"--vdd", "3.3", "--vpp", "9"}}),
+    [](const auto& p) { return std::string(p.param.part); });
 
 } // namespace
