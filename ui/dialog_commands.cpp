@@ -143,11 +143,14 @@ void change_adapter_voltages() {
                 std::to_string(static_cast<int>(Module1::highest_adapter_volts)) +
                 "]; leave it empty when not known.",
             core::app_title, lines[k].second->read());
-        if (answer.find_first_not_of(' ') != std::string::npos && !Module1::adapter_volts(answer)) {
+        const auto first = answer.find_first_not_of(' ');
+        if (first == std::string::npos)
+            continue;
+        if (!Module1::adapter_volts(answer)) {
             wrong_entry();
             return;
         }
-        stated[k] = answer.find_first_not_of(' ') == std::string::npos ? std::string() : answer;
+        stated[k] = answer.substr(first, answer.find_last_not_of(' ') - first + 1);
     }
     for (std::size_t k = 0; k < 2; ++k)
         lines[k].second->write(stated[k]);
