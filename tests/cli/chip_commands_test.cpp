@@ -1,7 +1,7 @@
 // The chip commands of pinwright-cli end to end on the simulated adapter with a virtual
 // PIC18, using the shipped device database: erase, blank check, program, verify, read,
-// a changed byte, a wrong wiring, and the port trace of a program run decoded back into
-// the frames the chip saw.
+// a changed byte, a wrong wiring, the adapter voltage check, and the port trace of a
+// program run decoded back into the frames the chip saw.
 #include "../support/trace_decoder.h"
 
 #include "cli/commands.h"
@@ -45,6 +45,17 @@ class ChipCommands : public ::testing::Test {
         err_.str({});
         args.insert(args.end(),
                     {"--simulate", "--model", "PIC18F4520", "--chip", path("chip.hex")});
+        return cli::run_cli(args, PINWRIGHT_SOURCE_DIR "/data", out_, err_);
+    }
+
+    // Runs on the simulated adapter with a trace in trace.txt, for the PIC18F4520 unless
+    // `args` name a model.
+    int run_traced(std::vector<std::string> args) {
+        out_.str({});
+        err_.str({});
+        if (std::find(args.begin(), args.end(), "--model") == args.end())
+            args.insert(args.end(), {"--model", "PIC18F4520"});
+        args.insert(args.end(), {"--simulate", "--trace", path("trace.txt")});
         return cli::run_cli(args, PINWRIGHT_SOURCE_DIR "/data", out_, err_);
     }
 
@@ -267,13 +278,7 @@ TEST_F(ChipCommands, ChipIdentityAndPortFailuresDecideTheOutcome) {
         const std::string name = setting.substr(0, setting.find('='));
         if (r.setting)
             settings::write_setting_text(name, setting.substr(setting.find('=') + 1));
-        std::vector<std::string> args = r.args;
-        if (std::find(args.begin(), args.end(), "--model") == args.end())
-            args.insert(args.end(), {"--model", "PIC18F4520"});
-        args.insert(args.end(), {"--simulate", "--trace", path("trace.txt")});
-        out_.str({});
-        err_.str({});
-        EXPECT_EQ(cli::run_cli(args, PINWRIGHT_SOURCE_DIR "/data", out_, err_), r.code) << output();
+        EXPECT_EQ(run_traced(r.args), r.code) << output();
         if (r.setting)
             settings::write_setting_text(name, adapters_wiring.at(name));
         for (const char* text : r.says)
@@ -360,13 +365,7 @@ TEST_F(ChipCommands, AdapterVoltagesAreCheckedBeforeAnyLineMoves) {
             settings::write_setting_text(name, "");
         for (const auto& [name, value] : r.stored)
             settings::write_setting_text(name, value);
-        std::vector<std::string> args = r.args;
-        if (std::find(args.begin(), args.end(), "--model") == args.end())
-            args.insert(args.end(), {"--model", "PIC18F4520"});
-        args.insert(args.end(), {"--simulate", "--trace", path("trace.txt")});
-        out_.str({});
-        err_.str({});
-        EXPECT_EQ(cli::run_cli(args, PINWRIGHT_SOURCE_DIR "/data", out_, err_), r.code) << output();
+        EXPECT_EQ(run_traced(r.args), r.code) << output();
         for (const char* text : r.says)
             EXPECT_NE(output().find(text), std::string::npos) << text << "\n" << output();
         EXPECT_EQ(QFile::exists(QString::fromStdString(path("trace.txt"))), !r.port_untouched);
