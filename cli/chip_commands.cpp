@@ -1,6 +1,7 @@
 // The chip commands of pinwright-cli: the same chip operations the window's buttons run,
 // on a real port or on the simulated adapter with a virtual chip. `program --verify` runs
-// Verify after Program All in the same session.
+// Verify after Program All in the same session. Every command that powers a chip first
+// checks the adapter's voltages against the model's ranges, before the port is opened.
 #include "cli/chip_commands.h"
 
 #include "cli/port_commands.h"
@@ -20,6 +21,7 @@
 #include "interpreter/algorithm_run.h"
 #include "interpreter/chip_identity.h"
 #include "interpreter/chip_operations.h"
+#include "interpreter/voltage_check.h"
 #include "settings/stored_wiring.h"
 #include "sim/virtual_chip.h"
 
@@ -159,6 +161,40 @@ std::string unix_lines(std::string text) {
     for (std::size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at))
         text.erase(at, 1);
     return text;
+}
+
+// The adapter's voltages for this command: --vdd and --vpp, else the stored settings.
+Module1::adapter_voltages command_voltages(const session& s) {
+    Module1::adapter_voltages voltages = Module1::stored_adapter_voltages();
+    if (s.options.vdd)
+        voltages.vdd = {*s.options.vdd, "--vdd"};
+    if (s.options.vpp)
+        voltages.vpp = {*s.options.vpp, "--vpp"};
+    return voltages;
+}
+
+// The voltage check against the selected model: a warning is printed and the command goes
+// on; a refusal, or a part that a classic adapter would over-drive with nothing stated,
+// ends it with exit 2 (there is no one to confirm).
+int check_voltages(session& s) {
+    const Module1::voltage_verdict verdict =
+        Module1::judge_voltages(devices::selected_model().values, command_voltages(s));
+    switch (verdict.kind) {
+    case Module1::voltage_verdict_kind::ok:
+        return exit_success;
+    case Module1::voltage_verdict_kind::warn:
+        s.err << "pinwright-cli: warning: " << unix_lines(verdict.message) << '\n';
+        return exit_success;
+    case Module1::voltage_verdict_kind::needs_confirmation:
+        s.err << "pinwright-cli: " << unix_lines(verdict.message)
+              << "\nState the adapter's voltages with --vdd VOLTS and --vpp VOLTS (or in the "
+                 "window with Hardware > Adapter Voltages...) to power this part.\n";
+        return exit_bad_input;
+    case Module1::voltage_verdict_kind::refuse:
+        s.err << "pinwright-cli: " << unix_lines(verdict.message) << '\n';
+        return exit_bad_input;
+    }
+    return exit_bad_input;
 }
 
 // The program's port session for this command: real port or simulated adapter, with the
@@ -369,6 +405,11 @@ Module1::operation_result run_with_progress(session& s, const std::string& comma
 int run_chip_command(session& s) {
     if (const int code = check_chip_command(s); code != exit_success)
         return code;
+    // Against the selected model (with --model auto, the stored one, which stands in until
+    // the chip has named its own).
+    const int checked_model = devices::selected_model().number;
+    if (const int code = check_voltages(s); code != exit_success)
+        return code;
 
     command_scope scope;
     // Hooks: progress on the terminal, a virtual clock for simulated runs.
@@ -399,9 +440,13 @@ int run_chip_command(session& s) {
         progress.finish_line();
         return code;
     }
-    if (model_by_chip(s))
+    if (model_by_chip(s)) {
         if (const int code = select_model_by_chip(s); code != exit_success)
             return code;
+        if (devices::selected_model().number != checked_model)
+            if (const int code = check_voltages(s); code != exit_success)
+                return code;
+    }
     Module1::operation_result result = run_with_progress(s, s.options.command, progress);
     int code = report_operation(s, result, true);
     // --verify: the image just programmed, checked on the same port and chip.

@@ -7,6 +7,8 @@
 // words its errors itself after reading the whole line.
 #include "cli/cli_options.h"
 
+#include "interpreter/voltage_check.h"
+
 #include <QCommandLineParser>
 
 namespace cli {
@@ -19,10 +21,15 @@ struct value_option {
 };
 
 constexpr value_option value_options[] = {
-    {"devices", &cli_options::devices},     {"model", &cli_options::model},
-    {"port", &cli_options::port},           {"sim-part", &cli_options::sim_part},
-    {"chip", &cli_options::chip},           {"trace", &cli_options::trace},
+    {"devices", &cli_options::devices},
+    {"model", &cli_options::model},
+    {"port", &cli_options::port},
+    {"sim-part", &cli_options::sim_part},
+    {"chip", &cli_options::chip},
+    {"trace", &cli_options::trace},
     {"sim-fault", &cli_options::sim_fault},
+    {"vdd", &cli_options::vdd},
+    {"vpp", &cli_options::vpp},
 };
 
 struct flag_option {
@@ -130,6 +137,15 @@ parse_outcome parse_command_line(const std::vector<std::string>& args) {
             options.*value_options[k].target = bytes(parser.value(values[k]));
     for (std::size_t k = 0; k < flags.size(); ++k)
         options.*flag_options[k].target = parser.isSet(flags[k]);
+    // An adapter voltage that could not be stated in the window is refused here too.
+    for (const auto& [value, option] : {std::pair{&options.vdd, "--vdd"}, {&options.vpp, "--vpp"}})
+        if (*value && !Module1::adapter_volts(**value)) {
+            outcome.error =
+                std::string(option) + " needs the adapter's voltage in volts, a number above 0 " +
+                "and at most " + std::to_string(static_cast<int>(Module1::highest_adapter_volts)) +
+                " with at most two decimals (such as 3.3), not \"" + **value + "\"";
+            return outcome;
+        }
     // The first positional argument that is not empty is the command.
     for (const auto& positional : parser.positionalArguments()) {
         if (options.command.empty())
@@ -147,7 +163,8 @@ Tarvellic Pinwright, the PIC18 programmer, without its window.
 
 Commands:
   models                    List the models of the device database: number, name,
-                            FLASH and EEPROM sizes in bytes.
+                            FLASH and EEPROM sizes in bytes, and the VDD and VPP
+                            ranges in volts where the database gives them.
   convert IN.hex OUT.hex    Load IN.hex into the program image of the selected model,
                             exactly as the window's Open HEX File does (same errors and
                             warnings, on standard error), and save the image as OUT.hex
@@ -215,6 +232,15 @@ Options (before or after the command):
   --real-time               With --simulate: wait for real instead of on a virtual clock.
   --trace FILE              Log every port access to FILE: "W <address> <value>" for a
                             write, "R <address> <value>" for a read, "S <ms>" for a wait.
+  --vdd VOLTS, --vpp VOLTS  What the adapter applies on VDD and on VPP, in volts (such
+                            as --vdd 3.3 --vpp 9), for this command instead of the
+                            stored "Adapter VDD" and "Adapter VPP". Before the chip is
+                            powered they are checked against the model's ranges in the
+                            device database: above its maximum, the command stops with
+                            exit 2 before any line moves; below its minimum, a warning.
+                            With nothing stated the adapter is taken to give 5 V and
+                            13 V, and a part whose maximum is below 5 V on VDD or
+                            12.5 V on VPP (the K20 family) is refused with exit 2.
   --no-id-check             Run the chip command without checking the chip's device ID
                             (a part the database has no ID for, a remarked chip).
   --verify                  With program: verify the chip once it is programmed (a

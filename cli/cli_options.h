@@ -27,6 +27,8 @@ struct cli_options {
     std::optional<std::string> chip;      // --chip FILE.hex
     std::optional<std::string> trace;     // --trace FILE
     std::optional<std::string> sim_fault; // --sim-fault FAULT
+    std::optional<std::string> vdd;       // --vdd VOLTS: the adapter's VDD for this command
+    std::optional<std::string> vpp;       // --vpp VOLTS: its VPP
     bool simulate = false;                // --simulate
     bool real_time = false;               // --real-time
     bool quiet = false;                   // --quiet

@@ -69,10 +69,15 @@ int command_models(session& s) {
         const auto& model = devices::device_database().models[static_cast<std::size_t>(n)];
         s.out << std::left << std::setw(4) << n << ' ' << std::setw(static_cast<int>(width))
               << model.name << std::right;
-        if (const std::string problem = devices::model_problem(model); problem.empty())
+        if (const std::string problem = devices::model_problem(model); problem.empty()) {
             s.out << "  " << std::setw(7) << values.flash_size << "  " << std::setw(6)
-                  << values.eeprom_size << '\n';
-        else
+                  << values.eeprom_size;
+            if (const std::string ranges =
+                    devices::voltage_ranges_text(values.vdd_range, values.vpp_range);
+                !ranges.empty())
+                s.out << "  " << ranges;
+            s.out << '\n';
+        } else
             s.out << "  cannot be selected: " << problem << '\n';
     }
     return exit_success;

@@ -102,6 +102,21 @@ void check_model(const model_record& model, std::vector<database_problem>& probl
                                   "at least 1 (the hold for configuration bytes), not \"" +
                                       *time + "\"");
 
+    // The optional voltage ranges; a part of these families takes at most `highest` volts.
+    auto check_range = [&](const std::string& key, const char* line, double highest) {
+        const auto* text = value_of(key);
+        if (!text)
+            return;
+        if (const auto problem = voltage_range_problem(*text); !problem.empty())
+            report(key, "\"" + key + "\" " + problem);
+        else if (parse_voltage_range(*text)->max > highest)
+            report(key, "\"" + key + "\" " + *text + " goes above " + volts_text(highest) +
+                            " V, more than any PIC18 of these families takes on " + line +
+                            "; write the part's range in volts");
+    };
+    check_range("vdd:", "VDD", highest_vdd);
+    check_range("vpp:", "VPP", highest_vpp);
+
     const auto* page = value_of("pagesize:");
     if (page && !parse_size(*page))
         report("pagesize:", "\"pagesize:\" must be a whole number of bytes, not \"" + *page + "\"");

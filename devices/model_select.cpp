@@ -1,7 +1,7 @@
 // Working values of the selected model: sizes, erased configuration values, power-up
-// order, timing, device ID and the five instruction lists, derived from the model's text
-// fields; the size limits that keep a model from being selected; and the lookup of a model
-// by its name or its device ID.
+// order, timing, device ID, voltage ranges and the five instruction lists, derived from
+// the model's text fields; the size limits that keep a model from being selected; and the
+// lookup of a model by its name or its device ID.
 #include "devices/model_select.h"
 
 #include "core/hex_text.h"
@@ -131,6 +131,19 @@ bool select_model(const device_table& table, int selected_model, model_values& v
     values.page_size = core::text_to_int(model.pagesize);
     values.device_id = parse_device_id(model.deviceid);
     values.device_id_mask = device_id_mask(model);
+    values.voltage_problem.clear();
+    auto range_of = [&values](const char* key, const std::string& text) {
+        std::optional<voltage_range> range;
+        if (text.empty())
+            return range;
+        range = parse_voltage_range(text);
+        if (!range && values.voltage_problem.empty())
+            values.voltage_problem =
+                std::string("its \"") + key + "\" " + voltage_range_problem(text);
+        return range;
+    };
+    values.vdd_range = range_of("vdd:", model.vdd);
+    values.vpp_range = range_of("vpp:", model.vpp);
     values.erase_list = make_instruction_list(model.erasealg);
     values.program_list = make_instruction_list(model.programalg);
     values.read_list = make_instruction_list(model.readalg);

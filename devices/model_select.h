@@ -1,10 +1,11 @@
 // Working values of the selected model: its sizes, erased configuration values and mask,
-// power-up order, timing, device ID and five instruction lists, derived from the model's
-// text fields in the device table; the sizes a model may have to be selected; and the
-// lookup of a model by its name or its device ID.
+// power-up order, timing, device ID, VDD and VPP ranges and five instruction lists,
+// derived from the model's text fields in the device table; the sizes a model may have to
+// be selected; and the lookup of a model by its name or its device ID.
 #pragma once
 
 #include "devices/device_table.h"
+#include "devices/voltage_range.h"
 
 #include <array>
 #include <cstdint>
@@ -72,6 +73,11 @@ struct model_values {
     std::int32_t page_size = 0;
     std::optional<std::uint16_t> device_id; // DEVID2:DEVID1 with the revision bits 0
     std::uint16_t device_id_mask = default_device_id_mask;
+    // The part's VDD and VPP ranges; nothing without the "vdd:" / "vpp:" line (no voltage
+    // check then). A line that cannot be read leaves its range empty and says why in
+    // voltage_problem, which keeps the chip unpowered.
+    std::optional<voltage_range> vdd_range, vpp_range;
+    std::string voltage_problem;
     instruction_list erase_list, program_list, read_list, blankcheck_list, verify_list;
 };
 

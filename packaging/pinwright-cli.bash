@@ -4,13 +4,14 @@
 # shellcheck disable=SC2207 # compgen's words never hold blanks here
 
 # The model names `pinwright-cli models` lists, one a line: the column between the number
-# and the sizes (or the reason a model cannot be selected).
+# and the sizes with the voltage ranges (or the reason a model cannot be selected).
 _pinwright_cli_models() {
     local cli=$1 devices=$2
     local -a run=("$cli")
     [[ -n $devices ]] && run+=(--devices "${devices/#\~/$HOME}")
     "${run[@]}" models 2>/dev/null |
-        sed -E '1d; s/^.{5}//; s/  cannot be selected: .*$//; s/ +[0-9]+ +[0-9]+$//; s/ +$//'
+        sed -E '1d; s/^.{5}//; s/  cannot be selected: .*$//; s/  V[DP][DP] [0-9.-]+ V.*$//
+            s/ +[0-9]+ +[0-9]+$//; s/ +$//'
 }
 
 _pinwright_cli() {
@@ -20,8 +21,8 @@ _pinwright_cli() {
     local commands="models convert check-devices program verify read erase blankcheck
         identify doctor ports config"
     local options="--devices --model --port --simulate --sim-part --sim-fault --chip
-        --real-time --trace --no-id-check --verify --quiet -q --help --version"
-    local valued="--devices|--model|--port|--sim-part|--sim-fault|--chip|--trace"
+        --real-time --trace --vdd --vpp --no-id-check --verify --quiet -q --help --version"
+    local valued="--devices|--model|--port|--sim-part|--sim-fault|--chip|--trace|--vdd|--vpp"
 
     case $prev in
         --devices | --trace)
@@ -65,6 +66,10 @@ $(_pinwright_cli_models "$cli" "$devices")" -- "$cur")
             ;;
         --sim-part)
             COMPREPLY=($(compgen -W "none" -- "$cur"))
+            return
+            ;;
+        --vdd | --vpp)
+            # A number of volts: nothing to offer.
             return
             ;;
     esac

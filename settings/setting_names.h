@@ -39,5 +39,9 @@ inline constexpr decimal_setting model_setting{"Microcontroller Model", 1};
 inline constexpr decimal_setting port_address_setting{"Parallel Port Address", 888};
 inline constexpr text_setting color_theme_setting{"Color Theme", "Original Lite"};
 inline constexpr number_setting mouse_wheel_setting{"Mouse Wheel Enabled", 1};
+// What the adapter applies on VDD and VPP, in volts as the user typed them ("3.3"); empty
+// when not stated.
+inline constexpr text_setting adapter_vdd_setting{"Adapter VDD", ""};
+inline constexpr text_setting adapter_vpp_setting{"Adapter VPP", ""};
 
 } // namespace settings

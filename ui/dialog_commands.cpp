@@ -1,6 +1,7 @@
 // The Options, Hardware and Help menu commands that open the settings dialogs or ask
 // their question through the message and input boxes: port number, programming time,
-// pinout, about, and the dialogs Form99, Form98, Form34 and the port selection.
+// the adapter's voltages, pinout, about, and the dialogs Form99, Form98, Form34 and the
+// port selection.
 #include "ui/dialog_commands.h"
 
 #include "core/hex_text.h"
@@ -9,6 +10,7 @@
 #include "hardware/port_backend.h"
 #include "hardware/port_lines.h"
 #include "interpreter/algorithm_run.h"
+#include "interpreter/voltage_check.h"
 #include "settings/setting_names.h"
 #include "ui/form34.h"
 #include "ui/form98.h"
@@ -129,6 +131,30 @@ void change_programming_time() {
         return;
     }
     program_time_ms = core::round_even(value);
+}
+
+void change_adapter_voltages() {
+    // Both are asked before either is stored; an empty answer means "not stated".
+    std::string stated[2];
+    const std::pair<const char*, const settings::text_setting*> lines[] = {
+        {"VDD", &settings::adapter_vdd_setting}, {"VPP", &settings::adapter_vpp_setting}};
+    for (std::size_t k = 0; k < 2; ++k) {
+        const std::string answer = core::myinputbox(
+            std::string("Enter the ") + lines[k].first + " your adapter applies, in volts [0.01-" +
+                std::to_string(static_cast<int>(Module1::highest_adapter_volts)) +
+                "]; leave it empty when not known.",
+            core::app_title, lines[k].second->read());
+        const auto first = answer.find_first_not_of(' ');
+        if (first == std::string::npos)
+            continue;
+        if (!Module1::adapter_volts(answer)) {
+            wrong_entry();
+            return;
+        }
+        stated[k] = answer.substr(first, answer.find_last_not_of(' ') - first + 1);
+    }
+    for (std::size_t k = 0; k < 2; ++k)
+        lines[k].second->write(stated[k]);
 }
 
 void show_pinout() {

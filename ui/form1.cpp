@@ -180,6 +180,7 @@ void Form1::build_menus() {
     menusettings = menu4->addAction(QStringLiteral("Settings"));
     menucheck = menu4->addAction(QStringLiteral("Check"));
     menuselectport = menu4->addAction(QStringLiteral("Select Parallel Port..."));
+    menuvoltages = menu4->addAction(QStringLiteral("Adapter Voltages..."));
     menudiagnose = menu4->addAction(QStringLiteral("Diagnose Adapter"));
     menu5 = bar->addMenu(QStringLiteral("&Options"));
     menumodel = menu5->addAction(QStringLiteral("Change Microcontroller Model"));
@@ -204,8 +205,9 @@ void Form1::build_menus() {
     connect(menumodel, &QAction::triggered, this, [this] { menumodel_Click(); });
     connect(menuport, &QAction::triggered, this, [] { choose_port(); });
     connect(menuselectport, &QAction::triggered, this, [] { select_parallel_port(); });
+    connect(menuvoltages, &QAction::triggered, this, [] { change_adapter_voltages(); });
     connect(menudiagnose, &QAction::triggered, this, [this] {
-        if (commands_enabled_)
+        if (commands_enabled_ && voltages_allow_powering())
             show_adapter_diagnosis();
     });
     connect(menuprogtime, &QAction::triggered, this, [] { change_programming_time(); });
@@ -225,6 +227,13 @@ void Form1::build_menus() {
     label_hex->on_click = [this] { menuopen_Click(); };
     for (click_label* model_label : {Label1, label_ime, label_info})
         model_label->on_click = [this] { menumodel_Click(); };
+}
+
+void Form1::show_model_tip(const std::string& ranges) {
+    const QString tip =
+        ranges.empty() ? model_tip : model_tip + QLatin1Char('\n') + QString::fromStdString(ranges);
+    for (click_label* model_label : {Label1, label_ime, label_info})
+        model_label->set_fixed_tip(tip);
 }
 
 void Form1::show_status(const std::string& caption) {

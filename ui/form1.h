@@ -136,6 +136,7 @@ class Form1 final : public QMainWindow, public ui::wheel_target {
     QAction* menumodel;
     QAction* menuport;
     QAction* menuselectport;
+    QAction* menuvoltages;
     QAction* menudiagnose;
     QAction* menuprogtime;
     QAction* menucolors;
@@ -157,6 +158,10 @@ class Form1 final : public QMainWindow, public ui::wheel_target {
     // Selects model `number` as the model dialog does: stored, the socket follows, the
     // buffer is cleared.
     void select_detected_model(int number);
+    // The voltage check before a command powers the chip: a refusal in the error box, a
+    // warning with OK, or the question for a part a classic adapter would over-drive
+    // (asked once per model selection). True when the command may go on.
+    bool voltages_allow_powering();
 
     // Focus and pointer rules of the tables.
     void scrl_GotFocus(int table);
@@ -165,11 +170,17 @@ class Form1 final : public QMainWindow, public ui::wheel_target {
     void show_pending_edit();
     void unosbox_LostFocus();
     void close_scrolled_edit(std::int32_t kind);
+    // The model lines' tool tip, with the part's voltage ranges (when the database gives
+    // them) on a line of its own.
+    void show_model_tip(const std::string& ranges);
     // The loaded-file line: the shortened path, and the whole path in the tool tip.
     void show_hex_path(const std::string& path);
     void focus_edit_bar();
 
     bool commands_enabled_ = true;
+    // The user said Yes to powering the selected model with no adapter voltages stated;
+    // forgotten when a model is selected.
+    bool voltages_confirmed_ = false;
     QWidget* background_;
 };
 

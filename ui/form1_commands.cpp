@@ -1,12 +1,14 @@
 // The main window's commands: clearing the image, opening and saving HEX files, choosing
-// the model, and the five chip operations. The clickable labels lead here too; like the
-// menus and buttons they do nothing while the commands are locked.
+// the model, and the five chip operations, each after the voltage check. The clickable
+// labels lead here too; like the menus and buttons they do nothing while the commands are
+// locked.
 #include "core/host_hooks.h"
 #include "devices/selected_model.h"
 #include "image/hex_load.h"
 #include "image/hex_writer.h"
 #include "interpreter/algorithm_run.h"
 #include "interpreter/chip_operations.h"
+#include "interpreter/voltage_check.h"
 #include "settings/program_values.h"
 #include "settings/setting_names.h"
 #include "ui/form1.h"
@@ -135,7 +137,8 @@ void Form1::menumodel_Click() {
         return;
     {
         Form5 dialog(devices::device_database());
-        dialog.exec();
+        if (dialog.exec() == QDialog::Accepted)
+            voltages_confirmed_ = false;
     }
     // A simulated chip follows the model unless the user fixed the part.
     follow_selected_model();
@@ -143,7 +146,7 @@ void Form1::menumodel_Click() {
 }
 
 void Form1::run_chip_operation(Module1::operation_result (*operation)(bool), const char* name) {
-    if (!commands_enabled_)
+    if (!commands_enabled_ || !voltages_allow_powering())
         return;
     const Module1::operation_result result = operation(true);
     save_simulated_chip();
@@ -158,7 +161,35 @@ void Form1::run_chip_operation(Module1::operation_result (*operation)(bool), con
     }
 }
 
+bool Form1::voltages_allow_powering() {
+    using Module1::voltage_verdict_kind;
+    const Module1::voltage_verdict verdict = Module1::judge_voltages(
+        devices::selected_model().values, Module1::stored_adapter_voltages());
+    switch (verdict.kind) {
+    case voltage_verdict_kind::ok:
+        return true;
+    case voltage_verdict_kind::warn:
+        core::mymsgbox(verdict.message, core::msg_information, "");
+        return true;
+    case voltage_verdict_kind::needs_confirmation:
+        if (voltages_confirmed_)
+            return true;
+        voltages_confirmed_ =
+            core::mymsgbox(verdict.message +
+                               "\r\n\r\nPower the chip all the same? Answer Yes only when your "
+                               "adapter keeps within these ranges. Hardware > Adapter Voltages... "
+                               "states what it gives, and this question is then not asked.",
+                           core::msg_yes_no | core::msg_default_no, "") == core::result_yes;
+        return voltages_confirmed_;
+    case voltage_verdict_kind::refuse:
+        core::mymsgbox(verdict.message, core::msg_error, "");
+        return false;
+    }
+    return false;
+}
+
 void Form1::select_detected_model(int number) {
+    voltages_confirmed_ = false;
     settings::model_setting.write(number);
     devices::select_program_model(devices::device_database(), number);
     follow_selected_model();
@@ -186,7 +217,7 @@ void Form1::Command5_Click() {
 }
 
 void Form1::menuidentify_Click() {
-    if (!commands_enabled_)
+    if (!commands_enabled_ || !voltages_allow_powering())
         return;
     if (const int detected = identify_chip_in_socket(); detected != 0)
         select_detected_model(detected);

@@ -1,5 +1,6 @@
-// The model selection dialog. A model the database gives impossible sizes is listed but
-// cannot be chosen: its entry says why.
+// The model selection dialog. Each entry's tool tip gives the model's sizes and, where the
+// database states them, its VDD and VPP ranges. A model the database gives impossible
+// sizes is listed but cannot be chosen: its entry says why.
 #include "ui/form5.h"
 
 #include "core/host_hooks.h"
@@ -61,8 +62,11 @@ Form5::Form5(const devices::device_table& table) : table_(table) {
         entry->setIndent(3);
         entry->setText(QString::fromStdString(model.name));
         const std::string problem = devices::model_problem(model);
+        const std::string ranges = devices::voltage_ranges_text(
+            devices::parse_voltage_range(model.vdd), devices::parse_voltage_range(model.vpp));
         entry->set_fixed_tip(QString::fromStdString(
-            problem.empty() ? "FLASH: " + model.flash + ", EEPROM: " + model.eeprom
+            problem.empty() ? "FLASH: " + model.flash + ", EEPROM: " + model.eeprom +
+                                  (ranges.empty() ? "" : "\n" + ranges)
                             : "Cannot be selected: " + problem + "."));
         entry->setCursor(Qt::PointingHandCursor);
         entry->on_click = [this, i] { opcija_Click(i); };

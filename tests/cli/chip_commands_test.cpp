@@ -1,7 +1,7 @@
 // The chip commands of pinwright-cli end to end on the simulated adapter with a virtual
 // PIC18, using the shipped device database: erase, blank check, program, verify, read,
-// a changed byte, a wrong wiring, and the port trace of a program run decoded back into
-// the frames the chip saw.
+// a changed byte, a wrong wiring, the adapter voltage check, and the port trace of a
+// program run decoded back into the frames the chip saw.
 #include "../support/trace_decoder.h"
 
 #include "cli/commands.h"
@@ -48,6 +48,18 @@ class ChipCommands : public ::testing::Test {
         args.insert(args.end(),
                     {"--simulate", "--model", "PIC18F4520", "--chip", path("chip.hex")});
         return cli::run_cli(args, PINWRIGHT_SOURCE_DIR "/data", out_, err_);
+    }
+
+    // Runs on the simulated adapter with a trace in trace.txt, for the PIC18F4520 unless
+    // `args` name a model.
+    int run_traced(std::vector<std::string> args,
+                   const std::string& data = PINWRIGHT_SOURCE_DIR "/data") {
+        out_.str({});
+        err_.str({});
+        if (std::find(args.begin(), args.end(), "--model") == args.end())
+            args.insert(args.end(), {"--model", "PIC18F4520"});
+        args.insert(args.end(), {"--simulate", "--trace", path("trace.txt")});
+        return cli::run_cli(args, data, out_, err_);
     }
 
     std::string path(const std::string& name) const {
@@ -285,16 +297,10 @@ TEST_F(ChipCommands, ChipIdentityAndPortFailuresDecideTheOutcome) {
         const std::string name = setting.substr(0, setting.find('='));
         if (r.setting)
             settings::write_setting_text(name, setting.substr(setting.find('=') + 1));
-        std::vector<std::string> args = r.args;
-        if (std::find(args.begin(), args.end(), "--model") == args.end())
-            args.insert(args.end(), {"--model", "PIC18F4520"});
-        args.insert(args.end(), {"--simulate", "--trace", path("trace.txt")});
-        out_.str({});
-        err_.str({});
-        const bool unlisted = std::find(args.begin(), args.end(), unlisted_part) != args.end();
-        EXPECT_EQ(
-            cli::run_cli(args, unlisted ? trimmed_data : PINWRIGHT_SOURCE_DIR "/data", out_, err_),
-            r.code)
+        const bool unlisted =
+            std::find(r.args.begin(), r.args.end(), unlisted_part) != r.args.end();
+        EXPECT_EQ(run_traced(r.args, unlisted ? trimmed_data : PINWRIGHT_SOURCE_DIR "/data"),
+                  r.code)
             << output();
         if (r.setting)
             settings::write_setting_text(name, adapters_wiring.at(name));
@@ -316,6 +322,88 @@ TEST_F(ChipCommands, ChipIdentityAndPortFailuresDecideTheOutcome) {
             EXPECT_LE(decoded.frames.size(), 8u);
         }
     }
+}
+
+// The adapter's voltages against the part's ranges: a K20 part (at most 3.6 V and 9 V) is
+// powered only with voltages stated within them, and a refusal comes before the port is
+// even opened; a classic part runs as it always did.
+TEST_F(ChipCommands, AdapterVoltagesAreCheckedBeforeAnyLineMoves) {
+    save_image("app.hex");
+    const std::string app = path("app.hex");
+    const std::string k20 = "PIC18F46K20";
+    struct row {
+        std::vector<std::string> args;
+        std::vector<std::pair<std::string, std::string>> stored; // Adapter VDD / VPP
+        int code;
+        std::vector<const char*> says;
+        bool port_untouched; // no trace written at all
+    };
+    const row rows[] = {
+        {{"erase", "--model", k20, "--vdd", "5"},
+         {},
+         2,
+         {"The PIC18F46K20 takes at most 3.60 V on VDD; the adapter is set to 5.00 V (--vdd). "
+          "Use an adapter that gives at most 3.60 V on VDD"},
+         true},
+        {{"program", app, "--model", k20},
+         {},
+         2,
+         {"takes VDD 1.80-3.60 V, VPP 7.80-9.00 V", "not stated (Adapter VDD, Adapter VPP)",
+          "--vdd VOLTS and --vpp VOLTS"},
+         true},
+        {{"erase", "--model", k20, "--vpp", "9"}, {{"Adapter VPP", "13"}}, 2, {"VDD is not"}, true},
+        {{"identify", "--model", k20}, {{"Adapter VDD", "5"}}, 2, {"5.00 V (Adapter VDD)"}, true},
+        {{"doctor", "--model", k20}, {}, 2, {"not stated"}, true},
+        {{"program", app, "--verify", "--model", k20, "--vdd", "3.3", "--vpp", "9"},
+         {{"Adapter VDD", "5"}},
+         0,
+         {"Chip programmed. ", "Chip verified. "},
+         false},
+        {{"blankcheck", "--model", k20},
+         {{"Adapter VDD", "3.30"}, {"Adapter VPP", "9"}},
+         0,
+         {},
+         false},
+        {{"erase", "--model", "PIC18F452", "--vdd", "3.3", "--vpp", "8"},
+         {},
+         0,
+         {"warning: The PIC18F452 needs at least 4.50 V on VDD; the adapter is set to 3.30 V "
+          "(--vdd), so the chip may not enter programming mode.",
+          "needs at least 9.00 V on VPP", "Chip erased. "},
+         false},
+        // --model auto: the stored model (a classic one) lets the ID be read; the K20 it
+        // names is judged again before the operation.
+        {{"erase", "--model", "auto", "--sim-part", "18F46K20"},
+         {},
+         2,
+         {"The PIC18F46K20 takes VDD 1.80-3.60 V"},
+         false},
+        {{"erase", "--vdd", "3,3"}, {}, 2, {"--vdd needs the adapter's voltage in volts"}, true},
+        {{"erase", "--vpp", "0"}, {}, 2, {"--vpp needs"}, true},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.args[0] + " " + r.args.back());
+        QFile::remove(QString::fromStdString(path("trace.txt")));
+        for (const char* name : {"Adapter VDD", "Adapter VPP"})
+            settings::write_setting_text(name, "");
+        for (const auto& [name, value] : r.stored)
+            settings::write_setting_text(name, value);
+        EXPECT_EQ(run_traced(r.args), r.code) << output();
+        for (const char* text : r.says)
+            EXPECT_NE(output().find(text), std::string::npos) << text << "\n" << output();
+        EXPECT_EQ(QFile::exists(QString::fromStdString(path("trace.txt"))), !r.port_untouched);
+        std::ifstream trace(path("trace.txt"));
+        const auto decoded = test_support::decode_trace(trace);
+        if (r.code == 2) { // at most the ID read of --model auto, which ends powered down
+            EXPECT_LE(decoded.frames.size(), 8u);
+        }
+        if (!decoded.supply_events.empty()) {
+            EXPECT_EQ(decoded.supply_events.back().substr(4), "off");
+        }
+    }
+    // A classic part with nothing stated: no word about voltages.
+    ASSERT_EQ(run({"erase"}), 0) << output();
+    EXPECT_EQ(output().find("VDD"), std::string::npos) << output();
 }
 
 TEST_F(ChipCommands, UnknownSimulatedPartAndPortChoice) {

@@ -17,6 +17,8 @@
 
 #include <fstream>
 #include <sstream>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -25,6 +27,7 @@ enum class family { fxx2, x220, f2xxx, f1230, k20, k22, k1xk22, k80 };
 struct family_case {
     const char* model;
     family kind;
+    std::vector<std::string> voltages = {}; // the adapter's, stated for a part below 5 V
 };
 
 constexpr std::pair<int, int> poll_marker{-1, -1}; // one or more EECON1 polls
@@ -196,11 +199,10 @@ TEST_P(FamilySequence, ProgramAllSendsTheMakersSequence) {
     std::ofstream(base + "tiny.hex", std::ios::binary) << image::hex_file_text(image, model);
 
     std::ostringstream out, err;
-    ASSERT_EQ(cli::run_cli({"program", base + "tiny.hex", "--simulate", "--quiet", "--model",
-                            GetParam().model, "--trace", base + "trace.txt"},
-                           PINWRIGHT_SOURCE_DIR "/data", out, err),
-              0)
-        << err.str();
+    std::vector<std::string> args{"program", base + "tiny.hex", "--simulate", "--quiet",
+                                  "--model", GetParam().model,  "--trace",    base + "trace.txt"};
+    args.insert(args.end(), GetParam().voltages.begin(), GetParam().voltages.end());
+    ASSERT_EQ(cli::run_cli(args, PINWRIGHT_SOURCE_DIR "/data", out, err), 0) << err.str();
     EXPECT_EQ(err.str(), "");
     std::ifstream trace(base + "trace.txt");
     const auto decoded = test_support::decode_trace(trace);
@@ -226,17 +228,16 @@ TEST_P(FamilySequence, ProgramAllSendsTheMakersSequence) {
               (std::vector<std::string>{"VDD on", "VPP on", "VDD off", "VPP off"}));
 }
 
-INSTANTIATE_TEST_SUITE_P(OnePartPerFamily, FamilySequence,
-                         ::testing::Values(family_case{"PIC18F452", family::fxx2},
-                                           family_case{"PIC18F1320", family::x220},
-                                           family_case{"PIC18F4520", family::f2xxx},
-                                           family_case{"PIC18F4685", family::f2xxx},
-                                           family_case{"PIC18F2431", family::fxx2},
-                                           family_case{"PIC18F1330", family::f1230},
-                                           family_case{"PIC18F45K20", family::k20},
-                                           family_case{"PIC18F45K22", family::k22},
-                                           family_case{"PIC18F14K22", family::k1xk22},
-                                           family_case{"PIC18F46K80", family::k80}),
-                         [](const auto& p) { return std::string(p.param.model); });
+INSTANTIATE_TEST_SUITE_P(
+    OnePartPerFamily, FamilySequence,
+    ::testing::Values(
+        family_case{"PIC18F452", family::fxx2}, family_case{"PIC18F1320", family::x220},
+        family_case{"PIC18F4520", family::f2xxx}, family_case{"PIC18F4685", family::f2xxx},
+        family_case{"PIC18F2431", family::fxx2}, family_case{"PIC18F1330", family::f1230},
+        family_case{"PIC18F45K20", family::k20, {"--vdd", "3.3", "--vpp", "9"}},
+        family_case{"PIC18F45K22", family::k22, {"--vdd", "3.3", "--vpp", "9"}},
+        family_case{"PIC18F14K22", family::k1xk22, {"--vdd", "3.3", "--vpp", "9"}},
+        family_case{"PIC18F46K80", family::k80, {"--vdd", "3.3", "--vpp", "9"}}),
+    [](const auto& p) { return std::string(p.param.model); });
 
 } // namespace

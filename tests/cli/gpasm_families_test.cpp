@@ -12,14 +12,17 @@
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
+#include <string>
+#include <vector>
 
 namespace {
 
 struct assembled_part {
-    const char* part;       // gpasm's processor name
-    const char* watchdog;   // the part's watchdog configuration setting
-    const char* oscillator; // a high-speed crystal setting of the part, "FOSC = HSHP"
-    const char* other;      // one more setting, "LVP = OFF" where the part has LVP
+    const char* part;                       // gpasm's processor name
+    const char* watchdog;                   // the part's watchdog configuration setting
+    const char* oscillator;                 // a high-speed crystal setting, "FOSC = HSHP"
+    const char* other;                      // one more setting, "LVP = OFF" where it has LVP
+    std::vector<std::string> voltages = {}; // the adapter's, stated for a part below 5 V
 };
 
 // Assembles the small program for `part` with `config` as its CONFIG directive into
@@ -63,9 +66,11 @@ TEST_P(GpasmProgram, ProgramsAndVerifies) {
     auto run = [&](const std::string& command) {
         out.str({});
         err.str({});
-        return cli::run_cli({command, base + "app.hex", "--simulate", "--quiet", "--model", part,
-                             "--chip", base + "chip.hex"},
-                            PINWRIGHT_SOURCE_DIR "/data", out, err);
+        std::vector<std::string> args{command,   base + "app.hex", "--simulate",
+                                      "--quiet", "--model",        part,
+                                      "--chip",  base + "chip.hex"};
+        args.insert(args.end(), GetParam().voltages.begin(), GetParam().voltages.end());
+        return cli::run_cli(args, PINWRIGHT_SOURCE_DIR "/data", out, err);
     };
     ASSERT_EQ(run("program"), 0) << err.str();
     EXPECT_EQ(err.str(), "");
@@ -107,16 +112,21 @@ TEST_P(GpasmProgram, ConfigNamesTheSettings) {
 
 INSTANTIATE_TEST_SUITE_P(
     OnePartPerFamily, GpasmProgram,
-    ::testing::Values(assembled_part{"18f452", "WDT", "OSC = HS", "LVP = OFF"},
-                      assembled_part{"18f1320", "WDT", "OSC = HS", "LVP = OFF"},
-                      assembled_part{"18f4520", "WDT", "OSC = HS", "LVP = OFF"},
-                      assembled_part{"18f4685", "WDT", "OSC = HS", "LVP = OFF"},
-                      assembled_part{"18f2431", "WDTEN", "OSC = HS", "LVP = OFF"},
-                      assembled_part{"18f1330", "WDT", "OSC = HS", "XINST = OFF"},
-                      assembled_part{"18f45k20", "WDTEN", "FOSC = HS", "LVP = OFF"},
-                      assembled_part{"18f45k22", "WDTEN", "FOSC = HSHP", "LVP = OFF"},
-                      assembled_part{"18lf14k22", "WDTEN", "FOSC = HS", "LVP = OFF"},
-                      assembled_part{"18f46k80", "WDTEN", "FOSC = HS1", "XINST = OFF"}),
+    ::testing::Values(
+        assembled_part{"18f452", "WDT", "OSC = HS", "LVP = OFF"},
+        assembled_part{"18f1320", "WDT", "OSC = HS", "LVP = OFF"},
+        assembled_part{"18f4520", "WDT", "OSC = HS", "LVP = OFF"},
+        assembled_part{"18f4685", "WDT", "OSC = HS", "LVP = OFF"},
+        assembled_part{"18f2431", "WDTEN", "OSC = HS", "LVP = OFF"},
+        assembled_part{"18f1330", "WDT", "OSC = HS", "XINST = OFF"},
+        assembled_part{
+            "18f45k20", "WDTEN", "FOSC = HS", "LVP = OFF", {"--vdd", "3.3", "--vpp", "9"}},
+        assembled_part{
+            "18f45k22", "WDTEN", "FOSC = HSHP", "LVP = OFF", {"--vdd", "3.3", "--vpp", "9"}},
+        assembled_part{
+            "18lf14k22", "WDTEN", "FOSC = HS", "LVP = OFF", {"--vdd", "3.3", "--vpp", "9"}},
+        assembled_part{
+            "18f46k80", "WDTEN", "FOSC = HS1", "XINST = OFF", {"--vdd", "3.3", "--vpp", "9"}}),
     [](const auto& p) { return std::string(p.param.part); });
 
 } // namespace

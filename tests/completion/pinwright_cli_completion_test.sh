@@ -22,6 +22,8 @@ touch blink.hex notes.txt
 # Models that cannot be selected are listed all the same; a name may hold a space.
 database=$folder/devices.txt
 printf 'model: PIC18F452\r\nmodel: PIC18F4520\r\nmodel: Other Chip\r\nmodel: PIC18F252\r\n' >"$database"
+# A model that can be selected, listed with its sizes and voltage ranges.
+printf 'model: PIC18F46K20\r\nflash: 65536\r\neeprom: 1024\r\nvdd: 1.80-3.60\r\nvpp: 7.80-9.00\r\n' >>"$database"
 
 failures=0
 # expect LINE WORDS...: completing at the end of LINE offers exactly WORDS (sorted).
@@ -53,7 +55,11 @@ expect "$cli --chip bl" blink.hex
 expect "$cli --trace no" notes.txt
 expect "$cli erase --no-" --no-id-check
 expect "$cli --devices $database --model PIC18F45" PIC18F452 PIC18F4520
-expect "$cli --devices=$database --model=PIC" PIC18F452 PIC18F4520 PIC18F252
+expect "$cli --devices=$database --model=PIC" PIC18F452 PIC18F4520 PIC18F252 PIC18F46K20
 expect "$cli --devices $database --model Oth" 'Other\ Chip'
+expect "$cli --devices $database --model PIC18F46" PIC18F46K20
+expect "$cli --vd" --vdd
+# Volts are typed: a file name is not offered after --vdd.
+expect "$cli program --vdd "
 expect "$cli --devices $folder/none.txt --model a" auto
 exit $((failures > 0))

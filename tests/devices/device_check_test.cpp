@@ -83,7 +83,11 @@ TEST(DeviceCheck, AlgorithmBodies) {
               // A misspelt key (a comment to the loader) and a definition without its colon.
               "programmalg: 2", "erasealgdef 3 begin,end",
               // A configuration hold that is no time.
-              "model: Slow", "configprogtime: 0"}));
+              "model: Slow", "configprogtime: 0",
+              // Voltage ranges: MIN-MAX in volts, 0 < MIN <= MAX, within what PIC18s take.
+              "model: V1", "vdd: 5", "vpp: 9.000-13", "model: V2", "vdd: 3.60-1.80", "vpp: 0-9",
+              "model: V3", "vdd: 2.00-7.50", "vpp: 9.00-14.50", "model: V4", "vdd: 3,3-5",
+              "vpp: 9-12.5"}));
     const std::pair<int, const char*> expected[] = {
         {19, "unrecognised instruction 'begin '"},
         {19, "'s0x-flash' has no valid two-digit"},
@@ -118,11 +122,21 @@ TEST(DeviceCheck, AlgorithmBodies) {
              "\"programalg:\"?"},
         {51, "erase algorithm 3: no colon after the algorithm number"},
         {53, "\"configprogtime:\" must be a whole number of milliseconds of at least 1"},
+        {55, "\"vdd:\" must be MIN-MAX in volts, two numbers with at most two decimals (such "
+             "as 1.80-3.60), not \"5\""},
+        {56, "\"vpp:\" must be MIN-MAX in volts"},
+        {58, "\"vdd:\" has its minimum above its maximum (\"3.60-1.80\")"},
+        {59, "\"vpp:\" must have a minimum above 0 V, not \"0-9\""},
+        {61, "\"vdd:\" 2.00-7.50 goes above 7.00 V, more than any PIC18 of these families takes "
+             "on VDD"},
+        {62, "\"vpp:\" 9.00-14.50 goes above 14.00 V"},
+        {64, "\"vdd:\" must be MIN-MAX"},
     };
     for (const auto& [line, text] : expected) {
         SCOPED_TRACE("line " + std::to_string(line) + ": " + text);
         EXPECT_TRUE(has_problem(problems, line, text)) << dump(problems);
     }
+    EXPECT_FALSE(has_problem(problems, 65, "")) << "\"vpp: 9-12.5\" is a range\n" << dump(problems);
 }
 
 TEST(AlgorithmCheck, RunFaultsAreWhatWouldRunAwayDivideByZeroOrEndTheProgram) {

@@ -54,6 +54,9 @@ TEST(ShippedDatabase, ModelsAgreeWithTheSimulatorsPartTable) {
         EXPECT_EQ(model.page_size, part->write_buffer) << model.name;
         EXPECT_EQ(model.voltage_sequence, 1) << model.name;
         EXPECT_EQ(model.device_id, std::optional<std::uint16_t>{part->device_id}) << model.name;
+        // Both voltage ranges, so that the voltage check guards every shipped part.
+        EXPECT_TRUE(model.vdd_range && model.vpp_range && model.voltage_problem.empty())
+            << model.name;
         // The chip's ID names this model alone, whatever its silicon revision.
         for (const int revision : {0x0, 0xF})
             EXPECT_EQ(devices::models_with_id(

@@ -1,8 +1,9 @@
-// The port, port selection, programming time, pinout and about commands.
+// The port, port selection, programming time, adapter voltages, pinout and about commands.
 #include "dialog_test_support.h"
 
 #include "hardware/port_session.h"
 #include "interpreter/algorithm_run.h"
+#include "settings/setting_names.h"
 #include "ui/color_theme.h"
 #include "ui/dialog_commands.h"
 #include "ui/message_text_view.h"
@@ -176,6 +177,51 @@ TEST_F(PortTimePinoutAboutCommands, ProgrammingTimeAnswers) {
                     .allKeys()
                     .isEmpty())
         << "the programming time is never stored";
+}
+
+// Hardware > Adapter Voltages...: VDD then VPP, both stored once both are right; an empty
+// answer states nothing, a wrong one changes nothing.
+TEST_F(PortTimePinoutAboutCommands, AdapterVoltagesAnswers) {
+    const struct {
+        std::vector<const char*> answers; // none left: cancelled (empty)
+        std::size_t asked;                // a wrong VDD ends the command before VPP is asked
+        const char *vdd, *vpp;            // stored afterwards
+        bool wrong;
+    } cases[] = {
+        {{"3.3", "9"}, 2, "3.3", "9", false},
+        {{" 3.30 ", "12.5"}, 2, "3.30", "12.5", false},
+        {{}, 2, "", "", false},
+        {{"3.3"}, 2, "3.3", "", false},
+        {{"abc"}, 1, "5", "13", true},
+        {{"3.3", "9,5"}, 2, "5", "13", true},
+        {{"0", "9"}, 1, "5", "13", true},
+        {{"3.333", "9"}, 1, "5", "13", true},
+        {{"3.3", "20.5"}, 2, "5", "13", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.answers.empty() ? std::string("cancelled") : c.answers[0]);
+        settings::adapter_vdd_setting.write("5");
+        settings::adapter_vpp_setting.write("13");
+        ask(nullptr);
+        for (const char* answer : c.answers)
+            answers.push_back(answer);
+        ui::change_adapter_voltages();
+        ASSERT_GE(questions.size(), 1u);
+        EXPECT_EQ(questions[0].prompt,
+                  "Enter the VDD your adapter applies, in volts [0.01-20]; leave it empty when "
+                  "not known.");
+        EXPECT_EQ(questions[0].title, "Tarvellic Pinwright");
+        EXPECT_EQ(questions[0].default_text, "5");
+        ASSERT_EQ(questions.size(), c.asked);
+        if (questions.size() == 2) {
+            EXPECT_EQ(questions[1].prompt, "Enter the VPP your adapter applies, in volts "
+                                           "[0.01-20]; leave it empty when not known.");
+            EXPECT_EQ(questions[1].default_text, "13");
+        }
+        expect_wrong_entry(c.wrong);
+        EXPECT_EQ(ui_test::stored_text("Adapter VDD"), c.vdd);
+        EXPECT_EQ(ui_test::stored_text("Adapter VPP"), c.vpp);
+    }
 }
 
 // Lines of a text in which every line ends with CR LF.

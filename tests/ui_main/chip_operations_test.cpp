@@ -1,7 +1,8 @@
 // The chip operations from the window's buttons on the simulated adapter (real time, a
 // virtual PIC18F4520 in the socket): Program All then Verify with the commands greyed
 // during the run, a Verify failure reported in the message box, Read All, the chip file of
-// --chip, and how often the window gets to process its events during a run.
+// --chip, the voltage check before a part is powered, and how often the window gets to
+// process its events during a run.
 #include "window_fixture.h"
 
 #include "core/hex_text.h"
@@ -11,6 +12,7 @@
 #include "settings/setting_names.h"
 #include "sim/virtual_chip.h"
 #include "ui/form08.h"
+#include "ui/form5.h"
 #include "ui/table_widgets.h"
 
 #include <QApplication>
@@ -179,6 +181,72 @@ TEST_F(ChipOperations, AnotherChipInTheSocketIsWrittenOnlyWhenTheUserSaysSo) {
     }
     EXPECT_EQ(settings::model_setting.read(),
               devices::find_model(devices::device_database(), "PIC18F2520"));
+}
+
+// A part that takes at most 3.6 V and 9 V: with no adapter voltages stated it is powered
+// only after a Yes (Enter answers No), asked once per model selection; a stated voltage
+// above its maximum is refused, one below its minimum warned of. Nothing is written unless
+// the chip is powered.
+TEST_F(ChipOperations, LowVoltagePartIsPoweredOnlyWhenTheAdapterSuitsIt) {
+    devices::device_database().models[1].vdd = "1.80-3.60";
+    devices::device_database().models[1].vpp = "7.80-9.00";
+    load_window();
+    EXPECT_EQ(form_->label_ime->fixed_tip(),
+              "Click to change microcontroller model!\nVDD 1.80-3.60 V, VPP 7.80-9.00 V");
+    load_pattern(32);
+    const auto chip = hardware::session_chip();
+    ASSERT_TRUE(chip);
+    auto asked = [&](std::vector<Qt::Key> keys, const std::function<void()>& command) {
+        auto texts = std::make_shared<std::vector<std::string>>();
+        answer_in_turn(texts, keys);
+        captions_.clear();
+        command();
+        EXPECT_EQ(texts->size(), keys.size());
+        EXPECT_TRUE(form_->commands_enabled());
+        return *texts;
+    };
+    const std::string question = "The PIC18F4520 takes VDD 1.80-3.60 V, VPP 7.80-9.00 V. The "
+                                 "adapter's VDD and VPP are not stated";
+    // No (Enter), for each command that powers the chip: nothing moves.
+    for (QAction* command : {form_->menuprogram, form_->menuidentify, form_->menudiagnose}) {
+        const auto texts = asked({Qt::Key_Return}, [command] { command->trigger(); });
+        ASSERT_EQ(texts.size(), 1u);
+        EXPECT_EQ(texts[0].rfind(question, 0), 0u) << texts[0];
+        EXPECT_NE(texts[0].find("Power the chip all the same?"), std::string::npos);
+        EXPECT_TRUE(captions_.empty());
+        EXPECT_EQ(chip->flash()[0], 0xFF);
+    }
+    // Yes: programmed, and not asked again for this model.
+    asked({Qt::Key_Y}, [this] { click(1); });
+    EXPECT_EQ(chip->flash()[0], 0x00);
+    asked({}, [this] { click(5); });
+    EXPECT_EQ(captions_.back().rfind("Chip verified. ", 0), 0u);
+    // Selected again: asked again.
+    test_ui::on_next_modal([](QWidget* modal) {
+        auto* dialog = dynamic_cast<ui::Form5*>(modal);
+        ASSERT_NE(dialog, nullptr);
+        dialog->select_button()->click();
+    });
+    form_->menumodel->trigger();
+    load_pattern(32);
+    asked({Qt::Key_N}, [this] { click(5); });
+    EXPECT_TRUE(captions_.empty());
+
+    // Stated above the maximum: refused in the error box, whatever was confirmed.
+    settings::adapter_vdd_setting.write("5");
+    const auto refused = asked({Qt::Key_Return}, [this] { click(3); });
+    EXPECT_EQ(refused.at(0), "The PIC18F4520 takes at most 3.60 V on VDD; the adapter is set to "
+                             "5.00 V (Adapter VDD). Use an adapter that gives at most 3.60 V on "
+                             "VDD and set Adapter VDD to it, or select the right model.");
+    EXPECT_TRUE(captions_.empty());
+    EXPECT_EQ(chip->flash()[0], 0x00);
+    // Below the minimum: warned of, then run.
+    settings::adapter_vdd_setting.write("1.5");
+    settings::adapter_vpp_setting.write("9");
+    const auto warned = asked({Qt::Key_Return}, [this] { click(3); });
+    EXPECT_NE(warned.at(0).find("needs at least 1.80 V on VDD"), std::string::npos);
+    ASSERT_FALSE(captions_.empty());
+    EXPECT_EQ(captions_.back().rfind("Chip erased. ", 0), 0u) << captions_.back();
 }
 
 TEST_F(ChipOperations, EmptySocketAndLostPortEndTheRunWithTheirOwnMessage) {

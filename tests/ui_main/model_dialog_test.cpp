@@ -33,6 +33,8 @@ class ModelDialog : public test_ui::SettingsFolder {
 };
 
 TEST_F(ModelDialog, FiveModelsMakeThreeRowsAndAShortWindow) {
+    table_.models[2].vdd = "1.80-3.60";
+    table_.models[2].vpp = "7.80-9.00";
     ui::Form5 dialog(table_);
     const ui::twips_scale& scale = ui::window_scale();
     ASSERT_NE(dialog.entry(5), nullptr);
@@ -51,6 +53,8 @@ TEST_F(ModelDialog, FiveModelsMakeThreeRowsAndAShortWindow) {
     EXPECT_EQ(dialog.windowTitle(), "Select Microcontroller");
     EXPECT_EQ(dialog.entry(1)->fixed_tip(), "FLASH: 32768, EEPROM: 256");
     EXPECT_EQ(dialog.entry(5)->fixed_tip(), "FLASH: 64, EEPROM: 0");
+    EXPECT_EQ(dialog.entry(2)->fixed_tip(),
+              "FLASH: 32768, EEPROM: 256\nVDD 1.80-3.60 V, VPP 7.80-9.00 V");
 }
 
 TEST_F(ModelDialog, ClickThenCancelChangesNothing) {
