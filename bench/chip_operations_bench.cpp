@@ -89,8 +89,8 @@ struct bench_setup {
 };
 
 // The largest part of each family.
-const char* const parts[] = {"18F458",   "18F4320",  "18F4620", "18F46K20",
-                             "18F46K22", "18F14K22", "18F66K80"};
+const char* const parts[] = {"18F458",  "18F4431",  "18F4320",  "18F4620",  "18F4685",
+                             "18F1330", "18F46K20", "18F46K22", "18F14K22", "18F66K80"};
 constexpr int last_part = static_cast<int>(std::size(parts)) - 1;
 const char* const operation_names[] = {"Program All", "Verify", "Read All"};
 std::map<std::string, std::map<std::string, double>> real_port_seconds;
