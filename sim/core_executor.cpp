@@ -2,9 +2,9 @@
 // (NOP, MOVLW, MOVWF, MOVF, CLRF, SETF, INCF, DECF, BSF, BCF and the two-word GOTO) and
 // applies them at the end of their frame to W and the data memory. The registers that
 // programming depends on (at the family's addresses) have their rules here: TBLPTR width,
-// EEADRH width, EECON1 (WR only
-// with WREN, and on FXX2/X220 only right after the EECON2 55h/AAh unlock; RD reads the data
-// EEPROM), and the registers a running write must not see changed.
+// EEADRH width, EECON1 (WR only with WREN, and on FXX2/X220 only right after the EECON2
+// 55h/AAh unlock; RD reads the data EEPROM), and the registers a running write must not
+// see changed.
 #include "sim/core_executor.h"
 
 #include "sim/memory_model.h"
