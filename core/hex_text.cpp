@@ -229,6 +229,13 @@ std::string lower_case(std::string_view text) {
     return out;
 }
 
+std::string without_blanks_around(std::string_view text) {
+    const auto first = text.find_first_not_of(' ');
+    if (first == std::string_view::npos)
+        return {};
+    return std::string(text.substr(first, text.find_last_not_of(' ') - first + 1));
+}
+
 std::string upper_case(std::string_view text) {
     std::string out(text);
     for (char& c : out)

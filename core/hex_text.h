@@ -42,4 +42,7 @@ inline std::int32_t text_to_int(std::string_view text) {
 std::string lower_case(std::string_view text);
 std::string upper_case(std::string_view text);
 
+// The text without the blanks (spaces) around it; empty for a text of blanks only.
+std::string without_blanks_around(std::string_view text);
+
 } // namespace core

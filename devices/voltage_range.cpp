@@ -2,6 +2,8 @@
 // value written as "3.6" or "3.60" gives the same double and compares equal.
 #include "devices/voltage_range.h"
 
+#include "core/hex_text.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -35,13 +37,6 @@ std::optional<std::int64_t> hundredths(const std::string& text) {
     return whole * 100 + fraction;
 }
 
-std::string trimmed(const std::string& text) {
-    const auto first = text.find_first_not_of(' ');
-    if (first == std::string::npos)
-        return {};
-    return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
-
 double volts_of(std::int64_t hundredths) {
     return static_cast<double>(hundredths) / 100.0;
 }
@@ -49,14 +44,14 @@ double volts_of(std::int64_t hundredths) {
 } // namespace
 
 std::optional<double> parse_volts(const std::string& text) {
-    const auto value = hundredths(trimmed(text));
+    const auto value = hundredths(core::without_blanks_around(text));
     if (!value)
         return std::nullopt;
     return volts_of(*value);
 }
 
 std::string voltage_range_problem(const std::string& text) {
-    const std::string range = trimmed(text);
+    const std::string range = core::without_blanks_around(text);
     const auto dash = range.find('-');
     const auto low = dash == std::string::npos ? std::nullopt : hundredths(range.substr(0, dash));
     const auto high = dash == std::string::npos ? std::nullopt : hundredths(range.substr(dash + 1));
@@ -74,7 +69,7 @@ std::string voltage_range_problem(const std::string& text) {
 std::optional<voltage_range> parse_voltage_range(const std::string& text) {
     if (!voltage_range_problem(text).empty())
         return std::nullopt;
-    const std::string range = trimmed(text);
+    const std::string range = core::without_blanks_around(text);
     const auto dash = range.find('-');
     return voltage_range{volts_of(*hundredths(range.substr(0, dash))),
                          volts_of(*hundredths(range.substr(dash + 1)))};

@@ -2,6 +2,7 @@
 // gathered into one verdict with the words the user reads.
 #include "interpreter/voltage_check.h"
 
+#include "core/hex_text.h"
 #include "settings/setting_names.h"
 
 #include <algorithm>
@@ -42,7 +43,7 @@ std::optional<finding> judge_line(const std::string& part, const line_check& che
     if (!check.range)
         return std::nullopt;
     const devices::voltage_range& range = *check.range;
-    if (check.stated.text.find_first_not_of(' ') == std::string::npos) {
+    if (core::without_blanks_around(check.stated.text).empty()) {
         if (range.max < check.confirm_below)
             unstated.push_back(&check);
         return std::nullopt;

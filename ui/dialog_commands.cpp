@@ -144,14 +144,14 @@ void change_adapter_voltages() {
                 std::to_string(static_cast<int>(Module1::highest_adapter_volts)) +
                 "]; leave it empty when not known.",
             core::app_title, lines[k].second->read());
-        const auto first = answer.find_first_not_of(' ');
-        if (first == std::string::npos)
+        const std::string volts = core::without_blanks_around(answer);
+        if (volts.empty())
             continue;
-        if (!Module1::adapter_volts(answer)) {
+        if (!Module1::adapter_volts(volts)) {
             wrong_entry();
             return;
         }
-        stated[k] = answer.substr(first, answer.find_last_not_of(' ') - first + 1);
+        stated[k] = volts;
     }
     for (std::size_t k = 0; k < 2; ++k)
         lines[k].second->write(stated[k]);
