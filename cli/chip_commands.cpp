@@ -126,9 +126,15 @@ int check_chip_command(session& s) {
               << " (see --help)\n";
         return exit_bad_input;
     }
-    if (!s.options.simulate &&
-        (s.options.chip || s.options.sim_part || s.options.real_time || s.options.sim_fault)) {
-        s.err << "pinwright-cli: --chip, --sim-part, --sim-fault and --real-time need --simulate\n";
+    if (!s.options.simulate && (s.options.chip || s.options.sim_part || s.options.real_time ||
+                                s.options.sim_fault || s.options.sim_access_ns)) {
+        s.err << "pinwright-cli: --chip, --sim-part, --sim-fault, --sim-access-ns and "
+                 "--real-time need --simulate\n";
+        return exit_bad_input;
+    }
+    if (s.options.real_time && s.options.sim_access_ns) {
+        s.err << "pinwright-cli: --sim-access-ns needs the virtual clock: it cannot be used "
+                 "with --real-time\n";
         return exit_bad_input;
     }
     if (s.options.sim_fault && !hardware::port_lost_after(*s.options.sim_fault)) {
@@ -139,8 +145,13 @@ int check_chip_command(session& s) {
     if (!load_database(s) || !select_requested_model(s))
         return exit_bad_input;
 
-    // Wiring and port as the window has them.
+    // Wiring, port and pacing as the window has them.
     Module94::port_settings = settings::read_stored_wiring();
+    Module94::port_pacing = settings::read_stored_pacing();
+    if (s.options.fast)
+        Module94::port_pacing.fast = true;
+    if (s.options.delay_us)
+        Module94::port_pacing.delay_us = *s.options.delay_us;
     if (s.options.port) {
         const port_choice choice = resolve_port_choice(*s.options.port);
         if (choice.code != exit_success) {
@@ -207,6 +218,8 @@ int open_chip_port(session& s, bool diagnosing = false) {
     options.chip_file = s.options.chip.value_or("");
     options.trace_file = s.options.trace.value_or("");
     options.access_cost = virtual_time(s);
+    if (s.options.sim_access_ns)
+        options.access_cost_ns = *s.options.sim_access_ns;
     if (s.options.sim_fault)
         options.lose_port_after = hardware::port_lost_after(*s.options.sim_fault);
     hardware::configure_port_session(options);

@@ -8,6 +8,7 @@
 #include "cli/cli_options.h"
 
 #include "interpreter/voltage_check.h"
+#include "settings/stored_wiring.h"
 
 #include <QCommandLineParser>
 
@@ -16,8 +17,8 @@ namespace cli {
 namespace {
 
 struct value_option {
-    const char* name; // without the leading "--"
-    std::optional<std::string> cli_options::*target;
+    const char* name;                                // without the leading "--"
+    std::optional<std::string> cli_options::*target; // nullptr: a number, read apart
 };
 
 constexpr value_option value_options[] = {
@@ -30,6 +31,8 @@ constexpr value_option value_options[] = {
     {"sim-fault", &cli_options::sim_fault},
     {"vdd", &cli_options::vdd},
     {"vpp", &cli_options::vpp},
+    {"delay-us", nullptr},
+    {"sim-access-ns", nullptr},
 };
 
 struct flag_option {
@@ -46,6 +49,7 @@ constexpr flag_option flag_options[] = {
     {"quiet", "q", &cli_options::quiet},
     {"no-id-check", nullptr, &cli_options::no_id_check},
     {"verify", nullptr, &cli_options::verify},
+    {"fast", nullptr, &cli_options::fast},
 };
 
 bool is_flag(const std::string& arg) {
@@ -92,6 +96,17 @@ std::string first_problem(const std::vector<std::string>& args) {
     return {};
 }
 
+// A whole decimal number from `lowest` to `highest`, digits only; nullopt otherwise.
+std::optional<std::int64_t> whole_number(const std::string& text, std::int64_t lowest,
+                                         std::int64_t highest) {
+    if (text.empty() || text.size() > 9 || text.find_first_not_of("0123456789") != text.npos)
+        return std::nullopt;
+    const std::int64_t value = std::stoll(text);
+    if (value < lowest || value > highest)
+        return std::nullopt;
+    return value;
+}
+
 QString latin1(const std::string& text) {
     return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
 }
@@ -133,8 +148,30 @@ parse_outcome parse_command_line(const std::vector<std::string>& args) {
 
     cli_options& options = outcome.options;
     for (std::size_t k = 0; k < values.size(); ++k)
-        if (parser.isSet(values[k]))
+        if (parser.isSet(values[k]) && value_options[k].target)
             options.*value_options[k].target = bytes(parser.value(values[k]));
+    // The two numeric options.
+    const auto number_of = [&](const char* name, std::int64_t lowest, std::int64_t highest,
+                               const char* what) -> std::optional<std::int64_t> {
+        const QString key = QString::fromLatin1(name);
+        if (!parser.isSet(key))
+            return std::nullopt;
+        const std::string text = bytes(parser.value(key));
+        const auto number = whole_number(text, lowest, highest);
+        if (!number && outcome.error.empty())
+            outcome.error = "--" + std::string(name) + " needs " + what + ", a whole number from " +
+                            std::to_string(lowest) + " to " + std::to_string(highest) + ", not \"" +
+                            text + "\"";
+        return number;
+    };
+    if (const auto delay = number_of("delay-us", 0, settings::largest_port_delay_us,
+                                     "the wait after every port write in microseconds"))
+        options.delay_us = static_cast<std::int32_t>(*delay);
+    options.sim_access_ns = number_of("sim-access-ns", fewest_access_ns, most_access_ns,
+                                      "the simulated port's time per register access in "
+                                      "nanoseconds");
+    if (!outcome.error.empty())
+        return outcome;
     for (std::size_t k = 0; k < flags.size(); ++k)
         options.*flag_options[k].target = parser.isSet(flags[k]);
     // An adapter voltage that could not be stated in the window is refused here too.
@@ -230,8 +267,22 @@ Options (before or after the command):
                             (a blank chip when it does not exist) and save it back after
                             the command, so a later command sees the same chip.
   --real-time               With --simulate: wait for real instead of on a virtual clock.
+  --sim-access-ns N         With --simulate on the virtual clock: the time one register
+                            access of the simulated port takes, in nanoseconds (1 to
+                            1000000, default 1000). The virtual chip checks the clock
+                            and data timing against it, as a real chip would.
   --trace FILE              Log every port access to FILE: "W <address> <value>" for a
-                            write, "R <address> <value>" for a read, "S <ms>" for a wait.
+                            write, "R <address> <value>" for a read, "S <ms>" for a wait,
+                            "U <us>" for a wait below a millisecond (with --fast).
+  --fast                    Fast port access for this command, as Options > Fast Port
+                            Access in the window (default: the stored "Fast Port
+                            Access"): a line change writes only the register that
+                            changed, a data bit goes out with its rising clock edge, and
+                            the waits are the part's documented times. About a third of
+                            the port time of the default.
+  --delay-us N              Wait N microseconds (0 to 10000) after every port write, for
+                            adapters with slow buffers or opto-couplers (default: the
+                            stored "Port Delay", 0).
   --vdd VOLTS, --vpp VOLTS  What the adapter applies on VDD and on VPP, in volts (such
                             as --vdd 3.3 --vpp 9), for this command instead of the
                             stored "Adapter VDD" and "Adapter VPP". Before the chip is

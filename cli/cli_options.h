@@ -2,6 +2,7 @@
 // common options, which may stand before or after the command.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -17,23 +18,30 @@ enum exit_code : int {
     exit_wrong_chip = 4,  // the chip in the socket is not the selected model
 };
 
+// The limits of --sim-access-ns: a nanosecond to a millisecond per register access.
+inline constexpr std::int64_t fewest_access_ns = 1;
+inline constexpr std::int64_t most_access_ns = 1000000;
+
 struct cli_options {
-    std::string command;                  // empty when none was given
-    std::vector<std::string> arguments;   // positional arguments after the command
-    std::optional<std::string> devices;   // --devices FILE
-    std::optional<std::string> model;     // --model N|NAME
-    std::optional<std::string> port;      // --port 1|2|3
-    std::optional<std::string> sim_part;  // --sim-part NAME
-    std::optional<std::string> chip;      // --chip FILE.hex
-    std::optional<std::string> trace;     // --trace FILE
-    std::optional<std::string> sim_fault; // --sim-fault FAULT
-    std::optional<std::string> vdd;       // --vdd VOLTS: the adapter's VDD for this command
-    std::optional<std::string> vpp;       // --vpp VOLTS: its VPP
-    bool simulate = false;                // --simulate
-    bool real_time = false;               // --real-time
-    bool quiet = false;                   // --quiet
-    bool no_id_check = false;             // --no-id-check
-    bool verify = false;                  // --verify (with program)
+    std::string command;                       // empty when none was given
+    std::vector<std::string> arguments;        // positional arguments after the command
+    std::optional<std::string> devices;        // --devices FILE
+    std::optional<std::string> model;          // --model N|NAME
+    std::optional<std::string> port;           // --port 1|2|3
+    std::optional<std::string> sim_part;       // --sim-part NAME
+    std::optional<std::string> chip;           // --chip FILE.hex
+    std::optional<std::string> trace;          // --trace FILE
+    std::optional<std::string> sim_fault;      // --sim-fault FAULT
+    std::optional<std::string> vdd;            // --vdd VOLTS: the adapter's VDD for this command
+    std::optional<std::string> vpp;            // --vpp VOLTS: its VPP
+    std::optional<std::int32_t> delay_us;      // --delay-us N: "Port Delay" for this command
+    std::optional<std::int64_t> sim_access_ns; // --sim-access-ns N: simulated access cost
+    bool fast = false;                         // --fast: fast port access for this command
+    bool simulate = false;                     // --simulate
+    bool real_time = false;                    // --real-time
+    bool quiet = false;                        // --quiet
+    bool no_id_check = false;                  // --no-id-check
+    bool verify = false;                       // --verify (with program)
     bool help = false;
     bool version = false;
 };

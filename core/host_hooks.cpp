@@ -29,8 +29,19 @@ host_hooks default_hooks() {
         return std::string();
     };
     h.sleep_us = [](std::int64_t microseconds) {
-        if (microseconds > 0)
-            std::this_thread::sleep_for(std::chrono::microseconds(microseconds));
+        if (microseconds <= 0)
+            return;
+        // The system's sleep overshoots by tens of microseconds: a wait below a
+        // millisecond (a discharge hold, an adapter's settling delay) watches the
+        // monotonic clock instead.
+        if (microseconds < 1000) {
+            const auto until =
+                std::chrono::steady_clock::now() + std::chrono::microseconds(microseconds);
+            while (std::chrono::steady_clock::now() < until) {
+            }
+            return;
+        }
+        std::this_thread::sleep_for(std::chrono::microseconds(microseconds));
     };
     h.monotonic_us = [] {
         return std::chrono::duration_cast<std::chrono::microseconds>(

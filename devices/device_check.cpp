@@ -102,6 +102,14 @@ void check_model(const model_record& model, std::vector<database_problem>& probl
                                   "at least 1 (the hold for configuration bytes), not \"" +
                                       *time + "\"");
 
+    if (const auto* time = value_of("dischargetime:");
+        time && (!parse_size(*time) || core::text_to_int(*time) < 1 ||
+                 core::text_to_int(*time) > largest_discharge_time_us))
+        report("dischargetime:",
+               "\"dischargetime:\" must be a whole number of microseconds from 1 to " +
+                   std::to_string(largest_discharge_time_us) +
+                   " (PGC low after a programming hold), not \"" + *time + "\"");
+
     // The optional voltage ranges; a part of these families takes at most `highest` volts.
     auto check_range = [&](const std::string& key, const char* line, double highest) {
         const auto* text = value_of(key);

@@ -42,6 +42,8 @@ std::string& value_field(device_model& model, const std::string& key) {
         return model.vpp;
     if (key == "configprogtime:")
         return model.configprogtime;
+    if (key == "dischargetime:")
+        return model.dischargetime;
     return model.pagesize;
 }
 

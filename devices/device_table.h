@@ -19,6 +19,7 @@ struct device_model {
     std::string deviceidmask;   // optional: the ID bits that name the part (default FFE0)
     std::string vdd, vpp;       // optional: the part's supply and MCLR ranges, "4.50-5.50" volts
     std::string configprogtime; // optional: hold for configuration bytes in ms (else progtime)
+    std::string dischargetime;  // optional: PGC low after a programming hold in us (P10)
     int line = 0;               // line number of the "model:" line (0 for the sink entry)
 };
 

@@ -128,7 +128,21 @@ instruction decode_instruction(std::string_view text) {
     }
     if (starts_with(text, "w")) {
         instruction result = plain(opcode::wait);
-        result.wait_ms = core::text_to_int(text.substr(1));
+        const std::size_t slash = text.find('/');
+        result.wait_ms =
+            core::text_to_int(text.substr(1, slash == text.npos ? text.npos : slash - 1));
+        if (slash == text.npos)
+            return result;
+        // The fast form: whole milliseconds or "poll", nothing else.
+        const std::string_view fast = text.substr(slash + 1);
+        if (fast == "poll") {
+            result.fast_poll = true;
+            return result;
+        }
+        if (fast.empty() || fast.size() > 5 ||
+            fast.find_first_not_of("0123456789") != std::string_view::npos)
+            return plain(opcode::unrecognised);
+        result.fast_wait_ms = core::text_to_int(fast);
         return result;
     }
     return plain(opcode::unrecognised);

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -42,7 +43,7 @@ enum class opcode {
     checkeeprom,
     checkconfig,  // checkconfig1l .. 7h
     send_literal, // s<cc>-<dddd>
-    wait,         // w<n>
+    wait,         // w<n>, w<n>/<m>, w<n>/poll
     unrecognised,
 };
 
@@ -52,8 +53,12 @@ struct instruction {
     std::int32_t payload = -1; // literal payload of s<cc>-<dddd>, -1 when not valid
     int config_byte = 0;       // 1..14 for the configuration forms
     std::int32_t wait_ms = 0;  // delay of w<n>
-    bool has_command = false;  // the form carries a command field
-    bool has_payload = false;  // the form carries a payload field
+    // What a wait becomes with fast port access: w<n>/<m> waits m ms instead, w<n>/poll
+    // polls the write-in-progress bit; a plain w<n> waits n ms in both modes.
+    std::optional<std::int32_t> fast_wait_ms;
+    bool fast_poll = false;
+    bool has_command = false; // the form carries a command field
+    bool has_payload = false; // the form carries a payload field
 };
 
 instruction decode_instruction(std::string_view text);

@@ -128,6 +128,8 @@ bool select_model(const device_table& table, int selected_model, model_values& v
     values.config_program_time_ms = model.configprogtime.empty()
                                         ? values.program_time_ms
                                         : core::text_to_int(model.configprogtime);
+    values.discharge_time_us = model.dischargetime.empty() ? default_discharge_time_us
+                                                           : core::text_to_int(model.dischargetime);
     values.page_size = core::text_to_int(model.pagesize);
     values.device_id = parse_device_id(model.deviceid);
     values.device_id_mask = device_id_mask(model);

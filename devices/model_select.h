@@ -48,6 +48,10 @@ instruction_list make_instruction_list(const std::string& body);
 inline constexpr std::int32_t largest_flash_size = 2097152;
 inline constexpr std::int32_t largest_eeprom_size = 65536;
 inline constexpr std::int32_t largest_page_size = 256;
+// P10 with fast port access where a model states none: the longest any family documents.
+inline constexpr std::int32_t default_discharge_time_us = 200;
+// A "dischargetime:" above this (10 ms) is surely a unit mistake.
+inline constexpr std::int32_t largest_discharge_time_us = 10000;
 
 // A size as the database writes it: decimal digits, blanks around them allowed. Nothing
 // for any other text; values beyond the 32-bit range read as that range's top.
@@ -70,6 +74,8 @@ struct model_values {
     std::int32_t voltage_sequence = 0;                    // 1 vddvpp, 2 vppvdd, else unchanged
     std::int32_t program_time_ms = 0;        // hold of code and ID writes ("startprog")
     std::int32_t config_program_time_ms = 0; // hold of configuration bytes ("startconfigprog")
+    // PGC low after a programming hold with fast port access (P10), in microseconds.
+    std::int32_t discharge_time_us = default_discharge_time_us;
     std::int32_t page_size = 0;
     std::optional<std::uint16_t> device_id; // DEVID2:DEVID1 with the revision bits 0
     std::uint16_t device_id_mask = default_device_id_mask;

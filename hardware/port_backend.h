@@ -63,6 +63,8 @@ class port_backend {
     // Told before every timed wait of the line procedures (power steps, programming hold),
     // so that a decorator can record it. Backends themselves ignore it.
     virtual void note_wait(std::int64_t /*milliseconds*/) {}
+    // The same for a wait given in microseconds.
+    virtual void note_wait_us(std::int64_t /*microseconds*/) {}
 };
 
 // A backend that reaches no port: the placeholder before any port is opened, and what the

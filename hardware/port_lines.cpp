@@ -10,6 +10,7 @@ namespace Module94 {
 
 port_settings_record port_settings;
 line_image_record line_image;
+port_pacing_record port_pacing;
 
 namespace {
 
@@ -45,10 +46,26 @@ bool line_active(std::int32_t pin, std::int32_t inverted) {
     return output_level(pin) != (inverted != 0);
 }
 
+void stage_line(std::int32_t pin, std::int32_t inverted, bool logical_one) {
+    set_pin_level(pin, logical_one != (inverted != 0));
+}
+
 // Drives an output line to its logical (active) level or away from it.
 void drive_line(std::int32_t pin, std::int32_t inverted, bool logical_one) {
-    set_pin_level(pin, logical_one != (inverted != 0));
+    stage_line(pin, inverted, logical_one);
     write_port();
+}
+
+// One register write, then the adapter's settling delay.
+void put_register(std::int32_t offset, std::int32_t value, std::int32_t& written) {
+    hardware::Out32(port_settings.port_base + offset, value);
+    written = value;
+    if (port_pacing.delay_us > 0)
+        core::hooks().sleep_us(port_pacing.delay_us);
+}
+
+void read_status() {
+    line_image.status_image = hardware::Inp32(port_settings.port_base + hardware::status_offset);
 }
 
 } // namespace
@@ -70,11 +87,32 @@ std::int32_t read_pin(std::int32_t pin) {
 }
 
 void write_port() {
-    const std::int32_t base = port_settings.port_base;
-    hardware::Out32(base + hardware::data_offset, line_image.data_image & 0xFF);
-    hardware::Out32(base + hardware::control_offset, line_image.control_image & 0xFF);
-    line_image.status_image = hardware::Inp32(base + hardware::status_offset);
+    if (port_pacing.fast) {
+        flush_lines();
+        return;
+    }
+    put_register(hardware::data_offset, line_image.data_image & 0xFF, line_image.written_data);
+    put_register(hardware::control_offset, line_image.control_image & 0xFF,
+                 line_image.written_control);
+    read_status();
     core::host_yield();
+}
+
+void flush_lines() {
+    if (const std::int32_t data = line_image.data_image & 0xFF; data != line_image.written_data)
+        put_register(hardware::data_offset, data, line_image.written_data);
+    if (const std::int32_t control = line_image.control_image & 0xFF;
+        control != line_image.written_control)
+        put_register(hardware::control_offset, control, line_image.written_control);
+    core::host_yield();
+}
+
+void stage_clock(bool high) {
+    stage_line(port_settings.pin_clock, port_settings.invert_clock, high);
+}
+
+void stage_data(bool high) {
+    stage_line(port_settings.pin_dataout, port_settings.invert_dataout, high);
 }
 
 void vdd_on() {
@@ -104,6 +142,8 @@ void data_low() {
 
 std::int32_t read_data_in() {
     write_port();
+    if (port_pacing.fast)
+        read_status();
     const std::int32_t level = read_pin(port_settings.pin_datain);
     return port_settings.invert_datain != 0 ? 1 - level : level;
 }

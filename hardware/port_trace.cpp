@@ -64,6 +64,11 @@ void port_trace::note_wait(std::int64_t milliseconds) {
     inner_->note_wait(milliseconds);
 }
 
+void port_trace::note_wait_us(std::int64_t microseconds) {
+    *out_ << "U " << microseconds << '\n';
+    inner_->note_wait_us(microseconds);
+}
+
 trace_file_result trace_port_to_file(std::unique_ptr<port_backend> backend,
                                      const std::string& path) {
     auto file = std::make_unique<std::ofstream>(path, std::ios::out | std::ios::trunc);

@@ -3,6 +3,7 @@
 //   W <address> <value>   a write    (e.g. "W 0378 03")
 //   R <address> <value>   a read     (e.g. "R 0379 7F")
 //   S <ms>                a wait     (e.g. "S 50")
+//   U <us>                a wait below a millisecond (fast port access, e.g. "U 100")
 // Addresses have four and values two upper-case hexadecimal digits.
 #pragma once
 
@@ -28,6 +29,7 @@ class port_trace final : public port_backend {
     void out32(std::uint16_t address, std::uint8_t value) override;
     std::uint8_t inp32(std::uint16_t address) override;
     void note_wait(std::int64_t milliseconds) override;
+    void note_wait_us(std::int64_t microseconds) override;
 
     port_backend& inner() { return *inner_; }
 

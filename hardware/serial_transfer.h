@@ -20,12 +20,14 @@ void send_command(std::int32_t command, std::int32_t payload);
 // no line change for a command out of range.
 std::int32_t read_byte(std::int32_t command);
 // Command 0000 whose fourth clock stays high for `hold_ms` (the model's programming time),
-// then 16 zero bits.
-void program_pulse(std::int32_t hold_ms);
+// CLOCK low for 1 ms (fast port access: `discharge_us`, the part's P10), then 16 zero
+// bits.
+void program_pulse(std::int32_t hold_ms, std::int32_t discharge_us = 1000);
 // VDD and VPP on in the model's order, 50 ms after each: `voltage_sequence` 1 VDD then
 // VPP, 2 VPP then VDD, anything else switches nothing on.
 void power_up(std::int32_t voltage_sequence);
-// VDD off, then VPP off, 50 ms after each.
+// VDD off, then VPP off, 50 ms after each (fast port access: CLOCK and DATA OUT low
+// first).
 void power_down();
 // A pause of about a hundred trivial operations (no timer).
 void short_delay();
@@ -38,5 +40,7 @@ std::string bit_string(std::int32_t value, int digits);
 
 // A blocking wait of the line procedures; shows in the port trace as "S <ms>".
 void wait_ms(std::int64_t milliseconds);
+// The same below a millisecond, on the monotonic clock; "U <us>" in the port trace.
+void wait_us(std::int64_t microseconds);
 
 } // namespace Module94

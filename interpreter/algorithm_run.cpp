@@ -80,10 +80,10 @@ void run_control(const devices::instruction& instruction) {
         Module94::power_down();
         break;
     case opcode::startprog:
-        Module94::program_pulse(model.program_time_ms);
+        Module94::program_pulse(model.program_time_ms, model.discharge_time_us);
         break;
     case opcode::startconfigprog:
-        Module94::program_pulse(model.config_program_time_ms);
+        Module94::program_pulse(model.config_program_time_ms, model.discharge_time_us);
         break;
     case opcode::setprogtime:
         break;
@@ -126,10 +126,20 @@ void run_control(const devices::instruction& instruction) {
     }
     case opcode::endifpage:
         break;
-    case opcode::wait:
-        if (instruction.wait_ms > 0)
-            Module94::wait_ms(instruction.wait_ms);
+    case opcode::wait: {
+        // A fixed wait by default; with fast port access the documented time, or a poll
+        // of the write-in-progress bit, where the instruction gives one.
+        const bool fast = Module94::port_pacing.fast;
+        if (fast && instruction.fast_poll) {
+            wait_for_write(true);
+            break;
+        }
+        const std::int32_t ms =
+            fast && instruction.fast_wait_ms ? *instruction.fast_wait_ms : instruction.wait_ms;
+        if (ms > 0)
+            Module94::wait_ms(ms);
         break;
+    }
     default:
         break;
     }

@@ -20,9 +20,9 @@ void movlw(std::int32_t byte) {
     Module94::short_delay();
 }
 
-// EECON1 to W, W to TABLAT, shift TABLAT out, until the write-in-progress bit clears or
-// the bound runs out.
-void wait_for_write() {
+} // namespace
+
+void wait_for_write(bool nop_before_shift_out) {
     auto& run = algorithm_run;
     const std::int64_t started = core::monotonic_us();
     for (;;) {
@@ -30,6 +30,10 @@ void wait_for_write() {
         Module94::short_delay();
         Module94::send_command(0, 0x6EF5);
         Module94::short_delay();
+        if (nop_before_shift_out) {
+            Module94::send_command(0, 0x0000);
+            Module94::short_delay();
+        }
         run.temp = Module94::read_byte(2);
         Module94::short_delay();
         if ((run.temp & 2) == 0)
@@ -44,8 +48,6 @@ void wait_for_write() {
         }
     }
 }
-
-} // namespace
 
 namespace {
 
@@ -122,7 +124,7 @@ void run_transfer(const devices::instruction& instruction) {
         Module94::short_delay();
         break;
     case opcode::waitwr:
-        wait_for_write();
+        wait_for_write(false);
         break;
     case opcode::read_flash:
     case opcode::read_eeprom: {

@@ -12,6 +12,12 @@ namespace Module1 {
 // Executes one transfer instruction and moves ip on.
 void run_transfer(const devices::instruction& instruction);
 
+// Polls EECON1 (0FA6h) until its write-in-progress bit clears: MOVF EECON1,W, MOVWF
+// TABLAT, optionally a NOP (the 2XXX and K families read a stale TABLAT without it), then
+// the TABLAT shift-out. Gives up after write_wait_limit_us (run_stop::write_timeout) or on
+// a cancel request.
+void wait_for_write(bool nop_before_shift_out);
+
 // The two byte-addressed memories of the image.
 enum class memory { flash, eeprom };
 

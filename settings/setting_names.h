@@ -31,6 +31,7 @@ struct number_setting {
     const char* name;
     std::int32_t default_value;
     std::int32_t read() const { return read_setting_number(name, default_value); }
+    void write(std::int32_t value) const { write_setting_number(name, value); }
 };
 
 // Its default, the program's folder, is known only at run time and given where it is read.
@@ -43,5 +44,9 @@ inline constexpr number_setting mouse_wheel_setting{"Mouse Wheel Enabled", 1};
 // when not stated.
 inline constexpr text_setting adapter_vdd_setting{"Adapter VDD", ""};
 inline constexpr text_setting adapter_vpp_setting{"Adapter VPP", ""};
+// 1: the line procedures write only changed registers (Options > Fast Port Access).
+inline constexpr number_setting fast_port_access_setting{"Fast Port Access", 0};
+// Microseconds to wait after every port write, for adapters with slow buffers.
+inline constexpr number_setting port_delay_setting{"Port Delay", 0};
 
 } // namespace settings

@@ -13,4 +13,12 @@ port_settings_record read_stored_wiring() {
     return wiring;
 }
 
+port_pacing_record read_stored_pacing() {
+    port_pacing_record pacing;
+    pacing.fast = fast_port_access_setting.read() != 0;
+    const std::int32_t delay = port_delay_setting.read();
+    pacing.delay_us = delay >= 0 && delay <= largest_port_delay_us ? delay : 0;
+    return pacing;
+}
+
 } // namespace settings

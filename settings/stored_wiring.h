@@ -1,4 +1,4 @@
-// The adapter's wiring and port as stored in the settings: the record that
+// The adapter's wiring, port and pacing as stored in the settings: the record that
 // Module94::port_settings holds, whose initial values are the defaults, and the five
 // programmer lines with the names of their stored values. The reader, the hardware
 // dialogs and the simulated adapter all take the lines and defaults from here.
@@ -53,5 +53,19 @@ inline constexpr std::array<wiring_line, 5> wiring_lines{{
 
 // The port address, then the five inversion flags, then the five pins, in line order.
 port_settings_record read_stored_wiring();
+
+// How fast the line procedures drive the port (Module94::port_pacing).
+struct port_pacing_record {
+    bool fast = false;         // changed registers only; data and rising clock in one write
+    std::int32_t delay_us = 0; // a wait after every port write, for slow adapter buffers
+};
+
+// The longest "Port Delay" the program accepts: 10 ms after every write would make a
+// Program All take days.
+inline constexpr std::int32_t largest_port_delay_us = 10000;
+
+// "Fast Port Access" (any nonzero value is on) and "Port Delay" (a value outside
+// 0..largest_port_delay_us reads as 0).
+port_pacing_record read_stored_pacing();
 
 } // namespace settings

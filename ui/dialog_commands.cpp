@@ -12,6 +12,7 @@
 #include "interpreter/algorithm_run.h"
 #include "interpreter/voltage_check.h"
 #include "settings/setting_names.h"
+#include "settings/stored_wiring.h"
 #include "ui/form34.h"
 #include "ui/form98.h"
 #include "ui/form99.h"
@@ -155,6 +156,30 @@ void change_adapter_voltages() {
     }
     for (std::size_t k = 0; k < 2; ++k)
         lines[k].second->write(stated[k]);
+}
+
+void set_fast_port_access(bool on) {
+    settings::fast_port_access_setting.write(on ? 1 : 0);
+    Module94::port_pacing.fast = on;
+}
+
+void change_port_delay() {
+    const std::string answer =
+        core::myinputbox("Enter the wait after every port write in microseconds [0-" +
+                             std::to_string(settings::largest_port_delay_us) +
+                             "], for adapters with slow buffers or opto-couplers; 0 for none.",
+                         core::app_title, std::to_string(Module94::port_pacing.delay_us));
+    const std::string text = core::without_blanks_around(answer);
+    if (text.empty())
+        return;
+    const double value = core::text_to_number(text);
+    if (text.find_first_not_of("0123456789") != std::string::npos ||
+        !(value >= 0 && value <= settings::largest_port_delay_us)) {
+        wrong_entry();
+        return;
+    }
+    Module94::port_pacing.delay_us = core::round_even(value);
+    settings::port_delay_setting.write(Module94::port_pacing.delay_us);
 }
 
 void show_pinout() {

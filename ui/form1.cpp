@@ -187,6 +187,9 @@ void Form1::build_menus() {
     menuport = menu5->addAction(QStringLiteral("Change Parallel Port Number"));
     menuprogtime = menu5->addAction(QStringLiteral("Change Default Programming Time"));
     menucolors = menu5->addAction(QStringLiteral("Change Color Theme"));
+    menufastport = menu5->addAction(QStringLiteral("Fast Port Access"));
+    menufastport->setCheckable(true);
+    menuportdelay = menu5->addAction(QStringLiteral("Port Delay..."));
     menu6 = bar->addMenu(QStringLiteral("Help"));
     menuportinfo = menu6->addAction(QStringLiteral("Parallel Port Pinout"));
     menuabout = menu6->addAction(QStringLiteral("About Tarvellic Pinwright"));
@@ -211,6 +214,8 @@ void Form1::build_menus() {
             show_adapter_diagnosis();
     });
     connect(menuprogtime, &QAction::triggered, this, [] { change_programming_time(); });
+    connect(menufastport, &QAction::toggled, this, [](bool on) { set_fast_port_access(on); });
+    connect(menuportdelay, &QAction::triggered, this, [] { change_port_delay(); });
     connect(menucolors, &QAction::triggered, this,
             [this] { show_color_themes([this] { settheme(); }); });
     connect(menuportinfo, &QAction::triggered, this, [] { show_pinout(); });

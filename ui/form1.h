@@ -139,6 +139,8 @@ class Form1 final : public QMainWindow, public ui::wheel_target {
     QAction* menuvoltages;
     QAction* menudiagnose;
     QAction* menuprogtime;
+    QAction* menufastport;
+    QAction* menuportdelay;
     QAction* menucolors;
     QAction* menuportinfo;
     QAction* menuabout;

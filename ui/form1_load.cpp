@@ -32,6 +32,8 @@ void Form1::Form_Load() {
     // Wiring and port; opening the port drives the lines to idle (images 0, VDD and VPP
     // off, CLOCK and DATA OUT at 0).
     Module94::port_settings = settings::read_stored_wiring();
+    Module94::port_pacing = settings::read_stored_pacing();
+    menufastport->setChecked(Module94::port_pacing.fast);
     const std::string caption = reopen_port();
     if (!caption.empty())
         show_status(caption);
