@@ -19,6 +19,7 @@ void reset_program_state() {
     hardware::configure_port_session({});
     Module94::port_settings = {};
     Module94::line_image = {};
+    Module94::port_pacing = {};
     algorithm_run = {};
     cancel_requested.store(false);
     settings::program() = {};

@@ -81,6 +81,13 @@ TEST_F(Cli, HelpVersionAndUsageErrors) {
         {{"--bogus", "--model"}, "unknown option --bogus"},
         {{"models", "--", "-h"}, "models takes no arguments"},
         {{"--", "--help"}, "unknown command \"--help\""},
+        {{"models", "--delay-us", "-1"},
+         "--delay-us needs the wait after every port write in "
+         "microseconds, a whole number from 0 to 10000, not \"-1\""},
+        {{"models", "--sim-access-ns=0"}, "--sim-access-ns needs the simulated port's time"},
+        {{"erase", "--sim-access-ns", "5"}, "--sim-access-ns and --real-time need --simulate"},
+        {{"erase", "--simulate", "--real-time", "--sim-access-ns", "5"},
+         "--sim-access-ns needs the virtual clock"},
     };
     for (const auto& [args, error] : misuse) {
         EXPECT_EQ(run(args), 2) << error;

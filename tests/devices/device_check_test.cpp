@@ -59,9 +59,9 @@ std::string dump(const std::vector<devices::database_problem>& problems) {
 TEST(DeviceCheck, CleanFileHasNoProblem) {
     const auto problems = devices::check_device_database(good_file());
     EXPECT_TRUE(problems.empty()) << dump(problems);
-    // The optional configuration hold.
-    const auto with_hold =
-        devices::check_device_database(good_file() + crlf({"configprogtime: 5"}));
+    // The optional configuration and discharge holds.
+    const auto with_hold = devices::check_device_database(
+        good_file() + crlf({"configprogtime: 5", "dischargetime: 100"}));
     EXPECT_TRUE(with_hold.empty()) << dump(with_hold);
 }
 
@@ -87,7 +87,9 @@ TEST(DeviceCheck, AlgorithmBodies) {
               // Voltage ranges: MIN-MAX in volts, 0 < MIN <= MAX, within what PIC18s take.
               "model: V1", "vdd: 5", "vpp: 9.000-13", "model: V2", "vdd: 3.60-1.80", "vpp: 0-9",
               "model: V3", "vdd: 2.00-7.50", "vpp: 9.00-14.50", "model: V4", "vdd: 3,3-5",
-              "vpp: 9-12.5"}));
+              "vpp: 9-12.5",
+              // A discharge hold that is no time, and one in the wrong unit.
+              "model: Wait", "dischargetime: 0", "model: Long", "dischargetime: 20000"}));
     const std::pair<int, const char*> expected[] = {
         {19, "unrecognised instruction 'begin '"},
         {19, "'s0x-flash' has no valid two-digit"},
@@ -131,6 +133,8 @@ TEST(DeviceCheck, AlgorithmBodies) {
              "on VDD"},
         {62, "\"vpp:\" 9.00-14.50 goes above 14.00 V"},
         {64, "\"vdd:\" must be MIN-MAX"},
+        {67, "\"dischargetime:\" must be a whole number of microseconds from 1 to 10000"},
+        {69, "\"dischargetime:\" must be a whole number of microseconds from 1 to 10000"},
     };
     for (const auto& [line, text] : expected) {
         SCOPED_TRACE("line " + std::to_string(line) + ": " + text);

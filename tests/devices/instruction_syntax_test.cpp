@@ -67,6 +67,13 @@ TEST(InstructionSyntax, RecognitionOrderDecides) {
     EXPECT_EQ(d.op, opcode::wait);
     EXPECT_EQ(d.wait_ms, 25);
     EXPECT_EQ(devices::decode_instruction("wx").wait_ms, 0);
+    // The fast forms: milliseconds or "poll" after the slash, nothing else.
+    d = devices::decode_instruction("w15/6");
+    EXPECT_TRUE(d.op == opcode::wait && d.wait_ms == 15 && d.fast_wait_ms == 6 && !d.fast_poll);
+    d = devices::decode_instruction("w10/poll");
+    EXPECT_TRUE(d.op == opcode::wait && d.wait_ms == 10 && !d.fast_wait_ms && d.fast_poll);
+    for (const char* bad : {"w15/", "w15/6ms", "w15/-1", "w10/polls"})
+        EXPECT_EQ(devices::decode_instruction(bad).op, opcode::unrecognised) << bad;
     // Eight characters with "-" fourth, but ending in "-flash"? No: "s0-flash" is a
     // FLASH write (tested first) whose command field "0-" is invalid.
     d = devices::decode_instruction("s0-flash");

@@ -91,6 +91,7 @@ class hardware_fixture : public ::testing::Test {
     void SetUp() override {
         Module94::port_settings = {};
         Module94::line_image = {};
+        Module94::port_pacing = {};
         core::host_hooks hooks;
         hooks.yield = [this] { timeline += 'Y'; };
         clock.attach(hooks);
@@ -102,6 +103,7 @@ class hardware_fixture : public ::testing::Test {
         hardware::install_port_backend(std::move(recorder));
     }
     void TearDown() override {
+        Module94::port_pacing = {};
         hardware::install_port_backend(nullptr);
         core::install_hooks(core::default_hooks());
     }

@@ -106,6 +106,64 @@ TEST_F(SerialTransfer, PowerSequencesOrderAndWait) {
     EXPECT_TRUE(timeline.empty());
 }
 
+// Fast port access: the same bits on the same edges, two writes per bit (the data level
+// with the rising edge), the status register read only for the eight sampled bits, the
+// discharge hold the part's own, and the adapter's delay after every write.
+TEST_F(SerialTransfer, FastAccessSendsTheSameBitsWithTwoWritesEach) {
+    port_pacing.fast = true;
+    send_command(0x0D, 0x1234);
+    auto h = line_history(port->accesses);
+    EXPECT_EQ(bits_taken(h), "1011"
+                             "0010110001001000");
+    std::string expected;
+    for (int i = 0; i < 40; ++i)
+        expected += "WY";
+    EXPECT_EQ(timeline, expected);
+    // Each rising edge carries its bit: DATA OUT never changes while CLOCK is high.
+    for (std::size_t i = 1; i < h.size(); ++i)
+        if (h[i - 1].clock && h[i].clock)
+            ADD_FAILURE() << "a write while CLOCK stayed high";
+
+    // The chip's answer, from the rising edges written so far (the fast transfer reads
+    // the status register only where it samples).
+    port->status_source = [](const hardware_test::recording_port& p) {
+        const auto history = line_history(p.accesses);
+        int rises = 0;
+        for (std::size_t i = 1; i < history.size(); ++i)
+            rises += history[i].clock && !history[i - 1].clock;
+        const int k = rises - 13;
+        const bool bit = k >= 0 && k < 8 && ((0xA5 >> k) & 1);
+        return std::uint8_t(bit == history.back().clock ? 0x00 : 0x40);
+    };
+    clear_records();
+    EXPECT_EQ(read_byte(9), 0xA5);
+    h = line_history(port->accesses);
+    EXPECT_EQ(bits_taken(h), "1001" + std::string(8, '0') + std::string(8, '1'));
+    EXPECT_FALSE(h.back().clock || h.back().dataout);
+    EXPECT_EQ(std::count(timeline.begin(), timeline.end(), 'R'), 8);
+    EXPECT_EQ(std::count(timeline.begin(), timeline.end(), 'W'), 41);
+
+    clear_records();
+    const std::int64_t start = clock.now_us();
+    program_pulse(1, 150);
+    h = line_history(port->accesses);
+    EXPECT_EQ(bits_taken(h), std::string(20, '0'));
+    std::vector<std::int64_t> rises, falls;
+    for (std::size_t i = 1; i < h.size(); ++i)
+        if (h[i].clock != h[i - 1].clock)
+            (h[i].clock ? rises : falls).push_back(h[i].time_us);
+    ASSERT_EQ(rises.size(), 20u);
+    EXPECT_EQ(falls[3] - rises[3], 1000);
+    EXPECT_EQ(rises[4] - falls[3], 150);
+    EXPECT_EQ(clock.now_us() - start, 1150);
+
+    port_pacing.delay_us = 3;
+    clear_records();
+    const std::int64_t before = clock.now_us();
+    send_command(0, 0);
+    EXPECT_EQ(clock.now_us() - before, 40 * 3);
+}
+
 TEST(SplitAddress, TruncatingByteSplit) {
     const struct {
         std::int32_t value, upper, high, low;

@@ -1,8 +1,9 @@
 // Every model of the shipped device database on a virtual chip of its own part (the
-// simulator's profile, not the database's numbers): erase and blank check, a random image
-// programmed, verified and read back, flipped bits found by verify, and no protocol
-// problem at any point. The virtual chip refuses sequences a real part would not accept,
-// so a wrong key, a missing unlock, a short hold or a missing wait fails here.
+// simulator's profile, not the database's numbers), with the default and with fast port
+// access: erase and blank check, a random image programmed, verified and read back,
+// flipped bits found by verify, and no protocol problem at any point. The virtual chip refuses
+// sequences a real part would not accept, so a wrong key, a missing unlock, a short hold or a
+// missing wait fails here.
 #include "core/hex_text.h"
 #include "core/host_hooks.h"
 #include "core/virtual_clock.h"
@@ -21,6 +22,7 @@
 
 #include <memory>
 #include <random>
+#include <tuple>
 
 namespace {
 
@@ -73,10 +75,16 @@ TEST(ShippedDatabase, ModelsAgreeWithTheSimulatorsPartTable) {
     }
 }
 
-class EveryModel : public ::testing::TestWithParam<std::string> {
+// A model name and whether the port is driven with fast access.
+using model_and_pacing = std::tuple<std::string, bool>;
+
+class EveryModel : public ::testing::TestWithParam<model_and_pacing> {
   protected:
+    const std::string& name() const { return std::get<0>(GetParam()); }
+
     void SetUp() override {
         Module1::reset_program_state();
+        Module94::port_pacing.fast = std::get<1>(GetParam());
         core::host_hooks hooks;
         clock_.attach(hooks);
         hooks.message_box = [this](const std::string& text, int, const std::string&) {
@@ -86,9 +94,9 @@ class EveryModel : public ::testing::TestWithParam<std::string> {
         hooks.terminate = [](int) {};
         core::install_hooks(hooks);
 
-        ASSERT_TRUE(devices::select_model(shipped(), devices::find_model(shipped(), GetParam()),
+        ASSERT_TRUE(devices::select_model(shipped(), devices::find_model(shipped(), name()),
                                           devices::selected_model().values));
-        const sim::part_info* part = sim::find_part(GetParam());
+        const sim::part_info* part = sim::find_part(name());
         ASSERT_NE(part, nullptr);
         chip_ = std::make_shared<sim::virtual_chip>(*part);
         auto adapter = std::make_unique<hardware::simulated_adapter>(
@@ -108,7 +116,7 @@ class EveryModel : public ::testing::TestWithParam<std::string> {
         messages_.clear();
         const auto outcome = operation(true).outcome;
         for (const auto& problem : chip_->protocol_errors())
-            ADD_FAILURE() << GetParam() << " " << name << ": " << problem;
+            ADD_FAILURE() << this->name() << " " << name << ": " << problem;
         chip_->clear_protocol_errors();
         return outcome;
     }
@@ -180,7 +188,10 @@ TEST_P(EveryModel, EraseProgramVerifyReadAndFindFlippedBits) {
     EXPECT_EQ(run(&Module1::blank_check, "blank check"), operation_outcome::differences);
 }
 
-INSTANTIATE_TEST_SUITE_P(ShippedDatabase, EveryModel, ::testing::ValuesIn(model_names()),
-                         [](const auto& p) { return p.param; });
+INSTANTIATE_TEST_SUITE_P(ShippedDatabase, EveryModel,
+                         ::testing::Combine(::testing::ValuesIn(model_names()), ::testing::Bool()),
+                         [](const auto& p) {
+                             return std::get<0>(p.param) + (std::get<1>(p.param) ? "_fast" : "");
+                         });
 
 } // namespace

@@ -121,10 +121,27 @@ TEST_F(RunStep, WaitwrPollsUntilTheWriteBitClears) {
 }
 
 TEST_F(RunStep, WaitDelaysAndTheWaitwrKeyword) {
-    const auto before = clock_.now_us();
-    run_list("w25,wx,w-3");
-    EXPECT_GE(clock_.now_us() - before, 25000);
-    EXPECT_LT(clock_.now_us() - before, 26000);
+    auto waited = [this](const char* list) {
+        const auto before = clock_.now_us();
+        run_list(list);
+        return clock_.now_us() - before;
+    };
+    EXPECT_GE(waited("w25,wx,w-3"), 25000);
+    EXPECT_LT(waited("w25,wx,w-3"), 26000);
+    // A fast form changes nothing by default; with fast port access "w15/6" waits 6 ms and
+    // "w10/poll" polls WR with a NOP before each shift-out instead of waiting.
+    EXPECT_EQ(waited("w15/6,w10/poll"), 25000);
+    EXPECT_TRUE(probe_.frames.empty());
+    Module94::port_pacing.fast = true;
+    EXPECT_EQ(waited("w15/6,w7"), 13000);
+    probe_.answers = {0x02, 0x00};
+    run_list("begin,w10/poll,end");
+    EXPECT_EQ(frames_of(2).size(), 2u);
+    std::vector<int> polls;
+    for (const auto& frame : frames_of(0))
+        polls.push_back(frame.payload);
+    EXPECT_EQ(polls, (std::vector<int>{0x50A6, 0x6EF5, 0x0000, 0x50A6, 0x6EF5, 0x0000}));
+    EXPECT_EQ(devices::decode_instruction("w15/x").op, devices::opcode::unrecognised);
 }
 
 TEST_F(RunStep, WordWriteAtTheLastAddressStaysInsideTheImage) {

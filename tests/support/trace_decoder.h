@@ -1,6 +1,6 @@
-// Decodes a port trace ("W 0378 03", "R 0379 7F", "S 50") of the default adapter wiring
-// back into the serial frames the chip saw: VDD on pin 4 and VPP on pin 5 (data bits 2
-// and 3, not inverted), CLOCK on pin 3 and DATA OUT on pin 2 (data bits 1 and 0, through
+// Decodes a port trace ("W 0378 03", "R 0379 7F", "S 50", "U 100") of the default adapter
+// wiring back into the serial frames the chip saw: VDD on pin 4 and VPP on pin 5 (data bits
+// 2 and 3, not inverted), CLOCK on pin 3 and DATA OUT on pin 2 (data bits 1 and 0, through
 // inverting buffers). A frame is 20 falling clock edges while both supplies are on.
 #pragma once
 
@@ -22,6 +22,7 @@ struct decoded_trace {
     std::vector<traced_frame> frames;
     std::vector<std::string> supply_events;
     std::int64_t waited_ms = 0;
+    std::int64_t waited_us = 0; // the waits below a millisecond
     std::size_t writes = 0, reads = 0;
     std::vector<std::string> bad_lines;
 };
@@ -36,6 +37,10 @@ inline decoded_trace decode_trace(std::istream& in) {
         std::istringstream fields(line);
         std::string kind, address, value;
         fields >> kind >> address;
+        if (kind == "U") {
+            out.waited_us += std::stoll(address);
+            continue;
+        }
         if (kind == "S") {
             const auto ms = std::stoll(address);
             out.waited_ms += ms;
