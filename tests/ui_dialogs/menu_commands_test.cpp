@@ -1,6 +1,8 @@
-// The port, port selection, programming time, adapter voltages, pinout and about commands.
+// The port, port selection, programming time, adapter voltages, port pacing, pinout and
+// about commands.
 #include "dialog_test_support.h"
 
+#include "hardware/port_lines.h"
 #include "hardware/port_session.h"
 #include "interpreter/algorithm_run.h"
 #include "settings/setting_names.h"
@@ -221,6 +223,37 @@ TEST_F(PortTimePinoutAboutCommands, AdapterVoltagesAnswers) {
         expect_wrong_entry(c.wrong);
         EXPECT_EQ(ui_test::stored_text("Adapter VDD"), c.vdd);
         EXPECT_EQ(ui_test::stored_text("Adapter VPP"), c.vpp);
+    }
+}
+
+// Options > Fast Port Access and Port Delay...: stored and in force for the next run at
+// once; a wrong delay changes nothing.
+TEST_F(PortTimePinoutAboutCommands, PortPacingAnswers) {
+    ui::set_fast_port_access(true);
+    EXPECT_TRUE(Module94::port_pacing.fast);
+    EXPECT_EQ(settings::read_stored_pacing().fast, true);
+    ui::set_fast_port_access(false);
+    EXPECT_FALSE(Module94::port_pacing.fast || settings::read_stored_pacing().fast);
+
+    const std::pair<const char*, std::int32_t> cases[] = {
+        {"5", 5},   {" 250 ", 250}, {"0", 0},    {"10000", 10000}, {"10001", -1},
+        {"-2", -1}, {"2.5", -1},    {"abc", -1}, {nullptr, 7},
+    };
+    for (const auto& [answer, expected] : cases) {
+        SCOPED_TRACE(answer ? "'" + std::string(answer) + "'" : "cancelled");
+        Module94::port_pacing.delay_us = 7;
+        settings::port_delay_setting.write(7);
+        ask(answer);
+        ui::change_port_delay();
+        ASSERT_EQ(questions.size(), 1u);
+        EXPECT_EQ(questions[0].prompt,
+                  "Enter the wait after every port write in microseconds [0-10000], for adapters "
+                  "with slow buffers or opto-couplers; 0 for none.");
+        EXPECT_EQ(questions[0].default_text, "7");
+        expect_wrong_entry(expected < 0);
+        const std::int32_t now = expected < 0 ? 7 : expected;
+        EXPECT_EQ(Module94::port_pacing.delay_us, now);
+        EXPECT_EQ(settings::read_stored_pacing().delay_us, now);
     }
 }
 
