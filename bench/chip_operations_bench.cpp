@@ -1,8 +1,10 @@
-// Program All, Verify and Read All of a full random image on the simulated adapter with a
-// virtual chip and a virtual clock, for the largest part of each family. Reports our own
-// CPU time per operation, the port accesses, the waits a real port would add, and the
-// share of our CPU time in the time the same run takes on a real port (1 us per register
-// access plus the waits); then prints the estimated real-port times as a table.
+// Program All, Verify and Read All on the simulated adapter with a virtual chip and a
+// virtual clock, for the largest part of each family, with the default and with fast port
+// access, for a full random image and for a typical one (full code memory, 16 bytes of
+// EEPROM, the configuration). Reports our own CPU time per operation, the port accesses,
+// the waits a real port would add, and the share of our CPU time in the time the same run
+// takes on a real port (1 us per register access plus the waits); then prints the
+// estimated real-port times of both pacings side by side, and the fast-access goals.
 #include "core/host_hooks.h"
 #include "core/virtual_clock.h"
 #include "devices/selected_model.h"
@@ -18,6 +20,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <ctime>
 #include <iterator>
@@ -25,6 +28,7 @@
 #include <memory>
 #include <random>
 #include <string>
+#include <tuple>
 
 namespace {
 
@@ -44,10 +48,11 @@ class counting_port final : public hardware::port_backend {
         ++accesses;
         return inner_->inp32(address);
     }
-    void note_wait(std::int64_t milliseconds) override { waited_ms += milliseconds; }
+    void note_wait(std::int64_t milliseconds) override { waited_us += milliseconds * 1000; }
+    void note_wait_us(std::int64_t microseconds) override { waited_us += microseconds; }
 
     std::int64_t accesses = 0;
-    std::int64_t waited_ms = 0;
+    std::int64_t waited_us = 0;
 
   private:
     std::unique_ptr<hardware::port_backend> inner_;
@@ -57,7 +62,7 @@ struct bench_setup {
     core::virtual_clock clock;
     counting_port* port = nullptr;
 
-    explicit bench_setup(const std::string& part_name) {
+    bench_setup(const std::string& part_name, bool fast) {
         core::host_hooks hooks;
         clock.attach(hooks);
         hooks.message_box = [](const std::string&, int, const std::string&) { return 1; };
@@ -73,18 +78,22 @@ struct bench_setup {
         auto counted = std::make_unique<counting_port>(std::move(adapter));
         port = counted.get();
         hardware::install_port_backend(std::move(counted));
+        Module94::port_pacing.fast = fast;
         Module94::set_lines_idle();
     }
 
-    void fill_image() {
+    // Random code filling the FLASH; random EEPROM, all of it or its first `eeprom_bytes`;
+    // the configuration as erased.
+    void fill_image(std::int32_t eeprom_bytes) {
         auto& image = image::program_image();
         image::erase_image(image, devices::selected_model().values);
         std::mt19937 random(32768);
         for (auto& byte : image.flash_image)
             byte = static_cast<int>(random() % 256);
-        if (devices::selected_model().values.eeprom_size > 0)
-            for (auto& byte : image.eeprom_image)
-                byte = static_cast<int>(random() % 256);
+        const auto eeprom = std::min<std::size_t>(image.eeprom_image.size(),
+                                                  static_cast<std::size_t>(eeprom_bytes));
+        for (std::size_t k = 0; k < eeprom; ++k)
+            image.eeprom_image[k] = static_cast<int>(random() % 256);
     }
 };
 
@@ -93,44 +102,77 @@ const char* const parts[] = {"18F458",  "18F4431",  "18F4320",  "18F4620",  "18F
                              "18F1330", "18F46K20", "18F46K22", "18F14K22", "18F66K80"};
 constexpr int last_part = static_cast<int>(std::size(parts)) - 1;
 const char* const operation_names[] = {"Program All", "Verify", "Read All"};
-std::map<std::string, std::map<std::string, double>> real_port_seconds;
+const char* const image_names[] = {"full", "typical"};
+constexpr std::int32_t image_eeprom_bytes[] = {1 << 20, 16};
+Module1::operation_result (*const operations[])(bool) = {&Module1::program_all,
+                                                         &Module1::verify_all, &Module1::read_all};
 
-void run_operation(benchmark::State& state, int operation_index) {
-    const std::string part = parts[state.range(0)];
-    bench_setup setup(part);
-    setup.fill_image();
-    Module1::operation_result (*const operations[])(bool) = {
-        &Module1::program_all, &Module1::verify_all, &Module1::read_all};
-    if (operation_index != 0)
-        Module1::program_all();
-    state.SetLabel("PIC" + part);
-    for (auto _ : state) {
-        setup.port->accesses = 0;
-        setup.port->waited_ms = 0;
-        const auto start = setup.clock.now_us();
-        const std::clock_t cpu_start = std::clock();
-        const auto result = operations[operation_index](true);
-        const double cpu_s = static_cast<double>(std::clock() - cpu_start) / CLOCKS_PER_SEC;
-        benchmark::DoNotOptimize(result);
-        const double simulated_s = static_cast<double>(setup.clock.now_us() - start) / 1e6;
-        state.counters["port_accesses"] = static_cast<double>(setup.port->accesses);
-        state.counters["waits_s"] = static_cast<double>(setup.port->waited_ms) / 1e3;
-        state.counters["real_port_s"] = simulated_s;
-        state.counters["cpu_percent_of_real"] = 100.0 * cpu_s / simulated_s;
-        real_port_seconds["PIC" + part][operation_names[operation_index]] = simulated_s;
-    }
+// Real-port seconds by part, image, operation and pacing (0 default, 1 fast).
+std::map<std::tuple<std::string, int, int>, double> real_port_seconds[2];
+double highest_cpu_share = 0;
+
+void finish_run() {
     Module1::reset_program_state();
     core::install_hooks(core::default_hooks());
 }
 
-void BM_ProgramAll(benchmark::State& state) {
-    run_operation(state, 0);
+// Arguments: part, image, pacing, operation.
+void BM_Operation(benchmark::State& state) {
+    const std::string part = parts[state.range(0)];
+    const int image_kind = static_cast<int>(state.range(1));
+    const bool fast = state.range(2) != 0;
+    const int operation = static_cast<int>(state.range(3));
+    bench_setup setup(part, fast);
+    setup.fill_image(image_eeprom_bytes[image_kind]);
+    if (operation != 0)
+        Module1::program_all();
+    state.SetLabel("PIC" + part + " " + image_names[image_kind] + (fast ? " fast " : " ") +
+                   operation_names[operation]);
+    for (auto _ : state) {
+        setup.port->accesses = 0;
+        setup.port->waited_us = 0;
+        const auto start = setup.clock.now_us();
+        const std::clock_t cpu_start = std::clock();
+        const auto result = operations[operation](true);
+        const double cpu_s = static_cast<double>(std::clock() - cpu_start) / CLOCKS_PER_SEC;
+        benchmark::DoNotOptimize(result);
+        const double simulated_s = static_cast<double>(setup.clock.now_us() - start) / 1e6;
+        state.counters["port_accesses"] = static_cast<double>(setup.port->accesses);
+        state.counters["waits_s"] = static_cast<double>(setup.port->waited_us) / 1e6;
+        state.counters["real_port_s"] = simulated_s;
+        state.counters["cpu_percent_of_real"] = 100.0 * cpu_s / simulated_s;
+        highest_cpu_share = std::max(highest_cpu_share, 100.0 * cpu_s / simulated_s);
+        real_port_seconds[fast ? 1 : 0][{"PIC" + part, image_kind, operation}] = simulated_s;
+    }
+    finish_run();
 }
-void BM_VerifyAll(benchmark::State& state) {
-    run_operation(state, 1);
-}
-void BM_ReadAll(benchmark::State& state) {
-    run_operation(state, 2);
+
+// The goals of fast port access, on full code images (FLASH only): Program All + Verify
+// of a PIC18F4520 and Program All of a PIC18F46K20, in both pacings.
+struct goal_figures {
+    double program_verify_4520[2] = {};
+    double program_46k20[2] = {};
+} goals;
+
+void BM_Goals(benchmark::State& state) {
+    const bool fast = state.range(0) != 0;
+    state.SetLabel(fast ? "fast" : "default");
+    for (auto _ : state) {
+        for (const char* part : {"18F4520", "18F46K20"}) {
+            bench_setup setup(part, fast);
+            setup.fill_image(0);
+            const auto start = setup.clock.now_us();
+            benchmark::DoNotOptimize(Module1::program_all(true));
+            if (std::string(part) == "18F4520") {
+                benchmark::DoNotOptimize(Module1::verify_all(true));
+                goals.program_verify_4520[fast] =
+                    static_cast<double>(setup.clock.now_us() - start) / 1e6;
+            } else {
+                goals.program_46k20[fast] = static_cast<double>(setup.clock.now_us() - start) / 1e6;
+            }
+            finish_run();
+        }
+    }
 }
 
 // What the device ID check adds to an operation: Erase All with and without it.
@@ -138,7 +180,7 @@ std::map<std::string, double> id_check_ms;
 
 void BM_IdentityCheck(benchmark::State& state) {
     const std::string part = parts[state.range(0)];
-    bench_setup setup(part);
+    bench_setup setup(part, false);
     state.SetLabel("PIC" + part);
     for (auto _ : state) {
         double seconds[2] = {};
@@ -150,14 +192,26 @@ void BM_IdentityCheck(benchmark::State& state) {
         state.counters["id_check_ms"] = (seconds[1] - seconds[0]) * 1e3;
         id_check_ms["PIC" + part] = (seconds[1] - seconds[0]) * 1e3;
     }
-    Module1::reset_program_state();
-    core::install_hooks(core::default_hooks());
+    finish_run();
 }
 
 BENCHMARK(BM_IdentityCheck)->DenseRange(0, last_part)->Unit(benchmark::kMillisecond)->Iterations(1);
-BENCHMARK(BM_ProgramAll)->DenseRange(0, last_part)->Unit(benchmark::kMillisecond)->Iterations(1);
-BENCHMARK(BM_VerifyAll)->DenseRange(0, last_part)->Unit(benchmark::kMillisecond)->Iterations(1);
-BENCHMARK(BM_ReadAll)->DenseRange(0, last_part)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_Goals)->DenseRange(0, 1)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_Operation)
+    ->ArgsProduct({benchmark::CreateDenseRange(0, last_part, 1), {0, 1}, {0, 1}, {0, 1, 2}})
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
+
+void print_seconds(const std::tuple<std::string, int, int>& key) {
+    const auto found = real_port_seconds[0].find(key);
+    const auto fast = real_port_seconds[1].find(key);
+    if (found == real_port_seconds[0].end() || fast == real_port_seconds[1].end()) {
+        std::printf(" - | - | - |");
+        return;
+    }
+    std::printf(" %.1f s | %.1f s | %.1fx |", found->second, fast->second,
+                found->second / fast->second);
+}
 
 } // namespace
 
@@ -165,21 +219,35 @@ int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
-    std::printf("\nEstimated time on a real port (1 us per register access plus waits), "
-                "full random image:\n\n");
-    std::printf("| Part | Program All | Verify | Read All |\n|---|---|---|---|\n");
-    for (const auto& [part, times] : real_port_seconds) {
-        std::printf("| %s |", part.c_str());
-        for (const char* name : operation_names) {
-            const auto found = times.find(name);
-            if (found == times.end())
-                std::printf(" - |");
-            else
-                std::printf(" %.1f s |", found->second);
+    std::printf("\nEstimated time on a real port (1 us per register access plus waits), default "
+                "and fast port access; a typical image is full code memory, 16 bytes of EEPROM "
+                "and the configuration:\n\n");
+    std::printf("| Part | Image | Program All | fast | ratio | Verify | fast | ratio | Read All "
+                "| fast | ratio |\n|---|---|---|---|---|---|---|---|---|---|---|\n");
+    for (const char* part : parts)
+        for (int image_kind = 0; image_kind < 2; ++image_kind) {
+            const std::string name = std::string("PIC") + part;
+            if (!real_port_seconds[0].contains({name, image_kind, 0}))
+                continue;
+            std::printf("| %s | %s |", name.c_str(), image_names[image_kind]);
+            for (int operation = 0; operation < 3; ++operation)
+                print_seconds({name, image_kind, operation});
+            std::printf("\n");
         }
-        std::printf("\n");
-    }
-    std::printf("\nThe device ID check adds to each operation on a real port:\n");
+    if (highest_cpu_share > 0)
+        std::printf("\nOur own CPU time is at most %.2f %% of the real-port time.\n",
+                    highest_cpu_share);
+    if (goals.program_verify_4520[0] > 0)
+        std::printf("\nGoals, full code images:\n"
+                    "  PIC18F4520 Program All + Verify: %.2f s default, %.2f s fast (goal: at "
+                    "most a third, %.2f s)\n"
+                    "  PIC18F46K20 Program All: %.2f s default, %.2f s fast (goal: at most "
+                    "8 s)\n",
+                    goals.program_verify_4520[0], goals.program_verify_4520[1],
+                    goals.program_verify_4520[0] / 3, goals.program_46k20[0],
+                    goals.program_46k20[1]);
+    if (!id_check_ms.empty())
+        std::printf("\nThe device ID check adds to each operation on a real port:\n");
     for (const auto& [part, ms] : id_check_ms)
         std::printf("  %s: %.1f ms\n", part.c_str(), ms);
     return 0;
