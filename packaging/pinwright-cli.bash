@@ -21,8 +21,9 @@ _pinwright_cli() {
     local commands="models convert check-devices program verify read erase blankcheck
         identify doctor ports config"
     local options="--devices --model --port --simulate --sim-part --sim-fault --chip
-        --real-time --trace --vdd --vpp --no-id-check --verify --quiet -q --help --version"
-    local valued="--devices|--model|--port|--sim-part|--sim-fault|--chip|--trace|--vdd|--vpp"
+        --real-time --sim-access-ns --trace --fast --delay-us --vdd --vpp --no-id-check
+        --verify --quiet -q --help --version"
+    local valued="--devices|--model|--port|--sim-part|--sim-fault|--chip|--trace|--vdd|--vpp|--delay-us|--sim-access-ns"
 
     case $prev in
         --devices | --trace)
@@ -68,8 +69,8 @@ $(_pinwright_cli_models "$cli" "$devices")" -- "$cur")
             COMPREPLY=($(compgen -W "none" -- "$cur"))
             return
             ;;
-        --vdd | --vpp)
-            # A number of volts: nothing to offer.
+        --vdd | --vpp | --delay-us | --sim-access-ns)
+            # A number of volts, microseconds or nanoseconds: nothing to offer.
             return
             ;;
     esac

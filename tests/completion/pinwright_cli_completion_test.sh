@@ -48,7 +48,7 @@ expect() {
 
 expect "$cli ver" verify
 expect "$cli b" blankcheck
-expect "$cli --sim" --simulate --sim-part --sim-fault
+expect "$cli --sim" --simulate --sim-part --sim-fault --sim-access-ns
 expect "$cli --quiet --port 2 e" erase
 expect "$cli program b" blink.hex
 expect "$cli --chip bl" blink.hex
@@ -61,5 +61,10 @@ expect "$cli --devices $database --model PIC18F46" PIC18F46K20
 expect "$cli --vd" --vdd
 # Volts are typed: a file name is not offered after --vdd.
 expect "$cli program --vdd "
+expect "$cli --fa" --fast
+expect "$cli --del" --delay-us
+# A number after --delay-us, and its value is not taken for the command.
+expect "$cli --delay-us "
+expect "$cli --delay-us 5 prog" program
 expect "$cli --devices $folder/none.txt --model a" auto
 exit $((failures > 0))
