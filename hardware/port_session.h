@@ -28,6 +28,8 @@ struct port_session_options {
     // The simulated adapter charges each register access the time a real port takes, so
     // that a virtual clock shows real-port times. Off: the chip sees the host's own timing.
     bool access_cost = false;
+    // What one register access costs then, in nanoseconds.
+    std::int64_t access_cost_ns = 1000;
     // A simulated fault: the port fails after this many register accesses.
     std::optional<std::int64_t> lose_port_after;
 };
