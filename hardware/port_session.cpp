@@ -104,8 +104,7 @@ session_opening open_port_session(std::int32_t base, const std::string& model_na
         opening.part = wanted_part(model_name);
         opening.failure = socket_chip(opening.part, opening.chip_file_read);
         auto adapter = std::make_unique<simulated_adapter>(base, socket_virtual_chip(s.chip));
-        if (!s.options.access_cost)
-            adapter->set_access_cost_us(0);
+        adapter->set_access_cost_ns(s.options.access_cost ? s.options.access_cost_ns : 0);
         if (s.options.lose_port_after)
             adapter->lose_port_after(*s.options.lose_port_after);
         adapter->open();

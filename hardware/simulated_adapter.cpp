@@ -8,7 +8,9 @@ namespace hardware {
 
 simulated_adapter::simulated_adapter(std::int32_t base, std::unique_ptr<target_chip> chip,
                                      adapter_wiring wiring)
-    : base_(base), chip_(std::move(chip)), wiring_(wiring) {}
+    : base_(base), chip_(std::move(chip)), wiring_(wiring) {
+    tell_edge_timing();
+}
 
 port_status simulated_adapter::open() {
     status_ = {};
@@ -30,7 +32,22 @@ void simulated_adapter::set_wiring(const adapter_wiring& wiring) {
 void simulated_adapter::insert_chip(std::unique_ptr<target_chip> chip) {
     chip_ = std::move(chip);
     told_.reset();
+    tell_edge_timing();
     update_chip();
+}
+
+void simulated_adapter::set_access_cost_ns(std::int64_t nanoseconds) {
+    access_cost_ns_ = nanoseconds;
+    tell_edge_timing();
+}
+
+void simulated_adapter::tell_edge_timing() {
+    if (chip_)
+        chip_->set_edge_timing(access_cost_ns_ > 0);
+}
+
+std::int64_t simulated_adapter::now_ns() const {
+    return core::monotonic_us() * 1000 + pending_ns_;
 }
 
 bool simulated_adapter::take_access() {
@@ -44,8 +61,13 @@ bool simulated_adapter::take_access() {
         }
         --*accesses_left_;
     }
-    if (access_cost_us_ > 0)
-        core::hooks().sleep_us(access_cost_us_);
+    if (access_cost_ns_ > 0) {
+        pending_ns_ += access_cost_ns_;
+        const std::int64_t whole_us = pending_ns_ / 1000;
+        pending_ns_ %= 1000;
+        if (whole_us > 0)
+            core::hooks().sleep_us(whole_us);
+    }
     return true;
 }
 
@@ -78,7 +100,7 @@ bool simulated_adapter::output_line_level(const adapter_line& line) const {
 // resistor), otherwise it follows DATA OUT.
 bool simulated_adapter::pgd_line_level() const {
     if (chip_) {
-        if (const std::optional<bool> driven = chip_->pgd_output(core::monotonic_us()))
+        if (const std::optional<bool> driven = chip_->pgd_output(now_ns()))
             return *driven;
     }
     return output_line_level(wiring_.dataout);
@@ -99,7 +121,7 @@ void simulated_adapter::update_chip() {
     const chip_levels now = levels();
     if (told_ && *told_ == now)
         return;
-    chip_->set_pins(now.vdd, now.vpp, now.pgc, now.pgd, core::monotonic_us());
+    chip_->set_pins(now.vdd, now.vpp, now.pgc, now.pgd, now_ns());
     told_ = now;
 }
 

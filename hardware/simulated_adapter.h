@@ -8,9 +8,11 @@
 // The chip's PGD input is the DATA OUT line. DATA IN sees PGD: the chip's output while it
 // drives, otherwise the DATA OUT level through the adapter's series resistor.
 //
-// Every register access costs host time (1 microsecond unless changed), spent through the
-// host hooks' sleep, so on a virtual clock the chip sees realistic timing and a run's
-// virtual duration estimates a real port.
+// Every register access costs host time (1 microsecond unless changed, in nanoseconds so
+// that faster ports can be modelled), spent through the host hooks' sleep, so on a virtual
+// clock the chip sees realistic timing and a run's virtual duration estimates a real port.
+// The chip gets nanosecond timestamps; while accesses cost time it is told that they come
+// from a modelled clock, fine enough for its rules on single clock edges.
 #pragma once
 
 #include "hardware/port_backend.h"
@@ -43,10 +45,14 @@ struct adapter_wiring {
 class target_chip {
   public:
     virtual ~target_chip() = default;
-    // Called whenever one of the levels changes; `now_us` never decreases.
-    virtual void set_pins(bool vdd, bool vpp, bool pgc, bool pgd, std::int64_t now_us) = 0;
+    // Called whenever one of the levels changes; `now_ns` (nanoseconds) never decreases.
+    virtual void set_pins(bool vdd, bool vpp, bool pgc, bool pgd, std::int64_t now_ns) = 0;
     // The level the chip drives on PGD, or nullopt while it does not drive.
-    virtual std::optional<bool> pgd_output(std::int64_t now_us) const = 0;
+    virtual std::optional<bool> pgd_output(std::int64_t now_ns) const = 0;
+    // Whether the timestamps come from a modelled clock, so that the time between two
+    // edges is meaningful below a microsecond (on the host's own clock several accesses
+    // share one microsecond). A chip without such rules ignores it.
+    virtual void set_edge_timing(bool /*modelled*/) {}
     // For status texts ("PIC18F4520").
     virtual std::string name() const = 0;
 };
@@ -65,12 +71,16 @@ class simulated_adapter final : public port_backend {
 
     const adapter_wiring& wiring() const { return wiring_; }
     void set_wiring(const adapter_wiring& wiring);
-    // Host time charged per register access, in microseconds (0 charges nothing).
-    void set_access_cost_us(std::int64_t microseconds) { access_cost_us_ = microseconds; }
+    // Host time charged per register access, in nanoseconds (0 charges nothing). Parts of
+    // a microsecond add up from access to access.
+    void set_access_cost_ns(std::int64_t nanoseconds);
+    std::int64_t access_cost_ns() const { return access_cost_ns_; }
+    // The same in whole microseconds.
+    void set_access_cost_us(std::int64_t microseconds) { set_access_cost_ns(microseconds * 1000); }
+    std::int64_t access_cost_us() const { return access_cost_ns_ / 1000; }
     // A fault for tests and demonstrations: the port fails, as an unplugged USB adapter
     // would, after `accesses` more register accesses; every access after that fails too.
     void lose_port_after(std::int64_t accesses) { accesses_left_ = accesses; }
-    std::int64_t access_cost_us() const { return access_cost_us_; }
     // Replaces the chip in the socket (null empties it).
     void insert_chip(std::unique_ptr<target_chip> chip);
     target_chip* chip() const { return chip_.get(); }
@@ -87,6 +97,10 @@ class simulated_adapter final : public port_backend {
   private:
     // Charges the access's time; false when the port is (now) lost.
     bool take_access();
+    // The current access's time: the host clock plus the part of a microsecond charged but
+    // not yet slept. Never decreases.
+    std::int64_t now_ns() const;
+    void tell_edge_timing();
     bool output_line_level(const adapter_line& line) const;
     bool pgd_line_level() const;
     void update_chip();
@@ -94,7 +108,8 @@ class simulated_adapter final : public port_backend {
     std::int32_t base_;
     std::unique_ptr<target_chip> chip_;
     adapter_wiring wiring_;
-    std::int64_t access_cost_us_ = 1;
+    std::int64_t access_cost_ns_ = 1000;
+    std::int64_t pending_ns_ = 0;               // charged, not yet slept: 0..999
     std::optional<std::int64_t> accesses_left_; // until the port is lost
     std::uint8_t data_register_ = 0;
     std::uint8_t control_register_ = 0; // as written: bits 0-5

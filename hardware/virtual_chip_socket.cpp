@@ -12,12 +12,13 @@ class virtual_chip_socket final : public target_chip {
     explicit virtual_chip_socket(std::shared_ptr<sim::virtual_chip> chip)
         : chip_(std::move(chip)) {}
 
-    void set_pins(bool vdd, bool vpp, bool pgc, bool pgd, std::int64_t now_us) override {
-        chip_->set_pins(vdd, vpp, pgc, pgd, now_us);
+    void set_pins(bool vdd, bool vpp, bool pgc, bool pgd, std::int64_t now_ns) override {
+        chip_->set_pins_ns(vdd, vpp, pgc, pgd, now_ns);
     }
-    std::optional<bool> pgd_output(std::int64_t now_us) const override {
-        return chip_->pgd_output(now_us);
+    std::optional<bool> pgd_output(std::int64_t now_ns) const override {
+        return chip_->pgd_output(now_ns / 1000);
     }
+    void set_edge_timing(bool modelled) override { chip_->set_edge_timing(modelled); }
     std::string name() const override { return "PIC" + chip_->part().name; }
 
   private:

@@ -21,9 +21,7 @@ std::string format_ms(std::int64_t us) {
     return text;
 }
 
-} // namespace
-
-timing_limits limits_for(const part_info& part) {
+timing_limits family_limits(const part_info& part) {
     switch (part.family) {
     case chip_family::fxx2_xx8:
         // P11 is 5 ms in DS39576B but 10 ms in the later revision a peer cites: take 10 ms
@@ -54,6 +52,18 @@ timing_limits limits_for(const part_info& part) {
         return {1000, 5000, 100, 5000, 5000, 2, 24, false, true};
     }
     return {1000, 1000, 200, 10000, 10000, 2, 4, true, true};
+}
+
+} // namespace
+
+timing_limits limits_for(const part_info& part) {
+    timing_limits limits = family_limits(part);
+    if (earlier_protocol(part.family)) {
+        // P5 and P5A are 20 ns in the FXX2 and X220 documents, 40 ns in the later ones.
+        limits.p5_ns = 20;
+        limits.p5a_ns = 20;
+    }
+    return limits;
 }
 
 register_map registers_for(chip_family family) {

@@ -67,9 +67,9 @@ inline constexpr int cfg_7h = 13; // EBTRB (6)
 
 // ---- Timing limits ----------------------------------------------------------------------
 
-// Minimum times in microseconds the chip insists on, per family. Where the maker documents
-// disagree the longer value is taken, so a host that satisfies the simulator also satisfies
-// every revision of the part.
+// Minimum times the chip insists on, per family: microseconds, and nanoseconds for the
+// rules on single clock edges. Where the maker documents disagree the longer value is
+// taken, so a host that satisfies the simulator also satisfies every revision of the part.
 struct timing_limits {
     std::int64_t p9;            // PGC high on the 4th clock of a programming hold
     std::int64_t p9_config;     // the same for a configuration byte
@@ -80,6 +80,17 @@ struct timing_limits {
     int write_start_clock;      // PGC falling edge after WR = 1 that starts a self-timed write
     bool unlock_required;       // EECON2 55h/AAh needed right before BSF EECON1,WR
     bool wren_for_table_writes; // 1111-started programming needs EECON1.WREN
+    // Edge timing in nanoseconds. The clock figures are the makers' at the usual
+    // programming VDD (5 V; 3.6 V for the 3 V parts); at 2 V (1.8 V) they are ten times
+    // longer, which a host programming at low voltage has to keep itself.
+    std::int64_t p2_ns = 100; // PGC period
+    std::int64_t p2a_ns = 40; // PGC low
+    std::int64_t p2b_ns = 40; // PGC high
+    std::int64_t p3_ns = 15;  // PGD setup before the falling PGC edge
+    std::int64_t p4_ns = 15;  // PGD hold after the falling PGC edge
+    std::int64_t p5_ns = 40;  // last command clock's fall to the first operand clock's rise
+    std::int64_t p5a_ns = 40; // last operand clock's fall to the next command's first rise
+    std::int64_t p6_ns = 20;  // 8th operand clock's fall of a read to the 9th rise
 };
 
 timing_limits limits_for(const part_info& part);
@@ -127,9 +138,11 @@ struct chip_state {
 
     std::vector<std::string> errors;
 
-    // Pins and mode.
+    // Pins and mode. In Program/Verify mode `pgc` is the clock level as the chip took it,
+    // which stays behind the pin when an edge came too early to be seen.
     bool vdd = false, vpp = false, pgc = false, pgd = false;
-    std::int64_t now_us = 0;
+    std::int64_t now_us = 0; // now_ns / 1000
+    std::int64_t now_ns = 0;
     bool program_mode = false;
     std::int64_t entered_us = 0;
     bool quiet_time_reported = false;
@@ -145,6 +158,15 @@ struct chip_state {
     std::uint8_t shift_out = 0;
     std::optional<std::int64_t> low_until_us;       // P10 after a programming hold
     std::optional<std::int64_t> erase_low_until_us; // P10 after a bulk erase
+
+    // Single edges, while edge timing is modelled.
+    bool edge_timing = false;
+    std::int64_t rise_ns = 0;        // the last PGC rising edge taken
+    std::int64_t fall_ns = 0;        // the last PGC falling edge taken
+    bool fall_bit_counts = false;    // that edge's bit belongs to a command or an operand
+    std::optional<bool> pending_bit; // that edge's bit, not yet shifted in: PGD must hold P4
+    std::int64_t pgd_change_ns = 0;  // the last change of PGD
+    bool pgd_before_change = false;  // and the level before it
 
     // Core.
     std::array<std::uint8_t, 4096> file{}; // data memory, SFRs at F80h..FFFh

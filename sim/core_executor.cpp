@@ -193,6 +193,8 @@ void execute_core(chip_state& s, std::uint16_t opcode) {
         const auto bit = static_cast<std::uint8_t>(1u << ((opcode >> 9) & 7));
         const std::uint8_t old = read_register(s, address);
         const bool set = (opcode & 0xF000) == 0x8000;
+        if (set && address == s.regs.eecon1 && bit == eecon1_wr && write_busy(s))
+            report(s, "EECON1.WR set while a write is in progress: nothing written");
         write_register(s, address,
                        set ? static_cast<std::uint8_t>(old | bit)
                            : static_cast<std::uint8_t>(old & ~bit));

@@ -3,6 +3,11 @@
 // drives PGD with TABLAT (bit k from the rising edge of operand clock 9+k until the next
 // frame's first rising edge), and hands finished frames to the executor and memory model.
 // The 4th clock of each frame is where programming holds and erases are decided.
+//
+// While edge timing is modelled every edge is also checked in nanoseconds: a clock phase
+// shorter than its limit (P2A/P2B, the period P2, the gaps P5, P5A and P6) is not seen as an
+// edge, and a bit whose PGD changed less than P3 before or P4 after its falling edge is
+// taken as the other level. Bits the chip ignores (a read's operand clocks) are not checked.
 #include "sim/serial_engine.h"
 
 #include "sim/core_executor.h"
@@ -20,6 +25,15 @@ std::string command_bits(std::uint8_t command) {
     for (int bit = 3; bit >= 0; --bit)
         bits += ((command >> bit) & 1) ? '1' : '0';
     return bits;
+}
+
+bool is_read(std::uint8_t command) {
+    const frame_kind kind = kind_of_command(command);
+    return kind == frame_kind::shift_out || kind == frame_kind::table_read;
+}
+
+std::string ns_text(std::int64_t ns) {
+    return std::to_string(ns) + " ns";
 }
 
 void run_table_read(chip_state& s) {
@@ -142,7 +156,13 @@ void reset_serial(chip_state& s) {
     s.drive_level = false;
     s.shift_out = 0;
     s.low_until_us.reset();
+    s.pending_bit.reset();
+    s.fall_bit_counts = false;
+    s.rise_ns = s.now_ns;
+    s.fall_ns = s.now_ns;
 }
+
+namespace {
 
 void clock_rising(chip_state& s) {
     if (const auto after = end_p10_wait(s, s.low_until_us))
@@ -162,19 +182,18 @@ void clock_rising(chip_state& s) {
 
 void clock_falling(chip_state& s, bool data_bit) {
     count_start_clock(s);
-    const bool is_read = s.clocks >= 4 && (kind_of_command(s.command) == frame_kind::shift_out ||
-                                           kind_of_command(s.command) == frame_kind::table_read);
+    const bool reading = s.clocks >= 4 && is_read(s.command);
     if (s.clocks < 4) {
         if (data_bit)
             s.command = static_cast<std::uint8_t>(s.command | (1u << s.clocks));
-    } else if (!is_read && data_bit) {
+    } else if (!reading && data_bit) {
         s.operand = static_cast<std::uint16_t>(s.operand | (1u << (s.clocks - 4)));
     }
     ++s.clocks;
 
     if (s.clocks == 4) {
         command_loaded(s);
-    } else if (s.clocks == 12 && is_read) {
+    } else if (s.clocks == 12 && reading) {
         run_table_read(s);
         s.driving = true; // PGD turns around after the 8th operand clock
         s.drive_level = false;
@@ -186,6 +205,121 @@ void clock_falling(chip_state& s, bool data_bit) {
         s.operand = 0;
         s.frame_refused = false;
     }
+}
+
+// Whether the next falling edge's bit belongs to the command or the operand (not to a
+// read's eight ignored input clocks or its output phase).
+bool next_bit_counts(const chip_state& s) {
+    return s.clocks < 4 || !is_read(s.command);
+}
+
+// How long PGC must have been low before the next rising edge, and the limit that says so:
+// P2A, or the longer of P2A and the gap at a frame's boundaries and a read's turnaround.
+std::pair<std::int64_t, const char*> low_time_needed(const chip_state& s) {
+    std::pair<std::int64_t, const char*> needed{s.limits.p2a_ns, "P2A"};
+    const auto at_least = [&needed](std::int64_t ns, const char* name) {
+        if (ns >= needed.first)
+            needed = {ns, name};
+    };
+    if (s.clocks == 0)
+        at_least(s.limits.p5a_ns, "P5A");
+    else if (s.clocks == 4)
+        at_least(s.limits.p5_ns, "P5");
+    else if (s.clocks == 12 && is_read(s.command))
+        at_least(s.limits.p6_ns, "P6");
+    return needed;
+}
+
+bool rising_edge_seen(chip_state& s) {
+    if (!s.edge_timing)
+        return true;
+    const std::int64_t low = s.now_ns - s.fall_ns;
+    const auto [needed, limit] = low_time_needed(s);
+    if (low < needed) {
+        report(s, "PGC low for " + ns_text(low) + ", needs " + ns_text(needed) + " (" + limit +
+                      "): rising edge missed");
+        return false;
+    }
+    const std::int64_t period = s.now_ns - s.rise_ns;
+    if (period < s.limits.p2_ns) {
+        report(s, "PGC period " + ns_text(period) + ", needs " + ns_text(s.limits.p2_ns) +
+                      " (P2): rising edge missed");
+        return false;
+    }
+    return true;
+}
+
+void falling_edge(chip_state& s, bool pgd_moved) {
+    if (s.edge_timing) {
+        const std::int64_t high = s.now_ns - s.rise_ns;
+        if (high < s.limits.p2b_ns) {
+            report(s, "PGC high for " + ns_text(high) + ", needs " + ns_text(s.limits.p2b_ns) +
+                          " (P2B): falling edge missed");
+            return;
+        }
+    }
+    s.pgc = false;
+    const bool counts = next_bit_counts(s);
+    bool bit = s.pgd;
+    if (pgd_moved) {
+        report(s, "PGD changed together with the falling PGC edge (no setup time)");
+        bit = s.pgd_before_change;
+    } else if (s.edge_timing && counts && s.now_ns - s.pgd_change_ns < s.limits.p3_ns) {
+        bit = s.pgd_before_change;
+        report(s, "PGD set up " + ns_text(s.now_ns - s.pgd_change_ns) +
+                      " before the falling PGC edge, needs " + ns_text(s.limits.p3_ns) +
+                      " (P3): bit taken as " + (bit ? "1" : "0"));
+    }
+    s.fall_ns = s.now_ns;
+    s.fall_bit_counts = counts;
+    if (s.edge_timing && counts)
+        s.pending_bit = bit;
+    else
+        clock_falling(s, bit);
+}
+
+} // namespace
+
+void lines_changed(chip_state& s, bool pgc, bool pgd) {
+    const bool pgd_moved = pgd != s.pgd;
+    if (pgd_moved) {
+        s.pgd_before_change = s.pgd;
+        s.pgd_change_ns = s.now_ns;
+        s.pgd = pgd;
+    }
+    if (pgc && !s.pgc) {
+        if (rising_edge_seen(s)) {
+            s.pgc = true;
+            s.rise_ns = s.now_ns;
+            clock_rising(s);
+        }
+    } else if (!pgc && s.pgc) {
+        falling_edge(s, pgd_moved);
+    }
+}
+
+void take_pending_bit(chip_state& s, bool pgd, std::int64_t now_ns) {
+    if (s.program_mode && s.edge_timing && pgd != s.pgd && !s.pgc && s.fall_bit_counts) {
+        const std::int64_t hold = now_ns - s.fall_ns;
+        if (hold < s.limits.p4_ns) {
+            std::string effect;
+            if (s.pending_bit) {
+                s.pending_bit = pgd;
+                effect = std::string(": bit taken as ") + (pgd ? "1" : "0");
+            }
+            report(s, "PGD changed " + ns_text(hold) + " after the falling PGC edge, needs " +
+                          ns_text(s.limits.p4_ns) + " (P4)" + effect);
+        }
+    }
+    settle_pending_bit(s);
+}
+
+void settle_pending_bit(chip_state& s) {
+    if (!s.pending_bit)
+        return;
+    const bool bit = *s.pending_bit;
+    s.pending_bit.reset();
+    clock_falling(s, bit);
 }
 
 } // namespace sim::detail

@@ -1,5 +1,6 @@
 // The virtual chip's serial shift engine: the PGC edges and PGD bits that make up the
-// 4-bit commands and 16-bit operands of the Program/Verify frames (sim/serial_engine.cpp).
+// 4-bit commands and 16-bit operands of the Program/Verify frames, and the timing rules of
+// single edges (sim/serial_engine.cpp).
 #pragma once
 
 #include "sim/chip_state.h"
@@ -13,7 +14,15 @@ frame_kind kind_of_command(std::uint8_t command);
 
 // Forgets a partly shifted frame (mode entry and exit).
 void reset_serial(chip_state& s);
-void clock_rising(chip_state& s);
-void clock_falling(chip_state& s, bool data_bit);
+
+// PGC and PGD as they are from s.now_ns on, in Program/Verify mode: the clock edges they
+// make, checked against the edge-timing limits while those are modelled.
+void lines_changed(chip_state& s, bool pgc, bool pgd);
+// While edge timing is modelled a falling edge's bit waits until the next pin change, which
+// tells whether PGD was held for P4. Call first thing on a pin change at `now_ns` that puts
+// PGD to `pgd`, before the chip's time moves on.
+void take_pending_bit(chip_state& s, bool pgd, std::int64_t now_ns);
+// Shifts in a waiting bit now (time passes, or the host looks at the chip).
+void settle_pending_bit(chip_state& s);
 
 } // namespace sim::detail

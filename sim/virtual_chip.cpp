@@ -14,6 +14,15 @@ namespace detail {
 
 namespace {
 
+// Moves the chip's time forward (never back) and completes what is due by then.
+void move_time(chip_state& s, std::int64_t now_ns) {
+    if (now_ns > s.now_ns) {
+        s.now_ns = now_ns;
+        s.now_us = now_ns / 1000;
+    }
+    finish_due(s);
+}
+
 void enter_program_mode(chip_state& s) {
     s.program_mode = true;
     s.entered_us = s.now_us;
@@ -50,17 +59,21 @@ const part_info& virtual_chip::part() const {
 
 void virtual_chip::advance(std::int64_t now_us) {
     detail::chip_state& s = *s_;
-    if (now_us > s.now_us)
-        s.now_us = now_us;
-    detail::finish_due(s);
+    detail::settle_pending_bit(s);
+    detail::move_time(s, now_us * 1000);
 }
 
 void virtual_chip::set_pins(bool vdd, bool vpp, bool pgc, bool pgd, std::int64_t now_us) {
+    set_pins_ns(vdd, vpp, pgc, pgd, now_us * 1000);
+}
+
+void virtual_chip::set_pins_ns(bool vdd, bool vpp, bool pgc, bool pgd, std::int64_t now_ns) {
     using namespace detail;
     chip_state& s = *s_;
-    if (now_us < s.now_us)
+    if (now_ns < s.now_ns)
         report(s, "pin change dated before the previous one (clock went backwards)");
-    advance(now_us);
+    take_pending_bit(s, pgd, now_ns);
+    move_time(s, now_ns);
 
     const bool was_supplied = s.vdd && s.vpp;
     const bool supplied = vdd && vpp;
@@ -68,14 +81,16 @@ void virtual_chip::set_pins(bool vdd, bool vpp, bool pgc, bool pgd, std::int64_t
     const bool old_pgd = s.pgd;
     s.vdd = vdd;
     s.vpp = vpp;
-    s.pgc = pgc;
-    s.pgd = pgd;
 
     if (s.program_mode && !supplied) {
+        s.pgc = pgc;
+        s.pgd = pgd;
         leave_program_mode(s);
         return;
     }
     if (!s.program_mode) {
+        s.pgc = pgc;
+        s.pgd = pgd;
         // Entry needs both supplies, the later of the two rising with PGC and PGD low
         // (VDD first is the documented order; VPP first is accepted as well).
         if (supplied && !was_supplied) {
@@ -95,17 +110,15 @@ void virtual_chip::set_pins(bool vdd, bool vpp, bool pgc, bool pgd, std::int64_t
     }
     if (pgd != old_pgd)
         erase_on_data(s, pgd);
+    lines_changed(s, pgc, pgd);
+}
 
-    if (pgc && !old_pgc) {
-        clock_rising(s);
-    } else if (!pgc && old_pgc) {
-        bool bit = pgd;
-        if (pgd != old_pgd) {
-            report(s, "PGD changed together with the falling PGC edge (no setup time)");
-            bit = old_pgd;
-        }
-        clock_falling(s, bit);
-    }
+void virtual_chip::set_edge_timing(bool modelled) {
+    s_->edge_timing = modelled;
+}
+
+bool virtual_chip::edge_timing() const {
+    return s_->edge_timing;
 }
 
 std::optional<bool> virtual_chip::pgd_output(std::int64_t /*now_us*/) const {
@@ -119,28 +132,37 @@ bool virtual_chip::in_program_mode() const {
     return s_->program_mode;
 }
 
+// A bit waiting for its hold time is shifted in before anyone looks at the chip, so that
+// what they see includes the last falling edge. Doing so does not change what the chip
+// will do (only a later hold violation can no longer change that bit), hence also from the
+// const views.
+detail::chip_state& virtual_chip::settled() const {
+    detail::settle_pending_bit(*s_);
+    return *s_;
+}
+
 bool virtual_chip::write_in_progress() const {
-    return detail::write_busy(*s_);
+    return detail::write_busy(settled());
 }
 
 std::vector<std::uint8_t>& virtual_chip::flash() {
-    return s_->flash;
+    return settled().flash;
 }
 std::vector<std::uint8_t>& virtual_chip::eeprom() {
-    return s_->eeprom;
+    return settled().eeprom;
 }
 std::array<std::uint8_t, 8>& virtual_chip::id_locations() {
-    return s_->id;
+    return settled().id;
 }
 std::array<std::uint8_t, 14>& virtual_chip::config() {
-    return s_->config;
+    return settled().config;
 }
 
 const std::vector<std::string>& virtual_chip::protocol_errors() const {
-    return s_->errors;
+    return settled().errors;
 }
 void virtual_chip::clear_protocol_errors() {
-    s_->errors.clear();
+    settled().errors.clear();
 }
 
 } // namespace sim

@@ -4,6 +4,9 @@
 // FLASH, EEPROM, ID and configuration memory with the real write-buffer, erase and timing
 // rules, and drives PGD during reads. It is strict: a sequence that would not program a
 // real chip does not program this one either, and every protocol violation is recorded.
+// Waits of a microsecond and more are always checked; the nanosecond rules on single clock
+// edges (phase lengths, data setup and hold) only when told that its timestamps come from
+// a modelled clock.
 #pragma once
 
 #include "sim/part_table.h"
@@ -17,6 +20,10 @@
 
 namespace sim {
 
+namespace detail {
+struct chip_state;
+}
+
 class virtual_chip {
   public:
     explicit virtual_chip(const part_info& part);
@@ -29,6 +36,16 @@ class virtual_chip {
     // The electrical levels at the chip's pins (true = high) from time `now_us` on
     // (microseconds, monotonic, never decreasing). Call on every change of any pin.
     void set_pins(bool vdd, bool vpp, bool pgc, bool pgd, std::int64_t now_us);
+    // The same with the time in nanoseconds.
+    void set_pins_ns(bool vdd, bool vpp, bool pgc, bool pgd, std::int64_t now_ns);
+
+    // On: the timestamps come from a modelled clock, and clock phases, PGD setup and hold
+    // and the gaps between command, operand and read data are checked against the family's
+    // nanosecond limits. A clock phase that is too short is not seen as an edge, and a bit
+    // whose PGD did not stay put long enough is taken wrong. Off (the default): only the
+    // waits of a microsecond and more are checked.
+    void set_edge_timing(bool modelled);
+    bool edge_timing() const;
 
     // The level the chip drives on PGD at `now_us`, or nullopt while it does not drive
     // the line (powered off, not in program mode, or not in a read's output phase).
@@ -58,6 +75,7 @@ class virtual_chip {
 
   private:
     struct state;
+    detail::chip_state& settled() const;
     std::unique_ptr<state> s_;
 };
 

@@ -1,6 +1,6 @@
 // The simulated adapter with a scripted chip: which chip pins the registers reach through
 // the wiring (every output pin, hardware-inverted bits, buffers), DATA IN and the status
-// register, and the host time each register access costs.
+// register, and the host time each register access costs, down to parts of a microsecond.
 #include "fake_chip.h"
 #include "hardware_test_support.h"
 
@@ -89,11 +89,31 @@ TEST_F(SimulatedAdapter, AccessesCostHostTimeAndTheChipHearsOnlyChanges) {
     before = clock.now_us();
     vdd_on();
     EXPECT_EQ(clock.now_us() - before, 15);
-    EXPECT_EQ(chip.changes.back().time_us, before + 5) << "told at the data write";
+    EXPECT_EQ(chip.changes.back().time_ns, (before + 5) * 1000) << "told at the data write";
+    EXPECT_TRUE(chip.edge_timing);
     adapter->set_access_cost_us(0);
+    EXPECT_FALSE(chip.edge_timing) << "the host's own clock: several accesses per microsecond";
     before = clock.now_us();
     vdd_off();
     EXPECT_EQ(clock.now_us(), before);
+}
+
+TEST_F(SimulatedAdapter, PartsOfAMicrosecondAddUpAcrossAccesses) {
+    adapter->set_access_cost_ns(400);
+    EXPECT_EQ(adapter->access_cost_ns(), 400);
+    EXPECT_TRUE(chip.edge_timing);
+    const std::int64_t before = clock.now_us();
+    const std::size_t told_before = chip.changes.size();
+    const std::uint8_t writes[] = {0x07, 0x0F, 0x03}; // VDD on, VPP on, both off
+    for (const std::uint8_t data : writes)
+        adapter->out32(888, data);
+    EXPECT_EQ(clock.now_us() - before, 1) << "1200 ns: one microsecond slept, 200 ns kept";
+    ASSERT_EQ(chip.changes.size(), told_before + 3);
+    for (std::size_t i = 0; i < 3; ++i)
+        EXPECT_EQ(chip.changes[told_before + i].time_ns,
+                  before * 1000 + 400 * static_cast<std::int64_t>(i + 1));
+    adapter->out32(888, 0x07);
+    EXPECT_EQ(chip.changes.back().time_ns, before * 1000 + 1600);
 }
 
 } // namespace

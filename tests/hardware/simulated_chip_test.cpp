@@ -1,6 +1,7 @@
 // End to end through the simulated adapter with a virtual PIC18F4520: power up, load the
-// table pointer with core instructions, read DEVID and FLASH; mismatched settings or wiring
-// silence the chip; a trace file records the run and the virtual time matches it.
+// table pointer with core instructions, read DEVID and FLASH, program a word at each port
+// speed; mismatched settings or wiring silence the chip; a trace file records the run and
+// the virtual time matches it.
 #include "hardware/port_selection.h"
 #include "hardware/port_trace.h"
 #include "hardware/simulated_adapter.h"
@@ -52,10 +53,11 @@ class SimulatedChip : public hardware_test::hardware_fixture {
     }
     void use_wiring(const adapter_wiring& wiring) {
         chip = std::make_shared<sim::virtual_chip>(*sim::find_part("18F4520"));
-        auto adapter = std::make_unique<hardware::simulated_adapter>(
+        auto made = std::make_unique<hardware::simulated_adapter>(
             888, hardware::socket_virtual_chip(chip), wiring);
-        adapter->open();
-        hardware::install_port_backend(std::move(adapter));
+        made->open();
+        adapter = made.get();
+        hardware::install_port_backend(std::move(made));
         set_lines_idle();
     }
     std::string chip_errors() const {
@@ -65,6 +67,7 @@ class SimulatedChip : public hardware_test::hardware_fixture {
         return all;
     }
     std::shared_ptr<sim::virtual_chip> chip;
+    hardware::simulated_adapter* adapter = nullptr;
 };
 
 TEST_F(SimulatedChip, DeviceIdAndFlashReadBackWithTheDefaultWiring) {
@@ -81,6 +84,37 @@ TEST_F(SimulatedChip, DeviceIdAndFlashReadBackWithTheDefaultWiring) {
         EXPECT_EQ(read_byte(9), expected);
     power_down();
     EXPECT_TRUE(chip->protocol_errors().empty()) << chip_errors();
+}
+
+// One word programmed into FLASH and read back by the line procedures: at the default cost
+// per port access, at no cost (the host's own clock, where edge timing is not checked),
+// and at a speed no port reaches, where the chip misses clock edges and nothing arrives.
+TEST_F(SimulatedChip, CodeWordWrittenAndReadBackAtEachPortSpeed) {
+    static const struct {
+        std::int64_t access_ns;
+        bool succeeds;
+    } speeds[] = {{1000, true}, {0, true}, {5, false}};
+    for (const auto& speed : speeds) {
+        SCOPED_TRACE(speed.access_ns);
+        use_wiring({});
+        adapter->set_access_cost_ns(speed.access_ns);
+        power_up(1);
+        send_command(0, 0x8EA6); // BSF EECON1,EEPGD
+        send_command(0, 0x9CA6); // BCF EECON1,CFGS
+        set_table_pointer(0x0100);
+        send_command(0xF, 0xBEEF); // table write, start programming
+        program_pulse(1);
+        set_table_pointer(0x0100);
+        const std::int32_t low = read_byte(9);
+        const std::int32_t high = read_byte(9);
+        power_down();
+        EXPECT_EQ(chip->flash()[0x100] == 0xEF && chip->flash()[0x101] == 0xBE, speed.succeeds);
+        EXPECT_EQ(low == 0xEF && high == 0xBE, speed.succeeds) << low << " " << high;
+        if (speed.succeeds)
+            EXPECT_TRUE(chip->protocol_errors().empty()) << chip_errors();
+        else
+            EXPECT_NE(chip_errors().find(", needs 40 ns (P2"), std::string::npos) << chip_errors();
+    }
 }
 
 TEST_F(SimulatedChip, MismatchedSettingsOrWiringSilenceTheChip) {

@@ -150,12 +150,14 @@ TEST_F(EepromOn18F4520, CommandsThatWouldDisturbARunningWriteAreIgnored) {
     host.core(0x0000);
     host.core(0x0E31);
     host.core(0x6EA9); // EEADR while busy
+    host.core(0x82A6); // BSF EECON1,WR: a second write before the first has ended
     host.set_pointer(0);
     host.send(0xF, 0x0000); // table write while busy
     host.wait_us(6000);
     EXPECT_EQ(chip.eeprom()[0x30], 0x66);
     EXPECT_EQ(chip.eeprom()[0x31], 0xFF);
     EXPECT_TRUE(has_error(chip, "write to FA9h while a write is in progress"));
+    EXPECT_TRUE(has_error(chip, "EECON1.WR set while a write is in progress: nothing written"));
     EXPECT_TRUE(has_error(chip, "table write (command 1111) while a write is in progress"));
 }
 

@@ -1,8 +1,11 @@
 // Entering and leaving Program/Verify mode, and the read path: device ID, the table-read
-// variants, PGD timing of the output phase, and what unimplemented addresses return.
+// variants, PGD timing of the output phase, and what unimplemented addresses return; the
+// nanosecond rules on single clock edges.
 #include "icsp_host.h"
 
 #include <gtest/gtest.h>
+
+#include <functional>
 
 namespace {
 
@@ -127,6 +130,88 @@ TEST(ProgramMode, RecordsUndefinedCommandsAndEarlyClocks) {
     EXPECT_TRUE(has_error(chip, "P12"));
     EXPECT_TRUE(has_error(chip, "undefined command 0001"));
     EXPECT_EQ(host.read_device_id(), 0x1080) << "the frame was consumed whole";
+}
+
+// How one bit of a frame is clocked, in nanoseconds: PGD set `data_at` after the rising edge
+// (0: in the same change, below 0: while PGC is still low), PGC high for `high`, then low
+// for `low` before the next bit.
+struct bit_timing {
+    std::int64_t data_at = 0, high = 50, low = 50;
+};
+
+// A MOVLW frame with nanosecond edges, bit `odd` clocked as `timing` says and every other
+// bit as the defaults do; then W goes to TABLAT at the host's usual pace and is read back.
+std::uint8_t timed_movlw(sim::virtual_chip& chip, icsp_host& host, std::uint8_t literal, int odd,
+                         bit_timing timing) {
+    const std::uint32_t bits = (0x0E00u | literal) << 4; // command 0000, operand LSb first
+    std::int64_t t = host.now() * 1000;
+    bool pgd = false;
+    for (int i = 0; i < 20; ++i) {
+        const bit_timing b = i == odd ? timing : bit_timing{};
+        const bool bit = ((bits >> i) & 1) != 0;
+        if (b.data_at < 0)
+            chip.set_pins_ns(true, true, false, bit, t + b.data_at);
+        chip.set_pins_ns(true, true, true, b.data_at > 0 ? pgd : bit, t);
+        if (b.data_at > 0)
+            chip.set_pins_ns(true, true, true, bit, t + b.data_at);
+        pgd = bit;
+        chip.set_pins_ns(true, true, false, pgd, t + b.high);
+        t += b.high + b.low;
+    }
+    chip.set_pins_ns(true, true, false, false, t);
+    host.wait_us(t / 1000 + 2 - host.now());
+    host.core(0x6EF5); // MOVWF TABLAT
+    return host.read(0x2);
+}
+
+// Too short a clock phase is not an edge, and a bit whose PGD changes too close to its
+// falling edge is taken as the other level; with the edge timing not modelled (timestamps
+// from the host's own clock) none of it is checked.
+TEST(ProgramMode, EdgeTimingRulesTakeEffect) {
+    const int literal_bit_0 = 4; // the frame's bit that carries the literal's bit 0
+    static const struct {
+        const char* what;
+        bool modelled;
+        int odd;
+        bit_timing timing;
+        const char* error; // nullptr: none
+        int read_back;     // -1: anything but the literal
+    } rows[] = {
+        {"PGD with the rising edge, 50 ns phases", true, 0, {}, nullptr, 0x59},
+        {"P2B", true, literal_bit_0, {0, 39, 61}, "PGC high for 39 ns, needs 40 ns (P2B)", -1},
+        {"P2A", true, literal_bit_0, {0, 61, 39}, "PGC low for 39 ns, needs 40 ns (P2A)", -1},
+        {"P2", true, literal_bit_0, {0, 45, 45}, "PGC period 90 ns, needs 100 ns (P2)", -1},
+        {"P5 on 2XXX", true, 3, {0, 60, 39}, "PGC low for 39 ns, needs 40 ns (P5)", -1},
+        {"P3",
+         true,
+         literal_bit_0,
+         {40, 50, 50},
+         "PGD set up 10 ns before the falling PGC edge, needs 15 ns (P3): bit taken as 0",
+         0x58},
+        {"P4",
+         true,
+         literal_bit_0 + 1,
+         {-40, 50, 50},
+         "PGD changed 10 ns after the falling PGC edge, needs 15 ns (P4): bit taken as 0",
+         0x58},
+        {"not modelled", false, literal_bit_0, {0, 1, 1}, nullptr, 0x59},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        sim::virtual_chip chip = make_chip("18F4520");
+        chip.set_edge_timing(row.modelled);
+        icsp_host host(chip);
+        host.power_up();
+        const std::uint8_t read_back = timed_movlw(chip, host, 0x59, row.odd, row.timing);
+        if (row.read_back < 0)
+            EXPECT_NE(read_back, 0x59);
+        else
+            EXPECT_EQ(read_back, row.read_back);
+        if (row.error == nullptr)
+            EXPECT_TRUE(chip.protocol_errors().empty()) << chip.protocol_errors().front();
+        else
+            EXPECT_TRUE(has_error(chip, row.error));
+    }
 }
 
 } // namespace

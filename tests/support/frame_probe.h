@@ -40,7 +40,8 @@ class frame_probe final : public hardware::target_chip {
         return command == 0x2 || (command >= 0x8 && command <= 0xB);
     }
 
-    void set_pins(bool vdd, bool vpp, bool pgc, bool pgd, std::int64_t now_us) override {
+    void set_pins(bool vdd, bool vpp, bool pgc, bool pgd, std::int64_t now_ns) override {
+        const std::int64_t now_us = now_ns / 1000;
         if (vdd != record_.vdd)
             record_.supply_events.push_back(vdd ? "VDD on" : "VDD off");
         if (vpp != record_.vpp)
