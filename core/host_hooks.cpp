@@ -17,6 +17,12 @@ host_hooks& installed() {
 
 } // namespace
 
+void spin_wait_us(std::int64_t microseconds) {
+    const auto until = std::chrono::steady_clock::now() + std::chrono::microseconds(microseconds);
+    while (std::chrono::steady_clock::now() < until) {
+    }
+}
+
 host_hooks default_hooks() {
     host_hooks h;
     h.yield = [] {};
@@ -31,14 +37,8 @@ host_hooks default_hooks() {
     h.sleep_us = [](std::int64_t microseconds) {
         if (microseconds <= 0)
             return;
-        // The system's sleep overshoots by tens of microseconds: a wait below a
-        // millisecond (a discharge hold, an adapter's settling delay) watches the
-        // monotonic clock instead.
-        if (microseconds < 1000) {
-            const auto until =
-                std::chrono::steady_clock::now() + std::chrono::microseconds(microseconds);
-            while (std::chrono::steady_clock::now() < until) {
-            }
+        if (microseconds < spin_below_us) {
+            spin_wait_us(microseconds);
             return;
         }
         std::this_thread::sleep_for(std::chrono::microseconds(microseconds));

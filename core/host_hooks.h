@@ -37,7 +37,8 @@ struct host_hooks {
     std::function<std::string(const std::string& prompt, const std::string& title,
                               const std::string& default_text)>
         input_box;
-    // Block for the given number of microseconds.
+    // Block for the given number of microseconds (below spin_below_us on the monotonic
+    // clock, not the system sleep).
     std::function<void(std::int64_t microseconds)> sleep_us;
     // Monotonic clock in microseconds (any origin).
     std::function<std::int64_t()> monotonic_us;
@@ -47,6 +48,11 @@ struct host_hooks {
     // and the caller then stops the operation).
     std::function<void(int exit_code)> terminate;
 };
+
+// The system's sleep overshoots by tens of microseconds: a wait below this (a discharge
+// hold, an adapter's settling delay) watches the monotonic clock instead, in every host.
+inline constexpr std::int64_t spin_below_us = 1000;
+void spin_wait_us(std::int64_t microseconds);
 
 // Hooks for a process without a user interface: no yield, no status, messages on
 // standard error (a yes/no question answers No), input boxes cancelled, real time.

@@ -29,7 +29,7 @@ void power_up(std::int32_t voltage_sequence);
 // VDD off, then VPP off, 50 ms after each (fast port access: CLOCK and DATA OUT low
 // first).
 void power_down();
-// A pause of about a hundred trivial operations (no timer).
+// A pause of about a hundred trivial operations (no timer); none with fast port access.
 void short_delay();
 // upper_byte = value / 65536, high_byte and low_byte from the remainder (truncating
 // division, remainders with the sign of the value; upper_byte is not masked).

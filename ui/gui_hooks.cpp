@@ -39,6 +39,10 @@ void gui_yield() {
 void gui_sleep_us(std::int64_t microseconds) {
     if (microseconds <= 0)
         return;
+    if (microseconds < core::spin_below_us) {
+        core::spin_wait_us(microseconds);
+        return;
+    }
     if (microseconds < sliced_from_us) {
         std::this_thread::sleep_for(std::chrono::microseconds(microseconds));
         return;
