@@ -17,6 +17,16 @@ std::string bits_taken(const std::vector<line_levels>& h) {
     return bits;
 }
 
+// The times of the rising and of the falling CLOCK edges.
+std::pair<std::vector<std::int64_t>, std::vector<std::int64_t>>
+clock_edges(const std::vector<line_levels>& h) {
+    std::vector<std::int64_t> rises, falls;
+    for (std::size_t i = 1; i < h.size(); ++i)
+        if (h[i].clock != h[i - 1].clock)
+            (h[i].clock ? rises : falls).push_back(h[i].time_us);
+    return {rises, falls};
+}
+
 class SerialTransfer : public hardware_test::hardware_fixture {
   protected:
     void SetUp() override {
@@ -72,10 +82,7 @@ TEST_F(SerialTransfer, ProgramPulseHoldsTheFourthClockForTheProgrammingTime) {
     program_pulse(7);
     const auto h = line_history(port->accesses);
     EXPECT_EQ(bits_taken(h), std::string(20, '0'));
-    std::vector<std::int64_t> rises, falls;
-    for (std::size_t i = 1; i < h.size(); ++i)
-        if (h[i].clock != h[i - 1].clock)
-            (h[i].clock ? rises : falls).push_back(h[i].time_us);
+    const auto [rises, falls] = clock_edges(h);
     ASSERT_EQ(rises.size(), 20u);
     EXPECT_EQ(falls[3] - rises[3], 7000);
     // Then CLOCK stays low for the discharge time before the payload clocks.
@@ -148,10 +155,7 @@ TEST_F(SerialTransfer, FastAccessSendsTheSameBitsWithTwoWritesEach) {
     program_pulse(1, 150);
     h = line_history(port->accesses);
     EXPECT_EQ(bits_taken(h), std::string(20, '0'));
-    std::vector<std::int64_t> rises, falls;
-    for (std::size_t i = 1; i < h.size(); ++i)
-        if (h[i].clock != h[i - 1].clock)
-            (h[i].clock ? rises : falls).push_back(h[i].time_us);
+    const auto [rises, falls] = clock_edges(h);
     ASSERT_EQ(rises.size(), 20u);
     EXPECT_EQ(falls[3] - rises[3], 1000);
     EXPECT_EQ(rises[4] - falls[3], 150);
