@@ -148,8 +148,8 @@ int check_chip_command(session& s) {
     // Wiring, port and pacing as the window has them.
     Module94::port_settings = settings::read_stored_wiring();
     Module94::port_pacing = settings::read_stored_pacing();
-    if (s.options.fast)
-        Module94::port_pacing.fast = true;
+    if (s.options.fast || s.options.no_fast)
+        Module94::port_pacing.fast = s.options.fast;
     if (s.options.delay_us)
         Module94::port_pacing.delay_us = *s.options.delay_us;
     if (s.options.port) {

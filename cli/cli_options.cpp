@@ -50,6 +50,7 @@ constexpr flag_option flag_options[] = {
     {"no-id-check", nullptr, &cli_options::no_id_check},
     {"verify", nullptr, &cli_options::verify},
     {"fast", nullptr, &cli_options::fast},
+    {"no-fast", nullptr, &cli_options::no_fast},
 };
 
 bool is_flag(const std::string& arg) {
@@ -170,10 +171,12 @@ parse_outcome parse_command_line(const std::vector<std::string>& args) {
     options.sim_access_ns = number_of("sim-access-ns", fewest_access_ns, most_access_ns,
                                       "the simulated port's time per register access in "
                                       "nanoseconds");
-    if (!outcome.error.empty())
-        return outcome;
     for (std::size_t k = 0; k < flags.size(); ++k)
         options.*flag_options[k].target = parser.isSet(flags[k]);
+    if (options.fast && options.no_fast && outcome.error.empty())
+        outcome.error = "--fast and --no-fast cannot be used together";
+    if (!outcome.error.empty())
+        return outcome;
     // An adapter voltage that could not be stated in the window is refused here too.
     for (const auto& [value, option] : {std::pair{&options.vdd, "--vdd"}, {&options.vpp, "--vpp"}})
         if (*value && !Module1::adapter_volts(**value)) {
@@ -274,12 +277,12 @@ Options (before or after the command):
   --trace FILE              Log every port access to FILE: "W <address> <value>" for a
                             write, "R <address> <value>" for a read, "S <ms>" for a wait,
                             "U <us>" for a wait below a millisecond (with --fast).
-  --fast                    Fast port access for this command, as Options > Fast Port
-                            Access in the window (default: the stored "Fast Port
-                            Access"): a line change writes only the register that
-                            changed, a data bit goes out with its rising clock edge, and
-                            the waits are the part's documented times. About a third of
-                            the port time of the default.
+  --fast, --no-fast         Fast port access for this command, or the default pacing,
+                            whatever Options > Fast Port Access in the window has stored.
+                            Fast: a line change writes only the register that changed,
+                            a data bit goes out with its rising clock edge, and the
+                            waits are the part's documented times. About a third of the
+                            port time of the default.
   --delay-us N              Wait N microseconds (0 to 10000) after every port write, for
                             adapters with slow buffers or opto-couplers (default: the
                             stored "Port Delay", 0).

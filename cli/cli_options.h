@@ -37,6 +37,7 @@ struct cli_options {
     std::optional<std::int32_t> delay_us;      // --delay-us N: "Port Delay" for this command
     std::optional<std::int64_t> sim_access_ns; // --sim-access-ns N: simulated access cost
     bool fast = false;                         // --fast: fast port access for this command
+    bool no_fast = false;                      // --no-fast: the default pacing for it
     bool simulate = false;                     // --simulate
     bool real_time = false;                    // --real-time
     bool quiet = false;                        // --quiet

@@ -21,7 +21,7 @@ _pinwright_cli() {
     local commands="models convert check-devices program verify read erase blankcheck
         identify doctor ports config"
     local options="--devices --model --port --simulate --sim-part --sim-fault --chip
-        --real-time --sim-access-ns --trace --fast --delay-us --vdd --vpp --no-id-check
+        --real-time --sim-access-ns --trace --fast --no-fast --delay-us --vdd --vpp --no-id-check
         --verify --quiet -q --help --version"
     local valued="--devices|--model|--port|--sim-part|--sim-fault|--chip|--trace|--vdd|--vpp|--delay-us|--sim-access-ns"
 

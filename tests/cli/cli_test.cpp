@@ -85,6 +85,7 @@ TEST_F(Cli, HelpVersionAndUsageErrors) {
          "--delay-us needs the wait after every port write in "
          "microseconds, a whole number from 0 to 10000, not \"-1\""},
         {{"models", "--sim-access-ns=0"}, "--sim-access-ns needs the simulated port's time"},
+        {{"erase", "--fast", "--no-fast"}, "--fast and --no-fast cannot be used together"},
         {{"erase", "--sim-access-ns", "5"}, "--sim-access-ns and --real-time need --simulate"},
         {{"erase", "--simulate", "--real-time", "--sim-access-ns", "5"},
          "--sim-access-ns needs the virtual clock"},
