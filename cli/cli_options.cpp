@@ -7,6 +7,7 @@
 // words its errors itself after reading the whole line.
 #include "cli/cli_options.h"
 
+#include "core/hex_text.h"
 #include "interpreter/voltage_check.h"
 #include "settings/stored_wiring.h"
 
@@ -97,17 +98,6 @@ std::string first_problem(const std::vector<std::string>& args) {
     return {};
 }
 
-// A whole decimal number from `lowest` to `highest`, digits only; nullopt otherwise.
-std::optional<std::int64_t> whole_number(const std::string& text, std::int64_t lowest,
-                                         std::int64_t highest) {
-    if (text.empty() || text.size() > 9 || text.find_first_not_of("0123456789") != text.npos)
-        return std::nullopt;
-    const std::int64_t value = std::stoll(text);
-    if (value < lowest || value > highest)
-        return std::nullopt;
-    return value;
-}
-
 QString latin1(const std::string& text) {
     return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
 }
@@ -158,7 +148,7 @@ parse_outcome parse_command_line(const std::vector<std::string>& args) {
         if (!parser.isSet(key))
             return std::nullopt;
         const std::string text = bytes(parser.value(key));
-        const auto number = whole_number(text, lowest, highest);
+        const auto number = core::whole_number(text, lowest, highest);
         if (!number && outcome.error.empty())
             outcome.error = "--" + std::string(name) + " needs " + what + ", a whole number from " +
                             std::to_string(lowest) + " to " + std::to_string(highest) + ", not \"" +

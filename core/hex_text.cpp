@@ -236,6 +236,18 @@ std::string without_blanks_around(std::string_view text) {
     return std::string(text.substr(first, text.find_last_not_of(' ') - first + 1));
 }
 
+std::optional<std::int64_t> whole_number(std::string_view text, std::int64_t lowest,
+                                         std::int64_t highest) {
+    if (text.empty() || text.size() > 9 || text.find_first_not_of("0123456789") != text.npos)
+        return std::nullopt;
+    std::int64_t value = 0;
+    for (const char digit : text)
+        value = value * 10 + (digit - '0');
+    if (value < lowest || value > highest)
+        return std::nullopt;
+    return value;
+}
+
 std::string upper_case(std::string_view text) {
     std::string out(text);
     for (char& c : out)

@@ -1,9 +1,11 @@
 // Hexadecimal text conversion: fixed-width upper-case formatting, strict fixed-width
 // parsing (exact width, upper-case digits only, -1 for anything else), the Intel HEX
-// record checksum, and the lenient decimal reading used for settings and database values.
+// record checksum, the lenient decimal reading used for settings and database values, and
+// a strict one for numbers typed by the user.
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -44,5 +46,10 @@ std::string upper_case(std::string_view text);
 
 // The text without the blanks (spaces) around it; empty for a text of blanks only.
 std::string without_blanks_around(std::string_view text);
+
+// A strict decimal number from `lowest` to `highest`: one to nine digits and nothing else
+// (no sign, blank or fraction); nullopt otherwise.
+std::optional<std::int64_t> whole_number(std::string_view text, std::int64_t lowest,
+                                         std::int64_t highest);
 
 } // namespace core

@@ -89,26 +89,24 @@ void check_model(const model_record& model, std::vector<database_problem>& probl
              lowered != "vddvpp" && lowered != "vppvdd")
         report("voltageseq:", "\"voltageseq:\" must be vddvpp or vppvdd, not \"" + *order + "\"");
 
-    if (const auto* time = value_of("progtime:"); !time)
+    // The holds: whole numbers of at least 1, and below `most` where that is given.
+    auto check_time = [&](const std::string& key, const char* unit, const std::string& purpose,
+                          std::optional<std::int32_t> most = std::nullopt) {
+        const auto* time = value_of(key);
+        if (!time || (parse_size(*time) && core::text_to_int(*time) >= 1 &&
+                      core::text_to_int(*time) <= most.value_or(core::text_to_int(*time))))
+            return;
+        const std::string bounds =
+            most ? "from 1 to " + std::to_string(*most) : std::string("of at least 1");
+        report(key, "\"" + key + "\" must be a whole number of " + unit + " " + bounds + purpose +
+                        ", not \"" + *time + "\"");
+    };
+    if (!value_of("progtime:"))
         report("progtime:", "no \"progtime:\" line (programming time in milliseconds)");
-    else if (!parse_size(*time) || core::text_to_int(*time) < 1)
-        report("progtime:",
-               "\"progtime:\" must be a whole number of milliseconds of at least 1, not \"" +
-                   *time + "\"");
-
-    if (const auto* time = value_of("configprogtime:");
-        time && (!parse_size(*time) || core::text_to_int(*time) < 1))
-        report("configprogtime:", "\"configprogtime:\" must be a whole number of milliseconds of "
-                                  "at least 1 (the hold for configuration bytes), not \"" +
-                                      *time + "\"");
-
-    if (const auto* time = value_of("dischargetime:");
-        time && (!parse_size(*time) || core::text_to_int(*time) < 1 ||
-                 core::text_to_int(*time) > largest_discharge_time_us))
-        report("dischargetime:",
-               "\"dischargetime:\" must be a whole number of microseconds from 1 to " +
-                   std::to_string(largest_discharge_time_us) +
-                   " (PGC low after a programming hold), not \"" + *time + "\"");
+    check_time("progtime:", "milliseconds", "");
+    check_time("configprogtime:", "milliseconds", " (the hold for configuration bytes)");
+    check_time("dischargetime:", "microseconds", " (PGC low after a programming hold)",
+               largest_discharge_time_us);
 
     // The optional voltage ranges; a part of these families takes at most `highest` volts.
     auto check_range = [&](const std::string& key, const char* line, double highest) {

@@ -82,9 +82,7 @@ void fast_bits(std::int32_t value, int count) {
 
 void fast_command(std::int32_t command, std::int32_t payload) {
     fast_bits(command, 4);
-    short_delay();
     fast_bits(payload, 16);
-    short_delay();
 }
 
 // The eight operand clocks with PGD at 0 (the chip ignores it), then eight clocks with
@@ -95,7 +93,6 @@ std::int32_t fast_read(std::int32_t command) {
     fast_clock(false);
     for (int idle = 1; idle < 8; ++idle)
         fast_clock(std::nullopt);
-    short_delay();
     std::int32_t result = 0;
     for (int bit = 0; bit < 8; ++bit) {
         stage_clock(true);
@@ -106,7 +103,6 @@ std::int32_t fast_read(std::int32_t command) {
         flush_lines();
     }
     data_low();
-    short_delay();
     return result;
 }
 

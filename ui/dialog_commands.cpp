@@ -172,13 +172,12 @@ void change_port_delay() {
     const std::string text = core::without_blanks_around(answer);
     if (text.empty())
         return;
-    const double value = core::text_to_number(text);
-    if (text.find_first_not_of("0123456789") != std::string::npos ||
-        !(value >= 0 && value <= settings::largest_port_delay_us)) {
+    const auto delay = core::whole_number(text, 0, settings::largest_port_delay_us);
+    if (!delay) {
         wrong_entry();
         return;
     }
-    Module94::port_pacing.delay_us = core::round_even(value);
+    Module94::port_pacing.delay_us = static_cast<std::int32_t>(*delay);
     settings::port_delay_setting.write(Module94::port_pacing.delay_us);
 }
 

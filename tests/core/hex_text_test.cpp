@@ -100,6 +100,11 @@ TEST(TextToNumber, RoundsHalvesToEvenAndClamps) {
     EXPECT_EQ(core::text_to_int("99999999999"), std::numeric_limits<std::int32_t>::max());
     EXPECT_EQ(core::text_to_int("-1e300"), std::numeric_limits<std::int32_t>::min());
     EXPECT_EQ(core::round_even(std::numeric_limits<double>::quiet_NaN()), 0);
+    // The strict reading of a typed number: digits only, within the bounds.
+    EXPECT_EQ(core::whole_number("250", 0, 10000), 250);
+    EXPECT_EQ(core::whole_number("10000", 0, 10000), 10000);
+    for (const char* text : {"", "10001", "-2", "+2", "2.5", " 2", "1e3", "9999999999"})
+        EXPECT_EQ(core::whole_number(text, 0, 10000), std::nullopt) << "'" << text << "'";
 }
 
 } // namespace
