@@ -8,12 +8,14 @@
 #include "cli/progress_display.h"
 #include "core/host_hooks.h"
 #include "core/virtual_clock.h"
+#include "core/whole_file.h"
 #include "devices/selected_model.h"
 #include "hardware/port_backend.h"
 #include "hardware/port_lines.h"
 #include "hardware/port_list.h"
 #include "hardware/port_selection.h"
 #include "hardware/port_session.h"
+#include "image/hex_fit.h"
 #include "image/hex_load.h"
 #include "image/hex_writer.h"
 #include "image/memory_buffer.h"
@@ -99,21 +101,79 @@ bool takes_file(const std::string& command) {
     return command == "program" || command == "verify" || command == "read";
 }
 
-// The image program and verify work from, loaded once the model is final.
-int load_command_image(session& s) {
+// Refuses a file that program or verify cannot have been meant to use: one without any
+// data record (programming it only erases the chip), one without its end-of-file record
+// (a cut-off copy), and one with data beyond the model's memories, which would be
+// dropped. `model_known` is false while the chip has still to name the model: the range
+// is judged once it has.
+int check_command_file(session& s, const image::hex_load_outcome& loaded, bool model_known) {
+    const std::string& file = s.options.arguments[0];
+    const image::hex_file_facts& facts = loaded.facts;
+    if (!facts.data_record) {
+        s.err << "pinwright-cli: " << file << " has no data record: "
+              << (s.options.command == "program"
+                      ? "programming it would leave the chip erased (to clear a chip, use erase)"
+                      : "there is nothing to verify")
+              << "; check that it is the file you meant\n";
+        return exit_bad_input;
+    }
+    if (!facts.end_of_file) {
+        s.err << "pinwright-cli: " << file
+              << " ends without an end-of-file record: it may be cut short (copy or build it "
+                 "again; a whole file ends with the line :00000001FF)\n";
+        return exit_bad_input;
+    }
+    const devices::model_values& model = devices::selected_model().values;
+    const std::string fitting = image::models_holding_text(devices::device_database(), facts);
+    if (model_known ? facts.highest_out_of_range >= 0 : fitting.empty()) {
+        s.err << "pinwright-cli: " << file << " has data up to address "
+              << image::address_text(facts.highest_out_of_range) << ", beyond the memories of ";
+        if (model_known)
+            s.err << "the " << model.name << " (" << image::memory_ends_text(model, facts) << ")";
+        else
+            s.err << "every model";
+        if (fitting.empty())
+            s.err << "; no model of the device database holds all of it (check that it is the "
+                     "file you meant)\n";
+        else
+            s.err << "; it fits " << fitting << " (choose the chip's model with --model NAME)\n";
+        return exit_bad_input;
+    }
+    return exit_success;
+}
+
+// The image program and verify work from, loaded once the model is final. Before that
+// (`model_known` false: --model auto), the file is read for the stored model only to refuse
+// it before the port is opened if it cannot be meant.
+int load_command_image(session& s, bool model_known = true) {
     const devices::model_values& model = devices::selected_model().values;
     image::erase_image(image::program_image(), model);
     const std::string& command = s.options.command;
     if (command == "program" || command == "verify") {
         const auto loaded =
             image::load_hex_file(s.options.arguments[0], image::program_image(), model);
-        show_hex_read(loaded);
+        if (model_known || !loaded.accepted())
+            show_hex_read(loaded);
         if (!loaded.accepted())
             return exit_bad_input;
-        if (!s.options.quiet)
+        if (const int code = check_command_file(s, loaded, model_known); code != exit_success)
+            return code;
+        if (model_known && !s.options.quiet)
             s.err << loaded.status << '\n';
     }
     return exit_success;
+}
+
+// read: the file the chip's content goes to must be possible to create before the chip is
+// powered, or the whole read would be lost at its end.
+int check_read_output(session& s) {
+    const std::string& file = s.options.arguments[0];
+    const core::file_failure trial = core::can_replace_whole_file(file);
+    if (trial.ok())
+        return exit_success;
+    s.err << "pinwright-cli: cannot create " << file << ": " << trial.reason
+          << " (nothing was read; choose a file in a folder you may write to)\n";
+    return exit_bad_input;
 }
 
 // The command line, the database, the model, the port address and the image to program or
@@ -160,8 +220,11 @@ int check_chip_command(session& s) {
         }
         Module94::port_settings.port_base = choice.base;
     }
+    if (command == "read")
+        if (const int code = check_read_output(s); code != exit_success)
+            return code;
     // With --model auto the image waits for the model the chip names.
-    return model_by_chip(s) ? exit_success : load_command_image(s);
+    return load_command_image(s, !model_by_chip(s));
 }
 
 bool virtual_time(const session& s) {

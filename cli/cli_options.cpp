@@ -228,7 +228,10 @@ Commands:
 
 Before a chip command touches the chip, it reads the chip's device ID (when the model
 has one in the database) and stops, writing nothing, when no chip answers (exit 3) or
-the chip is not the selected model (exit 4).
+the chip is not the selected model (exit 4). program and verify refuse a FILE.hex with
+no data record, one that ends without its end-of-file record (it may be cut short) and
+one with data beyond the model's memories (naming the models it fits): exit 2, before the
+port is opened. read first checks that OUT.hex can be created.
 
 Options (before or after the command):
   --devices FILE            Device database to use (default: pinwrightdevices.txt

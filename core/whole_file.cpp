@@ -197,4 +197,20 @@ file_failure replace_whole_file(const std::string& path, const std::string& byte
     return {};
 }
 
+file_failure can_replace_whole_file(const std::string& path) {
+    if (path.empty())
+        return failed(file_error::cannot_write, path, ENOENT);
+    const std::string target = resolve_target(path);
+    struct stat info {};
+    if (::stat(target.c_str(), &info) == 0 && S_ISDIR(info.st_mode))
+        return failed(file_error::cannot_write, path, EISDIR);
+    std::string temp_path;
+    const int fd = create_temporary(folder_of(target), name_of(target), temp_path);
+    if (fd < 0)
+        return failed(file_error::cannot_write, path, errno);
+    ::close(fd);
+    ::unlink(temp_path.c_str());
+    return {};
+}
+
 } // namespace core

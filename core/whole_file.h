@@ -30,4 +30,9 @@ file_failure read_whole_file(const std::string& path, std::string& bytes);
 // file is untouched and the temporary file removed.
 file_failure replace_whole_file(const std::string& path, const std::string& bytes);
 
+// Whether replace_whole_file(path, ...) could put a file in place, tried before the work
+// that makes its content: `path` is not a folder and a file can be created beside it (the
+// trial file is removed again). An existing file at `path` is left untouched.
+file_failure can_replace_whole_file(const std::string& path);
+
 } // namespace core

@@ -80,6 +80,7 @@ class hex_text_reader {
     hex_error read_data(std::int32_t count, std::int32_t address, std::string_view data);
     hex_error store_flash(std::int64_t start, std::int32_t count, std::string_view data);
     void raise_loaded_top(std::int64_t top);
+    void note_out_of_range(std::int64_t address);
 
     memory_buffer& buffer_;
     std::int32_t& loaded_top_;
@@ -88,6 +89,7 @@ class hex_text_reader {
     std::int64_t upper_linear_ = 0;
     std::int64_t segment_ = 0;
     bool end_of_file_ = false;
+    hex_file_facts facts_;
     out_of_range_list out_of_range_;
 };
 
@@ -112,6 +114,7 @@ hex_read_result hex_text_reader::run(std::string_view text) {
         if (error != hex_error::none) {
             result.failure.code = error;
             result.failure.line = line_number;
+            result.facts = facts_;
             return result;
         }
         if (end_of_file_ || end == size)
@@ -128,6 +131,8 @@ hex_read_result hex_text_reader::run(std::string_view text) {
         result.warning.count = out_of_range_.count();
         result.warning.quoted = out_of_range_.text();
     }
+    facts_.end_of_file = end_of_file_;
+    result.facts = facts_;
     return result;
 }
 
@@ -189,9 +194,12 @@ hex_error hex_text_reader::read_data(std::int32_t count, std::int32_t address,
     if (data.size() != 2 * static_cast<std::size_t>(count))
         return hex_error::byte_count;
 
+    facts_.data_record = true;
     const std::int64_t start = upper_linear_ * 65536 + segment_ * 16 + address;
-    if (start + count <= flash_limit_)
+    if (start + count <= flash_limit_) {
+        facts_.flash_end = std::max(facts_.flash_end, start + count);
         return store_flash(start, count, data);
+    }
     for (std::int32_t j = 0; j < count; ++j) {
         const std::int64_t a = start + j;
         const std::string_view byte_text = data.substr(2 * static_cast<std::size_t>(j), 2);
@@ -201,6 +209,7 @@ hex_error hex_text_reader::read_data(std::int32_t count, std::int32_t address,
                 return hex_error::data_byte;
             buffer_.flash_image[static_cast<std::size_t>(a)] = value;
             raise_loaded_top(a + 1);
+            facts_.flash_end = std::max(facts_.flash_end, a + 1);
         } else if ((a >= id_locations_address && a <= id_locations_end) ||
                    (a >= device_id_address && a <= device_id_end)) {
             if (core::hex2_value(byte_text) < 0)
@@ -215,8 +224,10 @@ hex_error hex_text_reader::read_data(std::int32_t count, std::int32_t address,
             if (value < 0)
                 return hex_error::data_byte;
             buffer_.eeprom_image[static_cast<std::size_t>(a - eeprom_address)] = value;
+            facts_.eeprom_end = std::max(facts_.eeprom_end, a - eeprom_address + 1);
         } else {
             out_of_range_.add(a);
+            note_out_of_range(a);
         }
     }
     return hex_error::none;
@@ -237,6 +248,18 @@ hex_error hex_text_reader::store_flash(std::int64_t start, std::int32_t count,
     }
     raise_loaded_top(start + count);
     return hex_error::none;
+}
+
+// Data the model cannot hold: in the program or EEPROM space a larger part may hold it,
+// anywhere else none can.
+void hex_text_reader::note_out_of_range(std::int64_t address) {
+    facts_.highest_out_of_range = std::max(facts_.highest_out_of_range, address);
+    if (address < id_locations_address)
+        facts_.flash_end = std::max(facts_.flash_end, address + 1);
+    else if (address >= eeprom_address && address < eeprom_address + devices::largest_eeprom_size)
+        facts_.eeprom_end = std::max(facts_.eeprom_end, address - eeprom_address + 1);
+    else
+        facts_.outside_every_model = true;
 }
 
 void hex_text_reader::raise_loaded_top(std::int64_t top) {

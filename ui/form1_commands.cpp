@@ -4,6 +4,7 @@
 // locked.
 #include "core/host_hooks.h"
 #include "devices/selected_model.h"
+#include "image/hex_fit.h"
 #include "image/hex_load.h"
 #include "image/hex_writer.h"
 #include "interpreter/algorithm_run.h"
@@ -86,10 +87,28 @@ void Form1::menuopen_Click() {
 
 void Form1::load_hex_file(const std::string& name) {
     disable();
-    const image::hex_load_outcome outcome =
-        image::load_hex_file(settings::program().last_path + name, image::program_image(),
-                             devices::selected_model().values);
-    show_hex_read(outcome);
+    const std::string path = settings::program().last_path + name;
+    const devices::model_values& model = devices::selected_model().values;
+    // The file is read into an image of its own first, so that a file the user declines
+    // leaves the current image and labels as they are.
+    image::memory_buffer loaded;
+    const image::hex_load_outcome outcome = image::load_hex_file(path, loaded, model);
+    if (outcome.accepted() && !outcome.facts.end_of_file &&
+        core::mymsgbox(path + " ends without an end-of-file record: it may be cut short (an "
+                              "interrupted copy or download).\r\nLoad it all the same?",
+                       core::msg_yes_no | core::msg_default_no,
+                       core::app_title) != core::result_yes) {
+        enable();
+        return;
+    }
+    image::program_image() = std::move(loaded);
+    if (outcome.accepted() && !outcome.warning.ok())
+        core::mymsgbox(
+            image::failure_text(outcome.warning) +
+                image::dropped_data_text(devices::device_database(), model, outcome.facts),
+            core::msg_information, core::app_title);
+    else
+        show_hex_read(outcome);
     updatedisplay();
     show_hex_path(outcome.label_hex.empty() ? std::string() : settings::program().last_path + name);
     label_status->setText(QString::fromStdString(outcome.status));

@@ -406,6 +406,72 @@ TEST_F(ChipCommands, AdapterVoltagesAreCheckedBeforeAnyLineMoves) {
     EXPECT_EQ(output().find("VDD"), std::string::npos) << output();
 }
 
+// Files program and verify cannot have been meant to use, and a read whose output cannot
+// be written, are refused with exit 2 before the port is opened: the programmed chip and
+// its file stay as they were.
+TEST_F(ChipCommands, FilesThatCannotBeMeantAreRefusedBeforeThePort) {
+    image_.flash_image[0] = 0x12;
+    save_image("app.hex");
+    ASSERT_EQ(run({"program", path("app.hex")}), 0) << output();
+    const std::string chip = read("chip.hex");
+    std::ofstream(path("empty.hex"), std::ios::binary) << ":00000001FF\r\n";
+    std::string cut = read("app.hex");
+    cut.erase(cut.rfind(":00000001FF"));
+    std::ofstream(path("cut.hex"), std::ios::binary) << cut;
+    image_.flash_image[0x7FFF] = 0x34;
+    save_image("big.hex");
+    struct row {
+        std::vector<std::string> args;
+        std::vector<std::string> says;
+        bool port_untouched;
+    };
+    const row rows[] = {
+        {{"program", path("empty.hex")},
+         {path("empty.hex") + " has no data record: programming it would leave the chip erased"},
+         true},
+        {{"verify", path("empty.hex")}, {"has no data record: there is nothing to verify"}, true},
+        {{"program", path("cut.hex")},
+         {path("cut.hex") + " ends without an end-of-file record: it may be cut short"},
+         true},
+        {{"verify", path("cut.hex"), "--model", "auto"},
+         {"ends without an end-of-file record"},
+         true},
+        {{"program", path("big.hex"), "--model", "PIC18F2420"},
+         {path("big.hex") + " has data up to address 007FFFh, beyond the memories of the "
+                            "PIC18F2420 (its FLASH ends at 003FFFh); it fits ",
+          " models, the smallest: PIC18F2510, PIC18F4510, PIC18F252, PIC18F452, PIC18F258 "
+          "(choose the chip's model with --model NAME)"},
+         true},
+        // --model auto judges the range once the chip has named its model.
+        {{"verify", path("big.hex"), "--model", "auto", "--sim-part", "18F2420"},
+         {"Model chosen by the chip's device ID: PIC18F2420", "beyond the memories of the "
+                                                              "PIC18F2420"},
+         false},
+        {{"read", path("missing/out.hex")},
+         {"cannot create " + path("missing/out.hex") + ": No such file or directory"},
+         true},
+        {{"read", folder_.path().toStdString()}, {": Is a directory"}, true},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.args[0] + " " + r.args.back());
+        QFile::remove(QString::fromStdString(path("trace.txt")));
+        std::vector<std::string> args = r.args;
+        if (std::find(args.begin(), args.end(), "--model") == args.end())
+            args.insert(args.end(), {"--model", "PIC18F4520"});
+        args.insert(args.end(),
+                    {"--simulate", "--chip", path("chip.hex"), "--trace", path("trace.txt")});
+        out_.str({});
+        err_.str({});
+        EXPECT_EQ(cli::run_cli(args, PINWRIGHT_SOURCE_DIR "/data", out_, err_), 2) << output();
+        for (const std::string& text : r.says)
+            EXPECT_NE(output().find(text), std::string::npos) << text << "\n" << output();
+        EXPECT_EQ(QFile::exists(QString::fromStdString(path("trace.txt"))), !r.port_untouched);
+        EXPECT_EQ(read("chip.hex"), chip);
+        EXPECT_EQ(output().find("Begin"), std::string::npos) << output();
+    }
+    EXPECT_EQ(QDir(folder_.path()).entryList(QDir::Hidden | QDir::Files).filter(".tmp").size(), 0);
+}
+
 TEST_F(ChipCommands, UnknownSimulatedPartAndPortChoice) {
     EXPECT_EQ(run({"erase", "--sim-part", "18F9999"}), 2);
     EXPECT_NE(err_.str().find("the simulator does not know the part \"18F9999\""),

@@ -1,7 +1,8 @@
 // HEX file load: the outcome captions, the K figure of the status line, the shortened path,
-// and files that cannot be read.
+// files that cannot be read, and the models a file's data fits.
 #include "image/hex_load.h"
 
+#include "image/hex_fit.h"
 #include "image/hex_reader.h"
 #include "image_test_support.h"
 #include "unprivileged.h"
@@ -145,6 +146,58 @@ TEST(HexLoad, FileWithoutReadPermissionIsReported) {
         return {};
     });
     EXPECT_EQ(failure, "");
+}
+
+TEST(HexLoad, FileFitsTheModelsWhoseMemoriesHoldAllItsData) {
+    devices::device_table table;
+    const struct {
+        const char* name;
+        const char* flash;
+        const char* eeprom;
+    } models[] = {{"BIG", "65536", "1024"}, {"K32", "32768", "256"}, {"K16", "16384", "256"},
+                  {"K32B", "32768", "256"}, {"K32N", "32768", "0"},  {"K32C", "32768", "256"},
+                  {"K32D", "32768", "256"}, {"BROKEN", "x", "256"}};
+    for (const auto& m : models) {
+        devices::device_model model;
+        model.name = m.name;
+        model.flash = m.flash;
+        model.eeprom = m.eeprom;
+        table.models.push_back(model);
+    }
+    auto facts = [](std::int64_t flash_end, std::int64_t eeprom_end, bool outside) {
+        image::hex_file_facts f;
+        f.flash_end = flash_end;
+        f.eeprom_end = eeprom_end;
+        f.outside_every_model = outside;
+        return f;
+    };
+    const struct {
+        const char* name;
+        image::hex_file_facts facts;
+        const char* fits;
+    } cases[] = {
+        {"smallest first, EEPROM before table order", facts(0x5000, 0, false),
+         "6 models, the smallest: K32N, K32, K32B, K32C, K32D"},
+        {"EEPROM data", facts(0x5000, 0x100, false), "K32, K32B, K32C, K32D, BIG"},
+        {"FLASH ends exactly", facts(0x10000, 0x101, false), "BIG"},
+        {"too large for all", facts(0x10001, 0, false), ""},
+        {"data outside every memory", facts(0x10, 0, true), ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(image::models_holding_text(table, c.facts), c.fits);
+    }
+    EXPECT_EQ(image::address_text(0x3FFF), "003FFFh");
+    EXPECT_EQ(image::address_text(0x1FFFFFFFF), "1FFFFFFFFh");
+    const auto k16 = make_model(16384, 256);
+    EXPECT_EQ(image::dropped_data_text(table, k16, facts(0x8000, 0x10, false)),
+              "This data was dropped: it is not in the image and will not be programmed.\r\nThe "
+              "selected model TEST may be the wrong one (its FLASH ends at 003FFFh, its EEPROM at "
+              "F000FFh); the file fits K32, K32B, K32C, K32D, BIG.");
+    EXPECT_EQ(image::dropped_data_text(table, k16, facts(0x10, 0, true)),
+              "This data was dropped: it is not in the image and will not be programmed.\r\nNo "
+              "model of the device database holds all of it: check that this is the file you "
+              "meant.");
 }
 
 } // namespace

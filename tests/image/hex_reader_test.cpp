@@ -18,6 +18,7 @@ struct read_outcome {
     image::memory_buffer buffer;
     std::string failure; // the texts of the result's failure and warning, empty for none
     std::string warning;
+    image::hex_file_facts facts;
 };
 
 read_outcome read_text(const std::string& text, const devices::model_values& model) {
@@ -29,6 +30,7 @@ read_outcome read_text(const std::string& text, const devices::model_values& mod
     outcome.accepted = read.accepted();
     outcome.failure = image::failure_text(read.failure);
     outcome.warning = image::failure_text(read.warning);
+    outcome.facts = read.facts;
     return outcome;
 }
 
@@ -203,18 +205,26 @@ TEST(HexReaderRecords, EndOfFileAndIgnoredRecords) {
         const char* name;
         std::string text;
         std::int32_t loaded_top;
+        bool data_record; // the facts the front ends judge a file by
+        bool end_of_file;
     };
     const accepted_case cases[] = {
-        {"end record only", end_record, 0},
-        {"empty text", "", 0},
+        {"end record only", end_record, 0, false, true},
+        {"empty text", "", 0, false, false},
         {"lines after the end record are not read",
-         crlf_lines({data_record(0, {1, 2}), end_record, "garbage", ":00000001FE"}), 2},
-        {"no end record", crlf_lines({data_record(0, {1, 2})}), 2},
-        {"no end record and no final line end", data_record(0, {1, 2, 3, 4}), 4},
-        {"trailing blanks", data_record(0, {1, 2}) + "   \r\n" + end_record + "  ", 2},
-        {"start linear address record", record("04", "0000", "05", "00000100") + "\r\n", 0},
-        {"data record without data", record("10", "0000", "00", ""), 0},
-        {"comment and empty lines", "; header\r\n\r\n\r\n\r\n;x\n" + end_record, 0},
+         crlf_lines({data_record(0, {1, 2}), end_record, "garbage", ":00000001FE"}), 2, true, true},
+        {"data after the end record does not count", crlf_lines({end_record, data_record(0, {1})}),
+         0, false, true},
+        {"no end record", crlf_lines({data_record(0, {1, 2})}), 2, true, false},
+        {"no end record and no final line end", data_record(0, {1, 2, 3, 4}), 4, true, false},
+        {"trailing blanks", data_record(0, {1, 2}) + "   \r\n" + end_record + "  ", 2, true, true},
+        {"start linear address record", record("04", "0000", "05", "00000100") + "\r\n", 0, false,
+         false},
+        {"data record without data", record("10", "0000", "00", "") + "\r\n" + end_record, 0, false,
+         true},
+        {"only ID-location data",
+         crlf_lines({extended_linear(0x20), data_record(0, {1}), end_record}), 0, true, true},
+        {"comment and empty lines", "; header\r\n\r\n\r\n\r\n;x\n" + end_record, 0, false, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -222,6 +232,8 @@ TEST(HexReaderRecords, EndOfFileAndIgnoredRecords) {
         EXPECT_TRUE(outcome.accepted);
         EXPECT_EQ(outcome.warning, "");
         EXPECT_EQ(outcome.loaded_top, c.loaded_top);
+        EXPECT_EQ(outcome.facts.data_record, c.data_record);
+        EXPECT_EQ(outcome.facts.end_of_file, c.end_of_file);
     }
 }
 
@@ -267,6 +279,10 @@ TEST(HexReaderRecords, DataIsPlacedByRegion) {
     EXPECT_EQ(outcome.buffer.eeprom_image[1], 0xE1);
     EXPECT_EQ(outcome.buffer.eeprom_image[0xFF], 0xEF);
     EXPECT_EQ(outcome.loaded_top, 32768);
+    EXPECT_EQ(outcome.facts.highest_out_of_range, -1);
+    EXPECT_EQ(outcome.facts.flash_end, 32768);
+    EXPECT_EQ(outcome.facts.eeprom_end, 0x100);
+    EXPECT_FALSE(outcome.facts.outside_every_model);
 }
 
 struct range_case {
@@ -275,53 +291,109 @@ struct range_case {
     std::vector<std::string> lines;
     std::int64_t count;
     std::string list;
+    // The facts: the highest address out of range, the FLASH and EEPROM a model needs for
+    // the whole file, and whether no model can hold it.
+    std::int64_t highest;
+    std::int64_t flash_end;
+    std::int64_t eeprom_end;
+    bool outside_every_model;
 };
 
 TEST(HexReaderRecords, OutOfRangeDataIsListedAndTheFileAccepted) {
     const range_case cases[] = {
-        {"byte after FLASH", make_model(32768, 256), {data_record(0x7FFF, {1, 2})}, 1, "008000."},
+        {"byte after FLASH",
+         make_model(32768, 256),
+         {data_record(0x7FFF, {1, 2})},
+         1,
+         "008000.",
+         0x8000,
+         0x8001,
+         0,
+         false},
         {"byte after the configuration bytes",
          make_model(32768, 256),
          {extended_linear(0x30), data_record(0x0D, {1, 2})},
          1,
-         "30000E."},
+         "30000E.",
+         0x30000E,
+         0,
+         0,
+         true},
         {"byte after the ID locations",
          make_model(32768, 256),
          {extended_linear(0x20), data_record(0x07, {1, 2})},
          1,
-         "200008."},
+         "200008.",
+         0x200008,
+         0,
+         0,
+         true},
         {"byte below the device ID",
          make_model(32768, 256),
          {extended_linear(0x3F), data_record(0xFFFD, {1, 2})},
          1,
-         "3FFFFD."},
+         "3FFFFD.",
+         0x3FFFFD,
+         0,
+         0,
+         true},
         {"byte after EEPROM",
          make_model(32768, 256),
-         {extended_linear(0xF0), data_record(0xFF, {1, 2})},
+         {data_record(0x10, {1}), extended_linear(0xF0), data_record(0xFF, {1, 2})},
          1,
-         "F00100."},
+         "F00100.",
+         0xF00100,
+         0x11,
+         0x101,
+         false},
         {"no EEPROM",
          make_model(32768, 0),
          {extended_linear(0xF0), data_record(0, {1})},
          1,
-         "F00000."},
+         "F00000.",
+         0xF00000,
+         0,
+         1,
+         false},
         {"repeats are counted",
          make_model(1024, 0),
-         {data_record(0x500, {1}), data_record(0x500, {2})},
+         {data_record(0x500, {1}), data_record(0x500, {2}), data_record(0x20, {3})},
          2,
-         "000500, 000500."},
+         "000500, 000500.",
+         0x500,
+         0x501,
+         0,
+         false},
+        {"beyond every program memory",
+         make_model(1024, 0),
+         {extended_linear(0x1F), data_record(0xFFFF, {1}), extended_linear(0x10),
+          data_record(0, {2})},
+         2,
+         "1FFFFF, 100000.",
+         0x1FFFFF,
+         0x200000,
+         0,
+         false},
         // An out-of-range byte is not examined, so a bad one there is no error.
         {"bad byte out of range",
          make_model(1024, 0),
          {record("01", "1000", "00", "ff")},
          1,
-         "001000."},
+         "001000.",
+         0x1000,
+         0x1001,
+         0,
+         false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         const auto outcome = read_text(crlf_lines(c.lines), c.model);
         EXPECT_TRUE(outcome.accepted);
         EXPECT_EQ(outcome.warning, warning_text(c.count, c.list));
+        EXPECT_EQ(outcome.facts.highest_out_of_range, c.highest);
+        EXPECT_EQ(outcome.facts.flash_end, c.flash_end);
+        EXPECT_EQ(outcome.facts.eeprom_end, c.eeprom_end);
+        EXPECT_EQ(outcome.facts.outside_every_model, c.outside_every_model);
     }
 }
 

@@ -228,6 +228,67 @@ TEST_F(WindowTest, OpenShowsTheReadersErrorOrWarning) {
     }
 }
 
+// Loading for a model too small for the file says that the data was dropped and which
+// models it fits; a file cut short is loaded only after a question, whose No keeps the
+// image and the labels as they were.
+TEST_F(WindowTest, OpenSaysWhatWasDroppedAndAsksBeforeACutFile) {
+    settings::write_setting_text("Microcontroller Model", "3"); // PIC18F4420, 16 KB
+    load_window();
+    test_ui::write_file(folder() + "sample.hex", test_ui::sample_hex_text());
+    test_ui::write_file(folder() + "cut.hex", ":0100000055AA\r\n");
+    std::string chosen;
+    form_->dialogs.open = [&](const ui::file_request&) {
+        return QString::fromStdString(folder() + chosen);
+    };
+    struct step {
+        const char* file;
+        Qt::Key answer; // Enter answers the box's default
+        int kind;
+        std::string shown;
+        int flash_0; // the image afterwards
+        const char* label;
+    };
+    const step steps[] = {
+        {"sample.hex", Qt::Key_Return, 64,
+         "There are data for 16 addresses out of range:\n007FF0, 007FF1, 007FF2, 007FF3, "
+         "007FF4, 007FF5, 007FF6, 007FF7, 007FF8, 007FF9, 007FFA, 007FFB, 007FFC, 007FFD, "
+         "007FFE, 007FFF.\n"
+         "This data was dropped: it is not in the image and will not be programmed.\nThe "
+         "selected model PIC18F4420 may be the wrong one (its FLASH ends at 003FFFh, its EEPROM "
+         "at F000FFh); the file fits PIC18F4520, PIC18F2520.",
+         0x11, "sample.hex"},
+        {"cut.hex", Qt::Key_Return, core::msg_yes_no,
+         folder() + "cut.hex ends without an end-of-file record: it may be cut short (an "
+                    "interrupted copy or download).\nLoad it all the same?",
+         0x11, "sample.hex"},
+        {"cut.hex", Qt::Key_Y, core::msg_yes_no, "", 0x55, "cut.hex"},
+    };
+    for (const auto& s : steps) {
+        SCOPED_TRACE(std::string(s.file) + " " + std::to_string(s.answer));
+        chosen = s.file;
+        const QString status_before = form_->label_status->text();
+        QString shown;
+        int kind = -1;
+        const auto answered = test_ui::on_next_modal([&](QWidget* modal) {
+            auto* box = dynamic_cast<ui::Form08*>(modal);
+            ASSERT_NE(box, nullptr);
+            shown = box->displayed_text();
+            kind = box->kind;
+            QTest::keyClick(box, s.answer);
+        });
+        form_->menuopen_Click();
+        EXPECT_TRUE(*answered);
+        EXPECT_EQ(kind, s.kind);
+        EXPECT_TRUE(shown.endsWith(QString::fromStdString(s.shown))) << shown.toStdString();
+        EXPECT_EQ(image::program_image().flash_image[0], s.flash_0);
+        EXPECT_EQ(form_->label_hex->text().toStdString(), folder() + s.label);
+        if (s.answer == Qt::Key_Return && kind == core::msg_yes_no) {
+            EXPECT_EQ(form_->label_status->text(), status_before);
+        }
+        EXPECT_TRUE(form_->commands_enabled());
+    }
+}
+
 TEST_F(WindowTest, ClearEmptiesTheLabelsAndErasesTheImage) {
     test_ui::write_file(folder() + "sample.hex", test_ui::sample_hex_text());
     form_->dialogs.open = [&](const ui::file_request&) {
