@@ -314,7 +314,18 @@ int open_chip_port(session& s, bool diagnosing = false) {
     return exit_success;
 }
 
-// The doctor command: the adapter diagnosis, its report on standard output.
+// Where the doctor's fix goes without the window: the settings file and each key's line.
+std::string settings_file_fix(const std::vector<Module1::setting_change>& fix) {
+    std::string lines;
+    for (const Module1::setting_change& change : fix)
+        lines += (lines.empty() ? "" : " and ") + settings::settings_file_key(change.name) + "=" +
+                 std::to_string(change.value) + " (the key \"" + change.name + "\")";
+    return "To make the change without the window, edit the settings file " +
+           settings::settings_file_path() + ": under [General], set " + lines + ".";
+}
+
+// The doctor command: the adapter diagnosis, its report on standard output, and where a
+// setting it names is kept.
 int diagnose(session& s) {
     if (const int code = open_chip_port(s, true); code != exit_success)
         return code;
@@ -326,6 +337,8 @@ int diagnose(session& s) {
          at = report.find("\r\n", at))
         report.erase(at, 1);
     s.out << report << '\n';
+    if (!diagnosis.fix.empty())
+        s.out << settings_file_fix(diagnosis.fix) << '\n';
     return diagnosis.passed() ? exit_success : exit_hardware;
 }
 

@@ -20,80 +20,120 @@ namespace Module1 {
 
 namespace {
 
+// How DATA IN answers DATA OUT with no chip driving PGD.
+enum class loop_back { follows, inverted, stays };
+
+struct lines_check {
+    diagnosis_step step;
+    loop_back relation = loop_back::follows;
+};
+
+const std::string lines_lead = "with VDD and VPP off, DATA OUT driven high and low: ";
+
 // DATA IN as read back (stored pin and inversion) while DATA OUT is driven high, then low;
-// VDD and VPP stay off.
-diagnosis_step check_lines() {
-    diagnosis_step step{"Lines", step_result::passed, {}};
+// VDD and VPP stay off. An inverted answer is judged once the chip has been tried
+// (judge_inverted_lines): a wrong DATA IN inversion and a wrong DATA OUT inversion look
+// the same here.
+lines_check check_lines() {
+    lines_check check{{"Lines", step_result::passed, {}}, loop_back::follows};
+    diagnosis_step& step = check.step;
     Module94::set_lines_idle();
     Module94::data_high();
     const std::int32_t with_high = Module94::read_data_in();
     Module94::data_low();
     const std::int32_t with_low = Module94::read_data_in();
-    const std::string lead = "with VDD and VPP off, DATA OUT driven high and low: ";
     if (with_high == 1 && with_low == 0) {
-        step.detail = lead + "DATA IN follows DATA OUT, as on adapters that read PGD back.";
+        step.detail = lines_lead + "DATA IN follows DATA OUT, as on adapters that read PGD back.";
     } else if (with_high == 0 && with_low == 1) {
+        check.relation = loop_back::inverted;
         step.result = step_result::failed;
-        step.detail = lead + "DATA IN follows DATA OUT inverted. The inversion of DATA IN (or of "
-                             "DATA OUT) in the hardware settings is the wrong way round: change "
-                             "\"Invert DATAIN\" in Hardware > Settings.";
     } else {
-        step.detail = lead + "DATA IN stays " + (with_high == 1 ? "high" : "low") +
+        check.relation = loop_back::stays;
+        step.detail = lines_lead + "DATA IN stays " + (with_high == 1 ? "high" : "low") +
                       ". Many adapters read PGD back through DATA IN, so with no chip DATA IN "
                       "follows DATA OUT; some adapters do not. On one that does, this means DATA "
                       "IN's or DATA OUT's pin, or the cable, is wrong.";
     }
-    return step;
+    return check;
 }
 
-// A setting of an input or signal line to try when no chip answers.
-struct line_try {
-    std::string change; // for the report
-    Module94::port_settings_record settings;
-};
+// The stored settings that differ in `tried`, in line order, pin before inversion.
+std::vector<setting_change> changes_between(const Module94::port_settings_record& stored,
+                                            const Module94::port_settings_record& tried) {
+    std::vector<setting_change> changes;
+    for (const settings::wiring_line& line : settings::wiring_lines) {
+        if (tried.*line.pin != stored.*line.pin)
+            changes.push_back({line.pin_setting, tried.*line.pin});
+        if ((tried.*line.invert != 0) != (stored.*line.invert != 0))
+            changes.push_back({line.invert_setting, tried.*line.invert});
+    }
+    return changes;
+}
 
-std::vector<line_try> tries_from(const Module94::port_settings_record& stored) {
-    std::vector<line_try> tries;
-    auto add = [&](std::string change, auto edit) {
-        line_try t{std::move(change), stored};
-        edit(t.settings);
-        tries.push_back(std::move(t));
+// "\"DATAIN Pin Num\" set to 10 and \"Invert DATAIN\" to 0"
+std::string changes_text(const std::vector<setting_change>& changes) {
+    std::string text;
+    for (const setting_change& change : changes)
+        text += (text.empty() ? "\"" : " and \"") + change.name + "\"" +
+                (text.empty() ? " set to " : " to ") + std::to_string(change.value);
+    return text;
+}
+
+// "change that setting in Hardware > Settings.", or "those settings" for several.
+std::string change_advice(const std::vector<setting_change>& changes) {
+    return std::string("change ") + (changes.size() > 1 ? "those settings" : "that setting") +
+           " in Hardware > Settings.";
+}
+
+// The settings of input and signal lines to try when no chip answers: each inversion of
+// CLOCK, DATA OUT and DATA IN, both data inversions at once (which the line check cannot
+// see, as DATA IN then follows DATA OUT), and every other DATA IN pin.
+std::vector<Module94::port_settings_record>
+tries_from(const Module94::port_settings_record& stored) {
+    std::vector<Module94::port_settings_record> tries;
+    auto add = [&](auto edit) {
+        tries.push_back(stored);
+        edit(tries.back());
     };
-    add("\"Invert DATAIN\" set to " + std::to_string(stored.invert_datain ? 0 : 1),
-        [](auto& s) { s.invert_datain = s.invert_datain ? 0 : 1; });
-    add("\"Invert CLOCK\" set to " + std::to_string(stored.invert_clock ? 0 : 1),
-        [](auto& s) { s.invert_clock = s.invert_clock ? 0 : 1; });
-    add("\"Invert DATAOUT\" set to " + std::to_string(stored.invert_dataout ? 0 : 1),
-        [](auto& s) { s.invert_dataout = s.invert_dataout ? 0 : 1; });
+    auto flip = [](std::int32_t& invert) { invert = invert ? 0 : 1; };
+    add([&](auto& s) { flip(s.invert_datain); });
+    add([&](auto& s) { flip(s.invert_clock); });
+    add([&](auto& s) { flip(s.invert_dataout); });
+    add([&](auto& s) {
+        flip(s.invert_dataout);
+        flip(s.invert_datain);
+    });
     for (const std::int32_t pin : hardware::pins_of(hardware::pin_direction::input)) {
         if (pin == stored.pin_datain)
             continue;
         for (const std::int32_t invert :
              {stored.invert_datain ? 1 : 0, stored.invert_datain ? 0 : 1})
-            add("\"DATAIN Pin Num\" set to " + std::to_string(pin) +
-                    (invert != (stored.invert_datain ? 1 : 0)
-                         ? " and \"Invert DATAIN\" to " + std::to_string(invert)
-                         : std::string()),
-                [pin, invert](auto& s) {
-                    s.pin_datain = pin;
-                    s.invert_datain = invert;
-                });
+            add([pin, invert](auto& s) {
+                s.pin_datain = pin;
+                s.invert_datain = invert;
+            });
     }
     return tries;
 }
 
-// Identifies the socket with each try in turn; the first that makes a model answer.
-std::optional<std::pair<line_try, chip_identity>> find_working_setting() {
+struct working_setting {
+    std::vector<setting_change> changes;
+    chip_identity identity;
+};
+
+// Identifies the socket with each try in turn; the first that makes a model answer. The
+// stored settings are back in place afterwards.
+std::optional<working_setting> find_working_setting() {
     const Module94::port_settings_record stored = Module94::port_settings;
-    std::optional<std::pair<line_try, chip_identity>> found;
-    for (const line_try& t : tries_from(stored)) {
+    std::optional<working_setting> found;
+    for (const Module94::port_settings_record& tried : tries_from(stored)) {
         if (cancel_requested.load())
             break;
-        Module94::port_settings = t.settings;
+        Module94::port_settings = tried;
         Module94::set_lines_idle();
         const auto identity = identify_quietly();
         if (identity && !identity->models.empty()) {
-            found.emplace(t, *identity);
+            found = working_setting{changes_between(stored, tried), *identity};
             break;
         }
         if (!hardware::port_ready())
@@ -104,25 +144,34 @@ std::optional<std::pair<line_try, chip_identity>> find_working_setting() {
     return found;
 }
 
-diagnosis_step check_chip() {
-    diagnosis_step step{"Chip", step_result::passed, {}};
+struct chip_check {
+    diagnosis_step step;
+    bool answers = false;                 // a model answers with the stored settings
+    std::optional<working_setting> found; // else the settings one answers with
+};
+
+chip_check check_chip() {
+    chip_check check{{"Chip", step_result::passed, {}}, false, std::nullopt};
+    diagnosis_step& step = check.step;
     const auto identity = identify_quietly();
     if (!identity) {
         step.result = step_result::failed;
         step.detail = "the port failed: " +
                       hardware::failure_text(hardware::current_port_backend().status()) + ".";
-        return step;
+        return check;
     }
     const auto& table = devices::device_database();
     const std::string id = " (device ID " + id_text(identity->raw) + ")";
     switch (identity->verdict) {
     case identity_verdict::matches:
+        check.answers = true;
         step.detail = identified_parts(table, *identity) + id + ", the selected model.";
-        return step;
+        return check;
     case identity_verdict::other_model:
+        check.answers = true;
         step.detail = identified_parts(table, *identity) + id + " answers; the selected model is " +
                       devices::selected_model().values.name + ": select the chip's model.";
-        return step;
+        return check;
     case identity_verdict::unknown_id:
     case identity_verdict::no_chip:
         break;
@@ -132,16 +181,48 @@ diagnosis_step check_chip() {
                       ? "no chip answers: the device ID reads " + id_text(identity->raw) + "."
                       : "the device ID reads " + id_text(identity->raw) +
                             ", which no model of the device database has.";
-    if (const auto found = find_working_setting()) {
-        step.detail += " With " + found->first.change + " the chip answers as " +
-                       identified_parts(table, found->second) + " (device ID " +
-                       id_text(found->second.raw) +
-                       "): change that setting in Hardware > Settings.";
-        return step;
+    check.found = find_working_setting();
+    if (check.found) {
+        step.detail += " With " + changes_text(check.found->changes) + " the chip answers as " +
+                       identified_parts(table, check.found->identity) + " (device ID " +
+                       id_text(check.found->identity.raw) +
+                       "): " + change_advice(check.found->changes);
+        return check;
     }
     if (identity->verdict == identity_verdict::no_chip)
         step.detail += "\r\nLikely causes, most likely first:\r\n" + no_chip_causes();
-    return step;
+    return check;
+}
+
+// DATA IN follows DATA OUT inverted, both with VDD off and while the chip does not drive
+// PGD, whether DATA IN's inversion or DATA OUT's is the wrong one: the chip's answer
+// decides which.
+void judge_inverted_lines(diagnosis_step& lines, const chip_check& chip) {
+    const std::string inverted = lines_lead + "DATA IN follows DATA OUT inverted";
+    if (chip.answers) {
+        lines.result = step_result::passed;
+        lines.detail = inverted + ", yet the chip answers with these settings (step 3): this "
+                                  "adapter reads PGD back inverted; nothing to change.";
+        return;
+    }
+    const std::string wrong_way = inverted + ". The inversion of DATA IN (or of DATA OUT) in "
+                                             "the hardware settings is the wrong way round";
+    const std::string datain_inversion = "Invert DATAIN";
+    const std::string datain_advice =
+        ": change \"" + datain_inversion + "\" in Hardware > Settings.";
+    const std::string cannot_tell = "The line check cannot tell which of the two";
+    if (!chip.found) {
+        lines.detail = wrong_way + datain_advice + " " + cannot_tell +
+                       ", and no chip answered to settle it (step 3): if none answers after that "
+                       "change, set \"Invert DATAIN\" back and change \"Invert DATAOUT\" instead.";
+        return;
+    }
+    const std::vector<setting_change>& changes = chip.found->changes;
+    if (changes.size() == 1 && changes.front().name == datain_inversion)
+        lines.detail = wrong_way + datain_advice + " The chip answers with that change (step 3).";
+    else
+        lines.detail = wrong_way + ". " + cannot_tell + "; the chip answers with " +
+                       changes_text(changes) + " (step 3): " + change_advice(changes);
 }
 
 } // namespace
@@ -192,15 +273,26 @@ adapter_diagnosis diagnose_adapter() {
     if (port_step.result == step_result::passed && hardware::port_ready()) {
         cancel_requested.store(false);
         core::notify(core::host_event::operation_started);
-        diagnosis.steps.push_back(check_lines());
-        if (diagnosis.steps.back().result == step_result::passed)
-            diagnosis.steps.push_back(check_chip());
+        const lines_check lines = check_lines();
+        diagnosis.steps.push_back(lines.step);
+        if (lines.step.result == step_result::passed || lines.relation == loop_back::inverted) {
+            const chip_check chip = check_chip();
+            if (lines.relation == loop_back::inverted)
+                judge_inverted_lines(diagnosis.steps.back(), chip);
+            diagnosis.steps.push_back(chip.step);
+            if (chip.found)
+                diagnosis.fix = chip.found->changes;
+        }
         Module94::ensure_lines_safe();
         core::notify(core::host_event::operation_ended);
     }
-    const std::size_t last = diagnosis.steps.size() - 1;
-    const bool all_passed = diagnosis.steps[last].result == step_result::passed;
-    const std::string broken = diagnosis.steps[last].name;
+    // The first step that did not pass; the last when all did.
+    const auto broken =
+        std::find_if(diagnosis.steps.begin(), diagnosis.steps.end(),
+                     [](const diagnosis_step& s) { return s.result != step_result::passed; });
+    const bool all_passed = broken == diagnosis.steps.end();
+    const std::size_t stopped = static_cast<std::size_t>(broken - diagnosis.steps.begin());
+    const std::string broken_name = all_passed ? std::string() : broken->name;
     for (const char* name : {"Lines", "Chip"})
         if (std::none_of(diagnosis.steps.begin(), diagnosis.steps.end(),
                          [name](const diagnosis_step& step) { return step.name == name; }))
@@ -208,8 +300,8 @@ adapter_diagnosis diagnose_adapter() {
     if (all_passed)
         diagnosis.verdict = "Verdict: the port, the lines and the chip answer as they should.";
     else
-        diagnosis.verdict = "Verdict: stopped at step " + std::to_string(last + 1) + " (" + broken +
-                            "); its text above names the fix.";
+        diagnosis.verdict = "Verdict: stopped at step " + std::to_string(stopped + 1) + " (" +
+                            broken_name + "); its text above names the fix.";
     return diagnosis;
 }
 

@@ -3,9 +3,12 @@
 // VDD and VPP off (does DATA IN follow DATA OUT), then the chip (its device ID; when none
 // answers, which change of an input or signal line's setting would make one answer). It
 // never tries another VDD or VPP pin or inversion: that could apply a supply the user did
-// not expect. The window and the CLI show the same report.
+// not expect, and it tries other settings only for a moment, never storing them. The
+// window and the CLI show the same report; the CLI adds where the settings file keeps the
+// fix.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -19,9 +22,17 @@ struct diagnosis_step {
     std::string detail; // what was found and, when failed, what to change
 };
 
+// A stored setting of the wiring and the value to give it.
+struct setting_change {
+    std::string name; // as stored: "Invert DATAOUT"
+    std::int32_t value = 0;
+};
+
 struct adapter_diagnosis {
     std::vector<diagnosis_step> steps;
     std::string verdict; // one line
+    // The settings that made the chip answer when the stored ones did not; empty otherwise.
+    std::vector<setting_change> fix;
     bool passed() const;
     // The report: one paragraph per step, the verdict last.
     std::string report() const;

@@ -137,4 +137,18 @@ std::string settings_file_path() {
     return open_store().fileName().toStdString();
 }
 
+// The INI format keeps letters, digits, '_', '-' and '.' in a key and writes any other
+// byte as %XX.
+std::string settings_file_key(const std::string& name) {
+    std::string key;
+    for (const char c : name) {
+        if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
+            c == '_' || c == '-' || c == '.')
+            key += c;
+        else
+            key += "%" + core::hex2(static_cast<unsigned char>(c));
+    }
+    return key;
+}
+
 } // namespace settings

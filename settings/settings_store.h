@@ -27,6 +27,9 @@ void write_setting_number(const std::string& name, std::int32_t value);
 
 // Where the settings live (for messages and tests).
 std::string settings_file_path();
+// A top-level value's name as the settings file spells its key in the [General] group
+// ("Invert%20DATAOUT"), for messages that tell users how to change it in the file.
+std::string settings_file_key(const std::string& name);
 
 // Longest text the store reads back (the original's 255-character buffer less its NUL).
 inline constexpr std::size_t max_text_length = 254;

@@ -215,7 +215,7 @@ TEST_F(ChipCommands, ChipIdentityAndPortFailuresDecideTheOutcome) {
     save_image("protected.hex");
     struct row {
         std::vector<std::string> args;
-        const char* setting; // "name=value": stored wiring that differs from the adapter's
+        const char* setting; // "name=value;...": stored wiring that differs from the adapter's
         int code;
         std::vector<const char*> says;
     };
@@ -274,36 +274,63 @@ TEST_F(ChipCommands, ChipIdentityAndPortFailuresDecideTheOutcome) {
          nullptr,
          0,
          {"Verdict: the port, the lines and the chip answer as they should."}},
-        {{"doctor"}, "Invert DATAIN=0", 3, {"DATA IN follows DATA OUT inverted", "2 (Lines)"}},
+        {{"doctor"},
+         "Invert DATAIN=0",
+         3,
+         {"DATA IN follows DATA OUT inverted", "2 (Lines)",
+          "change \"Invert DATAIN\" in Hardware > Settings. The chip answers with that change",
+          "Tarvellic Pinwright.ini: under [General], set Invert%20DATAIN=1 (the key \"Invert "
+          "DATAIN\")"}},
+        // DATA OUT's inversion wrong looks the same on the lines: the chip tells them apart.
+        {{"doctor"},
+         "Invert DATAOUT=0",
+         3,
+         {"DATA IN follows DATA OUT inverted", "the chip answers with \"Invert DATAOUT\" set to 1",
+          "With \"Invert DATAOUT\" set to 1 the chip answers as PIC18F4520 rev 0",
+          "Tarvellic Pinwright.ini: under [General], set Invert%20DATAOUT=1 (the key \"Invert "
+          "DATAOUT\")"}},
+        // Both wrong: DATA IN follows DATA OUT, and only both changed make the chip answer.
+        {{"doctor"},
+         "Invert DATAOUT=0;Invert DATAIN=0",
+         3,
+         {"With \"Invert DATAOUT\" set to 1 and \"Invert DATAIN\" to 1 the chip answers",
+          "change those settings",
+          "set Invert%20DATAOUT=1 (the key \"Invert DATAOUT\") and "
+          "Invert%20DATAIN=1"}},
         {{"doctor"},
          "DATAIN Pin Num=11",
          3,
          {"With \"DATAIN Pin Num\" set to 10 the chip answers as PIC18F4520 rev 0"}},
-        {{"doctor"}, "Invert CLOCK=1", 0, {"PIC18F4520 rev 0 (device ID 1080h)"}},
+        {{"doctor"},
+         "Invert CLOCK=0",
+         3,
+         {"With \"Invert CLOCK\" set to 1 the chip answers as PIC18F4520 rev 0"}},
         {{"doctor"}, "VPP Pin Num=6", 3, {"no chip answers", "Likely causes"}},
         {{"doctor", "--sim-part", "none"}, nullptr, 3, {"no chip answers", "3 (Chip)"}},
         {{"doctor", "--sim-fault", "port-lost=100"}, nullptr, 3, {"failed while in use"}},
     };
-    const std::map<std::string, std::string> adapters_wiring{{"Invert DATAIN", "1"},
-                                                             {"Invert VPP", "0"},
-                                                             {"Invert CLOCK", "0"},
-                                                             {"DATAIN Pin Num", "10"},
-                                                             {"VPP Pin Num", "5"}};
+    const std::map<std::string, std::string> adapters_wiring{
+        {"Invert DATAIN", "1"}, {"Invert DATAOUT", "1"},  {"Invert VPP", "0"},
+        {"Invert CLOCK", "1"},  {"DATAIN Pin Num", "10"}, {"VPP Pin Num", "5"}};
     for (const auto& r : rows) {
-        SCOPED_TRACE(r.args[0] + " " + r.args.back());
+        SCOPED_TRACE(r.args[0] + " " + r.args.back() + " " + (r.setting ? r.setting : ""));
         QFile::remove(QString::fromStdString(path("chip.hex")));
         QFile::remove(QString::fromStdString(path("trace.txt")));
-        const std::string setting = r.setting ? r.setting : "";
-        const std::string name = setting.substr(0, setting.find('='));
-        if (r.setting)
-            settings::write_setting_text(name, setting.substr(setting.find('=') + 1));
+        std::vector<std::pair<std::string, std::string>> wrong; // "name=value;..."
+        std::istringstream list(r.setting ? r.setting : "");
+        for (std::string item; std::getline(list, item, ';');)
+            wrong.emplace_back(item.substr(0, item.find('=')), item.substr(item.find('=') + 1));
+        for (const auto& [name, value] : wrong)
+            settings::write_setting_text(name, value);
         const bool unlisted =
             std::find(r.args.begin(), r.args.end(), unlisted_part) != r.args.end();
         EXPECT_EQ(run_traced(r.args, unlisted ? trimmed_data : PINWRIGHT_SOURCE_DIR "/data"),
                   r.code)
             << output();
-        if (r.setting)
+        for (const auto& [name, value] : wrong) {
+            EXPECT_EQ(settings::read_setting_text(name, ""), value) << "the stored setting changed";
             settings::write_setting_text(name, adapters_wiring.at(name));
+        }
         for (const char* text : r.says)
             EXPECT_NE(output().find(text), std::string::npos) << text << "\n" << output();
         if (r.code != 0) {

@@ -33,6 +33,7 @@ TEST_F(SettingsStore, StoresInAPerUserIniFileOfTheApplication) {
     EXPECT_EQ(settings::settings_file_path(),
               folder_.path().toStdString() + "/Tarvellic Pinwright.ini");
     EXPECT_NE(file_text().find("Last%20Path=/home/u/"), std::string::npos) << file_text();
+    EXPECT_EQ(settings::settings_file_key("Last Path"), "Last%20Path");
 }
 
 TEST_F(SettingsStore, MissingTextReturnsAndStoresTheDefault) {

@@ -284,20 +284,32 @@ TEST_F(ChipOperations, EmptySocketAndLostPortEndTheRunWithTheirOwnMessage) {
 TEST_F(ChipOperations, IdentifyChipAndDiagnoseAdapterReportInTheMessageBox) {
     const struct {
         QAction* ui::Form1::*command;
+        std::int32_t Module94::port_settings_record::*wrong; // an inversion set wrongly
         const char* says;
     } rows[] = {
-        {&ui::Form1::menuidentify,
+        {&ui::Form1::menuidentify, nullptr,
          "The chip in the socket is PIC18F4520 rev 0 (device ID 1080h), the selected model."},
-        {&ui::Form1::menudiagnose,
+        {&ui::Form1::menudiagnose, nullptr,
          "Verdict: the port, the lines and the chip answer as they should."},
+        {&ui::Form1::menudiagnose, &Module94::port_settings_record::invert_dataout,
+         "the chip answers with \"Invert DATAOUT\" set to 1 (step 3): change that setting in "
+         "Hardware > Settings."},
     };
     for (const auto& r : rows) {
+        const Module94::port_settings_record stored = Module94::port_settings;
+        if (r.wrong)
+            Module94::port_settings.*r.wrong ^= 1;
         auto texts = std::make_shared<std::vector<std::string>>();
         answer_in_turn(texts, {Qt::Key_Return});
         (form_.get()->*r.command)->trigger();
         ASSERT_EQ(texts->size(), 1u);
         EXPECT_NE(texts->front().find(r.says), std::string::npos) << texts->front();
         EXPECT_TRUE(form_->commands_enabled());
+        // The diagnosis only tries other settings; the window's stay as they were.
+        if (r.wrong) {
+            EXPECT_EQ(Module94::port_settings.*r.wrong, stored.*r.wrong ^ 1);
+        }
+        Module94::port_settings = stored;
     }
 }
 
