@@ -185,12 +185,11 @@ Module1::adapter_voltages command_voltages(const session& s) {
     return voltages;
 }
 
-// The voltage check against the selected model: a warning is printed and the command goes
-// on; a refusal, or a part that a classic adapter would over-drive with nothing stated,
-// ends it with exit 2 (there is no one to confirm).
-int check_voltages(session& s) {
-    const Module1::voltage_verdict verdict =
-        Module1::judge_voltages(devices::selected_model().values, command_voltages(s));
+// A voltage verdict on the terminal: a warning is printed and the command goes on; a
+// refusal, or an assumed voltage the window would ask about, ends it with exit 2 (there is
+// no one to confirm). `powering` ends the hint to state the voltages ("this part").
+int show_voltage_verdict(session& s, const Module1::voltage_verdict& verdict,
+                         const char* powering) {
     switch (verdict.kind) {
     case Module1::voltage_verdict_kind::ok:
         return exit_success;
@@ -201,7 +200,8 @@ int check_voltages(session& s) {
     case Module1::voltage_verdict_kind::needs_confirmation:
         s.err << "pinwright-cli: " << unix_lines(verdict.message)
               << "\nState the adapter's voltages with --vdd VOLTS and --vpp VOLTS (or in the "
-                 "window with Hardware > Adapter Voltages...) to power this part.\n";
+                 "window with Hardware > Adapter Voltages...) to power "
+              << powering << ".\n";
         return exit_bad_input;
     case Module1::voltage_verdict_kind::refuse:
         s.err << "pinwright-cli: " << unix_lines(verdict.message) << '\n';
@@ -210,29 +210,22 @@ int check_voltages(session& s) {
     return exit_bad_input;
 }
 
+// The voltage check against the selected model.
+int check_voltages(session& s) {
+    return show_voltage_verdict(
+        s, Module1::judge_voltages(devices::selected_model().values, command_voltages(s)),
+        "this part");
+}
+
 // Identify and --model auto power a chip whose model nobody has named: with a voltage only
 // assumed, they are refused (exit 2) while some model of the database would be taken above
 // its limit. Stated voltages are the user's word: the command goes on.
 int check_voltages_for_any_model(session& s) {
-    const Module1::voltage_verdict verdict = Module1::judge_voltages_for_any_model(
-        devices::device_database(), command_voltages(s),
-        s.options.command == "identify" ? "identify" : "--model auto");
-    switch (verdict.kind) {
-    case Module1::voltage_verdict_kind::ok:
-    case Module1::voltage_verdict_kind::warn:
-    case Module1::voltage_verdict_kind::above_programming_range:
-        return exit_success;
-    case Module1::voltage_verdict_kind::needs_confirmation:
-        s.err << "pinwright-cli: " << unix_lines(verdict.message)
-              << "\nState the adapter's voltages with --vdd VOLTS and --vpp VOLTS (or in the "
-                 "window with Hardware > Adapter Voltages...) to power a chip whose model is "
-                 "not known.\n";
-        return exit_bad_input;
-    case Module1::voltage_verdict_kind::refuse:
-        s.err << "pinwright-cli: " << unix_lines(verdict.message) << '\n';
-        return exit_bad_input;
-    }
-    return exit_bad_input;
+    return show_voltage_verdict(s,
+                                Module1::judge_voltages_for_any_model(
+                                    devices::device_database(), command_voltages(s),
+                                    s.options.command == "identify" ? "identify" : "--model auto"),
+                                "a chip whose model is not known");
 }
 
 // After an ID read: says when the part it names was powered above its limits or, unless

@@ -59,6 +59,18 @@ class ChipOperations : public test_ui::WindowTest {
                                           .lose_port_after = {}});
     }
 
+    // The model dialog answered with Select: the same model selected again, the pattern
+    // loaded again.
+    void select_model_again() {
+        test_ui::on_next_modal([](QWidget* modal) {
+            auto* dialog = dynamic_cast<ui::Form5*>(modal);
+            ASSERT_NE(dialog, nullptr);
+            dialog->select_button()->click();
+        });
+        form_->menumodel->trigger();
+        load_pattern(32);
+    }
+
     void click(int command) { QTest::mouseClick(form_->commands[command - 1], Qt::LeftButton); }
 
     bool caption_seen(const std::string& start) const {
@@ -243,13 +255,7 @@ TEST_F(ChipOperations, LowVoltagePartIsPoweredOnlyWhenTheAdapterSuitsIt) {
     asked({}, [this] { click(5); });
     EXPECT_EQ(captions_.back().rfind("Chip verified. ", 0), 0u);
     // Selected again: asked again.
-    test_ui::on_next_modal([](QWidget* modal) {
-        auto* dialog = dynamic_cast<ui::Form5*>(modal);
-        ASSERT_NE(dialog, nullptr);
-        dialog->select_button()->click();
-    });
-    form_->menumodel->trigger();
-    load_pattern(32);
+    select_model_again();
     asked({Qt::Key_N}, [this] { click(5); });
     EXPECT_TRUE(captions_.empty());
 
@@ -304,13 +310,7 @@ TEST_F(ChipOperations, VppAboveTheProgrammingRangeIsAskedAboutOncePerSelection) 
     settings::adapter_vpp_setting.write("13");
     asked({});
     EXPECT_EQ(captions_.back().rfind("Chip programmed. ", 0), 0u);
-    test_ui::on_next_modal([](QWidget* modal) {
-        auto* dialog = dynamic_cast<ui::Form5*>(modal);
-        ASSERT_NE(dialog, nullptr);
-        dialog->select_button()->click();
-    });
-    form_->menumodel->trigger();
-    load_pattern(32);
+    select_model_again();
     EXPECT_NE(asked({Qt::Key_Return}).at(0).find("the adapter is set to 13.00 V (Adapter VPP)"),
               std::string::npos);
     // Above the absolute maximum: refused.
