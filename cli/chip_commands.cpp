@@ -1,7 +1,8 @@
 // The chip commands of pinwright-cli: the same chip operations the window's buttons run,
 // on a real port or on the simulated adapter with a virtual chip. `program --verify` runs
 // Verify after Program All in the same session. Every command that powers a chip first
-// checks the adapter's voltages against the model's ranges, before the port is opened.
+// checks the adapter's voltages against the model's ranges, before the port is opened
+// (against every model for a chip not named yet).
 #include "cli/chip_commands.h"
 
 #include "cli/port_commands.h"
@@ -247,28 +248,57 @@ Module1::adapter_voltages command_voltages(const session& s) {
     return voltages;
 }
 
-// The voltage check against the selected model: a warning is printed and the command goes
-// on; a refusal, or a part that a classic adapter would over-drive with nothing stated,
-// ends it with exit 2 (there is no one to confirm).
-int check_voltages(session& s) {
-    const Module1::voltage_verdict verdict =
-        Module1::judge_voltages(devices::selected_model().values, command_voltages(s));
+// A voltage verdict on the terminal: a warning is printed and the command goes on; a
+// refusal, or an assumed voltage the window would ask about, ends it with exit 2 (there is
+// no one to confirm). `powering` ends the hint to state the voltages ("this part").
+int show_voltage_verdict(session& s, const Module1::voltage_verdict& verdict,
+                         const char* powering) {
     switch (verdict.kind) {
     case Module1::voltage_verdict_kind::ok:
         return exit_success;
     case Module1::voltage_verdict_kind::warn:
+    case Module1::voltage_verdict_kind::above_programming_range:
         s.err << "pinwright-cli: warning: " << unix_lines(verdict.message) << '\n';
         return exit_success;
     case Module1::voltage_verdict_kind::needs_confirmation:
         s.err << "pinwright-cli: " << unix_lines(verdict.message)
               << "\nState the adapter's voltages with --vdd VOLTS and --vpp VOLTS (or in the "
-                 "window with Hardware > Adapter Voltages...) to power this part.\n";
+                 "window with Hardware > Adapter Voltages...) to power "
+              << powering << ".\n";
         return exit_bad_input;
     case Module1::voltage_verdict_kind::refuse:
         s.err << "pinwright-cli: " << unix_lines(verdict.message) << '\n';
         return exit_bad_input;
     }
     return exit_bad_input;
+}
+
+// The voltage check against the selected model.
+int check_voltages(session& s) {
+    return show_voltage_verdict(
+        s, Module1::judge_voltages(devices::selected_model().values, command_voltages(s)),
+        "this part");
+}
+
+// Identify and --model auto power a chip whose model nobody has named: with a voltage only
+// assumed, they are refused (exit 2) while some model of the database would be taken above
+// its limit. Stated voltages are the user's word: the command goes on.
+int check_voltages_for_any_model(session& s) {
+    return show_voltage_verdict(s,
+                                Module1::judge_voltages_for_any_model(
+                                    devices::device_database(), command_voltages(s),
+                                    s.options.command == "identify" ? "identify" : "--model auto"),
+                                "a chip whose model is not known");
+}
+
+// After an ID read: says when the part it names was powered above its limits or, unless
+// `only_above_limits`, above its programming range.
+void tell_powered_beyond_limits(session& s, const Module1::chip_identity& identity,
+                                bool only_above_limits) {
+    const std::string text = Module1::powered_beyond_limits_text(
+        devices::device_database(), identity.models, command_voltages(s), only_above_limits);
+    if (!text.empty())
+        s.err << "pinwright-cli: warning: " << unix_lines(text) << '\n';
 }
 
 // The program's port session for this command: real port or simulated adapter, with the
@@ -375,6 +405,7 @@ int identify_chip(session& s) {
     }
     s.out << Module1::identified_parts(devices::device_database(), identity) << " (device ID "
           << Module1::id_text(identity.raw) << ")\n";
+    tell_powered_beyond_limits(s, identity, false);
     return exit_success;
 }
 
@@ -403,6 +434,7 @@ int select_model_by_chip(session& s) {
     if (!s.options.quiet)
         s.err << "Model chosen by the chip's device ID: "
               << Module1::part_and_revision(devices::selected_model().values, identity.raw) << '\n';
+    tell_powered_beyond_limits(s, identity, true);
     return load_command_image(s);
 }
 
@@ -433,6 +465,7 @@ int report_operation(session& s, const Module1::operation_result& result, bool n
                                           devices::selected_model().values, *result.identity)
               << "\nChoose the chip's model (--model NAME, or --model auto), or add --no-id-check "
                  "if you are sure the chip is right.\n";
+        tell_powered_beyond_limits(s, *result.identity, true);
     }
     if (name_chip && result.identity &&
         result.identity->verdict == Module1::identity_verdict::matches && !s.options.quiet)
@@ -494,10 +527,11 @@ Module1::operation_result run_with_progress(session& s, const std::string& comma
 int run_chip_command(session& s) {
     if (const int code = check_chip_command(s); code != exit_success)
         return code;
-    // Against the selected model (with --model auto, the stored one, which stands in until
-    // the chip has named its own).
-    const int checked_model = devices::selected_model().number;
-    if (const int code = check_voltages(s); code != exit_success)
+    // Against the selected model; a chip nobody has named yet (identify, --model auto)
+    // against every model, the one the chip names being judged once it is known.
+    const bool unnamed_chip = s.options.command == "identify" || model_by_chip(s);
+    if (const int code = unnamed_chip ? check_voltages_for_any_model(s) : check_voltages(s);
+        code != exit_success)
         return code;
 
     command_scope scope;
@@ -532,9 +566,8 @@ int run_chip_command(session& s) {
     if (model_by_chip(s)) {
         if (const int code = select_model_by_chip(s); code != exit_success)
             return code;
-        if (devices::selected_model().number != checked_model)
-            if (const int code = check_voltages(s); code != exit_success)
-                return code;
+        if (const int code = check_voltages(s); code != exit_success)
+            return code;
     }
     Module1::operation_result result = run_with_progress(s, s.options.command, progress);
     int code = report_operation(s, result, true);

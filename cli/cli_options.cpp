@@ -281,13 +281,16 @@ Options (before or after the command):
                             stored "Port Delay", 0).
   --vdd VOLTS, --vpp VOLTS  What the adapter applies on VDD and on VPP, in volts (such
                             as --vdd 3.3 --vpp 9), for this command instead of the
-                            stored "Adapter VDD" and "Adapter VPP". Before the chip is
-                            powered they are checked against the model's ranges in the
-                            device database: above its maximum, the command stops with
-                            exit 2 before any line moves; below its minimum, a warning.
-                            With nothing stated the adapter is taken to give 5 V and
-                            13 V, and a part whose maximum is below 5 V on VDD or
-                            12.5 V on VPP (the K20 family) is refused with exit 2.
+                            stored "Adapter VDD" and "Adapter VPP". One not stated is
+                            taken to be a classic adapter's 5 V on VDD, 13 V on VPP.
+                            Before the chip is powered both are checked against the
+                            model's ranges and its absolute maximum on MCLR in the
+                            device database: above the limit, the command stops with
+                            exit 2 before any line moves; VPP above the programming
+                            range but within the absolute maximum (13 V on the
+                            PIC18F4520), or below the minimum, a warning. identify and
+                            --model auto, with a voltage only assumed, stop with exit 2
+                            while some model of the database would be above its limit.
   --no-id-check             Run the chip command without checking the chip's device ID
                             (a part the database has no ID for, a remarked chip).
   --verify                  With program: verify the chip once it is programmed (a

@@ -21,9 +21,9 @@ constexpr const char* definition_words[algorithm_kinds] = {
 constexpr const char* reference_keys[algorithm_kinds] = {
     "erasealg:", "programalg:", "readalg:", "blankcheckalg:", "verifyalg:"};
 constexpr const char* value_keys[] = {
-    "flash:",    "eeprom:",       "configerased:", "configmask:",     "voltageseq:",
-    "vdd:",      "vpp:",          "progtime:",     "configprogtime:", "pagesize:",
-    "deviceid:", "deviceidmask:", "dischargetime:"};
+    "flash:",    "eeprom:",       "configerased:",  "configmask:",     "voltageseq:",
+    "vdd:",      "vpp:",          "progtime:",      "configprogtime:", "pagesize:",
+    "deviceid:", "deviceidmask:", "dischargetime:", "mclrmax:"};
 
 void check_number(database_line& line) {
     if (line.number < 0 || line.number >= algorithm_slots)

@@ -122,6 +122,15 @@ void check_model(const model_record& model, std::vector<database_problem>& probl
     };
     check_range("vdd:", "VDD", highest_vdd);
     check_range("vpp:", "VPP", highest_vpp);
+    // The absolute maximum on MCLR goes with a readable programming range; an unreadable
+    // "vpp:" is reported above.
+    if (const auto* most = value_of("mclrmax:")) {
+        const auto* vpp = value_of("vpp:");
+        const auto range = vpp ? parse_voltage_range(*vpp) : std::nullopt;
+        if (!vpp || range)
+            if (const auto problem = mclr_max_problem(*most, range); !problem.empty())
+                report("mclrmax:", "\"mclrmax:\" " + problem);
+    }
 
     const auto* page = value_of("pagesize:");
     if (page && !parse_size(*page))

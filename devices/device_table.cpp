@@ -40,6 +40,8 @@ std::string& value_field(device_model& model, const std::string& key) {
         return model.vdd;
     if (key == "vpp:")
         return model.vpp;
+    if (key == "mclrmax:")
+        return model.mclrmax;
     if (key == "configprogtime:")
         return model.configprogtime;
     if (key == "dischargetime:")

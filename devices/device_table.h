@@ -18,6 +18,7 @@ struct device_model {
     std::string deviceid;       // optional: DEVID2:DEVID1 as four hex digits, revision bits 0
     std::string deviceidmask;   // optional: the ID bits that name the part (default FFE0)
     std::string vdd, vpp;       // optional: the part's supply and MCLR ranges, "4.50-5.50" volts
+    std::string mclrmax;        // optional: the absolute maximum on MCLR in volts, "13.25"
     std::string configprogtime; // optional: hold for configuration bytes in ms (else progtime)
     std::string dischargetime;  // optional: PGC low after a programming hold in us (P10)
     int line = 0;               // line number of the "model:" line (0 for the sink entry)

@@ -105,6 +105,33 @@ int find_model(const device_table& table, const std::string& name) {
     return 0;
 }
 
+void read_voltage_limits(const device_model& model, model_values& values) {
+    values.voltage_problem.clear();
+    auto range_of = [&values](const char* key, const std::string& text) {
+        std::optional<voltage_range> range;
+        if (text.empty())
+            return range;
+        range = parse_voltage_range(text);
+        if (!range && values.voltage_problem.empty())
+            values.voltage_problem =
+                std::string("its \"") + key + "\" " + voltage_range_problem(text);
+        return range;
+    };
+    values.vdd_range = range_of("vdd:", model.vdd);
+    values.vpp_range = range_of("vpp:", model.vpp);
+    values.mclr_max.reset();
+    if (model.mclrmax.empty())
+        return;
+    // A figure that cannot be read, or lies below the programming range, keeps the chip
+    // unpowered: the limit it was meant to give is unknown.
+    if (const auto problem = mclr_max_problem(model.mclrmax, values.vpp_range); !problem.empty()) {
+        if (values.voltage_problem.empty())
+            values.voltage_problem = "its \"mclrmax:\" " + problem;
+        return;
+    }
+    values.mclr_max = parse_volts(model.mclrmax);
+}
+
 bool select_model(const device_table& table, int selected_model, model_values& values) {
     if (selected_model < 1 || selected_model > table.model_count())
         return false;
@@ -133,19 +160,7 @@ bool select_model(const device_table& table, int selected_model, model_values& v
     values.page_size = core::text_to_int(model.pagesize);
     values.device_id = parse_device_id(model.deviceid);
     values.device_id_mask = device_id_mask(model);
-    values.voltage_problem.clear();
-    auto range_of = [&values](const char* key, const std::string& text) {
-        std::optional<voltage_range> range;
-        if (text.empty())
-            return range;
-        range = parse_voltage_range(text);
-        if (!range && values.voltage_problem.empty())
-            values.voltage_problem =
-                std::string("its \"") + key + "\" " + voltage_range_problem(text);
-        return range;
-    };
-    values.vdd_range = range_of("vdd:", model.vdd);
-    values.vpp_range = range_of("vpp:", model.vpp);
+    read_voltage_limits(model, values);
     values.erase_list = make_instruction_list(model.erasealg);
     values.program_list = make_instruction_list(model.programalg);
     values.read_list = make_instruction_list(model.readalg);

@@ -83,6 +83,9 @@ struct model_values {
     // check then). A line that cannot be read leaves its range empty and says why in
     // voltage_problem, which keeps the chip unpowered.
     std::optional<voltage_range> vdd_range, vpp_range;
+    // The part's absolute maximum on MCLR ("mclrmax:"), at least the VPP maximum; nothing
+    // without the line: the VPP maximum is then the limit.
+    std::optional<double> mclr_max;
     std::string voltage_problem;
     instruction_list erase_list, program_list, read_list, blankcheck_list, verify_list;
 };
@@ -92,6 +95,10 @@ struct model_values {
 // leading number of the text); the program's own selection (select_program_model) refuses
 // a model with a model_problem.
 bool select_model(const device_table& table, int selected_model, model_values& values);
+
+// Sets the voltage fields of `values` (vdd_range, vpp_range, mclr_max, voltage_problem)
+// from `model`; select_model does it with the rest.
+void read_voltage_limits(const device_model& model, model_values& values);
 
 // The fourteen two-digit values of a configerased/configmask text (upper-cased first),
 // byte k at positions 3k-2 and 3k-1; a bad or missing pair gives -1.

@@ -75,6 +75,22 @@ std::optional<voltage_range> parse_voltage_range(const std::string& text) {
                          volts_of(*hundredths(range.substr(dash + 1)))};
 }
 
+std::string mclr_max_problem(const std::string& text, const std::optional<voltage_range>& vpp) {
+    const auto volts = parse_volts(text);
+    if (!volts)
+        return "must be a number of volts with at most two decimals (such as 13.25), not \"" +
+               text + "\"";
+    if (!vpp)
+        return "needs the part's \"vpp:\" range: it is the most above that range MCLR takes";
+    if (*volts < vpp->max)
+        return volts_text(*volts) + " V is below the VPP maximum " + volts_text(vpp->max) +
+               " V; an absolute maximum is at least the programming maximum";
+    if (*volts > highest_mclr_max)
+        return volts_text(*volts) + " V is above " + volts_text(highest_mclr_max) +
+               " V, more than any adapter is taken to apply; write the data sheet's figure";
+    return {};
+}
+
 std::string volts_text(double volts) {
     char text[32];
     std::snprintf(text, sizeof text, "%.2f", volts);

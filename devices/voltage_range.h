@@ -1,6 +1,7 @@
 // Voltages as the device database and the adapter settings write them: a number of volts
 // with at most two decimals ("3.3", "13.25"), a part's range "MIN-MAX" ("1.80-3.60") for
-// its supply (VDD) or its programming voltage (VPP), and the texts that show them.
+// its supply (VDD) or its programming voltage (VPP), its absolute maximum on MCLR, and the
+// texts that show them.
 #pragma once
 
 #include <optional>
@@ -17,6 +18,9 @@ struct voltage_range {
 // database range above it is a mistake.
 inline constexpr double highest_vdd = 7.0;
 inline constexpr double highest_vpp = 14.0;
+// A part's absolute maximum on MCLR ("mclrmax:") may lie above its programming range, but
+// not above what any adapter can be said to apply.
+inline constexpr double highest_mclr_max = 20.0;
 
 // A decimal number of volts with at most two decimals, blanks around it allowed; nothing
 // for any other text (a sign, a comma, an exponent, three decimals).
@@ -28,6 +32,11 @@ std::string voltage_range_problem(const std::string& text);
 
 // The range of a text without a voltage_range_problem, else nothing.
 std::optional<voltage_range> parse_voltage_range(const std::string& text);
+
+// What is wrong with an absolute maximum on MCLR ("mclrmax:") for a part programmed at
+// `vpp` (nothing: no "vpp:" line, or an unreadable one), as it reads after the key; empty
+// when it is a number of volts from the VPP maximum to highest_mclr_max.
+std::string mclr_max_problem(const std::string& text, const std::optional<voltage_range>& vpp);
 
 // "3.60": two decimals.
 std::string volts_text(double volts);

@@ -161,9 +161,14 @@ class Form1 final : public QMainWindow, public ui::wheel_target {
     // buffer is cleared.
     void select_detected_model(int number);
     // The voltage check before a command powers the chip: a refusal in the error box, a
-    // warning with OK, or the question for a part a classic adapter would over-drive
-    // (asked once per model selection). True when the command may go on.
+    // warning with OK, or the question for a part the voltages would take above its
+    // programming range or (assumed) above its limit, asked once per model selection. True
+    // when the command may go on.
     bool voltages_allow_powering();
+    // The same before Identify Chip powers a chip nobody has named: with a voltage only
+    // assumed, asked once (for the same voltages) when some model would be taken above its
+    // limit.
+    bool voltages_allow_unnamed_chip();
 
     // Focus and pointer rules of the tables.
     void scrl_GotFocus(int table);
@@ -180,9 +185,11 @@ class Form1 final : public QMainWindow, public ui::wheel_target {
     void focus_edit_bar();
 
     bool commands_enabled_ = true;
-    // The user said Yes to powering the selected model with no adapter voltages stated;
-    // forgotten when a model is selected.
+    // The user said Yes to powering the selected model with voltages above its programming
+    // range or assumed above its limit; forgotten when a model is selected.
     bool voltages_confirmed_ = false;
+    // The question about powering a chip nobody has named that the user said Yes to.
+    std::string unnamed_chip_confirmed_;
     QWidget* background_;
 };
 

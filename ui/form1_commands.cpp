@@ -171,6 +171,7 @@ void Form1::run_chip_operation(Module1::operation_result (*operation)(bool), con
     save_simulated_chip();
     if (result.outcome != Module1::operation_outcome::wrong_chip || !result.identity)
         return;
+    tell_powered_beyond_limits(*result.identity, true);
     const wrong_chip_answer answer = ask_about_wrong_chip(*result.identity, name);
     if (answer.select_model != 0) {
         select_detected_model(answer.select_model);
@@ -190,6 +191,14 @@ bool Form1::voltages_allow_powering() {
     case voltage_verdict_kind::warn:
         core::mymsgbox(verdict.message, core::msg_information, "");
         return true;
+    case voltage_verdict_kind::above_programming_range:
+        if (voltages_confirmed_)
+            return true;
+        voltages_confirmed_ =
+            core::mymsgbox(verdict.message + "\r\n\r\nPower the chip all the same? This is "
+                                             "asked once for this model.",
+                           core::msg_yes_no | core::msg_default_no, "") == core::result_yes;
+        return voltages_confirmed_;
     case voltage_verdict_kind::needs_confirmation:
         if (voltages_confirmed_)
             return true;
@@ -200,6 +209,34 @@ bool Form1::voltages_allow_powering() {
                                "states what it gives, and this question is then not asked.",
                            core::msg_yes_no | core::msg_default_no, "") == core::result_yes;
         return voltages_confirmed_;
+    case voltage_verdict_kind::refuse:
+        core::mymsgbox(verdict.message, core::msg_error, "");
+        return false;
+    }
+    return false;
+}
+
+bool Form1::voltages_allow_unnamed_chip() {
+    using Module1::voltage_verdict_kind;
+    const Module1::voltage_verdict verdict = Module1::judge_voltages_for_any_model(
+        devices::device_database(), Module1::stored_adapter_voltages(), "Identify Chip");
+    switch (verdict.kind) {
+    case voltage_verdict_kind::ok:
+    case voltage_verdict_kind::warn:
+    case voltage_verdict_kind::above_programming_range:
+        return true;
+    case voltage_verdict_kind::needs_confirmation:
+        if (unnamed_chip_confirmed_ == verdict.message)
+            return true;
+        if (core::mymsgbox(verdict.message +
+                               "\r\n\r\nPower the chip all the same? Answer Yes only when it "
+                               "is none of these parts, or your adapter keeps within their "
+                               "limits. Hardware > Adapter Voltages... states what it gives, and "
+                               "this question is then not asked.",
+                           core::msg_yes_no | core::msg_default_no, "") != core::result_yes)
+            return false;
+        unnamed_chip_confirmed_ = verdict.message;
+        return true;
     case voltage_verdict_kind::refuse:
         core::mymsgbox(verdict.message, core::msg_error, "");
         return false;
@@ -236,7 +273,7 @@ void Form1::Command5_Click() {
 }
 
 void Form1::menuidentify_Click() {
-    if (!commands_enabled_ || !voltages_allow_powering())
+    if (!commands_enabled_ || !voltages_allow_unnamed_chip())
         return;
     if (const int detected = identify_chip_in_socket(); detected != 0)
         select_detected_model(detected);

@@ -5,6 +5,7 @@
 #include "devices/selected_model.h"
 #include "hardware/port_backend.h"
 #include "interpreter/adapter_diagnosis.h"
+#include "interpreter/voltage_check.h"
 
 namespace ui {
 
@@ -59,6 +60,7 @@ int identify_chip_in_socket() {
     }
     const auto& table = devices::device_database();
     const std::string id = " (device ID " + Module1::id_text(identity->raw) + ")";
+    tell_powered_beyond_limits(*identity, false);
     switch (identity->verdict) {
     case Module1::identity_verdict::matches:
         core::mymsgbox(
@@ -83,6 +85,14 @@ int identify_chip_in_socket() {
         "The chip in the socket is " + Module1::identified_parts(table, *identity) + id +
             "; the selected model is " + devices::selected_model().values.name + ".",
         *identity);
+}
+
+void tell_powered_beyond_limits(const Module1::chip_identity& identity, bool only_above_limits) {
+    const std::string text =
+        Module1::powered_beyond_limits_text(devices::device_database(), identity.models,
+                                            Module1::stored_adapter_voltages(), only_above_limits);
+    if (!text.empty())
+        core::mymsgbox(text, core::msg_error, "");
 }
 
 void show_adapter_diagnosis() {

@@ -23,6 +23,11 @@ wrong_chip_answer ask_about_wrong_chip(const Module1::chip_identity& identity,
 // chose to select instead of the selected one, or 0.
 int identify_chip_in_socket();
 
+// Says in the error box when the part `identity` names was powered for the ID read above
+// its limits by the stored adapter voltages or, unless `only_above_limits`, above its
+// programming range.
+void tell_powered_beyond_limits(const Module1::chip_identity& identity, bool only_above_limits);
+
 // Diagnose Adapter: the diagnosis of the open port, its report in the message box.
 void show_adapter_diagnosis();
 

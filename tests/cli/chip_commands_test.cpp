@@ -309,6 +309,10 @@ TEST_F(ChipCommands, ChipIdentityAndPortFailuresDecideTheOutcome) {
         {{"doctor", "--sim-part", "none"}, nullptr, 3, {"no chip answers", "3 (Chip)"}},
         {{"doctor", "--sim-fault", "port-lost=100"}, nullptr, 3, {"failed while in use"}},
     };
+    // The simulated adapter stands for a classic one, and is stated as such: identify and
+    // --model auto power a chip nobody has named only with stated voltages.
+    settings::write_setting_text("Adapter VDD", "5");
+    settings::write_setting_text("Adapter VPP", "13");
     const std::map<std::string, std::string> adapters_wiring{
         {"Invert DATAIN", "1"}, {"Invert DATAOUT", "1"},  {"Invert VPP", "0"},
         {"Invert CLOCK", "1"},  {"DATAIN Pin Num", "10"}, {"VPP Pin Num", "5"}};
@@ -379,7 +383,52 @@ TEST_F(ChipCommands, AdapterVoltagesAreCheckedBeforeAnyLineMoves) {
           "--vdd VOLTS and --vpp VOLTS"},
          true},
         {{"erase", "--model", k20, "--vpp", "9"}, {{"Adapter VPP", "13"}}, 2, {"VDD is not"}, true},
-        {{"identify", "--model", k20}, {{"Adapter VDD", "5"}}, 2, {"5.00 V (Adapter VDD)"}, true},
+        // A chip nobody has named: with a voltage only assumed, refused while some model
+        // would be taken above its limit; the models are named by their limits.
+        {{"identify"},
+         {},
+         2,
+         {"identify powers the chip in the socket before its model is known. The adapter's VDD "
+          "and VPP are not stated (Adapter VDD, Adapter VPP), so it is taken to be a classic "
+          "adapter that gives 5 V on VDD and 13 V on VPP",
+          "\n- VDD at most 3.60 V, VPP at most 11.00 V on MCLR: PIC18F23K20/24K20/25K20/26K20/"
+          "43K20/44K20/45K20/46K20, PIC18LF23K22/",
+          "\n- VPP at most 9.00 V: PIC18F13K22/14K22/25K80", "--vdd VOLTS and --vpp VOLTS"},
+         true},
+        {{"identify", "--model", k20},
+         {{"Adapter VDD", "5"}},
+         2,
+         {"The adapter's VPP is not stated (Adapter VPP)",
+          "\n- VPP at most 11.00 V on MCLR: PIC18F23K20/"},
+         true},
+        {{"erase", "--model", "auto", "--sim-part", "18F46K20"},
+         {},
+         2,
+         {"--model auto powers the chip in the socket before its model is known"},
+         true},
+        // Stated: the user's word; what the chip turns out to be is judged after the read.
+        {{"identify", "--vdd", "5", "--vpp", "13"},
+         {},
+         0,
+         {"PIC18F4520 rev 0 (device ID 1080h)",
+          "The chip in the socket, a PIC18F4520, was powered for its ID read with 5 V on VDD "
+          "(--vdd) and 13 V on VPP (--vpp): above its programming range"},
+         false},
+        {{"identify", "--sim-part", "18F46K20"},
+         {{"Adapter VDD", "5"}, {"Adapter VPP", "13"}},
+         0,
+         {"PIC18F46K20 rev 0 (device ID 2000h)",
+          "The chip in the socket, a PIC18F46K20, was powered for its ID read with 5 V on VDD "
+          "(Adapter VDD) and 13 V on VPP (Adapter VPP): more than it takes (VDD 1.80-3.60 V, "
+          "VPP 7.80-9.00 V, at most 11.00 V on MCLR), which may have damaged it."},
+         false},
+        {{"erase", "--model", "auto", "--sim-part", "18F46K20", "--vdd", "5", "--vpp", "13"},
+         {},
+         2,
+         {"Model chosen by the chip's device ID: PIC18F46K20 rev 0",
+          "The chip in the socket, a PIC18F46K20, was powered for its ID read",
+          "The PIC18F46K20 takes at most 3.60 V on VDD; the adapter is set to 5.00 V (--vdd)."},
+         false},
         {{"doctor", "--model", k20}, {}, 2, {"not stated"}, true},
         {{"program", app, "--verify", "--model", k20, "--vdd", "3.3", "--vpp", "9"},
          {{"Adapter VDD", "5"}},
@@ -397,13 +446,6 @@ TEST_F(ChipCommands, AdapterVoltagesAreCheckedBeforeAnyLineMoves) {
          {"warning: The PIC18F452 needs at least 4.50 V on VDD; the adapter is set to 3.30 V "
           "(--vdd), so the chip may not enter programming mode.",
           "needs at least 9.00 V on VPP", "Chip erased. "},
-         false},
-        // --model auto: the stored model (a classic one) lets the ID be read; the K20 it
-        // names is judged again before the operation.
-        {{"erase", "--model", "auto", "--sim-part", "18F46K20"},
-         {},
-         2,
-         {"The PIC18F46K20 takes VDD 1.80-3.60 V"},
          false},
         {{"erase", "--vdd", "3,3"}, {}, 2, {"--vdd needs the adapter's voltage in volts"}, true},
         {{"erase", "--vpp", "0"}, {}, 2, {"--vpp needs"}, true},
@@ -428,9 +470,30 @@ TEST_F(ChipCommands, AdapterVoltagesAreCheckedBeforeAnyLineMoves) {
             EXPECT_EQ(decoded.supply_events.back().substr(4), "off");
         }
     }
-    // A classic part with nothing stated: no word about voltages.
+    // The classic 13 V assumed, above the PIC18F4520's programming range but within its
+    // absolute maximum: warned of as a stated 13 V is, and run.
     ASSERT_EQ(run({"erase"}), 0) << output();
+    EXPECT_NE(err_.str().find("pinwright-cli: warning: The PIC18F4520 is programmed at "
+                              "9.00-12.50 V on VPP and takes at most 13.25 V on MCLR"),
+              std::string::npos)
+        << output();
+    EXPECT_NE(out_.str().find("Chip erased. "), std::string::npos) << output();
+    // A classic part with nothing stated: no word about voltages.
+    ASSERT_EQ(run_traced({"erase", "--model", "PIC18F452"}), 0) << output();
     EXPECT_EQ(output().find("VDD"), std::string::npos) << output();
+    EXPECT_EQ(output().find("VPP"), std::string::npos) << output();
+    // --model auto with stated voltages: the stored model plays no part, the chip's does.
+    devices::device_table table;
+    ASSERT_TRUE(
+        devices::load_device_table(PINWRIGHT_SOURCE_DIR "/data/pinwrightdevices.txt", table).ok());
+    settings::write_setting_text("Microcontroller Model",
+                                 std::to_string(devices::find_model(table, "PIC18F452")));
+    ASSERT_EQ(run_traced({"erase", "--model", "auto", "--sim-part", "18F46K20", "--vdd", "3.3",
+                          "--vpp", "9"}),
+              0)
+        << output();
+    EXPECT_NE(output().find("Chip erased. "), std::string::npos) << output();
+    EXPECT_EQ(output().find("PIC18F452"), std::string::npos) << output();
 }
 
 // Files program and verify cannot have been meant to use, and a read whose output cannot

@@ -30,7 +30,7 @@ enum class family { fxx2, x220, f2xxx, f1230, k20, k22, k1xk22, k80 };
 struct family_case {
     const char* model;
     family kind;
-    std::vector<std::string> voltages = {}; // the adapter's, stated for a part below 5 V
+    std::vector<std::string> voltages = {}; // the adapter's, stated where 5 V / 13 V is too much
 };
 
 constexpr std::pair<int, int> poll_marker{-1, -1}; // one or more EECON1 polls
@@ -266,8 +266,11 @@ INSTANTIATE_TEST_SUITE_P(
     OnePartPerFamily, FamilySequence,
     ::testing::Values(
         family_case{"PIC18F452", family::fxx2}, family_case{"PIC18F1320", family::x220},
-        family_case{"PIC18F4520", family::f2xxx}, family_case{"PIC18F4685", family::f2xxx},
-        family_case{"PIC18F2431", family::fxx2}, family_case{"PIC18F1330", family::f1230},
+        // The 2XXX and 1230 parts are programmed at up to 12.5 V: an adapter within that.
+        family_case{"PIC18F4520", family::f2xxx, {"--vdd", "5", "--vpp", "12.5"}},
+        family_case{"PIC18F4685", family::f2xxx, {"--vdd", "5", "--vpp", "12.5"}},
+        family_case{"PIC18F2431", family::fxx2},
+        family_case{"PIC18F1330", family::f1230, {"--vdd", "5", "--vpp", "12.5"}},
         family_case{"PIC18F45K20", family::k20, {"--vdd", "3.3", "--vpp", "9"}},
         family_case{"PIC18F45K22", family::k22, {"--vdd", "3.3", "--vpp", "9"}},
         family_case{"PIC18F14K22", family::k1xk22, {"--vdd", "3.3", "--vpp", "9"}},

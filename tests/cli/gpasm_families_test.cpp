@@ -22,7 +22,7 @@ struct assembled_part {
     const char* watchdog;                   // the part's watchdog configuration setting
     const char* oscillator;                 // a high-speed crystal setting, "FOSC = HSHP"
     const char* other;                      // one more setting, "LVP = OFF" where it has LVP
-    std::vector<std::string> voltages = {}; // the adapter's, stated for a part below 5 V
+    std::vector<std::string> voltages = {}; // the adapter's, stated where 5 V / 13 V is too much
 };
 
 // Assembles the small program for `part` with `config` as its CONFIG directive into
@@ -113,12 +113,14 @@ TEST_P(GpasmProgram, ConfigNamesTheSettings) {
 INSTANTIATE_TEST_SUITE_P(
     OnePartPerFamily, GpasmProgram,
     ::testing::Values(
+        // The 2XXX and 1230 parts are programmed at up to 12.5 V: an adapter within that.
         assembled_part{"18f452", "WDT", "OSC = HS", "LVP = OFF"},
         assembled_part{"18f1320", "WDT", "OSC = HS", "LVP = OFF"},
-        assembled_part{"18f4520", "WDT", "OSC = HS", "LVP = OFF"},
-        assembled_part{"18f4685", "WDT", "OSC = HS", "LVP = OFF"},
+        assembled_part{"18f4520", "WDT", "OSC = HS", "LVP = OFF", {"--vdd", "5", "--vpp", "12.5"}},
+        assembled_part{"18f4685", "WDT", "OSC = HS", "LVP = OFF", {"--vdd", "5", "--vpp", "12.5"}},
         assembled_part{"18f2431", "WDTEN", "OSC = HS", "LVP = OFF"},
-        assembled_part{"18f1330", "WDT", "OSC = HS", "XINST = OFF"},
+        assembled_part{
+            "18f1330", "WDT", "OSC = HS", "XINST = OFF", {"--vdd", "5", "--vpp", "12.5"}},
         assembled_part{
             "18f45k20", "WDTEN", "FOSC = HS", "LVP = OFF", {"--vdd", "3.3", "--vpp", "9"}},
         assembled_part{

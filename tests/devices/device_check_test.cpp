@@ -89,7 +89,11 @@ TEST(DeviceCheck, AlgorithmBodies) {
               "model: V3", "vdd: 2.00-7.50", "vpp: 9.00-14.50", "model: V4", "vdd: 3,3-5",
               "vpp: 9-12.5",
               // A discharge hold that is no time, and one in the wrong unit.
-              "model: Wait", "dischargetime: 0", "model: Long", "dischargetime: 20000"}));
+              "model: Wait", "dischargetime: 0", "model: Long", "dischargetime: 20000",
+              // Absolute maxima on MCLR: a number of volts from the VPP maximum to 20 V.
+              "model: M1", "vpp: 9-12.5", "mclrmax: 12", "model: M2", "vpp: 9-12.5",
+              "mclrmax: 13,25", "model: M3", "vpp: 9-12.5", "mclrmax: 25", "model: M4",
+              "mclrmax: 13.25", "model: M5", "vpp: 9-12.5", "mclrmax: 13.25"}));
     const std::pair<int, const char*> expected[] = {
         {19, "unrecognised instruction 'begin '"},
         {19, "'s0x-flash' has no valid two-digit"},
@@ -135,12 +139,18 @@ TEST(DeviceCheck, AlgorithmBodies) {
         {64, "\"vdd:\" must be MIN-MAX"},
         {67, "\"dischargetime:\" must be a whole number of microseconds from 1 to 10000"},
         {69, "\"dischargetime:\" must be a whole number of microseconds from 1 to 10000"},
+        {72, "\"mclrmax:\" 12.00 V is below the VPP maximum 12.50 V"},
+        {75, "\"mclrmax:\" must be a number of volts with at most two decimals (such as 13.25), "
+             "not \"13,25\""},
+        {78, "\"mclrmax:\" 25.00 V is above 20.00 V"},
+        {80, "\"mclrmax:\" needs the part's \"vpp:\" range"},
     };
     for (const auto& [line, text] : expected) {
         SCOPED_TRACE("line " + std::to_string(line) + ": " + text);
         EXPECT_TRUE(has_problem(problems, line, text)) << dump(problems);
     }
     EXPECT_FALSE(has_problem(problems, 65, "")) << "\"vpp: 9-12.5\" is a range\n" << dump(problems);
+    EXPECT_FALSE(has_problem(problems, 83, "")) << dump(problems);
 }
 
 TEST(AlgorithmCheck, RunFaultsAreWhatWouldRunAwayDivideByZeroOrEndTheProgram) {

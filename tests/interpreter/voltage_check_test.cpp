@@ -1,19 +1,23 @@
-// The voltage check's judgement: the adapter's stated VDD and VPP against a part's ranges
-// (above the maximum refused, below the minimum warned of, nothing stated on a part a
-// classic adapter would over-drive to be confirmed), and the reading of voltages.
+// The voltage check's judgement: the adapter's VDD and VPP, stated or assumed, against a
+// part's ranges and absolute maximum on MCLR (above the limit refused when stated and to be
+// confirmed when assumed, between the programming maximum and the absolute maximum a
+// warning, below the minimum warned of), and the reading of voltages.
 #include "interpreter/voltage_check.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-// The working values of a model with these "vdd:" and "vpp:" texts (empty: no line).
-devices::model_values part(const char* name, const char* vdd, const char* vpp) {
+// The working values of a model with these "vdd:", "vpp:" and "mclrmax:" texts (empty: no
+// line).
+devices::model_values part(const char* name, const char* vdd, const char* vpp,
+                           const char* mclrmax = "") {
     devices::device_table table;
     devices::device_model model;
     model.name = name;
     model.vdd = vdd;
     model.vpp = vpp;
+    model.mclrmax = mclrmax;
     table.models.push_back(model);
     devices::model_values values;
     devices::select_model(table, 1, values);
@@ -25,6 +29,8 @@ TEST(VoltageCheck, VerdictPerPartAndStatedVoltages) {
     const auto k20 = part("PIC18F46K20", "1.80-3.60", "7.80-9.00");
     const auto fxx2 = part("PIC18F452", "4.50-5.50", "9.00-13.25");
     const auto f2xxx = part("PIC18F4520", "3.00-5.50", "9.00-12.50");
+    const auto f4520 = part("PIC18F4520", "3.00-5.50", "9.00-12.50", "13.25");
+    const auto bad_most = part("PIC18FBADMAX", "3.00-5.50", "9.00-12.50", "12");
     const auto unstated_ranges = part("PIC18FOLD", "", "");
     const auto broken = part("PIC18FBAD", "3.60-1.80", "9-13");
     const struct {
@@ -58,7 +64,35 @@ TEST(VoltageCheck, VerdictPerPartAndStatedVoltages) {
         {fxx2, "", "", kind::ok, "", nullptr},
         {fxx2, "5", "13", kind::ok, "", nullptr},
         {fxx2, "3.3", "", kind::warn, "needs at least 4.50 V on VDD", nullptr},
-        {f2xxx, "", "", kind::ok, "", nullptr}, // VPP at most 12.5 V: within the classic range
+        // Without an absolute maximum the VPP maximum is the limit, for a classic adapter
+        // stated or assumed alike: refused when stated, asked about when assumed.
+        {f2xxx, "5", "13", kind::refuse, "takes at most 12.50 V on VPP", nullptr},
+        {f2xxx, "", "", kind::needs_confirmation,
+         "The PIC18F4520 takes VDD 3.00-5.50 V, VPP 9.00-12.50 V. The adapter's VPP is not "
+         "stated (Adapter VPP), so it is taken to be a classic adapter that gives 13 V on VPP",
+         "VDD is"},
+        // With one, 13 V is above the programming range but within the absolute maximum:
+        // the same warning stated or assumed, the assumed one saying how to state it.
+        {f4520, "5", "13", kind::above_programming_range,
+         "The PIC18F4520 is programmed at 9.00-12.50 V on VPP and takes at most 13.25 V on "
+         "MCLR, its absolute maximum; the adapter is set to 13.00 V (Adapter VPP): above the "
+         "programming range, within the absolute maximum.",
+         "not stated"},
+        {f4520, "", "", kind::above_programming_range,
+         "its absolute maximum; the adapter's VPP is not stated (Adapter VPP), so a classic "
+         "adapter's 13 V is assumed: above the programming range, within the absolute maximum. "
+         "That should not harm the part, but programming there is outside the maker's "
+         "specification; an adapter that gives at most 12.50 V on VPP keeps within it. State "
+         "what the adapter gives with Hardware > Adapter Voltages... in the window, or --vdd "
+         "and --vpp on the command line.",
+         nullptr},
+        {f4520, "5", "13.26", kind::refuse,
+         "The PIC18F4520 takes at most 13.25 V on MCLR, its absolute maximum (it is programmed "
+         "at 9.00-12.50 V on VPP); the adapter is set to 13.26 V (Adapter VPP).",
+         nullptr},
+        {f4520, "5", "12.5", kind::ok, "", nullptr},
+        {bad_most, "5", "9", kind::refuse,
+         "its \"mclrmax:\" 12.00 V is below the VPP maximum 12.50 V", nullptr},
         {unstated_ranges, "20", "20", kind::ok, "", nullptr},
         {broken, "3.3", "9", kind::refuse,
          "The device database gives the PIC18FBAD no usable voltage range: its \"vdd:\" has its "

@@ -59,6 +59,18 @@ class ChipOperations : public test_ui::WindowTest {
                                           .lose_port_after = {}});
     }
 
+    // The model dialog answered with Select: the same model selected again, the pattern
+    // loaded again.
+    void select_model_again() {
+        test_ui::on_next_modal([](QWidget* modal) {
+            auto* dialog = dynamic_cast<ui::Form5*>(modal);
+            ASSERT_NE(dialog, nullptr);
+            dialog->select_button()->click();
+        });
+        form_->menumodel->trigger();
+        load_pattern(32);
+    }
+
     void click(int command) { QTest::mouseClick(form_->commands[command - 1], Qt::LeftButton); }
 
     bool caption_seen(const std::string& start) const {
@@ -208,28 +220,42 @@ TEST_F(ChipOperations, LowVoltagePartIsPoweredOnlyWhenTheAdapterSuitsIt) {
     };
     const std::string question = "The PIC18F4520 takes VDD 1.80-3.60 V, VPP 7.80-9.00 V. The "
                                  "adapter's VDD and VPP are not stated";
-    // No (Enter), for each command that powers the chip: nothing moves.
+    // No (Enter), for each command that powers the chip: nothing moves. Identify Chip asks
+    // about every model, since the chip is not named yet.
+    const std::string unnamed = "Identify Chip powers the chip in the socket before its model is "
+                                "known. The adapter's VDD and VPP are not stated";
     for (QAction* command : {form_->menuprogram, form_->menuidentify, form_->menudiagnose}) {
         const auto texts = asked({Qt::Key_Return}, [command] { command->trigger(); });
         ASSERT_EQ(texts.size(), 1u);
-        EXPECT_EQ(texts[0].rfind(question, 0), 0u) << texts[0];
+        EXPECT_EQ(texts[0].rfind(command == form_->menuidentify ? unnamed : question, 0), 0u)
+            << texts[0];
         EXPECT_NE(texts[0].find("Power the chip all the same?"), std::string::npos);
         EXPECT_TRUE(captions_.empty());
         EXPECT_EQ(chip->flash()[0], 0xFF);
     }
+    // Yes to Identify Chip: the parts at risk were named, and the chip read is one of them,
+    // which is said plainly; asked once for the same voltages.
+    const auto identified = asked({Qt::Key_Y, Qt::Key_Return, Qt::Key_Return},
+                                  [this] { form_->menuidentify->trigger(); });
+    EXPECT_NE(identified.at(0).find("- VDD at most 3.60 V, VPP at most 9.00 V: PIC18F4520"),
+              std::string::npos)
+        << identified[0];
+    EXPECT_EQ(identified.at(1),
+              "The chip in the socket, a PIC18F4520, was powered for its ID read with 5 V on VDD "
+              "(assumed: not stated) and 13 V on VPP (assumed: not stated): more than it takes "
+              "(VDD 1.80-3.60 V, VPP 7.80-9.00 V), which may have damaged it.");
+    EXPECT_NE(identified.at(2).find("the selected model"), std::string::npos);
+    EXPECT_EQ(asked({Qt::Key_Return, Qt::Key_Return}, [this] { form_->menuidentify->trigger(); })
+                  .at(0)
+                  .rfind("The chip in the socket, a PIC18F4520", 0),
+              0u);
     // Yes: programmed, and not asked again for this model.
     asked({Qt::Key_Y}, [this] { click(1); });
     EXPECT_EQ(chip->flash()[0], 0x00);
     asked({}, [this] { click(5); });
     EXPECT_EQ(captions_.back().rfind("Chip verified. ", 0), 0u);
     // Selected again: asked again.
-    test_ui::on_next_modal([](QWidget* modal) {
-        auto* dialog = dynamic_cast<ui::Form5*>(modal);
-        ASSERT_NE(dialog, nullptr);
-        dialog->select_button()->click();
-    });
-    form_->menumodel->trigger();
-    load_pattern(32);
+    select_model_again();
     asked({Qt::Key_N}, [this] { click(5); });
     EXPECT_TRUE(captions_.empty());
 
@@ -248,6 +274,50 @@ TEST_F(ChipOperations, LowVoltagePartIsPoweredOnlyWhenTheAdapterSuitsIt) {
     EXPECT_NE(warned.at(0).find("needs at least 1.80 V on VDD"), std::string::npos);
     ASSERT_FALSE(captions_.empty());
     EXPECT_EQ(captions_.back().rfind("Chip erased. ", 0), 0u) << captions_.back();
+}
+
+// A part whose absolute maximum on MCLR lies above its programming range: a classic 13 V,
+// assumed or stated alike, is asked about once per model selection (Enter answers No).
+TEST_F(ChipOperations, VppAboveTheProgrammingRangeIsAskedAboutOncePerSelection) {
+    devices::device_database().models[1].vdd = "3.00-5.50";
+    devices::device_database().models[1].vpp = "9.00-12.50";
+    devices::device_database().models[1].mclrmax = "13.25";
+    load_window();
+    load_pattern(32);
+    const auto chip = hardware::session_chip();
+    ASSERT_TRUE(chip);
+    auto asked = [&](std::vector<Qt::Key> keys) {
+        auto texts = std::make_shared<std::vector<std::string>>();
+        answer_in_turn(texts, keys);
+        captions_.clear();
+        click(1);
+        EXPECT_EQ(texts->size(), keys.size());
+        return *texts;
+    };
+    const auto no = asked({Qt::Key_Return});
+    EXPECT_EQ(no.at(0).rfind("The PIC18F4520 is programmed at 9.00-12.50 V on VPP and takes at "
+                             "most 13.25 V on MCLR, its absolute maximum; the adapter's VPP is "
+                             "not stated (Adapter VPP), so a classic adapter's 13 V is assumed",
+                             0),
+              0u)
+        << no[0];
+    EXPECT_NE(no[0].find("Power the chip all the same?"), std::string::npos);
+    EXPECT_TRUE(captions_.empty());
+    EXPECT_EQ(chip->flash()[0], 0xFF);
+    asked({Qt::Key_Y});
+    EXPECT_EQ(chip->flash()[0], 0x00);
+    // Stated, the same finding; the answer holds for this model selection.
+    settings::adapter_vpp_setting.write("13");
+    asked({});
+    EXPECT_EQ(captions_.back().rfind("Chip programmed. ", 0), 0u);
+    select_model_again();
+    EXPECT_NE(asked({Qt::Key_Return}).at(0).find("the adapter is set to 13.00 V (Adapter VPP)"),
+              std::string::npos);
+    // Above the absolute maximum: refused.
+    settings::adapter_vpp_setting.write("13.5");
+    EXPECT_NE(asked({Qt::Key_Return}).at(0).find("takes at most 13.25 V on MCLR"),
+              std::string::npos);
+    EXPECT_TRUE(captions_.empty());
 }
 
 TEST_F(ChipOperations, EmptySocketAndLostPortEndTheRunWithTheirOwnMessage) {
