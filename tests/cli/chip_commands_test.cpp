@@ -533,7 +533,8 @@ TEST_F(ChipCommands, FilesThatCannotBeMeantAreRefusedBeforeThePort) {
           "(choose the chip's model with --model NAME)"},
          true},
         // --model auto judges the range once the chip has named its model.
-        {{"verify", path("big.hex"), "--model", "auto", "--sim-part", "18F2420"},
+        {{"verify", path("big.hex"), "--model", "auto", "--sim-part", "18F2420", "--vdd", "5",
+          "--vpp", "12.5"},
          {"Model chosen by the chip's device ID: PIC18F2420", "beyond the memories of the "
                                                               "PIC18F2420"},
          false},
