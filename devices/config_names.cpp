@@ -34,15 +34,14 @@ bool bad_line(std::string& error, int line, const std::string& what) {
     return false;
 }
 
-// Code protection of a block, of the boot block or of the data EEPROM: CP0.., CPB, CPD.
-bool is_protection(const std::string& setting) {
+} // namespace
+
+bool is_read_protection(const std::string& setting) {
     if (setting.size() < 3 || setting.compare(0, 2, "CP") != 0)
         return false;
     const std::string rest = setting.substr(2);
     return rest == "B" || rest == "D" || rest.find_first_not_of("0123456789") == std::string::npos;
 }
-
-} // namespace
 
 const config_byte_settings* model_config_names::byte(int index) const {
     for (const config_byte_settings& entry : bytes)
@@ -145,7 +144,7 @@ decoded_config_byte decode_config_byte(const model_config_names& model, int inde
         if (shown.option.empty())
             decoded.notices.push_back(setting.name + " = " + core::hex2(shown.value) +
                                       ": a value " + model.model + " does not define");
-        else if (shown.option == "ON" && is_protection(setting.name))
+        else if (shown.option == "ON" && is_read_protection(setting.name))
             decoded.notices.push_back(name_value + ": read protection; a later Verify or Read All "
                                                    "will read zeros from the protected memory");
         else if (shown.option == "ON" && setting.name == "WRTC")
