@@ -227,7 +227,8 @@ std::optional<operation_outcome> stopped_outcome(kind k, operation_result& resul
 void explain_protected_reads(operation_result& result) {
     const auto& model = devices::selected_model().values;
     const auto section = configuration_section(model.verify_list);
-    if (!section)
+    // With every bit 0 every protection setting the model has is on.
+    if (!section || read_protected_areas({}).empty())
         return;
     const std::int32_t found = algorithm_run.failure_count;
     const std::string report = algorithm_run.failure_report;
