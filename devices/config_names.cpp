@@ -5,6 +5,7 @@
 
 #include "core/hex_text.h"
 #include "core/whole_file.h"
+#include "devices/device_table.h"
 #include "devices/model_select.h"
 
 #include <sstream>
@@ -127,6 +128,19 @@ bool load_config_names(const std::string& path, config_names& names, std::string
         return false;
     }
     return true;
+}
+
+const config_names& shipped_config_names(const std::string& program_folder) {
+    static std::string folder;
+    static config_names names;
+    static bool loaded = false;
+    if (!loaded || folder != program_folder) {
+        folder = program_folder;
+        std::string error;
+        load_config_names(shipped_file_path(folder, config_names_file), names, error);
+        loaded = true;
+    }
+    return names;
 }
 
 decoded_config_byte decode_config_byte(const model_config_names& model, int index,

@@ -57,6 +57,11 @@ bool is_read_protection(const std::string& setting);
 // The file's name beside the executables.
 inline constexpr const char* config_names_file = "pinwrightconfig.txt";
 
+// The shipped file of the programs in `program_folder` (beside them, else in
+// ../share/pinwright), read on first use and again when the folder changes; empty when it
+// cannot be read.
+const config_names& shipped_config_names(const std::string& program_folder);
+
 struct decoded_setting {
     std::string name;
     std::string option;     // empty when the bits match no option of the part

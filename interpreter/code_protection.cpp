@@ -3,7 +3,6 @@
 
 #include "core/hex_text.h"
 #include "devices/config_names.h"
-#include "devices/device_table.h"
 #include "devices/instruction_syntax.h"
 #include "devices/selected_model.h"
 #include "image/memory_buffer.h"
@@ -16,20 +15,11 @@ namespace Module1 {
 
 namespace {
 
-// The selected model's settings by name, from the shipped file (read again when the
-// program folder changes); nullptr without the file or for a model it does not list.
+// The selected model's settings by name, nullptr without the shipped file or for a model
+// it does not list.
 const devices::model_config_names* selected_names() {
-    static std::string folder;
-    static devices::config_names names;
-    static bool loaded = false;
-    if (!loaded || folder != settings::program().app_folder) {
-        folder = settings::program().app_folder;
-        std::string error;
-        devices::load_config_names(devices::shipped_file_path(folder, devices::config_names_file),
-                                   names, error);
-        loaded = true;
-    }
-    return names.find(devices::selected_model().values.name);
+    return devices::shipped_config_names(settings::program().app_folder)
+        .find(devices::selected_model().values.name);
 }
 
 // The value of option `option` ("ON", "OFF") of a setting, nullopt when it has none.
