@@ -120,8 +120,6 @@ std::vector<protected_area> read_protected_areas(const config_bytes& config) {
             area.setting = setting.name;
             area.config_byte = std::string("CONFIG") +
                                devices::config_byte_names[static_cast<std::size_t>(byte.index)];
-            area.byte_index = byte.index;
-            area.bits = setting.bits;
             if (const int block = code_block_number(setting.name); block >= 0) {
                 area.label = "Block " + std::to_string(block);
                 area.first = block * block_size;

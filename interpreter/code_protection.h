@@ -25,11 +25,9 @@ struct protected_area {
     std::string label;   // "Block 0", "Boot block", "Data EEPROM"
     bool eeprom = false; // data EEPROM rather than FLASH
     std::int32_t first = 0;
-    std::int32_t last = -1;      // first > last when the range is not known
-    std::string setting;         // "CP0"
-    std::string config_byte;     // "CONFIG5L"
-    std::int32_t byte_index = 0; // 0 = CONFIG1L
-    std::uint8_t bits = 0;       // the setting's bits in that byte
+    std::int32_t last = -1;  // first > last when the range is not known
+    std::string setting;     // "CP0"
+    std::string config_byte; // "CONFIG5L"
 };
 
 // The areas of the selected model that `config` protects (empty when its settings by name
