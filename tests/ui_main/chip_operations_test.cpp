@@ -10,6 +10,7 @@
 #include "hardware/port_lines.h"
 #include "hardware/port_session.h"
 #include "interpreter/algorithm_run.h"
+#include "settings/program_values.h"
 #include "settings/setting_names.h"
 #include "sim/virtual_chip.h"
 #include "ui/form08.h"
@@ -24,6 +25,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <optional>
 
@@ -144,7 +146,11 @@ void answer_in_turn(std::shared_ptr<std::vector<std::string>> texts, std::vector
 // An image with code protection on: Program All says what the protection does to reading
 // the chip back and asks first; No writes nothing, Enter answers Yes.
 TEST_F(ChipOperations, ProtectedImageIsProgrammedOnlyAfterTheQuestion) {
-    test_ui::write_file(folder() + "pinwrightconfig.txt",
+    // A program folder whose configuration names the window has not read yet.
+    const std::string program_folder = folder() + "program/";
+    std::filesystem::create_directory(program_folder);
+    settings::program().app_folder = program_folder;
+    test_ui::write_file(program_folder + "pinwrightconfig.txt",
                         "model: PIC18F4520\nbyte: 5L 0F 0F\nsetting: CP0 01 ON=00 OFF=01\n"
                         "setting: CP1 02 ON=00 OFF=02\nsetting: CP2 04 ON=00 OFF=04\n"
                         "setting: CP3 08 ON=00 OFF=08\n");
