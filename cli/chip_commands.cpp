@@ -24,6 +24,7 @@
 #include "interpreter/algorithm_run.h"
 #include "interpreter/chip_identity.h"
 #include "interpreter/chip_operations.h"
+#include "interpreter/code_protection.h"
 #include "interpreter/voltage_check.h"
 #include "settings/stored_wiring.h"
 #include "sim/virtual_chip.h"
@@ -522,6 +523,41 @@ Module1::operation_result run_with_progress(session& s, const std::string& comma
     return result;
 }
 
+// program: an image with code protection on is warned about. With --verify, and when the
+// model's algorithms allow it, it is proven in steps: Program All and Verify with the
+// protection held off, then the configuration written and verified. Returns -1 when the
+// command goes on as for any image.
+int program_protected(session& s, progress_display& progress) {
+    if (s.options.command != "program")
+        return -1;
+    const std::string warning = Module1::protection_warning();
+    if (warning.empty())
+        return -1;
+    const bool provable = s.options.verify && Module1::protected_image_provable();
+    s.err << "pinwright-cli: warning: " << warning
+          << (provable ? " Code and data are verified before the protection is written."
+              : s.options.verify
+                  ? " The model's algorithms cannot write the configuration on its own, so the "
+                    "verify will fail there."
+                  : " Add --verify to check code and data before the protection is written.")
+          << '\n';
+    if (!provable)
+        return -1;
+    Module1::operation_result last;
+    int code = exit_success;
+    bool first = true;
+    catch_stop_signals(true);
+    Module1::program_protected_image(
+        !s.options.no_id_check, [&](const Module1::operation_result& step) {
+            progress.operation_ended(step.outcome == Module1::operation_outcome::completed);
+            code = report_operation(s, step, first);
+            first = false;
+            last = step;
+        });
+    catch_stop_signals(false);
+    return finish_chip_command(s, last, code);
+}
+
 } // namespace
 
 int run_chip_command(session& s) {
@@ -569,6 +605,8 @@ int run_chip_command(session& s) {
         if (const int code = check_voltages(s); code != exit_success)
             return code;
     }
+    if (const int code = program_protected(s, progress); code >= 0)
+        return code;
     Module1::operation_result result = run_with_progress(s, s.options.command, progress);
     int code = report_operation(s, result, true);
     // --verify: the image just programmed, checked on the same port and chip.

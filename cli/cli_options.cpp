@@ -209,6 +209,9 @@ Commands:
   program FILE.hex          Load FILE.hex and run Program All on the chip. With
                             --verify, Verify follows on the same port and chip: exit 1
                             and the report when the chip differs from FILE.hex.
+                            A file with code protection on is warned about; with
+                            --verify its code and data are verified before the
+                            protection is written.
   verify FILE.hex           Load FILE.hex and run Verify: exit 1 and the report when the
                             chip differs.
   read OUT.hex              Run Read All and save what was read as OUT.hex.

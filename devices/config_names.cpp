@@ -5,6 +5,7 @@
 
 #include "core/hex_text.h"
 #include "core/whole_file.h"
+#include "devices/device_table.h"
 #include "devices/model_select.h"
 
 #include <sstream>
@@ -34,15 +35,14 @@ bool bad_line(std::string& error, int line, const std::string& what) {
     return false;
 }
 
-// Code protection of a block, of the boot block or of the data EEPROM: CP0.., CPB, CPD.
-bool is_protection(const std::string& setting) {
+} // namespace
+
+bool is_read_protection(const std::string& setting) {
     if (setting.size() < 3 || setting.compare(0, 2, "CP") != 0)
         return false;
     const std::string rest = setting.substr(2);
     return rest == "B" || rest == "D" || rest.find_first_not_of("0123456789") == std::string::npos;
 }
-
-} // namespace
 
 const config_byte_settings* model_config_names::byte(int index) const {
     for (const config_byte_settings& entry : bytes)
@@ -130,6 +130,19 @@ bool load_config_names(const std::string& path, config_names& names, std::string
     return true;
 }
 
+const config_names& shipped_config_names(const std::string& program_folder) {
+    static std::string folder;
+    static config_names names;
+    static bool loaded = false;
+    if (!loaded || folder != program_folder) {
+        folder = program_folder;
+        std::string error;
+        load_config_names(shipped_file_path(folder, config_names_file), names, error);
+        loaded = true;
+    }
+    return names;
+}
+
 decoded_config_byte decode_config_byte(const model_config_names& model, int index,
                                        std::uint8_t value) {
     decoded_config_byte decoded;
@@ -145,7 +158,7 @@ decoded_config_byte decode_config_byte(const model_config_names& model, int inde
         if (shown.option.empty())
             decoded.notices.push_back(setting.name + " = " + core::hex2(shown.value) +
                                       ": a value " + model.model + " does not define");
-        else if (shown.option == "ON" && is_protection(setting.name))
+        else if (shown.option == "ON" && is_read_protection(setting.name))
             decoded.notices.push_back(name_value + ": read protection; a later Verify or Read All "
                                                    "will read zeros from the protected memory");
         else if (shown.option == "ON" && setting.name == "WRTC")

@@ -50,8 +50,17 @@ bool parse_config_names(const std::string& text, config_names& names, std::strin
 // Reads the file at `path`; on failure `error` names the file and the reason.
 bool load_config_names(const std::string& path, config_names& names, std::string& error);
 
+// True for a setting that makes memory read as zero over the programming interface: code
+// protection of a block (CP0, CP1, ...), of the boot block (CPB) or of the data EEPROM (CPD).
+bool is_read_protection(const std::string& setting);
+
 // The file's name beside the executables.
 inline constexpr const char* config_names_file = "pinwrightconfig.txt";
+
+// The shipped file of the programs in `program_folder` (beside them, else in
+// ../share/pinwright), read on first use and again when the folder changes; empty when it
+// cannot be read.
+const config_names& shipped_config_names(const std::string& program_folder);
 
 struct decoded_setting {
     std::string name;

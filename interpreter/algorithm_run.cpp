@@ -212,6 +212,7 @@ void run_step() {
 void reset_report() {
     algorithm_run.failure_count = 0;
     algorithm_run.failure_report = report_header;
+    algorithm_run.zero_reads = 0;
 }
 
 void add_failure(const std::string& location, const std::string& read_value,

@@ -8,6 +8,7 @@
 #include "devices/selected_model.h"
 #include "image/memory_buffer.h"
 
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <string>
@@ -26,6 +27,13 @@ enum class run_stop {
     runaway_loop,  // a loop passed its head more often than the memory sizes explain
 };
 
+// A FLASH or EEPROM address range, both ends included.
+struct zero_read_area {
+    bool eeprom = false;
+    std::int32_t first = 0;
+    std::int32_t last = -1;
+};
+
 struct algorithm_run_record {
     std::vector<std::string> instructions; // index 0 unused: instructions[1..count]
     std::vector<devices::instruction> decoded;
@@ -40,6 +48,12 @@ struct algorithm_run_record {
     std::int32_t temp = 0;
     std::int32_t failure_count = 0;
     std::string failure_report;
+    // FLASH and EEPROM differences that read 00h, the mark of a code-protected chip.
+    std::int32_t zero_reads = 0;
+    // The configuration bytes the last check instructions read (CONFIG1L..CONFIG7H).
+    std::array<std::int32_t, devices::config_bytes> config_read{};
+    // Areas a check takes 00h as a match in: memory the chip's configuration protects.
+    std::vector<zero_read_area> zero_read_areas;
     run_stop stop = run_stop::none;
 };
 

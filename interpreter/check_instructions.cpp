@@ -1,5 +1,6 @@
 // Check instructions: compare the byte last read into temp with the erased value (blank
-// check) or the program image (verify), and report each mismatch. A model with
+// check) or the program image (verify), and report each mismatch; while a protected chip
+// is verified, 00h in its protected areas is no mismatch. A model with
 // configuration masks compares only the implemented configuration bits; the report
 // still shows the raw values.
 #include "interpreter/check_instructions.h"
@@ -27,6 +28,15 @@ bool config_differs(int config_byte, std::int32_t read_value, std::int32_t expec
     return (read_value & mask) != (expected & mask);
 }
 
+// In an area the chip's code protection makes read as zero (set while a protected chip
+// is verified).
+bool reads_zero_protected(bool eeprom, std::int32_t address) {
+    for (const zero_read_area& area : algorithm_run.zero_read_areas)
+        if (area.eeprom == eeprom && address >= area.first && address <= area.last)
+            return true;
+    return false;
+}
+
 } // namespace
 
 void run_check(const devices::instruction& instruction) {
@@ -50,15 +60,19 @@ void run_check(const devices::instruction& instruction) {
         ++run.ip;
         run.address_counter = a + 1;
         const std::int32_t expected = blank ? 255 : image_byte(which, a);
-        if (temp != expected)
-            add_failure(flash ? "FLASH Byte " + core::hex6h(a) : "EEPROM Byte " + core::hex4h(a),
-                        core::hex2h(temp), core::hex2h(expected));
+        if (temp == expected || (temp == 0 && reads_zero_protected(!flash, a)))
+            return;
+        if (temp == 0)
+            ++run.zero_reads;
+        add_failure(flash ? "FLASH Byte " + core::hex6h(a) : "EEPROM Byte " + core::hex4h(a),
+                    core::hex2h(temp), core::hex2h(expected));
         return;
     }
     case opcode::checkblankconfig:
     case opcode::checkconfig: {
         caption_config(k);
         ++run.ip;
+        run.config_read[static_cast<std::size_t>(k - 1)] = temp;
         const std::int32_t expected =
             instruction.op == opcode::checkblankconfig
                 ? devices::selected_model().values.config_erased[static_cast<std::size_t>(k - 1)]

@@ -8,6 +8,7 @@
 #include "hardware/port_lines.h"
 #include "hardware/serial_transfer.h"
 #include "interpreter/algorithm_run.h"
+#include "interpreter/code_protection.h"
 
 #include <optional>
 
@@ -15,7 +16,7 @@ namespace Module1 {
 
 namespace {
 
-enum class kind { program, read, erase, blank, verify };
+enum class kind { program, read, erase, blank, verify, config_write, config_verify };
 
 struct operation_texts {
     const char* name;        // for messages
@@ -34,6 +35,9 @@ const operation_texts& texts_of(kind k) {
          "Chip is not blank:"},
         {"Verify", "Begin verify.", "Chip verified. ", "Chip verify failed. ",
          "Chip verify failed:"},
+        {"Configuration write", "Begin configuration write.", "Configuration written. ", "", ""},
+        {"Configuration verify", "Begin configuration verify.", "Configuration verified. ",
+         "Configuration verify failed. ", "Configuration verify failed:"},
     };
     return all[static_cast<int>(k)];
 }
@@ -49,14 +53,17 @@ const devices::instruction_list& list_of(kind k) {
         return model.erase_list;
     case kind::blank:
         return model.blankcheck_list;
+    case kind::config_write: // the algorithm its section is taken from
+        return model.program_list;
     case kind::verify:
+    case kind::config_verify:
         break;
     }
     return model.verify_list;
 }
 
-// Checks that the operation can start; tells the user why not.
-bool may_start(kind k) {
+// Checks that the operation can start with `list`; tells the user why not.
+bool may_start(kind k, const devices::instruction_list& list) {
     const auto& texts = texts_of(k);
     if (!hardware::port_ready()) {
         const std::string why = hardware::failure_text(hardware::current_port_backend().status());
@@ -68,7 +75,7 @@ bool may_start(kind k) {
     }
     // An algorithm the interpreter cannot finish (including one with an instruction it
     // does not know, which would end the program half-way) never starts.
-    const auto fault = devices::run_fault(list_of(k), devices::selected_model().values.page_size);
+    const auto fault = devices::run_fault(list, devices::selected_model().values.page_size);
     if (fault) {
         core::set_status(std::string(texts.name) + " not started: the algorithm cannot run.");
         core::mymsgbox("The " + std::string(texts.name) + " algorithm of " +
@@ -199,7 +206,7 @@ std::optional<operation_outcome> stopped_outcome(kind k, operation_result& resul
         const auto status = hardware::current_port_backend().status();
         result.caption = name + " stopped: " + hardware::failure_text(status) + ".";
         finish_caption(result.caption);
-        const bool writes = k == kind::program || k == kind::erase;
+        const bool writes = k == kind::program || k == kind::erase || k == kind::config_write;
         core::mymsgbox(name + " stopped: " + hardware::failure_text(status) +
                            ".\r\nVDD and VPP were switched off as far as the port still allows. " +
                            (writes ? "The chip may be partly written: erase it and program it "
@@ -213,17 +220,65 @@ std::optional<operation_outcome> stopped_outcome(kind k, operation_result& resul
     return std::nullopt;
 }
 
-operation_result run_operation(kind k, bool check_identity) {
+// A verify whose differences read 00h may have met a code-protected chip: its
+// configuration is read, and when it protects memory the chip is verified again with 00h
+// taken as a match there, and the report names each protected area and the setting that
+// protects it before the differences that remain.
+void explain_protected_reads(operation_result& result) {
+    const auto& model = devices::selected_model().values;
+    const auto section = configuration_section(model.verify_list);
+    // With every bit 0 every protection setting the model has is on.
+    if (!section || read_protected_areas({}).empty())
+        return;
+    const std::int32_t found = algorithm_run.failure_count;
+    const std::string report = algorithm_run.failure_report;
+    auto run_again = [&result](const devices::instruction_list& list) {
+        start_run(list);
+        reset_report();
+        run_instructions(kind::verify, false, result);
+        Module94::ensure_lines_safe();
+        return algorithm_run.stop == run_stop::none;
+    };
+    if (!run_again(*section))
+        return;
+    const auto areas = read_protected_areas(algorithm_run.config_read);
+    if (areas.empty()) {
+        algorithm_run.failure_count = found;
+        algorithm_run.failure_report = report;
+        return;
+    }
+    for (const protected_area& area : areas)
+        algorithm_run.zero_read_areas.push_back({area.eeprom, area.first, area.last});
+    const bool ran = run_again(model.verify_list);
+    algorithm_run.zero_read_areas.clear();
+    if (!ran)
+        return;
+    std::string explained;
+    for (const protected_area& area : areas)
+        explained += area_text(area) + " reads as zero: " + area.setting + " in " +
+                     area.config_byte + " protects it.\r\n";
+    explained += "Protected memory cannot be read back; to prove such a chip, program and verify "
+                 "it in one run (pinwright-cli program --verify), which checks code and data "
+                 "before the protection is written.\r\n";
+    if (algorithm_run.failure_count == 0)
+        explained += "Everything else matches the image.\r\n";
+    else
+        explained += "\r\n" + algorithm_run.failure_report;
+    algorithm_run.failure_count += static_cast<std::int32_t>(areas.size());
+    algorithm_run.failure_report = explained;
+}
+
+operation_result run_operation(kind k, const devices::instruction_list& list, bool check_identity) {
     const auto& texts = texts_of(k);
     operation_result result;
-    if (!may_start(k)) {
+    if (!may_start(k, list)) {
         result.outcome = operation_outcome::not_started;
         return result;
     }
     cancel_requested.store(false);
-    start_run(list_of(k));
+    start_run(list);
     const std::int64_t started = core::monotonic_us();
-    const bool reports = k == kind::blank || k == kind::verify;
+    const bool reports = k == kind::blank || k == kind::verify || k == kind::config_verify;
     if (reports)
         reset_report();
     core::notify(core::host_event::operation_started);
@@ -234,6 +289,8 @@ operation_result run_operation(kind k, bool check_identity) {
     // Whatever the algorithm did, and however the run ended, the supplies end off and the
     // lines idle (a run that ended normally has done so already: no port access then).
     Module94::ensure_lines_safe();
+    if (k == kind::verify && algorithm_run.stop == run_stop::none && algorithm_run.zero_reads > 0)
+        explain_protected_reads(result);
     core::notify(core::host_event::operation_ended);
     result.elapsed_us = core::monotonic_us() - started;
 
@@ -271,19 +328,45 @@ std::string elapsed_text(std::int64_t microseconds) {
 }
 
 operation_result program_all(bool check_identity) {
-    return run_operation(kind::program, check_identity);
+    return run_operation(kind::program, list_of(kind::program), check_identity);
 }
 operation_result read_all(bool check_identity) {
-    return run_operation(kind::read, check_identity);
+    return run_operation(kind::read, list_of(kind::read), check_identity);
 }
 operation_result erase_all(bool check_identity) {
-    return run_operation(kind::erase, check_identity);
+    return run_operation(kind::erase, list_of(kind::erase), check_identity);
 }
 operation_result blank_check(bool check_identity) {
-    return run_operation(kind::blank, check_identity);
+    return run_operation(kind::blank, list_of(kind::blank), check_identity);
 }
 operation_result verify_all(bool check_identity) {
-    return run_operation(kind::verify, check_identity);
+    return run_operation(kind::verify, list_of(kind::verify), check_identity);
+}
+
+namespace {
+
+// The configuration section of kind `k`'s algorithm run as an operation of its own.
+operation_result run_configuration_section(kind k) {
+    const auto section = configuration_section(list_of(k));
+    if (!section) {
+        operation_result result;
+        result.outcome = operation_outcome::not_started;
+        result.caption = std::string(texts_of(k).name) + " not started: the algorithm of " +
+                         devices::selected_model().values.name +
+                         " has no configuration section of its own.";
+        finish_caption(result.caption);
+        return result;
+    }
+    return run_operation(k, *section, false);
+}
+
+} // namespace
+
+operation_result write_configuration() {
+    return run_configuration_section(kind::config_write);
+}
+operation_result verify_configuration() {
+    return run_configuration_section(kind::config_verify);
 }
 
 } // namespace Module1

@@ -44,6 +44,13 @@ operation_result erase_all(bool check_identity = true);
 operation_result blank_check(bool check_identity = true);
 operation_result verify_all(bool check_identity = true);
 
+// The configuration section of the program and verify algorithms on its own (see
+// configuration_section): writes, or verifies, the image's configuration bytes and
+// nothing else, for a protected image whose code and data were proven before. No device
+// ID check: they follow a Program All in the same session.
+operation_result write_configuration();
+operation_result verify_configuration();
+
 // Whole seconds, ".", two-digit hundredths: 3070000 us gives "3.07".
 std::string elapsed_text(std::int64_t microseconds);
 

@@ -298,6 +298,21 @@ std::uint32_t boot_block_bytes(const chip_state& s) {
     return 0x800;
 }
 
+} // namespace sim::detail
+
+namespace sim {
+
+std::uint32_t boot_block_size(const part_info& part, const std::array<std::uint8_t, 14>& config) {
+    detail::chip_state s(part);
+    for (std::size_t k = 0; k < config.size(); ++k)
+        s.config[k] = config[k] & part.config_mask[k];
+    return detail::boot_block_bytes(s);
+}
+
+} // namespace sim
+
+namespace sim::detail {
+
 bool eeprom_code_protected(const chip_state& s) {
     return protection_on(s, cfg_5h, 0x80);
 }

@@ -49,4 +49,8 @@ std::string part_of_model(const std::string& model_name);
 // "18F242, 18F252, ...": every known part, for messages.
 std::string known_part_names();
 
+// The size in bytes of the boot block of `part` with the configuration bytes `config`
+// (CONFIG1L..CONFIG7H), which choose it on parts with BBSIZ bits.
+std::uint32_t boot_block_size(const part_info& part, const std::array<std::uint8_t, 14>& config);
+
 } // namespace sim

@@ -9,6 +9,7 @@
 #include "image/hex_writer.h"
 #include "interpreter/algorithm_run.h"
 #include "interpreter/chip_operations.h"
+#include "interpreter/code_protection.h"
 #include "interpreter/voltage_check.h"
 #include "settings/program_values.h"
 #include "settings/setting_names.h"
@@ -252,7 +253,26 @@ void Form1::select_detected_model(int number) {
     menuclear_Click();
 }
 
+namespace {
+
+// An image with code protection on: says what programming it does to reading the chip
+// back and asks before Program All (default Yes: protection is usually meant).
+bool protection_accepted() {
+    const std::string warning = Module1::protection_warning();
+    return warning.empty() ||
+           core::mymsgbox(warning +
+                              "\r\n\r\nProgram All does not verify: a Verify afterwards names "
+                              "the protected blocks instead of checking them. To check code and "
+                              "data before the protection is written, use pinwright-cli program "
+                              "--verify.\r\n\r\nProgram the chip with this protection?",
+                          core::msg_yes_no, "") == core::result_yes;
+}
+
+} // namespace
+
 void Form1::Command1_Click() {
+    if (commands_enabled_ && !protection_accepted())
+        return;
     run_chip_operation(&Module1::program_all, "Program All");
 }
 

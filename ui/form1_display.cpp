@@ -28,20 +28,10 @@ QStringList to_lines(const std::vector<std::string>& lines) {
     return shown;
 }
 
-// The configuration settings by name, read from the shipped file on first use (again
-// when the program folder changes). Without the file the cells keep their plain tip.
+// The configuration settings by name from the shipped file. Without the file the cells
+// keep their plain tip.
 const devices::config_names& window_config_names() {
-    static std::string folder;
-    static devices::config_names names;
-    static bool loaded = false;
-    if (!loaded || folder != settings::program().app_folder) {
-        folder = settings::program().app_folder;
-        std::string error;
-        devices::load_config_names(devices::shipped_file_path(folder, devices::config_names_file),
-                                   names, error);
-        loaded = true;
-    }
-    return names;
+    return devices::shipped_config_names(settings::program().app_folder);
 }
 
 // "Click to edit!", then the settings of `value` and what to notice about them, one a line.

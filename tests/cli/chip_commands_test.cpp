@@ -8,6 +8,7 @@
 #include "core/hex_text.h"
 #include "devices/device_table.h"
 #include "devices/model_select.h"
+#include "image/hex_load.h"
 #include "image/hex_writer.h"
 #include "image/memory_buffer.h"
 #include "settings/settings_store.h"
@@ -213,6 +214,7 @@ TEST_F(ChipCommands, ChipIdentityAndPortFailuresDecideTheOutcome) {
     image_.flash_image[0x800] = 0x12;
     image_.config_image[8] = 0x0E;
     save_image("protected.hex");
+    const std::string protected_chip = path("protected-chip.hex");
     struct row {
         std::vector<std::string> args;
         const char* setting; // "name=value;...": stored wiring that differs from the adapter's
@@ -251,10 +253,21 @@ TEST_F(ChipCommands, ChipIdentityAndPortFailuresDecideTheOutcome) {
          0,
          {"Model chosen by the chip's device ID: PIC18F4620 rev 0", "Chip programmed. "}},
         {{"program", app, "--verify"}, nullptr, 0, {"Chip programmed. ", "Chip verified. "}},
-        {{"program", path("protected.hex"), "--verify"},
+        // Warned about, then proven: code and data verified before CP0 is written.
+        {{"program", path("protected.hex"), "--verify", "--chip", protected_chip},
+         nullptr,
+         0,
+         {"warning: The image turns code protection on: Block 0 (000800-001FFF) by CP0 in "
+          "CONFIG5L.",
+          "Chip programmed. ", "Chip verified. ", "Configuration written. ",
+          "Configuration verified. "}},
+        // A plain verify of that chip names the protected block instead of its zeros.
+        {{"verify", path("protected.hex"), "--chip", protected_chip},
          nullptr,
          1,
-         {"Chip programmed. ", "Chip verify failed. ", "FLASH Byte 000800h,   00h,   12h,"}},
+         {"Chip verify failed:\n\nBlock 0 (000800-001FFF) reads as zero: CP0 in CONFIG5L "
+          "protects it.\n",
+          "Everything else matches the image."}},
         {{"program", app, "--sim-part", "18F4620", "--verify"},
          nullptr,
          4,
@@ -328,8 +341,8 @@ TEST_F(ChipCommands, ChipIdentityAndPortFailuresDecideTheOutcome) {
             settings::write_setting_text(name, value);
         const bool unlisted =
             std::find(r.args.begin(), r.args.end(), unlisted_part) != r.args.end();
-        EXPECT_EQ(run_traced(r.args, unlisted ? trimmed_data : PINWRIGHT_SOURCE_DIR "/data"),
-                  r.code)
+        // The programs' folder: the configuration names lie there beside the database.
+        EXPECT_EQ(run_traced(r.args, unlisted ? trimmed_data : PINWRIGHT_BIN_DIR), r.code)
             << output();
         for (const auto& [name, value] : wrong) {
             EXPECT_EQ(settings::read_setting_text(name, ""), value) << "the stored setting changed";
@@ -353,6 +366,11 @@ TEST_F(ChipCommands, ChipIdentityAndPortFailuresDecideTheOutcome) {
             EXPECT_LE(decoded.frames.size(), 8u);
         }
     }
+    // The protected chip holds the code and CP0 (CONFIG5L 0Eh).
+    image::memory_buffer chip;
+    ASSERT_TRUE(image::load_hex_file(protected_chip, chip, model_).accepted());
+    EXPECT_EQ(chip.flash_image[0x800], 0x12);
+    EXPECT_EQ(chip.config_image[8], 0x0E);
 }
 
 // The adapter's voltages against the part's ranges: a K20 part (at most 3.6 V and 9 V) is

@@ -1,7 +1,7 @@
 // Real HEX files: a small program with CONFIG directives and data EEPROM, assembled by
 // gpasm for one part of each family, programs and verifies on its virtual chip through
-// pinwright-cli --simulate, and pinwright-cli config names the settings the directives
-// chose.
+// pinwright-cli --simulate, also with code protection on, and pinwright-cli config names
+// the settings the directives chose.
 #include "cli/commands.h"
 
 #include <QSettings>
@@ -82,6 +82,37 @@ TEST_P(GpasmProgram, ProgramsAndVerifies) {
     text << chip.rdbuf();
     EXPECT_NE(text.str().find(":0A00000050696E777269676874003A"), std::string::npos)
         << "EEPROM \"Pinwright\"";
+}
+
+// With CP0 on, program --verify proves code and data before the protection is written
+// (the configuration section of each family's algorithms run on its own), and a plain
+// verify names the protected block instead of listing its zeros.
+TEST_P(GpasmProgram, ProtectedImageIsProvenThenNamed) {
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, folder.path());
+    const std::string base = folder.path().toStdString() + "/";
+    ASSERT_NO_FATAL_FAILURE(
+        assemble(base, GetParam().part,
+                 std::string(GetParam().watchdog) + " = OFF, " + GetParam().other + ", CP0 = ON"));
+    std::ostringstream out, err;
+    auto run = [&](std::vector<std::string> args) {
+        out.str({});
+        err.str({});
+        args.insert(args.end(), {base + "app.hex", "--simulate", "--quiet", "--model",
+                                 GetParam().part, "--chip", base + "chip.hex"});
+        args.insert(args.end(), GetParam().voltages.begin(), GetParam().voltages.end());
+        return cli::run_cli(args, PINWRIGHT_BIN_DIR, out, err);
+    };
+    ASSERT_EQ(run({"program", "--verify"}), 0) << err.str();
+    EXPECT_EQ(err.str().find("protocol problem"), std::string::npos) << err.str();
+    EXPECT_NE(err.str().find("warning: The image turns code protection on: Block 0 ("),
+              std::string::npos)
+        << err.str();
+    EXPECT_EQ(run({"verify"}), 1) << err.str();
+    EXPECT_NE(err.str().find(") reads as zero: CP0 in CONFIG5L protects it.\n"), std::string::npos)
+        << err.str();
+    EXPECT_NE(err.str().find("Everything else matches the image."), std::string::npos) << err.str();
 }
 
 // The settings the directives chose, by name, from the data file built beside the

@@ -15,6 +15,7 @@
 #include "hardware/virtual_chip_socket.h"
 #include "interpreter/algorithm_run.h"
 #include "interpreter/chip_operations.h"
+#include "interpreter/code_protection.h"
 #include "interpreter/program_state.h"
 #include "sim/virtual_chip.h"
 
@@ -56,6 +57,9 @@ TEST(ShippedDatabase, ModelsAgreeWithTheSimulatorsPartTable) {
         EXPECT_EQ(model.page_size, part->write_buffer) << model.name;
         EXPECT_EQ(model.voltage_sequence, 1) << model.name;
         EXPECT_EQ(model.device_id, std::optional<std::uint16_t>{part->device_id}) << model.name;
+        // A protected image is proven through the configuration sections of its algorithms.
+        EXPECT_TRUE(Module1::configuration_section(model.program_list)) << model.name;
+        EXPECT_TRUE(Module1::configuration_section(model.verify_list)) << model.name;
         // Both voltage ranges, so that the voltage check guards every shipped part.
         EXPECT_TRUE(model.vdd_range && model.vpp_range && model.voltage_problem.empty())
             << model.name;

@@ -10,6 +10,7 @@
 #include "hardware/port_lines.h"
 #include "hardware/port_session.h"
 #include "interpreter/algorithm_run.h"
+#include "settings/program_values.h"
 #include "settings/setting_names.h"
 #include "sim/virtual_chip.h"
 #include "ui/form08.h"
@@ -24,6 +25,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <optional>
 
@@ -151,6 +153,43 @@ void answer_in_turn(std::shared_ptr<std::vector<std::string>> texts, std::vector
         answer_in_turn(texts, {keys.begin() + 1, keys.end()});
         QTest::keyClick(box, keys.front());
     });
+}
+
+// An image with code protection on: Program All says what the protection does to reading
+// the chip back and asks first; No writes nothing, Enter answers Yes.
+TEST_F(ChipOperations, ProtectedImageIsProgrammedOnlyAfterTheQuestion) {
+    // A program folder whose configuration names the window has not read yet.
+    const std::string program_folder = folder() + "program/";
+    std::filesystem::create_directory(program_folder);
+    settings::program().app_folder = program_folder;
+    test_ui::write_file(program_folder + "pinwrightconfig.txt",
+                        "model: PIC18F4520\nbyte: 5L 0F 0F\nsetting: CP0 01 ON=00 OFF=01\n"
+                        "setting: CP1 02 ON=00 OFF=02\nsetting: CP2 04 ON=00 OFF=04\n"
+                        "setting: CP3 08 ON=00 OFF=08\n");
+    std::string hex;
+    for (const std::string body :
+         {"020000040000", "02080000AA55", "020000040030", "010008000E", "00000001"})
+        hex += ":" + body + core::hex_checksum(body) + "\r\n";
+    test_ui::write_file(folder() + "protected.hex", hex);
+    form_->dialogs.open = [this](const ui::file_request&) {
+        return QString::fromStdString(folder() + "protected.hex");
+    };
+    form_->menuopen_Click();
+    const auto chip = hardware::session_chip();
+    ASSERT_TRUE(chip);
+    for (const Qt::Key key : {Qt::Key_N, Qt::Key_Return}) {
+        auto texts = std::make_shared<std::vector<std::string>>();
+        answer_in_turn(texts, {key});
+        click(1);
+        ASSERT_EQ(texts->size(), 1u);
+        EXPECT_NE(texts->front().find("code protection on: Block 0 (000800-001FFF) by CP0 in "
+                                      "CONFIG5L"),
+                  std::string::npos)
+            << texts->front();
+        EXPECT_NE(texts->front().find("Program the chip with this protection?"), std::string::npos);
+        EXPECT_EQ(chip->flash()[0x800], key == Qt::Key_N ? 0xFF : 0xAA);
+        EXPECT_TRUE(form_->commands_enabled());
+    }
 }
 
 // Another chip than the selected model is never written unless the user says so; Enter
