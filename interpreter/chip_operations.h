@@ -44,6 +44,9 @@ operation_result erase_all(bool check_identity = true);
 operation_result blank_check(bool check_identity = true);
 operation_result verify_all(bool check_identity = true);
 
+// The caption of an operation the user stopped: "Program All cancelled; VDD and VPP are off."
+std::string cancelled_caption(const std::string& operation_name);
+
 // Whole seconds, ".", two-digit hundredths: 3070000 us gives "3.07".
 std::string elapsed_text(std::int64_t microseconds);
 
