@@ -43,6 +43,12 @@ void Form1::closeEvent(QCloseEvent* event) {
     event->ignore();
     if (close_after_operation_)
         return;
+    // Already being stopped (Stop, or a stop signal whose quit closes the windows): the
+    // window closes once it has ended, without a question.
+    if (Module1::cancel_requested.load()) {
+        close_after_operation_ = true;
+        return;
+    }
     const std::string name = running_command_.empty() ? "A chip operation" : running_command_;
     if (core::mymsgbox(name + " is running. Stop the operation and close the window?\r\n\r\n"
                               "Yes switches VDD and VPP off at its next step (a chip being "
