@@ -23,9 +23,12 @@ namespace {
 
 volatile std::sig_atomic_t stop_signal = 0;
 
-// SIGINT and SIGTERM end the program the orderly way: a running chip operation stops at
-// its next instruction (powering the chip down) and the window closes. A second signal
-// ends the program at once.
+constexpr int stop_signals[] = {SIGINT, SIGTERM, SIGHUP};
+
+// SIGINT, SIGTERM and SIGHUP end the program the orderly way: a running chip operation
+// stops at its next instruction (powering the chip down, the simulated chip saved) and the
+// window closes; idle, the program just ends. A second signal ends the program at once.
+// Only async-signal-safe work here: the event loop's watch does the rest.
 void on_stop_signal(int signal_number) {
     stop_signal = signal_number;
     Module1::cancel_requested.store(true);
@@ -62,8 +65,8 @@ int main(int argc, char** argv) {
     }
 
     // From here on a stop signal is answered once an event loop runs.
-    std::signal(SIGINT, on_stop_signal);
-    std::signal(SIGTERM, on_stop_signal);
+    for (const int signal_number : stop_signals)
+        std::signal(signal_number, on_stop_signal);
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("pinwright"));
 

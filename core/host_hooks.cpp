@@ -31,9 +31,8 @@ host_hooks default_hooks() {
         std::fprintf(stderr, "%s\n", text.c_str());
         return (kind & ~msg_default_no) == msg_yes_no ? int{result_no} : int{result_ok};
     };
-    h.input_box = [](const std::string&, const std::string&, const std::string&) {
-        return std::string();
-    };
+    h.input_box = [](const std::string&, const std::string&,
+                     const std::string&) -> std::optional<std::string> { return std::nullopt; };
     h.sleep_us = [](std::int64_t microseconds) {
         if (microseconds <= 0)
             return;
@@ -80,6 +79,11 @@ int mymsgbox(const std::string& text, int kind, const std::string& title) {
 
 std::string myinputbox(const std::string& prompt, const std::string& title,
                        const std::string& default_text) {
+    return myinputbox_answer(prompt, title, default_text).value_or(std::string());
+}
+
+std::optional<std::string> myinputbox_answer(const std::string& prompt, const std::string& title,
+                                             const std::string& default_text) {
     return installed().input_box(prompt, title.empty() ? std::string(app_title) : title,
                                  default_text);
 }

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 namespace core {
@@ -33,9 +34,10 @@ struct host_hooks {
     std::function<void(const std::string&)> set_status;
     // Show a message; returns result_ok, result_yes or result_no. The title is never empty.
     std::function<int(const std::string& text, int kind, const std::string& title)> message_box;
-    // Ask for one line of text; an empty answer means cancelled. The title is never empty.
-    std::function<std::string(const std::string& prompt, const std::string& title,
-                              const std::string& default_text)>
+    // Ask for one line of text; nothing when the user cancelled (an emptied field answers
+    // the empty text). The title is never empty.
+    std::function<std::optional<std::string>(const std::string& prompt, const std::string& title,
+                                             const std::string& default_text)>
         input_box;
     // Block for the given number of microseconds (below spin_below_us on the monotonic
     // clock, not the system sleep).
@@ -64,8 +66,14 @@ void install_hooks(host_hooks replacement);
 
 // Convenience calls through the installed hooks.
 int mymsgbox(const std::string& text, int kind, const std::string& title);
+// The answer, or the empty text when the user cancelled: for the prompts where an empty
+// answer means cancelled.
 std::string myinputbox(const std::string& prompt, const std::string& title,
                        const std::string& default_text);
+// The answer, or nothing when the user cancelled: for a prompt where an emptied field is
+// an answer of its own.
+std::optional<std::string> myinputbox_answer(const std::string& prompt, const std::string& title,
+                                             const std::string& default_text);
 void host_yield();
 void set_status(const std::string& caption);
 void sleep_ms(std::int64_t milliseconds);

@@ -185,7 +185,7 @@ std::optional<operation_outcome> stopped_outcome(kind k, operation_result& resul
         return operation_outcome::runaway_loop;
     }
     case run_stop::cancelled:
-        result.caption = name + " cancelled; VDD and VPP are off.";
+        result.caption = cancelled_caption(name);
         finish_caption(result.caption);
         return operation_outcome::cancelled;
     case run_stop::identity: {
@@ -325,6 +325,10 @@ std::string elapsed_text(std::int64_t microseconds) {
     const std::int64_t whole = microseconds / 1'000'000;
     const std::int64_t hundredths = (microseconds % 1'000'000) / 10'000;
     return std::to_string(whole) + "." + (hundredths < 10 ? "0" : "") + std::to_string(hundredths);
+}
+
+std::string cancelled_caption(const std::string& operation_name) {
+    return operation_name + " cancelled; VDD and VPP are off.";
 }
 
 operation_result program_all(bool check_identity) {

@@ -51,6 +51,9 @@ operation_result verify_all(bool check_identity = true);
 operation_result write_configuration();
 operation_result verify_configuration();
 
+// The caption of an operation the user stopped: "Program All cancelled; VDD and VPP are off."
+std::string cancelled_caption(const std::string& operation_name);
+
 // Whole seconds, ".", two-digit hundredths: 3070000 us gives "3.07".
 std::string elapsed_text(std::int64_t microseconds);
 

@@ -21,6 +21,7 @@
 #include "ui/port_session.h"
 
 #include <array>
+#include <optional>
 #include <string>
 
 namespace ui {
@@ -135,24 +136,35 @@ void change_programming_time() {
 }
 
 void change_adapter_voltages() {
-    // Both are asked before either is stored; an empty answer means "not stated".
+    // Both are asked before either is stored; an emptied field means "not stated", Cancel
+    // keeps both as they were, and a value the adapter cannot be said to apply is asked
+    // again after saying what is accepted.
     std::string stated[2];
     const std::pair<const char*, const settings::text_setting*> lines[] = {
         {"VDD", &settings::adapter_vdd_setting}, {"VPP", &settings::adapter_vpp_setting}};
+    const std::string highest = std::to_string(static_cast<int>(Module1::highest_adapter_volts));
     for (std::size_t k = 0; k < 2; ++k) {
-        const std::string answer = core::myinputbox(
-            std::string("Enter the ") + lines[k].first + " your adapter applies, in volts [0.01-" +
-                std::to_string(static_cast<int>(Module1::highest_adapter_volts)) +
-                "]; leave it empty when not known.",
-            core::app_title, lines[k].second->read());
-        const std::string volts = core::without_blanks_around(answer);
-        if (volts.empty())
-            continue;
-        if (!Module1::adapter_volts(volts)) {
-            wrong_entry();
-            return;
+        std::string shown = lines[k].second->read();
+        for (;;) {
+            const std::optional<std::string> answer =
+                core::myinputbox_answer(std::string("Enter the ") + lines[k].first +
+                                            " your adapter applies, in volts [0.01-" + highest +
+                                            "]; leave it empty when not known.",
+                                        core::app_title, shown);
+            if (!answer)
+                return;
+            const std::string volts = core::without_blanks_around(*answer);
+            if (volts.empty() || Module1::adapter_volts(volts)) {
+                stated[k] = volts;
+                break;
+            }
+            core::mymsgbox("\"" + volts + "\" is not accepted as the adapter's " + lines[k].first +
+                               ": enter volts above 0 and at most " + highest +
+                               ", with a point and at most two decimals (5, 12.5 or 3.30), or "
+                               "leave the field empty when the voltage is not known.",
+                           core::msg_error, core::app_title);
+            shown = volts;
         }
-        stated[k] = volts;
     }
     for (std::size_t k = 0; k < 2; ++k)
         lines[k].second->write(stated[k]);

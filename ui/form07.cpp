@@ -92,11 +92,13 @@ QWidget* Form07::prompt() const {
 
 void Form07::Command1_Click() {
     answer = txt_input->text().toStdString();
+    cancelled = false;
     done(QDialog::Accepted);
 }
 
 void Form07::Command2_Click() {
     answer.clear();
+    cancelled = true;
     done(QDialog::Rejected);
 }
 

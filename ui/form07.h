@@ -1,6 +1,7 @@
 // Form07, the input box: a prompt, a one-line entry field holding the default answer
 // (selected, so typing replaces it), "OK" (Enter) and "Cancel" (Escape). The window grows
-// with the prompt. Cancel, Escape and the window's close control all answer the empty text.
+// with the prompt. Cancel, Escape and the window's close control all answer the empty text
+// and set `cancelled`, which tells them from an emptied field.
 #pragma once
 
 #include <QDialog>
@@ -21,6 +22,7 @@ class Form07 final : public QDialog {
     // The shared state of a call: the prompt and the answer (the default text on entry).
     std::string text;
     std::string answer;
+    bool cancelled = false;
 
     void settheme();
     void prepare_display();

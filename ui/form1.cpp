@@ -4,7 +4,6 @@
 
 #include "core/host_hooks.h"
 #include "devices/model_select.h"
-#include "interpreter/algorithm_run.h"
 #include "ui/color_theme.h"
 #include "ui/dialog_commands.h"
 #include "ui/form1_layout.h"
@@ -16,8 +15,8 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QCloseEvent>
 #include <QFileDialog>
+#include <QKeySequence>
 #include <QLayout>
 #include <QLineEdit>
 #include <QMenu>
@@ -101,6 +100,13 @@ void Form1::build_controls() {
         place(commands[k], buttons[k]->at);
         commands[k]->setAutoDefault(false);
     }
+    stop_button = new QPushButton(caption_of(L::stop_button), background_);
+    place(stop_button, L::stop_button.at);
+    stop_button->setAutoDefault(false);
+    stop_button->setToolTip(QStringLiteral("Stop the operation (Esc): VDD and VPP are switched "
+                                           "off at its next step."));
+    stop_button->setShortcut(QKeySequence(Qt::Key_Escape));
+    stop_button->hide();
 
     Label1 = label(L::Label1.at, caption_of(L::Label1), false);
     label_ime = label(L::label_ime, QString(), false);
@@ -194,6 +200,7 @@ void Form1::build_menus() {
     menuportinfo = menu6->addAction(QStringLiteral("Parallel Port Pinout"));
     menuabout = menu6->addAction(QStringLiteral("About Tarvellic Pinwright"));
 
+    connect(stop_button, &QPushButton::clicked, this, [this] { stop_operation(); });
     connect(menuclear, &QAction::triggered, this, [this] { menuclear_Click(); });
     connect(menuopen, &QAction::triggered, this, [this] { menuopen_Click(); });
     connect(menusave, &QAction::triggered, this, [this] { menusave_Click(); });
@@ -210,8 +217,11 @@ void Form1::build_menus() {
     connect(menuselectport, &QAction::triggered, this, [] { select_parallel_port(); });
     connect(menuvoltages, &QAction::triggered, this, [] { change_adapter_voltages(); });
     connect(menudiagnose, &QAction::triggered, this, [this] {
-        if (commands_enabled_ && voltages_allow_powering())
-            show_adapter_diagnosis();
+        if (!commands_enabled_ || !voltages_allow_powering())
+            return;
+        running_command_ = "Diagnose Adapter";
+        show_adapter_diagnosis();
+        finish_command();
     });
     connect(menuprogtime, &QAction::triggered, this, [] { change_programming_time(); });
     connect(menufastport, &QAction::toggled, this, [](bool on) { set_fast_port_access(on); });
@@ -317,14 +327,6 @@ void Form1::changeEvent(QEvent* event) {
             removewheel();
     }
     QMainWindow::changeEvent(event);
-}
-
-// Closing the window during a chip operation stops the operation at its next instruction
-// (which powers the chip down) rather than leaving it running without a window.
-void Form1::closeEvent(QCloseEvent* event) {
-    if (!commands_enabled_)
-        Module1::cancel_requested.store(true);
-    event->accept();
 }
 
 } // namespace ui

@@ -4,10 +4,13 @@
 //
 // The window is split over several files: form1.cpp builds it and holds the frame (theme,
 // enable/disable, activation), form1_display.cpp the tables, scrolling and wheel rules,
-// form1_editing.cpp the byte editor, form1_commands.cpp the commands, and form1_load.cpp
-// the load that brings the program to its idle state.
+// form1_editing.cpp the byte editor, form1_commands.cpp the commands, form1_loaded_file.cpp
+// what the buffer holds (the loaded file, its reload for another model, the erased-buffer
+// question), form1_stop.cpp the Stop button and a close during an operation, and
+// form1_load.cpp the load that brings the program to its idle state.
 #pragma once
 
+#include "devices/selected_model.h"
 #include "interpreter/chip_operations.h"
 
 #include "ui/mouse_wheel.h"
@@ -65,6 +68,15 @@ class Form1 final : public QMainWindow, public ui::wheel_target {
     void disable();
     void settheme();
     bool commands_enabled() const { return commands_enabled_; }
+    // A chip operation (or Identify Chip, Diagnose Adapter) begins or has ended to drive
+    // the port: the commands are locked and the Stop button shown meanwhile.
+    void operation_started();
+    void operation_ended();
+    bool operation_running() const { return operation_running_; }
+    // Stop and Esc: the running operation ends at its next instruction, supplies off.
+    void stop_operation();
+    // Read All replaced the buffer with the chip's content: no file is loaded any more.
+    void image_replaced();
     // The status line: a caption with a long reason after its first clause shows the
     // clause, and the whole caption in the tool tip.
     void show_status(const std::string& caption);
@@ -102,6 +114,7 @@ class Form1 final : public QMainWindow, public ui::wheel_target {
     click_label* Label7;
     click_label* label_hex;
     std::array<QPushButton*, 5> commands{}; // Command1 .. Command5
+    QPushButton* stop_button;               // shown only while an operation runs
     click_label* Label1;
     click_label* label_ime;
     click_label* label_info;
@@ -157,9 +170,27 @@ class Form1 final : public QMainWindow, public ui::wheel_target {
     void connect_editing();
     // Runs a chip operation; when it found another chip in the socket, offers the ways out.
     void run_chip_operation(Module1::operation_result (*operation)(bool), const char* name);
-    // Selects model `number` as the model dialog does: stored, the socket follows, the
-    // buffer is cleared.
+    // Selects model `number` as the model dialog does: stored, the socket follows, and the
+    // loaded file is reloaded for it (or the buffer cleared when none is loaded).
     void select_detected_model(int number);
+    // Runs at the end of every command that may drive the port: closes the window when the
+    // user asked for that during the operation.
+    void finish_command();
+
+    // What the buffer holds (form1_loaded_file.cpp).
+    // The file now in the buffer (empty: none), unedited since it was loaded.
+    void note_loaded_file(const std::string& path);
+    // Loads the loaded file again for the selected model and says so in the status line;
+    // clears the buffer when none is loaded.
+    void reload_for_selected_model();
+    // What a model change does to the buffer, for the questions that offer one.
+    std::string buffer_after_model_change() const;
+    // After the model dialog selected another model over an edited buffer: true when the
+    // user agrees to lose the edits (the file is reloaded); otherwise the previous model
+    // is selected again.
+    bool edits_may_be_replaced(const devices::model_selection& previous);
+    // Before Program All writes a buffer of only erased values: true when the user says so.
+    bool erased_buffer_may_be_programmed();
     // The voltage check before a command powers the chip: a refusal in the error box, a
     // warning with OK, or the question for a part the voltages would take above its
     // programming range or (assumed) above its limit, asked once per model selection. True
@@ -185,6 +216,13 @@ class Form1 final : public QMainWindow, public ui::wheel_target {
     void focus_edit_bar();
 
     bool commands_enabled_ = true;
+    // The loaded file's whole path while the buffer holds it (empty: none), and whether a
+    // byte or configuration value was edited since.
+    std::string loaded_file_;
+    bool image_edited_ = false;
+    bool operation_running_ = false;
+    std::string running_command_;        // for the question when the window is closed
+    bool close_after_operation_ = false; // the user answered Yes to that question
     // The user said Yes to powering the selected model with voltages above its programming
     // range or assumed above its limit; forgotten when a model is selected.
     bool voltages_confirmed_ = false;

@@ -61,6 +61,7 @@ void Form1::menuclear_Click() {
     updatedisplay();
     label_hex->clear();
     label_status->clear();
+    note_loaded_file({});
     enable();
     scrl1->setMaximum(0);
     scrl2->setMaximum(0);
@@ -112,6 +113,8 @@ void Form1::load_hex_file(const std::string& name) {
         show_hex_read(outcome);
     updatedisplay();
     show_hex_path(outcome.label_hex.empty() ? std::string() : settings::program().last_path + name);
+    note_loaded_file(outcome.label_hex.empty() ? std::string()
+                                               : settings::program().last_path + name);
     label_status->setText(QString::fromStdString(outcome.status));
     enable();
 }
@@ -148,6 +151,8 @@ void Form1::menusave_Click() {
         label_status->setText(QStringLiteral("HEX file not saved!"));
         return;
     }
+    // The buffer is now that file's content: a model change loads it again.
+    note_loaded_file(path);
     enable();
     label_status->setText(QStringLiteral("HEX file saved."));
 }
@@ -155,31 +160,59 @@ void Form1::menusave_Click() {
 void Form1::menumodel_Click() {
     if (!commands_enabled_)
         return;
+    const devices::model_selection previous = devices::selected_model();
     {
         Form5 dialog(devices::device_database());
         if (dialog.exec() == QDialog::Accepted)
             voltages_confirmed_ = false;
     }
+    // With a file loaded, the buffer is that file for the selected model: it stays when the
+    // model stays, and is loaded again for another one (after a question when it was
+    // edited). Without one the buffer is cleared.
+    const bool changed = devices::selected_model().number != previous.number;
+    if (!loaded_file_.empty() && (!changed || !edits_may_be_replaced(previous)))
+        return;
     // A simulated chip follows the model unless the user fixed the part.
     follow_selected_model();
-    menuclear_Click();
+    reload_for_selected_model();
 }
 
 void Form1::run_chip_operation(Module1::operation_result (*operation)(bool), const char* name) {
-    if (!commands_enabled_ || !voltages_allow_powering())
+    if (!commands_enabled_)
         return;
+    if (operation == &Module1::program_all && !erased_buffer_may_be_programmed())
+        return;
+    if (!voltages_allow_powering())
+        return;
+    running_command_ = name;
     const Module1::operation_result result = operation(true);
     save_simulated_chip();
-    if (result.outcome != Module1::operation_outcome::wrong_chip || !result.identity)
+    if (result.outcome != Module1::operation_outcome::wrong_chip || !result.identity ||
+        close_after_operation_) {
+        finish_command();
         return;
+    }
     tell_powered_beyond_limits(*result.identity, true);
-    const wrong_chip_answer answer = ask_about_wrong_chip(*result.identity, name);
+    const wrong_chip_answer answer =
+        ask_about_wrong_chip(*result.identity, name, buffer_after_model_change());
     if (answer.select_model != 0) {
         select_detected_model(answer.select_model);
+        const std::string selected = devices::selected_model().values.name;
+        const std::string question =
+            "The " + selected + " is selected" +
+            (loaded_file_.empty() ? "; the buffer is cleared."
+                                  : " and " + loaded_file_ + " is loaded for it.") +
+            "\r\n\r\nRun " + name + " on the " + selected + " now?";
+        if (core::mymsgbox(question, core::msg_yes_no | core::msg_default_no, "") ==
+            core::result_yes) {
+            run_chip_operation(operation, name);
+            return;
+        }
     } else if (answer.continue_anyway) {
         operation(false);
         save_simulated_chip();
     }
+    finish_command();
 }
 
 bool Form1::voltages_allow_powering() {
@@ -250,7 +283,7 @@ void Form1::select_detected_model(int number) {
     settings::model_setting.write(number);
     devices::select_program_model(devices::device_database(), number);
     follow_selected_model();
-    menuclear_Click();
+    reload_for_selected_model();
 }
 
 namespace {
@@ -295,8 +328,11 @@ void Form1::Command5_Click() {
 void Form1::menuidentify_Click() {
     if (!commands_enabled_ || !voltages_allow_unnamed_chip())
         return;
-    if (const int detected = identify_chip_in_socket(); detected != 0)
+    running_command_ = "Identify Chip";
+    if (const int detected = identify_chip_in_socket(buffer_after_model_change());
+        detected != 0 && !close_after_operation_)
         select_detected_model(detected);
+    finish_command();
 }
 
 } // namespace ui

@@ -107,6 +107,7 @@ void Form1::unosbox_Enter() {
         }
         updatedisplay();
         label_hex->clear();
+        image_edited_ = true;
     } else {
         focus_edit_bar();
     }

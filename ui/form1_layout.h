@@ -25,6 +25,8 @@ inline constexpr captioned Command2{{1260, 720, 1095, 315}, "Read All"};
 inline constexpr captioned Command3{{2400, 720, 1095, 315}, "Erase All"};
 inline constexpr captioned Command4{{3540, 720, 1155, 315}, "Blank Check"};
 inline constexpr captioned Command5{{4740, 720, 1095, 315}, "Verify"};
+// Beside the commands, shown only while an operation runs.
+inline constexpr captioned stop_button{{5940, 720, 1095, 315}, "Stop"};
 
 inline constexpr captioned Label1{{60, 1140, 2055, 255}, "Microcontroller Model"};
 inline constexpr place label_ime{2160, 1140, 2535, 255};

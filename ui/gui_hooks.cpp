@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <optional>
 #include <thread>
 
 namespace ui {
@@ -62,7 +63,7 @@ void install_window_less_hooks() {
         return mymsgbox_window(text, kind, title);
     };
     hooks.input_box = [](const std::string& prompt, const std::string& title,
-                         const std::string& default_text) {
+                         const std::string& default_text) -> std::optional<std::string> {
         return myinputbox_window(prompt, title, default_text);
     };
     hooks.terminate = [](int exit_code) { QCoreApplication::exit(exit_code); };
@@ -73,17 +74,18 @@ void install_gui_hooks(Form1& window) {
     install_window_less_hooks();
     core::host_hooks hooks = core::hooks();
     hooks.set_status = [&window](const std::string& caption) { window.show_status(caption); };
-    // The commands are greyed while a chip operation drives the port; the tables follow
-    // the image.
+    // The commands are greyed, and Stop shown, while a chip operation drives the port; the
+    // tables follow the image, which after a read no longer holds the loaded file.
     hooks.notify = [&window](core::host_event event) {
         switch (event) {
         case core::host_event::operation_started:
-            window.disable();
+            window.operation_started();
             break;
         case core::host_event::operation_ended:
-            window.enable();
+            window.operation_ended();
             break;
         case core::host_event::image_changed:
+            window.image_replaced();
             window.updatedisplay();
             break;
         }

@@ -62,12 +62,14 @@ int mymsgbox_window(const std::string& text, int kind, const std::string& title)
     return box.result;
 }
 
-std::string myinputbox_window(const std::string& prompt, const std::string& title,
-                              const std::string& default_text) {
+std::optional<std::string> myinputbox_window(const std::string& prompt, const std::string& title,
+                                             const std::string& default_text) {
     Form07 box;
     box.text = prompt;
     box.answer = default_text;
     run_box(box, title);
+    if (box.cancelled)
+        return std::nullopt;
     return box.answer;
 }
 

@@ -5,6 +5,7 @@
 
 #include "image/hex_reader.h"
 
+#include <optional>
 #include <string>
 
 namespace ui {
@@ -19,13 +20,14 @@ inline constexpr int long_word_limit = 55;
 std::string breaklongwords(const std::string& text);
 
 // Shows the message box (Form08) modally: kinds 0 plain, 4 yes/no, 16 error,
-// 64 information, plus msg_default_no on a yes/no box; returns 1 (OK), 6 (Yes) or 7 (No). An empty title shows the program's.
+// 64 information, plus msg_default_no on a yes/no box; returns 1 (OK), 6 (Yes) or 7 (No). An empty
+// title shows the program's.
 int mymsgbox_window(const std::string& text, int kind, const std::string& title);
 
-// Shows the input box (Form07) modally; returns the entry, or the empty text when the user
+// Shows the input box (Form07) modally; returns the entry, or nothing when the user
 // cancelled. An empty title shows the program's.
-std::string myinputbox_window(const std::string& prompt, const std::string& title,
-                              const std::string& default_text);
+std::optional<std::string> myinputbox_window(const std::string& prompt, const std::string& title,
+                                             const std::string& default_text);
 
 // Shows the failure of a rejected HEX file as an error, or the warning of an accepted one
 // as information, through core::mymsgbox; nothing when there is neither.

@@ -5,6 +5,8 @@
 #include "devices/selected_model.h"
 #include "hardware/port_backend.h"
 #include "interpreter/adapter_diagnosis.h"
+#include "interpreter/algorithm_run.h"
+#include "interpreter/chip_operations.h"
 #include "interpreter/voltage_check.h"
 
 namespace ui {
@@ -21,23 +23,33 @@ std::string name_of(int model) {
 }
 
 // Asks whether to select the first model the ID names; its number, or 0.
-int offer_detected_model(const std::string& lead, const Module1::chip_identity& identity) {
+int offer_detected_model(const std::string& lead, const Module1::chip_identity& identity,
+                         const std::string& buffer_note) {
     if (identity.models.empty())
         return 0;
     const int detected = identity.models.front();
-    const std::string question = lead + "\r\n\r\nSelect " + name_of(detected) +
-                                 " instead? The buffer is cleared, as with every model change.";
+    const std::string question =
+        lead + "\r\n\r\nSelect " + name_of(detected) + " instead? " + buffer_note;
     return core::mymsgbox(question, question_default_no, "") == core::result_yes ? detected : 0;
+}
+
+// Says in the status line that the user stopped `command`, when they did.
+bool stopped_by_user(const std::string& command) {
+    if (!Module1::cancel_requested.load())
+        return false;
+    core::set_status(Module1::cancelled_caption(command));
+    return true;
 }
 
 } // namespace
 
 wrong_chip_answer ask_about_wrong_chip(const Module1::chip_identity& identity,
-                                       const std::string& operation_name) {
+                                       const std::string& operation_name,
+                                       const std::string& buffer_note) {
     wrong_chip_answer answer;
     const std::string text = Module1::wrong_chip_text(devices::device_database(),
                                                       devices::selected_model().values, identity);
-    answer.select_model = offer_detected_model(text, identity);
+    answer.select_model = offer_detected_model(text, identity, buffer_note);
     if (answer.select_model != 0)
         return answer;
     const std::string question =
@@ -49,8 +61,11 @@ wrong_chip_answer ask_about_wrong_chip(const Module1::chip_identity& identity,
     return answer;
 }
 
-int identify_chip_in_socket() {
+int identify_chip_in_socket(const std::string& buffer_note) {
+    Module1::cancel_requested.store(false);
     const auto identity = Module1::identify_socket();
+    if (stopped_by_user("Identify Chip"))
+        return 0;
     if (!identity) {
         const std::string why = hardware::failure_text(hardware::current_port_backend().status());
         core::mymsgbox("Identify Chip cannot read the chip: " +
@@ -84,7 +99,7 @@ int identify_chip_in_socket() {
     return offer_detected_model(
         "The chip in the socket is " + Module1::identified_parts(table, *identity) + id +
             "; the selected model is " + devices::selected_model().values.name + ".",
-        *identity);
+        *identity, buffer_note);
 }
 
 void tell_powered_beyond_limits(const Module1::chip_identity& identity, bool only_above_limits) {
@@ -96,7 +111,10 @@ void tell_powered_beyond_limits(const Module1::chip_identity& identity, bool onl
 }
 
 void show_adapter_diagnosis() {
+    Module1::cancel_requested.store(false);
     const Module1::adapter_diagnosis diagnosis = Module1::diagnose_adapter();
+    if (stopped_by_user("Diagnose Adapter"))
+        return;
     core::mymsgbox(diagnosis.report(), diagnosis.passed() ? core::msg_information : core::msg_error,
                    "");
 }

@@ -15,20 +15,24 @@ struct wrong_chip_answer {
 };
 
 // Offers to select the model the chip's ID names (when it names one), else to run
-// `operation_name` anyway; No is the default answer of both questions.
+// `operation_name` anyway; No is the default answer of both questions. `buffer_note` says
+// what selecting another model does to the buffer.
 wrong_chip_answer ask_about_wrong_chip(const Module1::chip_identity& identity,
-                                       const std::string& operation_name);
+                                       const std::string& operation_name,
+                                       const std::string& buffer_note);
 
 // Identify Chip: reads the chip's ID and shows what it is; returns the model the user
-// chose to select instead of the selected one, or 0.
-int identify_chip_in_socket();
+// chose to select instead of the selected one, or 0. Stopped by the user, it only says so
+// in the status line.
+int identify_chip_in_socket(const std::string& buffer_note);
 
 // Says in the error box when the part `identity` names was powered for the ID read above
 // its limits by the stored adapter voltages or, unless `only_above_limits`, above its
 // programming range.
 void tell_powered_beyond_limits(const Module1::chip_identity& identity, bool only_above_limits);
 
-// Diagnose Adapter: the diagnosis of the open port, its report in the message box.
+// Diagnose Adapter: the diagnosis of the open port, its report in the message box; when
+// the user stopped it, only the status line says so.
 void show_adapter_diagnosis();
 
 } // namespace ui

@@ -109,7 +109,7 @@ std::vector<fitting_need> main_window_needs() {
         needs.push_back({sans.height() + 2, label->at.height});
     }
     for (const L::captioned* button :
-         {&L::Command1, &L::Command2, &L::Command3, &L::Command4, &L::Command5}) {
+         {&L::Command1, &L::Command2, &L::Command3, &L::Command4, &L::Command5, &L::stop_button}) {
         needs.push_back(
             {sans.horizontalAdvance(QString::fromLatin1(button->caption)) + button_padding,
              button->at.width});

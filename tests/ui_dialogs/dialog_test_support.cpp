@@ -76,13 +76,12 @@ void dialog_fixture::SetUp() {
         return int{core::result_ok};
     };
     hooks.input_box = [this](const std::string& prompt, const std::string& title,
-                             const std::string& default_text) {
+                             const std::string& default_text) -> std::optional<std::string> {
         questions.push_back({prompt, title, default_text});
-        std::string answer;
-        if (!answers.empty()) {
-            answer = answers.front();
-            answers.pop_front();
-        }
+        if (answers.empty())
+            return std::nullopt;
+        std::string answer = answers.front();
+        answers.pop_front();
         return answer;
     };
     hooks.set_status = [this](const std::string& caption) { statuses.push_back(caption); };

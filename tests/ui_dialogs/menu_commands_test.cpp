@@ -2,6 +2,7 @@
 // about commands.
 #include "dialog_test_support.h"
 
+#include "core/hex_text.h"
 #include "hardware/port_lines.h"
 #include "hardware/port_session.h"
 #include "interpreter/algorithm_run.h"
@@ -13,6 +14,8 @@
 #include "ui/table_widgets.h"
 
 #include <QSettings>
+
+#include <algorithm>
 
 namespace {
 
@@ -181,24 +184,27 @@ TEST_F(PortTimePinoutAboutCommands, ProgrammingTimeAnswers) {
         << "the programming time is never stored";
 }
 
-// Hardware > Adapter Voltages...: VDD then VPP, both stored once both are right; an empty
-// answer states nothing, a wrong one changes nothing.
+// Hardware > Adapter Voltages...: VDD then VPP, both stored once both are answered; an
+// emptied field states nothing, Cancel keeps both as they were, and a value that is not
+// accepted says what is and asks the same line again (showing what was typed).
 TEST_F(PortTimePinoutAboutCommands, AdapterVoltagesAnswers) {
     const struct {
-        std::vector<const char*> answers; // none left: cancelled (empty)
-        std::size_t asked;                // a wrong VDD ends the command before VPP is asked
+        std::vector<const char*> answers; // none left: cancelled
+        std::vector<const char*> asked;   // the lines asked, in turn
         const char *vdd, *vpp;            // stored afterwards
-        bool wrong;
+        const char* refused;              // the first value refused, if any
     } cases[] = {
-        {{"3.3", "9"}, 2, "3.3", "9", false},
-        {{" 3.30 ", "12.5"}, 2, "3.30", "12.5", false},
-        {{}, 2, "", "", false},
-        {{"3.3"}, 2, "3.3", "", false},
-        {{"abc"}, 1, "5", "13", true},
-        {{"3.3", "9,5"}, 2, "5", "13", true},
-        {{"0", "9"}, 1, "5", "13", true},
-        {{"3.333", "9"}, 1, "5", "13", true},
-        {{"3.3", "20.5"}, 2, "5", "13", true},
+        {{"3.3", "9"}, {"VDD", "VPP"}, "3.3", "9", nullptr},
+        {{" 3.30 ", "12.5"}, {"VDD", "VPP"}, "3.30", "12.5", nullptr},
+        {{"", ""}, {"VDD", "VPP"}, "", "", nullptr},
+        {{"3.3", ""}, {"VDD", "VPP"}, "3.3", "", nullptr},
+        {{}, {"VDD"}, "5", "13", nullptr},
+        {{"3.3"}, {"VDD", "VPP"}, "5", "13", nullptr},
+        {{"abc"}, {"VDD", "VDD"}, "5", "13", "abc"},
+        {{"3.3", "9,5", "9.5"}, {"VDD", "VPP", "VPP"}, "3.3", "9.5", "9,5"},
+        {{"0", "4", "9"}, {"VDD", "VDD", "VPP"}, "4", "9", "0"},
+        {{"3.333", "3.33", "13"}, {"VDD", "VDD", "VPP"}, "3.33", "13", "3.333"},
+        {{"3.3", "20.5"}, {"VDD", "VPP", "VPP"}, "5", "13", "20.5"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.answers.empty() ? std::string("cancelled") : c.answers[0]);
@@ -208,19 +214,34 @@ TEST_F(PortTimePinoutAboutCommands, AdapterVoltagesAnswers) {
         for (const char* answer : c.answers)
             answers.push_back(answer);
         ui::change_adapter_voltages();
-        ASSERT_GE(questions.size(), 1u);
-        EXPECT_EQ(questions[0].prompt,
-                  "Enter the VDD your adapter applies, in volts [0.01-20]; leave it empty when "
-                  "not known.");
-        EXPECT_EQ(questions[0].title, "Tarvellic Pinwright");
-        EXPECT_EQ(questions[0].default_text, "5");
-        ASSERT_EQ(questions.size(), c.asked);
-        if (questions.size() == 2) {
-            EXPECT_EQ(questions[1].prompt, "Enter the VPP your adapter applies, in volts "
-                                           "[0.01-20]; leave it empty when not known.");
-            EXPECT_EQ(questions[1].default_text, "13");
+        ASSERT_EQ(questions.size(), c.asked.size());
+        for (std::size_t k = 0; k < questions.size(); ++k) {
+            EXPECT_EQ(questions[k].prompt, std::string("Enter the ") + c.asked[k] +
+                                               " your adapter applies, in volts [0.01-20]; "
+                                               "leave it empty when not known.");
+            EXPECT_EQ(questions[k].title, "Tarvellic Pinwright");
         }
-        expect_wrong_entry(c.wrong);
+        EXPECT_EQ(questions[0].default_text, "5");
+        ASSERT_EQ(messages.size(), c.refused ? 1u : 0u);
+        if (c.refused) {
+            EXPECT_EQ(messages[0].kind, 16);
+            EXPECT_EQ(messages[0].text.rfind("\"" + std::string(c.refused) +
+                                                 "\" is not accepted as the adapter's ",
+                                             0),
+                      0u)
+                << messages[0].text;
+            EXPECT_NE(messages[0].text.find(": enter volts above 0 and at most 20, with a point "
+                                            "and at most two decimals (5, 12.5 or 3.30), or "
+                                            "leave the field empty when the voltage is not known."),
+                      std::string::npos)
+                << messages[0].text;
+            // Asked again with what was typed.
+            const auto again = std::find_if(
+                questions.begin() + 1, questions.end(), [&](const ui_test::asked_question& q) {
+                    return q.default_text == core::without_blanks_around(c.refused);
+                });
+            EXPECT_NE(again, questions.end());
+        }
         EXPECT_EQ(ui_test::stored_text("Adapter VDD"), c.vdd);
         EXPECT_EQ(ui_test::stored_text("Adapter VPP"), c.vpp);
     }

@@ -5,7 +5,9 @@
 // process its events during a run.
 #include "window_fixture.h"
 
+#include "../support/trace_decoder.h"
 #include "core/hex_text.h"
+#include "core/host_hooks.h"
 #include "devices/selected_model.h"
 #include "hardware/port_lines.h"
 #include "hardware/port_session.h"
@@ -26,6 +28,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -75,11 +79,58 @@ class ChipOperations : public test_ui::WindowTest {
 
     void click(int command) { QTest::mouseClick(form_->commands[command - 1], Qt::LeftButton); }
 
+    // A chip with the port traced to `trace` (and kept in `chip_file` when one is given),
+    // powered from an adapter stated as 5 V / 12.5 V, in a fresh window.
+    void traced_session(const std::string& trace, const std::string& chip_file = {}) {
+        settings::adapter_vdd_setting.write("5");
+        settings::adapter_vpp_setting.write("12.5");
+        hardware::configure_port_session({.simulate = true,
+                                          .sim_part = {},
+                                          .chip_file = chip_file,
+                                          .trace_file = trace,
+                                          .access_cost = false,
+                                          .lose_port_after = {}});
+        load_window();
+    }
+
+    // Runs `act` through the event loop once the run has shown `count` progress captions.
+    void after_progress(int count, std::function<void()> act) {
+        core::host_hooks hooks = core::hooks();
+        auto shown = hooks.set_status;
+        auto seen = std::make_shared<int>(0);
+        hooks.set_status = [shown, seen, count, act](const std::string& caption) {
+            shown(caption);
+            if (caption.rfind("F:", 0) == 0 && ++*seen == count)
+                QTimer::singleShot(0, act);
+        };
+        core::install_hooks(hooks);
+    }
+
     bool caption_seen(const std::string& start) const {
         return std::any_of(captions_.begin(), captions_.end(),
                            [&](const std::string& c) { return c.rfind(start, 0) == 0; });
     }
 };
+
+// The supply changes the chip saw, and whether both supplies were off at the end.
+struct supply_record {
+    test_support::decoded_trace trace;
+    bool off_at_end = false;
+};
+
+supply_record supplies_in(const std::string& trace_file) {
+    std::ifstream file(trace_file);
+    supply_record record{test_support::decode_trace(file), false};
+    bool vdd = false, vpp = false;
+    for (const std::string& event : record.trace.supply_events) {
+        if (event.rfind("VDD", 0) == 0)
+            vdd = event == "VDD on";
+        else
+            vpp = event == "VPP on";
+    }
+    record.off_at_end = !record.trace.supply_events.empty() && !vdd && !vpp;
+    return record;
+}
 
 TEST_F(ChipOperations, ProgramAllThenVerifyThroughTheButtons) {
     load_pattern(256);
@@ -213,26 +264,101 @@ TEST_F(ChipOperations, AnotherChipInTheSocketIsWrittenOnlyWhenTheUserSaysSo) {
     const row rows[] = {
         {{Qt::Key_Return, Qt::Key_Return}, 0xFF, "PIC18F4520"},
         {{Qt::Key_N, Qt::Key_Y}, 0x00, "PIC18F4520"},
-        {{Qt::Key_Y}, 0x00, "PIC18F2520"},
+        {{Qt::Key_Y, Qt::Key_Y}, 0x00, "PIC18F2520"},
     };
+    std::vector<std::string> last_texts;
     for (const auto& r : rows) {
         auto texts = std::make_shared<std::vector<std::string>>();
         answer_in_turn(texts, r.keys);
+        captions_.clear();
         click(1);
         ASSERT_EQ(texts->size(), r.keys.size());
         EXPECT_NE(texts->front().find("its device ID reads 1100h, which is PIC18F2520 rev 0"),
                   std::string::npos)
             << texts->front();
         EXPECT_NE(texts->front().find("Select PIC18F2520 instead?"), std::string::npos);
-        if (texts->size() > 1) {
+        if (r.keys.front() == Qt::Key_N) {
             EXPECT_NE(texts->back().find("Run Program All anyway"), std::string::npos);
         }
         EXPECT_EQ(hardware::session_chip()->flash()[0], r.flash_0);
         EXPECT_EQ(devices::selected_model().values.name, r.model);
         EXPECT_TRUE(form_->commands_enabled());
+        last_texts = *texts;
     }
     EXPECT_EQ(settings::model_setting.read(),
               devices::find_model(devices::device_database(), "PIC18F2520"));
+    // Yes selected the model the chip is, loaded the file again for it, and ran the
+    // operation once more on the second Yes.
+    const std::string pattern = folder() + "pattern.hex";
+    EXPECT_EQ(form_->label_hex->whole_text().toStdString(), pattern);
+    EXPECT_EQ(image::program_image().flash_image[1], 7);
+    EXPECT_EQ(last_texts.back(),
+              "The PIC18F2520 is selected and " + pattern +
+                  " is loaded for it.\n\nRun Program All on the PIC18F2520 now?");
+    EXPECT_EQ(captions_.back().rfind("Chip programmed. ", 0), 0u) << captions_.back();
+}
+
+// Program All of a buffer that holds only erased values (nothing loaded, nothing edited)
+// asks first; No, the default, writes nothing.
+TEST_F(ChipOperations, ProgramAllOfAnErasedBufferAsksFirst) {
+    const std::string trace = folder() + "trace.txt";
+    traced_session(trace);
+    form_->menuclear_Click();
+    const struct {
+        Qt::Key answer;
+        bool runs;
+    } rows[] = {{Qt::Key_Return, false}, {Qt::Key_Y, true}};
+    for (const auto& r : rows) {
+        auto texts = std::make_shared<std::vector<std::string>>();
+        answer_in_turn(texts, {r.answer});
+        captions_.clear();
+        click(1);
+        ASSERT_EQ(texts->size(), 1u);
+        EXPECT_EQ(texts->front(), "No HEX file is loaded and the buffer holds only erased "
+                                  "values: Program All would leave the PIC18F4520 erased.\n\n"
+                                  "Program the erased buffer all the same? File > Open HEX File "
+                                  "loads a program; Erase All erases a chip.");
+        EXPECT_EQ(caption_seen("Begin program all."), r.runs);
+        EXPECT_EQ(supplies_in(trace).trace.supply_events.empty(), !r.runs);
+        if (!r.runs) {
+            EXPECT_EQ(form_->label_status->text(),
+                      "Program All not started: the buffer holds only erased values.");
+        }
+    }
+}
+
+// Stop and Esc end a run at its next instruction, VDD and VPP off; Stop is there only
+// while an operation runs.
+TEST_F(ChipOperations, StopAndEscEndARunWithThePowerOff) {
+    const struct {
+        const char* way;
+        void (*press)(ui::Form1&);
+    } rows[] = {
+        {"Stop", [](ui::Form1& form) { QTest::mouseClick(form.stop_button, Qt::LeftButton); }},
+        {"Esc", [](ui::Form1& form) { QTest::keyClick(&form, Qt::Key_Escape); }},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.way);
+        const std::string trace = folder() + r.way + ".txt";
+        traced_session(trace);
+        load_pattern(2048);
+        EXPECT_FALSE(form_->stop_button->isVisible());
+        bool shown = false;
+        after_progress(3, [this, &shown, press = r.press] {
+            shown = form_->stop_button->isVisible() && form_->stop_button->isEnabled();
+            press(*form_);
+        });
+        click(1);
+        EXPECT_TRUE(shown);
+        EXPECT_EQ(form_->label_status->text(), "Program All cancelled; VDD and VPP are off.");
+        EXPECT_FALSE(form_->stop_button->isVisible());
+        EXPECT_TRUE(form_->commands_enabled());
+        EXPECT_TRUE(supplies_in(trace).off_at_end);
+        const auto chip = hardware::session_chip();
+        ASSERT_TRUE(chip);
+        EXPECT_FALSE(chip->in_program_mode());
+        EXPECT_EQ(chip->flash()[2047], 0xFF) << "the run went on after the stop";
+    }
 }
 
 // A part that takes at most 3.6 V and 9 V: with no adapter voltages stated it is powered
@@ -455,15 +581,55 @@ TEST_F(ChipOperations, RejectedChipFileIsNeverOverwritten) {
     EXPECT_EQ(test_ui::read_file(chip_file), "not a hex file\r\n");
 }
 
-TEST_F(ChipOperations, ClosingTheWindowDuringARunStopsItWithThePowerOff) {
-    load_pattern(2048);
-    QTimer::singleShot(150, form_.get(), [this] { form_->close(); });
-    click(1);
-    EXPECT_EQ(form_->label_status->text(), "Program All cancelled; VDD and VPP are off.");
-    EXPECT_FALSE(form_->isVisible());
-    const auto chip = hardware::session_chip();
-    ASSERT_TRUE(chip);
-    EXPECT_FALSE(chip->in_program_mode());
+// Closing the window during a run asks first: No (the default) lets it go on; Yes stops
+// it at its next instruction, VDD and VPP off and the chip file saved, before the window
+// closes. A run already being stopped (a stop signal's handler did so, and its quit closes
+// the windows) closes the same way without a question.
+TEST_F(ChipOperations, ClosingTheWindowDuringARunAsksAndStopsItWithThePowerOff) {
+    const struct {
+        std::vector<Qt::Key> answers;
+        bool stopping; // stopped before the close
+        bool closes;
+        const char* caption;
+    } rows[] = {
+        {{Qt::Key_Return}, false, false, "Chip programmed. "},
+        {{Qt::Key_Y}, false, true, "Program All cancelled; VDD and VPP are off."},
+        {{}, true, true, "Program All cancelled; VDD and VPP are off."},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.answers.empty() ? "already stopping" : "answered");
+        const std::string trace = folder() + "close.txt";
+        const std::string chip_file = folder() + "closed-chip.hex";
+        std::remove(chip_file.c_str());
+        traced_session(trace, chip_file);
+        load_pattern(2048);
+        auto texts = std::make_shared<std::vector<std::string>>();
+        after_progress(3, [this, texts, &r] {
+            answer_in_turn(texts, r.answers);
+            if (r.stopping)
+                Module1::cancel_requested.store(true);
+            form_->close();
+        });
+        click(1);
+        ASSERT_EQ(texts->size(), r.answers.size());
+        if (!texts->empty()) {
+            EXPECT_EQ(texts->front().rfind("Program All is running. Stop the operation and "
+                                           "close the window?",
+                                           0),
+                      0u)
+                << texts->front();
+        }
+        EXPECT_EQ(form_->label_status->text().toStdString().rfind(r.caption, 0), 0u)
+            << form_->label_status->text().toStdString();
+        EXPECT_EQ(form_->isVisible(), !r.closes);
+        EXPECT_TRUE(supplies_in(trace).off_at_end);
+        const auto chip = hardware::session_chip();
+        ASSERT_TRUE(chip);
+        EXPECT_FALSE(chip->in_program_mode());
+        EXPECT_EQ(chip->flash()[2047] == 0xFF, r.closes);
+        const std::string saved = test_ui::read_file(chip_file);
+        EXPECT_NE(saved.find(":00000001FF"), std::string::npos) << "the chip file was not saved";
+    }
 }
 
 // Not a timing assertion: it records how long the window went without processing its

@@ -23,6 +23,8 @@
 #include <QWindow>
 
 #include <filesystem>
+#include <memory>
+#include <vector>
 
 namespace {
 
@@ -465,30 +467,105 @@ TEST_F(WindowTest, PointerChangesNothingBeforeAnyBarHadTheFocus) {
     EXPECT_FALSE(fresh.scrl2->hasFocus());
 }
 
-TEST_F(WindowTest, ModelDialogFromTheWindowAlwaysResetsTheImage) {
+// The model dialog from the window: with a HEX file loaded the buffer stays that file for
+// the selected model (kept on Cancel, loaded again for another model, after a question when
+// it was edited: No, the default, keeps the model and the edits); with none loaded the
+// buffer is cleared.
+TEST_F(WindowTest, ModelDialogFromTheWindowReloadsTheLoadedFile) {
     test_ui::write_file(folder() + "sample.hex", test_ui::sample_hex_text());
     form_->dialogs.open = [&](const ui::file_request&) {
         return QString::fromStdString(folder() + "sample.hex");
     };
     form_->menuopen_Click();
     ASSERT_FALSE(form_->label_hex->text().isEmpty());
+    const std::string loaded = "total 32768 (32K) program bytes loaded.";
+    const struct {
+        const char* step;
+        bool edit_first; // CONFIG1L set to 5A through the byte editor
+        int pick;        // the model clicked in the dialog
+        bool select;     // Select, else Cancel
+        std::vector<Qt::Key> answers;
+        int model;    // selected afterwards
+        int config_0; // CONFIG1L afterwards
+        std::string status;
+    } rows[] = {
+        {"cancel",
+         false,
+         3,
+         false,
+         {},
+         1,
+         0x00,
+         "Operation completed. Total 32768 (32K) program bytes loaded."},
+        {"another model",
+         false,
+         2,
+         true,
+         {},
+         2,
+         0x00,
+         "HEX file reloaded for the PIC18F2520: " + loaded},
+        {"edited, No",
+         true,
+         1,
+         true,
+         {Qt::Key_Return},
+         2,
+         0x5A,
+         "Model not changed: the PIC18F2520 and the edited buffer stay."},
+        {"edited, Yes",
+         true,
+         1,
+         true,
+         {Qt::Key_Y},
+         1,
+         0x00,
+         "HEX file reloaded for the PIC18F4520: " + loaded},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.step);
+        if (r.edit_first) {
+            form_->label_conf_Click(0);
+            QTest::keyClicks(form_->unosbox, "5A");
+            QTest::keyClick(form_->unosbox, Qt::Key_Return);
+            ASSERT_EQ(image::program_image().config_image[0], 0x5A);
+        }
+        auto asked = std::make_shared<std::vector<std::string>>();
+        const auto answered = test_ui::on_next_modal([&r, asked](QWidget* modal) {
+            auto* dialog = dynamic_cast<ui::Form5*>(modal);
+            ASSERT_NE(dialog, nullptr);
+            for (const Qt::Key key : r.answers)
+                test_ui::on_next_modal([asked, key](QWidget* box) {
+                    asked->push_back(
+                        dynamic_cast<ui::Form08*>(box)->displayed_text().toStdString());
+                    QTest::keyClick(box, key);
+                });
+            dialog->opcija_Click(r.pick);
+            (r.select ? dialog->select_button() : dialog->cancel_button())->click();
+        });
+        form_->menumodel->trigger();
+        EXPECT_TRUE(*answered);
+        ASSERT_EQ(asked->size(), r.answers.size());
+        if (!asked->empty()) {
+            EXPECT_EQ(asked->front().rfind("The buffer was edited since " + folder() +
+                                               "sample.hex was loaded. Selecting the PIC18F4520 "
+                                               "loads that file again for it",
+                                           0),
+                      0u)
+                << asked->front();
+        }
+        EXPECT_EQ(devices::selected_model().number, r.model);
+        EXPECT_EQ(setting("Microcontroller Model"), std::to_string(r.model));
+        EXPECT_EQ(form_->label_status->text().toStdString(), r.status);
+        EXPECT_EQ(image::program_image().flash_image[0], 0x11);
+        EXPECT_EQ(image::program_image().config_image[0], r.config_0);
+        EXPECT_TRUE(form_->commands_enabled());
+    }
 
-    // Cancel: same model, image erased, labels empty.
-    auto answered = test_ui::on_next_modal([](QWidget* modal) {
-        auto* dialog = dynamic_cast<ui::Form5*>(modal);
-        ASSERT_NE(dialog, nullptr);
-        dialog->opcija_Click(3);
-        dialog->cancel_button()->click();
-    });
-    form_->label_ime->on_click();
-    EXPECT_TRUE(*answered);
-    EXPECT_EQ(devices::selected_model().number, 1);
-    EXPECT_TRUE(form_->label_hex->text().isEmpty());
-    EXPECT_TRUE(form_->label_status->text().isEmpty());
-    EXPECT_EQ(image::program_image().flash_image[0], 255);
-
-    // Select model 5: the tiny model without EEPROM.
-    answered = test_ui::on_next_modal([](QWidget* modal) {
+    // Nothing loaded: model 5, the tiny model without EEPROM, and a cleared buffer.
+    form_->menuclear_Click();
+    image::program_image().flash_image[0] = 0x12;
+    const auto answered = test_ui::on_next_modal([](QWidget* modal) {
         auto* dialog = dynamic_cast<ui::Form5*>(modal);
         ASSERT_NE(dialog, nullptr);
         dialog->opcija_Click(5);
@@ -497,12 +574,15 @@ TEST_F(WindowTest, ModelDialogFromTheWindowAlwaysResetsTheImage) {
     form_->menumodel->trigger();
     EXPECT_TRUE(*answered);
     EXPECT_EQ(setting("Microcontroller Model"), "5");
+    EXPECT_TRUE(form_->label_hex->text().isEmpty());
+    EXPECT_TRUE(form_->label_status->text().isEmpty());
     EXPECT_EQ(form_->label_info->text(), "FLASH: 64,  EEPROM: 0");
     EXPECT_EQ(form_->tabla_flash->lines().size(), 4);
     EXPECT_TRUE(form_->tabla_eeprom->lines().isEmpty());
     EXPECT_EQ(form_->scrl1->maximum(), 0);
     EXPECT_EQ(form_->scrl2->maximum(), 0);
     EXPECT_EQ(image::program_image().flash_image.size(), 64u);
+    EXPECT_EQ(image::program_image().flash_image[0], 0xFF);
 }
 
 TEST_F(WindowTest, LockedCommandsAlsoLockTheClickableLabels) {

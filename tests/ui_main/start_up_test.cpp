@@ -15,7 +15,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <csignal>
 #include <filesystem>
+
+#include <signal.h>
 
 namespace {
 
@@ -205,13 +208,16 @@ TEST_F(Executable, SecondCopyEndsAtOnceAndACrashedCopyDoesNotBlock) {
 }
 
 TEST_F(Executable, TerminationSignalEndsTheProgramInOrder) {
-    auto copy = start(executable(), {"--simulate"});
-    ASSERT_TRUE(wait_for_lock(*copy));
-    copy->terminate(); // SIGTERM
-    ASSERT_TRUE(copy->waitForFinished(20000));
-    EXPECT_EQ(copy->exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(copy->exitCode(), 0);
-    EXPECT_FALSE(lock_present()); // released on the way out
+    for (const int signal_number : {SIGTERM, SIGINT, SIGHUP}) {
+        SCOPED_TRACE(signal_number);
+        auto copy = start(executable(), {"--simulate"});
+        ASSERT_TRUE(wait_for_lock(*copy));
+        ::kill(static_cast<pid_t>(copy->processId()), signal_number);
+        ASSERT_TRUE(copy->waitForFinished(20000));
+        EXPECT_EQ(copy->exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(copy->exitCode(), 0);
+        EXPECT_FALSE(lock_present()); // released on the way out
+    }
 }
 
 TEST_F(Executable, DatabaseWithoutModelsEndsTheProgramSilently) {
