@@ -35,11 +35,11 @@ class ChipCommands : public ::testing::Test {
     void SetUp() override {
         ASSERT_TRUE(folder_.isValid());
         QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, folder_.path());
-        devices::device_table table;
         ASSERT_TRUE(
-            devices::load_device_table(PINWRIGHT_SOURCE_DIR "/data/pinwrightdevices.txt", table)
+            devices::load_device_table(PINWRIGHT_SOURCE_DIR "/data/pinwrightdevices.txt", table_)
                 .ok());
-        ASSERT_TRUE(devices::select_model(table, devices::find_model(table, "PIC18F4520"), model_));
+        ASSERT_TRUE(
+            devices::select_model(table_, devices::find_model(table_, "PIC18F4520"), model_));
         image::erase_image(image_, model_);
     }
 
@@ -81,6 +81,7 @@ class ChipCommands : public ::testing::Test {
     std::string output() const { return out_.str() + err_.str(); }
 
     QTemporaryDir folder_;
+    devices::device_table table_;
     devices::model_values model_;
     image::memory_buffer image_;
     std::ostringstream out_, err_;
@@ -322,8 +323,7 @@ TEST_F(ChipCommands, ChipIdentityAndPortFailuresDecideTheOutcome) {
         {{"doctor", "--sim-part", "none"}, nullptr, 3, {"no chip answers", "3 (Chip)"}},
         {{"doctor", "--sim-fault", "port-lost=100"}, nullptr, 3, {"failed while in use"}},
     };
-    // The simulated adapter stands for a classic one, and is stated as such: identify and
-    // --model auto power a chip nobody has named only with stated voltages.
+    // A classic adapter, stated: identify and --model auto power an unnamed chip only so.
     settings::write_setting_text("Adapter VDD", "5");
     settings::write_setting_text("Adapter VPP", "13");
     const std::map<std::string, std::string> adapters_wiring{
@@ -401,8 +401,7 @@ TEST_F(ChipCommands, AdapterVoltagesAreCheckedBeforeAnyLineMoves) {
           "--vdd VOLTS and --vpp VOLTS"},
          true},
         {{"erase", "--model", k20, "--vpp", "9"}, {{"Adapter VPP", "13"}}, 2, {"VDD is not"}, true},
-        // A chip nobody has named: with a voltage only assumed, refused while some model
-        // would be taken above its limit; the models are named by their limits.
+        // An unnamed chip and a voltage only assumed: refused, naming the models at risk.
         {{"identify"},
          {},
          2,
@@ -488,8 +487,7 @@ TEST_F(ChipCommands, AdapterVoltagesAreCheckedBeforeAnyLineMoves) {
             EXPECT_EQ(decoded.supply_events.back().substr(4), "off");
         }
     }
-    // The classic 13 V assumed, above the PIC18F4520's programming range but within its
-    // absolute maximum: warned of as a stated 13 V is, and run.
+    // The classic 13 V assumed is within the PIC18F4520's absolute maximum: warned of, run.
     ASSERT_EQ(run({"erase"}), 0) << output();
     EXPECT_NE(err_.str().find("pinwright-cli: warning: The PIC18F4520 is programmed at "
                               "9.00-12.50 V on VPP and takes at most 13.25 V on MCLR"),
@@ -501,11 +499,8 @@ TEST_F(ChipCommands, AdapterVoltagesAreCheckedBeforeAnyLineMoves) {
     EXPECT_EQ(output().find("VDD"), std::string::npos) << output();
     EXPECT_EQ(output().find("VPP"), std::string::npos) << output();
     // --model auto with stated voltages: the stored model plays no part, the chip's does.
-    devices::device_table table;
-    ASSERT_TRUE(
-        devices::load_device_table(PINWRIGHT_SOURCE_DIR "/data/pinwrightdevices.txt", table).ok());
     settings::write_setting_text("Microcontroller Model",
-                                 std::to_string(devices::find_model(table, "PIC18F452")));
+                                 std::to_string(devices::find_model(table_, "PIC18F452")));
     ASSERT_EQ(run_traced({"erase", "--model", "auto", "--sim-part", "18F46K20", "--vdd", "3.3",
                           "--vpp", "9"}),
               0)
@@ -514,9 +509,8 @@ TEST_F(ChipCommands, AdapterVoltagesAreCheckedBeforeAnyLineMoves) {
     EXPECT_EQ(output().find("PIC18F452"), std::string::npos) << output();
 }
 
-// Files program and verify cannot have been meant to use, and a read whose output cannot
-// be written, are refused with exit 2 before the port is opened: the programmed chip and
-// its file stay as they were.
+// Files program and verify cannot have been meant to use, and unwritable read outputs, are
+// refused with exit 2 before the port opens: the chip and its file stay as they were.
 TEST_F(ChipCommands, FilesThatCannotBeMeantAreRefusedBeforeThePort) {
     image_.flash_image[0] = 0x12;
     save_image("app.hex");
@@ -565,13 +559,8 @@ TEST_F(ChipCommands, FilesThatCannotBeMeantAreRefusedBeforeThePort) {
         SCOPED_TRACE(r.args[0] + " " + r.args.back());
         QFile::remove(QString::fromStdString(path("trace.txt")));
         std::vector<std::string> args = r.args;
-        if (std::find(args.begin(), args.end(), "--model") == args.end())
-            args.insert(args.end(), {"--model", "PIC18F4520"});
-        args.insert(args.end(),
-                    {"--simulate", "--chip", path("chip.hex"), "--trace", path("trace.txt")});
-        out_.str({});
-        err_.str({});
-        EXPECT_EQ(cli::run_cli(args, PINWRIGHT_SOURCE_DIR "/data", out_, err_), 2) << output();
+        args.insert(args.end(), {"--chip", path("chip.hex")});
+        EXPECT_EQ(run_traced(args), 2) << output();
         for (const std::string& text : r.says)
             EXPECT_NE(output().find(text), std::string::npos) << text << "\n" << output();
         EXPECT_EQ(QFile::exists(QString::fromStdString(path("trace.txt"))), !r.port_untouched);

@@ -51,33 +51,44 @@ void assemble(const std::string& base, const std::string& part, const std::strin
     ASSERT_EQ(std::system(command.c_str()), 0) << "gpasm failed (is gputils installed?)";
 }
 
-class GpasmProgram : public ::testing::TestWithParam<assembled_part> {};
+class GpasmProgram : public ::testing::TestWithParam<assembled_part> {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(folder_.isValid());
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, folder_.path());
+    }
 
-TEST_P(GpasmProgram, ProgramsAndVerifies) {
-    QTemporaryDir folder;
-    ASSERT_TRUE(folder.isValid());
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, folder.path());
-    const std::string base = folder.path().toStdString() + "/";
-    const std::string part = GetParam().part;
-    ASSERT_NO_FATAL_FAILURE(
-        assemble(base, part, std::string(GetParam().watchdog) + " = OFF, " + GetParam().other));
+    std::string base() const { return folder_.path().toStdString() + "/"; }
 
-    std::ostringstream out, err;
-    auto run = [&](const std::string& command) {
+    // The small program for the part, its watchdog off, its other setting and `more`.
+    void assemble_part(const std::string& more = "") {
+        assemble(base(), GetParam().part,
+                 std::string(GetParam().watchdog) + " = OFF, " + GetParam().other + more);
+    }
+
+    // pinwright-cli `args` on app.hex and the simulated part's chip file.
+    int run(std::vector<std::string> args, const std::string& data = PINWRIGHT_BIN_DIR) {
         out.str({});
         err.str({});
-        std::vector<std::string> args{command,   base + "app.hex", "--simulate",
-                                      "--quiet", "--model",        part,
-                                      "--chip",  base + "chip.hex"};
+        args.insert(args.end(), {base() + "app.hex", "--simulate", "--quiet", "--model",
+                                 GetParam().part, "--chip", base() + "chip.hex"});
         args.insert(args.end(), GetParam().voltages.begin(), GetParam().voltages.end());
-        return cli::run_cli(args, PINWRIGHT_SOURCE_DIR "/data", out, err);
-    };
-    ASSERT_EQ(run("program"), 0) << err.str();
+        return cli::run_cli(args, data, out, err);
+    }
+
+    QTemporaryDir folder_;
+    std::ostringstream out, err;
+};
+
+TEST_P(GpasmProgram, ProgramsAndVerifies) {
+    ASSERT_NO_FATAL_FAILURE(assemble_part());
+    const std::string data = PINWRIGHT_SOURCE_DIR "/data";
+    ASSERT_EQ(run({"program"}, data), 0) << err.str();
     EXPECT_EQ(err.str(), "");
-    EXPECT_EQ(run("verify"), 0) << err.str();
+    EXPECT_EQ(run({"verify"}, data), 0) << err.str();
 
     // The chip holds the code, the EEPROM text and the watchdog switched off.
-    std::ifstream chip(base + "chip.hex");
+    std::ifstream chip(base() + "chip.hex");
     std::stringstream text;
     text << chip.rdbuf();
     EXPECT_NE(text.str().find(":0A00000050696E777269676874003A"), std::string::npos)
@@ -88,22 +99,7 @@ TEST_P(GpasmProgram, ProgramsAndVerifies) {
 // (the configuration section of each family's algorithms run on its own), and a plain
 // verify names the protected block instead of listing its zeros.
 TEST_P(GpasmProgram, ProtectedImageIsProvenThenNamed) {
-    QTemporaryDir folder;
-    ASSERT_TRUE(folder.isValid());
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, folder.path());
-    const std::string base = folder.path().toStdString() + "/";
-    ASSERT_NO_FATAL_FAILURE(
-        assemble(base, GetParam().part,
-                 std::string(GetParam().watchdog) + " = OFF, " + GetParam().other + ", CP0 = ON"));
-    std::ostringstream out, err;
-    auto run = [&](std::vector<std::string> args) {
-        out.str({});
-        err.str({});
-        args.insert(args.end(), {base + "app.hex", "--simulate", "--quiet", "--model",
-                                 GetParam().part, "--chip", base + "chip.hex"});
-        args.insert(args.end(), GetParam().voltages.begin(), GetParam().voltages.end());
-        return cli::run_cli(args, PINWRIGHT_BIN_DIR, out, err);
-    };
+    ASSERT_NO_FATAL_FAILURE(assemble_part(", CP0 = ON"));
     ASSERT_EQ(run({"program", "--verify"}), 0) << err.str();
     EXPECT_EQ(err.str().find("protocol problem"), std::string::npos) << err.str();
     EXPECT_NE(err.str().find("warning: The image turns code protection on: Block 0 ("),
@@ -118,17 +114,12 @@ TEST_P(GpasmProgram, ProtectedImageIsProvenThenNamed) {
 // The settings the directives chose, by name, from the data file built beside the
 // programs; code protection is flagged.
 TEST_P(GpasmProgram, ConfigNamesTheSettings) {
-    QTemporaryDir folder;
-    ASSERT_TRUE(folder.isValid());
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, folder.path());
-    const std::string base = folder.path().toStdString() + "/";
     const std::string oscillator = GetParam().oscillator;
     const std::string watchdog = std::string(GetParam().watchdog) + " = OFF";
     const std::string other = GetParam().other;
-    ASSERT_NO_FATAL_FAILURE(assemble(base, GetParam().part,
+    ASSERT_NO_FATAL_FAILURE(assemble(base(), GetParam().part,
                                      oscillator + ", " + watchdog + ", " + other + ", CP0 = ON"));
-    std::ostringstream out, err;
-    ASSERT_EQ(cli::run_cli({"config", base + "app.hex", "--model", GetParam().part},
+    ASSERT_EQ(cli::run_cli({"config", base() + "app.hex", "--model", GetParam().part},
                            PINWRIGHT_BIN_DIR, out, err),
               0)
         << err.str();

@@ -165,11 +165,8 @@ TEST(HexLoad, FileFitsTheModelsWhoseMemoriesHoldAllItsData) {
         table.models.push_back(model);
     }
     auto facts = [](std::int64_t flash_end, std::int64_t eeprom_end, bool outside) {
-        image::hex_file_facts f;
-        f.flash_end = flash_end;
-        f.eeprom_end = eeprom_end;
-        f.outside_every_model = outside;
-        return f;
+        return image::hex_file_facts{
+            .flash_end = flash_end, .eeprom_end = eeprom_end, .outside_every_model = outside};
     };
     const struct {
         const char* name;

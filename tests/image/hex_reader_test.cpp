@@ -288,106 +288,49 @@ TEST(HexReaderRecords, DataIsPlacedByRegion) {
 struct range_case {
     const char* name;
     devices::model_values model;
-    std::vector<std::string> lines;
+    std::string text;
     std::int64_t count;
     std::string list;
-    // The facts: the highest address out of range, the FLASH and EEPROM a model needs for
-    // the whole file, and whether no model can hold it.
-    std::int64_t highest;
-    std::int64_t flash_end;
-    std::int64_t eeprom_end;
+    // Facts: highest address out of range, FLASH and EEPROM a model needs, no model holds it.
+    std::int64_t highest, flash_end, eeprom_end;
     bool outside_every_model;
 };
 
 TEST(HexReaderRecords, OutOfRangeDataIsListedAndTheFileAccepted) {
+    const auto k32 = make_model(32768, 256);
+    const auto k1 = make_model(1024, 0);
     const range_case cases[] = {
-        {"byte after FLASH",
-         make_model(32768, 256),
-         {data_record(0x7FFF, {1, 2})},
-         1,
-         "008000.",
-         0x8000,
-         0x8001,
-         0,
+        {"byte after FLASH", k32, crlf_lines({data_record(0x7FFF, {1, 2})}), 1, "008000.", 0x8000,
+         0x8001, 0, false},
+        {"byte after the configuration bytes", k32,
+         crlf_lines({extended_linear(0x30), data_record(0x0D, {1, 2})}), 1, "30000E.", 0x30000E, 0,
+         0, true},
+        {"byte after the ID locations", k32,
+         crlf_lines({extended_linear(0x20), data_record(0x07, {1, 2})}), 1, "200008.", 0x200008, 0,
+         0, true},
+        {"byte below the device ID", k32,
+         crlf_lines({extended_linear(0x3F), data_record(0xFFFD, {1, 2})}), 1, "3FFFFD.", 0x3FFFFD,
+         0, 0, true},
+        {"byte after EEPROM", k32,
+         crlf_lines({data_record(0x10, {1}), extended_linear(0xF0), data_record(0xFF, {1, 2})}), 1,
+         "F00100.", 0xF00100, 0x11, 0x101, false},
+        {"no EEPROM", make_model(32768, 0),
+         crlf_lines({extended_linear(0xF0), data_record(0, {1})}), 1, "F00000.", 0xF00000, 0, 1,
          false},
-        {"byte after the configuration bytes",
-         make_model(32768, 256),
-         {extended_linear(0x30), data_record(0x0D, {1, 2})},
-         1,
-         "30000E.",
-         0x30000E,
-         0,
-         0,
-         true},
-        {"byte after the ID locations",
-         make_model(32768, 256),
-         {extended_linear(0x20), data_record(0x07, {1, 2})},
-         1,
-         "200008.",
-         0x200008,
-         0,
-         0,
-         true},
-        {"byte below the device ID",
-         make_model(32768, 256),
-         {extended_linear(0x3F), data_record(0xFFFD, {1, 2})},
-         1,
-         "3FFFFD.",
-         0x3FFFFD,
-         0,
-         0,
-         true},
-        {"byte after EEPROM",
-         make_model(32768, 256),
-         {data_record(0x10, {1}), extended_linear(0xF0), data_record(0xFF, {1, 2})},
-         1,
-         "F00100.",
-         0xF00100,
-         0x11,
-         0x101,
-         false},
-        {"no EEPROM",
-         make_model(32768, 0),
-         {extended_linear(0xF0), data_record(0, {1})},
-         1,
-         "F00000.",
-         0xF00000,
-         0,
-         1,
-         false},
-        {"repeats are counted",
-         make_model(1024, 0),
-         {data_record(0x500, {1}), data_record(0x500, {2}), data_record(0x20, {3})},
-         2,
-         "000500, 000500.",
-         0x500,
-         0x501,
-         0,
-         false},
-        {"beyond every program memory",
-         make_model(1024, 0),
-         {extended_linear(0x1F), data_record(0xFFFF, {1}), extended_linear(0x10),
-          data_record(0, {2})},
-         2,
-         "1FFFFF, 100000.",
-         0x1FFFFF,
-         0x200000,
-         0,
-         false},
+        {"repeats are counted", k1,
+         crlf_lines({data_record(0x500, {1}), data_record(0x500, {2}), data_record(0x20, {3})}), 2,
+         "000500, 000500.", 0x500, 0x501, 0, false},
+        {"beyond every program memory", k1,
+         crlf_lines({extended_linear(0x1F), data_record(0xFFFF, {1}), extended_linear(0x10),
+                     data_record(0, {2})}),
+         2, "1FFFFF, 100000.", 0x1FFFFF, 0x200000, 0, false},
         // An out-of-range byte is not examined, so a bad one there is no error.
-        {"bad byte out of range",
-         make_model(1024, 0),
-         {record("01", "1000", "00", "ff")},
-         1,
-         "001000.",
-         0x1000,
-         0x1001,
-         0,
-         false},
+        {"bad byte out of range", k1, crlf_lines({record("01", "1000", "00", "ff")}), 1, "001000.",
+         0x1000, 0x1001, 0, false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        const auto outcome = read_text(crlf_lines(c.lines), c.model);
+        const auto outcome = read_text(c.text, c.model);
         EXPECT_TRUE(outcome.accepted);
         EXPECT_EQ(outcome.warning, warning_text(c.count, c.list));
         EXPECT_EQ(outcome.facts.highest_out_of_range, c.highest);

@@ -48,25 +48,21 @@ class ChipOperations : public test_ui::WindowTest {
         }
         text += ":00000001FF\r\n";
         test_ui::write_file(folder() + "pattern.hex", text);
-        form_->dialogs.open = [this](const ui::file_request&) {
-            return QString::fromStdString(folder() + "pattern.hex");
-        };
-        form_->menuopen_Click();
+        open_hex("pattern.hex");
         ASSERT_EQ(form_->label_status->text().left(26), "Operation completed. Total");
     }
 
-    // The next session simulates the chip kept in `chip_file`.
-    static void keep_chip_in(const std::string& chip_file) {
+    // The next session simulates the chip kept in `chip_file`, its port traced to `trace`.
+    static void keep_chip_in(const std::string& chip_file, const std::string& trace = {}) {
         hardware::configure_port_session({.simulate = true,
                                           .sim_part = {},
                                           .chip_file = chip_file,
-                                          .trace_file = {},
+                                          .trace_file = trace,
                                           .access_cost = false,
                                           .lose_port_after = {}});
     }
 
-    // The model dialog answered with Select: the same model selected again, the pattern
-    // loaded again.
+    // Select in the model dialog: the same model again, then the pattern loaded again.
     void select_model_again() {
         test_ui::on_next_modal([](QWidget* modal) {
             auto* dialog = dynamic_cast<ui::Form5*>(modal);
@@ -79,17 +75,11 @@ class ChipOperations : public test_ui::WindowTest {
 
     void click(int command) { QTest::mouseClick(form_->commands[command - 1], Qt::LeftButton); }
 
-    // A chip with the port traced to `trace` (and kept in `chip_file` when one is given),
-    // powered from an adapter stated as 5 V / 12.5 V, in a fresh window.
+    // A fresh window on a chip traced to `trace` (kept in `chip_file`), adapter at 5 / 12.5 V.
     void traced_session(const std::string& trace, const std::string& chip_file = {}) {
         settings::adapter_vdd_setting.write("5");
         settings::adapter_vpp_setting.write("12.5");
-        hardware::configure_port_session({.simulate = true,
-                                          .sim_part = {},
-                                          .chip_file = chip_file,
-                                          .trace_file = trace,
-                                          .access_cost = false,
-                                          .lose_port_after = {}});
+        keep_chip_in(chip_file, trace);
         load_window();
     }
 
@@ -106,30 +96,35 @@ class ChipOperations : public test_ui::WindowTest {
         core::install_hooks(hooks);
     }
 
+    // The questions `command` (Program All by default) asked, answered with `keys` in turn.
+    std::vector<std::string> asked(std::vector<Qt::Key> keys, std::function<void()> command = {}) {
+        auto texts = std::make_shared<std::vector<std::string>>();
+        test_ui::answer_in_turn(texts, keys);
+        captions_.clear();
+        command ? command() : click(1);
+        EXPECT_EQ(texts->size(), keys.size());
+        EXPECT_TRUE(form_->commands_enabled());
+        return *texts;
+    }
+
     bool caption_seen(const std::string& start) const {
         return std::any_of(captions_.begin(), captions_.end(),
                            [&](const std::string& c) { return c.rfind(start, 0) == 0; });
     }
 };
 
-// The supply changes the chip saw, and whether both supplies were off at the end.
-struct supply_record {
-    test_support::decoded_trace trace;
-    bool off_at_end = false;
-};
-
-supply_record supplies_in(const std::string& trace_file) {
+// The supply changes a traced run made: "VDD on", "VPP off", ...
+std::vector<std::string> supply_events(const std::string& trace_file) {
     std::ifstream file(trace_file);
-    supply_record record{test_support::decode_trace(file), false};
+    return test_support::decode_trace(file).supply_events;
+}
+
+// Both supplies were switched, and both are off at the end.
+bool off_at_end(const std::vector<std::string>& events) {
     bool vdd = false, vpp = false;
-    for (const std::string& event : record.trace.supply_events) {
-        if (event.rfind("VDD", 0) == 0)
-            vdd = event == "VDD on";
-        else
-            vpp = event == "VPP on";
-    }
-    record.off_at_end = !record.trace.supply_events.empty() && !vdd && !vpp;
-    return record;
+    for (const std::string& event : events)
+        (event.rfind("VDD", 0) == 0 ? vdd : vpp) = event.ends_with(" on");
+    return !events.empty() && !vdd && !vpp;
 }
 
 TEST_F(ChipOperations, ProgramAllThenVerifyThroughTheButtons) {
@@ -193,21 +188,7 @@ TEST_F(ChipOperations, VerifyFailureIsReportedInTheMessageBox) {
     EXPECT_TRUE(form_->commands_enabled());
 }
 
-// Answers the next message boxes with these keys in turn; their texts land in `texts`.
-void answer_in_turn(std::shared_ptr<std::vector<std::string>> texts, std::vector<Qt::Key> keys) {
-    if (keys.empty())
-        return;
-    test_ui::on_next_modal([texts, keys](QWidget* modal) {
-        auto* box = dynamic_cast<ui::Form08*>(modal);
-        ASSERT_NE(box, nullptr);
-        texts->push_back(box->displayed_text().toStdString());
-        answer_in_turn(texts, {keys.begin() + 1, keys.end()});
-        QTest::keyClick(box, keys.front());
-    });
-}
-
-// An image with code protection on: Program All says what the protection does to reading
-// the chip back and asks first; No writes nothing, Enter answers Yes.
+// Code protection in the image: Program All says what it does and asks; Enter answers Yes.
 TEST_F(ChipOperations, ProtectedImageIsProgrammedOnlyAfterTheQuestion) {
     // A program folder whose configuration names the window has not read yet.
     const std::string program_folder = folder() + "program/";
@@ -217,29 +198,20 @@ TEST_F(ChipOperations, ProtectedImageIsProgrammedOnlyAfterTheQuestion) {
                         "model: PIC18F4520\nbyte: 5L 0F 0F\nsetting: CP0 01 ON=00 OFF=01\n"
                         "setting: CP1 02 ON=00 OFF=02\nsetting: CP2 04 ON=00 OFF=04\n"
                         "setting: CP3 08 ON=00 OFF=08\n");
-    std::string hex;
-    for (const std::string body :
-         {"020000040000", "02080000AA55", "020000040030", "010008000E", "00000001"})
-        hex += ":" + body + core::hex_checksum(body) + "\r\n";
-    test_ui::write_file(folder() + "protected.hex", hex);
-    form_->dialogs.open = [this](const ui::file_request&) {
-        return QString::fromStdString(folder() + "protected.hex");
-    };
-    form_->menuopen_Click();
+    test_ui::write_file(folder() + "protected.hex", ":020000040000FA\r\n:02080000AA55F7\r\n"
+                                                    ":020000040030CA\r\n:010008000EE9\r\n"
+                                                    ":00000001FF\r\n");
+    open_hex("protected.hex");
     const auto chip = hardware::session_chip();
     ASSERT_TRUE(chip);
     for (const Qt::Key key : {Qt::Key_N, Qt::Key_Return}) {
-        auto texts = std::make_shared<std::vector<std::string>>();
-        answer_in_turn(texts, {key});
-        click(1);
-        ASSERT_EQ(texts->size(), 1u);
-        EXPECT_NE(texts->front().find("code protection on: Block 0 (000800-001FFF) by CP0 in "
-                                      "CONFIG5L"),
+        const auto texts = asked({key});
+        ASSERT_EQ(texts.size(), 1u);
+        EXPECT_NE(texts[0].find("code protection on: Block 0 (000800-001FFF) by CP0 in CONFIG5L"),
                   std::string::npos)
-            << texts->front();
-        EXPECT_NE(texts->front().find("Program the chip with this protection?"), std::string::npos);
+            << texts[0];
+        EXPECT_NE(texts[0].find("Program the chip with this protection?"), std::string::npos);
         EXPECT_EQ(chip->flash()[0x800], key == Qt::Key_N ? 0xFF : 0xAA);
-        EXPECT_TRUE(form_->commands_enabled());
     }
 }
 
@@ -268,27 +240,21 @@ TEST_F(ChipOperations, AnotherChipInTheSocketIsWrittenOnlyWhenTheUserSaysSo) {
     };
     std::vector<std::string> last_texts;
     for (const auto& r : rows) {
-        auto texts = std::make_shared<std::vector<std::string>>();
-        answer_in_turn(texts, r.keys);
-        captions_.clear();
-        click(1);
-        ASSERT_EQ(texts->size(), r.keys.size());
-        EXPECT_NE(texts->front().find("its device ID reads 1100h, which is PIC18F2520 rev 0"),
+        last_texts = asked(r.keys);
+        ASSERT_EQ(last_texts.size(), r.keys.size());
+        EXPECT_NE(last_texts[0].find("its device ID reads 1100h, which is PIC18F2520 rev 0"),
                   std::string::npos)
-            << texts->front();
-        EXPECT_NE(texts->front().find("Select PIC18F2520 instead?"), std::string::npos);
+            << last_texts[0];
+        EXPECT_NE(last_texts[0].find("Select PIC18F2520 instead?"), std::string::npos);
         if (r.keys.front() == Qt::Key_N) {
-            EXPECT_NE(texts->back().find("Run Program All anyway"), std::string::npos);
+            EXPECT_NE(last_texts.back().find("Run Program All anyway"), std::string::npos);
         }
         EXPECT_EQ(hardware::session_chip()->flash()[0], r.flash_0);
         EXPECT_EQ(devices::selected_model().values.name, r.model);
-        EXPECT_TRUE(form_->commands_enabled());
-        last_texts = *texts;
     }
     EXPECT_EQ(settings::model_setting.read(),
               devices::find_model(devices::device_database(), "PIC18F2520"));
-    // Yes selected the model the chip is, loaded the file again for it, and ran the
-    // operation once more on the second Yes.
+    // Yes selected the chip's model and reloaded the file; the second Yes ran again.
     const std::string pattern = folder() + "pattern.hex";
     EXPECT_EQ(form_->label_hex->whole_text().toStdString(), pattern);
     EXPECT_EQ(image::program_image().flash_image[1], 7);
@@ -298,8 +264,7 @@ TEST_F(ChipOperations, AnotherChipInTheSocketIsWrittenOnlyWhenTheUserSaysSo) {
     EXPECT_EQ(captions_.back().rfind("Chip programmed. ", 0), 0u) << captions_.back();
 }
 
-// Program All of a buffer that holds only erased values (nothing loaded, nothing edited)
-// asks first; No, the default, writes nothing.
+// Program All of an all-erased buffer (nothing loaded) asks; No, the default, writes nothing.
 TEST_F(ChipOperations, ProgramAllOfAnErasedBufferAsksFirst) {
     const std::string trace = folder() + "trace.txt";
     traced_session(trace);
@@ -309,55 +274,18 @@ TEST_F(ChipOperations, ProgramAllOfAnErasedBufferAsksFirst) {
         bool runs;
     } rows[] = {{Qt::Key_Return, false}, {Qt::Key_Y, true}};
     for (const auto& r : rows) {
-        auto texts = std::make_shared<std::vector<std::string>>();
-        answer_in_turn(texts, {r.answer});
-        captions_.clear();
-        click(1);
-        ASSERT_EQ(texts->size(), 1u);
-        EXPECT_EQ(texts->front(), "No HEX file is loaded and the buffer holds only erased "
-                                  "values: Program All would leave the PIC18F4520 erased.\n\n"
-                                  "Program the erased buffer all the same? File > Open HEX File "
-                                  "loads a program; Erase All erases a chip.");
+        const auto texts = asked({r.answer});
+        ASSERT_EQ(texts.size(), 1u);
+        EXPECT_EQ(texts[0], "No HEX file is loaded and the buffer holds only erased "
+                            "values: Program All would leave the PIC18F4520 erased.\n\n"
+                            "Program the erased buffer all the same? File > Open HEX File "
+                            "loads a program; Erase All erases a chip.");
         EXPECT_EQ(caption_seen("Begin program all."), r.runs);
-        EXPECT_EQ(supplies_in(trace).trace.supply_events.empty(), !r.runs);
+        EXPECT_EQ(supply_events(trace).empty(), !r.runs);
         if (!r.runs) {
             EXPECT_EQ(form_->label_status->text(),
                       "Program All not started: the buffer holds only erased values.");
         }
-    }
-}
-
-// Stop and Esc end a run at its next instruction, VDD and VPP off; Stop is there only
-// while an operation runs.
-TEST_F(ChipOperations, StopAndEscEndARunWithThePowerOff) {
-    const struct {
-        const char* way;
-        void (*press)(ui::Form1&);
-    } rows[] = {
-        {"Stop", [](ui::Form1& form) { QTest::mouseClick(form.stop_button, Qt::LeftButton); }},
-        {"Esc", [](ui::Form1& form) { QTest::keyClick(&form, Qt::Key_Escape); }},
-    };
-    for (const auto& r : rows) {
-        SCOPED_TRACE(r.way);
-        const std::string trace = folder() + r.way + ".txt";
-        traced_session(trace);
-        load_pattern(2048);
-        EXPECT_FALSE(form_->stop_button->isVisible());
-        bool shown = false;
-        after_progress(3, [this, &shown, press = r.press] {
-            shown = form_->stop_button->isVisible() && form_->stop_button->isEnabled();
-            press(*form_);
-        });
-        click(1);
-        EXPECT_TRUE(shown);
-        EXPECT_EQ(form_->label_status->text(), "Program All cancelled; VDD and VPP are off.");
-        EXPECT_FALSE(form_->stop_button->isVisible());
-        EXPECT_TRUE(form_->commands_enabled());
-        EXPECT_TRUE(supplies_in(trace).off_at_end);
-        const auto chip = hardware::session_chip();
-        ASSERT_TRUE(chip);
-        EXPECT_FALSE(chip->in_program_mode());
-        EXPECT_EQ(chip->flash()[2047], 0xFF) << "the run went on after the stop";
     }
 }
 
@@ -374,15 +302,6 @@ TEST_F(ChipOperations, LowVoltagePartIsPoweredOnlyWhenTheAdapterSuitsIt) {
     load_pattern(32);
     const auto chip = hardware::session_chip();
     ASSERT_TRUE(chip);
-    auto asked = [&](std::vector<Qt::Key> keys, const std::function<void()>& command) {
-        auto texts = std::make_shared<std::vector<std::string>>();
-        answer_in_turn(texts, keys);
-        captions_.clear();
-        command();
-        EXPECT_EQ(texts->size(), keys.size());
-        EXPECT_TRUE(form_->commands_enabled());
-        return *texts;
-    };
     const std::string question = "The PIC18F4520 takes VDD 1.80-3.60 V, VPP 7.80-9.00 V. The "
                                  "adapter's VDD and VPP are not stated";
     // No (Enter), for each command that powers the chip: nothing moves. Identify Chip asks
@@ -400,8 +319,8 @@ TEST_F(ChipOperations, LowVoltagePartIsPoweredOnlyWhenTheAdapterSuitsIt) {
     }
     // Yes to Identify Chip: the parts at risk were named, and the chip read is one of them,
     // which is said plainly; asked once for the same voltages.
-    const auto identified = asked({Qt::Key_Y, Qt::Key_Return, Qt::Key_Return},
-                                  [this] { form_->menuidentify->trigger(); });
+    const auto identify = [this] { form_->menuidentify->trigger(); };
+    const auto identified = asked({Qt::Key_Y, Qt::Key_Return, Qt::Key_Return}, identify);
     EXPECT_NE(identified.at(0).find("- VDD at most 3.60 V, VPP at most 9.00 V: PIC18F4520"),
               std::string::npos)
         << identified[0];
@@ -410,10 +329,8 @@ TEST_F(ChipOperations, LowVoltagePartIsPoweredOnlyWhenTheAdapterSuitsIt) {
               "(assumed: not stated) and 13 V on VPP (assumed: not stated): more than it takes "
               "(VDD 1.80-3.60 V, VPP 7.80-9.00 V), which may have damaged it.");
     EXPECT_NE(identified.at(2).find("the selected model"), std::string::npos);
-    EXPECT_EQ(asked({Qt::Key_Return, Qt::Key_Return}, [this] { form_->menuidentify->trigger(); })
-                  .at(0)
-                  .rfind("The chip in the socket, a PIC18F4520", 0),
-              0u);
+    const auto again = asked({Qt::Key_Return, Qt::Key_Return}, identify);
+    EXPECT_EQ(again.at(0).rfind("The chip in the socket, a PIC18F4520", 0), 0u) << again[0];
     // Yes: programmed, and not asked again for this model.
     asked({Qt::Key_Y}, [this] { click(1); });
     EXPECT_EQ(chip->flash()[0], 0x00);
@@ -441,8 +358,8 @@ TEST_F(ChipOperations, LowVoltagePartIsPoweredOnlyWhenTheAdapterSuitsIt) {
     EXPECT_EQ(captions_.back().rfind("Chip erased. ", 0), 0u) << captions_.back();
 }
 
-// A part whose absolute maximum on MCLR lies above its programming range: a classic 13 V,
-// assumed or stated alike, is asked about once per model selection (Enter answers No).
+// VPP above the programming range, within MCLR's absolute maximum: a classic 13 V, assumed
+// or stated, is asked about once per model selection (Enter answers No).
 TEST_F(ChipOperations, VppAboveTheProgrammingRangeIsAskedAboutOncePerSelection) {
     devices::device_database().models[1].vdd = "3.00-5.50";
     devices::device_database().models[1].vpp = "9.00-12.50";
@@ -451,14 +368,6 @@ TEST_F(ChipOperations, VppAboveTheProgrammingRangeIsAskedAboutOncePerSelection) 
     load_pattern(32);
     const auto chip = hardware::session_chip();
     ASSERT_TRUE(chip);
-    auto asked = [&](std::vector<Qt::Key> keys) {
-        auto texts = std::make_shared<std::vector<std::string>>();
-        answer_in_turn(texts, keys);
-        captions_.clear();
-        click(1);
-        EXPECT_EQ(texts->size(), keys.size());
-        return *texts;
-    };
     const auto no = asked({Qt::Key_Return});
     EXPECT_EQ(no.at(0).rfind("The PIC18F4520 is programmed at 9.00-12.50 V on VPP and takes at "
                              "most 13.25 V on MCLR, its absolute maximum; the adapter's VPP is "
@@ -505,14 +414,11 @@ TEST_F(ChipOperations, EmptySocketAndLostPortEndTheRunWithTheirOwnMessage) {
                                           .lose_port_after = r.lose_port_after});
         load_window();
         load_pattern(32);
-        auto texts = std::make_shared<std::vector<std::string>>();
-        answer_in_turn(texts, {Qt::Key_Return});
-        click(1);
-        ASSERT_EQ(texts->size(), 1u);
-        EXPECT_NE(texts->front().find(r.says), std::string::npos) << texts->front();
+        const auto texts = asked({Qt::Key_Return});
+        ASSERT_EQ(texts.size(), 1u);
+        EXPECT_NE(texts[0].find(r.says), std::string::npos) << texts[0];
         EXPECT_EQ(form_->label_status->text().toStdString().rfind(r.caption, 0), 0u)
             << form_->label_status->text().toStdString();
-        EXPECT_TRUE(form_->commands_enabled());
     }
 }
 
@@ -534,12 +440,9 @@ TEST_F(ChipOperations, IdentifyChipAndDiagnoseAdapterReportInTheMessageBox) {
         const Module94::port_settings_record stored = Module94::port_settings;
         if (r.wrong)
             Module94::port_settings.*r.wrong ^= 1;
-        auto texts = std::make_shared<std::vector<std::string>>();
-        answer_in_turn(texts, {Qt::Key_Return});
-        (form_.get()->*r.command)->trigger();
-        ASSERT_EQ(texts->size(), 1u);
-        EXPECT_NE(texts->front().find(r.says), std::string::npos) << texts->front();
-        EXPECT_TRUE(form_->commands_enabled());
+        const auto texts = asked({Qt::Key_Return}, [&] { (form_.get()->*r.command)->trigger(); });
+        ASSERT_EQ(texts.size(), 1u);
+        EXPECT_NE(texts[0].find(r.says), std::string::npos) << texts[0];
         // The diagnosis only tries other settings; the window's stay as they were.
         if (r.wrong) {
             EXPECT_EQ(Module94::port_settings.*r.wrong, stored.*r.wrong ^ 1);
@@ -581,54 +484,66 @@ TEST_F(ChipOperations, RejectedChipFileIsNeverOverwritten) {
     EXPECT_EQ(test_ui::read_file(chip_file), "not a hex file\r\n");
 }
 
-// Closing the window during a run asks first: No (the default) lets it go on; Yes stops
-// it at its next instruction, VDD and VPP off and the chip file saved, before the window
-// closes. A run already being stopped (a stop signal's handler did so, and its quit closes
-// the windows) closes the same way without a question.
-TEST_F(ChipOperations, ClosingTheWindowDuringARunAsksAndStopsItWithThePowerOff) {
+// Stop, Esc and closing the window end a run at its next instruction, VDD and VPP off, the
+// chip file saved; Stop shows only during a run. Closing asks (No, the default, goes on)
+// unless a stop signal's handler already stopped the run: its quit closes the windows.
+TEST_F(ChipOperations, StopEscAndCloseEndARunWithThePowerOff) {
     const struct {
-        std::vector<Qt::Key> answers;
-        bool stopping; // stopped before the close
-        bool closes;
-        const char* caption;
+        std::string way;
+        std::vector<Qt::Key> answers; // to the question on closing
+        bool stops;
     } rows[] = {
-        {{Qt::Key_Return}, false, false, "Chip programmed. "},
-        {{Qt::Key_Y}, false, true, "Program All cancelled; VDD and VPP are off."},
-        {{}, true, true, "Program All cancelled; VDD and VPP are off."},
+        {"Stop", {}, true},
+        {"Esc", {}, true},
+        {"close, No", {Qt::Key_Return}, false},
+        {"close, Yes", {Qt::Key_Y}, true},
+        {"stopping, close", {}, true},
     };
     for (const auto& r : rows) {
-        SCOPED_TRACE(r.answers.empty() ? "already stopping" : "answered");
-        const std::string trace = folder() + "close.txt";
-        const std::string chip_file = folder() + "closed-chip.hex";
+        SCOPED_TRACE(r.way);
+        const bool closing = r.way.find("close") != std::string::npos;
+        const std::string trace = folder() + r.way + ".txt";
+        const std::string chip_file = folder() + "stopped-chip.hex";
         std::remove(chip_file.c_str());
         traced_session(trace, chip_file);
         load_pattern(2048);
+        EXPECT_FALSE(form_->stop_button->isVisible());
         auto texts = std::make_shared<std::vector<std::string>>();
-        after_progress(3, [this, texts, &r] {
-            answer_in_turn(texts, r.answers);
-            if (r.stopping)
+        bool shown = false;
+        after_progress(3, [this, texts, &r, &shown, closing] {
+            shown = form_->stop_button->isVisible() && form_->stop_button->isEnabled();
+            test_ui::answer_in_turn(texts, r.answers);
+            if (r.way == "Stop")
+                QTest::mouseClick(form_->stop_button, Qt::LeftButton);
+            else if (r.way == "Esc")
+                QTest::keyClick(form_.get(), Qt::Key_Escape);
+            else if (r.way == "stopping, close")
                 Module1::cancel_requested.store(true);
-            form_->close();
+            if (closing)
+                form_->close();
         });
         click(1);
+        EXPECT_TRUE(shown);
         ASSERT_EQ(texts->size(), r.answers.size());
-        if (!texts->empty()) {
-            EXPECT_EQ(texts->front().rfind("Program All is running. Stop the operation and "
-                                           "close the window?",
-                                           0),
-                      0u)
-                << texts->front();
+        for (const std::string& text : *texts)
+            EXPECT_TRUE(text.starts_with("Program All is running. Stop the operation and close "
+                                         "the window?"))
+                << text;
+        if (r.stops) {
+            EXPECT_EQ(form_->label_status->text(), "Program All cancelled; VDD and VPP are off.");
+        } else {
+            EXPECT_EQ(form_->label_status->text().left(17), "Chip programmed. ");
         }
-        EXPECT_EQ(form_->label_status->text().toStdString().rfind(r.caption, 0), 0u)
-            << form_->label_status->text().toStdString();
-        EXPECT_EQ(form_->isVisible(), !r.closes);
-        EXPECT_TRUE(supplies_in(trace).off_at_end);
+        EXPECT_EQ(form_->isVisible(), !(closing && r.stops));
+        EXPECT_FALSE(form_->stop_button->isVisible());
+        EXPECT_TRUE(form_->commands_enabled());
+        EXPECT_TRUE(off_at_end(supply_events(trace)));
         const auto chip = hardware::session_chip();
         ASSERT_TRUE(chip);
         EXPECT_FALSE(chip->in_program_mode());
-        EXPECT_EQ(chip->flash()[2047] == 0xFF, r.closes);
-        const std::string saved = test_ui::read_file(chip_file);
-        EXPECT_NE(saved.find(":00000001FF"), std::string::npos) << "the chip file was not saved";
+        EXPECT_EQ(chip->flash()[2047] == 0xFF, r.stops) << "the run went on after the stop";
+        EXPECT_NE(test_ui::read_file(chip_file).find(":00000001FF"), std::string::npos)
+            << "the chip file was not saved";
     }
 }
 

@@ -230,18 +230,13 @@ TEST_F(WindowTest, OpenShowsTheReadersErrorOrWarning) {
     }
 }
 
-// Loading for a model too small for the file says that the data was dropped and which
-// models it fits; a file cut short is loaded only after a question, whose No keeps the
-// image and the labels as they were.
+// Loading for a too small model says what was dropped and which models fit; a cut file is
+// loaded only after a question, whose No keeps the image and the labels.
 TEST_F(WindowTest, OpenSaysWhatWasDroppedAndAsksBeforeACutFile) {
     settings::write_setting_text("Microcontroller Model", "3"); // PIC18F4420, 16 KB
     load_window();
     test_ui::write_file(folder() + "sample.hex", test_ui::sample_hex_text());
     test_ui::write_file(folder() + "cut.hex", ":0100000055AA\r\n");
-    std::string chosen;
-    form_->dialogs.open = [&](const ui::file_request&) {
-        return QString::fromStdString(folder() + chosen);
-    };
     struct step {
         const char* file;
         Qt::Key answer; // Enter answers the box's default
@@ -267,7 +262,6 @@ TEST_F(WindowTest, OpenSaysWhatWasDroppedAndAsksBeforeACutFile) {
     };
     for (const auto& s : steps) {
         SCOPED_TRACE(std::string(s.file) + " " + std::to_string(s.answer));
-        chosen = s.file;
         const QString status_before = form_->label_status->text();
         QString shown;
         int kind = -1;
@@ -278,7 +272,7 @@ TEST_F(WindowTest, OpenSaysWhatWasDroppedAndAsksBeforeACutFile) {
             kind = box->kind;
             QTest::keyClick(box, s.answer);
         });
-        form_->menuopen_Click();
+        open_hex(s.file);
         EXPECT_TRUE(*answered);
         EXPECT_EQ(kind, s.kind);
         EXPECT_TRUE(shown.endsWith(QString::fromStdString(s.shown))) << shown.toStdString();
@@ -293,10 +287,7 @@ TEST_F(WindowTest, OpenSaysWhatWasDroppedAndAsksBeforeACutFile) {
 
 TEST_F(WindowTest, ClearEmptiesTheLabelsAndErasesTheImage) {
     test_ui::write_file(folder() + "sample.hex", test_ui::sample_hex_text());
-    form_->dialogs.open = [&](const ui::file_request&) {
-        return QString::fromStdString(folder() + "sample.hex");
-    };
-    form_->menuopen_Click();
+    open_hex("sample.hex");
     form_->scrl1->setValue(100);
     form_->menuclear->trigger();
     EXPECT_TRUE(form_->label_hex->text().isEmpty());
@@ -467,86 +458,53 @@ TEST_F(WindowTest, PointerChangesNothingBeforeAnyBarHadTheFocus) {
     EXPECT_FALSE(fresh.scrl2->hasFocus());
 }
 
-// The model dialog from the window: with a HEX file loaded the buffer stays that file for
-// the selected model (kept on Cancel, loaded again for another model, after a question when
-// it was edited: No, the default, keeps the model and the edits); with none loaded the
-// buffer is cleared.
+// The model dialog reloads a loaded HEX file for the selected model (after a question when
+// edited: No, the default, keeps model and edits); with none loaded the buffer is cleared.
 TEST_F(WindowTest, ModelDialogFromTheWindowReloadsTheLoadedFile) {
     test_ui::write_file(folder() + "sample.hex", test_ui::sample_hex_text());
-    form_->dialogs.open = [&](const ui::file_request&) {
-        return QString::fromStdString(folder() + "sample.hex");
-    };
-    form_->menuopen_Click();
+    open_hex("sample.hex");
     ASSERT_FALSE(form_->label_hex->text().isEmpty());
     const std::string loaded = "total 32768 (32K) program bytes loaded.";
     const struct {
         const char* step;
-        bool edit_first; // CONFIG1L set to 5A through the byte editor
-        int pick;        // the model clicked in the dialog
-        bool select;     // Select, else Cancel
-        std::vector<Qt::Key> answers;
-        int model;    // selected afterwards
-        int config_0; // CONFIG1L afterwards
+        Qt::Key answer; // Qt::Key_unknown: not edited, so not asked; else CONFIG1L set to 5A
+        int pick;       // the model clicked in the dialog
+        bool select;    // Select, else Cancel
+        int model;      // selected afterwards
+        int config_0;   // CONFIG1L afterwards
         std::string status;
     } rows[] = {
-        {"cancel",
-         false,
-         3,
-         false,
-         {},
-         1,
-         0x00,
+        {"cancel", Qt::Key_unknown, 3, false, 1, 0x00,
          "Operation completed. Total 32768 (32K) program bytes loaded."},
-        {"another model",
-         false,
-         2,
-         true,
-         {},
-         2,
-         0x00,
+        {"another model", Qt::Key_unknown, 2, true, 2, 0x00,
          "HEX file reloaded for the PIC18F2520: " + loaded},
-        {"edited, No",
-         true,
-         1,
-         true,
-         {Qt::Key_Return},
-         2,
-         0x5A,
+        {"edited, No", Qt::Key_Return, 1, true, 2, 0x5A,
          "Model not changed: the PIC18F2520 and the edited buffer stay."},
-        {"edited, Yes",
-         true,
-         1,
-         true,
-         {Qt::Key_Y},
-         1,
-         0x00,
+        {"edited, Yes", Qt::Key_Y, 1, true, 1, 0x00,
          "HEX file reloaded for the PIC18F4520: " + loaded},
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(r.step);
-        if (r.edit_first) {
+        const bool edited = r.answer != Qt::Key_unknown;
+        if (edited) {
             form_->label_conf_Click(0);
             QTest::keyClicks(form_->unosbox, "5A");
             QTest::keyClick(form_->unosbox, Qt::Key_Return);
             ASSERT_EQ(image::program_image().config_image[0], 0x5A);
         }
         auto asked = std::make_shared<std::vector<std::string>>();
-        const auto answered = test_ui::on_next_modal([&r, asked](QWidget* modal) {
+        const auto answered = test_ui::on_next_modal([&r, edited, asked](QWidget* modal) {
             auto* dialog = dynamic_cast<ui::Form5*>(modal);
             ASSERT_NE(dialog, nullptr);
-            for (const Qt::Key key : r.answers)
-                test_ui::on_next_modal([asked, key](QWidget* box) {
-                    asked->push_back(
-                        dynamic_cast<ui::Form08*>(box)->displayed_text().toStdString());
-                    QTest::keyClick(box, key);
-                });
+            if (edited)
+                test_ui::answer_in_turn(asked, {r.answer});
             dialog->opcija_Click(r.pick);
             (r.select ? dialog->select_button() : dialog->cancel_button())->click();
         });
         form_->menumodel->trigger();
         EXPECT_TRUE(*answered);
-        ASSERT_EQ(asked->size(), r.answers.size());
-        if (!asked->empty()) {
+        ASSERT_EQ(asked->size(), edited ? 1u : 0u);
+        if (edited) {
             EXPECT_EQ(asked->front().rfind("The buffer was edited since " + folder() +
                                                "sample.hex was loaded. Selecting the PIC18F4520 "
                                                "loads that file again for it",

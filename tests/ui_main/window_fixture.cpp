@@ -8,6 +8,7 @@
 #include "hardware/port_session.h"
 #include "interpreter/program_state.h"
 #include "settings/program_values.h"
+#include "ui/form08.h"
 #include "ui/gui_hooks.h"
 #include "ui/table_widgets.h"
 
@@ -135,6 +136,18 @@ void move_pointer(QWidget* widget, QPoint where) {
     QApplication::sendEvent(widget, &move);
 }
 
+void answer_in_turn(std::shared_ptr<std::vector<std::string>> texts, std::vector<Qt::Key> keys) {
+    if (keys.empty())
+        return;
+    test_ui::on_next_modal([texts, keys](QWidget* modal) {
+        auto* box = dynamic_cast<ui::Form08*>(modal);
+        ASSERT_NE(box, nullptr);
+        texts->push_back(box->displayed_text().toStdString());
+        answer_in_turn(texts, {keys.begin() + 1, keys.end()});
+        QTest::keyClick(box, keys.front());
+    });
+}
+
 std::shared_ptr<bool> on_next_modal(std::function<void(QWidget*)> act, int timeout_ms) {
     auto done = std::make_shared<bool>(false);
     auto* timer = new QTimer;
@@ -194,6 +207,13 @@ void WindowTest::TearDown() {
     core::install_hooks(core::default_hooks());
     form_.reset();
     Module1::reset_program_state();
+}
+
+void WindowTest::open_hex(const std::string& name) {
+    form_->dialogs.open = [path = folder() + name](const ui::file_request&) {
+        return QString::fromStdString(path);
+    };
+    form_->menuopen_Click();
 }
 
 void WindowTest::load_window() {

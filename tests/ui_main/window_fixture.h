@@ -36,6 +36,9 @@ void move_pointer(QWidget* widget, QPoint where);
 // The returned flag becomes true once `act` has run.
 std::shared_ptr<bool> on_next_modal(std::function<void(QWidget*)> act, int timeout_ms = 20000);
 
+// Answers the next message boxes with these keys in turn; their texts land in `texts`.
+void answer_in_turn(std::shared_ptr<std::vector<std::string>> texts, std::vector<Qt::Key> keys);
+
 // The settings store and the program folder in a fresh temporary folder.
 class SettingsFolder : public ::testing::Test {
   protected:
@@ -56,6 +59,9 @@ class WindowTest : public SettingsFolder {
     // Creates, hooks up and loads the window (SetUp does it with the stored settings
     // as they are; tests that prepare settings call it again after changing them).
     void load_window();
+
+    // Opens folder() + `name` through File > Open HEX File.
+    void open_hex(const std::string& name);
 
     // Captions the status line was given, in order, and what the commands looked like
     // at each: true when every button and top-level menu was enabled.
