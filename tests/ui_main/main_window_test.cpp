@@ -10,7 +10,6 @@
 #include "interpreter/algorithm_run.h"
 #include "settings/program_values.h"
 #include "settings/settings_store.h"
-#include "ui/form08.h"
 #include "ui/form5.h"
 #include "ui/port_session.h"
 #include "ui/table_widgets.h"
@@ -211,19 +210,11 @@ TEST_F(WindowTest, OpenShowsTheReadersErrorOrWarning) {
         form_->dialogs.open = [&](const ui::file_request&) {
             return QString::fromStdString(folder() + c.name);
         };
-        QString shown;
-        int kind = -1;
-        const auto answered = test_ui::on_next_modal([&](QWidget* modal) {
-            auto* box = dynamic_cast<ui::Form08*>(modal);
-            ASSERT_NE(box, nullptr);
-            shown = box->displayed_text();
-            kind = box->kind;
-            box->ok_button()->click();
-        });
+        const auto box = test_ui::answer_next_box(Qt::Key_Return);
         form_->menuopen_Click();
-        EXPECT_TRUE(*answered);
-        EXPECT_EQ(kind, c.kind);
-        EXPECT_TRUE(shown.startsWith(c.shown)) << shown.toStdString();
+        EXPECT_TRUE(box->answered);
+        EXPECT_EQ(box->kind, c.kind);
+        EXPECT_TRUE(box->text.startsWith(c.shown)) << box->text.toStdString();
         EXPECT_EQ(form_->label_status->text(), c.status);
         EXPECT_EQ(form_->label_hex->text().isEmpty(), !c.loaded);
         EXPECT_EQ(image::program_image().flash_image[0], 255);
@@ -263,22 +254,14 @@ TEST_F(WindowTest, OpenSaysWhatWasDroppedAndAsksBeforeACutFile) {
     for (const auto& s : steps) {
         SCOPED_TRACE(std::string(s.file) + " " + std::to_string(s.answer));
         const QString status_before = form_->label_status->text();
-        QString shown;
-        int kind = -1;
-        const auto answered = test_ui::on_next_modal([&](QWidget* modal) {
-            auto* box = dynamic_cast<ui::Form08*>(modal);
-            ASSERT_NE(box, nullptr);
-            shown = box->displayed_text();
-            kind = box->kind;
-            QTest::keyClick(box, s.answer);
-        });
+        const auto box = test_ui::answer_next_box(s.answer);
         open_hex(s.file);
-        EXPECT_TRUE(*answered);
-        EXPECT_EQ(kind, s.kind);
-        EXPECT_TRUE(shown.endsWith(QString::fromStdString(s.shown))) << shown.toStdString();
+        EXPECT_TRUE(box->answered);
+        EXPECT_EQ(box->kind, s.kind);
+        EXPECT_TRUE(box->text.endsWith(QString::fromStdString(s.shown))) << box->text.toStdString();
         EXPECT_EQ(image::program_image().flash_image[0], s.flash_0);
         EXPECT_EQ(form_->label_hex->text().toStdString(), folder() + s.label);
-        if (s.answer == Qt::Key_Return && kind == core::msg_yes_no) {
+        if (s.answer == Qt::Key_Return && box->kind == core::msg_yes_no) {
             EXPECT_EQ(form_->label_status->text(), status_before);
         }
         EXPECT_TRUE(form_->commands_enabled());
@@ -313,17 +296,11 @@ TEST_F(WindowTest, SaveWritesTheImageAndAsksBeforeReplacingAFile) {
     // Answering No keeps the file; Yes replaces it.
     image::program_image().flash_image[0] = 0x34;
     for (const bool replace : {false, true}) {
-        QString question;
-        const auto answered = test_ui::on_next_modal([&](QWidget* modal) {
-            auto* box = dynamic_cast<ui::Form08*>(modal);
-            ASSERT_NE(box, nullptr);
-            question = box->displayed_text();
-            QTest::keyClick(box, replace ? Qt::Key_Y : Qt::Key_N);
-        });
+        const auto box = test_ui::answer_next_box(replace ? Qt::Key_Y : Qt::Key_N);
         form_->menusave_Click();
-        EXPECT_TRUE(*answered);
-        EXPECT_TRUE(question.startsWith("Do you want to overwrite file "))
-            << question.toStdString();
+        EXPECT_TRUE(box->answered);
+        EXPECT_TRUE(box->text.startsWith("Do you want to overwrite file "))
+            << box->text.toStdString();
         const bool has_new = test_ui::read_file(path).find(":0200000034FF") != std::string::npos;
         EXPECT_EQ(has_new, replace);
     }
@@ -352,16 +329,10 @@ TEST_F(WindowTest, FailedSaveIsReportedAndTheCommandsComeBack) {
     form_->dialogs.save = [&](const ui::file_request&) {
         return QString::fromStdString(folder() + "no such folder/out.hex");
     };
-    int kind = -1;
-    const auto answered = test_ui::on_next_modal([&](QWidget* modal) {
-        auto* box = dynamic_cast<ui::Form08*>(modal);
-        ASSERT_NE(box, nullptr);
-        kind = box->kind;
-        box->ok_button()->click();
-    });
+    const auto box = test_ui::answer_next_box(Qt::Key_Return);
     form_->menusave_Click();
-    EXPECT_TRUE(*answered);
-    EXPECT_EQ(kind, 16);
+    EXPECT_TRUE(box->answered);
+    EXPECT_EQ(box->kind, 16);
     EXPECT_TRUE(form_->commands_enabled());
     EXPECT_TRUE(form_->commands[0]->isEnabled());
     EXPECT_EQ(form_->label_hex->text(), "before.hex");

@@ -244,4 +244,15 @@ void WindowTest::load_window() {
     ASSERT_TRUE(QTest::qWaitForWindowActive(form_.get()));
 }
 
+std::shared_ptr<seen_box> answer_next_box(Qt::Key key) {
+    auto seen = std::make_shared<seen_box>();
+    test_ui::on_next_modal([seen, key](QWidget* modal) {
+        auto* box = dynamic_cast<ui::Form08*>(modal);
+        ASSERT_NE(box, nullptr);
+        *seen = {true, box->displayed_text(), box->kind};
+        QTest::keyClick(box, key);
+    });
+    return seen;
+}
+
 } // namespace test_ui

@@ -39,6 +39,14 @@ std::shared_ptr<bool> on_next_modal(std::function<void(QWidget*)> act, int timeo
 // Answers the next message boxes with these keys in turn; their texts land in `texts`.
 void answer_in_turn(std::shared_ptr<std::vector<std::string>> texts, std::vector<Qt::Key> keys);
 
+// The next message box, answered with `key`: whether it came, its text and its kind.
+struct seen_box {
+    bool answered = false;
+    QString text;
+    int kind = -1;
+};
+std::shared_ptr<seen_box> answer_next_box(Qt::Key key);
+
 // The settings store and the program folder in a fresh temporary folder.
 class SettingsFolder : public ::testing::Test {
   protected:
