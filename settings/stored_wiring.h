@@ -68,4 +68,26 @@ inline constexpr std::int32_t largest_port_delay_us = 10000;
 // 0..largest_port_delay_us reads as 0).
 port_pacing_record read_stored_pacing();
 
+// One line of an FTDI adapter: the bit-bang pin D0-D7 it sits on (-1: not connected, for
+// VDD and VPP only, whose supply then comes from elsewhere) and whether the adapter's
+// buffer inverts it.
+struct ftdi_line {
+    std::int32_t bit = -1;
+    bool inverted = false;
+    bool operator==(const ftdi_line&) const = default;
+};
+
+// The five lines of an FTDI adapter. By default VDD and VPP sit on DSR (D5) and DCD (D6),
+// which are inputs while the chip is a UART, so that the supplies stay off (the adapter's
+// pull-downs) until the program drives them; CLOCK on TXD (D0), DATA OUT on RXD (D1) and
+// DATA IN on CTS (D3).
+struct ftdi_wiring {
+    ftdi_line vdd{5, false};
+    ftdi_line vpp{6, false};
+    ftdi_line clock{0, false};
+    ftdi_line data_out{1, false};
+    ftdi_line data_in{3, false};
+    bool operator==(const ftdi_wiring&) const = default;
+};
+
 } // namespace settings
