@@ -178,6 +178,36 @@ int check_read_output(session& s) {
     return exit_bad_input;
 }
 
+// The adapter from --port (its form only: a device is looked up later) or the stored
+// setting. The simulated adapter, by --port sim or stored, is run as --simulate runs it;
+// --simulate itself stands in for a parallel port only.
+int choose_adapter(session& s) {
+    if (s.options.port) {
+        const hardware::adapter_parse parse = hardware::parse_adapter(*s.options.port);
+        if (!parse.error.empty()) {
+            s.err << "pinwright-cli: " << parse.error << '\n';
+            return exit_bad_input;
+        }
+        s.adapter = parse.adapter;
+        const hardware::adapter_kind kind = s.adapter.kind;
+        if (s.options.simulate && kind != hardware::adapter_kind::parallel &&
+            kind != hardware::adapter_kind::sim) {
+            s.err << "pinwright-cli: --simulate puts the simulated adapter in place of a "
+                     "parallel port; it cannot be used with --port "
+                  << *s.options.port << " (use --port sim alone)\n";
+            return exit_bad_input;
+        }
+    } else {
+        std::string problem;
+        s.adapter = hardware::stored_adapter(&problem);
+        if (!problem.empty())
+            s.err << "pinwright-cli: warning: " << problem << '\n';
+    }
+    if (s.adapter.kind == hardware::adapter_kind::sim)
+        s.options.simulate = true;
+    return exit_success;
+}
+
 // The command line, the database, the model, the port address and the image to program or
 // verify; on success the program's model, image and port settings are ready for the run.
 int check_chip_command(session& s) {
@@ -188,6 +218,8 @@ int check_chip_command(session& s) {
               << " (see --help)\n";
         return exit_bad_input;
     }
+    if (const int code = choose_adapter(s); code != exit_success)
+        return code;
     if (!s.options.simulate && (s.options.chip || s.options.sim_part || s.options.real_time ||
                                 s.options.sim_fault || s.options.sim_access_ns)) {
         s.err << "pinwright-cli: --chip, --sim-part, --sim-fault, --sim-access-ns and "
@@ -220,7 +252,8 @@ int check_chip_command(session& s) {
             s.err << "pinwright-cli: " << choice.error << '\n';
             return choice.code;
         }
-        Module94::port_settings.port_base = choice.base;
+        if (choice.base != 0)
+            Module94::port_settings.port_base = choice.base;
     }
     if (command == "read")
         if (const int code = check_read_output(s); code != exit_success)
@@ -317,8 +350,8 @@ int open_chip_port(session& s, bool diagnosing = false) {
     if (s.options.sim_fault)
         options.lose_port_after = hardware::port_lost_after(*s.options.sim_fault);
     hardware::configure_port_session(options);
-    const hardware::session_opening opening = hardware::open_port_session(
-        Module94::port_settings.port_base, devices::selected_model().values.name);
+    const hardware::session_opening opening =
+        hardware::open_port_session(s.adapter, devices::selected_model().values.name);
     show_hex_read(opening.chip_file_read);
     switch (opening.failure) {
     case hardware::session_failure::none:
@@ -336,10 +369,8 @@ int open_chip_port(session& s, bool diagnosing = false) {
     }
     if (!opening.status.ok() && !diagnosing) {
         s.err << "pinwright-cli: " << hardware::failure_text(opening.status) << '\n';
-        if (!s.options.simulate)
-            s.err << "Port access, link by link:\n"
-                  << unix_lines(hardware::port_access_for(Module94::port_settings.port_base).text)
-                  << '\n';
+        if (const std::string access = hardware::session_access_text(); !access.empty())
+            s.err << "Port access, link by link:\n" << unix_lines(access) << '\n';
         return exit_hardware;
     }
     return exit_success;

@@ -224,10 +224,12 @@ Commands:
                             with VDD and VPP off, the chip's device ID) and stop at the
                             first broken link, naming the fix: exit 0 when every step
                             passed, else 3.
-  ports                     List the parallel ports the kernel lists: device, base
-                            address, modes, and whether this user can use each; for
-                            one that cannot be used, why and what to do about it.
-                            Exit 0 when one at least can be used, else 3.
+  ports                     List the adapters this machine offers: the parallel ports
+                            the kernel lists (device, base address, modes), then the
+                            FTDI boards on the USB (--port spec, chip, serial, bus and
+                            device); whether this user can use each and, for one that
+                            cannot, why and what to do about it. Exit 0 when one at
+                            least can be used, else 3.
 
 Before a chip command touches the chip, it reads the chip's device ID (when the model
 has one in the database) and stops, writing nothing, when no chip answers (exit 3) or
@@ -244,16 +246,28 @@ Options (before or after the command):
                             (18f452 selects PIC18F452). Default: the model stored by
                             the window ("Microcontroller Model"). "auto" chooses the
                             model whose device ID the chip in the socket gives.
-  --port 1|2|3|0xADDR|DEVICE
-                            Parallel port LPT1 (0x378), LPT2 (0x278) or LPT3 (0x3BC);
-                            a base address in hex from 0x100 to 0xFFFD (0xD010, say,
-                            for a PCI card; plain decimal is not taken); or a device
-                            the kernel lists, such as /dev/parport1 (see ports).
-                            Default: the stored "Parallel Port Address". Pins and
-                            inversions are the stored ones, as the window uses them.
-                            The port is reached through /dev/parportN (ppdev; the user
-                            needs access to it, for example through the lp group), else
-                            through raw port I/O when the process may do it.
+  --port ADAPTER            The adapter that drives the programmer's lines (see ports):
+                            1, 2, 3        parallel port LPT1 (0x378), LPT2 (0x278) or
+                                           LPT3 (0x3BC)
+                            0xADDR         a parallel port's base address in hex, from
+                                           0x100 to 0xFFFD (0xD010, say, for a PCI
+                                           card; plain decimal is not taken)
+                            /dev/parportN  a parallel port the kernel lists
+                            These reach the port through /dev/parportN (ppdev; the
+                            user needs access to it, for example through the lp
+                            group), else through raw port I/O when the process may.
+                            ppdev:/dev/parportN  that port through ppdev only
+                            direct:0xADDR  raw port I/O at that base address only
+                            ftdi[:SPEC]    an FTDI USB board in bit-bang mode (FT232R,
+                                           FT230X, FT232H, FT2232H, FT4232H): the
+                                           first one found, or the one SPEC names by
+                                           serial number, bus:device, VID:PID or index,
+                                           with its channel A-D on a multi-channel chip
+                            sim            the simulated adapter, as --simulate
+                            Default: the stored "Adapter", else the parallel port at
+                            the stored "Parallel Port Address". Pins and inversions
+                            are the stored ones for the adapter's kind, as the window
+                            uses them. An adapter that cannot be opened: exit 3.
   --simulate                Use the simulated adapter with a virtual PIC18 instead of a
                             real port. Runs on a virtual clock: waits cost no wall time,
                             and the elapsed time printed is what a real port would take.

@@ -27,7 +27,7 @@ struct cli_options {
     std::vector<std::string> arguments;        // positional arguments after the command
     std::optional<std::string> devices;        // --devices FILE
     std::optional<std::string> model;          // --model N|NAME
-    std::optional<std::string> port;           // --port 1|2|3
+    std::optional<std::string> port;           // --port ADAPTER
     std::optional<std::string> sim_part;       // --sim-part NAME
     std::optional<std::string> chip;           // --chip FILE.hex
     std::optional<std::string> trace;          // --trace FILE

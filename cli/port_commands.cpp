@@ -3,7 +3,7 @@
 // the same way and say the same fixes.
 #include "cli/port_commands.h"
 
-#include "core/hex_text.h"
+#include "hardware/adapter_table.h"
 #include "hardware/port_backend.h"
 #include "hardware/port_list.h"
 #include "settings/setting_names.h"
@@ -14,23 +14,6 @@
 namespace cli {
 
 namespace {
-
-constexpr std::int32_t lowest_base = 0x100;   // below: the PC's own devices, never a port
-constexpr std::int32_t highest_base = 0xFFFD; // the three registers end at 0xFFFF
-
-std::string accepted_forms(const std::string& text) {
-    return "--port must be 1, 2 or 3 (LPT1-LPT3), a base address in hex from 0x100 to 0xFFFD "
-           "(0x378, 0xD010), or a device (/dev/parport0), not \"" +
-           text + "\"";
-}
-
-// The value of "0x" and one to four hex digits, else -1.
-std::int32_t hex_address(const std::string& text) {
-    if (text.size() < 3 || text.size() > 6 || text[0] != '0' || (text[1] != 'x' && text[1] != 'X'))
-        return -1;
-    const std::string digits = std::string(6 - text.size(), '0') + text.substr(2);
-    return core::hex4_value(core::upper_case(digits));
-}
 
 std::string listed_devices(const std::vector<hardware::parport_info>& ports) {
     std::string text;
@@ -55,43 +38,50 @@ void print_verdict(std::ostream& out, const std::string& what,
 
 port_choice resolve_port_choice(const std::string& text, const hardware::ppdev_roots& roots) {
     port_choice choice;
-    if (text.size() == 1 && hardware::lpt_base(text[0] - '0') != 0) {
-        choice.base = hardware::lpt_base(text[0] - '0');
+    const hardware::adapter_parse parse = hardware::parse_adapter(text, "--port");
+    choice.adapter = parse.adapter;
+    std::string error = parse.error;
+    if (error.empty())
+        if (const std::string problem = hardware::check_adapter_spec(parse.adapter);
+            !problem.empty())
+            error = "--port " + text + ": " + problem;
+    if (!error.empty()) {
+        choice.code = exit_bad_input;
+        choice.error = error;
         return choice;
     }
-    if (text.find('/') != std::string::npos) {
-        const auto ports = hardware::list_parports(roots);
-        if (const hardware::parport_info* port = hardware::find_parport_device(ports, text)) {
-            choice.base = port->base;
-            return choice;
-        }
-        choice.code = exit_hardware;
-        if (ports.empty()) {
-            const hardware::access_verdict none = hardware::no_parport_verdict(roots);
-            choice.error =
-                "--port " + text + ": no parallel port is listed: " + none.reason + "; " + none.fix;
-        } else {
-            choice.error = "--port " + text + ": not a parallel port the kernel lists (it lists " +
-                           listed_devices(ports) + "; see pinwright-cli ports)";
-        }
+    if (const auto base = hardware::spec_base(choice.adapter)) {
+        choice.base = *base;
         return choice;
     }
-    const std::int32_t base = hex_address(text);
-    if (base >= lowest_base && base <= highest_base) {
-        choice.base = base;
+    const bool device = choice.adapter.kind == hardware::adapter_kind::parallel ||
+                        choice.adapter.kind == hardware::adapter_kind::ppdev;
+    if (!device)
+        return choice;
+    const std::string& path = choice.adapter.spec;
+    const auto ports = hardware::list_parports(roots);
+    if (const hardware::parport_info* port = hardware::find_parport_device(ports, path)) {
+        choice.base = port->base;
         return choice;
     }
-    choice.code = exit_bad_input;
-    choice.error = accepted_forms(text);
+    choice.code = exit_hardware;
+    if (ports.empty()) {
+        const hardware::access_verdict none = hardware::no_parport_verdict(roots);
+        choice.error =
+            "--port " + text + ": no parallel port is listed: " + none.reason + "; " + none.fix;
+    } else {
+        choice.error = "--port " + text + ": not a parallel port the kernel lists (it lists " +
+                       listed_devices(ports) + "; see pinwright-cli ports)";
+    }
     return choice;
 }
 
-int command_ports(session& s, const hardware::ppdev_roots& roots,
-                  const hardware::io_permission_function& io_permission) {
-    if (!s.options.arguments.empty()) {
-        s.err << "pinwright-cli: ports takes no arguments\n";
-        return exit_bad_input;
-    }
+namespace {
+
+// The parallel ports, as a table with the reasons and fixes under the unusable ones, or
+// why there are none: whether one at least can be used.
+bool list_parallel_ports(session& s, const hardware::ppdev_roots& roots,
+                         const hardware::io_permission_function& io_permission) {
     const auto ports = hardware::list_parports(roots, io_permission);
     if (ports.empty()) {
         const hardware::access_verdict none = hardware::no_parport_verdict(roots);
@@ -102,7 +92,7 @@ int command_ports(session& s, const hardware::ppdev_roots& roots,
         print_verdict(s.err,
                       "raw port I/O at the stored address " + hardware::address_text(stored) + ": ",
                       hardware::raw_io_access(stored, io_permission));
-        return exit_hardware;
+        return false;
     }
 
     std::size_t device_width = std::string("Device").size();
@@ -129,8 +119,61 @@ int command_ports(session& s, const hardware::ppdev_roots& roots,
         if (port.raw_io)
             print_verdict(s.out, "raw port I/O: ", *port.raw_io);
     }
+    return any_usable;
+}
+
+// Another row's adapters after the parallel ports: a blank line, the kind's description,
+// then one line per adapter (its --port spec, what it is, whether it can be used) with
+// the reason and fix under one that cannot; or why none was found.
+bool list_row(session& s, const hardware::adapter_backend& row,
+              const hardware::adapter_enumeration& found) {
+    s.out << '\n' << row.description << ":\n";
+    if (found.adapters.empty()) {
+        s.out << "  none found: " << found.none_found << '\n';
+        return false;
+    }
+    std::size_t spec_width = std::string("Adapter").size();
+    std::size_t description_width = std::string("Description").size();
+    for (const hardware::adapter_listing& adapter : found.adapters) {
+        spec_width = std::max(spec_width, adapter.spec.size());
+        description_width = std::max(description_width, adapter.description.size());
+    }
+    const auto line = [&](const std::string& spec, const std::string& description,
+                          const std::string& usable) {
+        s.out << std::left << std::setw(static_cast<int>(spec_width)) << spec << "  "
+              << std::setw(static_cast<int>(description_width)) << description << "  " << usable
+              << std::right << '\n';
+    };
+    line("Adapter", "Description", "Usable");
+    bool any_usable = false;
+    for (const hardware::adapter_listing& adapter : found.adapters) {
+        line(adapter.spec, adapter.description, adapter.usable ? "yes" : "no");
+        any_usable = any_usable || adapter.usable;
+        if (!adapter.usable)
+            print_verdict(s.out, "",
+                          {hardware::port_error::permission_denied, adapter.reason, adapter.fix});
+    }
+    return any_usable;
+}
+
+} // namespace
+
+int command_ports(session& s, const hardware::ppdev_roots& roots,
+                  const hardware::io_permission_function& io_permission) {
+    if (!s.options.arguments.empty()) {
+        s.err << "pinwright-cli: ports takes no arguments\n";
+        return exit_bad_input;
+    }
+    bool any_usable = list_parallel_ports(s, roots, io_permission);
+    hardware::adapter_environment environment;
+    environment.ppdev = roots;
+    environment.io_permission = io_permission;
+    for (const hardware::adapter_backend& row : hardware::adapter_backends())
+        if (row.enumerate && row.kind != hardware::adapter_kind::parallel)
+            any_usable = list_row(s, row, row.enumerate(environment)) || any_usable;
     if (!any_usable)
-        s.err << "pinwright-cli: this user can use none of these ports (see the fixes above)\n";
+        s.err << "pinwright-cli: this user can use none of these ports and adapters (see the "
+                 "fixes above)\n";
     return any_usable ? exit_success : exit_hardware;
 }
 

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "cli/cli_options.h"
+#include "hardware/adapter_spec.h"
 #include "image/hex_reader.h"
 
 #include <ostream>
@@ -18,6 +19,8 @@ struct session {
     cli_options options;
     std::string database_path;
     bool err_is_terminal = false;
+    // The adapter of a chip command: --port, else the stored one.
+    hardware::adapter_spec adapter = {};
 };
 
 // Reads the device database; reports and returns false when it cannot be used.

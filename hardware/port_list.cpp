@@ -169,16 +169,12 @@ access_verdict no_parport_verdict(const ppdev_roots& roots) {
     return verdict;
 }
 
-namespace {
-
 std::string verdict_line(const std::string& way, const access_verdict& verdict) {
     if (verdict.usable())
         return way + ": usable.";
     return way + ": " + verdict.reason +
            (verdict.fix.empty() ? "." : ". Fix: " + verdict.fix + ".");
 }
-
-} // namespace
 
 port_access_report port_access_for(std::int32_t base, const ppdev_roots& roots,
                                    const io_permission_function& io_permission) {

@@ -53,6 +53,9 @@ access_verdict device_access(const std::string& device);
 // Whether this process may do raw port I/O on the three registers at `base`.
 access_verdict raw_io_access(std::int32_t base, const io_permission_function& io_permission = {});
 
+// "WAY: usable." or "WAY: REASON. Fix: FIX." (without the fix when there is none).
+std::string verdict_line(const std::string& way, const access_verdict& verdict);
+
 // The listed port whose device is `device` (the same file, also through a link), or null.
 const parport_info* find_parport_device(const std::vector<parport_info>& ports,
                                         const std::string& device);

@@ -1,21 +1,20 @@
 // Port backend selection.
 #include "hardware/port_selection.h"
 
-#include "hardware/simulated_adapter.h"
-#include "hardware/virtual_chip_socket.h"
+#include "hardware/adapter_table.h"
 #include "sim/virtual_chip.h"
 
 namespace hardware {
 
 namespace {
 
+// A blank chip of `part_name` in the socket, 1 microsecond per register access.
 std::unique_ptr<port_backend> open_simulated(std::int32_t base, const std::string& part_name) {
-    std::unique_ptr<target_chip> chip;
+    simulated_socket socket;
     if (const sim::part_info* part = sim::find_part(part_name))
-        chip = socket_virtual_chip(std::make_shared<sim::virtual_chip>(*part));
-    auto adapter = std::make_unique<simulated_adapter>(base, std::move(chip));
-    adapter->open();
-    return adapter;
+        socket.chip = std::make_shared<sim::virtual_chip>(*part);
+    socket.access_cost_ns = 1000;
+    return make_simulated_adapter(base, socket);
 }
 
 // Both real backends failed: ppdev, the way a Linux port is meant to be used, first.

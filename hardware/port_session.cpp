@@ -3,11 +3,9 @@
 #include "hardware/port_session.h"
 
 #include "core/hex_text.h"
+#include "hardware/adapter_table.h"
 #include "hardware/port_lines.h"
-#include "hardware/port_selection.h"
 #include "hardware/port_trace.h"
-#include "hardware/simulated_adapter.h"
-#include "hardware/virtual_chip_socket.h"
 #include "sim/chip_file.h"
 #include "sim/virtual_chip.h"
 
@@ -21,11 +19,17 @@ struct session_state {
     std::shared_ptr<sim::virtual_chip> chip;
     bool chip_file_read = false;  // the file has been read (once, at the first opening)
     bool chip_file_usable = true; // false: the file was rejected, never write it
+    adapter_spec adapter;         // opened last
 };
 
 session_state& session() {
     static session_state state;
     return state;
+}
+
+// The session runs the simulated adapter: asked for with `simulate`, or opened as "sim".
+bool simulating() {
+    return session().options.simulate || session().adapter.kind == adapter_kind::sim;
 }
 
 bool part_is_fixed() {
@@ -96,23 +100,35 @@ const port_session_options& port_session_settings() {
     return session().options;
 }
 
-session_opening open_port_session(std::int32_t base, const std::string& model_name) {
+namespace {
+
+session_opening open_session(const adapter_spec& requested, std::int32_t stored_base,
+                             const std::string& model_name) {
     session_state& s = session();
     session_opening opening;
-    std::unique_ptr<port_backend> backend;
-    if (s.options.simulate) {
+    // --simulate puts the simulated adapter in place of whatever adapter is chosen.
+    s.adapter = s.options.simulate ? adapter_spec{adapter_kind::sim, {}} : requested;
+    adapter_environment environment;
+    environment.stored_base = stored_base;
+    if (s.adapter.kind == adapter_kind::sim) {
         opening.part = wanted_part(model_name);
         opening.failure = socket_chip(opening.part, opening.chip_file_read);
-        auto adapter = std::make_unique<simulated_adapter>(base, socket_virtual_chip(s.chip));
-        adapter->set_access_cost_ns(s.options.access_cost ? s.options.access_cost_ns : 0);
-        if (s.options.lose_port_after)
-            adapter->lose_port_after(*s.options.lose_port_after);
-        adapter->open();
-        backend = std::move(adapter);
-    } else {
-        backend = open_port_backend(base, port_mode::automatic);
+        environment.socket = {s.chip, s.options.access_cost ? s.options.access_cost_ns : 0,
+                              s.options.lose_port_after};
     }
-    opening.status = backend->status();
+    adapter_opening opened = adapter_backend_of(s.adapter.kind).open(s.adapter, environment);
+    opening.status = opened.status;
+    if (!opened.port) {
+        // A line-level adapter has installed its driver; one that failed leaves its reason
+        // where the port's is looked for.
+        if (!opened.status.ok())
+            install_port_backend(std::make_unique<unavailable_port>(opened.status));
+        return opening;
+    }
+    std::unique_ptr<port_backend> backend = std::move(opened.port);
+    // The line procedures address the registers at the adapter's base.
+    if (opened.base != 0)
+        Module94::port_settings.port_base = opened.base;
     // The trace records runs only: not a port that cannot run one.
     const bool runnable = opening.status.ok() && opening.failure == session_failure::none;
     if (runnable && !s.options.trace_file.empty()) {
@@ -130,9 +146,32 @@ session_opening open_port_session(std::int32_t base, const std::string& model_na
     return opening;
 }
 
+} // namespace
+
+session_opening open_port_session(const adapter_spec& adapter, const std::string& model_name) {
+    return open_session(adapter, Module94::port_settings.port_base, model_name);
+}
+
+session_opening open_port_session(std::int32_t base, const std::string& model_name) {
+    return open_session({}, base, model_name);
+}
+
+const adapter_spec& session_adapter() {
+    return session().adapter;
+}
+
+std::string session_access_text() {
+    const session_state& s = session();
+    if (simulating())
+        return {};
+    adapter_environment environment;
+    environment.stored_base = Module94::port_settings.port_base;
+    return adapter_backend_of(s.adapter.kind).access(s.adapter, environment);
+}
+
 bool socket_follows(const std::string& model_name) {
     const session_state& s = session();
-    if (!s.options.simulate || part_is_fixed())
+    if (!simulating() || part_is_fixed())
         return false;
     const std::string part = wanted_part(model_name);
     if (core::lower_case(part) == empty_socket_part)
@@ -145,7 +184,7 @@ bool socket_follows(const std::string& model_name) {
 
 image::hex_failure save_session_chip() {
     const session_state& s = session();
-    if (!s.options.simulate || !s.chip || s.options.chip_file.empty() || !s.chip_file_usable)
+    if (!simulating() || !s.chip || s.options.chip_file.empty() || !s.chip_file_usable)
         return {};
     return sim::save_chip_file(s.options.chip_file, *s.chip);
 }

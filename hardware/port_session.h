@@ -1,10 +1,12 @@
-// The port a chip operation runs on, built the same way for the window and the CLI: the
-// real backends (ppdev, then raw port I/O), or on request the simulated adapter with a
-// virtual PIC18 in its socket, optionally kept in a chip file; and, on request, a trace of
-// every port access around either. The program has one session; a front end configures
-// it once (the window at start, the CLI for each command) and opens the port through it.
+// The adapter a chip operation runs on, opened the same way for the window and the CLI:
+// any row of the adapter table (the parallel port through ppdev or raw port I/O, an FTDI
+// board), or on request the simulated adapter with a virtual PIC18 in its socket,
+// optionally kept in a chip file; and, on request, a trace of every port access around a
+// register-level one. The program has one session; a front end configures it once (the
+// window at start, the CLI for each command) and opens the adapter through it.
 #pragma once
 
+#include "hardware/adapter_spec.h"
 #include "hardware/port_backend.h"
 #include "image/hex_failure.h"
 #include "image/hex_reader.h"
@@ -64,12 +66,25 @@ struct session_opening {
 void configure_port_session(const port_session_options& options);
 const port_session_options& port_session_settings();
 
-// Opens the port at `base` for the model named `model_name`, installs it as the current
-// backend and drives the lines to idle. The simulated socket keeps its chip while it holds
-// the part asked for (--sim-part, else the part in the model's name; fixed once a part is
-// given or a chip file is used), else takes a blank one, read from the chip file the first
-// time. A trace that cannot be opened leaves the port uninstalled.
+// Opens `adapter` for the model named `model_name` through its row of the adapter table
+// (with `simulate`, the simulated adapter instead). A register-level adapter is installed
+// as the current backend at its base address, which becomes Module94::port_settings'
+// port_base, and the lines are driven to idle; an adapter that failed to open leaves a
+// backend that is not ready and says why. The simulated socket keeps its chip while it
+// holds the part asked for (--sim-part, else the part in the model's name; fixed once a
+// part is given or a chip file is used), else takes a blank one, read from the chip file
+// the first time. A trace that cannot be opened leaves the port uninstalled.
+session_opening open_port_session(const adapter_spec& adapter, const std::string& model_name);
+// The same for the parallel port at `base`.
 session_opening open_port_session(std::int32_t base, const std::string& model_name);
+
+// The adapter the session opened last (the simulated one with `simulate`).
+const adapter_spec& session_adapter();
+
+// How this user reaches the session's adapter, link by link with the fixes (its row's
+// access text; lines separated by CR LF), for the doctor's port step and a failed
+// opening. Empty for the simulated adapter.
+std::string session_access_text();
 
 // True when a model change would put another chip into the simulated socket.
 bool socket_follows(const std::string& model_name);

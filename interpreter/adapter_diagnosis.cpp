@@ -259,8 +259,8 @@ diagnosis_step check_port_access() {
     }
     step.result = step_result::failed;
     step.detail = hardware::failure_text(backend.status()) + ".";
-    if (!hardware::port_session_settings().simulate)
-        step.detail += "\r\n" + hardware::port_access_for(Module94::port_settings.port_base).text;
+    if (const std::string access = hardware::session_access_text(); !access.empty())
+        step.detail += "\r\n" + access;
     return step;
 }
 

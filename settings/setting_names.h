@@ -38,6 +38,9 @@ struct number_setting {
 inline constexpr text_setting last_path_setting{"Last Path", nullptr};
 inline constexpr decimal_setting model_setting{"Microcontroller Model", 1};
 inline constexpr decimal_setting port_address_setting{"Parallel Port Address", 888};
+// The adapter that drives the lines, as --port spells it ("ftdi:A1B2C3", "direct:0xD010",
+// "sim"); empty: the parallel port at "Parallel Port Address".
+inline constexpr text_setting adapter_setting{"Adapter", ""};
 inline constexpr text_setting color_theme_setting{"Color Theme", "Original Lite"};
 inline constexpr number_setting mouse_wheel_setting{"Mouse Wheel Enabled", 1};
 // What the adapter applies on VDD and VPP, in volts as the user typed them ("3.3"); empty

@@ -21,4 +21,24 @@ port_pacing_record read_stored_pacing() {
     return pacing;
 }
 
+ftdi_wiring read_stored_ftdi_wiring() {
+    ftdi_wiring wiring; // the defaults until read
+    for (const ftdi_wiring_line& entry : ftdi_wiring_lines) {
+        ftdi_line& line = wiring.*entry.line;
+        const std::int32_t bit = decimal_setting{entry.bit_setting, line.bit}.read();
+        if ((bit >= 0 && bit <= 7) || (bit == -1 && entry.may_be_unconnected))
+            line.bit = bit;
+        line.inverted = decimal_setting{entry.invert_setting, line.inverted ? 1 : 0}.read() != 0;
+    }
+    return wiring;
+}
+
+void write_stored_ftdi_wiring(const ftdi_wiring& wiring) {
+    for (const ftdi_wiring_line& entry : ftdi_wiring_lines) {
+        const ftdi_line& line = wiring.*entry.line;
+        decimal_setting{entry.bit_setting, 0}.write(line.bit);
+        decimal_setting{entry.invert_setting, 0}.write(line.inverted ? 1 : 0);
+    }
+}
+
 } // namespace settings

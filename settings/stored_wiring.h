@@ -90,4 +90,27 @@ struct ftdi_wiring {
     bool operator==(const ftdi_wiring&) const = default;
 };
 
+// One line of an FTDI adapter with the names of its stored values, its field in the
+// record (whose initial values are the defaults), and whether it may be left unconnected.
+struct ftdi_wiring_line {
+    const char* name;
+    const char* bit_setting;    // "FTDI VDD Bit": -1 (unconnected) or 0-7 as decimal text
+    const char* invert_setting; // "FTDI Invert VDD": "0" or "1"
+    ftdi_line ftdi_wiring::*line;
+    bool may_be_unconnected; // VDD and VPP only
+};
+
+inline constexpr std::array<ftdi_wiring_line, 5> ftdi_wiring_lines{{
+    {"VDD", "FTDI VDD Bit", "FTDI Invert VDD", &ftdi_wiring::vdd, true},
+    {"VPP", "FTDI VPP Bit", "FTDI Invert VPP", &ftdi_wiring::vpp, true},
+    {"CLOCK", "FTDI CLOCK Bit", "FTDI Invert CLOCK", &ftdi_wiring::clock, false},
+    {"DATA OUT", "FTDI DATAOUT Bit", "FTDI Invert DATAOUT", &ftdi_wiring::data_out, false},
+    {"DATA IN", "FTDI DATAIN Bit", "FTDI Invert DATAIN", &ftdi_wiring::data_in, false},
+}};
+
+// The stored FTDI wiring. A bit outside 0-7 (or -1 where a line may be unconnected) reads
+// as that line's default; any nonzero inversion flag is on.
+ftdi_wiring read_stored_ftdi_wiring();
+void write_stored_ftdi_wiring(const ftdi_wiring& wiring);
+
 } // namespace settings

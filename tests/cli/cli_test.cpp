@@ -70,7 +70,8 @@ TEST_F(Cli, HelpVersionAndUsageErrors) {
     EXPECT_NE(err_.str().find("--model needs a value"), std::string::npos);
     EXPECT_EQ(run({"models", "-h"}), 0);
     EXPECT_NE(out_.str().find("check-devices [FILE]"), std::string::npos);
-    for (const char* part : {"\n  ports ", "--port 1|2|3|0xADDR|DEVICE", "/dev/parport1"})
+    for (const char* part : {"\n  ports ", "--port ADAPTER", "/dev/parportN", "ftdi[:SPEC]",
+                             "ppdev:/dev/parportN", "direct:0xADDR", "  sim  "})
         EXPECT_NE(out_.str().find(part), std::string::npos) << part;
 
     // Only the program's own spellings are options, and "--" ends them.
