@@ -180,7 +180,7 @@ int check_read_output(session& s) {
 
 // The adapter from --port (its form only: a device is looked up later) or the stored
 // setting. The simulated adapter, by --port sim or stored, is run as --simulate runs it;
-// --simulate itself stands in for a parallel port only.
+// --simulate itself stands in for a parallel port only, at its base address.
 int choose_adapter(session& s) {
     if (s.options.port) {
         const hardware::adapter_parse parse = hardware::parse_adapter(*s.options.port);
@@ -189,9 +189,7 @@ int choose_adapter(session& s) {
             return exit_bad_input;
         }
         s.adapter = parse.adapter;
-        const hardware::adapter_kind kind = s.adapter.kind;
-        if (s.options.simulate && kind != hardware::adapter_kind::parallel &&
-            kind != hardware::adapter_kind::sim) {
+        if (s.options.simulate && !hardware::register_level(s.adapter.kind)) {
             s.err << "pinwright-cli: --simulate puts the simulated adapter in place of a "
                      "parallel port; it cannot be used with --port "
                   << *s.options.port << " (use --port sim alone)\n";

@@ -581,6 +581,9 @@ TEST_F(ChipCommands, UnknownSimulatedPartAndPortChoice) {
     // A base address outside the three: the run drives the port there.
     EXPECT_EQ(run({"erase", "--port", "0xD010", "--trace", path("d010.txt")}), 0) << output();
     EXPECT_NE(read("d010.txt").find("W D010 "), std::string::npos);
+    EXPECT_EQ(run({"erase", "--port", "direct:0x278", "--trace", path("278.txt")}), 0) << output();
+    EXPECT_NE(read("278.txt").find("W 0278 "), std::string::npos);
+    EXPECT_EQ(run({"erase", "--port", "sim"}), 0) << output();
 }
 
 } // namespace

@@ -4,7 +4,10 @@
 #include "cli/commands.h"
 #include "cli/port_commands.h"
 #include "cli/progress_display.h"
+#include "core/hex_text.h"
 #include "devices/device_table.h"
+#include "hardware/adapter_spec.h"
+#include "settings/setting_names.h"
 
 #include <QSettings>
 #include <QTemporaryDir>
@@ -220,32 +223,55 @@ TEST_F(Cli, PortChoicesAndThePortList) {
     system.add_device_file(0, std::filesystem::perms::all);
     system.add_port(1, "53264\t53248\n", "PCSPP,TRISTATE"); // no /dev/parport1
 
+    const std::string unknown_kind = "unknown adapter kind '";
     const struct {
         std::string text;
+        std::string adapter; // canonical, as stored
         std::int32_t base;
         int code;
         std::string error; // part of the message
     } choices[] = {
-        {"1", 888, 0, ""},
-        {"3", 956, 0, ""},
-        {"0x378", 888, 0, ""},
-        {"0XD010", 0xD010, 0, ""},
-        {"0xd010", 0xD010, 0, ""},
-        {system.dev(1), 0xD010, 0, ""},
-        {"4", 0, 2, "--port must be 1, 2 or 3 (LPT1-LPT3), a base address in hex"},
-        {"378", 0, 2, "not \"378\""},
-        {"0xFF", 0, 2, "from 0x100 to 0xFFFD"},
-        {"0xFFFE", 0, 2, "/dev/parport0"},
-        {"0x10000", 0, 2, "not \"0x10000\""},
-        {"0x37g", 0, 2, "not \"0x37g\""},
-        {"", 0, 2, "not \"\""},
-        {system.dev(2), 0, 3, "not a parallel port the kernel lists (it lists " + system.dev(0)},
+        {"1", "0x378", 888, 0, ""},
+        {"3", "0x3BC", 956, 0, ""},
+        {"0x378", "0x378", 888, 0, ""},
+        {"0XD010", "0xD010", 0xD010, 0, ""},
+        {"0xd010", "0xD010", 0xD010, 0, ""},
+        {system.dev(1), system.dev(1), 0xD010, 0, ""},
+        {"ppdev:" + system.dev(1), "ppdev:" + system.dev(1), 0xD010, 0, ""},
+        {"direct:0xd010", "direct:0xD010", 0xD010, 0, ""},
+        {"FTDI", "ftdi", 0, 0, ""},
+        {"ftdi:A1B2C3", "ftdi:A1B2C3", 0, 0, ""},
+        {"sim", "sim", 0, 0, ""},
+        {"4", "", 0, 2, "--port must be 1, 2 or 3 (LPT1-LPT3), a base address in hex"},
+        {"378", "", 0, 2, "not \"378\""},
+        {"0xFF", "", 0, 2, "from 0x100 to 0xFFFD"},
+        {"0xFFFE", "", 0, 2, "/dev/parport0"},
+        {"0x10000", "", 0, 2, "not \"0x10000\""},
+        {"0x37g", "", 0, 2, "not \"0x37g\""},
+        {"", "", 0, 2, "not \"\""},
+        {system.dev(2), "", 0, 3,
+         "not a parallel port the kernel lists (it lists " + system.dev(0)},
+        {"ppdev:" + system.dev(2), "", 0, 3, "not a parallel port the kernel lists"},
+        {"ppdev:parport0", "", 0, 2, "ppdev needs the port's device, such as ppdev:/dev/parport0"},
+        {"direct:888", "", 0, 2, "direct needs a base address in hex from 0x100 to 0xFFFD"},
+        {"ftdi:", "", 0, 2, "name the board after \"ftdi:\""},
+        {"sim:18F452", "", 0, 2, "sim takes nothing after it"},
+        {"x", "", 0, 2,
+         "--port x: " + unknown_kind +
+             "x': use ftdi[:SPEC], ppdev:/dev/parportN, direct:0xADDR, sim, 1-3, 0xADDR or "
+             "/dev/parportN"},
+        {"gpio:/dev/gpiochip0", "", 0, 2, unknown_kind + "gpio'"},
     };
     for (const auto& c : choices) {
         const cli::port_choice choice = cli::resolve_port_choice(c.text, system.roots());
         EXPECT_EQ(choice.base, c.base) << c.text;
         EXPECT_EQ(choice.code, c.code) << c.text;
         EXPECT_NE(choice.error.find(c.error), std::string::npos) << c.text << ": " << choice.error;
+        if (c.code != 0)
+            continue;
+        // The canonical text reads back as the same adapter.
+        EXPECT_EQ(hardware::adapter_text(choice.adapter), c.adapter) << c.text;
+        EXPECT_EQ(hardware::parse_adapter(c.adapter).adapter, choice.adapter) << c.text;
     }
 
     const auto refuse_io = [](unsigned long, unsigned long, int) {
@@ -265,8 +291,9 @@ TEST_F(Cli, PortChoicesAndThePortList) {
     std::getline(lines, line);
     EXPECT_EQ(line.rfind(system.dev(1) + "  0xD010   PCSPP,TRISTATE", 0), 0u) << line;
     EXPECT_EQ(line.substr(line.size() - 4), "  no") << line;
-    for (const char* part :
-         {"does not exist", "fix: load the ppdev driver: sudo modprobe ppdev", "  raw port I/O: "})
+    // The parallel ports first, then the FTDI row's section.
+    for (const char* part : {"does not exist", "fix: load the ppdev driver: sudo modprobe ppdev",
+                             "  raw port I/O: ", "\n\nFTDI USB board in bit-bang mode"})
         EXPECT_NE(out_.str().find(part), std::string::npos) << part << " not in " << out_.str();
 
     // Nothing usable, nothing listed, and a stray argument.
@@ -280,6 +307,31 @@ TEST_F(Cli, PortChoicesAndThePortList) {
               std::string::npos)
         << err_.str();
     EXPECT_EQ(run({"ports", "x"}), 2);
+}
+
+// A chip command's adapter: --port, else the stored one; one that cannot be opened is a
+// port failure with its row's reason, for the doctor too.
+TEST_F(Cli, TheAdapterOfAChipCommand) {
+    const auto chip_command = [&](const char* command, std::vector<std::string> more) {
+        more.insert(more.begin(), {command, "--model", "PIC18F4520", "--vdd", "5", "--vpp", "13"});
+        return run(more);
+    };
+    EXPECT_EQ(chip_command("erase", {"--port", "ftdi"}), 3);
+    const std::string failed = err_.str();
+    const std::size_t reason = core::lower_case(failed).find("cannot open ftdi");
+    ASSERT_NE(reason, std::string::npos) << failed;
+    EXPECT_EQ(chip_command("doctor", {"--port", "ftdi"}), 3);
+    EXPECT_NE(out_.str().find("1. Port access [FAILED]: " + failed.substr(reason, 30)),
+              std::string::npos)
+        << out_.str();
+    EXPECT_EQ(chip_command("erase", {"--port", "ftdi", "--simulate"}), 2);
+    EXPECT_NE(err_.str().find("it cannot be used with --port ftdi (use --port sim alone)"),
+              std::string::npos)
+        << err_.str();
+    // Stored: the simulated adapter takes the simulation's options as --simulate does.
+    settings::adapter_setting.write("sim");
+    EXPECT_EQ(chip_command("erase", {"--sim-part", "18F4520"}), 0) << err_.str();
+    EXPECT_NE(out_.str().find("simulated"), std::string::npos) << out_.str();
 }
 
 TEST_F(Cli, CheckDevices) {

@@ -2,6 +2,7 @@
 // sub-keys, and the program-wide values restored from it.
 #include "settings/program_values.h"
 #include "settings/settings_store.h"
+#include "settings/stored_wiring.h"
 
 #include <QSettings>
 #include <QTemporaryDir>
@@ -106,6 +107,23 @@ TEST_F(SettingsStore, LastPathDefaultsToTheProgramFolder) {
     EXPECT_EQ(settings::with_trailing_separator("/"), "/");
     EXPECT_EQ(settings::restore_last_path(), "/opt/Pinwright/");
     EXPECT_EQ(settings::read_setting_text("Last Path", ""), "/opt/Pinwright/");
+}
+
+TEST_F(SettingsStore, FtdiWiringRoundTripAndDefaults) {
+    EXPECT_EQ(settings::read_stored_ftdi_wiring(), settings::ftdi_wiring{});
+    EXPECT_NE(file_text().find("FTDI%20VDD%20Bit=5"), std::string::npos) << file_text();
+    settings::ftdi_wiring wiring;
+    wiring.vdd = {-1, false}; // supplied from elsewhere
+    wiring.clock = {7, true};
+    wiring.data_in = {2, true};
+    settings::write_stored_ftdi_wiring(wiring);
+    EXPECT_EQ(settings::read_stored_ftdi_wiring(), wiring);
+    // Only VDD and VPP may be unconnected, and there are eight pins.
+    settings::write_setting_text("FTDI DATAIN Bit", "-1");
+    settings::write_setting_text("FTDI CLOCK Bit", "8");
+    wiring.data_in.bit = settings::ftdi_wiring{}.data_in.bit;
+    wiring.clock.bit = settings::ftdi_wiring{}.clock.bit;
+    EXPECT_EQ(settings::read_stored_ftdi_wiring(), wiring);
 }
 
 TEST(ProgramValues, SplitPathAtTheLastSeparator) {
