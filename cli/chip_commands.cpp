@@ -11,6 +11,7 @@
 #include "core/virtual_clock.h"
 #include "core/whole_file.h"
 #include "devices/selected_model.h"
+#include "hardware/line_driver.h"
 #include "hardware/port_backend.h"
 #include "hardware/port_lines.h"
 #include "hardware/port_list.h"
@@ -410,7 +411,7 @@ std::optional<Module1::chip_identity> read_chip_identity(session& s) {
     catch_stop_signals(false);
     if (!identity)
         s.err << "pinwright-cli: "
-              << hardware::failure_text(hardware::current_port_backend().status()) << '\n';
+              << hardware::failure_text(hardware::current_line_driver().status()) << '\n';
     return identity;
 }
 

@@ -4,6 +4,7 @@
 
 #include "core/hex_text.h"
 #include "hardware/adapter_table.h"
+#include "hardware/line_driver.h"
 #include "hardware/port_lines.h"
 #include "hardware/port_trace.h"
 #include "sim/chip_file.h"
@@ -119,10 +120,12 @@ session_opening open_session(const adapter_spec& requested, std::int32_t stored_
     adapter_opening opened = adapter_backend_of(s.adapter.kind).open(s.adapter, environment);
     opening.status = opened.status;
     if (!opened.port) {
-        // A line-level adapter has installed its driver; one that failed leaves its reason
-        // where the port's is looked for.
-        if (!opened.status.ok())
+        // A line-level adapter has installed its driver; one that failed leaves the
+        // parallel driver over a port that says why.
+        if (!opened.status.ok()) {
             install_port_backend(std::make_unique<unavailable_port>(opened.status));
+            install_line_driver(nullptr);
+        }
         return opening;
     }
     std::unique_ptr<port_backend> backend = std::move(opened.port);
@@ -137,11 +140,13 @@ session_opening open_session(const adapter_spec& requested, std::int32_t stored_
             opening.failure = session_failure::trace_not_opened;
             opening.trace_failure = traced.failure;
             install_port_backend(nullptr);
+            install_line_driver(nullptr);
             return opening;
         }
         backend = std::move(traced.backend);
     }
     install_port_backend(std::move(backend));
+    install_line_driver(nullptr);
     Module94::set_lines_idle();
     return opening;
 }

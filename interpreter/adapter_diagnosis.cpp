@@ -5,6 +5,8 @@
 #include "core/host_hooks.h"
 #include "devices/selected_model.h"
 #include "hardware/connector_pins.h"
+#include "hardware/line_driver.h"
+#include "hardware/parallel_line_driver.h"
 #include "hardware/port_backend.h"
 #include "hardware/port_lines.h"
 #include "hardware/port_list.h"
@@ -121,25 +123,31 @@ struct working_setting {
     chip_identity identity;
 };
 
-// Identifies the socket with each try in turn; the first that makes a model answer. The
-// stored settings are back in place afterwards.
+// Identifies the socket with each try in turn, each on a parallel driver of its own with
+// the tried wiring, so the stored wiring is never touched; the first that makes a model
+// answer. The session's driver is back in place afterwards. Only the parallel port's
+// wiring is tried.
 std::optional<working_setting> find_working_setting() {
-    const Module94::port_settings_record stored = Module94::port_settings;
+    if (dynamic_cast<hardware::parallel_line_driver*>(&hardware::current_line_driver()) == nullptr)
+        return std::nullopt;
+    const Module94::port_settings_record& stored = Module94::port_settings;
     std::optional<working_setting> found;
     for (const Module94::port_settings_record& tried : tries_from(stored)) {
         if (cancel_requested.load())
             break;
-        Module94::port_settings = tried;
+        auto session_driver = hardware::install_line_driver(
+            std::make_unique<hardware::parallel_line_driver>(tried, Module94::port_pacing));
         Module94::set_lines_idle();
         const auto identity = identify_quietly();
+        const bool ready = hardware::port_ready();
+        hardware::install_line_driver(std::move(session_driver));
         if (identity && !identity->models.empty()) {
             found = working_setting{changes_between(stored, tried), *identity};
             break;
         }
-        if (!hardware::port_ready())
+        if (!ready)
             break;
     }
-    Module94::port_settings = stored;
     Module94::set_lines_idle();
     return found;
 }
@@ -156,8 +164,9 @@ chip_check check_chip() {
     const auto identity = identify_quietly();
     if (!identity) {
         step.result = step_result::failed;
-        step.detail = "the port failed: " +
-                      hardware::failure_text(hardware::current_port_backend().status()) + ".";
+        step.detail =
+            "the port failed: " + hardware::failure_text(hardware::current_line_driver().status()) +
+            ".";
         return check;
     }
     const auto& table = devices::device_database();
@@ -252,13 +261,13 @@ namespace {
 // The installed port: open, or why not and, for a real port, each way of reaching it.
 diagnosis_step check_port_access() {
     diagnosis_step step{"Port access", step_result::passed, {}};
-    const hardware::port_backend& backend = hardware::current_port_backend();
-    if (backend.is_ready()) {
-        step.detail = backend.description() + " is open.";
+    const hardware::line_driver& driver = hardware::current_line_driver();
+    if (driver.is_ready()) {
+        step.detail = driver.description() + " is open.";
         return step;
     }
     step.result = step_result::failed;
-    step.detail = hardware::failure_text(backend.status()) + ".";
+    step.detail = hardware::failure_text(driver.status()) + ".";
     if (const std::string access = hardware::session_access_text(); !access.empty())
         step.detail += "\r\n" + access;
     return step;
