@@ -16,7 +16,8 @@ _pinwright_cli_models() {
 
 _pinwright_cli() {
     local cur prev words cword split
-    _init_completion -s || return
+    # An adapter such as ppdev:/dev/parport0 is one word, colon and all.
+    _init_completion -s -n : || return
 
     local commands="models convert check-devices program verify read erase blankcheck
         identify doctor ports config"
@@ -57,7 +58,15 @@ $(_pinwright_cli_models "$cli" "$devices")" -- "$cur")
             return
             ;;
         --port)
-            COMPREPLY=($(compgen -W "1 2 3 $(compgen -G '/dev/parport*')" -- "$cur"))
+            # The adapter forms: the three LPT numbers, the parallel port devices bare and
+            # through ppdev, raw port I/O at LPT1, an FTDI board, the simulated adapter.
+            local device forms="1 2 3 ftdi sim direct:0x378"
+            for device in /dev/parport*; do
+                [[ -e $device ]] && forms+=" $device ppdev:$device"
+            done
+            COMPREPLY=($(compgen -W "$forms" -- "$cur"))
+            # Readline replaces only what follows the colon.
+            __ltrim_colon_completions "$cur"
             return
             ;;
         --sim-fault)

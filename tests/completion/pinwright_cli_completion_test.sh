@@ -67,4 +67,10 @@ expect "$cli --del" --delay-us
 expect "$cli --delay-us "
 expect "$cli --delay-us 5 prog" program
 expect "$cli --devices $folder/none.txt --model a" auto
+# Adapters: after a colon only the rest is offered, as readline replaces only that.
+expect "$cli erase --port f" ftdi
+expect "$cli --port=s" sim
+expect "$cli --port di" direct:0x378
+[[ -e /dev/parport0 ]] || expect "$cli --port p"
+expect "$cli --port direct:" 0x378
 exit $((failures > 0))
