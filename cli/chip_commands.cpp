@@ -202,6 +202,12 @@ int choose_adapter(session& s) {
         if (!problem.empty())
             s.err << "pinwright-cli: warning: " << problem << '\n';
     }
+    if (s.options.trace && !hardware::register_level(s.adapter.kind) && !s.options.simulate) {
+        s.err << "pinwright-cli: --trace records the port registers of a parallel port or the "
+                 "simulated adapter; the adapter "
+              << hardware::adapter_text(s.adapter) << " has none\n";
+        return exit_bad_input;
+    }
     if (s.adapter.kind == hardware::adapter_kind::sim)
         s.options.simulate = true;
     return exit_success;

@@ -269,8 +269,10 @@ Options (before or after the command):
                             are the stored ones for the adapter's kind, as the window
                             uses them. An adapter that cannot be opened: exit 3.
   --simulate                Use the simulated adapter with a virtual PIC18 instead of a
-                            real port. Runs on a virtual clock: waits cost no wall time,
-                            and the elapsed time printed is what a real port would take.
+                            real parallel port (at the base --port names; --port sim
+                            does the same). Runs on a virtual clock: waits cost no wall
+                            time, and the elapsed time printed is what a real port would
+                            take.
   --sim-part NAME           Part in the simulated socket (default: the part number in
                             the selected model's name, such as 18F4520); "none" leaves
                             the socket empty.

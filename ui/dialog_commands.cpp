@@ -116,7 +116,13 @@ void select_parallel_port() {
     std::vector<hardware::parport_info> ports = hardware::list_parports();
     const hardware::access_verdict none =
         ports.empty() ? hardware::no_parport_verdict() : hardware::access_verdict{};
-    port_dialog dialog(std::move(ports), none);
+    // Then what the other rows of the adapter table find (FTDI boards).
+    std::vector<hardware::adapter_listing> adapters;
+    for (const hardware::adapter_backend& row : hardware::adapter_backends())
+        if (row.enumerate && row.kind != hardware::adapter_kind::parallel)
+            for (hardware::adapter_listing& adapter : row.enumerate({}).adapters)
+                adapters.push_back(std::move(adapter));
+    port_dialog dialog(std::move(ports), none, std::move(adapters));
     dialog.exec();
 }
 

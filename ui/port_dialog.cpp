@@ -64,9 +64,17 @@ QString port_details(const hardware::parport_info& port) {
     return text;
 }
 
+QString adapter_details(const hardware::adapter_listing& adapter) {
+    if (adapter.usable)
+        return QString::fromStdString(adapter.spec + " can be used.");
+    return line_of("", {hardware::port_error::permission_denied, adapter.reason, adapter.fix});
+}
+
 port_dialog::port_dialog(std::vector<hardware::parport_info> ports,
-                         hardware::access_verdict none_listed)
-    : ports_(std::move(ports)), none_listed_(std::move(none_listed)) {
+                         hardware::access_verdict none_listed,
+                         std::vector<hardware::adapter_listing> adapters)
+    : ports_(std::move(ports)), none_listed_(std::move(none_listed)),
+      adapters_(std::move(adapters)) {
     setWindowTitle(QStringLiteral("Select Parallel Port"));
     setWindowIcon(program_icon());
     setFont(window_font());
@@ -77,26 +85,33 @@ port_dialog::port_dialog(std::vector<hardware::parport_info> ports,
     add_cells(heading_, {QStringLiteral("Device"), QStringLiteral("Address"),
                          QStringLiteral("Modes"), QStringLiteral("Usable")});
 
-    for (std::size_t i = 0; i < ports_.size(); ++i) {
-        const hardware::parport_info& port = ports_[i];
+    const hardware::adapter_spec current = hardware::stored_adapter();
+    const auto add_row = [&](const std::array<QString, 4>& texts, bool is_current) {
         auto* entry = new click_label(this);
-        scale.place(entry, row_left, first_row_top + row_step * static_cast<int>(i), row_width,
-                    row_height);
-        add_cells(entry, {QString::fromStdString(port.device),
-                          QString::fromStdString(hardware::address_text(port.base)),
-                          QString::fromStdString(port.modes.empty() ? "-" : port.modes),
-                          QString::fromStdString(hardware::access_summary(port))});
+        const int index = static_cast<int>(rows_.size());
+        scale.place(entry, row_left, first_row_top + row_step * index, row_width, row_height);
+        add_cells(entry, texts);
         entry->setCursor(Qt::PointingHandCursor);
-        const int index = static_cast<int>(i);
         entry->on_click = [this, index] { row_Click(index); };
         entry->on_double_click = [this, index] { row_DblClick(index); };
         rows_.push_back(entry);
-        if (port.base == Module94::port_settings.port_base && selected_ < 0)
+        if (is_current && selected_ < 0)
             selected_ = index;
-    }
+    };
+    const bool parallel = hardware::register_level(current.kind);
+    for (const hardware::parport_info& port : ports_)
+        add_row({QString::fromStdString(port.device),
+                 QString::fromStdString(hardware::address_text(port.base)),
+                 QString::fromStdString(port.modes.empty() ? "-" : port.modes),
+                 QString::fromStdString(hardware::access_summary(port))},
+                parallel && port.base == Module94::port_settings.port_base);
+    for (const hardware::adapter_listing& adapter : adapters_)
+        add_row({QString::fromStdString(adapter.spec), QStringLiteral("USB"),
+                 QString::fromStdString(adapter.description),
+                 adapter.usable ? QStringLiteral("yes") : QStringLiteral("no")},
+                hardware::adapter_text(current) == adapter.spec);
 
-    const int rows_end =
-        ports_.empty() ? first_row_top : first_row_top + row_step * static_cast<int>(ports_.size());
+    const int rows_end = first_row_top + row_step * static_cast<int>(rows_.size());
     details_top_ = rows_end + 120;
     details_ = new message_text_view(this);
     details_->setFont(message_font());
@@ -129,7 +144,9 @@ void port_dialog::showselection() {
         theme_paint::set_text_color(rows_[k], chosen ? color_selected_text : color_field_text);
     }
     QString text;
-    if (ports_.empty()) {
+    if (selected_ >= static_cast<int>(ports_.size())) {
+        text = adapter_details(adapters_[static_cast<std::size_t>(selected_) - ports_.size()]);
+    } else if (ports_.empty()) {
         text = QStringLiteral("No parallel port is listed.");
         if (!none_listed_.reason.empty())
             text += QStringLiteral("\n") + line_of("", none_listed_);
@@ -167,9 +184,15 @@ void port_dialog::row_DblClick(int index) {
 void port_dialog::Command1_Click() {
     if (selected_ < 0)
         return;
-    const std::int32_t base = ports_[static_cast<std::size_t>(selected_)].base;
-    Module94::port_settings.port_base = base;
-    settings::port_address_setting.write(base);
+    const auto index = static_cast<std::size_t>(selected_);
+    if (index < ports_.size()) {
+        const std::int32_t base = ports_[index].base;
+        Module94::port_settings.port_base = base;
+        hardware::store_adapter({hardware::adapter_kind::parallel, hardware::address_text(base)});
+    } else {
+        hardware::store_adapter(
+            hardware::parse_adapter(adapters_[index - ports_.size()].spec).adapter);
+    }
     done(QDialog::Accepted);
     // The status line now names the new port, or says why it cannot be used.
     core::set_status(reopen_port());

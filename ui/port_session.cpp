@@ -7,8 +7,9 @@
 #include "core/hex_text.h"
 #include "core/host_hooks.h"
 #include "devices/selected_model.h"
+#include "hardware/adapter_spec.h"
+#include "hardware/line_driver.h"
 #include "hardware/port_lines.h"
-#include "hardware/port_selection.h"
 #include "hardware/port_session.h"
 #include "ui/message_boxes.h"
 
@@ -33,13 +34,26 @@ std::string status_clause(const std::string& caption) {
     return at == std::string::npos ? caption : caption.substr(0, at + clause.size());
 }
 
+std::string adapter_caption(const std::string& adapter, const hardware::port_status& status) {
+    if (status.ok())
+        return hardware::current_line_driver().description() + " ready";
+    return "Adapter " + adapter + " not ready: " + hardware::failure_text(status);
+}
+
 std::string reopen_port() {
-    const std::int32_t base = Module94::port_settings.port_base;
-    const bool simulated = hardware::port_session_settings().simulate;
+    std::string problem;
+    const hardware::adapter_spec adapter = hardware::stored_adapter(&problem);
+    if (!problem.empty())
+        core::mymsgbox(problem, core::msg_error, core::app_title);
     const hardware::session_opening opening =
-        hardware::open_port_session(base, devices::selected_model().values.name);
+        hardware::open_port_session(adapter, devices::selected_model().values.name);
     show_hex_read(opening.chip_file_read);
-    std::string caption = port_caption(base, simulated, opening.status);
+    const hardware::adapter_spec& opened = hardware::session_adapter();
+    if (!hardware::register_level(opened.kind))
+        return adapter_caption(hardware::adapter_text(opened), opening.status);
+    const bool simulated = opened.kind == hardware::adapter_kind::sim;
+    std::string caption =
+        port_caption(Module94::port_settings.port_base, simulated, opening.status);
     if (simulated && !hardware::session_chip() && !caption.empty())
         caption += core::lower_case(opening.part) == hardware::empty_socket_part
                        ? std::string(" (empty socket)")

@@ -21,9 +21,14 @@ std::string port_caption(std::int32_t base, bool simulated, const hardware::port
 // ("Port 0x3E8 not ready"); any other caption whole.
 std::string status_clause(const std::string& caption);
 
-// (Re)opens the port for Module94::port_settings.port_base and returns the status
-// caption: "Parallel port 1 ready", "Simulated parallel port 1 ready", or why the port
-// cannot be used.
+// The caption of an adapter that drives lines itself (an FTDI board): its driver's
+// description and "ready" ("FT232R A1B2C3 ready"), or "Adapter ftdi not ready: " and why.
+std::string adapter_caption(const std::string& adapter, const hardware::port_status& status);
+
+// (Re)opens the stored adapter (the parallel port at Module94::port_settings.port_base
+// unless "Adapter" names another; the simulated one with --simulate) and returns the
+// status caption: "Parallel port 1 ready", "Simulated parallel port 1 ready", an adapter's
+// caption, or why it cannot be used.
 std::string reopen_port();
 
 // After a model change: the simulated socket takes the chip of the newly selected model

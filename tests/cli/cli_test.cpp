@@ -328,6 +328,8 @@ TEST_F(Cli, TheAdapterOfAChipCommand) {
     EXPECT_NE(err_.str().find("it cannot be used with --port ftdi (use --port sim alone)"),
               std::string::npos)
         << err_.str();
+    EXPECT_EQ(chip_command("erase", {"--port", "ftdi:0", "--trace", path("t.txt")}), 2);
+    EXPECT_NE(err_.str().find("the adapter ftdi:0 has none"), std::string::npos) << err_.str();
     // Stored: the simulated adapter takes the simulation's options as --simulate does.
     settings::adapter_setting.write("sim");
     EXPECT_EQ(chip_command("erase", {"--sim-part", "18F4520"}), 0) << err_.str();

@@ -147,6 +147,25 @@ TEST_F(PortTimePinoutAboutCommands, SelectParallelPortDialog) {
         }
     }
 
+    // Another kind's adapter: a row after the ports, selected into "Adapter".
+    ui_test::clear_settings();
+    const hardware::adapter_listing board{"ftdi:A1B2C3", "FT232R, serial A1B2C3", false,
+                                          "USB 001/004: permission denied",
+                                          "sudo usermod -aG plugdev $USER, then log in again"};
+    ui::port_dialog both({lpt1}, {}, {board});
+    both.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&both));
+    EXPECT_EQ(cell_texts(both, 1), "ftdi:A1B2C3|USB|FT232R, serial A1B2C3|no|");
+    QTest::mouseClick(both.row(1), Qt::LeftButton);
+    EXPECT_EQ(both.details()->text().toStdString(),
+              "USB 001/004: permission denied\nFix: sudo usermod -aG plugdev $USER, then log in "
+              "again");
+    QTest::mouseClick(both.select_button(), Qt::LeftButton);
+    EXPECT_EQ(ui_test::stored_text("Adapter"), "ftdi:A1B2C3");
+    EXPECT_EQ(ui_test::stored_text("Parallel Port Address"), "<missing>");
+    const ui::port_dialog again({lpt1}, {}, {board});
+    EXPECT_EQ(ui_test::painted_background(again.row(1)), ui::color_selected) << "current";
+
     // No port listed: why, and the fix; nothing to select.
     ui::port_dialog none({}, {hardware::port_error::no_such_port,
                               "/proc/sys/dev/parport does not exist",
