@@ -78,10 +78,15 @@ port_choice resolve_port_choice(const std::string& text, const hardware::ppdev_r
 
 namespace {
 
+struct listed {
+    bool any = false;    // something was listed on standard output
+    bool usable = false; // one at least can be used
+};
+
 // The parallel ports, as a table with the reasons and fixes under the unusable ones, or
-// why there are none: whether one at least can be used.
-bool list_parallel_ports(session& s, const hardware::ppdev_roots& roots,
-                         const hardware::io_permission_function& io_permission) {
+// why there are none.
+listed list_parallel_ports(session& s, const hardware::ppdev_roots& roots,
+                           const hardware::io_permission_function& io_permission) {
     const auto ports = hardware::list_parports(roots, io_permission);
     if (ports.empty()) {
         const hardware::access_verdict none = hardware::no_parport_verdict(roots);
@@ -92,7 +97,7 @@ bool list_parallel_ports(session& s, const hardware::ppdev_roots& roots,
         print_verdict(s.err,
                       "raw port I/O at the stored address " + hardware::address_text(stored) + ": ",
                       hardware::raw_io_access(stored, io_permission));
-        return false;
+        return {};
     }
 
     std::size_t device_width = std::string("Device").size();
@@ -119,18 +124,18 @@ bool list_parallel_ports(session& s, const hardware::ppdev_roots& roots,
         if (port.raw_io)
             print_verdict(s.out, "raw port I/O: ", *port.raw_io);
     }
-    return any_usable;
+    return {true, any_usable};
 }
 
-// Another row's adapters after the parallel ports: a blank line, the kind's description,
-// then one line per adapter (its --port spec, what it is, whether it can be used) with
-// the reason and fix under one that cannot; or why none was found.
-bool list_row(session& s, const hardware::adapter_backend& row,
-              const hardware::adapter_enumeration& found) {
-    s.out << '\n' << row.description << ":\n";
+// Another row's adapters after what was listed (and a blank line): the kind's
+// description, then one line per adapter (its --port spec, what it is, whether it can be
+// used) with the reason and fix under one that cannot; or why none was found.
+listed list_row(session& s, const hardware::adapter_backend& row,
+                const hardware::adapter_enumeration& found, bool after) {
+    s.out << (after ? "\n" : "") << row.description << ":\n";
     if (found.adapters.empty()) {
         s.out << "  none found: " << found.none_found << '\n';
-        return false;
+        return {true, false};
     }
     std::size_t spec_width = std::string("Adapter").size();
     std::size_t description_width = std::string("Description").size();
@@ -153,7 +158,7 @@ bool list_row(session& s, const hardware::adapter_backend& row,
             print_verdict(s.out, "",
                           {hardware::port_error::permission_denied, adapter.reason, adapter.fix});
     }
-    return any_usable;
+    return {true, any_usable};
 }
 
 } // namespace
@@ -164,13 +169,17 @@ int command_ports(session& s, const hardware::ppdev_roots& roots,
         s.err << "pinwright-cli: ports takes no arguments\n";
         return exit_bad_input;
     }
-    bool any_usable = list_parallel_ports(s, roots, io_permission);
+    listed so_far = list_parallel_ports(s, roots, io_permission);
     hardware::adapter_environment environment;
     environment.ppdev = roots;
     environment.io_permission = io_permission;
-    for (const hardware::adapter_backend& row : hardware::adapter_backends())
-        if (row.enumerate && row.kind != hardware::adapter_kind::parallel)
-            any_usable = list_row(s, row, row.enumerate(environment)) || any_usable;
+    for (const hardware::adapter_backend& row : hardware::adapter_backends()) {
+        if (!row.enumerate || row.kind == hardware::adapter_kind::parallel)
+            continue;
+        const listed more = list_row(s, row, row.enumerate(environment), so_far.any);
+        so_far = {true, so_far.usable || more.usable};
+    }
+    const bool any_usable = so_far.usable;
     if (!any_usable)
         s.err << "pinwright-cli: this user can use none of these ports and adapters (see the "
                  "fixes above)\n";
