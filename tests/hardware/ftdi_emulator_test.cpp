@@ -4,6 +4,8 @@
 // the errors of a failed transfer and of a board that disappears.
 #include "../support/ftdi_emulator.h"
 #include "fake_chip.h"
+#include "hardware/virtual_chip_socket.h"
+#include "sim/virtual_chip.h"
 
 #include <gtest/gtest.h>
 #include <libftdi1/ftdi.h>
@@ -133,6 +135,53 @@ TEST_P(FTDIEmulator, AFailedTransferAndALostBoardAreErrors) {
     unsigned char pins = 0;
     EXPECT_LT(ftdi_read_pins(ftdi, &pins), 0);
     EXPECT_LT(write({0}), 0);
+}
+
+// One bit of a frame is two bytes, CLOCK high with the data, then CLOCK low; the chip's
+// output is the read-back of the second byte, the pins as they were while CLOCK was high.
+void add_bits(std::vector<std::uint8_t>& out, unsigned value, int count) {
+    for (int i = 0; i < count; ++i) {
+        const std::uint8_t data = ((value >> i) & 1) != 0 ? data_out : 0;
+        out.push_back(vdd | vpp | clock | data);
+        out.push_back(vdd | vpp | data);
+    }
+}
+
+TEST_P(FTDIEmulator, AVirtualChipAnswersItsDeviceIdThroughLibftdi) {
+    const auto pic = std::make_shared<sim::virtual_chip>(*sim::find_part("18F4520"));
+    board->insert_chip(hardware::socket_virtual_chip(pic));
+    std::vector<std::uint8_t> bytes{0, vdd};
+    bytes.insert(bytes.end(), 20, vdd | vpp); // 200 us of P12 before the first clock
+    // TBLPTR = 3FFFFEh by core instructions, then two table reads with post-increment.
+    for (const unsigned instruction : {0x0E3Fu, 0x6EF8u, 0x0EFFu, 0x6EF7u, 0x0EFEu, 0x6EF6u}) {
+        add_bits(bytes, 0x0, 4);
+        add_bits(bytes, instruction, 16);
+    }
+    const std::size_t reads_at = bytes.size();
+    for (int i = 0; i < 2; ++i) {
+        add_bits(bytes, 0x9, 4);
+        add_bits(bytes, 0, 16);
+    }
+    bytes.insert(bytes.end(), {vdd, 0});
+
+    std::vector<std::uint8_t> back;
+    for (std::size_t at = 0; at < bytes.size(); at += 128) { // within the FIFOs
+        const std::vector<std::uint8_t> chunk(
+            bytes.begin() + static_cast<long>(at),
+            bytes.begin() + static_cast<long>(std::min(bytes.size(), at + 128)));
+        ASSERT_EQ(write(chunk), static_cast<int>(chunk.size()));
+        const std::vector<std::uint8_t> got = read(chunk.size());
+        back.insert(back.end(), got.begin(), got.end());
+    }
+    ASSERT_EQ(back.size(), bytes.size());
+    unsigned id = 0; // clocks 13-20 of each read frame carry the byte
+    for (unsigned bit = 0; bit < 16; ++bit) {
+        if ((back[reads_at + 40 * (bit / 8) + 2 * (12 + bit % 8) + 1] & data_in) != 0)
+            id |= 1u << bit;
+    }
+    EXPECT_EQ(id & 0xFFE0, pic->part().device_id) << std::hex << id;
+    EXPECT_TRUE(pic->protocol_errors().empty()) << pic->protocol_errors().front();
+    EXPECT_FALSE(pic->in_program_mode());
 }
 
 INSTANTIATE_TEST_SUITE_P(Chips, FTDIEmulator,
