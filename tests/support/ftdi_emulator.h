@@ -8,7 +8,8 @@
 // transfers (the FTDI vendor requests and string descriptors), bulk transfers and the
 // reaping and discarding of URBs. The process must run with umockdev's preload library
 // (umockdev-wrapper); umockdev serves the calls on a thread of its own, so every accessor
-// here locks.
+// here locks. One emulator at a time: each has a testbed of its own, and umockdev serves
+// one testbed per process.
 //
 // What the chip does with the bytes:
 // - Synchronous bit-bang (mode 0x04): each byte goes to the pins; the pins as read just
@@ -31,6 +32,10 @@
 // - Faults: a transfer fails (URB status -EPIPE or -EIO) once a number of bytes went to the
 //   pins, or the board disappears (every later call fails with ENODEV, as after
 //   unplugging).
+//
+// Use: construct one (an FT232R with serial PW1A2B3C at bus 1, device 2 unless told
+// otherwise), put a chip into its socket (hardware::socket_virtual_chip), run the code under
+// test in the same process, then look at the chip, levels() and snapshot().
 #pragma once
 
 #include "hardware/ftdi_pin_board.h"
