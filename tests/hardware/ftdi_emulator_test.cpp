@@ -21,6 +21,8 @@ using test_support::ftdi_emulator;
 // Default wiring: CLOCK D0, DATA OUT D1, DATA IN D3, VDD D5, VPP D6.
 constexpr std::uint8_t clock = 0x01, data_out = 0x02, data_in = 0x08, vdd = 0x20, vpp = 0x40;
 constexpr std::uint8_t outputs = clock | data_out | vdd | vpp;
+// The inputs other than DATA IN read high.
+constexpr std::uint8_t floating = static_cast<std::uint8_t>(~outputs & ~data_in);
 
 class FTDIEmulator : public ::testing::TestWithParam<ftdi_chip_kind> {
   protected:
@@ -88,7 +90,6 @@ TEST_P(FTDIEmulator, LibftdiSeesTheChipAndReadsThePinsOneByteLate) {
     ASSERT_EQ(write(bytes), static_cast<int>(bytes.size()));
     const std::vector<std::uint8_t> back = read(bytes.size());
     ASSERT_EQ(back.size(), bytes.size());
-    const std::uint8_t floating = static_cast<std::uint8_t>(~outputs & ~data_in);
     for (std::size_t i = 1; i < bytes.size(); ++i) {
         const std::uint8_t pgd = (bytes[i - 1] & data_out) != 0 ? data_in : 0;
         EXPECT_EQ(back[i], bytes[i - 1] | floating | pgd) << "byte " << i;
@@ -105,15 +106,24 @@ TEST_P(FTDIEmulator, LibftdiSeesTheChipAndReadsThePinsOneByteLate) {
     EXPECT_EQ(pins, vdd | vpp | floating | data_in);
 }
 
-TEST_P(FTDIEmulator, AWriteBeyondTheFifosWithoutReadingStalls) {
+TEST_P(FTDIEmulator, AWriteBeyondTheFifosStallsUntilTheHostReads) {
     const std::size_t fifos = GetParam() == ftdi_chip_kind::ft232h ? 2048 : 384;
     ftdi->usb_write_timeout = 200;
     EXPECT_EQ(write(std::vector<std::uint8_t>(fifos, vdd)), static_cast<int>(fifos));
     EXPECT_EQ(board->snapshot().stalls, 0);
     EXPECT_EQ(read(fifos).size(), fifos);
 
+    // With a read in flight the host drains the read-back while it writes.
+    std::vector<std::uint8_t> many(3 * fifos, vdd), back(3 * fifos);
+    ftdi_transfer_control* reading = ftdi_read_data_submit(ftdi, back.data(), int(back.size()));
+    ftdi_transfer_control* writing = ftdi_write_data_submit(ftdi, many.data(), int(many.size()));
+    EXPECT_EQ(ftdi_transfer_data_done(writing), int(many.size()));
+    EXPECT_EQ(ftdi_transfer_data_done(reading), int(back.size()));
+    EXPECT_EQ(back.back(), vdd | floating);
+
+    const std::int64_t stalls = board->snapshot().stalls;
     EXPECT_LT(write(std::vector<std::uint8_t>(fifos + 1, vdd)), 0);
-    EXPECT_EQ(board->snapshot().stalls, 1);
+    EXPECT_EQ(board->snapshot().stalls, stalls + 1);
     EXPECT_EQ(board->snapshot().most_unread, fifos);
 }
 
