@@ -29,9 +29,10 @@
 // - Mode changes: the UART drives D0, D2 and D4 high and leaves the rest inputs; entering a
 //   bit-bang mode from it clears the latch (the worst case the chips allow) and sets the
 //   direction mask.
-// - Faults: a transfer fails (URB status -EPIPE or -EIO) once a number of bytes went to the
-//   pins, or the board disappears (every later call fails with ENODEV, as after
-//   unplugging).
+// - The reset request and both purges empty both FIFOs.
+// - Faults, counted in bulk OUT bytes the chip took: a transfer fails (URB status -EPIPE or
+//   -EIO), or the board disappears: its pins float (the adapter's supplies go off), pending
+//   transfers end with -ENODEV and every later call fails with ENODEV, as after unplugging.
 //
 // Use: construct one (an FT232R with serial PW1A2B3C at bus 1, device 2 unless told
 // otherwise), put a chip into its socket (hardware::socket_virtual_chip), run the code under
@@ -78,10 +79,10 @@ class ftdi_emulator {
     void with_board(const std::function<void(hardware::ftdi_pin_board&)>& inspect);
     hardware::ftdi_pin_board::chip_levels levels() const;
 
-    // The transfer that takes the byte count to the pins past `bytes` more bytes ends with
-    // URB status `urb_status` (-EPIPE, -EIO); later transfers work again.
+    // The bulk OUT that would take the chip past `bytes` more bytes ends after them with URB
+    // status `urb_status` (-EPIPE, -EIO); later transfers work again.
     void fail_transfer_after(std::int64_t bytes, int urb_status);
-    // The board disappears once `bytes` more bytes went to the pins.
+    // The board disappears once the chip took `bytes` more bytes (0: now).
     void unplug_after(std::int64_t bytes);
     bool unplugged() const;
 
