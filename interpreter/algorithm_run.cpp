@@ -132,7 +132,7 @@ void run_control(const devices::instruction& instruction) {
         // of the write-in-progress bit, where the instruction gives one.
         const bool fast = Module94::fast_clocking();
         if (fast && instruction.fast_poll) {
-            wait_for_write(true);
+            wait_for_write(model_write_poll(true));
             break;
         }
         const std::int32_t ms =
