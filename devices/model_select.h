@@ -1,8 +1,8 @@
 // Working values of the selected model: its sizes, erased configuration values and mask,
 // power-up order, timing, EECON1's address, device ID, VDD and VPP ranges and five
 // instruction lists, derived from the model's text fields in the device table; what a
-// model's sizes and EECON1 address must be for it to be selected; and the lookup of a model by its
-// name or its device ID.
+// model's sizes and EECON1 address must be for it to be selected; and the lookup of a
+// model by its name or its device ID.
 #pragma once
 
 #include "devices/device_table.h"
