@@ -133,8 +133,9 @@ TEST_F(ChipOperations, AQueuedDriverGivesTheSameResults) {
         out.config1h = image::program_image().config_image[1];
         out.temp = Module1::algorithm_run.temp;
         EXPECT_FALSE(Module94::supplies_on());
-        if (batch > 1000)
+        if (batch > 1000) {
             EXPECT_LE(queued->flushes, 8) << "reads waited for the power changes";
+        }
         hardware::install_line_driver(nullptr);
         return out;
     };
@@ -142,11 +143,11 @@ TEST_F(ChipOperations, AQueuedDriverGivesTheSameResults) {
     ASSERT_NE(immediate.report.find("FLASH Byte 000031h"), std::string::npos);
     EXPECT_EQ(immediate.report.find("CONF"), std::string::npos) << "cut at the 25th failure";
     for (const std::size_t batch : {std::size_t{7}, std::size_t{100'000}}) {
-        const outcome queued = run(batch);
-        EXPECT_EQ(queued.report, immediate.report) << batch;
-        EXPECT_EQ(queued.flash, immediate.flash) << batch;
-        EXPECT_EQ(queued.config1h, immediate.config1h) << batch;
-        EXPECT_EQ(queued.temp, immediate.temp) << batch;
+        const outcome got = run(batch);
+        EXPECT_EQ(got.report, immediate.report) << batch;
+        EXPECT_EQ(got.flash, immediate.flash) << batch;
+        EXPECT_EQ(got.config1h, immediate.config1h) << batch;
+        EXPECT_EQ(got.temp, immediate.temp) << batch;
     }
 }
 
