@@ -23,7 +23,7 @@ constexpr const char* reference_keys[algorithm_kinds] = {
 constexpr const char* value_keys[] = {
     "flash:",    "eeprom:",       "configerased:",  "configmask:",     "voltageseq:",
     "vdd:",      "vpp:",          "progtime:",      "configprogtime:", "pagesize:",
-    "deviceid:", "deviceidmask:", "dischargetime:", "mclrmax:"};
+    "deviceid:", "deviceidmask:", "dischargetime:", "mclrmax:",        "eecon1:"};
 
 void check_number(database_line& line) {
     if (line.number < 0 || line.number >= algorithm_slots)

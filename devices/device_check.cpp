@@ -161,6 +161,12 @@ void check_model(const model_record& model, std::vector<database_problem>& probl
                                     core::hex4(value & mask));
     }
 
+    if (const auto* eecon1 = value_of("eecon1:"); eecon1 && !parse_eecon1_address(*eecon1))
+        report("eecon1:", "\"eecon1:\" must be EECON1's address as three hexadecimal digits "
+                          "from F60 to FFF (the access bank's special function registers, "
+                          "where the write poll reads it), not \"" +
+                              *eecon1 + "\"; the model cannot be selected");
+
     // The page size as the loader reads it: a missing line gives 0.
     const std::int32_t page_size = page ? core::text_to_int(*page) : 0;
     bool pages_unusable = false;

@@ -46,6 +46,8 @@ std::string& value_field(device_model& model, const std::string& key) {
         return model.configprogtime;
     if (key == "dischargetime:")
         return model.dischargetime;
+    if (key == "eecon1:")
+        return model.eecon1;
     return model.pagesize;
 }
 

@@ -21,6 +21,7 @@ struct device_model {
     std::string mclrmax;        // optional: the absolute maximum on MCLR in volts, "13.25"
     std::string configprogtime; // optional: hold for configuration bytes in ms (else progtime)
     std::string dischargetime;  // optional: PGC low after a programming hold in us (P10)
+    std::string eecon1;         // optional: EECON1's address, three hexadecimal digits
     int line = 0;               // line number of the "model:" line (0 for the sink entry)
 };
 

@@ -1,7 +1,7 @@
 // Working values of the selected model: sizes, erased configuration values, power-up
-// order, timing, device ID, voltage ranges and the five instruction lists, derived from
-// the model's text fields; the size limits that keep a model from being selected; and the
-// lookup of a model by its name or its device ID.
+// order, timing, EECON1's address, device ID, voltage ranges and the five instruction
+// lists, derived from the model's text fields; the limits that keep a model from being
+// selected; and the lookup of a model by its name or its device ID.
 #include "devices/model_select.h"
 
 #include "core/hex_text.h"
@@ -38,6 +38,15 @@ std::array<std::int32_t, config_bytes> parse_config_values(const std::string& te
 std::optional<std::uint16_t> parse_device_id(const std::string& text) {
     const std::int32_t value = core::hex4_value(core::upper_case(text));
     if (value < 0)
+        return std::nullopt;
+    return static_cast<std::uint16_t>(value);
+}
+
+std::optional<std::uint16_t> parse_eecon1_address(const std::string& text) {
+    if (text.size() != 3)
+        return std::nullopt;
+    const std::int32_t value = core::hex4_value("0" + core::upper_case(text));
+    if (value < lowest_access_sfr)
         return std::nullopt;
     return static_cast<std::uint16_t>(value);
 }
@@ -93,9 +102,14 @@ std::string model_problem(const device_model& model) {
     if (auto problem = size_problem("EEPROM size", model.eeprom, 0, largest_eeprom_size);
         !problem.empty())
         return problem;
-    if (model.pagesize.empty())
-        return {};
-    return size_problem("page size", model.pagesize, 0, largest_page_size);
+    if (!model.pagesize.empty())
+        if (auto problem = size_problem("page size", model.pagesize, 0, largest_page_size);
+            !problem.empty())
+            return problem;
+    if (!model.eecon1.empty() && !parse_eecon1_address(model.eecon1))
+        return "its EECON1 address \"" + model.eecon1 +
+               "\" is not three hexadecimal digits from F60 to FFF";
+    return {};
 }
 
 int find_model(const device_table& table, const std::string& name) {
@@ -158,6 +172,7 @@ bool select_model(const device_table& table, int selected_model, model_values& v
     values.discharge_time_us = model.dischargetime.empty() ? default_discharge_time_us
                                                            : core::text_to_int(model.dischargetime);
     values.page_size = core::text_to_int(model.pagesize);
+    values.eecon1_address = parse_eecon1_address(model.eecon1).value_or(default_eecon1_address);
     values.device_id = parse_device_id(model.deviceid);
     values.device_id_mask = device_id_mask(model);
     read_voltage_limits(model, values);

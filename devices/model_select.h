@@ -1,7 +1,8 @@
 // Working values of the selected model: its sizes, erased configuration values and mask,
-// power-up order, timing, device ID, VDD and VPP ranges and five instruction lists,
-// derived from the model's text fields in the device table; the sizes a model may have to
-// be selected; and the lookup of a model by its name or its device ID.
+// power-up order, timing, EECON1's address, device ID, VDD and VPP ranges and five
+// instruction lists, derived from the model's text fields in the device table; what a
+// model's sizes and EECON1 address must be for it to be selected; and the lookup of a
+// model by its name or its device ID.
 #pragma once
 
 #include "devices/device_table.h"
@@ -37,6 +38,15 @@ std::uint16_t device_id_mask(const device_model& model);
 // order. A model with a missing or unreadable ID matches nothing.
 std::vector<int> models_with_id(const device_table& table, std::uint16_t raw);
 
+// EECON1's address where a model states no "eecon1:": where most PIC18 families have it.
+inline constexpr std::uint16_t default_eecon1_address = 0xFA6;
+// The access bank's special function registers begin here on the parts with the lower
+// split (60h); a write poll reads EECON1 with a = 0, so it must lie from here to FFFh.
+inline constexpr std::uint16_t lowest_access_sfr = 0xF60;
+
+// An "eecon1:" text: three hexadecimal digits from F60 to FFF. Nothing for any other text.
+std::optional<std::uint16_t> parse_eecon1_address(const std::string& text);
+
 // One algorithm as a list of lower-cased instruction texts, blanks kept.
 using instruction_list = std::vector<std::string>;
 
@@ -60,7 +70,9 @@ std::optional<std::int32_t> parse_size(const std::string& text);
 // Why `model` cannot be selected: its "flash:" is missing, not a whole number, 0 or above
 // largest_flash_size, its "eeprom:" is missing, not a whole number or above
 // largest_eeprom_size, or its "pagesize:" is not a whole number or above
-// largest_page_size. Empty when it can be selected.
+// largest_page_size, or its "eecon1:" is given but not an address parse_eecon1_address
+// takes (a poll of another register would misjudge every EEPROM write). Empty when it
+// can be selected.
 std::string model_problem(const device_model& model);
 
 // Working values of the selected model.
@@ -77,6 +89,8 @@ struct model_values {
     // PGC low after a programming hold with fast port access (P10), in microseconds.
     std::int32_t discharge_time_us = default_discharge_time_us;
     std::int32_t page_size = 0;
+    // Where the write-completion poll reads EECON1 ("eecon1:").
+    std::uint16_t eecon1_address = default_eecon1_address;
     std::optional<std::uint16_t> device_id; // DEVID2:DEVID1 with the revision bits 0
     std::uint16_t device_id_mask = default_device_id_mask;
     // The part's VDD and VPP ranges; nothing without the "vdd:" / "vpp:" line (no voltage

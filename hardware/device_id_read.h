@@ -3,11 +3,25 @@
 // powered in programming mode; the read changes the table pointer and nothing else.
 #pragma once
 
+#include <array>
 #include <cstdint>
 
 namespace hardware {
 
-inline constexpr std::uint32_t device_id_address = 0x3FFFFE;
+// The ID read as data: each byte of `address`, upper first, goes to the table pointer as
+// MOVLW byte (`movlw` | byte) and the MOVWF of `pointer_movwf`; then `reads` table reads
+// with `read_command` shift out the ID, lowest byte first.
+struct id_read_words {
+    std::uint32_t address;
+    std::int32_t movlw;
+    std::array<std::int32_t, 3> pointer_movwf; // MOVWF TBLPTRU, TBLPTRH, TBLPTRL
+    std::int32_t read_command;                 // 1001: table read, post-increment
+    int reads;
+};
+
+inline constexpr id_read_words device_id_read{0x3FFFFE, 0x0E00, {0x6EF8, 0x6EF7, 0x6EF6}, 0x9, 2};
+
+static_assert(device_id_read.reads == 2, "the ID is DEVID2:DEVID1");
 
 // DEVID2:DEVID1 of the powered chip.
 std::uint16_t read_device_id();

@@ -6,6 +6,7 @@
 #include "core/host_hooks.h"
 #include "hardware/serial_transfer.h"
 #include "interpreter/algorithm_run.h"
+#include "interpreter/deferred_reads.h"
 
 namespace Module1 {
 
@@ -22,21 +23,30 @@ void movlw(std::int32_t byte) {
 
 } // namespace
 
-void wait_for_write(bool nop_before_shift_out) {
+write_poll model_write_poll(bool nop_before_shift_out) {
+    return {.register_address = devices::selected_model().values.eecon1_address,
+            .nop_before_shift_out = nop_before_shift_out};
+}
+
+void wait_for_write(const write_poll& poll) {
+    constexpr std::int32_t movf_to_w_access = 0x5000; // MOVF f,W,0: f in the low byte
+    constexpr std::int32_t movwf_tablat = 0x6EF5;
+    constexpr std::int32_t shift_out_tablat = 0x2;
+    const std::int32_t movf = movf_to_w_access | (poll.register_address & 0xFF);
     auto& run = algorithm_run;
     const std::int64_t started = core::monotonic_us();
     for (;;) {
-        Module94::send_command(0, 0x50A6);
+        Module94::send_command(0, movf);
         Module94::short_delay();
-        Module94::send_command(0, 0x6EF5);
+        Module94::send_command(0, movwf_tablat);
         Module94::short_delay();
-        if (nop_before_shift_out) {
+        if (poll.nop_before_shift_out) {
             Module94::send_command(0, 0x0000);
             Module94::short_delay();
         }
-        run.temp = Module94::read_byte(2);
+        run.temp = Module94::read_byte(shift_out_tablat);
         Module94::short_delay();
-        if ((run.temp & 2) == 0)
+        if ((run.temp & poll.busy_mask) == 0)
             return;
         if (core::monotonic_us() - started > write_wait_limit_us) {
             run.stop = run_stop::write_timeout;
@@ -124,24 +134,25 @@ void run_transfer(const devices::instruction& instruction) {
         Module94::short_delay();
         break;
     case opcode::waitwr:
-        wait_for_write(false);
+        wait_for_write(model_write_poll(false));
         break;
     case opcode::read_flash:
     case opcode::read_eeprom: {
         const memory which = instruction.op == opcode::read_flash ? memory::flash : memory::eeprom;
         caption_progress(which);
-        store_image_byte(which, a, Module94::read_byte(instruction.command));
+        read_into_image(which, a, Module94::read_byte_deferred(instruction.command));
         Module94::short_delay();
         run.address_counter = a + 1;
         break;
     }
     case opcode::read_config:
         caption_config(instruction.config_byte);
-        config_slot(instruction.config_byte) = Module94::read_byte(instruction.command);
+        read_into_config(instruction.config_byte,
+                         Module94::read_byte_deferred(instruction.command));
         Module94::short_delay();
         break;
     case opcode::read_temp:
-        run.temp = Module94::read_byte(instruction.command);
+        read_into_temp(Module94::read_byte_deferred(instruction.command));
         Module94::short_delay();
         break;
     case opcode::send_literal:

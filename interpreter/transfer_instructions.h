@@ -4,6 +4,7 @@
 #pragma once
 
 #include "devices/instruction_syntax.h"
+#include "devices/model_select.h"
 
 #include <cstdint>
 
@@ -12,11 +13,23 @@ namespace Module1 {
 // Executes one transfer instruction and moves ip on.
 void run_transfer(const devices::instruction& instruction);
 
-// Polls EECON1 (0FA6h) until its write-in-progress bit clears: MOVF EECON1,W, MOVWF
-// TABLAT, optionally a NOP (the 2XXX and K families read a stale TABLAT without it), then
-// the TABLAT shift-out. Gives up after write_wait_limit_us (run_stop::write_timeout) or on
-// a cancel request.
-void wait_for_write(bool nop_before_shift_out);
+// A write-completion poll as data: the register read (an access-bank SFR, so MOVF f,W
+// with a = 0 reaches it), whether a NOP goes between MOVWF TABLAT and the TABLAT shift-out
+// (the 2XXX, 1230 and K families shift out a stale TABLAT without it), and the bits that
+// show the write still running.
+struct write_poll {
+    std::uint16_t register_address = devices::default_eecon1_address;
+    bool nop_before_shift_out = false;
+    std::uint8_t busy_mask = 0x02; // EECON1.WR
+};
+
+// The poll of the selected model's EECON1.
+write_poll model_write_poll(bool nop_before_shift_out);
+
+// Repeats the poll until no busy bit is set: MOVF register,W, MOVWF TABLAT, the NOP where
+// asked, then the TABLAT shift-out into temp. Gives up after write_wait_limit_us
+// (run_stop::write_timeout) or on a cancel request.
+void wait_for_write(const write_poll& poll);
 
 // The two byte-addressed memories of the image.
 enum class memory { flash, eeprom };

@@ -93,7 +93,10 @@ TEST(DeviceCheck, AlgorithmBodies) {
               // Absolute maxima on MCLR: a number of volts from the VPP maximum to 20 V.
               "model: M1", "vpp: 9-12.5", "mclrmax: 12", "model: M2", "vpp: 9-12.5",
               "mclrmax: 13,25", "model: M3", "vpp: 9-12.5", "mclrmax: 25", "model: M4",
-              "mclrmax: 13.25", "model: M5", "vpp: 9-12.5", "mclrmax: 13.25"}));
+              "mclrmax: 13.25", "model: M5", "vpp: 9-12.5", "mclrmax: 13.25",
+              // EECON1 among the access bank's special function registers, F60h to FFFh.
+              "model: E1", "eecon1: f7f", "model: E2", "eecon1: F5F", "model: E3",
+              "eecon1: 0FA6"}));
     const std::pair<int, const char*> expected[] = {
         {19, "unrecognised instruction 'begin '"},
         {19, "'s0x-flash' has no valid two-digit"},
@@ -144,6 +147,10 @@ TEST(DeviceCheck, AlgorithmBodies) {
              "not \"13,25\""},
         {78, "\"mclrmax:\" 25.00 V is above 20.00 V"},
         {80, "\"mclrmax:\" needs the part's \"vpp:\" range"},
+        {87, "\"eecon1:\" must be EECON1's address as three hexadecimal digits from F60 to "
+             "FFF (the access bank's special function registers, where the write poll reads "
+             "it), not \"F5F\""},
+        {89, "not \"0FA6\""},
     };
     for (const auto& [line, text] : expected) {
         SCOPED_TRACE("line " + std::to_string(line) + ": " + text);
@@ -151,6 +158,7 @@ TEST(DeviceCheck, AlgorithmBodies) {
     }
     EXPECT_FALSE(has_problem(problems, 65, "")) << "\"vpp: 9-12.5\" is a range\n" << dump(problems);
     EXPECT_FALSE(has_problem(problems, 83, "")) << dump(problems);
+    EXPECT_FALSE(has_problem(problems, 85, "")) << dump(problems);
 }
 
 TEST(AlgorithmCheck, RunFaultsAreWhatWouldRunAwayDivideByZeroOrEndTheProgram) {

@@ -149,12 +149,12 @@ TEST(DeviceTable, ShippedDatabaseLoads) {
 }
 
 TEST(SelectModel, WorkingValues) {
-    const auto table = parse(
-        crlf({"programalgdef 1: Begin, S0D-FLASH,,End", "model: A", "flash: 2.5", "eeprom: 3.5",
-              "progtime: 1e1", "pagesize: 64", "voltageseq: VPPVDD",
-              "configerased: 00,cf,0F,1F,00,83,85,00,0F,C0,0F,E0,0F,40", "programalg: 1",
-              "deviceid: 10c0", "deviceidmask: FFF0", "model: B", "voltageseq: vdd vpp",
-              "configerased: 00,CF,0F,1F", "deviceid: 10C", "progtime: 1", "configprogtime: 5"}));
+    const auto table = parse(crlf(
+        {"programalgdef 1: Begin, S0D-FLASH,,End", "model: A", "flash: 2.5", "eeprom: 3.5",
+         "progtime: 1e1", "pagesize: 64", "voltageseq: VPPVDD",
+         "configerased: 00,cf,0F,1F,00,83,85,00,0F,C0,0F,E0,0F,40", "programalg: 1",
+         "deviceid: 10c0", "deviceidmask: FFF0", "eecon1: f7f", "model: B", "voltageseq: vdd vpp",
+         "configerased: 00,CF,0F,1F", "deviceid: 10C", "progtime: 1", "configprogtime: 5"}));
     devices::model_values values;
     ASSERT_TRUE(devices::select_model(table, 1, values));
     EXPECT_EQ(values.flash_size, 2);
@@ -171,6 +171,7 @@ TEST(SelectModel, WorkingValues) {
     EXPECT_EQ(values.erase_list, devices::instruction_list{""});
     EXPECT_EQ(values.device_id, std::optional<std::uint16_t>{0x10C0});
     EXPECT_EQ(values.device_id_mask, 0xFFF0);
+    EXPECT_EQ(values.eecon1_address, 0xF7F);
 
     // An unknown order leaves the previous one in force; short configuration text gives -1.
     ASSERT_TRUE(devices::select_model(table, 2, values));
@@ -182,6 +183,7 @@ TEST(SelectModel, WorkingValues) {
     EXPECT_EQ(values.device_id_mask, devices::default_device_id_mask);
     EXPECT_EQ(values.program_time_ms, 1);
     EXPECT_EQ(values.config_program_time_ms, 5);
+    EXPECT_EQ(values.eecon1_address, devices::default_eecon1_address);
 
     EXPECT_FALSE(devices::select_model(table, 0, values));
     EXPECT_FALSE(devices::select_model(table, 3, values));
@@ -189,8 +191,9 @@ TEST(SelectModel, WorkingValues) {
     EXPECT_EQ(devices::find_model(table, "b"), 0);
 }
 
-// Sizes beyond any PIC18 (which would exhaust the memory) or not whole numbers keep the
-// program from selecting the model; the lenient select_model still reads it.
+// Sizes beyond any PIC18 (which would exhaust the memory) or not whole numbers, and an
+// EECON1 address outside the access bank's SFRs, keep the program from selecting the
+// model; the lenient select_model still reads it.
 TEST(SelectModel, ProgramRefusesImpossibleSizes) {
     const std::pair<const char*, const char*> rows[] = {
         {"flash: 2147483648",
@@ -201,6 +204,10 @@ TEST(SelectModel, ProgramRefusesImpossibleSizes) {
          "its EEPROM size \"65537\" is more than the 65536 bytes a PIC18 can have"},
         {"eeprom: 2.5", "its EEPROM size \"2.5\" is not a whole number of bytes"},
         {"pagesize: 257", "its page size \"257\" is more than the 256 bytes a PIC18 can have"},
+        {"eecon1: FG0", "its EECON1 address \"FG0\" is not three hexadecimal digits from F60 "
+                        "to FFF"},
+        {"eecon1: 07F", "its EECON1 address \"07F\" is not three hexadecimal digits from F60 "
+                        "to FFF"},
     };
     for (const auto& [line, problem] : rows) {
         SCOPED_TRACE(line);

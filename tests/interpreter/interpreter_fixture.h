@@ -61,6 +61,7 @@ class InterpreterTest : public ::testing::Test {
         model.page_size = 8;
         model.voltage_sequence = 1;
         model.program_time_ms = 2;
+        model.eecon1_address = devices::default_eecon1_address;
         for (std::size_t k = 0; k < model.config_erased.size(); ++k)
             model.config_erased[k] = static_cast<std::int32_t>(k);
         model.config_mask.fill(255);

@@ -118,6 +118,14 @@ TEST_F(RunStep, WaitwrPollsUntilTheWriteBitClears) {
     ASSERT_EQ(polls.size(), 6u);
     EXPECT_EQ(polls[0].payload, 0x50A6);
     EXPECT_EQ(polls[1].payload, 0x6EF5);
+
+    // The model's EECON1 (xxK80: F7Fh) is read instead; only WR keeps the poll going.
+    probe_.frames.clear();
+    devices::selected_model().values.eecon1_address = 0xF7F;
+    probe_.answers = {0x02, 0xFD};
+    run_list("begin,waitwr,end");
+    EXPECT_EQ(frames_of(2).size(), 2u);
+    EXPECT_EQ(frames_of(0).front().payload, 0x507F);
 }
 
 TEST_F(RunStep, WaitDelaysAndTheWaitwrKeyword) {
