@@ -110,6 +110,8 @@ class ftdi_stream {
     // one's read-back is drained: any two neighbours fit in the chip's FIFOs.
     std::vector<std::size_t> chunks(std::size_t total) const;
 
+    // The last ticket handed out (0: none yet).
+    sample_ticket last_ticket() const { return values_.size(); }
     bool ready(sample_ticket ticket) const;
     // False for a ticket never handed out or not yet resolved.
     bool value(sample_ticket ticket) const;
