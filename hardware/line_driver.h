@@ -31,9 +31,9 @@ struct line_levels {
 using sample_ticket = std::uint64_t;
 
 struct driver_capabilities {
-    bool queued = false;        // false: every call executes at once
-    std::size_t max_batch = 0;  // queued states after which the driver flushes (0: none)
-    std::int64_t step_ns = 0;   // how long one queued state lasts on the wire (0: unknown)
+    bool queued = false;       // false: every call executes at once
+    std::size_t max_batch = 0; // queued states after which the driver flushes (0: none)
+    std::int64_t step_ns = 0;  // how long one queued state lasts on the wire (0: unknown)
     // A bit is two states (data with the rising CLOCK edge, then the falling edge) rather
     // than three line changes with DATA OUT back to 0 after each field.
     bool fast_clocking = false;

@@ -90,10 +90,6 @@ port_backend& current_port_backend() {
     return *installed();
 }
 
-bool port_ready() {
-    return current_port_backend().is_ready();
-}
-
 void Out32(std::int32_t address, std::int32_t value) {
     current_port_backend().out32(static_cast<std::uint16_t>(address & 0xFFFF),
                                  static_cast<std::uint8_t>(value & 0xFF));

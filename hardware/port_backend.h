@@ -86,7 +86,8 @@ class unavailable_port final : public port_backend {
 // placeholder) and returns the previous one.
 std::unique_ptr<port_backend> install_port_backend(std::unique_ptr<port_backend> backend);
 port_backend& current_port_backend();
-// Whether chip operations may run: the current backend is ready.
+// Whether chip operations may run: the current line driver (over this backend, on the
+// parallel port) is ready.
 bool port_ready();
 
 // The port I/O operations of the line procedures, through the current backend. Addresses

@@ -1,10 +1,11 @@
-// PIC18 serial programming transfer and power sequencing over the line procedures. With
-// fast port access a bit is two register writes: its data level together with the rising
-// CLOCK edge, then the falling edge on which the chip takes it.
+// PIC18 serial programming transfer and power sequencing over the line procedures, one
+// frame description clocked in one of two ways: three line changes per bit, or (fast port
+// access and queued drivers) two: the data level together with the rising CLOCK edge, then
+// the falling edge on which the chip takes it. Reads hand back the tickets of their bits,
+// so that a queued driver can send many frames before any value is needed.
 #include "hardware/serial_transfer.h"
 
 #include "core/host_hooks.h"
-#include "hardware/port_backend.h"
 #include "hardware/port_lines.h"
 
 #include <optional>
@@ -27,132 +28,179 @@ void yield() {
 }
 
 bool fast() {
-    return port_pacing.fast;
+    return fast_clocking();
 }
 
-// One bit: CLOCK up, DATA OUT to the bit while CLOCK is high, CLOCK down (the chip takes
-// the bit on the falling edge).
-void send_bit(bool one) {
-    clock_high();
-    yield();
-    if (one)
-        data_high();
-    else
-        data_low();
-    yield();
-    clock_low();
-    yield();
+hardware::line_driver& driver() {
+    return hardware::current_line_driver();
 }
 
-void send_bits(std::int32_t value, int count) {
-    for (int bit = 0; bit < count; ++bit)
-        send_bit(((value >> bit) & 1) != 0);
-}
-
-void clock_pulse() {
-    clock_high();
-    yield();
-    clock_low();
-    yield();
-}
-
-// DATA OUT back to 0 at the end of a command or payload.
-void finish_field() {
-    data_low();
-    yield();
-    short_delay();
-}
-
-// Fast port access: a clock period is two register writes, the data level (when given)
-// going out with the rising edge. DATA OUT is not returned to 0 between fields: the next
-// bit sets it with its own rising edge, and PGD is stable through every high phase.
-void fast_clock(std::optional<bool> data) {
-    stage_clock(true);
-    if (data)
-        stage_data(*data);
-    flush_lines();
-    stage_clock(false);
-    flush_lines();
-}
-
-void fast_bits(std::int32_t value, int count) {
-    for (int bit = 0; bit < count; ++bit)
-        fast_clock(((value >> bit) & 1) != 0);
-}
-
-void fast_command(std::int32_t command, std::int32_t payload) {
-    fast_bits(command, 4);
-    fast_bits(payload, 16);
-}
-
-// The eight operand clocks with PGD at 0 (the chip ignores it), then eight clocks with
-// DATA OUT at 1 from the first rising edge on, DATA IN sampled while CLOCK is high; DATA
-// OUT goes back to 0 once the chip has shifted out its byte.
-std::int32_t fast_read(std::int32_t command) {
-    fast_bits(command, 4);
-    fast_clock(false);
-    for (int idle = 1; idle < 8; ++idle)
-        fast_clock(std::nullopt);
-    std::int32_t result = 0;
-    for (int bit = 0; bit < 8; ++bit) {
-        stage_clock(true);
-        stage_data(true);
-        if (read_data_in() == 1)
-            result += 1 << bit;
-        stage_clock(false);
-        flush_lines();
+// The bits of `value` in the frame's order.
+template <typename Bit>
+void for_each_bit(const frame_format& frame, std::int32_t value, int count, Bit&& bit) {
+    for (int i = 0; i < count; ++i) {
+        const int index = frame.msb_first ? count - 1 - i : i;
+        bit(((value >> index) & 1) != 0);
     }
-    data_low();
-    return result;
+}
+
+void gap(std::int64_t nanoseconds) {
+    if (nanoseconds > 0)
+        driver().hold_us((nanoseconds + 999) / 1000);
+}
+
+// Three line changes per bit: CLOCK up, DATA OUT to the bit while CLOCK is high, CLOCK
+// down (the chip takes the bit on the falling edge); DATA OUT back to 0 after each field.
+struct paced_clocking {
+    static void send_bit(bool one) {
+        clock_high();
+        yield();
+        if (one)
+            data_high();
+        else
+            data_low();
+        yield();
+        clock_low();
+        yield();
+    }
+
+    static void clock_pulse() {
+        clock_high();
+        yield();
+        clock_low();
+        yield();
+    }
+
+    static void finish_field() {
+        data_low();
+        yield();
+        short_delay();
+    }
+
+    static void send(const frame_format& frame, std::int32_t command, std::int32_t payload) {
+        for_each_bit(frame, command, frame.command_bits, send_bit);
+        finish_field();
+        gap(frame.command_gap_ns);
+        for_each_bit(frame, payload, frame.payload_bits, send_bit);
+        finish_field();
+        gap(frame.frame_gap_ns);
+    }
+
+    static pending_byte read(const frame_format& frame, std::int32_t command) {
+        for_each_bit(frame, command, frame.command_bits, send_bit);
+        finish_field();
+        gap(frame.command_gap_ns);
+        for (int idle = 0; idle < frame.read_turnaround_clocks; ++idle)
+            clock_pulse();
+        short_delay();
+        // DATA OUT stays at 1 through the input phase; the adapter's series resistor lets
+        // the chip override it on the shared data line.
+        data_high();
+        yield();
+        pending_byte read;
+        for (int bit = 0; bit < frame.read_bits; ++bit) {
+            clock_high();
+            yield();
+            const hardware::sample_ticket ticket = driver().sample();
+            if (bit == 0)
+                read.first = ticket;
+            clock_low();
+            yield();
+        }
+        read.count = frame.read_bits;
+        finish_field();
+        gap(frame.frame_gap_ns);
+        return read;
+    }
+};
+
+// Two line changes per bit: the data level (when given) goes out with the rising edge,
+// then the falling edge. DATA OUT is not returned to 0 between fields: the next bit sets it
+// with its own rising edge, and PGD is stable through every high phase.
+struct fast_clocking_steps {
+    static void clock(std::optional<bool> data) {
+        if (data)
+            clock_and_data(true, *data);
+        else
+            clock_high();
+        clock_low();
+    }
+
+    static void send(const frame_format& frame, std::int32_t command, std::int32_t payload) {
+        for_each_bit(frame, command, frame.command_bits, [](bool one) { clock(one); });
+        gap(frame.command_gap_ns);
+        for_each_bit(frame, payload, frame.payload_bits, [](bool one) { clock(one); });
+        gap(frame.frame_gap_ns);
+    }
+
+    // The operand clocks with PGD at 0 (the chip ignores it), then the read clocks with
+    // DATA OUT at 1 from the first rising edge on, DATA IN sampled while CLOCK is high;
+    // DATA OUT goes back to 0 once the chip has shifted out its byte.
+    static pending_byte read(const frame_format& frame, std::int32_t command) {
+        for_each_bit(frame, command, frame.command_bits, [](bool one) { clock(one); });
+        gap(frame.command_gap_ns);
+        for (int idle = 0; idle < frame.read_turnaround_clocks; ++idle)
+            clock(idle == 0 ? std::optional<bool>(false) : std::nullopt);
+        pending_byte read;
+        for (int bit = 0; bit < frame.read_bits; ++bit) {
+            clock_and_data(true, true);
+            const hardware::sample_ticket ticket = driver().sample();
+            if (bit == 0)
+                read.first = ticket;
+            clock_low();
+        }
+        read.count = frame.read_bits;
+        data_low();
+        gap(frame.frame_gap_ns);
+        return read;
+    }
+};
+
+bool fits(std::int32_t value, int bits) {
+    return value >= 0 && value < (std::int64_t{1} << bits);
 }
 
 } // namespace
 
 void send_command(std::int32_t command, std::int32_t payload) {
-    if (command < 0 || command > 15 || payload < 0 || payload > 65535)
+    const frame_format& frame = classic_frame;
+    if (!fits(command, frame.command_bits) || !fits(payload, frame.payload_bits))
         return;
-    if (fast()) {
-        fast_command(command, payload);
-        return;
-    }
-    send_bits(command, 4);
-    finish_field();
-    send_bits(payload, 16);
-    finish_field();
+    if (fast())
+        fast_clocking_steps::send(frame, command, payload);
+    else
+        paced_clocking::send(frame, command, payload);
+}
+
+pending_byte read_byte_deferred(std::int32_t command) {
+    const frame_format& frame = classic_frame;
+    if (!fits(command, frame.command_bits))
+        return {};
+    return fast() ? fast_clocking_steps::read(frame, command)
+                  : paced_clocking::read(frame, command);
+}
+
+bool byte_ready(const pending_byte& read) {
+    return read.count == 0 || driver().ready(read.first + static_cast<unsigned>(read.count) - 1);
+}
+
+std::int32_t byte_value(const pending_byte& read) {
+    std::int32_t result = 0;
+    for (int bit = 0; bit < read.count; ++bit)
+        if (driver().value(read.first + static_cast<unsigned>(bit)))
+            result |= 1 << bit;
+    return result;
 }
 
 std::int32_t read_byte(std::int32_t command) {
-    if (command < 0 || command > 15)
-        return 0;
-    if (fast())
-        return fast_read(command);
-    send_bits(command, 4);
-    finish_field();
-    for (int idle = 0; idle < 8; ++idle)
-        clock_pulse();
-    short_delay();
-    // DATA OUT stays at 1 through the input phase; the adapter's series resistor lets the
-    // chip override it on the shared data line.
-    data_high();
-    yield();
-    std::int32_t result = 0;
-    for (int bit = 0; bit < 8; ++bit) {
-        clock_high();
-        yield();
-        if (read_data_in() == 1)
-            result += 1 << bit;
-        clock_low();
-        yield();
-    }
-    finish_field();
-    return result;
+    return byte_value(read_byte_deferred(command));
 }
 
 void program_pulse(std::int32_t hold_ms, std::int32_t discharge_us) {
     data_low();
     yield();
     for (int i = 0; i < 3; ++i)
-        clock_pulse();
+        paced_clocking::clock_pulse();
     clock_high();
     yield();
     wait_ms(hold_ms);
@@ -168,11 +216,12 @@ void program_pulse(std::int32_t hold_ms, std::int32_t discharge_us) {
     short_delay();
     short_delay();
     for (int i = 0; i < 16; ++i)
-        clock_pulse();
+        paced_clocking::clock_pulse();
     short_delay();
 }
 
 void power_up(std::int32_t voltage_sequence) {
+    driver().flush();
     if (voltage_sequence == 1) {
         vdd_on();
         wait_ms(power_step_ms);
@@ -184,20 +233,20 @@ void power_up(std::int32_t voltage_sequence) {
         vdd_on();
         wait_ms(power_step_ms);
     }
+    driver().flush();
 }
 
 void power_down() {
     // A fast transfer leaves DATA OUT at its last bit: both signal lines go low before
     // the supplies do, as a default transfer leaves them.
-    if (fast()) {
-        stage_clock(false);
-        stage_data(false);
-        flush_lines();
-    }
+    driver().flush();
+    if (fast())
+        clock_and_data(false, false);
     vdd_off();
     wait_ms(power_step_ms);
     vpp_off();
     wait_ms(power_step_ms);
+    driver().flush();
 }
 
 void short_delay() {
@@ -233,15 +282,13 @@ std::string bit_string(std::int32_t value, int digits) {
 void wait_ms(std::int64_t milliseconds) {
     if (milliseconds < 0)
         milliseconds = 0;
-    hardware::current_port_backend().note_wait(milliseconds);
-    core::sleep_ms(milliseconds);
+    driver().hold_ms(milliseconds);
 }
 
 void wait_us(std::int64_t microseconds) {
     if (microseconds < 0)
         microseconds = 0;
-    hardware::current_port_backend().note_wait_us(microseconds);
-    core::hooks().sleep_us(microseconds);
+    driver().hold_us(microseconds);
 }
 
 } // namespace Module94

@@ -4,10 +4,37 @@
 // the three bytes the table-pointer instructions load.
 #pragma once
 
+#include "hardware/line_driver.h"
+
 #include <cstdint>
 #include <string>
 
 namespace Module94 {
+
+// The shape of one serial frame: a command of `command_bits`, then either a payload of
+// `payload_bits` or `read_turnaround_clocks` idle clocks and `read_bits` bits read on DATA
+// IN; bits least significant first unless `msb_first`. The gaps are minimum waits after the
+// command and after the payload or read, beyond what the line steps themselves take.
+struct frame_format {
+    int command_bits = 4;
+    int payload_bits = 16;
+    bool msb_first = false;
+    int read_turnaround_clocks = 8;
+    int read_bits = 8;
+    std::int64_t command_gap_ns = 0;
+    std::int64_t frame_gap_ns = 0;
+};
+
+// The classic PIC18 frame: a 4-bit command and a 16-bit payload or, for reads, eight idle
+// clocks and an 8-bit read-back, least significant bit first.
+inline constexpr frame_format classic_frame{};
+
+// A read whose bits may still be queued in the line driver: `count` consecutive tickets
+// from `first`.
+struct pending_byte {
+    hardware::sample_ticket first = 0;
+    int count = 0;
+};
 
 // Results of split_address.
 extern std::int32_t upper_byte;
@@ -19,6 +46,12 @@ void send_command(std::int32_t command, std::int32_t payload);
 // Command (0-15), eight idle clocks, then eight bits read on DATA IN (bit 0 first); 0 and
 // no line change for a command out of range.
 std::int32_t read_byte(std::int32_t command);
+// The same without waiting for the bits: they are known once the driver has flushed.
+pending_byte read_byte_deferred(std::int32_t command);
+// Whether the bits of a read are known without a flush.
+bool byte_ready(const pending_byte& read);
+// The value of a read (flushing the driver first when its bits are still queued).
+std::int32_t byte_value(const pending_byte& read);
 // Command 0000 whose fourth clock stays high for `hold_ms` (the model's programming time),
 // CLOCK low for 1 ms (fast port access: `discharge_us`, the part's P10), then 16 zero
 // bits.
@@ -27,7 +60,7 @@ void program_pulse(std::int32_t hold_ms, std::int32_t discharge_us = 1000);
 // VPP, 2 VPP then VDD, anything else switches nothing on.
 void power_up(std::int32_t voltage_sequence);
 // VDD off, then VPP off, 50 ms after each (fast port access: CLOCK and DATA OUT low
-// first).
+// first). The driver flushes before and after either sequence.
 void power_down();
 // A pause of about a hundred trivial operations (no timer); none with fast port access.
 void short_delay();
@@ -38,7 +71,8 @@ void split_address(std::int32_t value);
 // uses 4 and 16 digits). `digits` is clamped to 0..32.
 std::string bit_string(std::int32_t value, int digits);
 
-// A blocking wait of the line procedures; shows in the port trace as "S <ms>".
+// A hold of the current line state; on the parallel port a blocking wait that shows in the
+// port trace as "S <ms>".
 void wait_ms(std::int64_t milliseconds);
 // The same below a millisecond, on the monotonic clock; "U <us>" in the port trace.
 void wait_us(std::int64_t microseconds);

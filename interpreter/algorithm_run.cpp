@@ -129,7 +129,7 @@ void run_control(const devices::instruction& instruction) {
     case opcode::wait: {
         // A fixed wait by default; with fast port access the documented time, or a poll
         // of the write-in-progress bit, where the instruction gives one.
-        const bool fast = Module94::port_pacing.fast;
+        const bool fast = Module94::fast_clocking();
         if (fast && instruction.fast_poll) {
             wait_for_write(true);
             break;
