@@ -22,7 +22,7 @@ struct simulated_ftdi_board {
     // How the board's pins reach the socket (the program's settings may differ).
     settings::ftdi_wiring wiring{};
     // A fault for tests: the board disappears after this many more bytes.
-    std::optional<std::int64_t> lost_after_bytes;
+    std::optional<std::int64_t> lost_after_bytes{};
 };
 
 // Opens a driver on a simulated board with `chip` in its socket (null: empty), driven
