@@ -77,7 +77,8 @@ constexpr std::array<ftdi_chip, 8> chips{{
 constexpr const char* uart_names[8] = {"TXD", "RXD", "RTS", "CTS", "DTR", "DSR", "DCD", "RI"};
 
 std::uint8_t line_mask(const settings::ftdi_line& line) {
-    return line.bit >= 0 && line.bit <= 7 ? static_cast<std::uint8_t>(1u << line.bit) : 0;
+    return line.bit >= 0 && line.bit <= 7 ? static_cast<std::uint8_t>(1u << line.bit)
+                                          : std::uint8_t{0};
 }
 
 std::size_t ceil_div(std::size_t a, std::size_t b) {
