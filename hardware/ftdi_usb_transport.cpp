@@ -16,11 +16,12 @@ namespace {
 // batch ends with one, so it is set to its minimum.
 constexpr unsigned char latency_timer_ms = 1;
 // libftdi multiplies a rate set while a bit-bang mode is on by four, so this value, set
-// after entering sync mode, programs the divisor of 3 MBd, the highest of full-speed
-// chips (what FTDI's erratum on the FT232R's bit-bang timing recommends). The pins then
-// change at most 3 million times a second, which is what padding counts with; the
-// full-speed bus carries only about 0.6 million bytes each way, so the chip waits for the
-// host between packets, and a wait only lengthens the state on the pins.
+// after entering sync mode, programs the divisor of 3 MBd, the highest of full-speed chips
+// (what FTDI's erratum on the FT232R's bit-bang timing recommends). The chip then clocks
+// about 750 000 bytes a second (peers name 750000 the FT232R's maximum in this order), in
+// any case no more than 3 million, which is what padding counts with. The full-speed bus
+// carries only about 0.6 million bytes each way, so the chip also waits for the host
+// between packets; a wait only lengthens the state on the pins.
 constexpr int bitbang_rate = 750'000;
 // A read-back that makes no progress for this long means the board stopped answering.
 constexpr auto read_back_deadline = std::chrono::seconds(2);
@@ -108,7 +109,14 @@ class usb_transport final : public ftdi_transport {
     std::string failure() const override { return failure_; }
 
   private:
-    std::string library_error() const { return ftdi_get_error_string(context_); }
+    // libftdi's text of its last error; a transfer that ended badly without one (libftdi
+    // leaves "all fine") is named by what usually causes it.
+    std::string library_error() const {
+        const std::string text = ftdi_get_error_string(context_);
+        return text.empty() || text == "all fine"
+                   ? "the USB transfer failed (was the board unplugged?)"
+                   : text;
+    }
 
     bool fail(const std::string& what, const std::string& why) {
         if (failure_.empty())
