@@ -130,8 +130,8 @@ TEST_P(FTDIDriverOnEmulatedBoard, AFailedTransferNeverCorruptsAndAnUnpluggedBoar
 
 INSTANTIATE_TEST_SUITE_P(Chips, FTDIDriverOnEmulatedBoard,
                          ::testing::Values(ftdi_chip_kind::ft232r, ftdi_chip_kind::ft232h),
-                         [](const auto& info) {
-                             return info.param == ftdi_chip_kind::ft232h ? "FT232H" : "FT232R";
+                         [](const auto& chip_kind) {
+                             return chip_kind.param == ftdi_chip_kind::ft232h ? "FT232H" : "FT232R";
                          });
 
 TEST(FTDIDriverWithoutBoard, NamesTheFix) {
