@@ -102,7 +102,8 @@ void ftdi_line_driver::hold_ms(std::int64_t milliseconds) {
         return;
     }
     flush();
-    core::sleep_ms(milliseconds);
+    if (status_.code != port_error::port_lost)
+        core::sleep_ms(milliseconds);
 }
 
 void ftdi_line_driver::hold_us(std::int64_t microseconds) {
@@ -111,7 +112,7 @@ void ftdi_line_driver::hold_us(std::int64_t microseconds) {
         return;
     }
     flush();
-    if (microseconds > 0)
+    if (microseconds > 0 && status_.code != port_error::port_lost)
         core::hooks().sleep_us(microseconds);
 }
 

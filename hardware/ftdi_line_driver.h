@@ -3,7 +3,8 @@
 // queued; the queue goes out when a value is needed, when a hold is too long to pad, when
 // it holds `max_batch` bytes or 100 ms of wire time (so that a window's progress and
 // Cancel stay live), and on close. After a USB failure the driver is port_lost: nothing is
-// sent any more and every sample reads false.
+// sent any more, holds no longer wait (nothing is on the pins to hold) and every sample
+// reads false.
 #pragma once
 
 #include "hardware/ftdi_transport.h"

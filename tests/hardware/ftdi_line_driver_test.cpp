@@ -98,8 +98,10 @@ TEST_F(FtdiDriver, ALostBoardStopsSendingAndReadsFalse) {
               "simulated FT232R board failed while in use (writing the pin states: "
               "LIBUSB_ERROR_NO_DEVICE (the board is gone))");
     const auto seen = chip.changes.size();
+    const auto lost_at = clock.now_us();
     driver->stage({.vpp = true});
-    driver->hold_ms(1);
+    driver->hold_ms(50);
+    EXPECT_EQ(clock.now_us(), lost_at);
     EXPECT_FALSE(driver->value(driver->sample()));
     EXPECT_EQ(chip.changes.size(), seen);
 }
