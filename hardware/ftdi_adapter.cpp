@@ -244,14 +244,13 @@ port_status connect(const std::string& spec, ftdi_connection& connection) {
     const std::string name = board_name(info, selector->channel);
     if (!info.accessible)
         return give_up(failed(port_error::permission_denied, name, info.access_problem));
-    if (selector->channel >= info.channels)
-        return give_up(
-            failed(port_error::no_such_port, name,
-                   "the " + info.chip + " has " +
-                       (info.channels == 1
-                            ? std::string("channel A only")
-                            : "channels A to " +
-                                  std::string(1, static_cast<char>('A' + info.channels - 1)))));
+    if (selector->channel >= info.channels) {
+        const char last = static_cast<char>('A' + info.channels - 1);
+        return give_up(failed(port_error::no_such_port, name,
+                              "the " + info.chip + " has " +
+                                  (info.channels == 1 ? std::string("channel A only")
+                                                      : std::string("channels A to ") + last)));
+    }
     // libftdi detaches ftdi_sio from the interface it claims and does not give it back, so
     // that nothing resets the pins to their UART levels after the run.
     context->module_detach_mode = AUTO_DETACH_SIO_MODULE;
