@@ -1,7 +1,7 @@
 // The FTDI line driver through the unmodified libftdi1 and libusb on a board emulated under
-// umockdev, with the strict virtual PIC18F4520 in its socket: selectors, the device ID and
-// a programmed word read back within the FIFO limits, the chip left in bit-bang mode with
-// the supplies off, and a failed transfer or an unplugged board ending as port_lost.
+// umockdev, with the strict virtual PIC18F4520 in its socket: the listing, selectors, the
+// device ID and a programmed word read back within the FIFO limits, the chip left in
+// bit-bang mode with the supplies off, and a failed transfer or an unplugged board.
 #include "../support/ftdi_emulator.h"
 #include "hardware/ftdi_adapter.h"
 #include "hardware/port_lines.h"
@@ -85,6 +85,13 @@ TEST_P(FTDIDriverOnEmulatedBoard, SelectsTheBoardProgramsAndReadsBackWithinTheFi
             EXPECT_EQ(driver->description(), name) << spec;
         }
     }
+
+    std::string error;
+    const auto listed = hardware::enumerate_ftdi_devices(error);
+    ASSERT_EQ(listed.size(), 1u) << error;
+    EXPECT_EQ(hardware::ftdi_device_text(listed[0]),
+              std::string(h ? "FT232H" : "FT232R") +
+                  " serial PW1A2B3C, bus 1 device 2, 1 channel: can be opened");
 
     use("PW1A2B3C");
     const auto [id, word] = identify_and_program();
