@@ -9,6 +9,7 @@
 #include "hardware/port_lines.h"
 #include "hardware/serial_transfer.h"
 #include "interpreter/check_instructions.h"
+#include "interpreter/deferred_reads.h"
 #include "interpreter/transfer_instructions.h"
 
 namespace Module1 {
@@ -174,6 +175,10 @@ void run_step() {
     auto& run = algorithm_run;
     if (run.ip < 1 || run.ip > run.instruction_count)
         return;
+    // Reads the driver has executed meanwhile resolve first: a comparison may cut the run.
+    settle_reads(false);
+    if (run.ip < 1 || run.ip > run.instruction_count)
+        return;
     const auto& instruction = run.decoded[static_cast<std::size_t>(run.ip)];
     switch (instruction.op) {
     case opcode::begin:
@@ -220,7 +225,7 @@ void add_failure(const std::string& location, const std::string& read_value,
     auto& run = algorithm_run;
     ++run.failure_count;
     run.failure_report += location + ",   " + read_value + ",   " + expected + ",\r\n";
-    if (run.failure_count == 25)
+    if (run.failure_count == max_reported_failures)
         run.ip = run.instruction_count;
 }
 

@@ -84,6 +84,9 @@ void reset_report();
 void add_failure(const std::string& location, const std::string& read_value,
                  const std::string& expected);
 
+// The report ends with this failure: the run goes to its end.
+inline constexpr std::int32_t max_reported_failures = 25;
+
 inline constexpr const char* report_header = "Memory Location,   Read Value,   Expected,\r\n";
 
 } // namespace Module1

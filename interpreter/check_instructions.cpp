@@ -1,4 +1,5 @@
-// Check instructions: compare the byte last read into temp with the erased value (blank
+// Check instructions: compare the byte last read into temp (at once, or in order once a
+// queued read is known) with the erased value (blank
 // check) or the program image (verify), and report each mismatch; while a protected chip
 // is verified, 00h in its protected areas is no mismatch. A model with
 // configuration masks compares only the implemented configuration bits; the report
@@ -7,6 +8,7 @@
 
 #include "core/hex_text.h"
 #include "interpreter/algorithm_run.h"
+#include "interpreter/deferred_reads.h"
 #include "interpreter/transfer_instructions.h"
 
 namespace Module1 {
@@ -39,13 +41,10 @@ bool reads_zero_protected(bool eeprom, std::int32_t address) {
 
 } // namespace
 
-void run_check(const devices::instruction& instruction) {
+void compare_read(const devices::instruction& instruction, std::int32_t a, std::int32_t temp) {
     using devices::opcode;
     auto& run = algorithm_run;
-    const std::int32_t a = run.address_counter;
-    const std::int32_t temp = run.temp;
     const int k = instruction.config_byte;
-
     switch (instruction.op) {
     case opcode::checkblankflash:
     case opcode::checkblankeeprom:
@@ -56,9 +55,6 @@ void run_check(const devices::instruction& instruction) {
         const bool blank =
             instruction.op == opcode::checkblankflash || instruction.op == opcode::checkblankeeprom;
         const memory which = flash ? memory::flash : memory::eeprom;
-        caption_progress(which);
-        ++run.ip;
-        run.address_counter = a + 1;
         const std::int32_t expected = blank ? 255 : image_byte(which, a);
         if (temp == expected || (temp == 0 && reads_zero_protected(!flash, a)))
             return;
@@ -70,8 +66,6 @@ void run_check(const devices::instruction& instruction) {
     }
     case opcode::checkblankconfig:
     case opcode::checkconfig: {
-        caption_config(k);
-        ++run.ip;
         run.config_read[static_cast<std::size_t>(k - 1)] = temp;
         const std::int32_t expected =
             instruction.op == opcode::checkblankconfig
@@ -81,6 +75,34 @@ void run_check(const devices::instruction& instruction) {
             add_failure(config_location(k), core::hex2h(temp), core::hex2h(expected));
         return;
     }
+    default:
+        return;
+    }
+}
+
+void run_check(const devices::instruction& instruction) {
+    using devices::opcode;
+    auto& run = algorithm_run;
+    const std::int32_t a = run.address_counter;
+    switch (instruction.op) {
+    case opcode::checkblankflash:
+    case opcode::checkblankeeprom:
+    case opcode::checkflash:
+    case opcode::checkeeprom: {
+        const bool flash =
+            instruction.op == opcode::checkblankflash || instruction.op == opcode::checkflash;
+        caption_progress(flash ? memory::flash : memory::eeprom);
+        ++run.ip;
+        run.address_counter = a + 1;
+        check_temp(instruction, a);
+        return;
+    }
+    case opcode::checkblankconfig:
+    case opcode::checkconfig:
+        caption_config(instruction.config_byte);
+        ++run.ip;
+        check_temp(instruction, a);
+        return;
     default:
         ++run.ip;
         return;

@@ -1,6 +1,9 @@
 // Chip operations around the interpreter: preparation, the run, and the report.
 #include "interpreter/chip_operations.h"
 
+#include "hardware/line_driver.h"
+#include "interpreter/deferred_reads.h"
+
 #include "core/host_hooks.h"
 #include "devices/algorithm_check.h"
 #include "hardware/device_id_read.h"
@@ -66,7 +69,7 @@ const devices::instruction_list& list_of(kind k) {
 bool may_start(kind k, const devices::instruction_list& list) {
     const auto& texts = texts_of(k);
     if (!hardware::port_ready()) {
-        const std::string why = hardware::failure_text(hardware::current_port_backend().status());
+        const std::string why = hardware::failure_text(hardware::current_line_driver().status());
         core::set_status(std::string(texts.name) + " not started: the port is not ready.");
         core::mymsgbox(std::string(texts.name) +
                            " cannot start: " + (why.empty() ? "no parallel port is open." : why),
@@ -148,6 +151,12 @@ void run_instructions(kind k, bool check_identity, operation_result& result) {
         if (!hardware::port_ready() && algorithm_run.stop == run_stop::none)
             algorithm_run.stop = run_stop::port_failed;
     }
+    // What the driver still holds resolves now; a run that did not end as planned keeps
+    // none of it.
+    if (algorithm_run.stop == run_stop::none && hardware::port_ready())
+        settle_reads(true);
+    if (algorithm_run.stop != run_stop::none || !hardware::port_ready())
+        drop_waiting_reads();
 }
 
 // The outcome of a run that did not reach its end with the chip as expected; nullopt when

@@ -6,6 +6,7 @@
 #include "core/host_hooks.h"
 #include "hardware/serial_transfer.h"
 #include "interpreter/algorithm_run.h"
+#include "interpreter/deferred_reads.h"
 
 namespace Module1 {
 
@@ -130,18 +131,19 @@ void run_transfer(const devices::instruction& instruction) {
     case opcode::read_eeprom: {
         const memory which = instruction.op == opcode::read_flash ? memory::flash : memory::eeprom;
         caption_progress(which);
-        store_image_byte(which, a, Module94::read_byte(instruction.command));
+        read_into_image(which, a, Module94::read_byte_deferred(instruction.command));
         Module94::short_delay();
         run.address_counter = a + 1;
         break;
     }
     case opcode::read_config:
         caption_config(instruction.config_byte);
-        config_slot(instruction.config_byte) = Module94::read_byte(instruction.command);
+        read_into_config(instruction.config_byte,
+                         Module94::read_byte_deferred(instruction.command));
         Module94::short_delay();
         break;
     case opcode::read_temp:
-        run.temp = Module94::read_byte(instruction.command);
+        read_into_temp(Module94::read_byte_deferred(instruction.command));
         Module94::short_delay();
         break;
     case opcode::send_literal:

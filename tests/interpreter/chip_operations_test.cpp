@@ -3,6 +3,8 @@
 // ends, a loop that never ends, cancellation).
 #include "interpreter_fixture.h"
 
+#include "../support/queued_driver.h"
+
 #include "devices/model_select.h"
 #include "hardware/port_trace.h"
 #include "interpreter/chip_operations.h"
@@ -93,6 +95,60 @@ TEST_F(ChipOperations, ReadAllClearsTheImageAndRedraws) {
     EXPECT_EQ(image.config_image[5], 5);
     EXPECT_EQ(redraws_, 2);
     EXPECT_EQ(captions_.back().rfind("Chip read. ", 0), 0u);
+}
+
+// Reads and comparisons that wait for a queued driver come out exactly as immediate ones:
+// the same image, the same report in address order, the same cut at the 25th failure.
+TEST_F(ChipOperations, AQueuedDriverGivesTheSameResults) {
+    auto& model = devices::selected_model().values;
+    use(&devices::model_values::verify_list,
+        "begin,setflashloop,temp=s09,checkflash,loop,temp=s09,checkconfig2l,end");
+    use(&devices::model_values::read_list,
+        "begin,setflashloop,flash=s09,loop,config1h=s09,temp=s09,end");
+    struct outcome {
+        std::string report;
+        std::vector<std::int32_t> flash;
+        std::int32_t config1h = 0, temp = 0;
+    };
+    test_support::queued_driver* queued = nullptr;
+    const auto run = [&](std::size_t batch) {
+        if (batch != 0) {
+            auto driver = std::make_unique<test_support::queued_driver>(
+                std::make_unique<hardware::parallel_line_driver>(), batch);
+            queued = driver.get();
+            hardware::install_line_driver(std::move(driver));
+        }
+        std::deque<int> answers;
+        for (int i = 0; i < model.flash_size + 2; ++i)
+            answers.push_back(i % 2 == 0 ? 0xFF : i);
+        probe_.answers = answers;
+        messages_.clear();
+        image::erase_image(image::program_image(), model);
+        outcome out;
+        Module1::verify_all();
+        out.report = messages_.empty() ? "" : messages_.back().text;
+        probe_.answers = answers;
+        EXPECT_EQ(Module1::read_all().outcome, operation_outcome::completed);
+        out.flash = image::program_image().flash_image;
+        out.config1h = image::program_image().config_image[1];
+        out.temp = Module1::algorithm_run.temp;
+        EXPECT_FALSE(Module94::supplies_on());
+        if (batch > 1000) {
+            EXPECT_LE(queued->flushes, 8) << "reads waited for the power changes";
+        }
+        hardware::install_line_driver(nullptr);
+        return out;
+    };
+    const outcome immediate = run(0);
+    ASSERT_NE(immediate.report.find("FLASH Byte 000031h"), std::string::npos);
+    EXPECT_EQ(immediate.report.find("CONF"), std::string::npos) << "cut at the 25th failure";
+    for (const std::size_t batch : {std::size_t{7}, std::size_t{100'000}}) {
+        const outcome got = run(batch);
+        EXPECT_EQ(got.report, immediate.report) << batch;
+        EXPECT_EQ(got.flash, immediate.flash) << batch;
+        EXPECT_EQ(got.config1h, immediate.config1h) << batch;
+        EXPECT_EQ(got.temp, immediate.temp) << batch;
+    }
 }
 
 TEST_F(ChipOperations, PortThatIsNotReadyDoesNotStart) {

@@ -1,0 +1,597 @@
+// The FTDI board emulation: USB descriptors, the usbdevfs calls, the FTDI vendor requests
+// and the bit-bang FIFOs in front of the pin board.
+#include "ftdi_emulator.h"
+
+#include "core/host_hooks.h"
+
+#include <umockdev.h>
+
+#include <linux/ioctl.h>
+#include <linux/usbdevice_fs.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <deque>
+#include <mutex>
+#include <optional>
+#include <stdexcept>
+#include <vector>
+
+namespace test_support {
+
+namespace {
+
+// What differs between the two chips.
+struct chip_profile {
+    std::uint16_t product_id;
+    std::uint16_t bcd_device; // libftdi tells the chip type from it
+    std::uint16_t packet_size;
+    int speed_mbps;
+    std::size_t tx_fifo;
+    std::size_t rx_fifo;
+    const char* product;
+    bool h_series; // baud divisor layout and the 120 MHz clock
+};
+
+constexpr chip_profile ft232r_profile{0x6001, 0x0600, 64, 12, 128, 256, "FT232R USB UART", false};
+constexpr chip_profile ft232h_profile{0x6014, 0x0900, 512, 480, 1024, 1024, "Single RS232-HS",
+                                      true};
+
+const chip_profile& profile_of(ftdi_chip_kind kind) {
+    switch (kind) {
+    case ftdi_chip_kind::ft232r:
+        return ft232r_profile;
+    case ftdi_chip_kind::ft232h:
+        return ft232h_profile;
+    }
+    throw std::logic_error("unknown FTDI chip kind");
+}
+
+// FTDI vendor requests (bRequest).
+constexpr std::uint8_t request_reset = 0x00;
+constexpr std::uint8_t request_set_baud = 0x03;
+constexpr std::uint8_t request_poll_modem = 0x05;
+constexpr std::uint8_t request_set_latency = 0x09;
+constexpr std::uint8_t request_get_latency = 0x0A;
+constexpr std::uint8_t request_set_bitmode = 0x0B;
+constexpr std::uint8_t request_read_pins = 0x0C;
+constexpr std::uint8_t request_read_eeprom = 0x90;
+
+constexpr std::uint8_t mode_uart = 0x00;
+constexpr std::uint8_t mode_async_bitbang = 0x01;
+constexpr std::uint8_t mode_sync_bitbang = 0x04;
+// The pins the UART drives (TXD, RTS#, DTR#), all idle high.
+constexpr std::uint8_t uart_outputs = 0x15;
+// Modem and line status at the head of every IN packet: CTS/DSR clear, transmitter empty.
+constexpr std::uint8_t status_bytes[2] = {0x01, 0x60};
+
+void put16(std::vector<std::uint8_t>& out, std::uint16_t value) {
+    out.push_back(static_cast<std::uint8_t>(value & 0xFF));
+    out.push_back(static_cast<std::uint8_t>(value >> 8));
+}
+
+// Device, configuration, interface and the two bulk endpoint descriptors, as sysfs keeps
+// them in "descriptors".
+std::vector<std::uint8_t> descriptors(const chip_profile& chip) {
+    std::vector<std::uint8_t> d{18, 1};
+    put16(d, 0x0200); // USB 2.0
+    d.insert(d.end(), {0, 0, 0, chip.h_series ? std::uint8_t{64} : std::uint8_t{8}});
+    put16(d, 0x0403);
+    put16(d, chip.product_id);
+    put16(d, chip.bcd_device);
+    d.insert(d.end(), {1, 2, 3, 1}); // manufacturer, product, serial; one configuration
+    d.insert(d.end(), {9, 2});
+    put16(d, 9 + 9 + 7 + 7);
+    d.insert(d.end(), {1, 1, 0, 0xA0, 0x2D}); // one interface, bus powered, 90 mA
+    d.insert(d.end(), {9, 4, 0, 0, 2, 0xFF, 0xFF, 0xFF, 2});
+    for (const std::uint8_t endpoint : {std::uint8_t{0x81}, std::uint8_t{0x02}}) {
+        d.insert(d.end(), {7, 5, endpoint, 2});
+        put16(d, chip.packet_size);
+        d.push_back(0);
+    }
+    return d;
+}
+
+std::string hex(const std::vector<std::uint8_t>& bytes) {
+    std::string text;
+    char digits[3];
+    for (const std::uint8_t b : bytes) {
+        std::snprintf(digits, sizeof digits, "%02x", b);
+        text += digits;
+    }
+    return text;
+}
+
+std::vector<std::uint8_t> string_descriptor(const std::string& text) {
+    std::vector<std::uint8_t> d{static_cast<std::uint8_t>(2 + 2 * text.size()), 3};
+    for (const char c : text)
+        put16(d, static_cast<std::uint8_t>(c));
+    return d;
+}
+
+// The chip's baud rate from the divisor libftdi encodes into wValue and wIndex: 14 bits of
+// whole divisor, 3 bits of eighths in a scrambled order, on H-series chips a bit that
+// switches the 120 MHz clock (12 MHz base) on; 0 and 1 are the two fastest rates.
+std::int64_t chip_baud(std::uint16_t value, std::uint16_t index, bool h_series) {
+    std::uint32_t encoded = value;
+    encoded |= h_series ? (static_cast<std::uint32_t>(index & 0xFF00) << 8)
+                        : (static_cast<std::uint32_t>(index) << 16);
+    const std::int64_t base = (h_series && (encoded & 0x20000) != 0) ? 12'000'000 : 3'000'000;
+    encoded &= 0x1FFFF;
+    if (encoded == 0)
+        return base;
+    if (encoded == 1)
+        return base * 2 / 3;
+    static constexpr int eighths_of_code[8] = {0, 4, 2, 1, 3, 5, 6, 7};
+    const std::int64_t eighths = (encoded & 0x3FFF) * 8 + eighths_of_code[(encoded >> 14) & 7];
+    return base * 8 / eighths;
+}
+
+// One bit-bang byte is four baud clocks (libftdi's multiplier undone).
+std::int64_t byte_time_ns(std::int64_t baud) {
+    return baud > 0 ? 4'000'000'000LL / baud : 0;
+}
+
+std::int64_t host_now_ns() {
+    return core::monotonic_us() * 1000;
+}
+
+} // namespace
+
+struct ftdi_emulator::impl {
+    struct urb_entry {
+        UMockdevIoctlData* urb = nullptr;    // the client's usbdevfs_urb
+        UMockdevIoctlData* buffer = nullptr; // its data buffer
+        std::size_t done = 0;                // bytes taken (OUT) so far
+        bool stalled = false;                // had to wait for FIFO room
+        usbdevfs_urb* view() const { return reinterpret_cast<usbdevfs_urb*>(urb->data); }
+    };
+
+    explicit impl(const ftdi_board_setup& setup)
+        : chip(profile_of(setup.kind)), serial(setup.serial),
+          board(nullptr, setup.wiring, byte_time_ns(9600)) {
+        board.set_direction(uart_outputs);
+        board.set_latch(uart_outputs);
+        now.step_ns = board.step_ns();
+        now.direction = board.direction();
+    }
+
+    ~impl() {
+        for (auto* list : {&pending_out, &pending_in, &completed})
+            for (urb_entry& e : *list)
+                release(e);
+    }
+
+    static void release(urb_entry& e) {
+        if (e.buffer != nullptr)
+            g_object_unref(e.buffer);
+        if (e.urb != nullptr)
+            g_object_unref(e.urb);
+        e = {};
+    }
+
+    void finish(urb_entry e, int status, std::size_t length) {
+        e.view()->status = status;
+        e.view()->actual_length = static_cast<int>(length);
+        completed.push_back(e);
+    }
+
+    // --- bit-bang FIFOs ---
+
+    bool bitbang() const {
+        return now.bit_mode == mode_sync_bitbang || now.bit_mode == mode_async_bitbang;
+    }
+
+    // TX bytes to the pins while their read-back has room.
+    bool clock_tx() {
+        std::size_t n = tx.size();
+        if (now.bit_mode == mode_sync_bitbang)
+            n = std::min(n, chip.rx_fifo - std::min(chip.rx_fifo, rx.size()));
+        if (n == 0)
+            return false;
+        const std::vector<std::uint8_t> bytes(tx.begin(), tx.begin() + static_cast<long>(n));
+        tx.erase(tx.begin(), tx.begin() + static_cast<long>(n));
+        if (!bitbang())
+            return true; // the UART sends them as serial characters
+        const std::vector<std::uint8_t> back = board.clock_out(bytes, host_now_ns());
+        now.bytes_to_pins += static_cast<std::int64_t>(n);
+        if (now.bit_mode == mode_sync_bitbang)
+            rx.insert(rx.end(), back.begin(), back.end());
+        return true;
+    }
+
+    // Bulk OUT data into the TX FIFO as far as it has room and the faults allow.
+    bool accept_out() {
+        bool moved = false;
+        while (!pending_out.empty() && !gone) {
+            urb_entry& e = pending_out.front();
+            const std::size_t length = static_cast<std::size_t>(e.view()->buffer_length);
+            std::size_t take = std::min(length - e.done, chip.tx_fifo - tx.size());
+            if (fail_after)
+                take = std::min<std::size_t>(take, static_cast<std::size_t>(*fail_after));
+            if (unplug_after)
+                take = std::min<std::size_t>(take, static_cast<std::size_t>(*unplug_after));
+            tx.insert(tx.end(), e.buffer->data + e.done, e.buffer->data + e.done + take);
+            e.done += take;
+            now.most_unread = std::max(now.most_unread, rx.size() + tx.size());
+            moved = moved || take > 0;
+            if (fail_after)
+                *fail_after -= static_cast<std::int64_t>(take);
+            if (unplug_after)
+                *unplug_after -= static_cast<std::int64_t>(take);
+            if (e.done == length) {
+                finish(e, 0, e.done);
+                pending_out.pop_front();
+                continue;
+            }
+            if (unplug_after && *unplug_after == 0) {
+                unplug();
+                return true;
+            }
+            if (fail_after && *fail_after == 0) {
+                fail_after.reset();
+                finish(e, fail_status, e.done);
+                pending_out.pop_front();
+                moved = true;
+                continue;
+            }
+            break; // waits for room
+        }
+        return moved;
+    }
+
+    // One IN URB: packets of status bytes and read-back, up to the first short packet.
+    void serve_in(urb_entry e) {
+        const std::size_t length = static_cast<std::size_t>(e.view()->buffer_length);
+        std::size_t used = 0;
+        while (length - used >= 2) {
+            clock_tx();
+            accept_out();
+            const std::size_t data =
+                std::min({rx.size(), std::size_t{chip.packet_size} - 2u, length - used - 2});
+            std::memcpy(e.buffer->data + used, status_bytes, 2);
+            std::copy(rx.begin(), rx.begin() + static_cast<long>(data), e.buffer->data + used + 2);
+            rx.erase(rx.begin(), rx.begin() + static_cast<long>(data));
+            used += 2 + data;
+            if (2 + data < chip.packet_size)
+                break;
+        }
+        finish(e, 0, used);
+    }
+
+    void pump() {
+        for (;;) {
+            const bool clocked = clock_tx();
+            const bool accepted = accept_out();
+            if (!clocked && !accepted)
+                break;
+        }
+        if (!pending_out.empty() && !pending_out.front().stalled) {
+            pending_out.front().stalled = true; // the FIFOs are full until the host reads
+            ++now.stalls;
+        }
+        while (!pending_in.empty() && !gone) {
+            serve_in(pending_in.front());
+            pending_in.pop_front();
+        }
+    }
+
+    void unplug() {
+        gone = true;
+        unplug_after.reset();
+        board.set_direction(0, host_now_ns()); // the chip lost its supply: every pin floats
+        for (auto* list : {&pending_out, &pending_in}) {
+            for (urb_entry& e : *list)
+                finish(e, -ENODEV, e.done);
+            list->clear();
+        }
+    }
+
+    // --- control transfers ---
+
+    // Answers a control request; the reply (IN) goes after the 8 setup bytes.
+    int control(const std::uint8_t* setup, std::uint8_t* reply, std::size_t room,
+                std::size_t& reply_length) {
+        const std::uint8_t type = setup[0];
+        const std::uint8_t request = setup[1];
+        const std::uint16_t value = static_cast<std::uint16_t>(setup[2] | (setup[3] << 8));
+        const std::uint16_t index = static_cast<std::uint16_t>(setup[4] | (setup[5] << 8));
+        const std::size_t wanted = std::min<std::size_t>(room, setup[6] | (setup[7] << 8));
+        std::vector<std::uint8_t> answer;
+        if ((type & 0x60) == 0x40) { // vendor
+            switch (request) {
+            case request_reset:
+                tx.clear(); // reset and both purges empty the FIFOs
+                rx.clear();
+                break;
+            case request_set_baud:
+                board.set_step_ns(byte_time_ns(chip_baud(value, index, chip.h_series)));
+                now.step_ns = board.step_ns();
+                break;
+            case request_set_latency:
+                now.latency_ms = value & 0xFF;
+                break;
+            case request_get_latency:
+                answer.push_back(static_cast<std::uint8_t>(now.latency_ms));
+                break;
+            case request_set_bitmode:
+                set_bitmode(static_cast<std::uint8_t>(value >> 8),
+                            static_cast<std::uint8_t>(value & 0xFF));
+                break;
+            case request_read_pins:
+                answer.push_back(board.read_pins(host_now_ns()));
+                break;
+            case request_poll_modem:
+                answer.assign(std::begin(status_bytes), std::end(status_bytes));
+                break;
+            case request_read_eeprom:
+                answer = {0xFF, 0xFF}; // a blank EEPROM
+                break;
+            default:
+                break; // flow control, modem lines, characters: accepted
+            }
+        } else if (type == 0x80 && request == 6 && (value >> 8) == 3) { // string descriptor
+            switch (value & 0xFF) {
+            case 0:
+                answer = {4, 3, 0x09, 0x04}; // US English
+                break;
+            case 1:
+                answer = string_descriptor("FTDI");
+                break;
+            case 2:
+                answer = string_descriptor(chip.product);
+                break;
+            case 3:
+                answer = string_descriptor(serial);
+                break;
+            default:
+                return -EPIPE; // the device stalls on an unknown string
+            }
+        } else if (type == 0x80 && request == 6 && (value >> 8) <= 2) {
+            answer = descriptors(chip);
+            if ((value >> 8) == 2)
+                answer.erase(answer.begin(), answer.begin() + 18);
+        }
+        if ((type & 0x80) != 0 && answer.empty())
+            answer.assign(wanted, 0);
+        reply_length = std::min(wanted, answer.size());
+        std::copy_n(answer.begin(), reply_length, reply);
+        return 0;
+    }
+
+    void set_bitmode(std::uint8_t mode, std::uint8_t mask) {
+        const std::int64_t t = host_now_ns();
+        if (mode == mode_uart) {
+            board.set_direction(uart_outputs, t);
+            board.set_latch(uart_outputs, t);
+        } else {
+            if (now.bit_mode == mode_uart)
+                board.set_latch(0, t);
+            board.set_direction(mask, t);
+        }
+        now.bit_mode = mode;
+        now.direction = board.direction();
+    }
+
+    // --- usbdevfs ---
+
+    gboolean handle(UMockdevIoctlClient* client) {
+        std::lock_guard lock(mutex);
+        const gulong request = umockdev_ioctl_client_get_request(client);
+        UMockdevIoctlData* arg = umockdev_ioctl_client_get_arg(client);
+        switch (request) {
+        case USBDEVFS_GET_CAPABILITIES: {
+            UMockdevIoctlData* d = umockdev_ioctl_data_resolve(arg, 0, sizeof(guint32), nullptr);
+            const guint32 caps = USBDEVFS_CAP_BULK_CONTINUATION | USBDEVFS_CAP_NO_PACKET_SIZE_LIM |
+                                 USBDEVFS_CAP_REAP_AFTER_DISCONNECT | USBDEVFS_CAP_ZERO_PACKET;
+            std::memcpy(d->data, &caps, sizeof caps);
+            g_object_unref(d);
+            umockdev_ioctl_client_complete(client, 0, 0);
+            return TRUE;
+        }
+        case USBDEVFS_CLAIMINTERFACE:
+        case USBDEVFS_RELEASEINTERFACE:
+        case USBDEVFS_SETINTERFACE:
+        case USBDEVFS_SETCONFIGURATION:
+        case USBDEVFS_CLEAR_HALT:
+        case USBDEVFS_RESET:
+        case USBDEVFS_RESETEP:
+            if (gone)
+                umockdev_ioctl_client_complete(client, -1, ENODEV);
+            else
+                umockdev_ioctl_client_complete(client, 0, 0);
+            return TRUE;
+        case USBDEVFS_GETDRIVER:
+        case USBDEVFS_IOCTL:
+            umockdev_ioctl_client_complete(client, -1, gone ? ENODEV : ENODATA); // no driver
+            return TRUE;
+        case USBDEVFS_SUBMITURB:
+            return submit(client, arg);
+        case USBDEVFS_REAPURB:
+        case USBDEVFS_REAPURBNDELAY:
+            return reap(client, arg);
+        case USBDEVFS_DISCARDURB:
+            return discard(client, arg);
+        default:
+            return FALSE;
+        }
+    }
+
+    gboolean submit(UMockdevIoctlClient* client, UMockdevIoctlData* arg) {
+        if (gone) {
+            umockdev_ioctl_client_complete(client, -1, ENODEV);
+            return TRUE;
+        }
+        urb_entry e;
+        e.urb = umockdev_ioctl_data_resolve(arg, 0, sizeof(usbdevfs_urb), nullptr);
+        const usbdevfs_urb* urb = e.view();
+        e.buffer = umockdev_ioctl_data_resolve(e.urb, offsetof(usbdevfs_urb, buffer),
+                                               static_cast<gsize>(urb->buffer_length), nullptr);
+        if (urb->type == USBDEVFS_URB_TYPE_CONTROL && urb->buffer_length >= 8) {
+            std::size_t reply = 0;
+            const int status = control(e.buffer->data, e.buffer->data + 8,
+                                       static_cast<std::size_t>(urb->buffer_length) - 8, reply);
+            finish(e, status, reply);
+        } else if (urb->type == USBDEVFS_URB_TYPE_BULK && urb->endpoint == 0x02) {
+            ++now.out_transfers;
+            pending_out.push_back(e);
+        } else if (urb->type == USBDEVFS_URB_TYPE_BULK && urb->endpoint == 0x81) {
+            pending_in.push_back(e);
+        } else {
+            release(e);
+            umockdev_ioctl_client_complete(client, -1, EINVAL);
+            return TRUE;
+        }
+        pump();
+        umockdev_ioctl_client_complete(client, 0, 0);
+        return TRUE;
+    }
+
+    gboolean reap(UMockdevIoctlClient* client, UMockdevIoctlData* arg) {
+        pump();
+        if (completed.empty()) {
+            umockdev_ioctl_client_complete(client, -1, gone ? ENODEV : EAGAIN);
+            return TRUE;
+        }
+        urb_entry e = completed.front();
+        completed.pop_front();
+        UMockdevIoctlData* where = umockdev_ioctl_data_resolve(arg, 0, sizeof(gpointer), nullptr);
+        umockdev_ioctl_data_set_ptr(where, 0, e.urb);
+        g_object_unref(where);
+        umockdev_ioctl_client_complete(client, 0, 0);
+        release(e);
+        return TRUE;
+    }
+
+    gboolean discard(UMockdevIoctlClient* client, UMockdevIoctlData* arg) {
+        gulong address = 0;
+        std::memcpy(&address, arg->data, sizeof address);
+        for (auto* list : {&pending_out, &pending_in}) {
+            const auto it = std::find_if(list->begin(), list->end(), [&](const urb_entry& e) {
+                return e.urb->client_addr == address;
+            });
+            if (it != list->end()) {
+                finish(*it, -ENOENT, it->done);
+                list->erase(it);
+                umockdev_ioctl_client_complete(client, 0, 0);
+                return TRUE;
+            }
+        }
+        umockdev_ioctl_client_complete(client, -1, EINVAL);
+        return TRUE;
+    }
+
+    const chip_profile& chip;
+    std::string serial;
+    mutable std::mutex mutex;
+    hardware::ftdi_pin_board board;
+    state now;
+    std::deque<std::uint8_t> tx, rx;
+    std::deque<urb_entry> pending_out, pending_in, completed;
+    std::optional<std::int64_t> fail_after, unplug_after;
+    int fail_status = -EIO;
+    bool gone = false;
+    UMockdevTestbed* testbed = nullptr;
+    UMockdevIoctlBase* handler = nullptr;
+};
+
+namespace {
+
+gboolean on_ioctl(UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer self) {
+    return static_cast<ftdi_emulator::impl*>(self)->handle(client);
+}
+
+} // namespace
+
+ftdi_emulator::ftdi_emulator(ftdi_board_setup setup)
+    : setup_(std::move(setup)), impl_(std::make_unique<impl>(setup_)) {
+    const chip_profile& chip = impl_->chip;
+    char node[32];
+    std::snprintf(node, sizeof node, "bus/usb/%03d/%03d", setup_.bus, setup_.device);
+    impl_->testbed = umockdev_testbed_new();
+    impl_->handler = umockdev_ioctl_base_new();
+    g_signal_connect_after(impl_->handler, "handle-ioctl", G_CALLBACK(on_ioctl), impl_.get());
+    // The handler first, so that the device answers from the moment it appears.
+    const std::string dev = std::string("/dev/") + node;
+    GError* error = nullptr;
+    if (!umockdev_testbed_attach_ioctl(impl_->testbed, dev.c_str(), impl_->handler, &error)) {
+        const std::string why = error != nullptr ? error->message : "unknown error";
+        g_clear_error(&error);
+        throw std::runtime_error("umockdev cannot emulate " + dev + ": " + why);
+    }
+    const std::string port = std::to_string(setup_.bus) + "-" + std::to_string(setup_.device);
+    const std::string record =
+        "P: /devices/pci0000:00/0000:00:14.0/usb" + std::to_string(setup_.bus) + "/" + port +
+        "\nN: " + node + "\nE: SUBSYSTEM=usb\nE: DEVTYPE=usb_device\nE: DRIVER=usb" +
+        "\nE: DEVNAME=" + dev + "\nE: BUSNUM=" + std::string(node + 8, 3) +
+        "\nE: DEVNUM=" + std::string(node + 12, 3) + "\nA: busnum=" + std::to_string(setup_.bus) +
+        "\\n\nA: devnum=" + std::to_string(setup_.device) +
+        "\\n\nA: bConfigurationValue=1\\n\nA: speed=" + std::to_string(chip.speed_mbps) +
+        "\\n\nA: serial=" + setup_.serial + "\\n\nH: descriptors=" + hex(descriptors(chip)) + "\n";
+    if (!umockdev_testbed_add_from_string(impl_->testbed, record.c_str(), &error)) {
+        const std::string why = error != nullptr ? error->message : "unknown error";
+        g_clear_error(&error);
+        throw std::runtime_error("umockdev cannot add the FTDI device: " + why);
+    }
+}
+
+ftdi_emulator::~ftdi_emulator() {
+    if (impl_->testbed != nullptr) {
+        g_object_unref(impl_->testbed); // removes the device and stops serving it
+    }
+    if (impl_->handler != nullptr)
+        g_object_unref(impl_->handler);
+}
+
+bool ftdi_emulator::in_mock_environment() {
+    const char* preload = std::getenv("LD_PRELOAD");
+    return preload != nullptr && std::strstr(preload, "libumockdev-preload") != nullptr;
+}
+
+std::uint16_t ftdi_emulator::product_id() const {
+    return impl_->chip.product_id;
+}
+
+void ftdi_emulator::insert_chip(std::unique_ptr<hardware::target_chip> chip) {
+    std::lock_guard lock(impl_->mutex);
+    impl_->board.insert_chip(std::move(chip));
+}
+
+void ftdi_emulator::with_board(const std::function<void(hardware::ftdi_pin_board&)>& inspect) {
+    std::lock_guard lock(impl_->mutex);
+    inspect(impl_->board);
+}
+
+hardware::ftdi_pin_board::chip_levels ftdi_emulator::levels() const {
+    std::lock_guard lock(impl_->mutex);
+    return impl_->board.levels();
+}
+
+void ftdi_emulator::fail_transfer_after(std::int64_t bytes, int urb_status) {
+    std::lock_guard lock(impl_->mutex);
+    impl_->fail_after = bytes;
+    impl_->fail_status = urb_status;
+}
+
+void ftdi_emulator::unplug_after(std::int64_t bytes) {
+    std::lock_guard lock(impl_->mutex);
+    if (bytes <= 0)
+        impl_->unplug();
+    else
+        impl_->unplug_after = bytes;
+}
+
+bool ftdi_emulator::unplugged() const {
+    std::lock_guard lock(impl_->mutex);
+    return impl_->gone;
+}
+
+ftdi_emulator::state ftdi_emulator::snapshot() const {
+    std::lock_guard lock(impl_->mutex);
+    return impl_->now;
+}
+
+} // namespace test_support
