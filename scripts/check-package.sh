@@ -2,8 +2,8 @@
 # Builds the Debian package from a configured and built build folder and checks it: the
 # package unpacked into a temporary root must run there (pinwright-cli finds its device
 # database in the package's share/pinwright, lists the models and checks the database),
-# must hold the manual pages, the bash completion and the modules-load entry, and lintian
-# must find no error in it (warnings are shown, not fatal).
+# must hold the manual pages, the bash completion, the modules-load entry and the udev rule
+# for FTDI boards, and lintian must find no error in it (warnings are shown, not fatal).
 #
 #   scripts/check-package.sh [BUILD_FOLDER]     default: build
 set -euo pipefail
@@ -28,6 +28,7 @@ for file in usr/bin/pinwright usr/bin/pinwright-cli usr/share/pinwright/pinwrigh
   usr/share/pinwright/pinwrightconfig.txt \
   usr/share/man/man1/pinwright.1.gz usr/share/man/man1/pinwright-cli.1.gz \
   usr/share/bash-completion/completions/pinwright-cli usr/lib/modules-load.d/pinwright.conf \
+  lib/udev/rules.d/60-pinwright-ftdi.rules \
   usr/share/applications/pinwright.desktop usr/share/icons/hicolor/scalable/apps/pinwright.svg \
   usr/share/doc/pinwright/copyright; do
   if [[ ! -f $root/$file ]]; then

@@ -1,7 +1,8 @@
 // End to end through the simulated adapter with a virtual PIC18F4520: power up, load the
 // table pointer with core instructions, read DEVID and FLASH, program a word at each port
 // speed; mismatched settings or wiring silence the chip; a trace file records the run and
-// the virtual time matches it.
+// the virtual time matches it; the same chip on a simulated FTDI board.
+#include "hardware/ftdi_board_transport.h"
 #include "hardware/port_selection.h"
 #include "hardware/port_trace.h"
 #include "hardware/simulated_adapter.h"
@@ -186,6 +187,44 @@ TEST_F(SimulatedChip, TraceFileRecordsTheRunAndVirtualTimeMatchesIt) {
     EXPECT_EQ(waits, 4);
     EXPECT_EQ(writes, 2 * reads);
     EXPECT_EQ(duration, 4 * 50000 + writes + reads) << "1 us per access plus the power steps";
+}
+
+// The FTDI driver's queued stream on a simulated FT232R board, against the strict chip:
+// device ID and a programmed word read back, with board and settings wired alike (also
+// with inverted lines on other pins), and silence when the settings put DATA IN elsewhere.
+TEST_F(SimulatedChip, FtdiBoardReadsTheIdAndProgramsAWord) {
+    settings::ftdi_wiring moved;
+    moved.vpp = {2, true};
+    moved.clock = {4, true};
+    moved.data_in = {7, true};
+    settings::ftdi_wiring datain_elsewhere;
+    datain_elsewhere.data_in.bit = 7;
+    const struct {
+        const char* name;
+        settings::ftdi_wiring board, program;
+        bool answers;
+    } rows[] = {{"default wiring", {}, {}, true},
+                {"moved and inverted", moved, moved, true},
+                {"settings read DATA IN on D7", {}, datain_elsewhere, false}};
+    for (const auto& r : rows) {
+        chip = std::make_shared<sim::virtual_chip>(*sim::find_part("18F4520"));
+        hardware::install_line_driver(hardware::open_simulated_ftdi_adapter(
+            hardware::socket_virtual_chip(chip), r.program, {.wiring = r.board}));
+        EXPECT_EQ((read_device_id() & 0xFFF0) == 0x1080, r.answers) << r.name;
+        power_up(1);
+        send_command(0, 0x8EA6); // BSF EECON1,EEPGD
+        send_command(0, 0x9CA6); // BCF EECON1,CFGS
+        set_table_pointer(0x0100);
+        send_command(0xF, 0xBEEF);
+        program_pulse(1, 100);
+        set_table_pointer(0x0100);
+        const std::int32_t word = read_byte(9) | read_byte(9) << 8;
+        power_down();
+        EXPECT_EQ(chip->flash()[0x100] == 0xEF && chip->flash()[0x101] == 0xBE, true) << r.name;
+        EXPECT_EQ(word == 0xBEEF, r.answers) << r.name;
+        EXPECT_TRUE(chip->protocol_errors().empty()) << r.name << chip_errors();
+    }
+    hardware::install_line_driver(nullptr);
 }
 
 } // namespace
