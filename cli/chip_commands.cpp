@@ -59,6 +59,8 @@ void catch_stop_signals(bool enable) {
 struct command_scope {
     core::host_hooks saved_hooks = core::hooks();
     ~command_scope() {
+        // An adapter that drives its own lines (an FTDI board) is closed with its driver.
+        hardware::install_line_driver(nullptr);
         hardware::install_port_backend(nullptr);
         hardware::configure_port_session({});
         core::install_hooks(saved_hooks);

@@ -1,4 +1,5 @@
-// The FTDI row of the adapter table: what the table needs from the FTDI backend.
+// The FTDI row of the adapter table: what the table needs from the FTDI backend
+// (hardware/ftdi_adapter.h).
 #pragma once
 
 #include "hardware/adapter_table.h"
@@ -8,7 +9,7 @@
 namespace hardware {
 
 // What is wrong with `spec` as a board selector ("" when nothing): a serial number,
-// bus:device, VID:PID or an index, optionally with a channel A-D.
+// bus:device, VID:PID or an index, optionally with a channel "/A" to "/D".
 std::string check_ftdi_spec(const std::string& spec);
 
 // Opens the FTDI board `spec` names (empty: the first bit-bang device found) with the
