@@ -52,8 +52,8 @@ TEST(AdapterTable, EveryRowOpensItsKindOrSaysWhy) {
                                                      : hardware::failure_text(opening.status);
         EXPECT_NE(text.find(r.says), std::string::npos) << text;
     }
-    // A line-level kind opens no port backend; with no board here it cannot open.
-    const hardware::adapter_spec ftdi{adapter_kind::ftdi, {}};
+    // A line-level kind opens no port backend; a board no one has cannot open.
+    const hardware::adapter_spec ftdi{adapter_kind::ftdi, "PW-NO-SUCH-BOARD"};
     const auto opening = hardware::adapter_backend_of(ftdi.kind).open(ftdi, environment);
     EXPECT_EQ(opening.port, nullptr);
     EXPECT_FALSE(opening.status.ok());
