@@ -262,7 +262,9 @@ Options (before or after the command):
                                            FT230X, FT232H, FT2232H, FT4232H): the
                                            first one found, or the one SPEC names by
                                            serial number, bus:device, VID:PID or index,
-                                           with its channel A-D on a multi-channel chip
+                                           and /A to /D for a channel of a multi-channel
+                                           chip (ftdi:1:5/B); the user needs access to
+                                           it, for example through the plugdev group
                             sim            the simulated adapter, as --simulate
                             Default: the stored "Adapter", else the parallel port at
                             the stored "Parallel Port Address". Pins and inversions
