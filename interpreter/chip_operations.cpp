@@ -1,17 +1,16 @@
 // Chip operations around the interpreter: preparation, the run, and the report.
 #include "interpreter/chip_operations.h"
 
-#include "hardware/line_driver.h"
-#include "interpreter/deferred_reads.h"
-
 #include "core/host_hooks.h"
 #include "devices/algorithm_check.h"
 #include "hardware/device_id_read.h"
+#include "hardware/line_driver.h"
 #include "hardware/port_backend.h"
 #include "hardware/port_lines.h"
 #include "hardware/serial_transfer.h"
 #include "interpreter/algorithm_run.h"
 #include "interpreter/code_protection.h"
+#include "interpreter/deferred_reads.h"
 
 #include <optional>
 
@@ -212,7 +211,7 @@ std::optional<operation_outcome> stopped_outcome(kind k, operation_result& resul
         return operation_outcome::wrong_chip;
     }
     case run_stop::port_failed: {
-        const auto status = hardware::current_port_backend().status();
+        const auto status = hardware::current_line_driver().status();
         result.caption = name + " stopped: " + hardware::failure_text(status) + ".";
         finish_caption(result.caption);
         const bool writes = k == kind::program || k == kind::erase || k == kind::config_write;

@@ -3,6 +3,7 @@
 
 #include "core/host_hooks.h"
 #include "devices/selected_model.h"
+#include "hardware/line_driver.h"
 #include "hardware/port_backend.h"
 #include "interpreter/adapter_diagnosis.h"
 #include "interpreter/algorithm_run.h"
@@ -67,7 +68,7 @@ int identify_chip_in_socket(const std::string& buffer_note) {
     if (stopped_by_user("Identify Chip"))
         return 0;
     if (!identity) {
-        const std::string why = hardware::failure_text(hardware::current_port_backend().status());
+        const std::string why = hardware::failure_text(hardware::current_line_driver().status());
         core::mymsgbox("Identify Chip cannot read the chip: " +
                            (why.empty() ? std::string("no parallel port is open.") : why),
                        core::msg_error, "");
