@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -18,6 +19,7 @@
 #include <mutex>
 #include <optional>
 #include <stdexcept>
+#include <thread>
 #include <vector>
 
 namespace test_support {
@@ -198,8 +200,14 @@ struct ftdi_emulator::impl {
             return true; // the UART sends them as serial characters
         const std::vector<std::uint8_t> back = board.clock_out(bytes, host_now_ns());
         now.bytes_to_pins += static_cast<std::int64_t>(n);
-        if (now.bit_mode == mode_sync_bitbang)
+        if (now.bit_mode == mode_sync_bitbang) {
             rx.insert(rx.end(), back.begin(), back.end());
+            // Byte i was sampled as it went to the pins: step i of the batch.
+            const std::int64_t first =
+                board.batch_end_ns() - static_cast<std::int64_t>(n) * board.step_ns();
+            for (std::size_t i = 0; i < n; ++i)
+                rx_at.push_back(first + static_cast<std::int64_t>(i) * board.step_ns());
+        }
         return true;
     }
 
@@ -247,6 +255,7 @@ struct ftdi_emulator::impl {
     void serve_in(urb_entry e) {
         const std::size_t length = static_cast<std::size_t>(e.view()->buffer_length);
         std::size_t used = 0;
+        std::int64_t ready_ns = 0;
         while (length - used >= 2) {
             clock_tx();
             accept_out();
@@ -254,11 +263,18 @@ struct ftdi_emulator::impl {
                 std::min({rx.size(), std::size_t{chip.packet_size} - 2u, length - used - 2});
             std::memcpy(e.buffer->data + used, status_bytes, 2);
             std::copy(rx.begin(), rx.begin() + static_cast<long>(data), e.buffer->data + used + 2);
+            if (data > 0)
+                ready_ns = std::max(ready_ns, rx_at[data - 1]);
             rx.erase(rx.begin(), rx.begin() + static_cast<long>(data));
+            rx_at.erase(rx_at.begin(), rx_at.begin() + static_cast<long>(data));
             used += 2 + data;
             if (2 + data < chip.packet_size)
                 break;
         }
+        // Read-back leaves the chip only once its byte has reached the pins, so a host
+        // that has it knows the state is on them (bounded by the FIFO's bytes).
+        if (const std::int64_t ahead = ready_ns - host_now_ns(); ahead > 0)
+            std::this_thread::sleep_for(std::chrono::nanoseconds(ahead));
         finish(e, 0, used);
     }
 
@@ -306,6 +322,7 @@ struct ftdi_emulator::impl {
             case request_reset:
                 tx.clear(); // reset and both purges empty the FIFOs
                 rx.clear();
+                rx_at.clear();
                 break;
             case request_set_baud:
                 board.set_step_ns(byte_time_ns(chip_baud(value, index, chip.h_series)));
@@ -490,6 +507,7 @@ struct ftdi_emulator::impl {
     hardware::ftdi_pin_board board;
     state now;
     std::deque<std::uint8_t> tx, rx;
+    std::deque<std::int64_t> rx_at; // when each read-back byte was sampled (host clock, ns)
     std::deque<urb_entry> pending_out, pending_in, completed;
     std::optional<std::int64_t> fail_after, unplug_after;
     int fail_status = -EIO;

@@ -20,7 +20,9 @@
 //   Asynchronous bit-bang (0x01) drives the pins without read-back; UART mode discards.
 // - A bulk IN returns packets of two status bytes and up to packet size - 2 read-back
 //   bytes, ending with the first short packet; with nothing queued, at once the two status
-//   bytes alone (the latency timer is not modelled: a partial packet never waits).
+//   bytes alone (the latency timer is not modelled: a partial packet never waits). A
+//   read-back byte leaves the chip no earlier than its byte reaches the pins: the bulk IN
+//   that carries it waits until then, so a host sleep after a flush is a hold at the pins.
 // - Byte time: the chip's baud rate decoded from the divisor the host set, divided by 4.
 //   libftdi multiplies the rate it is given by 4 once a bit-bang mode is on, so a rate set
 //   after ftdi_set_bitmode is the byte rate; one set before is a quarter of it.
