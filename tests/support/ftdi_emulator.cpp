@@ -53,30 +53,24 @@ constexpr std::uint8_t uart_outputs = 0x15;
 // Modem and line status at the head of every IN packet: CTS/DSR clear, transmitter empty.
 constexpr std::uint8_t status_bytes[2] = {0x01, 0x60};
 
-void put16(std::vector<std::uint8_t>& out, std::uint16_t value) {
-    out.push_back(static_cast<std::uint8_t>(value & 0xFF));
-    out.push_back(static_cast<std::uint8_t>(value >> 8));
+constexpr std::uint8_t lo(unsigned value) {
+    return static_cast<std::uint8_t>(value & 0xFF);
+}
+constexpr std::uint8_t hi(unsigned value) {
+    return static_cast<std::uint8_t>(value >> 8);
 }
 
 // Device, configuration, interface and the two bulk endpoint descriptors, as sysfs keeps
 // them in "descriptors".
 std::vector<std::uint8_t> descriptors(const chip_profile& chip) {
-    std::vector<std::uint8_t> d{18, 1};
-    put16(d, 0x0200); // USB 2.0
-    d.insert(d.end(), {0, 0, 0, chip.h_series ? std::uint8_t{64} : std::uint8_t{8}});
-    put16(d, 0x0403);
-    put16(d, chip.product_id);
-    put16(d, chip.bcd_device);
-    d.insert(d.end(), {1, 2, 3, 1}); // manufacturer, product, serial; one configuration
-    d.insert(d.end(), {9, 2});
-    put16(d, 9 + 9 + 7 + 7);
-    d.insert(d.end(), {1, 1, 0, 0xA0, 0x2D}); // one interface, bus powered, 90 mA
-    d.insert(d.end(), {9, 4, 0, 0, 2, 0xFF, 0xFF, 0xFF, 2});
-    for (const std::uint8_t endpoint : {std::uint8_t{0x81}, std::uint8_t{0x02}}) {
-        d.insert(d.end(), {7, 5, endpoint, 2});
-        put16(d, chip.packet_size);
-        d.push_back(0);
-    }
+    const std::uint16_t id = chip.product_id, bcd = chip.bcd_device, size = chip.packet_size;
+    const std::uint8_t ep0 = chip.h_series ? 64 : 8;
+    std::vector<std::uint8_t> d{18, 1, 0x00, 0x02, 0, 0, 0, ep0, 0x03, 0x04}; // USB 2.0, FTDI
+    d.insert(d.end(), {lo(id), hi(id), lo(bcd), hi(bcd), 1, 2, 3, 1}); // strings, 1 configuration
+    d.insert(d.end(), {9, 2, 32, 0, 1, 1, 0, 0xA0, 0x2D});   // one interface, bus powered, 90 mA
+    d.insert(d.end(), {9, 4, 0, 0, 2, 0xFF, 0xFF, 0xFF, 2}); // vendor class, two endpoints
+    for (const std::uint8_t endpoint : {std::uint8_t{0x81}, std::uint8_t{0x02}})
+        d.insert(d.end(), {7, 5, endpoint, 2, lo(size), hi(size), 0}); // bulk
     return d;
 }
 
@@ -90,7 +84,7 @@ std::string hex(const std::vector<std::uint8_t>& bytes) {
 std::vector<std::uint8_t> string_descriptor(const std::string& text) {
     std::vector<std::uint8_t> d{static_cast<std::uint8_t>(2 + 2 * text.size()), 3};
     for (const char c : text)
-        put16(d, static_cast<std::uint8_t>(c));
+        d.insert(d.end(), {static_cast<std::uint8_t>(c), 0}); // UTF-16LE
     return d;
 }
 
@@ -249,12 +243,8 @@ struct ftdi_emulator::impl {
     }
 
     void pump() {
-        for (;;) {
-            const bool clocked = clock_tx();
-            const bool accepted = accept_out();
-            if (!clocked && !accepted)
-                break;
-        }
+        while (clock_tx() | accept_out()) // both, every round
+            ;
         if (!pending_out.empty() && !pending_out.front().stalled) {
             pending_out.front().stalled = true; // the FIFOs are full until the host reads
             ++now.stalls;
