@@ -146,8 +146,6 @@ struct ftdi_emulator::impl {
           board(nullptr, setup.wiring, byte_time_ns(9600)) {
         board.set_direction(uart_outputs);
         board.set_latch(uart_outputs);
-        now.step_ns = board.step_ns();
-        now.direction = board.direction();
     }
 
     ~impl() {
@@ -157,11 +155,8 @@ struct ftdi_emulator::impl {
     }
 
     static void release(urb_entry& e) {
-        if (e.buffer != nullptr)
-            g_object_unref(e.buffer);
-        if (e.urb != nullptr)
-            g_object_unref(e.urb);
-        e = {};
+        g_clear_object(&e.buffer);
+        g_clear_object(&e.urb);
     }
 
     void finish(urb_entry e, int status, std::size_t length) {
@@ -172,10 +167,6 @@ struct ftdi_emulator::impl {
 
     // --- bit-bang FIFOs ---
 
-    bool bitbang() const {
-        return now.bit_mode == mode_sync_bitbang || now.bit_mode == mode_async_bitbang;
-    }
-
     // TX bytes to the pins while their read-back has room.
     bool clock_tx() {
         std::size_t n = tx.size();
@@ -185,7 +176,7 @@ struct ftdi_emulator::impl {
             return false;
         const std::vector<std::uint8_t> bytes(tx.begin(), tx.begin() + static_cast<long>(n));
         tx.erase(tx.begin(), tx.begin() + static_cast<long>(n));
-        if (!bitbang())
+        if (now.bit_mode != mode_sync_bitbang && now.bit_mode != mode_async_bitbang)
             return true; // the UART sends them as serial characters
         const std::vector<std::uint8_t> back = board.clock_out(bytes, host_now_ns());
         if (now.bit_mode == mode_sync_bitbang)
@@ -285,7 +276,6 @@ struct ftdi_emulator::impl {
                 break;
             case request_set_baud:
                 board.set_step_ns(byte_time_ns(chip_baud(value, index, chip.h_series)));
-                now.step_ns = board.step_ns();
                 break;
             case request_set_latency:
                 now.latency_ms = value & 0xFF;
@@ -338,7 +328,6 @@ struct ftdi_emulator::impl {
             board.set_direction(mask, t);
         }
         now.bit_mode = mode;
-        now.direction = board.direction();
     }
 
     // --- usbdevfs ---
@@ -445,14 +434,6 @@ struct ftdi_emulator::impl {
     UMockdevIoctlBase* handler = nullptr;
 };
 
-namespace {
-
-gboolean on_ioctl(UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer self) {
-    return static_cast<ftdi_emulator::impl*>(self)->handle(client);
-}
-
-} // namespace
-
 ftdi_emulator::ftdi_emulator(ftdi_board_setup setup)
     : setup_(std::move(setup)), impl_(std::make_unique<impl>(setup_)) {
     if (!in_mock_environment())
@@ -463,6 +444,9 @@ ftdi_emulator::ftdi_emulator(ftdi_board_setup setup)
     std::snprintf(node, sizeof node, "bus/usb/%03d/%03d", setup_.bus, setup_.device);
     impl_->testbed = umockdev_testbed_new();
     impl_->handler = umockdev_ioctl_base_new();
+    const auto on_ioctl = +[](UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer self) {
+        return static_cast<impl*>(self)->handle(client);
+    };
     g_signal_connect_after(impl_->handler, "handle-ioctl", G_CALLBACK(on_ioctl), impl_.get());
     // The handler first, so that the device answers from the moment it appears.
     const std::string dev = std::string("/dev/") + node;
@@ -527,7 +511,10 @@ bool ftdi_emulator::unplugged() const {
 
 ftdi_emulator::state ftdi_emulator::snapshot() const {
     std::lock_guard lock(impl_->mutex);
-    return impl_->now;
+    state now = impl_->now;
+    now.direction = impl_->board.direction();
+    now.step_ns = impl_->board.step_ns();
+    return now;
 }
 
 } // namespace test_support
