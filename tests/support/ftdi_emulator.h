@@ -91,7 +91,7 @@ class ftdi_emulator {
     // What the host has set and sent.
     struct state {
         std::uint8_t bit_mode = 0;  // 0x00 UART, 0x01 async, 0x04 sync bit-bang
-        std::uint8_t direction = 0; // pin directions, bit = 1 output
+        std::uint8_t direction = 0; // pin directions, bit = 1 output (0 once unplugged)
         std::int64_t step_ns = 0;   // one bit-bang byte time
         int latency_ms = 16;
         std::size_t most_unread = 0; // the largest read-back backlog seen
