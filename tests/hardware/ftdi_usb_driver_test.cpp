@@ -43,17 +43,10 @@ std::pair<std::int32_t, std::int32_t> identify_and_program() {
     return {id, word};
 }
 
+// Real time: the emulated chip's clock runs with its bytes, which no virtual sleep would reach.
 class FTDIDriverOnEmulatedBoard : public ::testing::TestWithParam<ftdi_chip_kind> {
   protected:
-    void SetUp() override {
-        ASSERT_TRUE(ftdi_emulator::in_mock_environment())
-            << "run this test under umockdev-wrapper (umockdev's preload library)";
-        // Real time: the emulated chip's clock runs with its bytes, which no virtual sleep
-        // would reach.
-        board = std::make_unique<ftdi_emulator>(test_support::ftdi_board_setup{.kind = GetParam()});
-        chip = std::make_shared<sim::virtual_chip>(*sim::find_part("18F4520"));
-        board->insert_chip(hardware::socket_virtual_chip(chip));
-    }
+    void SetUp() override { board.insert_chip(hardware::socket_virtual_chip(chip)); }
     void TearDown() override { hardware::install_line_driver(nullptr); }
     void use(const char* spec) {
         hardware::install_line_driver(hardware::open_ftdi_adapter(spec, {}));
@@ -61,13 +54,14 @@ class FTDIDriverOnEmulatedBoard : public ::testing::TestWithParam<ftdi_chip_kind
             << hardware::failure_text(hardware::current_line_driver().status());
     }
 
-    std::unique_ptr<ftdi_emulator> board;
-    std::shared_ptr<sim::virtual_chip> chip;
+    ftdi_emulator board{{.kind = GetParam()}};
+    const std::string name = test_support::chip_name(GetParam());
+    std::shared_ptr<sim::virtual_chip> chip =
+        std::make_shared<sim::virtual_chip>(*sim::find_part("18F4520"));
 };
 
 TEST_P(FTDIDriverOnEmulatedBoard, SelectsTheBoardProgramsAndReadsBackWithinTheFifos) {
     const bool h = GetParam() == ftdi_chip_kind::ft232h;
-    const std::string name = std::string(h ? "FT232H" : "FT232R") + " PW1A2B3C (bus 1 device 2)";
     const std::pair<const char*, std::string> specs[] = {
         {"", ""},
         {"0", ""},
@@ -75,14 +69,14 @@ TEST_P(FTDIDriverOnEmulatedBoard, SelectsTheBoardProgramsAndReadsBackWithinTheFi
         {"PW1A2B3C", ""},
         {h ? "0403:6014" : "0403:6001", ""},
         {"1", "no FTDI adapter matches ftdi:1 among the 1 seen"},
-        {"1:2/B", std::string("the ") + (h ? "FT232H" : "FT232R") + " has channel A only"}};
+        {"1:2/B", "the " + name + " has channel A only"}};
     for (const auto& [spec, failure] : specs) {
         auto driver = hardware::open_ftdi_adapter(spec, {});
-        EXPECT_EQ(hardware::failure_text(driver->status()).find(failure) != std::string::npos, true)
-            << spec << ": " << hardware::failure_text(driver->status());
+        const std::string text = hardware::failure_text(driver->status());
+        EXPECT_NE(text.find(failure), std::string::npos) << spec << ": " << text;
         EXPECT_EQ(driver->is_ready(), failure.empty()) << spec;
         if (failure.empty()) {
-            EXPECT_EQ(driver->description(), name) << spec;
+            EXPECT_EQ(driver->description(), name + " PW1A2B3C (bus 1 device 2)") << spec;
         }
     }
 
@@ -90,8 +84,7 @@ TEST_P(FTDIDriverOnEmulatedBoard, SelectsTheBoardProgramsAndReadsBackWithinTheFi
     const auto listed = hardware::enumerate_ftdi_devices(error);
     ASSERT_EQ(listed.size(), 1u) << error;
     EXPECT_EQ(hardware::ftdi_device_text(listed[0]),
-              std::string(h ? "FT232H" : "FT232R") +
-                  " serial PW1A2B3C, bus 1 device 2, 1 channel: can be opened");
+              name + " serial PW1A2B3C, bus 1 device 2, 1 channel: can be opened");
 
     use("PW1A2B3C");
     const auto [id, word] = identify_and_program();
@@ -99,12 +92,12 @@ TEST_P(FTDIDriverOnEmulatedBoard, SelectsTheBoardProgramsAndReadsBackWithinTheFi
     EXPECT_EQ(word, 0xBEEF);
     EXPECT_TRUE(chip->protocol_errors().empty()) << chip->protocol_errors().front();
     hardware::install_line_driver(nullptr); // closes the board
-    const auto state = board->snapshot();
+    const auto state = board.snapshot();
     EXPECT_EQ(state.bit_mode, 0x04);
     EXPECT_EQ(state.latency_ms, 1);
     EXPECT_EQ(state.stalls, 0);
     EXPECT_LE(state.most_unread, h ? 1024u : 384u);
-    EXPECT_EQ(board->levels(), hardware::ftdi_pin_board::chip_levels{});
+    EXPECT_EQ(board.levels(), hardware::ftdi_pin_board::chip_levels{});
 }
 
 // libftdi sends again what a failed bulk OUT did not deliver, so a run through a failed
@@ -114,9 +107,9 @@ TEST_P(FTDIDriverOnEmulatedBoard, AFailedTransferNeverCorruptsAndAnUnpluggedBoar
     for (const bool unplug : {false, true}) {
         use("");
         if (unplug)
-            board->unplug_after(300);
+            board.unplug_after(300);
         else
-            board->fail_transfer_after(300, -EPIPE);
+            board.fail_transfer_after(300, -EPIPE);
         const auto [id, word] = identify_and_program();
         const auto status = hardware::current_line_driver().status();
         const bool lost = status.code == hardware::port_error::port_lost;
@@ -125,21 +118,18 @@ TEST_P(FTDIDriverOnEmulatedBoard, AFailedTransferNeverCorruptsAndAnUnpluggedBoar
         if (lost) {
             EXPECT_NE(word, 0xBEEF);
             EXPECT_NE(hardware::failure_text(status).find(
-                          "FT232" + std::string(1, "RH"[GetParam() == ftdi_chip_kind::ft232h]) +
-                          " PW1A2B3C (bus 1 device 2) failed while in use ("),
+                          name + " PW1A2B3C (bus 1 device 2) failed while in use ("),
                       std::string::npos)
                 << hardware::failure_text(status);
         }
         EXPECT_EQ(lost, unplug);
-        EXPECT_FALSE(board->levels().vdd || board->levels().vpp) << unplug;
+        EXPECT_FALSE(board.levels().vdd || board.levels().vpp) << unplug;
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(Chips, FTDIDriverOnEmulatedBoard,
-                         ::testing::Values(ftdi_chip_kind::ft232r, ftdi_chip_kind::ft232h),
-                         [](const auto& chip_kind) {
-                             return chip_kind.param == ftdi_chip_kind::ft232h ? "FT232H" : "FT232R";
-                         });
+                         ::testing::ValuesIn(test_support::ftdi_chip_kinds),
+                         [](const auto& kind) { return test_support::chip_name(kind.param); });
 
 TEST(FTDIDriverWithoutBoard, NamesTheFix) {
     ASSERT_TRUE(ftdi_emulator::in_mock_environment());

@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -38,79 +39,54 @@ struct chip_profile {
     bool h_series; // baud divisor layout and the 120 MHz clock
 };
 
-constexpr chip_profile ft232r_profile{0x6001, 0x0600, 64, 12, 128, 256, "FT232R USB UART", false};
-constexpr chip_profile ft232h_profile{0x6014, 0x0900, 512, 480, 1024, 1024, "Single RS232-HS",
-                                      true};
+// By ftdi_chip_kind.
+constexpr chip_profile profiles[] = {
+    {0x6001, 0x0600, 64, 12, 128, 256, "FT232R USB UART", false},
+    {0x6014, 0x0900, 512, 480, 1024, 1024, "Single RS232-HS", true},
+};
 
-const chip_profile& profile_of(ftdi_chip_kind kind) {
-    switch (kind) {
-    case ftdi_chip_kind::ft232r:
-        return ft232r_profile;
-    case ftdi_chip_kind::ft232h:
-        return ft232h_profile;
-    }
-    throw std::logic_error("unknown FTDI chip kind");
-}
-
-// FTDI vendor requests (bRequest).
-constexpr std::uint8_t request_reset = 0x00;
-constexpr std::uint8_t request_set_baud = 0x03;
-constexpr std::uint8_t request_poll_modem = 0x05;
-constexpr std::uint8_t request_set_latency = 0x09;
-constexpr std::uint8_t request_get_latency = 0x0A;
-constexpr std::uint8_t request_set_bitmode = 0x0B;
-constexpr std::uint8_t request_read_pins = 0x0C;
-constexpr std::uint8_t request_read_eeprom = 0x90;
-
-constexpr std::uint8_t mode_uart = 0x00;
-constexpr std::uint8_t mode_async_bitbang = 0x01;
-constexpr std::uint8_t mode_sync_bitbang = 0x04;
+// FTDI vendor requests (bRequest) and bit modes.
+enum : std::uint8_t { request_reset = 0x00, request_set_baud = 0x03, request_poll_modem = 0x05 };
+enum : std::uint8_t { request_set_latency = 0x09, request_get_latency = 0x0A };
+enum : std::uint8_t { request_set_bitmode = 0x0B, request_read_pins = 0x0C, request_eeprom = 0x90 };
+enum : std::uint8_t { mode_uart = 0x00, mode_async_bitbang = 0x01, mode_sync_bitbang = 0x04 };
 // The pins the UART drives (TXD, RTS#, DTR#), all idle high.
 constexpr std::uint8_t uart_outputs = 0x15;
 // Modem and line status at the head of every IN packet: CTS/DSR clear, transmitter empty.
 constexpr std::uint8_t status_bytes[2] = {0x01, 0x60};
 
-void put16(std::vector<std::uint8_t>& out, std::uint16_t value) {
-    out.push_back(static_cast<std::uint8_t>(value & 0xFF));
-    out.push_back(static_cast<std::uint8_t>(value >> 8));
+constexpr std::uint8_t lo(unsigned value) {
+    return static_cast<std::uint8_t>(value & 0xFF);
+}
+constexpr std::uint8_t hi(unsigned value) {
+    return static_cast<std::uint8_t>(value >> 8);
 }
 
 // Device, configuration, interface and the two bulk endpoint descriptors, as sysfs keeps
 // them in "descriptors".
 std::vector<std::uint8_t> descriptors(const chip_profile& chip) {
-    std::vector<std::uint8_t> d{18, 1};
-    put16(d, 0x0200); // USB 2.0
-    d.insert(d.end(), {0, 0, 0, chip.h_series ? std::uint8_t{64} : std::uint8_t{8}});
-    put16(d, 0x0403);
-    put16(d, chip.product_id);
-    put16(d, chip.bcd_device);
-    d.insert(d.end(), {1, 2, 3, 1}); // manufacturer, product, serial; one configuration
-    d.insert(d.end(), {9, 2});
-    put16(d, 9 + 9 + 7 + 7);
-    d.insert(d.end(), {1, 1, 0, 0xA0, 0x2D}); // one interface, bus powered, 90 mA
-    d.insert(d.end(), {9, 4, 0, 0, 2, 0xFF, 0xFF, 0xFF, 2});
-    for (const std::uint8_t endpoint : {std::uint8_t{0x81}, std::uint8_t{0x02}}) {
-        d.insert(d.end(), {7, 5, endpoint, 2});
-        put16(d, chip.packet_size);
-        d.push_back(0);
-    }
+    const std::uint16_t id = chip.product_id, bcd = chip.bcd_device, size = chip.packet_size;
+    const std::uint8_t ep0 = chip.h_series ? 64 : 8;
+    std::vector<std::uint8_t> d{18, 1, 0x00, 0x02, 0, 0, 0, ep0, 0x03, 0x04}; // USB 2.0, FTDI
+    d.insert(d.end(), {lo(id), hi(id), lo(bcd), hi(bcd), 1, 2, 3, 1}); // strings, 1 configuration
+    d.insert(d.end(), {9, 2, 32, 0, 1, 1, 0, 0xA0, 0x2D});   // one interface, bus powered, 90 mA
+    d.insert(d.end(), {9, 4, 0, 0, 2, 0xFF, 0xFF, 0xFF, 2}); // vendor class, two endpoints
+    for (const std::uint8_t endpoint : {std::uint8_t{0x81}, std::uint8_t{0x02}})
+        d.insert(d.end(), {7, 5, endpoint, 2, lo(size), hi(size), 0}); // bulk
     return d;
 }
 
 std::string hex(const std::vector<std::uint8_t>& bytes) {
     std::string text;
-    char digits[3];
-    for (const std::uint8_t b : bytes) {
-        std::snprintf(digits, sizeof digits, "%02x", b);
-        text += digits;
-    }
+    for (const std::uint8_t b : bytes)
+        text += {"0123456789abcdef"[b >> 4], "0123456789abcdef"[b & 15]};
     return text;
 }
 
 std::vector<std::uint8_t> string_descriptor(const std::string& text) {
     std::vector<std::uint8_t> d{static_cast<std::uint8_t>(2 + 2 * text.size()), 3};
     for (const char c : text)
-        put16(d, static_cast<std::uint8_t>(c));
+        d.insert(d.end(), {static_cast<std::uint8_t>(c), 0}); // UTF-16LE
     return d;
 }
 
@@ -141,6 +117,20 @@ std::int64_t host_now_ns() {
     return core::monotonic_us() * 1000;
 }
 
+// Ends an ioctl: 0 or the errno it fails with.
+gboolean complete(UMockdevIoctlClient* client, int error = 0) {
+    umockdev_ioctl_client_complete(client, error != 0 ? -1 : 0, error);
+    return TRUE;
+}
+
+void check(gboolean ok, GError* error, const std::string& what) {
+    if (ok)
+        return;
+    const std::string why = error != nullptr ? error->message : "unknown error";
+    g_clear_error(&error);
+    throw std::runtime_error("umockdev cannot " + what + ": " + why);
+}
+
 } // namespace
 
 struct ftdi_emulator::impl {
@@ -150,15 +140,14 @@ struct ftdi_emulator::impl {
         std::size_t done = 0;                // bytes taken (OUT) so far
         bool stalled = false;                // had to wait for FIFO room
         usbdevfs_urb* view() const { return reinterpret_cast<usbdevfs_urb*>(urb->data); }
+        std::size_t length() const { return static_cast<std::size_t>(view()->buffer_length); }
     };
 
     explicit impl(const ftdi_board_setup& setup)
-        : chip(profile_of(setup.kind)), serial(setup.serial),
+        : chip(profiles[static_cast<int>(setup.kind)]), serial(setup.serial),
           board(nullptr, setup.wiring, byte_time_ns(9600)) {
         board.set_direction(uart_outputs);
         board.set_latch(uart_outputs);
-        now.step_ns = board.step_ns();
-        now.direction = board.direction();
     }
 
     ~impl() {
@@ -168,11 +157,8 @@ struct ftdi_emulator::impl {
     }
 
     static void release(urb_entry& e) {
-        if (e.buffer != nullptr)
-            g_object_unref(e.buffer);
-        if (e.urb != nullptr)
-            g_object_unref(e.urb);
-        e = {};
+        g_clear_object(&e.buffer);
+        g_clear_object(&e.urb);
     }
 
     void finish(urb_entry e, int status, std::size_t length) {
@@ -183,10 +169,6 @@ struct ftdi_emulator::impl {
 
     // --- bit-bang FIFOs ---
 
-    bool bitbang() const {
-        return now.bit_mode == mode_sync_bitbang || now.bit_mode == mode_async_bitbang;
-    }
-
     // TX bytes to the pins while their read-back has room.
     bool clock_tx() {
         std::size_t n = tx.size();
@@ -196,10 +178,9 @@ struct ftdi_emulator::impl {
             return false;
         const std::vector<std::uint8_t> bytes(tx.begin(), tx.begin() + static_cast<long>(n));
         tx.erase(tx.begin(), tx.begin() + static_cast<long>(n));
-        if (!bitbang())
+        if (now.bit_mode != mode_sync_bitbang && now.bit_mode != mode_async_bitbang)
             return true; // the UART sends them as serial characters
         const std::vector<std::uint8_t> back = board.clock_out(bytes, host_now_ns());
-        now.bytes_to_pins += static_cast<std::int64_t>(n);
         if (now.bit_mode == mode_sync_bitbang) {
             rx.insert(rx.end(), back.begin(), back.end());
             // Byte i was sampled as it went to the pins: step i of the batch.
@@ -216,44 +197,34 @@ struct ftdi_emulator::impl {
         bool moved = false;
         while (!pending_out.empty() && !gone) {
             urb_entry& e = pending_out.front();
-            const std::size_t length = static_cast<std::size_t>(e.view()->buffer_length);
-            std::size_t take = std::min(length - e.done, chip.tx_fifo - tx.size());
-            if (fail_after)
-                take = std::min<std::size_t>(take, static_cast<std::size_t>(*fail_after));
-            if (unplug_after)
-                take = std::min<std::size_t>(take, static_cast<std::size_t>(*unplug_after));
+            std::size_t take = std::min(e.length() - e.done, chip.tx_fifo - tx.size());
+            for (const auto& limit : {fail_after, unplug_after})
+                take = std::min(take, static_cast<std::size_t>(limit.value_or(INT64_MAX)));
             tx.insert(tx.end(), e.buffer->data + e.done, e.buffer->data + e.done + take);
             e.done += take;
             now.most_unread = std::max(now.most_unread, rx.size() + tx.size());
-            moved = moved || take > 0;
-            if (fail_after)
-                *fail_after -= static_cast<std::int64_t>(take);
-            if (unplug_after)
-                *unplug_after -= static_cast<std::int64_t>(take);
-            if (e.done == length) {
-                finish(e, 0, e.done);
-                pending_out.pop_front();
-                continue;
-            }
-            if (unplug_after && *unplug_after == 0) {
+            for (auto* limit : {&fail_after, &unplug_after})
+                if (*limit)
+                    **limit -= static_cast<std::int64_t>(take);
+            if (unplug_after == 0 && e.done < e.length()) {
                 unplug();
                 return true;
             }
-            if (fail_after && *fail_after == 0) {
+            const bool failed = fail_after == 0 && e.done < e.length();
+            if (!failed && e.done < e.length())
+                return moved || take > 0; // waits for room
+            if (failed)
                 fail_after.reset();
-                finish(e, fail_status, e.done);
-                pending_out.pop_front();
-                moved = true;
-                continue;
-            }
-            break; // waits for room
+            finish(e, failed ? fail_status : 0, e.done);
+            pending_out.pop_front();
+            moved = true;
         }
         return moved;
     }
 
     // One IN URB: packets of status bytes and read-back, up to the first short packet.
     void serve_in(urb_entry e) {
-        const std::size_t length = static_cast<std::size_t>(e.view()->buffer_length);
+        const std::size_t length = e.length();
         std::size_t used = 0;
         std::int64_t ready_ns = 0;
         while (length - used >= 2) {
@@ -279,12 +250,8 @@ struct ftdi_emulator::impl {
     }
 
     void pump() {
-        for (;;) {
-            const bool clocked = clock_tx();
-            const bool accepted = accept_out();
-            if (!clocked && !accepted)
-                break;
-        }
+        while (clock_tx() | accept_out()) // both, every round
+            ;
         if (!pending_out.empty() && !pending_out.front().stalled) {
             pending_out.front().stalled = true; // the FIFOs are full until the host reads
             ++now.stalls;
@@ -326,7 +293,6 @@ struct ftdi_emulator::impl {
                 break;
             case request_set_baud:
                 board.set_step_ns(byte_time_ns(chip_baud(value, index, chip.h_series)));
-                now.step_ns = board.step_ns();
                 break;
             case request_set_latency:
                 now.latency_ms = value & 0xFF;
@@ -344,29 +310,18 @@ struct ftdi_emulator::impl {
             case request_poll_modem:
                 answer.assign(std::begin(status_bytes), std::end(status_bytes));
                 break;
-            case request_read_eeprom:
+            case request_eeprom:
                 answer = {0xFF, 0xFF}; // a blank EEPROM
                 break;
             default:
                 break; // flow control, modem lines, characters: accepted
             }
         } else if (type == 0x80 && request == 6 && (value >> 8) == 3) { // string descriptor
-            switch (value & 0xFF) {
-            case 0:
-                answer = {4, 3, 0x09, 0x04}; // US English
-                break;
-            case 1:
-                answer = string_descriptor("FTDI");
-                break;
-            case 2:
-                answer = string_descriptor(chip.product);
-                break;
-            case 3:
-                answer = string_descriptor(serial);
-                break;
-            default:
+            const std::string strings[] = {"", "FTDI", chip.product, serial};
+            if ((value & 0xFF) >= std::size(strings))
                 return -EPIPE; // the device stalls on an unknown string
-            }
+            answer = (value & 0xFF) == 0 ? std::vector<std::uint8_t>{4, 3, 0x09, 0x04} // US English
+                                         : string_descriptor(strings[value & 0xFF]);
         } else if (type == 0x80 && request == 6 && (value >> 8) <= 2) {
             answer = descriptors(chip);
             if ((value >> 8) == 2)
@@ -390,7 +345,6 @@ struct ftdi_emulator::impl {
             board.set_direction(mask, t);
         }
         now.bit_mode = mode;
-        now.direction = board.direction();
     }
 
     // --- usbdevfs ---
@@ -401,13 +355,12 @@ struct ftdi_emulator::impl {
         UMockdevIoctlData* arg = umockdev_ioctl_client_get_arg(client);
         switch (request) {
         case USBDEVFS_GET_CAPABILITIES: {
-            UMockdevIoctlData* d = umockdev_ioctl_data_resolve(arg, 0, sizeof(guint32), nullptr);
             const guint32 caps = USBDEVFS_CAP_BULK_CONTINUATION | USBDEVFS_CAP_NO_PACKET_SIZE_LIM |
                                  USBDEVFS_CAP_REAP_AFTER_DISCONNECT | USBDEVFS_CAP_ZERO_PACKET;
+            UMockdevIoctlData* d = umockdev_ioctl_data_resolve(arg, 0, sizeof caps, nullptr);
             std::memcpy(d->data, &caps, sizeof caps);
             g_object_unref(d);
-            umockdev_ioctl_client_complete(client, 0, 0);
-            return TRUE;
+            return complete(client);
         }
         case USBDEVFS_CLAIMINTERFACE:
         case USBDEVFS_RELEASEINTERFACE:
@@ -416,15 +369,10 @@ struct ftdi_emulator::impl {
         case USBDEVFS_CLEAR_HALT:
         case USBDEVFS_RESET:
         case USBDEVFS_RESETEP:
-            if (gone)
-                umockdev_ioctl_client_complete(client, -1, ENODEV);
-            else
-                umockdev_ioctl_client_complete(client, 0, 0);
-            return TRUE;
+            return complete(client, gone ? ENODEV : 0);
         case USBDEVFS_GETDRIVER:
         case USBDEVFS_IOCTL:
-            umockdev_ioctl_client_complete(client, -1, gone ? ENODEV : ENODATA); // no driver
-            return TRUE;
+            return complete(client, gone ? ENODEV : ENODATA); // no driver
         case USBDEVFS_SUBMITURB:
             return submit(client, arg);
         case USBDEVFS_REAPURB:
@@ -438,49 +386,39 @@ struct ftdi_emulator::impl {
     }
 
     gboolean submit(UMockdevIoctlClient* client, UMockdevIoctlData* arg) {
-        if (gone) {
-            umockdev_ioctl_client_complete(client, -1, ENODEV);
-            return TRUE;
-        }
+        if (gone)
+            return complete(client, ENODEV);
         urb_entry e;
         e.urb = umockdev_ioctl_data_resolve(arg, 0, sizeof(usbdevfs_urb), nullptr);
         const usbdevfs_urb* urb = e.view();
         e.buffer = umockdev_ioctl_data_resolve(e.urb, offsetof(usbdevfs_urb, buffer),
                                                static_cast<gsize>(urb->buffer_length), nullptr);
-        if (urb->type == USBDEVFS_URB_TYPE_CONTROL && urb->buffer_length >= 8) {
+        if (urb->type == USBDEVFS_URB_TYPE_CONTROL && e.length() >= 8) {
             std::size_t reply = 0;
-            const int status = control(e.buffer->data, e.buffer->data + 8,
-                                       static_cast<std::size_t>(urb->buffer_length) - 8, reply);
+            const int status = control(e.buffer->data, e.buffer->data + 8, e.length() - 8, reply);
             finish(e, status, reply);
-        } else if (urb->type == USBDEVFS_URB_TYPE_BULK && urb->endpoint == 0x02) {
-            ++now.out_transfers;
-            pending_out.push_back(e);
-        } else if (urb->type == USBDEVFS_URB_TYPE_BULK && urb->endpoint == 0x81) {
-            pending_in.push_back(e);
+        } else if (urb->type == USBDEVFS_URB_TYPE_BULK &&
+                   (urb->endpoint == 0x02 || urb->endpoint == 0x81)) {
+            (urb->endpoint == 0x02 ? pending_out : pending_in).push_back(e);
         } else {
             release(e);
-            umockdev_ioctl_client_complete(client, -1, EINVAL);
-            return TRUE;
+            return complete(client, EINVAL);
         }
         pump();
-        umockdev_ioctl_client_complete(client, 0, 0);
-        return TRUE;
+        return complete(client);
     }
 
     gboolean reap(UMockdevIoctlClient* client, UMockdevIoctlData* arg) {
         pump();
-        if (completed.empty()) {
-            umockdev_ioctl_client_complete(client, -1, gone ? ENODEV : EAGAIN);
-            return TRUE;
-        }
+        if (completed.empty())
+            return complete(client, gone ? ENODEV : EAGAIN);
         urb_entry e = completed.front();
         completed.pop_front();
         UMockdevIoctlData* where = umockdev_ioctl_data_resolve(arg, 0, sizeof(gpointer), nullptr);
         umockdev_ioctl_data_set_ptr(where, 0, e.urb);
         g_object_unref(where);
-        umockdev_ioctl_client_complete(client, 0, 0);
         release(e);
-        return TRUE;
+        return complete(client);
     }
 
     gboolean discard(UMockdevIoctlClient* client, UMockdevIoctlData* arg) {
@@ -493,12 +431,10 @@ struct ftdi_emulator::impl {
             if (it != list->end()) {
                 finish(*it, -ENOENT, it->done);
                 list->erase(it);
-                umockdev_ioctl_client_complete(client, 0, 0);
-                return TRUE;
+                return complete(client);
             }
         }
-        umockdev_ioctl_client_complete(client, -1, EINVAL);
-        return TRUE;
+        return complete(client, EINVAL);
     }
 
     const chip_profile& chip;
@@ -516,30 +452,25 @@ struct ftdi_emulator::impl {
     UMockdevIoctlBase* handler = nullptr;
 };
 
-namespace {
-
-gboolean on_ioctl(UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer self) {
-    return static_cast<ftdi_emulator::impl*>(self)->handle(client);
-}
-
-} // namespace
-
 ftdi_emulator::ftdi_emulator(ftdi_board_setup setup)
     : setup_(std::move(setup)), impl_(std::make_unique<impl>(setup_)) {
+    if (!in_mock_environment())
+        throw std::runtime_error(
+            "run this test under umockdev-wrapper (umockdev's preload library)");
     const chip_profile& chip = impl_->chip;
     char node[32];
     std::snprintf(node, sizeof node, "bus/usb/%03d/%03d", setup_.bus, setup_.device);
     impl_->testbed = umockdev_testbed_new();
     impl_->handler = umockdev_ioctl_base_new();
+    const auto on_ioctl = +[](UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer self) {
+        return static_cast<impl*>(self)->handle(client);
+    };
     g_signal_connect_after(impl_->handler, "handle-ioctl", G_CALLBACK(on_ioctl), impl_.get());
     // The handler first, so that the device answers from the moment it appears.
     const std::string dev = std::string("/dev/") + node;
     GError* error = nullptr;
-    if (!umockdev_testbed_attach_ioctl(impl_->testbed, dev.c_str(), impl_->handler, &error)) {
-        const std::string why = error != nullptr ? error->message : "unknown error";
-        g_clear_error(&error);
-        throw std::runtime_error("umockdev cannot emulate " + dev + ": " + why);
-    }
+    check(umockdev_testbed_attach_ioctl(impl_->testbed, dev.c_str(), impl_->handler, &error), error,
+          "emulate " + dev);
     const std::string port = std::to_string(setup_.bus) + "-" + std::to_string(setup_.device);
     const std::string record =
         "P: /devices/pci0000:00/0000:00:14.0/usb" + std::to_string(setup_.bus) + "/" + port +
@@ -549,19 +480,13 @@ ftdi_emulator::ftdi_emulator(ftdi_board_setup setup)
         "\\n\nA: devnum=" + std::to_string(setup_.device) +
         "\\n\nA: bConfigurationValue=1\\n\nA: speed=" + std::to_string(chip.speed_mbps) +
         "\\n\nA: serial=" + setup_.serial + "\\n\nH: descriptors=" + hex(descriptors(chip)) + "\n";
-    if (!umockdev_testbed_add_from_string(impl_->testbed, record.c_str(), &error)) {
-        const std::string why = error != nullptr ? error->message : "unknown error";
-        g_clear_error(&error);
-        throw std::runtime_error("umockdev cannot add the FTDI device: " + why);
-    }
+    check(umockdev_testbed_add_from_string(impl_->testbed, record.c_str(), &error), error,
+          "add the FTDI device");
 }
 
 ftdi_emulator::~ftdi_emulator() {
-    if (impl_->testbed != nullptr) {
-        g_object_unref(impl_->testbed); // removes the device and stops serving it
-    }
-    if (impl_->handler != nullptr)
-        g_object_unref(impl_->handler);
+    g_clear_object(&impl_->testbed); // removes the device and stops serving it
+    g_clear_object(&impl_->handler);
 }
 
 bool ftdi_emulator::in_mock_environment() {
@@ -576,11 +501,6 @@ std::uint16_t ftdi_emulator::product_id() const {
 void ftdi_emulator::insert_chip(std::unique_ptr<hardware::target_chip> chip) {
     std::lock_guard lock(impl_->mutex);
     impl_->board.insert_chip(std::move(chip));
-}
-
-void ftdi_emulator::with_board(const std::function<void(hardware::ftdi_pin_board&)>& inspect) {
-    std::lock_guard lock(impl_->mutex);
-    inspect(impl_->board);
 }
 
 hardware::ftdi_pin_board::chip_levels ftdi_emulator::levels() const {
@@ -609,7 +529,10 @@ bool ftdi_emulator::unplugged() const {
 
 ftdi_emulator::state ftdi_emulator::snapshot() const {
     std::lock_guard lock(impl_->mutex);
-    return impl_->now;
+    state now = impl_->now;
+    now.direction = impl_->board.direction();
+    now.step_ns = impl_->board.step_ns();
+    return now;
 }
 
 } // namespace test_support

@@ -7,9 +7,9 @@
 // capabilities, claim/release/reset, the kernel driver query (none bound), control
 // transfers (the FTDI vendor requests and string descriptors), bulk transfers and the
 // reaping and discarding of URBs. The process must run with umockdev's preload library
-// (umockdev-wrapper); umockdev serves the calls on a thread of its own, so every accessor
-// here locks. One emulator at a time: each has a testbed of its own, and umockdev serves
-// one testbed per process.
+// (umockdev-wrapper; the constructor throws otherwise); umockdev serves the calls on a
+// thread of its own, so every accessor here locks. One emulator at a time: each has a
+// testbed of its own, and umockdev serves one testbed per process.
 //
 // What the chip does with the bytes:
 // - Synchronous bit-bang (mode 0x04): each byte goes to the pins; the pins as read just
@@ -45,13 +45,17 @@
 #include "settings/stored_wiring.h"
 
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <string>
 
 namespace test_support {
 
 enum class ftdi_chip_kind { ft232r, ft232h };
+// Both, for tests run on each, and the name libftdi and the program give each.
+constexpr ftdi_chip_kind ftdi_chip_kinds[] = {ftdi_chip_kind::ft232r, ftdi_chip_kind::ft232h};
+inline std::string chip_name(ftdi_chip_kind kind) {
+    return kind == ftdi_chip_kind::ft232h ? "FT232H" : "FT232R";
+}
 
 struct ftdi_board_setup {
     ftdi_chip_kind kind = ftdi_chip_kind::ft232r;
@@ -77,8 +81,6 @@ class ftdi_emulator {
 
     // Puts a chip into the adapter's socket (null empties it).
     void insert_chip(std::unique_ptr<hardware::target_chip> chip);
-    // Runs `inspect` on the pin board with the emulator locked.
-    void with_board(const std::function<void(hardware::ftdi_pin_board&)>& inspect);
     hardware::ftdi_pin_board::chip_levels levels() const;
 
     // The bulk OUT that would take the chip past `bytes` more bytes ends after them with URB
@@ -91,13 +93,11 @@ class ftdi_emulator {
     // What the host has set and sent.
     struct state {
         std::uint8_t bit_mode = 0;  // 0x00 UART, 0x01 async, 0x04 sync bit-bang
-        std::uint8_t direction = 0; // pin directions, bit = 1 output
+        std::uint8_t direction = 0; // pin directions, bit = 1 output (0 once unplugged)
         std::int64_t step_ns = 0;   // one bit-bang byte time
         int latency_ms = 16;
-        std::int64_t bytes_to_pins = 0; // bit-bang bytes clocked out so far
-        std::size_t most_unread = 0;    // the largest read-back backlog seen
-        std::int64_t out_transfers = 0; // bulk OUT URBs submitted
-        std::int64_t stalls = 0;        // times a bulk OUT had to wait for room
+        std::size_t most_unread = 0; // the largest read-back backlog seen
+        std::int64_t stalls = 0;     // times a bulk OUT had to wait for room
     };
     state snapshot() const;
 
