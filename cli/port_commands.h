@@ -5,7 +5,7 @@
 #pragma once
 
 #include "cli/session.h"
-#include "hardware/adapter_spec.h"
+#include "hardware/adapter_choice.h"
 #include "hardware/direct_port.h"
 #include "hardware/ppdev_port.h"
 
@@ -24,7 +24,7 @@ struct port_choice {
     std::string error;
 };
 
-// The adapter forms of hardware/adapter_spec.h. "1", "2", "3": LPT1-LPT3 (0x378, 0x278,
+// The adapter forms of hardware/adapter_choice.h. "1", "2", "3": LPT1-LPT3 (0x378, 0x278,
 // 0x3BC). "0x" and hex digits: a base address from 0x100 to 0xFFFD. A path with a '/':
 // a device the kernel lists ("/dev/parport1"), taken as its base address; so is the
 // device of ppdev:. Anything else, plain decimal numbers included (378 would be read as

@@ -5,7 +5,7 @@
 #pragma once
 
 #include "cli/cli_options.h"
-#include "hardware/adapter_spec.h"
+#include "hardware/adapter_choice.h"
 #include "image/hex_reader.h"
 
 #include <ostream>

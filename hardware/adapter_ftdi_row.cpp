@@ -9,7 +9,7 @@ namespace hardware {
 
 namespace {
 
-// The spec `ports` offers for a board: its serial number when that selects it, else its
+// The selector `ports` offers for a board: its serial number when that selects it, else its
 // bus and device ("1:5"), which hold until the board is plugged in again.
 std::string board_spec(const ftdi_device_info& device) {
     std::string error;

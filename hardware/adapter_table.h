@@ -8,7 +8,7 @@
 // its own line driver.
 #pragma once
 
-#include "hardware/adapter_spec.h"
+#include "hardware/adapter_choice.h"
 #include "hardware/direct_port.h"
 #include "hardware/port_backend.h"
 #include "hardware/ppdev_port.h"
@@ -87,7 +87,7 @@ struct adapter_backend {
 std::span<const adapter_backend> adapter_backends();
 const adapter_backend& adapter_backend_of(adapter_kind kind);
 
-// The base address of a register-level adapter: the spec's address, the device's base
+// The base address of a register-level adapter: the address it names, the device's base
 // as the kernel lists it, or `environment.stored_base` for the parallel port without a
 // spec and the simulated adapter. nullopt, with `failure` set (no_such_port), for a device
 // the kernel does not list; for a line-level kind as well.
@@ -95,7 +95,7 @@ std::optional<std::int32_t> adapter_base(const adapter_spec& adapter,
                                          const adapter_environment& environment,
                                          port_status* failure = nullptr);
 
-// The spec's problem for its kind in words, "" when there is none: parse_adapter's and
+// What is wrong with the adapter for its kind, in words ("" when nothing): parse_adapter's and
 // the row's own check.
 std::string check_adapter_spec(const adapter_spec& adapter);
 

@@ -6,7 +6,7 @@
 // window at start, the CLI for each command) and opens the adapter through it.
 #pragma once
 
-#include "hardware/adapter_spec.h"
+#include "hardware/adapter_choice.h"
 #include "hardware/port_backend.h"
 #include "image/hex_failure.h"
 #include "image/hex_reader.h"

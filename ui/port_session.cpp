@@ -7,7 +7,7 @@
 #include "core/hex_text.h"
 #include "core/host_hooks.h"
 #include "devices/selected_model.h"
-#include "hardware/adapter_spec.h"
+#include "hardware/adapter_choice.h"
 #include "hardware/line_driver.h"
 #include "hardware/port_lines.h"
 #include "hardware/port_session.h"

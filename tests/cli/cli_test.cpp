@@ -6,7 +6,7 @@
 #include "cli/progress_display.h"
 #include "core/hex_text.h"
 #include "devices/device_table.h"
-#include "hardware/adapter_spec.h"
+#include "hardware/adapter_choice.h"
 #include "settings/setting_names.h"
 
 #include <QSettings>

@@ -1,5 +1,5 @@
 // Reading and writing an adapter's text, and the stored "Adapter" setting.
-#include "hardware/adapter_spec.h"
+#include "hardware/adapter_choice.h"
 
 #include "core/hex_text.h"
 #include "hardware/port_backend.h"
