@@ -29,6 +29,7 @@ struct setting_change {
     std::string name; // as stored: "Invert DATAOUT", "FTDI DATAIN Bit"
     std::int32_t value = 0;
     std::string shown; // the value as Hardware Settings shows it ("D4 (DTR)"); "": the number
+    bool operator==(const setting_change&) const = default;
 };
 
 struct adapter_diagnosis {
