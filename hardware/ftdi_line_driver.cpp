@@ -71,6 +71,11 @@ std::string ftdi_line_driver::description() const {
     return connection_.transport ? connection_.description : name_;
 }
 
+std::unique_ptr<ftdi_line_driver>
+ftdi_line_driver::rewired(const settings::ftdi_wiring& wiring) const {
+    return std::make_unique<ftdi_line_driver>(connect_, wiring, name_);
+}
+
 driver_capabilities ftdi_line_driver::capabilities() const {
     return {.queued = true,
             .max_batch = max_batch,

@@ -30,6 +30,12 @@ class ftdi_line_driver final : public line_driver {
     std::string description() const override;
     driver_capabilities capabilities() const override;
 
+    // The wiring this driver drives the board through.
+    const settings::ftdi_wiring& wiring() const { return wiring_; }
+    // A driver for the same board through another wiring, not yet open. The board takes one
+    // driver at a time: this one must be closed while the other is open.
+    std::unique_ptr<ftdi_line_driver> rewired(const settings::ftdi_wiring& wiring) const;
+
     void stage(const line_levels& levels) override;
     line_levels staged() const override { return staged_; }
     sample_ticket sample() override;

@@ -5,6 +5,8 @@
 #include "core/host_hooks.h"
 #include "devices/selected_model.h"
 #include "hardware/connector_pins.h"
+#include "hardware/ftdi_line_driver.h"
+#include "hardware/ftdi_stream.h"
 #include "hardware/line_driver.h"
 #include "hardware/parallel_line_driver.h"
 #include "hardware/port_backend.h"
@@ -21,6 +23,9 @@
 namespace Module1 {
 
 namespace {
+
+// The lines whose settings the chip check tries.
+enum class line_role { clock, data_out, data_in };
 
 // How DATA IN answers DATA OUT with no chip driving PGD.
 enum class loop_back { follows, inverted, stays };
@@ -65,19 +70,37 @@ std::vector<setting_change> changes_between(const Module94::port_settings_record
     std::vector<setting_change> changes;
     for (const settings::wiring_line& line : settings::wiring_lines) {
         if (tried.*line.pin != stored.*line.pin)
-            changes.push_back({line.pin_setting, tried.*line.pin});
+            changes.push_back({line.pin_setting, tried.*line.pin, {}});
         if ((tried.*line.invert != 0) != (stored.*line.invert != 0))
-            changes.push_back({line.invert_setting, tried.*line.invert});
+            changes.push_back({line.invert_setting, tried.*line.invert, {}});
     }
     return changes;
 }
 
-// "\"DATAIN Pin Num\" set to 10 and \"Invert DATAIN\" to 0"
+// The FTDI settings that differ in `tried`, in line order, bit before inversion; a bit
+// with its pin's name.
+std::vector<setting_change> changes_between(const settings::ftdi_wiring& stored,
+                                            const settings::ftdi_wiring& tried) {
+    std::vector<setting_change> changes;
+    for (const settings::ftdi_wiring_line& entry : settings::ftdi_wiring_lines) {
+        const settings::ftdi_line& was = stored.*entry.line;
+        const settings::ftdi_line& now = tried.*entry.line;
+        if (now.bit != was.bit)
+            changes.push_back({entry.bit_setting, now.bit, hardware::ftdi_pin_name(now.bit)});
+        if (now.inverted != was.inverted)
+            changes.push_back({entry.invert_setting, now.inverted ? 1 : 0, {}});
+    }
+    return changes;
+}
+
+// "\"DATAIN Pin Num\" set to 10 and \"Invert DATAIN\" to 0"; an FTDI bit as
+// "\"FTDI DATAIN Bit\" set to 4 (D4 (DTR))".
 std::string changes_text(const std::vector<setting_change>& changes) {
     std::string text;
     for (const setting_change& change : changes)
         text += (text.empty() ? "\"" : " and \"") + change.name + "\"" +
-                (text.empty() ? " set to " : " to ") + std::to_string(change.value);
+                (text.empty() ? " set to " : " to ") + std::to_string(change.value) +
+                (change.shown.empty() ? "" : " (" + change.shown + ")");
     return text;
 }
 
@@ -89,33 +112,66 @@ std::string change_advice(const std::vector<setting_change>& changes) {
 
 // The settings of input and signal lines to try when no chip answers: each inversion of
 // CLOCK, DATA OUT and DATA IN, both data inversions at once (which the line check cannot
-// see, as DATA IN then follows DATA OUT), and every other DATA IN pin.
-std::vector<Module94::port_settings_record>
-tries_from(const Module94::port_settings_record& stored) {
-    std::vector<Module94::port_settings_record> tries;
+// see, as DATA IN then follows DATA OUT), and every other DATA IN pin (`other_inputs`),
+// with its inversion as stored, then the other way.
+template <typename Wiring, typename Flip, typename MoveDataIn>
+std::vector<Wiring> tries_from(const Wiring& stored, Flip flip,
+                               const std::vector<std::int32_t>& other_inputs,
+                               MoveDataIn move_data_in) {
+    std::vector<Wiring> tries;
     auto add = [&](auto edit) {
         tries.push_back(stored);
         edit(tries.back());
     };
-    auto flip = [](std::int32_t& invert) { invert = invert ? 0 : 1; };
-    add([&](auto& s) { flip(s.invert_datain); });
-    add([&](auto& s) { flip(s.invert_clock); });
-    add([&](auto& s) { flip(s.invert_dataout); });
-    add([&](auto& s) {
-        flip(s.invert_dataout);
-        flip(s.invert_datain);
+    add([&](Wiring& s) { flip(s, line_role::data_in); });
+    add([&](Wiring& s) { flip(s, line_role::clock); });
+    add([&](Wiring& s) { flip(s, line_role::data_out); });
+    add([&](Wiring& s) {
+        flip(s, line_role::data_out);
+        flip(s, line_role::data_in);
     });
-    for (const std::int32_t pin : hardware::pins_of(hardware::pin_direction::input)) {
-        if (pin == stored.pin_datain)
-            continue;
-        for (const std::int32_t invert :
-             {stored.invert_datain ? 1 : 0, stored.invert_datain ? 0 : 1})
-            add([pin, invert](auto& s) {
-                s.pin_datain = pin;
-                s.invert_datain = invert;
+    for (const std::int32_t pin : other_inputs)
+        for (const bool invert_other_way : {false, true})
+            add([&](Wiring& s) {
+                move_data_in(s, pin);
+                if (invert_other_way)
+                    flip(s, line_role::data_in);
             });
-    }
     return tries;
+}
+
+std::vector<Module94::port_settings_record>
+tries_from(const Module94::port_settings_record& stored) {
+    std::vector<std::int32_t> others;
+    for (const std::int32_t pin : hardware::pins_of(hardware::pin_direction::input))
+        if (pin != stored.pin_datain)
+            others.push_back(pin);
+    const auto flip = [](Module94::port_settings_record& s, line_role role) {
+        std::int32_t& invert = role == line_role::data_in    ? s.invert_datain
+                               : role == line_role::data_out ? s.invert_dataout
+                                                             : s.invert_clock;
+        invert = invert ? 0 : 1;
+    };
+    return tries_from(
+        stored, flip, others,
+        [](Module94::port_settings_record& s, std::int32_t pin) { s.pin_datain = pin; });
+}
+
+// On an FTDI board DATA IN may sit on any bit that none of the four outputs uses.
+std::vector<settings::ftdi_wiring> tries_from(const settings::ftdi_wiring& stored) {
+    std::vector<std::int32_t> others;
+    for (std::int32_t bit = 0; bit < 8; ++bit)
+        if (bit != stored.vdd.bit && bit != stored.vpp.bit && bit != stored.clock.bit &&
+            bit != stored.data_out.bit && bit != stored.data_in.bit)
+            others.push_back(bit);
+    const auto flip = [](settings::ftdi_wiring& s, line_role role) {
+        settings::ftdi_line& line = role == line_role::data_in    ? s.data_in
+                                    : role == line_role::data_out ? s.data_out
+                                                                  : s.clock;
+        line.inverted = !line.inverted;
+    };
+    return tries_from(stored, flip, others,
+                      [](settings::ftdi_wiring& s, std::int32_t bit) { s.data_in.bit = bit; });
 }
 
 struct working_setting {
@@ -123,13 +179,19 @@ struct working_setting {
     chip_identity identity;
 };
 
+// Whether the socket's chip answers to a model: false too when the port failed, which
+// `ready` then says.
+bool model_answers(std::optional<chip_identity>& identity, bool& ready) {
+    Module94::set_lines_idle();
+    identity = identify_quietly();
+    ready = hardware::port_ready();
+    return identity && !identity->models.empty();
+}
+
 // Identifies the socket with each try in turn, each on a parallel driver of its own with
 // the tried wiring, so the stored wiring is never touched; the first that makes a model
-// answer. The session's driver is back in place afterwards. Only the parallel port's
-// wiring is tried.
-std::optional<working_setting> find_working_setting() {
-    if (dynamic_cast<hardware::parallel_line_driver*>(&hardware::current_line_driver()) == nullptr)
-        return std::nullopt;
+// answer. The session's driver is back in place afterwards.
+std::optional<working_setting> find_working_setting(const hardware::parallel_line_driver&) {
     const Module94::port_settings_record& stored = Module94::port_settings;
     std::optional<working_setting> found;
     for (const Module94::port_settings_record& tried : tries_from(stored)) {
@@ -137,11 +199,11 @@ std::optional<working_setting> find_working_setting() {
             break;
         auto session_driver = hardware::install_line_driver(
             std::make_unique<hardware::parallel_line_driver>(tried, Module94::port_pacing));
-        Module94::set_lines_idle();
-        const auto identity = identify_quietly();
-        const bool ready = hardware::port_ready();
+        std::optional<chip_identity> identity;
+        bool ready = false;
+        const bool answers = model_answers(identity, ready);
         hardware::install_line_driver(std::move(session_driver));
-        if (identity && !identity->models.empty()) {
+        if (answers) {
             found = working_setting{changes_between(stored, tried), *identity};
             break;
         }
@@ -150,6 +212,44 @@ std::optional<working_setting> find_working_setting() {
     }
     Module94::set_lines_idle();
     return found;
+}
+
+// The same on an FTDI board: the board takes one driver at a time, so the session's
+// driver is closed while each try opens a driver of its own on it, and reopened last.
+std::optional<working_setting> find_working_setting(hardware::ftdi_line_driver& session) {
+    const settings::ftdi_wiring stored = session.wiring();
+    std::optional<working_setting> found;
+    session.close();
+    for (const settings::ftdi_wiring& tried : tries_from(stored)) {
+        if (cancel_requested.load())
+            break;
+        std::unique_ptr<hardware::ftdi_line_driver> trial = session.rewired(tried);
+        trial->open();
+        auto session_driver = hardware::install_line_driver(std::move(trial));
+        std::optional<chip_identity> identity;
+        bool ready = false;
+        const bool answers = model_answers(identity, ready);
+        hardware::install_line_driver(std::move(session_driver)); // closes the trial's
+        if (answers) {
+            found = working_setting{changes_between(stored, tried), *identity};
+            break;
+        }
+        if (!ready)
+            break;
+    }
+    session.open();
+    Module94::set_lines_idle();
+    return found;
+}
+
+// Tries other settings on the session's adapter, when its kind has settings to try.
+std::optional<working_setting> find_working_setting() {
+    hardware::line_driver& driver = hardware::current_line_driver();
+    if (auto* parallel = dynamic_cast<hardware::parallel_line_driver*>(&driver))
+        return find_working_setting(*parallel);
+    if (auto* ftdi = dynamic_cast<hardware::ftdi_line_driver*>(&driver))
+        return find_working_setting(*ftdi);
+    return std::nullopt;
 }
 
 struct chip_check {
@@ -203,10 +303,23 @@ chip_check check_chip() {
     return check;
 }
 
+// The names of the stored data inversions on the session's adapter.
+struct inversion_settings {
+    std::string data_in, data_out;
+};
+
+inversion_settings session_inversion_settings() {
+    if (dynamic_cast<hardware::ftdi_line_driver*>(&hardware::current_line_driver()))
+        return {settings::ftdi_wiring_lines[4].invert_setting,
+                settings::ftdi_wiring_lines[3].invert_setting};
+    return {settings::wiring_lines[4].invert_setting, settings::wiring_lines[3].invert_setting};
+}
+
 // DATA IN follows DATA OUT inverted, both with VDD off and while the chip does not drive
 // PGD, whether DATA IN's inversion or DATA OUT's is the wrong one: the chip's answer
 // decides which.
-void judge_inverted_lines(diagnosis_step& lines, const chip_check& chip) {
+void judge_inverted_lines(diagnosis_step& lines, const chip_check& chip,
+                          const inversion_settings& names) {
     const std::string inverted = lines_lead + "DATA IN follows DATA OUT inverted";
     if (chip.answers) {
         lines.result = step_result::passed;
@@ -216,14 +329,15 @@ void judge_inverted_lines(diagnosis_step& lines, const chip_check& chip) {
     }
     const std::string wrong_way = inverted + ". The inversion of DATA IN (or of DATA OUT) in "
                                              "the hardware settings is the wrong way round";
-    const std::string datain_inversion = "Invert DATAIN";
+    const std::string& datain_inversion = names.data_in;
     const std::string datain_advice =
         ": change \"" + datain_inversion + "\" in Hardware > Settings.";
     const std::string cannot_tell = "The line check cannot tell which of the two";
     if (!chip.found) {
         lines.detail = wrong_way + datain_advice + " " + cannot_tell +
                        ", and no chip answered to settle it (step 3): if none answers after that "
-                       "change, set \"Invert DATAIN\" back and change \"Invert DATAOUT\" instead.";
+                       "change, set \"" +
+                       datain_inversion + "\" back and change \"" + names.data_out + "\" instead.";
         return;
     }
     const std::vector<setting_change>& changes = chip.found->changes;
@@ -287,7 +401,7 @@ adapter_diagnosis diagnose_adapter() {
         if (lines.step.result == step_result::passed || lines.relation == loop_back::inverted) {
             const chip_check chip = check_chip();
             if (lines.relation == loop_back::inverted)
-                judge_inverted_lines(diagnosis.steps.back(), chip);
+                judge_inverted_lines(diagnosis.steps.back(), chip, session_inversion_settings());
             diagnosis.steps.push_back(chip.step);
             if (chip.found)
                 diagnosis.fix = chip.found->changes;

@@ -1,7 +1,9 @@
 // The adapter diagnosis: walks the chain from the port to the chip and stops at the first
 // broken link, naming the fix. Port access (which device, who may open it), the lines with
 // VDD and VPP off (does DATA IN follow DATA OUT), then the chip (its device ID; when none
-// answers, which change of an input or signal line's setting would make one answer). It
+// answers, which change of an input or signal line's setting would make one answer: the
+// inversions, and DATA IN on another input pin, which on an FTDI board is each D0-D7 bit
+// no output uses). It
 // never tries another VDD or VPP pin or inversion: that could apply a supply the user did
 // not expect, and it tries other settings only for a moment, never storing them. The
 // window and the CLI show the same report; the CLI adds where the settings file keeps the
@@ -24,8 +26,10 @@ struct diagnosis_step {
 
 // A stored setting of the wiring and the value to give it.
 struct setting_change {
-    std::string name; // as stored: "Invert DATAOUT"
+    std::string name; // as stored: "Invert DATAOUT", "FTDI DATAIN Bit"
     std::int32_t value = 0;
+    std::string shown; // the value as Hardware Settings shows it ("D4 (DTR)"); "": the number
+    bool operator==(const setting_change&) const = default;
 };
 
 struct adapter_diagnosis {

@@ -87,6 +87,9 @@ std::string about_text() {
 void show_hardware_settings() {
     Form99 dialog;
     dialog.exec();
+    // The FTDI driver drives the wiring it was opened with: open the board again.
+    if (dialog.ftdi_wiring_changed())
+        core::set_status(reopen_port());
 }
 
 void show_hardware_check() {

@@ -2,6 +2,8 @@
 #include "ui/form99.h"
 
 #include "core/host_hooks.h"
+#include "hardware/adapter_spec.h"
+#include "hardware/ftdi_stream.h"
 #include "hardware/port_lines.h"
 #include "settings/settings_store.h"
 #include "ui/dialog_geometry.h"
@@ -13,7 +15,9 @@
 #include <QPushButton>
 
 #include <algorithm>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace ui {
 
@@ -29,16 +33,35 @@ std::string check_caption(const settings::wiring_line& line) {
     return std::string("Invert ") + line.name + " line";
 }
 
+// "Invert DATA IN line: D3 (CTS)", "Invert VDD line: not connected".
+std::string ftdi_caption(const settings::ftdi_wiring_line& line, std::int32_t bit) {
+    return std::string("Invert ") + line.name + " line: " + hardware::ftdi_pin_name(bit);
+}
+
+// Every caption line `row` may show on an FTDI board.
+std::vector<std::string> ftdi_captions(std::size_t row) {
+    const settings::ftdi_wiring_line& line = settings::ftdi_wiring_lines[row];
+    std::vector<std::string> captions;
+    for (std::int32_t bit = line.may_be_unconnected ? -1 : 0; bit < 8; ++bit)
+        captions.push_back(ftdi_caption(line, bit));
+    return captions;
+}
+
 } // namespace
 
 Form99::Form99() {
+    ftdi_ = hardware::stored_adapter().kind == hardware::adapter_kind::ftdi;
+    if (ftdi_)
+        ftdi_wiring_ = settings::read_stored_ftdi_wiring();
     hardware_lines::begin_dialog(this, "Form99", "Hardware Settings");
     int check_width = 0;
     int label_width = geometry::pixels(975);
     for (int k = 0; k < 5; ++k) {
         const auto row = static_cast<std::size_t>(k);
-        checks_[row] = hardware_lines::line_check_box(this, row, check_caption(wiring_lines[row]),
-                                                      check_width);
+        checks_[row] =
+            ftdi_ ? hardware_lines::line_check_box(this, row, ftdi_captions(row), check_width)
+                  : hardware_lines::line_check_box(this, row, check_caption(wiring_lines[row]),
+                                                   check_width);
         connect(checks_[row], &QCheckBox::clicked, this, [this, k] { Check_Click(k); });
 
         auto* label = new click_label(QStringLiteral("Change Pin"), this);
@@ -66,7 +89,8 @@ Form99::Form99() {
     // Loading: lines off, boxes from the inversion flags, captions with the pins.
     linesoff();
     for (std::size_t k = 0; k < 5; ++k)
-        checks_[k]->setChecked(port_settings.*wiring_lines[k].invert != 0);
+        checks_[k]->setChecked(ftdi_ ? (ftdi_wiring_.*settings::ftdi_wiring_lines[k].line).inverted
+                                     : port_settings.*wiring_lines[k].invert != 0);
     showpins();
     Command1->setFocus();
 }
@@ -79,20 +103,74 @@ void Form99::linesoff() {
 }
 
 void Form99::showpins() {
-    for (std::size_t k = 0; k < 5; ++k)
-        checks_[k]->setText(QString::fromStdString(hardware_lines::pin_caption(
-            check_caption(wiring_lines[k]), port_settings.*wiring_lines[k].pin)));
+    for (std::size_t k = 0; k < 5; ++k) {
+        const auto& ftdi_line = settings::ftdi_wiring_lines[k];
+        checks_[k]->setText(QString::fromStdString(
+            ftdi_ ? ftdi_caption(ftdi_line, (ftdi_wiring_.*ftdi_line.line).bit)
+                  : hardware_lines::pin_caption(check_caption(wiring_lines[k]),
+                                                port_settings.*wiring_lines[k].pin)));
+    }
+}
+
+void Form99::store_ftdi_wiring() {
+    settings::write_stored_ftdi_wiring(ftdi_wiring_);
+    ftdi_changed_ = true;
 }
 
 void Form99::Check_Click(int row) {
     const auto& line = wiring_lines[static_cast<std::size_t>(row)];
     const std::int32_t inverted = checks_[static_cast<std::size_t>(row)]->isChecked() ? 1 : 0;
+    if (ftdi_) {
+        (ftdi_wiring_.*settings::ftdi_wiring_lines[static_cast<std::size_t>(row)].line).inverted =
+            inverted != 0;
+        store_ftdi_wiring();
+        linesoff();
+        return;
+    }
     port_settings.*line.invert = inverted;
     settings::write_setting_text(line.invert_setting, std::to_string(inverted));
     linesoff();
 }
 
+// An FTDI pin by its bit number, -1 for none where the line may have none; a pin another
+// line uses is refused with the clash named.
+void Form99::ftdi_pin_entry(int row) {
+    const auto& line = settings::ftdi_wiring_lines[static_cast<std::size_t>(row)];
+    std::string pins;
+    for (std::int32_t bit = 0; bit < 8; ++bit)
+        pins += (bit == 0 ? "" : ", ") + hardware::ftdi_pin_name(bit);
+    const std::string prompt = std::string("Enter new FTDI pin for ") + line.name +
+                               " line [0-7 for " + pins +
+                               (line.may_be_unconnected ? "; -1 for not connected" : "") + "].";
+    settings::ftdi_line& wired = ftdi_wiring_.*line.line;
+    const std::string answer = core::myinputbox(prompt, core::app_title, std::to_string(wired.bit));
+    if (answer.empty())
+        return;
+    std::optional<std::int32_t> bit;
+    for (std::int32_t accepted = line.may_be_unconnected ? -1 : 0; accepted < 8; ++accepted)
+        if (answer == std::to_string(accepted))
+            bit = accepted;
+    if (!bit) {
+        core::mymsgbox("Wrong entry!", core::msg_error, core::app_title);
+        return;
+    }
+    settings::ftdi_wiring tried = ftdi_wiring_;
+    (tried.*line.line).bit = *bit;
+    if (const std::string clash = hardware::ftdi_wiring_problem(tried); !clash.empty()) {
+        core::mymsgbox("Wrong entry: " + clash + ".", core::msg_error, core::app_title);
+        return;
+    }
+    ftdi_wiring_ = tried;
+    store_ftdi_wiring();
+    showpins();
+    linesoff();
+}
+
 void Form99::Label_Click(int row) {
+    if (ftdi_) {
+        ftdi_pin_entry(row);
+        return;
+    }
     const auto& line = wiring_lines[static_cast<std::size_t>(row)];
     const std::string prompt = std::string("Enter new parallel port pin for ") + line.name +
                                " line [" +

@@ -57,12 +57,20 @@ void begin_dialog(QDialog* dialog, const char* object_name, const char* title) {
 
 QCheckBox* line_check_box(QDialog* dialog, std::size_t row, const std::string& caption,
                           int& width) {
+    std::vector<std::string> captions;
+    for (const std::int32_t pin : accepted_pins(settings::wiring_lines[row]))
+        captions.push_back(pin_caption(caption, pin));
+    return line_check_box(dialog, row, captions, width);
+}
+
+QCheckBox* line_check_box(QDialog* dialog, std::size_t row,
+                          const std::vector<std::string>& captions, int& width) {
     auto* box = new QCheckBox(dialog);
     box->setObjectName(QStringLiteral("Check%1").arg(row + 1));
     theme_paint::set_background(box, box_grey);
     width = std::max(width, geometry::pixels(design_check_width));
-    for (const std::int32_t pin : accepted_pins(settings::wiring_lines[row])) {
-        box->setText(QString::fromStdString(pin_caption(caption, pin)));
+    for (const std::string& caption : captions) {
+        box->setText(QString::fromStdString(caption));
         width = std::max(width, box->sizeHint().width());
     }
     return box;

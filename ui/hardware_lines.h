@@ -31,6 +31,9 @@ void begin_dialog(QDialog* dialog, const char* object_name, const char* title);
 // The check box of line `row` ("Check1" for VDD) on light grey, captioned `caption`;
 // `width` grows to the widest caption that any pin the line accepts gives it.
 QCheckBox* line_check_box(QDialog* dialog, std::size_t row, const std::string& caption, int& width);
+// The same, `width` grown to the widest of `captions`.
+QCheckBox* line_check_box(QDialog* dialog, std::size_t row,
+                          const std::vector<std::string>& captions, int& width);
 
 // The Close button "Command1", which accepts the dialog.
 QPushButton* close_button(QDialog* dialog);

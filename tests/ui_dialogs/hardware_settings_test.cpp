@@ -1,6 +1,8 @@
 // The hardware settings dialog: pin entries, inversion, captions, and the lines it drives.
 #include "dialog_test_support.h"
 
+#include "hardware/adapter_spec.h"
+#include "settings/stored_wiring.h"
 #include "ui/dialog_commands.h"
 #include "ui/form99.h"
 
@@ -163,6 +165,58 @@ TEST_F(Form99HardwareSettings, ClosingInAnyWaySwitchesTheOutputsOff) {
         EXPECT_TRUE(pin_high(3) && pin_high(2)) << "CLOCK and DATA OUT at 0 (inverted lines)";
     }
     EXPECT_EQ(stored_text("VDD Pin Num"), "<missing>") << "opening and closing store nothing";
+}
+
+// With an FTDI board selected the dialog edits the FTDI wiring by bit-bang pin: a pin
+// another line uses is refused with the clash named, only VDD and VPP may have none, and
+// the parallel port's wiring stays as stored.
+TEST_F(Form99HardwareSettings, WithAnFtdiBoardSelectedEditsTheFtdiWiring) {
+    hardware::store_adapter({hardware::adapter_kind::ftdi, "PW1A2B3C"});
+    open();
+    const char* captions[] = {"Invert VDD line: D5 (DSR)", "Invert VPP line: D6 (DCD)",
+                              "Invert CLOCK line: D0 (TXD)", "Invert DATA OUT line: D1 (RXD)",
+                              "Invert DATA IN line: D3 (CTS)"};
+    for (int n = 1; n <= 5; ++n) {
+        EXPECT_EQ(caption(n), captions[n - 1]);
+        EXPECT_FALSE(check(n)->isChecked()) << "Check" << n;
+    }
+    const struct {
+        int row;
+        const char* answer;
+        const char* caption;
+        const char* refusal; // nullptr: stored
+    } entries[] = {
+        {5, "4", "Invert DATA IN line: D4 (DTR)", nullptr},
+        {5, "0", "Invert DATA IN line: D4 (DTR)",
+         "Wrong entry: CLOCK and DATA IN are both on D0 (TXD) (give each line its own pin)."},
+        {3, "-1", "Invert CLOCK line: D0 (TXD)", "Wrong entry!"},
+        {1, "-1", "Invert VDD line: not connected", nullptr},
+    };
+    for (const auto& e : entries) {
+        SCOPED_TRACE(std::string(captions[e.row - 1]) + " answer " + e.answer);
+        clear_records();
+        answers = {e.answer};
+        QTest::mouseClick(label(e.row), Qt::LeftButton);
+        ASSERT_EQ(questions.size(), 1u);
+        EXPECT_EQ(caption(e.row), e.caption);
+        ASSERT_EQ(messages.size(), e.refusal ? 1u : 0u);
+        if (e.refusal) {
+            EXPECT_EQ(messages[0].text, e.refusal);
+        }
+    }
+    EXPECT_EQ(questions[0].prompt,
+              "Enter new FTDI pin for VDD line [0-7 for D0 (TXD), D1 (RXD), D2 (RTS), D3 (CTS), "
+              "D4 (DTR), D5 (DSR), D6 (DCD), D7 (RI); -1 for not connected].");
+    QTest::mouseClick(check(3), Qt::LeftButton);
+    settings::ftdi_wiring expected;
+    expected.vdd.bit = -1;
+    expected.clock.inverted = true;
+    expected.data_in.bit = 4;
+    EXPECT_EQ(settings::read_stored_ftdi_wiring(), expected);
+    EXPECT_EQ(stored_text("FTDI Invert CLOCK"), "1");
+    EXPECT_TRUE(dialog->ftdi_wiring_changed());
+    for (const char* parallel : {"DATAIN Pin Num", "VDD Pin Num", "Invert CLOCK"})
+        EXPECT_EQ(stored_text(parallel), "<missing>") << parallel;
 }
 
 } // namespace
