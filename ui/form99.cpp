@@ -2,7 +2,7 @@
 #include "ui/form99.h"
 
 #include "core/host_hooks.h"
-#include "hardware/adapter_spec.h"
+#include "hardware/adapter_choice.h"
 #include "hardware/ftdi_stream.h"
 #include "hardware/port_lines.h"
 #include "settings/settings_store.h"

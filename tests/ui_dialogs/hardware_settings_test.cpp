@@ -1,7 +1,7 @@
 // The hardware settings dialog: pin entries, inversion, captions, and the lines it drives.
 #include "dialog_test_support.h"
 
-#include "hardware/adapter_spec.h"
+#include "hardware/adapter_choice.h"
 #include "settings/stored_wiring.h"
 #include "ui/dialog_commands.h"
 #include "ui/form99.h"
