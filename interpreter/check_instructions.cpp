@@ -39,6 +39,10 @@ bool reads_zero_protected(bool eeprom, std::int32_t address) {
     return false;
 }
 
+bool checks_flash(devices::opcode op) {
+    return op == devices::opcode::checkblankflash || op == devices::opcode::checkflash;
+}
+
 } // namespace
 
 void compare_read(const devices::instruction& instruction, std::int32_t a, std::int32_t temp) {
@@ -50,8 +54,7 @@ void compare_read(const devices::instruction& instruction, std::int32_t a, std::
     case opcode::checkblankeeprom:
     case opcode::checkflash:
     case opcode::checkeeprom: {
-        const bool flash =
-            instruction.op == opcode::checkblankflash || instruction.op == opcode::checkflash;
+        const bool flash = checks_flash(instruction.op);
         const bool blank =
             instruction.op == opcode::checkblankflash || instruction.op == opcode::checkblankeeprom;
         const memory which = flash ? memory::flash : memory::eeprom;
@@ -89,9 +92,7 @@ void run_check(const devices::instruction& instruction) {
     case opcode::checkblankeeprom:
     case opcode::checkflash:
     case opcode::checkeeprom: {
-        const bool flash =
-            instruction.op == opcode::checkblankflash || instruction.op == opcode::checkflash;
-        caption_progress(flash ? memory::flash : memory::eeprom);
+        caption_progress(checks_flash(instruction.op) ? memory::flash : memory::eeprom);
         ++run.ip;
         run.address_counter = a + 1;
         check_temp(instruction, a);
