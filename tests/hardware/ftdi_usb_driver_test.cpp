@@ -3,6 +3,7 @@
 // device ID and a programmed word read back within the FIFO limits, the chip left in
 // bit-bang mode with the supplies off, and a failed transfer or an unplugged board.
 #include "../support/ftdi_emulator.h"
+#include "../support/serial_words.h"
 #include "hardware/ftdi_adapter.h"
 #include "hardware/port_lines.h"
 #include "hardware/serial_transfer.h"
@@ -18,27 +19,14 @@ namespace {
 using namespace Module94;
 using test_support::ftdi_chip_kind;
 using test_support::ftdi_emulator;
-
-void set_table_pointer(std::int32_t address) {
-    split_address(address);
-    for (const auto& [byte, reg] :
-         {std::pair{upper_byte, 0xF8}, {high_byte, 0xF7}, {low_byte, 0xF6}})
-        for (const std::int32_t payload : {0x0E00 | byte, 0x6E00 | reg})
-            send_command(0, payload);
-}
+using test_support::set_table_pointer;
 
 // The device ID, then 0xBEEF programmed at 0x100 and read back, in one power cycle.
 std::pair<std::int32_t, std::int32_t> identify_and_program() {
     power_up(1);
     set_table_pointer(0x3FFFFE);
     const std::int32_t id = read_byte(9) | read_byte(9) << 8;
-    send_command(0, 0x8EA6); // BSF EECON1,EEPGD
-    send_command(0, 0x9CA6); // BCF EECON1,CFGS
-    set_table_pointer(0x0100);
-    send_command(0xF, 0xBEEF);
-    program_pulse(1, 100);
-    set_table_pointer(0x0100);
-    const std::int32_t word = read_byte(9) | read_byte(9) << 8;
+    const std::int32_t word = test_support::program_and_read_word(0x0100, 0xBEEF, 100);
     power_down();
     return {id, word};
 }

@@ -2,6 +2,7 @@
 // table pointer with core instructions, read DEVID and FLASH, program a word at each port
 // speed; mismatched settings or wiring silence the chip; a trace file records the run and
 // the virtual time matches it; the same chip on a simulated FTDI board.
+#include "../support/serial_words.h"
 #include "hardware/ftdi_board_transport.h"
 #include "hardware/port_selection.h"
 #include "hardware/port_trace.h"
@@ -17,16 +18,7 @@ namespace {
 
 using hardware::adapter_wiring;
 using namespace Module94;
-
-// MOVLW/MOVWF into TBLPTRU, TBLPTRH, TBLPTRL.
-void set_table_pointer(std::int32_t address) {
-    split_address(address);
-    for (const auto& [byte, reg] :
-         {std::pair{upper_byte, 0xF8}, {high_byte, 0xF7}, {low_byte, 0xF6}}) {
-        send_command(0, 0x0E00 | byte);
-        send_command(0, 0x6E00 | reg);
-    }
-}
+using test_support::set_table_pointer;
 
 std::int32_t read_device_id() {
     power_up(1);
@@ -115,17 +107,10 @@ TEST_F(SimulatedChip, CodeWordWrittenAndReadBackAtEachPortSpeed) {
         Module94::port_pacing.fast = speed.fast;
         adapter->set_access_cost_ns(speed.access_ns);
         power_up(1);
-        send_command(0, 0x8EA6); // BSF EECON1,EEPGD
-        send_command(0, 0x9CA6); // BCF EECON1,CFGS
-        set_table_pointer(0x0100);
-        send_command(0xF, 0xBEEF); // table write, start programming
-        program_pulse(1);
-        set_table_pointer(0x0100);
-        const std::int32_t low = read_byte(9);
-        const std::int32_t high = read_byte(9);
+        const std::int32_t word = test_support::program_and_read_word(0x0100, 0xBEEF, 1000);
         power_down();
         EXPECT_EQ(chip->flash()[0x100] == 0xEF && chip->flash()[0x101] == 0xBE, speed.succeeds);
-        EXPECT_EQ(low == 0xEF && high == 0xBE, speed.succeeds) << low << " " << high;
+        EXPECT_EQ(word == 0xBEEF, speed.succeeds) << std::hex << word;
         if (speed.succeeds)
             EXPECT_TRUE(chip->protocol_errors().empty()) << chip_errors();
         else
@@ -212,13 +197,7 @@ TEST_F(SimulatedChip, FtdiBoardReadsTheIdAndProgramsAWord) {
             hardware::socket_virtual_chip(chip), r.program, {.wiring = r.board}));
         EXPECT_EQ((read_device_id() & 0xFFF0) == 0x1080, r.answers) << r.name;
         power_up(1);
-        send_command(0, 0x8EA6); // BSF EECON1,EEPGD
-        send_command(0, 0x9CA6); // BCF EECON1,CFGS
-        set_table_pointer(0x0100);
-        send_command(0xF, 0xBEEF);
-        program_pulse(1, 100);
-        set_table_pointer(0x0100);
-        const std::int32_t word = read_byte(9) | read_byte(9) << 8;
+        const std::int32_t word = test_support::program_and_read_word(0x0100, 0xBEEF, 100);
         power_down();
         EXPECT_EQ(chip->flash()[0x100] == 0xEF && chip->flash()[0x101] == 0xBE, true) << r.name;
         EXPECT_EQ(word == 0xBEEF, r.answers) << r.name;
