@@ -13,7 +13,8 @@ constexpr std::int32_t lowest_base = 0x100;   // below: the PC's own devices, ne
 constexpr std::int32_t highest_base = 0xFFFD; // the three registers end at 0xFFFF
 
 const char* const every_form =
-    "ftdi[:SPEC], ppdev:/dev/parportN, direct:0xADDR, sim, 1-3, 0xADDR or /dev/parportN";
+    "ftdi[:SPEC], gpio:CHIP, ppdev:/dev/parportN, direct:0xADDR, sim, 1-3, 0xADDR or "
+    "/dev/parportN";
 
 // The value of "0x" and one to four hex digits, else -1.
 std::int32_t hex_address(const std::string& text) {
@@ -54,7 +55,7 @@ adapter_parse bare_form(const std::string& text, const std::string& subject) {
     parse.error = subject +
                   " must be 1, 2 or 3 (LPT1-LPT3), a base address in hex from 0x100 to 0xFFFD "
                   "(0x378, 0xD010), a device (/dev/parport0) or an adapter (ftdi[:SPEC], "
-                  "ppdev:/dev/parportN, direct:0xADDR, sim), not \"" +
+                  "gpio:CHIP, ppdev:/dev/parportN, direct:0xADDR, sim), not \"" +
                   text + "\"";
     return parse;
 }
@@ -71,6 +72,8 @@ const char* adapter_kind_name(adapter_kind kind) {
         return "direct";
     case adapter_kind::ftdi:
         return "ftdi";
+    case adapter_kind::gpio:
+        return "gpio";
     case adapter_kind::sim:
         return "sim";
     }
@@ -92,6 +95,11 @@ adapter_parse parse_adapter(const std::string& text, const std::string& subject)
         if (has_spec && spec.empty())
             parse.error = lead + "name the board after \"ftdi:\" (a serial number, bus:device, "
                                  "VID:PID or an index), or give \"ftdi\" alone for the first one";
+    } else if (word == "gpio") {
+        parse.adapter = {adapter_kind::gpio, spec};
+        if (spec.empty())
+            parse.error = lead + "gpio needs the chip, by its device (gpio:/dev/gpiochip0) or its "
+                                 "label (gpio:pinctrl-bcm2711); `pinwright-cli ports` lists them";
     } else if (word == "ppdev") {
         parse.adapter = {adapter_kind::ppdev, spec};
         if (spec.empty() || spec.find('/') == std::string::npos)
@@ -124,6 +132,7 @@ std::string adapter_text(const adapter_spec& adapter) {
         return "sim";
     case adapter_kind::ppdev:
     case adapter_kind::direct:
+    case adapter_kind::gpio:
         break;
     }
     return std::string(adapter_kind_name(adapter.kind)) + ":" + adapter.spec;
@@ -143,6 +152,7 @@ bool register_level(adapter_kind kind) {
     case adapter_kind::sim:
         return true;
     case adapter_kind::ftdi:
+    case adapter_kind::gpio:
         return false;
     }
     return true;

@@ -6,6 +6,7 @@
 //   ppdev:/dev/parportN              that port through ppdev only
 //   direct:0xADDR                    raw port I/O at that base address only
 //   ftdi, ftdi:SPEC                  an FTDI USB board in bit-bang mode
+//   gpio:/dev/gpiochipN, gpio:LABEL  lines of a Linux GPIO chip (a Raspberry Pi's header)
 //   sim                              the simulated adapter with a virtual PIC18
 #pragma once
 
@@ -15,13 +16,13 @@
 
 namespace hardware {
 
-enum class adapter_kind { parallel, ppdev, direct, ftdi, sim };
+enum class adapter_kind { parallel, ppdev, direct, ftdi, gpio, sim };
 
 struct adapter_spec {
     adapter_kind kind = adapter_kind::parallel;
     // parallel: a base address ("0x278") or a device ("/dev/parport1"); empty for the
     // stored "Parallel Port Address". ppdev: the device. direct: the base address. ftdi:
-    // which board (empty: the first one found). sim: empty.
+    // which board (empty: the first one found). gpio: the chip's device or label. sim: empty.
     std::string spec;
     bool operator==(const adapter_spec&) const = default;
 };
@@ -37,7 +38,8 @@ struct adapter_parse {
 adapter_parse parse_adapter(const std::string& text, const std::string& subject = "--port");
 
 // The canonical text, which parse_adapter reads back to the same value: "0x278",
-// "/dev/parport1", "ppdev:/dev/parport0", "direct:0xD010", "ftdi", "ftdi:A1B2C3", "sim".
+// "/dev/parport1", "ppdev:/dev/parport0", "direct:0xD010", "ftdi", "ftdi:A1B2C3",
+// "gpio:/dev/gpiochip0", "sim".
 // Empty for the parallel port at the stored address.
 std::string adapter_text(const adapter_spec& adapter);
 
@@ -49,7 +51,7 @@ const char* adapter_kind_name(adapter_kind kind);
 std::optional<std::int32_t> spec_base(const adapter_spec& adapter);
 
 // Whether the adapter drives the port registers through a port backend (the parallel
-// kinds and the simulated adapter); false for a USB board, which drives lines.
+// kinds and the simulated adapter); false for a USB board or a GPIO chip, which drive lines.
 bool register_level(adapter_kind kind);
 
 // The adapter the stored settings name: "Adapter", read back as parse_adapter reads it;

@@ -167,6 +167,7 @@ std::optional<std::int32_t> adapter_base(const adapter_spec& adapter,
     case adapter_kind::direct:
         return spec_base(adapter);
     case adapter_kind::ftdi:
+    case adapter_kind::gpio:
         return std::nullopt;
     case adapter_kind::parallel:
         if (adapter.spec.empty())

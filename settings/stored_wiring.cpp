@@ -41,4 +41,27 @@ void write_stored_ftdi_wiring(const ftdi_wiring& wiring) {
     }
 }
 
+gpio_wiring read_stored_gpio_wiring() {
+    gpio_wiring wiring; // the defaults until read
+    for (const gpio_wiring_line& entry : gpio_wiring_lines) {
+        gpio_line& line = wiring.*entry.line;
+        const std::int32_t offset = decimal_setting{entry.offset_setting, line.offset}.read();
+        if ((offset >= 0 && offset <= highest_gpio_offset) ||
+            (offset == -1 && entry.may_be_unconnected))
+            line.offset = offset;
+        line.inverted = decimal_setting{entry.invert_setting, line.inverted ? 1 : 0}.read() != 0;
+    }
+    wiring.data_in_pull_up = decimal_setting{gpio_pull_up_setting, 0}.read() != 0;
+    return wiring;
+}
+
+void write_stored_gpio_wiring(const gpio_wiring& wiring) {
+    for (const gpio_wiring_line& entry : gpio_wiring_lines) {
+        const gpio_line& line = wiring.*entry.line;
+        decimal_setting{entry.offset_setting, 0}.write(line.offset);
+        decimal_setting{entry.invert_setting, 0}.write(line.inverted ? 1 : 0);
+    }
+    decimal_setting{gpio_pull_up_setting, 0}.write(wiring.data_in_pull_up ? 1 : 0);
+}
+
 } // namespace settings

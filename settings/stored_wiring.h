@@ -113,4 +113,55 @@ inline constexpr std::array<ftdi_wiring_line, 5> ftdi_wiring_lines{{
 ftdi_wiring read_stored_ftdi_wiring();
 void write_stored_ftdi_wiring(const ftdi_wiring& wiring);
 
+// One line of a GPIO adapter: the line offset on its gpiochip (-1: not connected, for VDD
+// and VPP only) and whether the adapter's driver stage inverts it (the kernel's active-low
+// flag).
+struct gpio_line {
+    std::int32_t offset = -1;
+    bool inverted = false;
+    bool operator==(const gpio_line&) const = default;
+};
+
+// The five lines of a GPIO adapter. The defaults are BCM line numbers on a Raspberry Pi's
+// header: VDD on GPIO22 (pin 15), VPP on GPIO18 (pin 12), CLOCK on GPIO23 (pin 16), DATA OUT
+// on GPIO24 (pin 18) and DATA IN on GPIO25 (pin 22), none inverted, DATA IN without a
+// pull-up.
+struct gpio_wiring {
+    gpio_line vdd{22, false};
+    gpio_line vpp{18, false};
+    gpio_line clock{23, false};
+    gpio_line data_out{24, false};
+    gpio_line data_in{25, false};
+    bool data_in_pull_up = false;
+    bool operator==(const gpio_wiring&) const = default;
+};
+
+// The largest line offset the program takes: the v1 kernel interface numbers a chip's lines
+// in 32 bits, but no gpiochip has more lines than this.
+inline constexpr std::int32_t highest_gpio_offset = 1023;
+
+struct gpio_wiring_line {
+    const char* name;
+    const char* offset_setting; // "GPIO VDD Line": -1 (unconnected) or an offset as decimal text
+    const char* invert_setting; // "GPIO Invert VDD": "0" or "1"
+    gpio_line gpio_wiring::*line;
+    bool may_be_unconnected; // VDD and VPP only
+};
+
+inline constexpr std::array<gpio_wiring_line, 5> gpio_wiring_lines{{
+    {"VDD", "GPIO VDD Line", "GPIO Invert VDD", &gpio_wiring::vdd, true},
+    {"VPP", "GPIO VPP Line", "GPIO Invert VPP", &gpio_wiring::vpp, true},
+    {"CLOCK", "GPIO CLOCK Line", "GPIO Invert CLOCK", &gpio_wiring::clock, false},
+    {"DATA OUT", "GPIO DATAOUT Line", "GPIO Invert DATAOUT", &gpio_wiring::data_out, false},
+    {"DATA IN", "GPIO DATAIN Line", "GPIO Invert DATAIN", &gpio_wiring::data_in, false},
+}};
+
+// "GPIO DATAIN Pull-up": "1" asks the kernel for a pull-up on DATA IN.
+inline constexpr const char* gpio_pull_up_setting = "GPIO DATAIN Pull-up";
+
+// The stored GPIO wiring. An offset outside 0..highest_gpio_offset (or -1 where a line may
+// be unconnected) reads as that line's default; any nonzero flag is on.
+gpio_wiring read_stored_gpio_wiring();
+void write_stored_gpio_wiring(const gpio_wiring& wiring);
+
 } // namespace settings
