@@ -241,6 +241,7 @@ TEST_F(Cli, PortChoicesAndThePortList) {
         {"direct:0xd010", "direct:0xD010", 0xD010, 0, ""},
         {"FTDI", "ftdi", 0, 0, ""},
         {"ftdi:A1B2C3", "ftdi:A1B2C3", 0, 0, ""},
+        {"GPIO:/dev/gpiochip0", "gpio:/dev/gpiochip0", 0, 0, ""},
         {"sim", "sim", 0, 0, ""},
         {"4", "", 0, 2, "--port must be 1, 2 or 3 (LPT1-LPT3), a base address in hex"},
         {"378", "", 0, 2, "not \"378\""},
@@ -258,9 +259,10 @@ TEST_F(Cli, PortChoicesAndThePortList) {
         {"sim:18F452", "", 0, 2, "sim takes nothing after it"},
         {"x", "", 0, 2,
          "--port x: " + unknown_kind +
-             "x': use ftdi[:SPEC], ppdev:/dev/parportN, direct:0xADDR, sim, 1-3, 0xADDR or "
-             "/dev/parportN"},
-        {"gpio:/dev/gpiochip0", "", 0, 2, unknown_kind + "gpio'"},
+             "x': use ftdi[:SPEC], gpio:CHIP, ppdev:/dev/parportN, direct:0xADDR, sim, 1-3, "
+             "0xADDR or /dev/parportN"},
+        {"serial:/dev/ttyUSB0", "", 0, 2, unknown_kind + "serial'"},
+        {"gpio:", "", 0, 2, "gpio needs the chip, by its device (gpio:/dev/gpiochip0)"},
     };
     for (const auto& c : choices) {
         const cli::port_choice choice = cli::resolve_port_choice(c.text, system.roots());
