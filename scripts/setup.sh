@@ -8,7 +8,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang
   gputils srecord
-  libftdi1-dev libusb-1.0-0-dev umockdev libumockdev-dev
+  libftdi1-dev libusb-1.0-0-dev libgpiod-dev umockdev libumockdev-dev
   xvfb xauth imagemagick
   dpkg-dev fakeroot lintian help2man bash-completion
 )
