@@ -4,6 +4,7 @@
 #include "interpreter/voltage_check.h"
 
 #include "core/hex_text.h"
+#include "hardware/preset_wiring.h"
 #include "settings/setting_names.h"
 
 #include <algorithm>
@@ -250,6 +251,12 @@ adapter_voltages with_preset_nominals(adapter_voltages adapter,
             line->preset = preset->name;
         }
     return adapter;
+}
+
+adapter_voltages stored_voltages_with_preset() {
+    return with_preset_nominals(stored_adapter_voltages(),
+                                hardware::stored_preset_in_use(hardware::program_presets(),
+                                                               hardware::stored_adapter().kind));
 }
 
 bool nothing_stated(const adapter_voltages& adapter) {

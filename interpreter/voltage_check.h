@@ -46,6 +46,10 @@ adapter_voltages stored_adapter_voltages();
 adapter_voltages with_preset_nominals(adapter_voltages adapter,
                                       const hardware::adapter_preset* preset);
 
+// The window's voltages: the stored ones, with the nominal voltages of the stored adapter
+// preset for a line not stated, while that preset is in use for the stored adapter.
+adapter_voltages stored_voltages_with_preset();
+
 // True when neither VDD nor VPP is stated: the adapter is then a classic one.
 bool nothing_stated(const adapter_voltages& adapter);
 
