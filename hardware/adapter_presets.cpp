@@ -12,6 +12,7 @@
 #include "settings/stored_wiring.h"
 
 #include <algorithm>
+#include <climits>
 #include <map>
 #include <optional>
 #include <set>
@@ -54,6 +55,7 @@ struct block {
     int line = 0;
     std::map<std::string, field> fields;               // the single keys
     std::map<std::string, std::vector<field>> repeats; // extra, note
+    bool broken = false;                               // a line of it has a problem already
 };
 
 // "1-9, 14, 16, 17": a pin list with runs of three or more joined.
@@ -88,13 +90,14 @@ std::optional<std::int32_t> read_pin(preset_kind kind, std::size_t line, const s
     if (core::lower_case(text) == "none") {
         if (may_be_none(kind, line))
             return -1;
-        problem =
-            std::string(name) + " cannot be \"none\" on " +
-            (kind == preset_kind::parallel ? "the parallel port" : "this kind") +
-            ": the program switches it on a pin" +
-            (kind == preset_kind::parallel ? " (a design without a switched " + std::string(name) +
-                                                 " names a pin it leaves unconnected)"
-                                           : "");
+        if (kind == preset_kind::parallel)
+            problem = std::string(name) +
+                      " cannot be \"none\" on the parallel port: the program switches it on a "
+                      "pin (a design without a switched " +
+                      name + " names a pin it leaves unconnected)";
+        else
+            problem = std::string(name) + " cannot be \"none\": only VDD and VPP may be left "
+                                          "unswitched";
         return std::nullopt;
     }
     switch (kind) {
@@ -302,6 +305,8 @@ preset_file parse_presets(const std::string& bytes) {
         }
         if (!known_key(key)) {
             file.problems.push_back({number, "unknown key \"" + key + "\""});
+            if (!blocks.empty())
+                blocks.back().broken = true;
             continue;
         }
         if (blocks.empty()) {
@@ -312,6 +317,7 @@ preset_file parse_presets(const std::string& bytes) {
         if (repeatable(key)) {
             current.repeats[key].push_back({value, number});
         } else if (!current.fields.emplace(key, field{value, number}).second) {
+            current.broken = true;
             file.problems.push_back({number, "preset \"" + current.name + "\": a second \"" + key +
                                                  ":\" line (the first is line " +
                                                  std::to_string(current.fields.at(key).line) +
@@ -327,14 +333,16 @@ preset_file parse_presets(const std::string& bytes) {
                 {b.line, "a second preset named \"" + b.name + "\" (names must differ)"});
             continue;
         }
-        if (auto preset = read_block(b, file.problems))
+        if (auto preset = read_block(b, file.problems); preset && !b.broken)
             file.presets.push_back(std::move(*preset));
     }
     if (blocks.empty())
         file.problems.push_back({0, "no preset (a preset starts with a \"preset:\" line)"});
-    std::stable_sort(
-        file.problems.begin(), file.problems.end(),
-        [](const preset_problem& a, const preset_problem& b) { return a.line < b.line; });
+    std::stable_sort(file.problems.begin(), file.problems.end(),
+                     [](const preset_problem& a, const preset_problem& b) {
+                         // Whole-file problems last.
+                         return (a.line == 0 ? INT_MAX : a.line) < (b.line == 0 ? INT_MAX : b.line);
+                     });
     return file;
 }
 
