@@ -86,6 +86,11 @@ std::vector<std::string> presets_matching(const std::vector<adapter_preset>& pre
     return matching(presets, preset_kind::ftdi, wiring);
 }
 
+std::vector<std::string> presets_matching(const std::vector<adapter_preset>& presets,
+                                          const settings::gpio_wiring& wiring) {
+    return matching(presets, preset_kind::gpio, wiring);
+}
+
 std::string preset_refusal(const adapter_preset& preset, adapter_kind kind) {
     if (preset.status == preset_status::cannot_drive)
         return "the preset \"" + preset.name +

@@ -28,6 +28,8 @@ std::vector<std::string> presets_matching(const std::vector<adapter_preset>& pre
                                           const settings::port_settings_record& wiring);
 std::vector<std::string> presets_matching(const std::vector<adapter_preset>& presets,
                                           const settings::ftdi_wiring& wiring);
+std::vector<std::string> presets_matching(const std::vector<adapter_preset>& presets,
+                                          const settings::gpio_wiring& wiring);
 
 // "" when the preset may be applied to an adapter of `kind`; else why not, in words: it
 // cannot be driven, or it is for another kind.
