@@ -6,6 +6,7 @@
 #include "cli/chip_commands.h"
 
 #include "cli/port_commands.h"
+#include "cli/preset_commands.h"
 #include "cli/progress_display.h"
 #include "core/host_hooks.h"
 #include "core/virtual_clock.h"
@@ -227,6 +228,8 @@ int check_chip_command(session& s) {
     }
     if (const int code = choose_adapter(s); code != exit_success)
         return code;
+    if (const int code = choose_preset(s); code != exit_success)
+        return code;
     if (!s.options.simulate && (s.options.chip || s.options.sim_part || s.options.real_time ||
                                 s.options.sim_fault || s.options.sim_access_ns)) {
         s.err << "pinwright-cli: --chip, --sim-part, --sim-fault, --sim-access-ns and "
@@ -286,7 +289,7 @@ Module1::adapter_voltages command_voltages(const session& s) {
         voltages.vdd = {*s.options.vdd, "--vdd"};
     if (s.options.vpp)
         voltages.vpp = {*s.options.vpp, "--vpp"};
-    return voltages;
+    return Module1::with_preset_nominals(voltages, s.preset);
 }
 
 // A voltage verdict on the terminal: a warning is printed and the command goes on; a

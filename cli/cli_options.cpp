@@ -24,6 +24,8 @@ struct value_option {
 
 constexpr value_option value_options[] = {
     {"devices", &cli_options::devices},
+    {"presets", &cli_options::presets},
+    {"preset", &cli_options::preset},
     {"model", &cli_options::model},
     {"port", &cli_options::port},
     {"sim-part", &cli_options::sim_part},
@@ -206,6 +208,15 @@ Commands:
                             the model does not define.
   check-devices [FILE]      Check a device database (default: the one in use) and list
                             every problem with its file name and line number.
+  presets [NAME]            List the adapter presets: the wirings of well-known
+                            adapters by name, each with its kind (parallel, ftdi,
+                            gpio), its five lines (pin, "inverted" where the adapter
+                            inverts the line), its nominal voltages and whether it
+                            works, works with care (and what to take care of) or
+                            cannot be driven with five lines (and why). With NAME,
+                            that preset with its extra lines, sources and notes.
+  check-presets [FILE]      Check an adapter presets file (default: the one in use)
+                            and list every problem with its file name and line.
   program FILE.hex          Load FILE.hex and run Program All on the chip. With
                             --verify, Verify follows on the same port and chip: exit 1
                             and the report when the chip differs from FILE.hex.
@@ -241,6 +252,17 @@ port is opened. read first checks that OUT.hex can be created.
 Options (before or after the command):
   --devices FILE            Device database to use (default: pinwrightdevices.txt
                             beside this program, else in ../share/pinwright from it).
+  --presets FILE            Adapter presets file to use (default: pinwrightpresets.txt,
+                            found as the device database is).
+  --preset NAME             Run the chip command with the wiring of the adapter preset
+                            NAME (see presets; quote a name with blanks, case does not
+                            count) in place of the stored wiring, storing nothing. A
+                            preset for another kind of adapter than the one in use, or
+                            one that cannot be driven, is refused: exit 2. With the
+                            adapter's voltages not stated, the preset's nominal VDD
+                            and VPP are the voltages checked; so is the nominal of the
+                            preset last applied in the window while the stored wiring
+                            still equals it.
   --model N|NAME            Model by number, or by name without regard to case: an exact
                             name first, else the one model whose name ends with NAME
                             (18f452 selects PIC18F452). Default: the model stored by

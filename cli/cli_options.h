@@ -26,6 +26,8 @@ struct cli_options {
     std::string command;                       // empty when none was given
     std::vector<std::string> arguments;        // positional arguments after the command
     std::optional<std::string> devices;        // --devices FILE
+    std::optional<std::string> presets;        // --presets FILE
+    std::optional<std::string> preset;         // --preset NAME: its wiring for this command
     std::optional<std::string> model;          // --model N|NAME
     std::optional<std::string> port;           // --port ADAPTER
     std::optional<std::string> sim_part;       // --sim-part NAME

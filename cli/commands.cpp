@@ -6,6 +6,7 @@
 #include "cli/cli_options.h"
 #include "cli/config_command.h"
 #include "cli/port_commands.h"
+#include "cli/preset_commands.h"
 #include "cli/session.h"
 #include "core/host_hooks.h"
 #include "core/whole_file.h"
@@ -13,10 +14,12 @@
 #include "devices/device_table.h"
 #include "devices/model_select.h"
 #include "devices/selected_model.h"
+#include "hardware/adapter_presets.h"
 #include "image/hex_load.h"
 #include "image/hex_writer.h"
 #include "image/memory_buffer.h"
 #include "settings/program_values.h"
+#include "settings/stored_wiring.h"
 
 #include <cstdio>
 #include <iomanip>
@@ -167,6 +170,8 @@ int run_cli(const std::vector<std::string>& args, const std::string& program_fol
     s.database_path = s.options.devices
                           ? *s.options.devices
                           : devices::default_database_path(settings::program().app_folder);
+    hardware::set_presets_path(s.options.presets.value_or(""));
+    settings::set_run_wirings({});
 
     const std::string& command = s.options.command;
     if (command.empty()) {
@@ -177,6 +182,14 @@ int run_cli(const std::vector<std::string>& args, const std::string& program_fol
         err << "pinwright-cli: --verify goes with program only (see --help)\n";
         return exit_bad_input;
     }
+    if (s.options.preset && !is_chip_command(command)) {
+        err << "pinwright-cli: --preset goes with the chip commands only (see --help)\n";
+        return exit_bad_input;
+    }
+    if (command == "presets")
+        return command_presets(s);
+    if (command == "check-presets")
+        return command_check_presets(s);
     if (command == "models")
         return command_models(s);
     if (command == "convert")

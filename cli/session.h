@@ -6,6 +6,7 @@
 
 #include "cli/cli_options.h"
 #include "hardware/adapter_choice.h"
+#include "hardware/adapter_presets.h"
 #include "image/hex_reader.h"
 
 #include <ostream>
@@ -21,6 +22,8 @@ struct session {
     bool err_is_terminal = false;
     // The adapter of a chip command: --port, else the stored one.
     hardware::adapter_spec adapter = {};
+    // The adapter preset in use for a chip command (--preset, or the stored one); null: none.
+    const hardware::adapter_preset* preset = nullptr;
 };
 
 // Reads the device database; reports and returns false when it cannot be used.

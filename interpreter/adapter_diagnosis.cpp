@@ -4,6 +4,7 @@
 
 #include "core/host_hooks.h"
 #include "devices/selected_model.h"
+#include "hardware/adapter_presets.h"
 #include "hardware/connector_pins.h"
 #include "hardware/ftdi_line_driver.h"
 #include "hardware/ftdi_stream.h"
@@ -13,6 +14,7 @@
 #include "hardware/port_lines.h"
 #include "hardware/port_list.h"
 #include "hardware/port_session.h"
+#include "hardware/preset_wiring.h"
 #include "interpreter/algorithm_run.h"
 #include "interpreter/chip_identity.h"
 #include "settings/stored_wiring.h"
@@ -177,7 +179,20 @@ std::vector<settings::ftdi_wiring> tries_from(const settings::ftdi_wiring& store
 struct working_setting {
     std::vector<setting_change> changes;
     chip_identity identity;
+    std::vector<std::string> presets; // the adapter presets with the working wiring
 };
+
+// " This wiring is the adapter preset \"A\" (as are \"B\" and \"C\"): ...", or "".
+std::string presets_text(const std::vector<std::string>& names) {
+    if (names.empty())
+        return {};
+    std::string others;
+    for (std::size_t k = 1; k < names.size(); ++k)
+        others += (k == 1 ? "" : k + 1 == names.size() ? " and " : ", ") + ("\"" + names[k] + "\"");
+    return " This wiring is the adapter preset \"" + names.front() + "\"" +
+           (others.empty() ? "" : " (as are " + others + ")") +
+           ": Hardware > Adapter Preset... applies it.";
+}
 
 // Whether the socket's chip answers to a model: false too when the port failed, which
 // `ready` then says.
@@ -204,7 +219,8 @@ std::optional<working_setting> find_working_setting(const hardware::parallel_lin
         const bool answers = model_answers(identity, ready);
         hardware::install_line_driver(std::move(session_driver));
         if (answers) {
-            found = working_setting{changes_between(stored, tried), *identity};
+            found = working_setting{changes_between(stored, tried), *identity,
+                                    hardware::presets_matching(hardware::program_presets(), tried)};
             break;
         }
         if (!ready)
@@ -231,7 +247,8 @@ std::optional<working_setting> find_working_setting(hardware::ftdi_line_driver& 
         const bool answers = model_answers(identity, ready);
         hardware::install_line_driver(std::move(session_driver)); // closes the trial's
         if (answers) {
-            found = working_setting{changes_between(stored, tried), *identity};
+            found = working_setting{changes_between(stored, tried), *identity,
+                                    hardware::presets_matching(hardware::program_presets(), tried)};
             break;
         }
         if (!ready)
@@ -295,7 +312,8 @@ chip_check check_chip() {
         step.detail += " With " + changes_text(check.found->changes) + " the chip answers as " +
                        identified_parts(table, check.found->identity) + " (device ID " +
                        id_text(check.found->identity.raw) +
-                       "): " + change_advice(check.found->changes);
+                       "): " + change_advice(check.found->changes) +
+                       presets_text(check.found->presets);
         return check;
     }
     if (identity->verdict == identity_verdict::no_chip)

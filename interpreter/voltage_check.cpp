@@ -4,6 +4,7 @@
 #include "interpreter/voltage_check.h"
 
 #include "core/hex_text.h"
+#include "hardware/preset_wiring.h"
 #include "settings/setting_names.h"
 
 #include <algorithm>
@@ -94,6 +95,10 @@ std::string unreadable_text(const line_check& check) {
 // "the adapter is set to 13.00 V (Adapter VPP)", or for a line nothing is stated for, what
 // is assumed instead.
 std::string adapter_said(const line_check& check, const line_reading& reading) {
+    if (!check.stated.preset.empty())
+        return "the adapter preset \"" + check.stated.preset + "\" in use gives " +
+               devices::volts_text(reading.volts) + " V nominal (" + check.stated.source +
+               " is not stated)";
     if (!reading.assumed)
         return "the adapter is set to " + devices::volts_text(reading.volts) + " V (" +
                check.stated.source + ")";
@@ -233,6 +238,25 @@ std::optional<double> adapter_volts(const std::string& text) {
 adapter_voltages stored_adapter_voltages() {
     return {{settings::adapter_vdd_setting.read(), settings::adapter_vdd_setting.name},
             {settings::adapter_vpp_setting.read(), settings::adapter_vpp_setting.name}};
+}
+
+adapter_voltages with_preset_nominals(adapter_voltages adapter,
+                                      const hardware::adapter_preset* preset) {
+    if (!preset)
+        return adapter;
+    for (auto [line, nominal] : {std::pair{&adapter.vdd, preset->nominal_vdd},
+                                 std::pair{&adapter.vpp, preset->nominal_vpp}})
+        if (nominal && !is_stated(*line)) {
+            line->text = devices::volts_text(*nominal);
+            line->preset = preset->name;
+        }
+    return adapter;
+}
+
+adapter_voltages stored_voltages_with_preset() {
+    return with_preset_nominals(stored_adapter_voltages(),
+                                hardware::stored_preset_in_use(hardware::program_presets(),
+                                                               hardware::stored_adapter().kind));
 }
 
 bool nothing_stated(const adapter_voltages& adapter) {

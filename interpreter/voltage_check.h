@@ -9,6 +9,7 @@
 
 #include "devices/device_table.h"
 #include "devices/model_select.h"
+#include "hardware/adapter_presets.h"
 
 #include <optional>
 #include <string>
@@ -21,6 +22,9 @@ namespace Module1 {
 struct stated_voltage {
     std::string text;
     std::string source;
+    // Not empty: nothing is stated at `source`, and `text` is the nominal voltage of the
+    // adapter preset of this name, in use; it is judged as a stated voltage.
+    std::string preset = {};
 };
 
 struct adapter_voltages {
@@ -36,6 +40,15 @@ std::optional<double> adapter_volts(const std::string& text);
 
 // The stored settings "Adapter VDD" and "Adapter VPP".
 adapter_voltages stored_adapter_voltages();
+
+// `adapter` with each line nothing is stated for taken at the nominal voltage of `preset`
+// (the adapter preset in use; null: none), where the preset gives one.
+adapter_voltages with_preset_nominals(adapter_voltages adapter,
+                                      const hardware::adapter_preset* preset);
+
+// The window's voltages: the stored ones, with the nominal voltages of the stored adapter
+// preset for a line not stated, while that preset is in use for the stored adapter.
+adapter_voltages stored_voltages_with_preset();
 
 // True when neither VDD nor VPP is stated: the adapter is then a classic one.
 bool nothing_stated(const adapter_voltages& adapter);

@@ -1,5 +1,5 @@
 # Bash completion for pinwright-cli: its commands and options, the model names of the
-# device database in use for --model, and file names where a command or option takes a
+# device database in use for --model, the adapter preset names for --preset, and file names where a command or option takes a
 # file. Needs the bash-completion package's helpers (_init_completion, _filedir).
 # shellcheck disable=SC2207 # compgen's words never hold blanks here
 
@@ -14,20 +14,41 @@ _pinwright_cli_models() {
             s/ +[0-9]+ +[0-9]+$//; s/ +$//'
 }
 
+# The preset names `pinwright-cli presets` lists: each preset's first line less its
+# "(kind...)" ending; the indented lines and the closing count are left out.
+_pinwright_cli_presets() {
+    local cli=$1 presets=$2
+    local -a run=("$cli")
+    [[ -n $presets ]] && run+=(--presets "${presets/#\~/$HOME}")
+    "${run[@]}" presets 2>/dev/null | sed -nE '/^[^ ].* \([a-z]+(, [^()]*)?\)$/{s/ \([^()]*\)$//;p}'
+}
+
+# The value of option $1 on the command line (words other than the current one), or empty.
+_pinwright_cli_option_value() {
+    local option=$1 i
+    for ((i = 1; i < ${#words[@]}; i++)); do
+        if [[ ${words[i]} == "$option" && i -ne cword ]]; then
+            printf '%s' "${words[i + 1]-}"
+        elif [[ ${words[i]} == "$option"=* ]]; then
+            printf '%s' "${words[i]#"$option"=}"
+        fi
+    done
+}
+
 _pinwright_cli() {
     local cur prev words cword split
     # An adapter such as ppdev:/dev/parport0 is one word, colon and all.
     _init_completion -s -n : || return
 
-    local commands="models convert check-devices program verify read erase blankcheck
+    local commands="models convert check-devices presets check-presets program verify read erase blankcheck
         identify doctor ports config"
-    local options="--devices --model --port --simulate --sim-part --sim-fault --chip
+    local options="--devices --presets --preset --model --port --simulate --sim-part --sim-fault --chip
         --real-time --sim-access-ns --trace --fast --no-fast --delay-us --vdd --vpp --no-id-check
         --verify --quiet -q --help --version"
-    local valued="--devices|--model|--port|--sim-part|--sim-fault|--chip|--trace|--vdd|--vpp|--delay-us|--sim-access-ns"
+    local valued="--devices|--presets|--preset|--model|--port|--sim-part|--sim-fault|--chip|--trace|--vdd|--vpp|--delay-us|--sim-access-ns"
 
     case $prev in
-        --devices | --trace)
+        --devices | --presets | --trace)
             _filedir
             return
             ;;
@@ -51,6 +72,19 @@ _pinwright_cli() {
             local -a found
             mapfile -t found < <(compgen -W "auto
 $(_pinwright_cli_models "$cli" "$devices")" -- "$cur")
+            COMPREPLY=()
+            for name in "${found[@]}"; do
+                COMPREPLY+=("$(printf '%q' "$name")")
+            done
+            return
+            ;;
+        --preset)
+            local cli=${words[0]/#\~/$HOME}
+            type -P -- "$cli" >/dev/null || cli=pinwright-cli
+            local IFS=$'\n' name
+            local -a found
+            mapfile -t found < <(compgen -W "$(_pinwright_cli_presets "$cli" \
+                "$(_pinwright_cli_option_value --presets)")" -- "$cur")
             COMPREPLY=()
             for name in "${found[@]}"; do
                 COMPREPLY+=("$(printf '%q' "$name")")
@@ -102,6 +136,6 @@ $(_pinwright_cli_models "$cli" "$devices")" -- "$cur")
     case $command in
         "") COMPREPLY=($(compgen -W "$commands" -- "$cur")) ;;
         convert | program | verify | config) _filedir '@(hex|HEX)' ;;
-        read | check-devices) _filedir ;;
+        read | check-devices | check-presets) _filedir ;;
     esac
 } && complete -F _pinwright_cli pinwright-cli

@@ -25,7 +25,7 @@ dpkg-deb --field "$deb" Depends
 
 dpkg -x "$deb" "$root"
 for file in usr/bin/pinwright usr/bin/pinwright-cli usr/share/pinwright/pinwrightdevices.txt \
-  usr/share/pinwright/pinwrightconfig.txt \
+  usr/share/pinwright/pinwrightconfig.txt usr/share/pinwright/pinwrightpresets.txt \
   usr/share/man/man1/pinwright.1.gz usr/share/man/man1/pinwright-cli.1.gz \
   usr/share/bash-completion/completions/pinwright-cli usr/lib/modules-load.d/pinwright.conf \
   lib/udev/rules.d/60-pinwright-ftdi.rules \

@@ -47,6 +47,9 @@ inline constexpr number_setting mouse_wheel_setting{"Mouse Wheel Enabled", 1};
 // when not stated.
 inline constexpr text_setting adapter_vdd_setting{"Adapter VDD", ""};
 inline constexpr text_setting adapter_vpp_setting{"Adapter VPP", ""};
+// The adapter preset last applied in the window (Hardware > Adapter Preset...), by name;
+// it counts as in use while the stored wiring of its kind still equals it.
+inline constexpr text_setting adapter_preset_setting{"Adapter Preset", ""};
 // 1: the line procedures write only changed registers (Options > Fast Port Access).
 inline constexpr number_setting fast_port_access_setting{"Fast Port Access", 0};
 // Microseconds to wait after every port write, for adapters with slow buffers.

@@ -3,8 +3,26 @@
 
 namespace settings {
 
+namespace {
+
+run_wirings& for_this_run() {
+    static run_wirings wirings;
+    return wirings;
+}
+
+} // namespace
+
+void set_run_wirings(const run_wirings& wirings) {
+    for_this_run() = wirings;
+}
+
 port_settings_record read_stored_wiring() {
     port_settings_record wiring; // the defaults until read
+    if (for_this_run().parallel) {
+        wiring = *for_this_run().parallel;
+        wiring.port_base = port_address_setting.read();
+        return wiring;
+    }
     wiring.port_base = port_address_setting.read();
     for (const wiring_line& line : wiring_lines)
         wiring.*line.invert = decimal_setting{line.invert_setting, wiring.*line.invert}.read();
@@ -22,6 +40,8 @@ port_pacing_record read_stored_pacing() {
 }
 
 ftdi_wiring read_stored_ftdi_wiring() {
+    if (for_this_run().ftdi)
+        return *for_this_run().ftdi;
     ftdi_wiring wiring; // the defaults until read
     for (const ftdi_wiring_line& entry : ftdi_wiring_lines) {
         ftdi_line& line = wiring.*entry.line;
@@ -42,6 +62,8 @@ void write_stored_ftdi_wiring(const ftdi_wiring& wiring) {
 }
 
 gpio_wiring read_stored_gpio_wiring() {
+    if (for_this_run().gpio)
+        return *for_this_run().gpio;
     gpio_wiring wiring; // the defaults until read
     for (const gpio_wiring_line& entry : gpio_wiring_lines) {
         gpio_line& line = wiring.*entry.line;

@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 
 namespace settings {
 
@@ -163,5 +164,15 @@ inline constexpr const char* gpio_pull_up_setting = "GPIO DATAIN Pull-up";
 // be unconnected) reads as that line's default; any nonzero flag is on.
 gpio_wiring read_stored_gpio_wiring();
 void write_stored_gpio_wiring(const gpio_wiring& wiring);
+
+// A wiring for this run only (pinwright-cli --preset): while one is set, the reader of its
+// kind returns it in place of the stored one (the parallel reader keeps the stored port
+// address), and nothing is written. Cleared, the readers read the settings again.
+struct run_wirings {
+    std::optional<port_settings_record> parallel;
+    std::optional<ftdi_wiring> ftdi;
+    std::optional<gpio_wiring> gpio;
+};
+void set_run_wirings(const run_wirings& wirings);
 
 } // namespace settings

@@ -6,6 +6,7 @@
 
 #include "core/hex_text.h"
 #include "core/host_hooks.h"
+#include "hardware/adapter_presets.h"
 #include "hardware/connector_pins.h"
 #include "hardware/port_backend.h"
 #include "hardware/port_lines.h"
@@ -19,6 +20,7 @@
 #include "ui/hardware_lines.h"
 #include "ui/port_dialog.h"
 #include "ui/port_session.h"
+#include "ui/preset_dialog.h"
 
 #include <array>
 #include <optional>
@@ -95,6 +97,17 @@ void show_hardware_settings() {
 void show_hardware_check() {
     Form98 dialog;
     dialog.exec();
+}
+
+void choose_adapter_preset() {
+    if (hardware::program_presets().empty()) {
+        core::mymsgbox(hardware::presets_failure(), core::msg_error, core::app_title);
+        return;
+    }
+    preset_dialog dialog(hardware::program_presets());
+    dialog.exec();
+    if (dialog.adapter_wiring_changed())
+        core::set_status(reopen_port());
 }
 
 void choose_port() {

@@ -11,6 +11,7 @@ namespace ui {
 
 void show_hardware_settings();      // Form99
 void show_hardware_check();         // Form98
+void choose_adapter_preset();       // the adapter presets, in a dialog
 void choose_port();                 // port LPT1..LPT3 prompt
 void select_parallel_port();        // the ports the kernel lists, in a dialog
 void change_programming_time();     // programming time prompt

@@ -186,6 +186,7 @@ void Form1::build_menus() {
     menusettings = menu4->addAction(QStringLiteral("Settings"));
     menucheck = menu4->addAction(QStringLiteral("Check"));
     menuselectport = menu4->addAction(QStringLiteral("Select Parallel Port..."));
+    menupreset = menu4->addAction(QStringLiteral("Adapter Preset..."));
     menuvoltages = menu4->addAction(QStringLiteral("Adapter Voltages..."));
     menudiagnose = menu4->addAction(QStringLiteral("Diagnose Adapter"));
     menu5 = bar->addMenu(QStringLiteral("&Options"));
@@ -215,6 +216,7 @@ void Form1::build_menus() {
     connect(menumodel, &QAction::triggered, this, [this] { menumodel_Click(); });
     connect(menuport, &QAction::triggered, this, [] { choose_port(); });
     connect(menuselectport, &QAction::triggered, this, [] { select_parallel_port(); });
+    connect(menupreset, &QAction::triggered, this, [] { choose_adapter_preset(); });
     connect(menuvoltages, &QAction::triggered, this, [] { change_adapter_voltages(); });
     connect(menudiagnose, &QAction::triggered, this, [this] {
         if (!commands_enabled_ || !voltages_allow_powering())

@@ -149,6 +149,7 @@ class Form1 final : public QMainWindow, public ui::wheel_target {
     QAction* menumodel;
     QAction* menuport;
     QAction* menuselectport;
+    QAction* menupreset;
     QAction* menuvoltages;
     QAction* menudiagnose;
     QAction* menuprogtime;

@@ -104,9 +104,9 @@ int identify_chip_in_socket(const std::string& buffer_note) {
 }
 
 void tell_powered_beyond_limits(const Module1::chip_identity& identity, bool only_above_limits) {
-    const std::string text =
-        Module1::powered_beyond_limits_text(devices::device_database(), identity.models,
-                                            Module1::stored_adapter_voltages(), only_above_limits);
+    const std::string text = Module1::powered_beyond_limits_text(
+        devices::device_database(), identity.models, Module1::stored_voltages_with_preset(),
+        only_above_limits);
     if (!text.empty())
         core::mymsgbox(text, core::msg_error, "");
 }

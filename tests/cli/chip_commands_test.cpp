@@ -466,11 +466,34 @@ TEST_F(ChipCommands, AdapterVoltagesAreCheckedBeforeAnyLineMoves) {
          false},
         {{"erase", "--vdd", "3,3"}, {}, 2, {"--vdd needs the adapter's voltage in volts"}, true},
         {{"erase", "--vpp", "0"}, {}, 2, {"--vpp needs"}, true},
+        // A preset in use (given, or stored while the stored wiring has its lines): its
+        // nominal voltages stand for the ones not stated.
+        {{"erase", "--model", "PIC18F46K80", "--preset", "P16PRO40 / Tait 7406"},
+         {},
+         2,
+         {"The PIC18F46K80 takes at most 9.00 V on VPP; the adapter preset \"P16PRO40 / Tait "
+          "7406\" in use gives 13.00 V nominal (Adapter VPP is not stated)."},
+         true},
+        {{"erase", "--model", "PIC18F46K80"},
+         {{"Adapter Preset", "p16pro40 / tait 7406"}},
+         2,
+         {"adapter preset \"P16PRO40 / Tait 7406\" in use gives 13.00 V nominal"},
+         true},
+        {{"erase", "--model", "PIC18F46K80", "--vpp", "9"},
+         {{"Adapter Preset", "P16PRO40 / Tait 7406"}},
+         0,
+         {"Chip erased. "},
+         false},
+        {{"erase", "--model", "PIC18F452", "--preset", "Tait 7407 + 4066", "--no-id-check"},
+         {},
+         0,
+         {"Chip erased. "},
+         false},
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(r.args[0] + " " + r.args.back());
         QFile::remove(QString::fromStdString(path("trace.txt")));
-        for (const char* name : {"Adapter VDD", "Adapter VPP"})
+        for (const char* name : {"Adapter VDD", "Adapter VPP", "Adapter Preset"})
             settings::write_setting_text(name, "");
         for (const auto& [name, value] : r.stored)
             settings::write_setting_text(name, value);
@@ -507,6 +530,48 @@ TEST_F(ChipCommands, AdapterVoltagesAreCheckedBeforeAnyLineMoves) {
         << output();
     EXPECT_NE(output().find("Chip erased. "), std::string::npos) << output();
     EXPECT_EQ(output().find("PIC18F452"), std::string::npos) << output();
+}
+
+// --preset wires one run and stores nothing: the simulated adapter is wired as the factory
+// preset, so with Tait classic's all-flipped wiring stored only that preset reaches the
+// chip; the doctor names it once it finds the inversion that works.
+TEST_F(ChipCommands, APresetWiresOneRunOnly) {
+    const std::pair<const char*, const char*> tait_classic[] = {{"Invert VDD", "1"},
+                                                                {"Invert VPP", "1"},
+                                                                {"Invert CLOCK", "0"},
+                                                                {"Invert DATAOUT", "0"},
+                                                                {"Invert DATAIN", "0"}};
+    for (const auto& [name, value] : tait_classic)
+        settings::write_setting_text(name, value);
+    EXPECT_EQ(run({"erase"}), 3) << output();
+    ASSERT_EQ(run({"erase", "--preset", "p16pro40 / TAIT 7406"}), 0) << output();
+    for (const auto& [name, value] : tait_classic)
+        EXPECT_EQ(settings::read_setting_text(name, ""), value) << name;
+    EXPECT_EQ(run({"erase"}), 3) << output();
+
+    settings::write_setting_text("Invert VDD", "0");
+    settings::write_setting_text("Invert VPP", "0");
+    settings::write_setting_text("Invert CLOCK", "1");
+    settings::write_setting_text("Invert DATAOUT", "1");
+    EXPECT_EQ(run({"doctor"}), 3) << output();
+    EXPECT_NE(out_.str().find("\"Invert DATAIN\" set to 1 the chip answers as PIC18F4520 rev 0 "
+                              "(device ID 1080h): change that setting in Hardware > Settings. "
+                              "This wiring is the adapter preset \"P16PRO40 / Tait 7406\": "
+                              "Hardware > Adapter Preset... applies it."),
+              std::string::npos)
+        << output();
+
+    const std::pair<const char*, const char*> refused[] = {
+        {"NOPPP", "--preset: the preset \"NOPPP\" cannot be driven with five lines: DATA OUT must "
+                  "go out on two pins at once (14 and 17)"},
+        {"picberry (Raspberry Pi)", "--preset: the preset \"picberry (Raspberry Pi)\" is for gpio "
+                                    "adapters, and the adapter is parallel"},
+        {"Tait", "--preset: no adapter preset is named \"Tait\""},
+    };
+    for (const auto& [name, says] : refused) {
+        EXPECT_EQ(run({"erase", "--preset", name}), 2) << name;
+        EXPECT_NE(err_.str().find(says), std::string::npos) << err_.str();
+    }
 }
 
 // Files program and verify cannot have been meant to use, and unwritable read outputs, are

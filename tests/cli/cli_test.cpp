@@ -355,6 +355,35 @@ TEST_F(Cli, CheckDevices) {
         << out_.str();
 }
 
+TEST_F(Cli, PresetsAndCheckPresets) {
+    ASSERT_EQ(run({"presets"}), 0) << err_.str();
+    EXPECT_EQ(out_.str().rfind("P16PRO40 / Tait 7406 (parallel, the factory wiring)\n  lines: VDD "
+                               "4, VPP 5, CLOCK 3 inverted, DATA OUT 2 inverted, DATA IN 10 "
+                               "inverted\n  nominal VPP 13.00 V, VDD 5.00 V; key entry: no\n  "
+                               "status: works\n",
+                               0),
+              0u)
+        << out_.str();
+    EXPECT_NE(out_.str().find("NOPPP (parallel)\n  lines: VDD 9, VPP 2 inverted, CLOCK 1, DATA "
+                              "OUT 14, DATA IN 11\n  nominal VPP 12.00 V, VDD 5.00 V; key entry: "
+                              "no\n  status: cannot be driven: DATA OUT must go out on two pins"),
+              std::string::npos)
+        << out_.str();
+    EXPECT_EQ(run({"check-presets"}), 0);
+    EXPECT_NE(out_.str().find("pinwrightpresets.txt: no problems (36 presets)"), std::string::npos)
+        << out_.str();
+    write("bad.txt", "preset: A\nkind: parallel\nvdd: 4\n");
+    EXPECT_EQ(run({"--presets", path("bad.txt"), "check-presets"}), 1);
+    EXPECT_EQ(out_.str().find(path("bad.txt") + " line 1: preset \"A\": no \"vpp:\" line\n"), 0u);
+    EXPECT_NE(out_.str().find(path("bad.txt") + ": 9 problems\n"), std::string::npos);
+    EXPECT_EQ(run({"presets", "--presets", path("none.txt")}), 2);
+    EXPECT_NE(err_.str().find("Cannot read the adapter presets " + path("none.txt")),
+              std::string::npos)
+        << err_.str();
+    EXPECT_EQ(run({"models", "--preset", "NOPPP"}), 2);
+    EXPECT_NE(err_.str().find("--preset goes with the chip commands only"), std::string::npos);
+}
+
 // Program All's captions name the word being started (F:1/256, F:3/256 ... F:255/256); the
 // phase shows 100 % once the next begins. On a terminal each phase is one line redrawn in
 // place within the width; elsewhere a line per tenth.

@@ -73,4 +73,12 @@ expect "$cli --port=s" sim
 expect "$cli --port di" direct:0x378
 [[ -e /dev/parport0 ]] || expect "$cli --port p"
 expect "$cli --port direct:" 0x378
+expect "$cli --pres" --presets --preset
+expect "$cli check-pre" check-presets
+presets=$folder/presets.txt
+for name in "Tait classic (7407 + PNP)" "Tait original" "Willem"; do
+  printf 'preset: %s\nkind: parallel\nvdd: 4\nvpp: 5\nclock: 3\ndataout: 2\ndatain: 10\n' "$name"
+  printf 'nominalvdd: 5\nnominalvpp: 13\nkeyentry: no\nstatus: works\nsources: s\n'
+done >"$presets"
+expect "$cli --presets $presets --preset Tait" 'Tait\ classic\ \(7407\ +\ PNP\)' 'Tait\ original'
 exit $((failures > 0))

@@ -9,6 +9,7 @@
 #include "hardware/virtual_chip_socket.h"
 #include "image/hex_load.h"
 #include "image/memory_buffer.h"
+#include "settings/settings_store.h"
 #include "sim/virtual_chip.h"
 
 #include <QSettings>
@@ -188,6 +189,21 @@ TEST_F(FTDICli, AnotherModelInTheSocketIsNeitherErasedNorProgrammed) {
     }
     EXPECT_TRUE(chip_->protocol_errors().empty()) << chip_->protocol_errors().front();
     EXPECT_EQ(board_->levels(), hardware::ftdi_pin_board::chip_levels{});
+}
+
+// --preset reaches the FTDI driver for one run: the board is wired as the program's FTDI
+// default, so with DATA IN stored on another pin only that preset hears the chip.
+TEST_F(FTDICli, APresetWiresTheBoardForOneRun) {
+    ASSERT_NO_FATAL_FAILURE(plug(ftdi_chip_kind::ft232r, "18F2221"));
+    settings::write_setting_text("FTDI DATAIN Bit", "2");
+    EXPECT_EQ(run({"identify"}, "PIC18F2221", five_volts), 3) << output();
+    EXPECT_EQ(run({"identify", "--preset", "Pinwright FTDI default"}, "PIC18F2221", five_volts), 0)
+        << output();
+    EXPECT_EQ(settings::read_setting_text("FTDI DATAIN Bit", ""), "2");
+    EXPECT_EQ(run({"identify", "--preset", "P16PRO40 / Tait 7406"}, "PIC18F2221", five_volts), 2);
+    EXPECT_NE(err_.str().find("is for parallel adapters, and the adapter is ftdi"),
+              std::string::npos)
+        << output();
 }
 
 // The board unplugged during Program All stops it with exit 3 and no success; a failed

@@ -73,7 +73,7 @@ void dialog_fixture::SetUp() {
     core::host_hooks hooks;
     hooks.message_box = [this](const std::string& text, int kind, const std::string& title) {
         messages.push_back({text, kind, title});
-        return int{core::result_ok};
+        return kind & core::msg_yes_no ? yes_no_answer : int{core::result_ok};
     };
     hooks.input_box = [this](const std::string& prompt, const std::string& title,
                              const std::string& default_text) -> std::optional<std::string> {

@@ -58,7 +58,8 @@ class dialog_fixture : public ::testing::Test {
         statuses.clear();
     }
 
-    std::deque<std::string> answers; // input box answers in order; none left: cancelled
+    std::deque<std::string> answers;     // input box answers in order; none left: cancelled
+    int yes_no_answer = core::result_no; // what a Yes/No question is answered
     std::vector<asked_question> questions;
     std::vector<shown_message> messages;
     std::vector<std::string> statuses;

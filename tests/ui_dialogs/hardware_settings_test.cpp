@@ -2,13 +2,17 @@
 #include "dialog_test_support.h"
 
 #include "hardware/adapter_choice.h"
+#include "hardware/adapter_presets.h"
 #include "settings/stored_wiring.h"
 #include "ui/dialog_commands.h"
 #include "ui/form99.h"
+#include "ui/preset_dialog.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
+#include <QListWidget>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -217,6 +221,65 @@ TEST_F(Form99HardwareSettings, WithAnFtdiBoardSelectedEditsTheFtdiWiring) {
     EXPECT_TRUE(dialog->ftdi_wiring_changed());
     for (const char* parallel : {"DATAIN Pin Num", "VDD Pin Num", "Invert CLOCK"})
         EXPECT_EQ(stored_text(parallel), "<missing>") << parallel;
+}
+
+// Hardware > Adapter Preset...: Apply stores exactly the preset's lines in the wiring of its
+// kind, which Hardware Settings then shows, and stores its nominal voltages on Yes; a preset
+// that cannot be driven cannot be applied.
+TEST_F(Form99HardwareSettings, AnAdapterPresetStoresExactlyItsLines) {
+    hardware::set_presets_path(PINWRIGHT_SOURCE_DIR "/data/pinwrightpresets.txt");
+    const auto& presets = hardware::program_presets();
+    ui::preset_dialog chooser(presets);
+    const auto row = [&](const std::string& name) {
+        return static_cast<int>(hardware::find_preset(presets, name) - presets.data());
+    };
+    EXPECT_EQ(chooser.list()->currentRow(), 0) << "none in use: the first";
+
+    yes_no_answer = core::result_yes;
+    chooser.choose(row("Tait classic (7407 + PNP)"));
+    chooser.Apply_Click();
+    const std::pair<const char*, const char*> stored[] = {
+        {"VDD Pin Num", "4"},
+        {"VPP Pin Num", "5"},
+        {"CLOCK Pin Num", "3"},
+        {"DATAOUT Pin Num", "2"},
+        {"DATAIN Pin Num", "10"},
+        {"Invert VDD", "1"},
+        {"Invert VPP", "1"},
+        {"Invert CLOCK", "0"},
+        {"Invert DATAOUT", "0"},
+        {"Invert DATAIN", "0"},
+        {"Adapter Preset", "Tait classic (7407 + PNP)"},
+        {"Adapter VDD", "5.00"},
+        {"Adapter VPP", "13.20"}};
+    for (const auto& [name, value] : stored)
+        EXPECT_EQ(stored_text(name), value) << name;
+    EXPECT_TRUE(pin_high(4) && pin_high(5)) << "VDD and VPP off on inverted lines";
+    open();
+    for (int n = 1; n <= 5; ++n)
+        EXPECT_EQ(check(n)->isChecked(), n <= 2) << "Check" << n;
+    dialog.reset();
+
+    // An FTDI preset goes to the FTDI wiring; No keeps the adapter's voltages.
+    yes_no_answer = core::result_no;
+    chooser.choose(row("fpicprog FT232R"));
+    chooser.Apply_Click();
+    const std::pair<const char*, const char*> ftdi[] = {
+        {"FTDI VDD Bit", "-1"},  {"FTDI VPP Bit", "0"},     {"FTDI Invert VPP", "1"},
+        {"FTDI CLOCK Bit", "4"}, {"FTDI DATAOUT Bit", "1"}, {"FTDI DATAIN Bit", "2"},
+        {"Invert VDD", "1"},     {"Adapter VPP", "13.20"},  {"Adapter Preset", "fpicprog FT232R"}};
+    for (const auto& [name, value] : ftdi)
+        EXPECT_EQ(stored_text(name), value) << name;
+
+    chooser.choose(row("NOPPP"));
+    EXPECT_FALSE(chooser.apply_button()->isEnabled());
+    EXPECT_NE(chooser.details()->toPlainText().toStdString().find(
+                  "Status: cannot be driven: DATA OUT must go out on two pins at once"),
+              std::string::npos);
+    chooser.Apply_Click();
+    EXPECT_EQ(stored_text("Adapter Preset"), "fpicprog FT232R");
+    EXPECT_EQ(stored_text("Invert DATAIN"), "0");
+    hardware::set_presets_path("");
 }
 
 } // namespace
