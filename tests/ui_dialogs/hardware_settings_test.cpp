@@ -251,7 +251,7 @@ TEST_F(Form99HardwareSettings, AnAdapterPresetStoresExactlyItsLines) {
         {"Invert DATAIN", "0"},
         {"Adapter Preset", "Tait classic (7407 + PNP)"},
         {"Adapter VDD", "5.00"},
-        {"Adapter VPP", "13.20"}};
+        {"Adapter VPP", "13.80"}};
     for (const auto& [name, value] : stored)
         EXPECT_EQ(stored_text(name), value) << name;
     EXPECT_TRUE(pin_high(4) && pin_high(5)) << "VDD and VPP off on inverted lines";
@@ -267,7 +267,7 @@ TEST_F(Form99HardwareSettings, AnAdapterPresetStoresExactlyItsLines) {
     const std::pair<const char*, const char*> ftdi[] = {
         {"FTDI VDD Bit", "-1"},  {"FTDI VPP Bit", "0"},     {"FTDI Invert VPP", "1"},
         {"FTDI CLOCK Bit", "4"}, {"FTDI DATAOUT Bit", "1"}, {"FTDI DATAIN Bit", "2"},
-        {"Invert VDD", "1"},     {"Adapter VPP", "13.20"},  {"Adapter Preset", "fpicprog FT232R"}};
+        {"Invert VDD", "1"},     {"Adapter VPP", "13.80"},  {"Adapter Preset", "fpicprog FT232R"}};
     for (const auto& [name, value] : ftdi)
         EXPECT_EQ(stored_text(name), value) << name;
 
