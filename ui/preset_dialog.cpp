@@ -66,7 +66,7 @@ preset_dialog::preset_dialog(std::vector<hardware::adapter_preset> presets)
     list_ = new QListWidget(this);
     for (const hardware::adapter_preset& preset : presets_)
         list_->addItem(row_text(preset));
-    list_->setMinimumWidth(scale.length(4800));
+    list_->setMinimumWidth(scale.length(5600));
     details_ = new QPlainTextEdit(this);
     details_->setReadOnly(true);
     details_->setMinimumWidth(scale.length(5400));
@@ -85,7 +85,7 @@ preset_dialog::preset_dialog(std::vector<hardware::adapter_preset> presets)
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(panes);
     layout->addLayout(buttons);
-    resize(scale.length(10800), scale.length(5400));
+    resize(scale.length(11600), scale.length(5400));
 
     theme_paint::set_background(this, color_window);
     connect(list_, &QListWidget::currentRowChanged, this, [this](int row) { choose(row); });
