@@ -96,6 +96,7 @@ port_status gpio_line_driver::open() {
     if (!status_.ok())
         return status_;
     const gpio_chip_info& chip = transport->chip();
+    chip_lines_ = chip.lines;
     if (const std::string problem = gpio_wiring_problem(wiring_, chip.lines, chip.name);
         !problem.empty())
         return cannot_drive(problem);

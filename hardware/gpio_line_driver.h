@@ -51,6 +51,8 @@ class gpio_line_driver final : public line_driver {
     driver_capabilities capabilities() const override;
 
     const settings::gpio_wiring& wiring() const { return wiring_; }
+    // The chip's line count, known once it has been opened (0 before).
+    std::int32_t chip_lines() const { return chip_lines_; }
     // A driver for the same chip through another wiring, not yet open; this one must be
     // closed while the other holds the lines.
     std::unique_ptr<gpio_line_driver> rewired(const settings::gpio_wiring& wiring) const;
@@ -71,6 +73,7 @@ class gpio_line_driver final : public line_driver {
     settings::gpio_wiring wiring_;
     std::string name_;
     std::unique_ptr<gpio_transport> transport_;
+    std::int32_t chip_lines_ = 0;
     // By output request: the lines it carries; the request with CLOCK comes last.
     std::vector<std::vector<bool line_levels::*>> groups_;
     std::vector<std::size_t> set_order_;

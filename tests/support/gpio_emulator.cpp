@@ -7,15 +7,20 @@
 #include <umockdev.h>
 
 #include <linux/gpio.h>
+#include <sys/ioctl.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
+#include <cstdarg>
 #include <cstring>
 #include <deque>
+#include <dlfcn.h>
 #include <fcntl.h>
 #include <fstream>
 #include <mutex>
 #include <stdexcept>
+#include <sys/prctl.h>
 #include <unistd.h>
 
 namespace test_support {
@@ -43,6 +48,9 @@ void copy_name(char (&target)[GPIO_MAX_NAME_SIZE], const std::string& text) {
     std::memset(target, 0, sizeof target);
     std::strncpy(target, text.c_str(), sizeof target - 1);
 }
+
+// The emulator whose handle calls are served in-process, if any.
+std::atomic<gpio_emulator::impl*> serving_directly{nullptr};
 
 } // namespace
 
@@ -147,6 +155,7 @@ struct gpio_emulator::impl {
         if (error != 0)
             return error;
         const std::size_t index = records.size() - 1;
+        notice_closed_handles(); // a new descriptor may reuse a closed one's number
         handles.push_back({this, index, nullptr, -1, {}});
         handle& h = handles.back();
         h.handler = umockdev_ioctl_base_new();
@@ -211,32 +220,54 @@ struct gpio_emulator::impl {
         return true;
     }
 
+    // A set or get on handle `h`: 0 or the errno the kernel would give.
+    int serve(const handle& h, unsigned long request, gpiohandle_data& data) {
+        if (gone || vanishes_now())
+            return ENODEV;
+        const request_record& r = records[h.request];
+        const std::int64_t t = host_now_ns();
+        if (request == GPIOHANDLE_GET_LINE_VALUES_IOCTL) {
+            for (std::size_t k = 0; k < r.offsets.size(); ++k)
+                data.values[k] = board.read(r.offsets[k], t) != active_low(r) ? 1 : 0;
+            return 0;
+        }
+        ++set_calls;
+        if ((r.flags & GPIOHANDLE_REQUEST_OUTPUT) == 0)
+            return EPERM; // the kernel refuses to set an input
+        for (std::size_t k = 0; k < r.offsets.size(); ++k)
+            board.drive(r.offsets[k], (data.values[k] != 0) != active_low(r), t);
+        return 0;
+    }
+
     gboolean handle_ioctl(handle& h, UMockdevIoctlClient* client) {
         std::lock_guard lock(mutex);
         const gulong request = umockdev_ioctl_client_get_request(client);
         if (request != GPIOHANDLE_SET_LINE_VALUES_IOCTL &&
             request != GPIOHANDLE_GET_LINE_VALUES_IOCTL)
             return FALSE;
-        if (gone || vanishes_now())
-            return complete(client, ENODEV);
-        const request_record& r = records[h.request];
         UMockdevIoctlData* d = umockdev_ioctl_data_resolve(umockdev_ioctl_client_get_arg(client), 0,
                                                            sizeof(gpiohandle_data), nullptr);
-        auto* data = reinterpret_cast<gpiohandle_data*>(d->data);
-        const std::int64_t t = host_now_ns();
-        int error = 0;
-        if (request == GPIOHANDLE_SET_LINE_VALUES_IOCTL) {
-            if ((r.flags & GPIOHANDLE_REQUEST_OUTPUT) == 0)
-                error = EPERM; // the kernel refuses to set an input
-            ++set_calls;
-            for (std::size_t k = 0; error == 0 && k < r.offsets.size(); ++k)
-                board.drive(r.offsets[k], (data->values[k] != 0) != active_low(r), t);
-        } else {
-            for (std::size_t k = 0; k < r.offsets.size(); ++k)
-                data->values[k] = board.read(r.offsets[k], t) != active_low(r) ? 1 : 0;
-        }
+        const int error = serve(h, request, *reinterpret_cast<gpiohandle_data*>(d->data));
         g_object_unref(d);
         return complete(client, error);
+    }
+
+    // The same in the calling thread, for a handle's descriptor while handle calls are
+    // served in-process; false for any other call.
+    bool serve_directly(int fd, unsigned long request, void* arg, int& result) {
+        if (request != GPIOHANDLE_SET_LINE_VALUES_IOCTL &&
+            request != GPIOHANDLE_GET_LINE_VALUES_IOCTL)
+            return false;
+        std::lock_guard lock(mutex);
+        const auto h = std::find_if(handles.begin(), handles.end(), [&](const handle& e) {
+            return e.fd == fd && !records[e.request].released;
+        });
+        if (h == handles.end())
+            return false;
+        const int error = serve(*h, request, *static_cast<gpiohandle_data*>(arg));
+        errno = error;
+        result = error != 0 ? -1 : 0;
+        return true;
     }
 
     gpio_chip_setup setup;
@@ -256,6 +287,11 @@ gpio_emulator::gpio_emulator(gpio_chip_setup setup)
     if (!in_mock_environment())
         throw std::runtime_error(
             "run this test under umockdev-wrapper (umockdev's preload library)");
+    // Every emulated call ends with a zero sleep in the preload library, which would
+    // otherwise last the default timer slack of 50 us.
+    ::prctl(PR_SET_TIMERSLACK, 1UL);
+    if (setup_.handle_calls_in_process)
+        serving_directly.store(impl_.get());
     impl_->testbed = umockdev_testbed_new();
     impl_->chip_handler = umockdev_ioctl_base_new();
     const auto on_ioctl = +[](UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer self) {
@@ -275,6 +311,7 @@ gpio_emulator::gpio_emulator(gpio_chip_setup setup)
 }
 
 gpio_emulator::~gpio_emulator() {
+    serving_directly.store(nullptr);
     g_clear_object(&impl_->testbed);
     g_clear_object(&impl_->chip_handler);
     for (impl::handle& h : impl_->handles)
@@ -322,3 +359,21 @@ std::int64_t gpio_emulator::set_calls() const {
 }
 
 } // namespace test_support
+
+// Calls on a line handle's descriptor while an emulator serves them in-process; every other
+// call goes on to umockdev's preload library and from there to the kernel. libgpiod's
+// calls reach this definition, as the executable comes first in symbol lookup.
+extern "C" int ioctl(int fd, unsigned long request, ...) noexcept {
+    va_list arguments;
+    va_start(arguments, request);
+    void* arg = va_arg(arguments, void*);
+    va_end(arguments);
+    if (test_support::gpio_emulator::impl* emulator = test_support::serving_directly.load()) {
+        int result = 0;
+        if (emulator->serve_directly(fd, request, arg, result))
+            return result;
+    }
+    using ioctl_function = int (*)(int, unsigned long, ...);
+    static const auto next = reinterpret_cast<ioctl_function>(dlsym(RTLD_NEXT, "ioctl"));
+    return next(fd, request, arg);
+}
