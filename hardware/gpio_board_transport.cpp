@@ -38,8 +38,7 @@ class board_transport final : public gpio_transport {
     }
 
     bool set(std::size_t index, std::span<const int> values) override {
-        if (!call())
-            return false;
+        charge_ns(board_->setup.call_ns);
         const gpio_output_request& request = outputs_.at(index);
         for (std::size_t k = 0; k < values.size(); ++k)
             board_->pins.drive(request.offsets[k], (values[k] != 0) != request.active_low,
@@ -48,8 +47,7 @@ class board_transport final : public gpio_transport {
     }
 
     bool get(bool& value) override {
-        if (!call())
-            return false;
+        charge_ns(board_->setup.call_ns);
         value = board_->pins.read(input_.offset, now_ns()) != input_.active_low;
         return true;
     }
@@ -61,22 +59,9 @@ class board_transport final : public gpio_transport {
         outputs_.clear();
     }
 
-    std::string failure() const override { return failure_; }
+    std::string failure() const override { return {}; }
 
   private:
-    // One call's cost; false once the chip is gone.
-    bool call() {
-        if (!failure_.empty())
-            return false;
-        if (auto& left = board_->setup.lost_after_calls; left && (*left)-- <= 0) {
-            failure_ = "the GPIO chip is gone (ENODEV)";
-            board_->pins.release_all(now_ns());
-            return false;
-        }
-        charge_ns(board_->setup.call_ns);
-        return true;
-    }
-
     std::int64_t now_ns() const { return core::monotonic_us() * 1000 + pending_ns_; }
 
     // Sleeps the whole microseconds of `nanoseconds` and keeps the rest for next time.
@@ -93,7 +78,6 @@ class board_transport final : public gpio_transport {
     std::vector<gpio_output_request> outputs_;
     gpio_input_request input_;
     std::int64_t pending_ns_ = 0;
-    std::string failure_;
 };
 
 } // namespace

@@ -10,7 +10,6 @@
 
 #include <cstdint>
 #include <memory>
-#include <optional>
 #include <string>
 
 namespace hardware {
@@ -21,8 +20,6 @@ struct simulated_gpio_board {
     std::int32_t lines = 54;
     std::string label = "simulated-gpio";
     std::int64_t call_ns = 7000;
-    // A fault for tests: the chip disappears after this many more set and get calls.
-    std::optional<std::int64_t> lost_after_calls{};
 };
 
 // Opens a driver on a simulated GPIO board with `chip` in its socket (null: empty), driven

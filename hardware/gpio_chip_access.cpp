@@ -218,9 +218,10 @@ access_verdict gpio_access_verdict(const std::string& node, int error) {
     verdict.code = error == ENOENT ? port_error::no_device_node : port_error::permission_denied;
     if (error == EACCES || error == EPERM) {
         verdict.reason = "no read and write access to " + node + " (" + std::strerror(error) + ")";
-        verdict.fix = "add yourself to the gpio group (sudo adduser $USER gpio) and install the "
-                      "package's udev rule (60-pinwright-gpio.rules), which gives the group the "
-                      "GPIO chips; then log out and in";
+        verdict.fix =
+            "join the gpio group (sudo groupadd -f gpio; sudo adduser $USER gpio) and install the "
+            "package's udev rule (60-pinwright-gpio.rules), which gives the group the "
+            "GPIO chips; then log out and in";
     } else {
         verdict.reason = "cannot open " + node + ": " + std::strerror(error);
     }

@@ -183,9 +183,9 @@ TEST(GPIOAccessVerdict, NamesTheGroupAndTheRule) {
     const auto denied = hardware::gpio_access_verdict("/dev/gpiochip0", EACCES);
     EXPECT_EQ(denied.code, hardware::port_error::permission_denied);
     EXPECT_EQ(denied.reason, "no read and write access to /dev/gpiochip0 (Permission denied)");
-    EXPECT_EQ(denied.fix, "add yourself to the gpio group (sudo adduser $USER gpio) and install "
-                          "the package's udev rule (60-pinwright-gpio.rules), which gives the "
-                          "group the GPIO chips; then log out and in");
+    EXPECT_EQ(denied.fix, "join the gpio group (sudo groupadd -f gpio; sudo adduser $USER gpio) "
+                          "and install the package's udev rule (60-pinwright-gpio.rules), which "
+                          "gives the group the GPIO chips; then log out and in");
     EXPECT_TRUE(hardware::gpio_access_verdict("/dev/gpiochip0", 0).usable());
     EXPECT_EQ(hardware::gpio_access_verdict("/dev/gpiochip0", ENOENT).code,
               hardware::port_error::no_device_node);
