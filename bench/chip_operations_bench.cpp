@@ -8,11 +8,14 @@
 // The FTDI row runs the same goals on a simulated FT232R board through the FTDI line
 // driver, with the USB timing model of the simulated board transport (1 ms per awaited
 // round trip, 64-byte OUT and 62-data-byte IN packets on the full-speed bus, 3 MHz byte
-// clock).
+// clock). The GPIO row runs PIC18F4520 Program All + Verify on a simulated GPIO chip
+// through the GPIO line driver at 7 us per set or get call (a Raspberry Pi Zero W), beside
+// the parallel port's default pacing.
 #include "core/host_hooks.h"
 #include "core/virtual_clock.h"
 #include "devices/selected_model.h"
 #include "hardware/ftdi_board_transport.h"
+#include "hardware/gpio_board_transport.h"
 #include "hardware/line_driver.h"
 #include "hardware/port_backend.h"
 #include "hardware/port_lines.h"
@@ -64,12 +67,18 @@ class counting_port final : public hardware::port_backend {
     std::unique_ptr<hardware::port_backend> inner_;
 };
 
+// Where the chip sits: on the simulated parallel-port adapter, or on a simulated FTDI board
+// or GPIO chip driven by its own line driver.
+enum class line_adapter { parallel, ftdi, gpio };
+
 struct bench_setup {
     core::virtual_clock clock;
     counting_port* port = nullptr;
 
-    // `ftdi`: the chip sits on a simulated FTDI board instead, driven by the FTDI driver.
-    bench_setup(const std::string& part_name, bool fast, bool ftdi = false) {
+    // `gpio_call_ns`: the simulated GPIO chip's cost per set or get call.
+    bench_setup(const std::string& part_name, bool fast,
+                line_adapter adapter_kind = line_adapter::parallel,
+                std::int64_t gpio_call_ns = 7000) {
         core::host_hooks hooks;
         clock.attach(hooks);
         hooks.message_box = [](const std::string&, int, const std::string&) { return 1; };
@@ -86,11 +95,16 @@ struct bench_setup {
         port = counted.get();
         hardware::install_port_backend(std::move(counted));
         Module94::port_pacing.fast = fast;
-        if (ftdi)
-            hardware::install_line_driver(hardware::open_simulated_ftdi_adapter(
-                hardware::socket_virtual_chip(
-                    std::make_shared<sim::virtual_chip>(*sim::find_part(part_name))),
-                settings::ftdi_wiring{}));
+        const auto socket = [&] {
+            return hardware::socket_virtual_chip(
+                std::make_shared<sim::virtual_chip>(*sim::find_part(part_name)));
+        };
+        if (adapter_kind == line_adapter::ftdi)
+            hardware::install_line_driver(
+                hardware::open_simulated_ftdi_adapter(socket(), settings::ftdi_wiring{}));
+        if (adapter_kind == line_adapter::gpio)
+            hardware::install_line_driver(hardware::open_simulated_gpio_adapter(
+                socket(), settings::gpio_wiring{}, {.call_ns = gpio_call_ns}));
         Module94::set_lines_idle();
     }
 
@@ -199,7 +213,7 @@ void BM_FtdiGoals(benchmark::State& state) {
     state.SetLabel("FT232R");
     for (auto _ : state) {
         for (const char* part : {"18F4520", "18F46K20"}) {
-            bench_setup setup(part, true, true);
+            bench_setup setup(part, true, line_adapter::ftdi);
             setup.fill_image(0);
             const auto start = setup.clock.now_us();
             bool completed =
@@ -218,6 +232,32 @@ void BM_FtdiGoals(benchmark::State& state) {
                 seconds;
             finish_run();
         }
+    }
+}
+
+// PIC18F4520 Program All + Verify of a full code image on the simulated GPIO chip, by cost
+// per call (7 us: a Raspberry Pi Zero W; 2.8 us: a Pi 5); negative when an operation did
+// not complete.
+std::map<std::int64_t, double> gpio_program_verify_4520;
+
+void BM_GpioGoal(benchmark::State& state) {
+    const std::int64_t call_ns = state.range(0);
+    state.SetLabel("GPIO, " + std::to_string(call_ns) + " ns per call");
+    for (auto _ : state) {
+        bench_setup setup("18F4520", true, line_adapter::gpio, call_ns);
+        setup.fill_image(0);
+        const auto start = setup.clock.now_us();
+        bool completed =
+            Module1::program_all(true).outcome == Module1::operation_outcome::completed;
+        state.counters["PIC18F4520_program_s"] =
+            static_cast<double>(setup.clock.now_us() - start) / 1e6;
+        completed =
+            completed && Module1::verify_all(true).outcome == Module1::operation_outcome::completed;
+        const double seconds =
+            static_cast<double>(setup.clock.now_us() - start) / 1e6 * (completed ? 1 : -1);
+        gpio_program_verify_4520[call_ns] = seconds;
+        state.counters["PIC18F4520_program_verify_s"] = seconds;
+        finish_run();
     }
 }
 
@@ -244,6 +284,7 @@ void BM_IdentityCheck(benchmark::State& state) {
 BENCHMARK(BM_IdentityCheck)->DenseRange(0, last_part)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_Goals)->DenseRange(0, 1)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_FtdiGoals)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_GpioGoal)->Arg(7000)->Arg(2800)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_Operation)
     ->ArgsProduct({benchmark::CreateDenseRange(0, last_part, 1), {0, 1}, {0, 1}, {0, 1, 2}})
     ->Unit(benchmark::kMillisecond)
@@ -299,6 +340,13 @@ int main(int argc, char** argv) {
                     "  PIC18F4520 Program All + Verify: %.2f s (goal: at most 8 s)\n"
                     "  PIC18F46K20 Program All: %.2f s (goal: at most 8 s)\n",
                     ftdi_goals.program_verify_4520, ftdi_goals.program_46k20);
+    if (!gpio_program_verify_4520.empty())
+        std::printf("\nGPIO chip (simulated, a cost per set or get call), PIC18F4520 Program All "
+                    "+ Verify of a full code image; a negative figure is an operation that did "
+                    "not complete (parallel port, default pacing: %.2f s):\n",
+                    goals.program_verify_4520[0]);
+    for (const auto& [call_ns, seconds] : gpio_program_verify_4520)
+        std::printf("  %.1f us per call: %.2f s\n", static_cast<double>(call_ns) / 1000, seconds);
     if (!id_check_ms.empty())
         std::printf("\nThe device ID check adds to each operation on a real port:\n");
     for (const auto& [part, ms] : id_check_ms)

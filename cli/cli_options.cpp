@@ -287,6 +287,11 @@ Options (before or after the command):
                                            and /A to /D for a channel of a multi-channel
                                            chip (ftdi:1:5/B); the user needs access to
                                            it, for example through the plugdev group
+                            gpio:CHIP      lines of a Linux GPIO chip (a Raspberry Pi's
+                                           header), by its device (gpio:/dev/gpiochip0)
+                                           or label (gpio:pinctrl-bcm2711); the user
+                                           needs access to it, for example through the
+                                           gpio group
                             sim            the simulated adapter, as --simulate
                             Default: the stored "Adapter", else the parallel port at
                             the stored "Parallel Port Address". Pins and inversions

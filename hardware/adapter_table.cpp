@@ -1,8 +1,9 @@
 // The adapter table's rows: the parallel port (automatic, ppdev only, raw I/O only), the
-// FTDI board and the simulated adapter.
+// FTDI board, the GPIO chip and the simulated adapter.
 #include "hardware/adapter_table.h"
 
 #include "hardware/adapter_ftdi_row.h"
+#include "hardware/adapter_gpio_row.h"
 #include "hardware/port_list.h"
 #include "hardware/port_selection.h"
 #include "hardware/simulated_adapter.h"
@@ -129,7 +130,7 @@ std::string no_access_steps(const adapter_spec&, const adapter_environment&) {
     return {};
 }
 
-const std::array<adapter_backend, 5> rows{{
+const std::array<adapter_backend, 6> rows{{
     {adapter_kind::parallel, "parallel", "1|2|3|0xADDR|/dev/parportN",
      "parallel port (LPT1-LPT3, a base address or a device), through ppdev, else raw port I/O",
      nullptr, open_parallel, enumerate_parallel, parallel_access},
@@ -141,6 +142,9 @@ const std::array<adapter_backend, 5> rows{{
     {adapter_kind::ftdi, "ftdi", "ftdi[:SPEC]",
      "FTDI USB board in bit-bang mode (FT232R, FT230X, FT232H, FT2232H, FT4232H)", check_ftdi_spec,
      open_ftdi_row, enumerate_ftdi_row, ftdi_access},
+    {adapter_kind::gpio, "gpio", "gpio:/dev/gpiochipN|gpio:LABEL",
+     "Linux GPIO chip (a Raspberry Pi's header) through the GPIO character device", check_gpio_spec,
+     open_gpio_row, enumerate_gpio_row, gpio_access},
     {adapter_kind::sim, "sim", "sim", "simulated adapter with a virtual PIC18 in its socket",
      nullptr, open_simulated, nullptr, no_access_steps},
 }};

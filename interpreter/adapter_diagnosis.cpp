@@ -8,6 +8,7 @@
 #include "hardware/connector_pins.h"
 #include "hardware/ftdi_line_driver.h"
 #include "hardware/ftdi_stream.h"
+#include "hardware/gpio_line_driver.h"
 #include "hardware/line_driver.h"
 #include "hardware/parallel_line_driver.h"
 #include "hardware/port_backend.h"
@@ -20,6 +21,7 @@
 #include "settings/stored_wiring.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <optional>
 
 namespace Module1 {
@@ -95,6 +97,21 @@ std::vector<setting_change> changes_between(const settings::ftdi_wiring& stored,
     return changes;
 }
 
+// The GPIO settings that differ in `tried`, in line order, offset before inversion.
+std::vector<setting_change> changes_between(const settings::gpio_wiring& stored,
+                                            const settings::gpio_wiring& tried) {
+    std::vector<setting_change> changes;
+    for (const settings::gpio_wiring_line& entry : settings::gpio_wiring_lines) {
+        const settings::gpio_line& was = stored.*entry.line;
+        const settings::gpio_line& now = tried.*entry.line;
+        if (now.offset != was.offset)
+            changes.push_back({entry.offset_setting, now.offset, {}});
+        if (now.inverted != was.inverted)
+            changes.push_back({entry.invert_setting, now.inverted ? 1 : 0, {}});
+    }
+    return changes;
+}
+
 // "\"DATAIN Pin Num\" set to 10 and \"Invert DATAIN\" to 0"; an FTDI bit as
 // "\"FTDI DATAIN Bit\" set to 4 (D4 (DTR))".
 std::string changes_text(const std::vector<setting_change>& changes) {
@@ -160,7 +177,8 @@ tries_from(const Module94::port_settings_record& stored) {
 }
 
 // On an FTDI board DATA IN may sit on any bit that none of the four outputs uses.
-std::vector<settings::ftdi_wiring> tries_from(const settings::ftdi_wiring& stored) {
+std::vector<settings::ftdi_wiring> tries_for(const hardware::ftdi_line_driver& session) {
+    const settings::ftdi_wiring& stored = session.wiring();
     std::vector<std::int32_t> others;
     for (std::int32_t bit = 0; bit < 8; ++bit)
         if (bit != stored.vdd.bit && bit != stored.vpp.bit && bit != stored.clock.bit &&
@@ -174,6 +192,31 @@ std::vector<settings::ftdi_wiring> tries_from(const settings::ftdi_wiring& store
     };
     return tries_from(stored, flip, others,
                       [](settings::ftdi_wiring& s, std::int32_t bit) { s.data_in.bit = bit; });
+}
+
+// On a GPIO chip DATA IN may sit on any line of the chip that none of the four outputs
+// uses; the nearest to the stored one first, as a header's neighbouring pin is the likely
+// slip.
+std::vector<settings::gpio_wiring> tries_for(const hardware::gpio_line_driver& session) {
+    const settings::gpio_wiring& stored = session.wiring();
+    std::vector<std::int32_t> others;
+    for (std::int32_t offset = 0; offset < session.chip_lines(); ++offset)
+        if (offset != stored.vdd.offset && offset != stored.vpp.offset &&
+            offset != stored.clock.offset && offset != stored.data_out.offset &&
+            offset != stored.data_in.offset)
+            others.push_back(offset);
+    std::stable_sort(others.begin(), others.end(), [&](std::int32_t a, std::int32_t b) {
+        return std::abs(a - stored.data_in.offset) < std::abs(b - stored.data_in.offset);
+    });
+    const auto flip = [](settings::gpio_wiring& s, line_role role) {
+        settings::gpio_line& line = role == line_role::data_in    ? s.data_in
+                                    : role == line_role::data_out ? s.data_out
+                                                                  : s.clock;
+        line.inverted = !line.inverted;
+    };
+    return tries_from(stored, flip, others, [](settings::gpio_wiring& s, std::int32_t offset) {
+        s.data_in.offset = offset;
+    });
 }
 
 struct working_setting {
@@ -230,16 +273,19 @@ std::optional<working_setting> find_working_setting(const hardware::parallel_lin
     return found;
 }
 
-// The same on an FTDI board: the board takes one driver at a time, so the session's
-// driver is closed while each try opens a driver of its own on it, and reopened last.
-std::optional<working_setting> find_working_setting(hardware::ftdi_line_driver& session) {
-    const settings::ftdi_wiring stored = session.wiring();
+// The same on an FTDI board or a GPIO chip: the adapter takes one driver at a time, so the
+// session's driver is closed while each try opens a driver of its own on it, and reopened
+// last.
+template <typename Driver>
+std::optional<working_setting> find_working_setting_reopening(Driver& session) {
+    const auto stored = session.wiring();
+    const auto tries = tries_for(session);
     std::optional<working_setting> found;
     session.close();
-    for (const settings::ftdi_wiring& tried : tries_from(stored)) {
+    for (const auto& tried : tries) {
         if (cancel_requested.load())
             break;
-        std::unique_ptr<hardware::ftdi_line_driver> trial = session.rewired(tried);
+        std::unique_ptr<Driver> trial = session.rewired(tried);
         trial->open();
         auto session_driver = hardware::install_line_driver(std::move(trial));
         std::optional<chip_identity> identity;
@@ -265,7 +311,9 @@ std::optional<working_setting> find_working_setting() {
     if (auto* parallel = dynamic_cast<hardware::parallel_line_driver*>(&driver))
         return find_working_setting(*parallel);
     if (auto* ftdi = dynamic_cast<hardware::ftdi_line_driver*>(&driver))
-        return find_working_setting(*ftdi);
+        return find_working_setting_reopening(*ftdi);
+    if (auto* gpio = dynamic_cast<hardware::gpio_line_driver*>(&driver))
+        return find_working_setting_reopening(*gpio);
     return std::nullopt;
 }
 
@@ -330,6 +378,9 @@ inversion_settings session_inversion_settings() {
     if (dynamic_cast<hardware::ftdi_line_driver*>(&hardware::current_line_driver()))
         return {settings::ftdi_wiring_lines[4].invert_setting,
                 settings::ftdi_wiring_lines[3].invert_setting};
+    if (dynamic_cast<hardware::gpio_line_driver*>(&hardware::current_line_driver()))
+        return {settings::gpio_wiring_lines[4].invert_setting,
+                settings::gpio_wiring_lines[3].invert_setting};
     return {settings::wiring_lines[4].invert_setting, settings::wiring_lines[3].invert_setting};
 }
 

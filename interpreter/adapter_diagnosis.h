@@ -3,7 +3,7 @@
 // VDD and VPP off (does DATA IN follow DATA OUT), then the chip (its device ID; when none
 // answers, which change of an input or signal line's setting would make one answer: the
 // inversions, and DATA IN on another input pin, which on an FTDI board is each D0-D7 bit
-// no output uses). It
+// no output uses and on a GPIO chip each line no output uses, nearest first). It
 // never tries another VDD or VPP pin or inversion: that could apply a supply the user did
 // not expect, and it tries other settings only for a moment, never storing them. The
 // window and the CLI show the same report; the CLI adds where the settings file keeps the

@@ -93,10 +93,14 @@ $(_pinwright_cli_models "$cli" "$devices")" -- "$cur")
             ;;
         --port)
             # The adapter forms: the three LPT numbers, the parallel port devices bare and
-            # through ppdev, raw port I/O at LPT1, an FTDI board, the simulated adapter.
+            # through ppdev, raw port I/O at LPT1, an FTDI board, the GPIO chips, the
+            # simulated adapter.
             local device forms="1 2 3 ftdi sim direct:0x378"
             for device in /dev/parport*; do
                 [[ -e $device ]] && forms+=" $device ppdev:$device"
+            done
+            for device in /dev/gpiochip*; do
+                [[ -e $device ]] && forms+=" gpio:$device"
             done
             COMPREPLY=($(compgen -W "$forms" -- "$cur"))
             # Readline replaces only what follows the colon.

@@ -28,7 +28,7 @@ for file in usr/bin/pinwright usr/bin/pinwright-cli usr/share/pinwright/pinwrigh
   usr/share/pinwright/pinwrightconfig.txt usr/share/pinwright/pinwrightpresets.txt \
   usr/share/man/man1/pinwright.1.gz usr/share/man/man1/pinwright-cli.1.gz \
   usr/share/bash-completion/completions/pinwright-cli usr/lib/modules-load.d/pinwright.conf \
-  lib/udev/rules.d/60-pinwright-ftdi.rules \
+  lib/udev/rules.d/60-pinwright-ftdi.rules lib/udev/rules.d/60-pinwright-gpio.rules \
   usr/share/applications/pinwright.desktop usr/share/icons/hicolor/scalable/apps/pinwright.svg \
   usr/share/doc/pinwright/copyright; do
   if [[ ! -f $root/$file ]]; then

@@ -89,8 +89,9 @@ std::string about_text() {
 void show_hardware_settings() {
     Form99 dialog;
     dialog.exec();
-    // The FTDI driver drives the wiring it was opened with: open the board again.
-    if (dialog.ftdi_wiring_changed())
+    // The FTDI and GPIO drivers drive the wiring they were opened with: open the adapter
+    // again.
+    if (dialog.ftdi_wiring_changed() || dialog.gpio_wiring_changed())
         core::set_status(reopen_port());
 }
 
@@ -132,7 +133,7 @@ void select_parallel_port() {
     std::vector<hardware::parport_info> ports = hardware::list_parports();
     const hardware::access_verdict none =
         ports.empty() ? hardware::no_parport_verdict() : hardware::access_verdict{};
-    // Then what the other rows of the adapter table find (FTDI boards).
+    // Then what the other rows of the adapter table find (FTDI boards, GPIO chips).
     std::vector<hardware::adapter_listing> adapters;
     for (const hardware::adapter_backend& row : hardware::adapter_backends())
         if (row.enumerate && row.kind != hardware::adapter_kind::parallel)

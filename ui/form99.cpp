@@ -4,6 +4,7 @@
 #include "core/host_hooks.h"
 #include "hardware/adapter_choice.h"
 #include "hardware/ftdi_stream.h"
+#include "hardware/gpio_line_driver.h"
 #include "hardware/port_lines.h"
 #include "settings/settings_store.h"
 #include "ui/dialog_geometry.h"
@@ -47,21 +48,37 @@ std::vector<std::string> ftdi_captions(std::size_t row) {
     return captions;
 }
 
+// "Invert CLOCK line: line 23", "Invert VDD line: not connected".
+std::string gpio_caption(const settings::gpio_wiring_line& line, std::int32_t offset) {
+    return std::string("Invert ") + line.name + " line: " + hardware::gpio_line_name(offset);
+}
+
+// The widest captions line `row` may show on a GPIO chip.
+std::vector<std::string> gpio_captions(std::size_t row) {
+    const settings::gpio_wiring_line& line = settings::gpio_wiring_lines[row];
+    return {gpio_caption(line, -1), gpio_caption(line, settings::highest_gpio_offset)};
+}
+
 } // namespace
 
 Form99::Form99() {
-    ftdi_ = hardware::stored_adapter().kind == hardware::adapter_kind::ftdi;
+    const hardware::adapter_kind kind = hardware::stored_adapter().kind;
+    ftdi_ = kind == hardware::adapter_kind::ftdi;
+    gpio_ = kind == hardware::adapter_kind::gpio;
     if (ftdi_)
         ftdi_wiring_ = settings::read_stored_ftdi_wiring();
+    if (gpio_)
+        gpio_wiring_ = settings::read_stored_gpio_wiring();
     hardware_lines::begin_dialog(this, "Form99", "Hardware Settings");
     int check_width = 0;
     int label_width = geometry::pixels(975);
     for (int k = 0; k < 5; ++k) {
         const auto row = static_cast<std::size_t>(k);
         checks_[row] =
-            ftdi_ ? hardware_lines::line_check_box(this, row, ftdi_captions(row), check_width)
-                  : hardware_lines::line_check_box(this, row, check_caption(wiring_lines[row]),
-                                                   check_width);
+            ftdi_   ? hardware_lines::line_check_box(this, row, ftdi_captions(row), check_width)
+            : gpio_ ? hardware_lines::line_check_box(this, row, gpio_captions(row), check_width)
+                    : hardware_lines::line_check_box(this, row, check_caption(wiring_lines[row]),
+                                                     check_width);
         connect(checks_[row], &QCheckBox::clicked, this, [this, k] { Check_Click(k); });
 
         auto* label = new click_label(QStringLiteral("Change Pin"), this);
@@ -74,6 +91,20 @@ Form99::Form99() {
         labels_[row] = label;
     }
     Command1 = hardware_lines::close_button(this);
+    if (gpio_) {
+        // Below the five lines, left of Close.
+        int width = 0;
+        pull_up_ = hardware_lines::line_check_box(
+            this, 5, std::vector<std::string>{"DATA IN pull-up"}, width);
+        const QRect design = geometry::rect(60, 60 + 420 * 5, 2535, 315);
+        pull_up_->setGeometry(design.x(), design.y(), width,
+                              std::max(design.height(), pull_up_->sizeHint().height()));
+        pull_up_->setChecked(gpio_wiring_.data_in_pull_up);
+        connect(pull_up_, &QCheckBox::clicked, this, [this](bool on) {
+            gpio_wiring_.data_in_pull_up = on;
+            store_gpio_wiring();
+        });
+    }
 
     const int extra_check = check_width - geometry::pixels(2535);
     const int extra_label = label_width - geometry::pixels(975);
@@ -90,7 +121,9 @@ Form99::Form99() {
     linesoff();
     for (std::size_t k = 0; k < 5; ++k)
         checks_[k]->setChecked(ftdi_ ? (ftdi_wiring_.*settings::ftdi_wiring_lines[k].line).inverted
-                                     : port_settings.*wiring_lines[k].invert != 0);
+                               : gpio_
+                                   ? (gpio_wiring_.*settings::gpio_wiring_lines[k].line).inverted
+                                   : port_settings.*wiring_lines[k].invert != 0);
     showpins();
     Command1->setFocus();
 }
@@ -105,10 +138,12 @@ void Form99::linesoff() {
 void Form99::showpins() {
     for (std::size_t k = 0; k < 5; ++k) {
         const auto& ftdi_line = settings::ftdi_wiring_lines[k];
+        const auto& gpio_line = settings::gpio_wiring_lines[k];
         checks_[k]->setText(QString::fromStdString(
-            ftdi_ ? ftdi_caption(ftdi_line, (ftdi_wiring_.*ftdi_line.line).bit)
-                  : hardware_lines::pin_caption(check_caption(wiring_lines[k]),
-                                                port_settings.*wiring_lines[k].pin)));
+            ftdi_   ? ftdi_caption(ftdi_line, (ftdi_wiring_.*ftdi_line.line).bit)
+            : gpio_ ? gpio_caption(gpio_line, (gpio_wiring_.*gpio_line.line).offset)
+                    : hardware_lines::pin_caption(check_caption(wiring_lines[k]),
+                                                  port_settings.*wiring_lines[k].pin)));
     }
 }
 
@@ -117,9 +152,21 @@ void Form99::store_ftdi_wiring() {
     ftdi_changed_ = true;
 }
 
+void Form99::store_gpio_wiring() {
+    settings::write_stored_gpio_wiring(gpio_wiring_);
+    gpio_changed_ = true;
+}
+
 void Form99::Check_Click(int row) {
     const auto& line = wiring_lines[static_cast<std::size_t>(row)];
     const std::int32_t inverted = checks_[static_cast<std::size_t>(row)]->isChecked() ? 1 : 0;
+    if (gpio_) {
+        (gpio_wiring_.*settings::gpio_wiring_lines[static_cast<std::size_t>(row)].line).inverted =
+            inverted != 0;
+        store_gpio_wiring();
+        linesoff();
+        return;
+    }
     if (ftdi_) {
         (ftdi_wiring_.*settings::ftdi_wiring_lines[static_cast<std::size_t>(row)].line).inverted =
             inverted != 0;
@@ -166,9 +213,48 @@ void Form99::ftdi_pin_entry(int row) {
     linesoff();
 }
 
+// A GPIO line by its offset on the chip, -1 for none where the line may have none; a line
+// another line uses is refused with the clash named. Whether the chip has that many lines
+// is checked when the adapter opens.
+void Form99::gpio_line_entry(int row) {
+    const auto& line = settings::gpio_wiring_lines[static_cast<std::size_t>(row)];
+    const std::string prompt = std::string("Enter new GPIO line for ") + line.name + " line [0-" +
+                               std::to_string(settings::highest_gpio_offset) +
+                               ", the line's offset on the chip" +
+                               (line.may_be_unconnected ? "; -1 for not connected" : "") + "].";
+    settings::gpio_line& wired = gpio_wiring_.*line.line;
+    const std::string answer =
+        core::myinputbox(prompt, core::app_title, std::to_string(wired.offset));
+    if (answer.empty())
+        return;
+    std::optional<std::int32_t> offset;
+    for (std::int32_t accepted = line.may_be_unconnected ? -1 : 0;
+         accepted <= settings::highest_gpio_offset && !offset; ++accepted)
+        if (answer == std::to_string(accepted))
+            offset = accepted;
+    if (!offset) {
+        core::mymsgbox("Wrong entry!", core::msg_error, core::app_title);
+        return;
+    }
+    settings::gpio_wiring tried = gpio_wiring_;
+    (tried.*line.line).offset = *offset;
+    if (const std::string clash = hardware::gpio_wiring_problem(tried); !clash.empty()) {
+        core::mymsgbox("Wrong entry: " + clash + ".", core::msg_error, core::app_title);
+        return;
+    }
+    gpio_wiring_ = tried;
+    store_gpio_wiring();
+    showpins();
+    linesoff();
+}
+
 void Form99::Label_Click(int row) {
     if (ftdi_) {
         ftdi_pin_entry(row);
+        return;
+    }
+    if (gpio_) {
+        gpio_line_entry(row);
         return;
     }
     const auto& line = wiring_lines[static_cast<std::size_t>(row)];

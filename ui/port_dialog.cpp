@@ -106,7 +106,10 @@ port_dialog::port_dialog(std::vector<hardware::parport_info> ports,
                  QString::fromStdString(hardware::access_summary(port))},
                 parallel && port.base == Module94::port_settings.port_base);
     for (const hardware::adapter_listing& adapter : adapters_)
-        add_row({QString::fromStdString(adapter.spec), QStringLiteral("USB"),
+        add_row({QString::fromStdString(adapter.spec),
+                 hardware::parse_adapter(adapter.spec).adapter.kind == hardware::adapter_kind::gpio
+                     ? QStringLiteral("GPIO")
+                     : QStringLiteral("USB"),
                  QString::fromStdString(adapter.description),
                  adapter.usable ? QStringLiteral("yes") : QStringLiteral("no")},
                 hardware::adapter_text(current) == adapter.spec);

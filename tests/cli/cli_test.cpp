@@ -74,7 +74,7 @@ TEST_F(Cli, HelpVersionAndUsageErrors) {
     EXPECT_EQ(run({"models", "-h"}), 0);
     EXPECT_NE(out_.str().find("check-devices [FILE]"), std::string::npos);
     for (const char* part : {"\n  ports ", "--port ADAPTER", "/dev/parportN", "ftdi[:SPEC]",
-                             "ppdev:/dev/parportN", "direct:0xADDR", "  sim  "})
+                             "ppdev:/dev/parportN", "direct:0xADDR", "gpio:CHIP", "  sim  "})
         EXPECT_NE(out_.str().find(part), std::string::npos) << part;
 
     // Only the program's own spellings are options, and "--" ends them.

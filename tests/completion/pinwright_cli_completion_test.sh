@@ -72,6 +72,7 @@ expect "$cli erase --port f" ftdi
 expect "$cli --port=s" sim
 expect "$cli --port di" direct:0x378
 [[ -e /dev/parport0 ]] || expect "$cli --port p"
+[[ -e /dev/gpiochip0 ]] || expect "$cli --port g"
 expect "$cli --port direct:" 0x378
 expect "$cli --pres" --presets --preset
 expect "$cli check-pre" check-presets

@@ -282,4 +282,52 @@ TEST_F(Form99HardwareSettings, AnAdapterPresetStoresExactlyItsLines) {
     hardware::set_presets_path("");
 }
 
+// With a GPIO chip selected the dialog edits the GPIO wiring by line offset, and the
+// pull-up of DATA IN in a sixth check box; a line another line uses is refused.
+TEST_F(Form99HardwareSettings, WithAGPIOChipSelectedEditsTheGPIOWiring) {
+    hardware::store_adapter({hardware::adapter_kind::gpio, "/dev/gpiochip0"});
+    open();
+    const char* captions[] = {"Invert VDD line: line 22",     "Invert VPP line: line 18",
+                              "Invert CLOCK line: line 23",   "Invert DATA OUT line: line 24",
+                              "Invert DATA IN line: line 25", "DATA IN pull-up"};
+    for (int n = 1; n <= 6; ++n)
+        EXPECT_EQ(caption(n), captions[n - 1]);
+    const struct {
+        int row;
+        const char* answer;
+        const char* caption;
+        const char* refusal; // nullptr: stored
+    } entries[] = {
+        {5, "27", "Invert DATA IN line: line 27", nullptr},
+        {3, "27", "Invert CLOCK line: line 23",
+         "Wrong entry: CLOCK and DATA IN are both on line 27 (give each its own line)."},
+        {4, "1024", "Invert DATA OUT line: line 24", "Wrong entry!"},
+        {2, "-1", "Invert VPP line: not connected", nullptr},
+    };
+    for (const auto& e : entries) {
+        SCOPED_TRACE(std::string(captions[e.row - 1]) + " answer " + e.answer);
+        clear_records();
+        answers = {e.answer};
+        QTest::mouseClick(label(e.row), Qt::LeftButton);
+        EXPECT_EQ(caption(e.row), e.caption);
+        ASSERT_EQ(messages.size(), e.refusal ? 1u : 0u);
+        if (e.refusal) {
+            EXPECT_EQ(messages[0].text, e.refusal);
+        }
+    }
+    EXPECT_EQ(questions[0].prompt,
+              "Enter new GPIO line for VPP line [0-1023, the line's offset on the chip; -1 for "
+              "not connected].");
+    QTest::mouseClick(check(4), Qt::LeftButton);
+    QTest::mouseClick(check(6), Qt::LeftButton);
+    settings::gpio_wiring expected;
+    expected.vpp.offset = -1;
+    expected.data_out.inverted = true;
+    expected.data_in.offset = 27;
+    expected.data_in_pull_up = true;
+    EXPECT_EQ(settings::read_stored_gpio_wiring(), expected);
+    EXPECT_TRUE(dialog->gpio_wiring_changed());
+    EXPECT_EQ(stored_text("Invert DATAOUT"), "<missing>");
+}
+
 } // namespace

@@ -152,10 +152,14 @@ TEST_F(PortTimePinoutAboutCommands, SelectParallelPortDialog) {
     const hardware::adapter_listing board{"ftdi:A1B2C3", "FT232R, serial A1B2C3", false,
                                           "USB 001/004: permission denied",
                                           "sudo usermod -aG plugdev $USER, then log in again"};
-    ui::port_dialog both({lpt1}, {}, {board});
+    const hardware::adapter_listing chip{
+        "gpio:/dev/gpiochip0", "gpiochip0 \"pinctrl-bcm2835\", 54 lines", true, {}, {}};
+    ui::port_dialog both({lpt1}, {}, {board, chip});
     both.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&both));
     EXPECT_EQ(cell_texts(both, 1), "ftdi:A1B2C3|USB|FT232R, serial A1B2C3|no|");
+    EXPECT_EQ(cell_texts(both, 2),
+              "gpio:/dev/gpiochip0|GPIO|gpiochip0 \"pinctrl-bcm2835\", 54 lines|yes|");
     QTest::mouseClick(both.row(1), Qt::LeftButton);
     EXPECT_EQ(both.details()->text().toStdString(),
               "USB 001/004: permission denied\nFix: sudo usermod -aG plugdev $USER, then log in "
