@@ -6,13 +6,8 @@
 #include "../support/cli_chip_run.h"
 #include "../support/ftdi_emulator.h"
 #include "hardware/virtual_chip_socket.h"
-#include "image/hex_load.h"
-#include "image/memory_buffer.h"
 #include "settings/settings_store.h"
 #include "sim/virtual_chip.h"
-
-#include <QSettings>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -124,7 +119,7 @@ TEST_F(FTDICli, APresetWiresTheBoardForOneRun) {
         << output();
     EXPECT_EQ(settings::read_setting_text("FTDI DATAIN Bit", ""), "2");
     EXPECT_EQ(run({"identify", "--preset", "P16PRO40 / Tait 7406"}, "PIC18F2221", five_volts), 2);
-    EXPECT_NE(err_.str().find("is for parallel adapters, and the adapter is ftdi"),
+    EXPECT_NE(cli_.err.str().find("is for parallel adapters, and the adapter is ftdi"),
               std::string::npos)
         << output();
 }
