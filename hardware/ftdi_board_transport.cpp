@@ -1,7 +1,7 @@
 // The simulated FTDI board's transport and its USB timing model.
 #include "hardware/ftdi_board_transport.h"
 
-#include "core/host_hooks.h"
+#include "hardware/board_clock.h"
 #include "hardware/ftdi_pin_board.h"
 
 namespace hardware {
@@ -65,21 +65,13 @@ class board_transport final : public ftdi_transport {
     std::string failure() const override { return failure_; }
 
   private:
-    std::int64_t now_ns() const { return core::monotonic_us() * 1000 + pending_ns_; }
-
-    // Sleeps the whole microseconds of `nanoseconds` and keeps the rest for next time.
-    void charge_ns(std::int64_t nanoseconds) {
-        pending_ns_ += nanoseconds;
-        if (pending_ns_ >= 1000) {
-            core::hooks().sleep_us(pending_ns_ / 1000);
-            pending_ns_ %= 1000;
-        }
-    }
+    std::int64_t now_ns() const { return clock_.now_ns(); }
+    void charge_ns(std::int64_t nanoseconds) { clock_.charge_ns(nanoseconds); }
 
     const ftdi_chip& chip_;
     ftdi_usb_timing timing_;
     std::shared_ptr<board_state> board_;
-    std::int64_t pending_ns_ = 0;
+    board_clock clock_;
     std::string failure_;
 };
 

@@ -38,7 +38,7 @@ void ftdi_pin_board::set_step_ns(std::int64_t step_ns) {
 
 void ftdi_pin_board::insert_chip(std::unique_ptr<target_chip> chip) {
     chip_ = std::move(chip);
-    told_.reset();
+    notice_.forget();
     if (chip_)
         chip_->set_edge_timing(step_ns_ > 0);
     update_chip();
@@ -106,13 +106,7 @@ std::uint8_t ftdi_pin_board::pins_at(std::int64_t now_ns) const {
 }
 
 void ftdi_pin_board::update_chip() {
-    if (!chip_)
-        return;
-    const chip_levels now = levels();
-    if (told_ && *told_ == now)
-        return;
-    chip_->set_pins(now.vdd, now.vpp, now.pgc, now.pgd, now_ns_);
-    told_ = now;
+    notice_.tell(chip_.get(), levels(), now_ns_);
 }
 
 } // namespace hardware

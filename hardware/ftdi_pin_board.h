@@ -56,10 +56,7 @@ class ftdi_pin_board {
     target_chip* chip() const { return chip_.get(); }
 
     // Levels at the chip's pins as the adapter drives them.
-    struct chip_levels {
-        bool vdd = false, vpp = false, pgc = false, pgd = false;
-        bool operator==(const chip_levels&) const = default;
-    };
+    using chip_levels = socket_levels;
     chip_levels levels() const;
 
   private:
@@ -77,7 +74,7 @@ class ftdi_pin_board {
     std::uint8_t latch_ = 0;
     std::int64_t now_ns_ = 0;       // the time of the last change, never decreasing
     std::int64_t next_free_ns_ = 0; // when the next batch may start
-    std::optional<chip_levels> told_;
+    socket_notice notice_;
 };
 
 } // namespace hardware

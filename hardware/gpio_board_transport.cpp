@@ -1,7 +1,7 @@
 // The simulated GPIO board's transport and its time model.
 #include "hardware/gpio_board_transport.h"
 
-#include "core/host_hooks.h"
+#include "hardware/board_clock.h"
 #include "hardware/gpio_pin_board.h"
 
 namespace hardware {
@@ -62,22 +62,14 @@ class board_transport final : public gpio_transport {
     std::string failure() const override { return {}; }
 
   private:
-    std::int64_t now_ns() const { return core::monotonic_us() * 1000 + pending_ns_; }
-
-    // Sleeps the whole microseconds of `nanoseconds` and keeps the rest for next time.
-    void charge_ns(std::int64_t nanoseconds) {
-        pending_ns_ += nanoseconds;
-        if (pending_ns_ >= 1000) {
-            core::hooks().sleep_us(pending_ns_ / 1000);
-            pending_ns_ %= 1000;
-        }
-    }
+    std::int64_t now_ns() const { return clock_.now_ns(); }
+    void charge_ns(std::int64_t nanoseconds) { clock_.charge_ns(nanoseconds); }
 
     std::shared_ptr<board_state> board_;
     gpio_chip_info info_;
     std::vector<gpio_output_request> outputs_;
     gpio_input_request input_;
-    std::int64_t pending_ns_ = 0;
+    board_clock clock_;
 };
 
 } // namespace

@@ -13,7 +13,7 @@ gpio_pin_board::gpio_pin_board(std::unique_ptr<target_chip> chip,
 
 void gpio_pin_board::insert_chip(std::unique_ptr<target_chip> chip) {
     chip_ = std::move(chip);
-    told_.reset();
+    notice_.forget();
     if (chip_)
         chip_->set_edge_timing(modelled_time_);
     update_chip(now_ns_);
@@ -64,13 +64,7 @@ bool gpio_pin_board::read(std::uint32_t offset, std::int64_t now_ns) const {
 
 void gpio_pin_board::update_chip(std::int64_t now_ns) {
     now_ns_ = std::max(now_ns_, now_ns);
-    if (!chip_)
-        return;
-    const chip_levels now = levels();
-    if (told_ && *told_ == now)
-        return;
-    chip_->set_pins(now.vdd, now.vpp, now.pgc, now.pgd, now_ns_);
-    told_ = now;
+    notice_.tell(chip_.get(), levels(), now_ns_);
 }
 
 } // namespace hardware

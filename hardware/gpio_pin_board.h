@@ -40,10 +40,7 @@ class gpio_pin_board {
     target_chip* chip() const { return chip_.get(); }
     const settings::gpio_wiring& wiring() const { return wiring_; }
 
-    struct chip_levels {
-        bool vdd = false, vpp = false, pgc = false, pgd = false;
-        bool operator==(const chip_levels&) const = default;
-    };
+    using chip_levels = socket_levels;
     chip_levels levels() const;
 
   private:
@@ -56,7 +53,7 @@ class gpio_pin_board {
     bool modelled_time_;
     std::map<std::uint32_t, bool> driven_; // offset -> electrical level
     std::int64_t now_ns_ = 0;              // never decreasing
-    std::optional<chip_levels> told_;
+    socket_notice notice_;
 };
 
 } // namespace hardware

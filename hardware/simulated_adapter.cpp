@@ -31,7 +31,7 @@ void simulated_adapter::set_wiring(const adapter_wiring& wiring) {
 
 void simulated_adapter::insert_chip(std::unique_ptr<target_chip> chip) {
     chip_ = std::move(chip);
-    told_.reset();
+    notice_.forget();
     tell_edge_timing();
     update_chip();
 }
@@ -116,13 +116,8 @@ simulated_adapter::chip_levels simulated_adapter::levels() const {
 }
 
 void simulated_adapter::update_chip() {
-    if (!chip_)
-        return;
-    const chip_levels now = levels();
-    if (told_ && *told_ == now)
-        return;
-    chip_->set_pins(now.vdd, now.vpp, now.pgc, now.pgd, now_ns());
-    told_ = now;
+    if (chip_)
+        notice_.tell(chip_.get(), levels(), now_ns());
 }
 
 void simulated_adapter::out32(std::uint16_t address, std::uint8_t value) {

@@ -57,6 +57,29 @@ class target_chip {
     virtual std::string name() const = 0;
 };
 
+// Levels at a chip's programming pins as an adapter drives them.
+struct socket_levels {
+    bool vdd = false, vpp = false, pgc = false, pgd = false;
+    bool operator==(const socket_levels&) const = default;
+};
+
+// Tells a chip its pin levels only when they differ from what it was last told, as a chip
+// sees edges, not register writes.
+class socket_notice {
+  public:
+    void tell(target_chip* chip, const socket_levels& levels, std::int64_t now_ns) {
+        if (!chip || (told_ && *told_ == levels))
+            return;
+        chip->set_pins(levels.vdd, levels.vpp, levels.pgc, levels.pgd, now_ns);
+        told_ = levels;
+    }
+    // A new chip in the socket has been told nothing yet.
+    void forget() { told_.reset(); }
+
+  private:
+    std::optional<socket_levels> told_;
+};
+
 class simulated_adapter final : public port_backend {
   public:
     // A null chip is an empty socket.
@@ -86,10 +109,7 @@ class simulated_adapter final : public port_backend {
     target_chip* chip() const { return chip_.get(); }
 
     // Levels at the chip's pins as the adapter drives them.
-    struct chip_levels {
-        bool vdd = false, vpp = false, pgc = false, pgd = false;
-        bool operator==(const chip_levels&) const = default;
-    };
+    using chip_levels = socket_levels;
     chip_levels levels() const;
     // Electrical level of a connector pin (1-25; ground pins and others read low).
     bool connector_level(std::int32_t pin) const;
@@ -113,7 +133,7 @@ class simulated_adapter final : public port_backend {
     std::optional<std::int64_t> accesses_left_; // until the port is lost
     std::uint8_t data_register_ = 0;
     std::uint8_t control_register_ = 0; // as written: bits 0-5
-    std::optional<chip_levels> told_;   // what the chip was last told
+    socket_notice notice_;
     port_status status_;
 };
 
