@@ -2,7 +2,7 @@
 // and the bit-bang FIFOs in front of the pin board.
 #include "ftdi_emulator.h"
 
-#include "core/host_hooks.h"
+#include "umockdev_support.h"
 
 #include <umockdev.h>
 
@@ -111,24 +111,6 @@ std::int64_t chip_baud(std::uint16_t value, std::uint16_t index, bool h_series) 
 // One bit-bang byte is four baud clocks (libftdi's multiplier undone).
 std::int64_t byte_time_ns(std::int64_t baud) {
     return baud > 0 ? 4'000'000'000LL / baud : 0;
-}
-
-std::int64_t host_now_ns() {
-    return core::monotonic_us() * 1000;
-}
-
-// Ends an ioctl: 0 or the errno it fails with.
-gboolean complete(UMockdevIoctlClient* client, int error = 0) {
-    umockdev_ioctl_client_complete(client, error != 0 ? -1 : 0, error);
-    return TRUE;
-}
-
-void check(gboolean ok, GError* error, const std::string& what) {
-    if (ok)
-        return;
-    const std::string why = error != nullptr ? error->message : "unknown error";
-    g_clear_error(&error);
-    throw std::runtime_error("umockdev cannot " + what + ": " + why);
 }
 
 } // namespace

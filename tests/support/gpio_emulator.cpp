@@ -2,7 +2,7 @@
 // per line handle.
 #include "gpio_emulator.h"
 
-#include "core/host_hooks.h"
+#include "umockdev_support.h"
 
 #include <umockdev.h>
 
@@ -26,23 +26,6 @@
 namespace test_support {
 
 namespace {
-
-std::int64_t host_now_ns() {
-    return core::monotonic_us() * 1000;
-}
-
-gboolean complete(UMockdevIoctlClient* client, int error = 0) {
-    umockdev_ioctl_client_complete(client, error != 0 ? -1 : 0, error);
-    return TRUE;
-}
-
-void check(gboolean ok, GError* error, const std::string& what) {
-    if (ok)
-        return;
-    const std::string why = error != nullptr ? error->message : "unknown error";
-    g_clear_error(&error);
-    throw std::runtime_error("umockdev cannot " + what + ": " + why);
-}
 
 void copy_name(char (&target)[GPIO_MAX_NAME_SIZE], const std::string& text) {
     std::memset(target, 0, sizeof target);
