@@ -150,14 +150,6 @@ std::string board_name(const ftdi_device_info& info, int channel) {
     return name;
 }
 
-port_status failed(port_error code, std::string path, std::string reason) {
-    port_status status;
-    status.code = code;
-    status.path = std::move(path);
-    status.reason = std::move(reason);
-    return status;
-}
-
 // libftdi's name for the chip it opened; the same as ftdi_chip_from_bcd_device except
 // that it tells an FT232BM without a serial number for the older FT232AM.
 const ftdi_chip& chip_of_type(ftdi_chip_type type) {
@@ -188,10 +180,10 @@ port_status connect(const std::string& spec, ftdi_connection& connection) {
     std::string error;
     const auto selector = parse_ftdi_spec(spec, error);
     if (!selector)
-        return failed(port_error::no_such_port, path, error);
+        return port_failure(port_error::no_such_port, path, error);
     ftdi_context* context = ftdi_new();
     if (context == nullptr)
-        return failed(port_error::not_supported, path, "libftdi could not start");
+        return port_failure(port_error::not_supported, path, "libftdi could not start");
     libusb_device** list = nullptr;
     const auto devices = list_devices(context->usb_ctx, &list, &*selector);
     const auto give_up = [&](port_status status) {
@@ -201,10 +193,10 @@ port_status connect(const std::string& spec, ftdi_connection& connection) {
     };
     if (devices.empty())
         return give_up(
-            failed(port_error::no_such_port, path,
-                   selector->kind == ftdi_selector::by::vid_pid
-                       ? std::string("no USB device with that ID: plug it in; ") + list_hint
-                       : std::string("no FTDI adapter found: plug it in; ") + list_hint));
+            port_failure(port_error::no_such_port, path,
+                         selector->kind == ftdi_selector::by::vid_pid
+                             ? std::string("no USB device with that ID: plug it in; ") + list_hint
+                             : std::string("no FTDI adapter found: plug it in; ") + list_hint));
     const listed_device* chosen = nullptr;
     bool unreadable = false; // a device whose serial number could not be read
     for (std::size_t k = 0; k < devices.size() && chosen == nullptr; ++k) {
@@ -233,23 +225,24 @@ port_status connect(const std::string& spec, ftdi_connection& connection) {
         std::string reason = "no FTDI adapter matches " + path + " among the " +
                              std::to_string(devices.size()) + " seen; " + list_hint;
         if (selector->kind == ftdi_selector::by::serial && unreadable)
-            return give_up(failed(port_error::permission_denied, path,
-                                  reason +
-                                      "; some could not be asked for their serial "
-                                      "number: " +
-                                      access_fix));
-        return give_up(failed(port_error::no_such_port, path, reason));
+            return give_up(port_failure(port_error::permission_denied, path,
+                                        reason +
+                                            "; some could not be asked for their serial "
+                                            "number: " +
+                                            access_fix));
+        return give_up(port_failure(port_error::no_such_port, path, reason));
     }
     const ftdi_device_info& info = chosen->info;
     const std::string name = board_name(info, selector->channel);
     if (!info.accessible)
-        return give_up(failed(port_error::permission_denied, name, info.access_problem));
+        return give_up(port_failure(port_error::permission_denied, name, info.access_problem));
     if (selector->channel >= info.channels) {
         const char last = static_cast<char>('A' + info.channels - 1);
-        return give_up(failed(port_error::no_such_port, name,
-                              "the " + info.chip + " has " +
-                                  (info.channels == 1 ? std::string("channel A only")
-                                                      : std::string("channels A to ") + last)));
+        return give_up(
+            port_failure(port_error::no_such_port, name,
+                         "the " + info.chip + " has " +
+                             (info.channels == 1 ? std::string("channel A only")
+                                                 : std::string("channels A to ") + last)));
     }
     // libftdi detaches ftdi_sio from the interface it claims and does not give it back, so
     // that nothing resets the pins to their UART levels after the run.
@@ -258,9 +251,10 @@ port_status connect(const std::string& spec, ftdi_connection& connection) {
     if (const int result = ftdi_usb_open_dev(context, chosen->device); result < 0) {
         const std::string why = ftdi_get_error_string(context);
         // -5: the interface could not be claimed, so another program has it.
-        return give_up(result == -5 ? failed(port_error::port_busy, name,
-                                             why + ": another program is using the board; close it")
-                                    : failed(port_error::io_failure, name, why));
+        return give_up(result == -5
+                           ? port_failure(port_error::port_busy, name,
+                                          why + ": another program is using the board; close it")
+                           : port_failure(port_error::io_failure, name, why));
     }
     libusb_free_device_list(list, 1);
     connection.chip = &chip_of_type(context->type);

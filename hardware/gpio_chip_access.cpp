@@ -17,14 +17,6 @@ namespace {
 
 constexpr const char* list_hint = "`pinwright-cli ports` lists the chips";
 
-port_status failed(port_error code, std::string path, std::string reason) {
-    port_status status;
-    status.code = code;
-    status.path = std::move(path);
-    status.reason = std::move(reason);
-    return status;
-}
-
 // "gpiochip12" -> 12; -1 for another name.
 int chip_number(const std::string& name) {
     const std::string prefix = "gpiochip";
@@ -184,16 +176,16 @@ gpio_chip_opening open_path(const std::string& path) {
     gpio_chip_opening opening;
     if (::access(path.c_str(), R_OK | W_OK) != 0) {
         const int error = errno;
-        opening.status =
-            failed(error == ENOENT ? port_error::no_such_port : port_error::permission_denied, path,
-                   error == ENOENT ? std::string("no such GPIO chip; ") + list_hint
-                                   : access_text(gpio_access_verdict(path, error)));
+        opening.status = port_failure(
+            error == ENOENT ? port_error::no_such_port : port_error::permission_denied, path,
+            error == ENOENT ? std::string("no such GPIO chip; ") + list_hint
+                            : access_text(gpio_access_verdict(path, error)));
         return opening;
     }
     gpiod_chip* chip = gpiod_chip_open(path.c_str());
     if (chip == nullptr) {
         const int error = errno;
-        opening.status = failed(
+        opening.status = port_failure(
             error == ENOTTY || error == ENODEV ? port_error::no_such_port : port_error::io_failure,
             path,
             error == ENOTTY || error == ENODEV
@@ -276,13 +268,13 @@ gpio_chip_opening open_gpio_chip(const std::string& spec) {
         reason += ": this system has no /dev/gpiochip* devices";
     else
         reason += std::string("; ") + list_hint;
-    opening.status = failed(unreadable ? port_error::permission_denied : port_error::no_such_port,
-                            "gpio:" + spec,
-                            unreadable ? reason +
-                                             "; some chips could not be asked for their "
-                                             "label: " +
-                                             access_text(gpio_access_verdict("them", EACCES))
-                                       : reason);
+    opening.status = port_failure(
+        unreadable ? port_error::permission_denied : port_error::no_such_port, "gpio:" + spec,
+        unreadable ? reason +
+                         "; some chips could not be asked for their "
+                         "label: " +
+                         access_text(gpio_access_verdict("them", EACCES))
+                   : reason);
     return opening;
 }
 

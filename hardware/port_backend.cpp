@@ -131,4 +131,12 @@ std::string address_text(std::int32_t address) {
     return text;
 }
 
+port_status port_failure(port_error code, std::string path, std::string reason) {
+    port_status status;
+    status.code = code;
+    status.path = std::move(path);
+    status.reason = std::move(reason);
+    return status;
+}
+
 } // namespace hardware

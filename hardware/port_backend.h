@@ -42,6 +42,9 @@ struct port_status : core::failure<port_error> {
 // a trace file; empty when ok.
 std::string failure_text(const port_status& status);
 
+// A failure of `path`: its code and the reason in words.
+port_status port_failure(port_error code, std::string path, std::string reason);
+
 class port_backend {
   public:
     virtual ~port_backend() = default;
