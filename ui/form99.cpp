@@ -59,6 +59,28 @@ std::vector<std::string> gpio_captions(std::size_t row) {
     return {gpio_caption(line, -1), gpio_caption(line, settings::highest_gpio_offset)};
 }
 
+// Asks for a line's new pin or line with `prompt`, showing `current`. The answer must be
+// one of `lowest`..`highest` as plain decimal text; anything else is refused with "Wrong
+// entry!". nullopt when cancelled or refused.
+std::optional<std::int32_t> ask_number(const std::string& prompt, std::int32_t current,
+                                       std::int32_t lowest, std::int32_t highest) {
+    const std::string answer = core::myinputbox(prompt, core::app_title, std::to_string(current));
+    if (answer.empty())
+        return std::nullopt;
+    for (std::int32_t accepted = lowest; accepted <= highest; ++accepted)
+        if (answer == std::to_string(accepted))
+            return accepted;
+    core::mymsgbox("Wrong entry!", core::msg_error, core::app_title);
+    return std::nullopt;
+}
+
+// Refuses a wiring whose lines clash ("Wrong entry: CLOCK and DATA IN are both on ...").
+bool clash_refused(const std::string& clash) {
+    if (!clash.empty())
+        core::mymsgbox("Wrong entry: " + clash + ".", core::msg_error, core::app_title);
+    return !clash.empty();
+}
+
 } // namespace
 
 Form99::Form99() {
@@ -189,24 +211,14 @@ void Form99::ftdi_pin_entry(int row) {
     const std::string prompt = std::string("Enter new FTDI pin for ") + line.name +
                                " line [0-7 for " + pins +
                                (line.may_be_unconnected ? "; -1 for not connected" : "") + "].";
-    settings::ftdi_line& wired = ftdi_wiring_.*line.line;
-    const std::string answer = core::myinputbox(prompt, core::app_title, std::to_string(wired.bit));
-    if (answer.empty())
+    const std::optional<std::int32_t> bit =
+        ask_number(prompt, (ftdi_wiring_.*line.line).bit, line.may_be_unconnected ? -1 : 0, 7);
+    if (!bit)
         return;
-    std::optional<std::int32_t> bit;
-    for (std::int32_t accepted = line.may_be_unconnected ? -1 : 0; accepted < 8; ++accepted)
-        if (answer == std::to_string(accepted))
-            bit = accepted;
-    if (!bit) {
-        core::mymsgbox("Wrong entry!", core::msg_error, core::app_title);
-        return;
-    }
     settings::ftdi_wiring tried = ftdi_wiring_;
     (tried.*line.line).bit = *bit;
-    if (const std::string clash = hardware::ftdi_wiring_problem(tried); !clash.empty()) {
-        core::mymsgbox("Wrong entry: " + clash + ".", core::msg_error, core::app_title);
+    if (clash_refused(hardware::ftdi_wiring_problem(tried)))
         return;
-    }
     ftdi_wiring_ = tried;
     store_ftdi_wiring();
     showpins();
@@ -222,26 +234,15 @@ void Form99::gpio_line_entry(int row) {
                                std::to_string(settings::highest_gpio_offset) +
                                ", the line's offset on the chip" +
                                (line.may_be_unconnected ? "; -1 for not connected" : "") + "].";
-    settings::gpio_line& wired = gpio_wiring_.*line.line;
-    const std::string answer =
-        core::myinputbox(prompt, core::app_title, std::to_string(wired.offset));
-    if (answer.empty())
+    const std::optional<std::int32_t> offset =
+        ask_number(prompt, (gpio_wiring_.*line.line).offset, line.may_be_unconnected ? -1 : 0,
+                   settings::highest_gpio_offset);
+    if (!offset)
         return;
-    std::optional<std::int32_t> offset;
-    for (std::int32_t accepted = line.may_be_unconnected ? -1 : 0;
-         accepted <= settings::highest_gpio_offset && !offset; ++accepted)
-        if (answer == std::to_string(accepted))
-            offset = accepted;
-    if (!offset) {
-        core::mymsgbox("Wrong entry!", core::msg_error, core::app_title);
-        return;
-    }
     settings::gpio_wiring tried = gpio_wiring_;
     (tried.*line.line).offset = *offset;
-    if (const std::string clash = hardware::gpio_wiring_problem(tried); !clash.empty()) {
-        core::mymsgbox("Wrong entry: " + clash + ".", core::msg_error, core::app_title);
+    if (clash_refused(hardware::gpio_wiring_problem(tried)))
         return;
-    }
     gpio_wiring_ = tried;
     store_gpio_wiring();
     showpins();
