@@ -25,6 +25,30 @@ class Form99HardwareSettings : public ui_test::shown_dialog_fixture<ui::Form99> 
   protected:
     QLabel* label(int n) { return dialog->findChild<QLabel*>(QString("Label%1").arg(n)); }
     std::string caption(int n) { return check(n)->text().toStdString(); }
+
+    // A click on a line's label answered with `answer`: the caption the line then has, and
+    // the refusal shown (nullptr: the answer is stored).
+    struct pin_entry {
+        int row;
+        const char* answer;
+        const char* caption;
+        const char* refusal;
+    };
+    template <std::size_t N>
+    void enter_pins(const pin_entry (&entries)[N], const char* const* captions) {
+        for (const pin_entry& e : entries) {
+            SCOPED_TRACE(std::string(captions[e.row - 1]) + " answer " + e.answer);
+            clear_records();
+            answers = {e.answer};
+            QTest::mouseClick(label(e.row), Qt::LeftButton);
+            ASSERT_EQ(questions.size(), 1u);
+            EXPECT_EQ(caption(e.row), e.caption);
+            ASSERT_EQ(messages.size(), e.refusal ? 1u : 0u);
+            if (e.refusal) {
+                EXPECT_EQ(messages[0].text, e.refusal);
+            }
+        }
+    }
 };
 
 TEST_F(Form99HardwareSettings, OpensWithTheWiringShownAndTheOutputsOff) {
@@ -184,30 +208,14 @@ TEST_F(Form99HardwareSettings, WithAnFtdiBoardSelectedEditsTheFtdiWiring) {
         EXPECT_EQ(caption(n), captions[n - 1]);
         EXPECT_FALSE(check(n)->isChecked()) << "Check" << n;
     }
-    const struct {
-        int row;
-        const char* answer;
-        const char* caption;
-        const char* refusal; // nullptr: stored
-    } entries[] = {
+    const pin_entry entries[] = {
         {5, "4", "Invert DATA IN line: D4 (DTR)", nullptr},
         {5, "0", "Invert DATA IN line: D4 (DTR)",
          "Wrong entry: CLOCK and DATA IN are both on D0 (TXD) (give each line its own pin)."},
         {3, "-1", "Invert CLOCK line: D0 (TXD)", "Wrong entry!"},
         {1, "-1", "Invert VDD line: not connected", nullptr},
     };
-    for (const auto& e : entries) {
-        SCOPED_TRACE(std::string(captions[e.row - 1]) + " answer " + e.answer);
-        clear_records();
-        answers = {e.answer};
-        QTest::mouseClick(label(e.row), Qt::LeftButton);
-        ASSERT_EQ(questions.size(), 1u);
-        EXPECT_EQ(caption(e.row), e.caption);
-        ASSERT_EQ(messages.size(), e.refusal ? 1u : 0u);
-        if (e.refusal) {
-            EXPECT_EQ(messages[0].text, e.refusal);
-        }
-    }
+    enter_pins(entries, captions);
     EXPECT_EQ(questions[0].prompt,
               "Enter new FTDI pin for VDD line [0-7 for D0 (TXD), D1 (RXD), D2 (RTS), D3 (CTS), "
               "D4 (DTR), D5 (DSR), D6 (DCD), D7 (RI); -1 for not connected].");
@@ -292,29 +300,14 @@ TEST_F(Form99HardwareSettings, WithAGPIOChipSelectedEditsTheGPIOWiring) {
                               "Invert DATA IN line: line 25", "DATA IN pull-up"};
     for (int n = 1; n <= 6; ++n)
         EXPECT_EQ(caption(n), captions[n - 1]);
-    const struct {
-        int row;
-        const char* answer;
-        const char* caption;
-        const char* refusal; // nullptr: stored
-    } entries[] = {
+    const pin_entry entries[] = {
         {5, "27", "Invert DATA IN line: line 27", nullptr},
         {3, "27", "Invert CLOCK line: line 23",
          "Wrong entry: CLOCK and DATA IN are both on line 27 (give each its own line)."},
         {4, "1024", "Invert DATA OUT line: line 24", "Wrong entry!"},
         {2, "-1", "Invert VPP line: not connected", nullptr},
     };
-    for (const auto& e : entries) {
-        SCOPED_TRACE(std::string(captions[e.row - 1]) + " answer " + e.answer);
-        clear_records();
-        answers = {e.answer};
-        QTest::mouseClick(label(e.row), Qt::LeftButton);
-        EXPECT_EQ(caption(e.row), e.caption);
-        ASSERT_EQ(messages.size(), e.refusal ? 1u : 0u);
-        if (e.refusal) {
-            EXPECT_EQ(messages[0].text, e.refusal);
-        }
-    }
+    enter_pins(entries, captions);
     EXPECT_EQ(questions[0].prompt,
               "Enter new GPIO line for VPP line [0-1023, the line's offset on the chip; -1 for "
               "not connected].");
