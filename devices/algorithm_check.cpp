@@ -16,16 +16,50 @@ bool advances_counter(opcode op) {
     switch (op) {
     case opcode::movlw_eeprom:
     case opcode::write_flash:
+    case opcode::write_id:
     case opcode::read_flash:
     case opcode::read_eeprom:
+    case opcode::read_id:
     case opcode::checkblankflash:
     case opcode::checkblankeeprom:
+    case opcode::checkblankid:
     case opcode::checkflash:
     case opcode::checkeeprom:
+    case opcode::checkid:
         return true;
-    default:
+    case opcode::begin:
+    case opcode::end:
+    case opcode::startprog:
+    case opcode::startconfigprog:
+    case opcode::setprogtime:
+    case opcode::calcflash:
+    case opcode::calcflashpage:
+    case opcode::calceeprom:
+    case opcode::setflashloop:
+    case opcode::seteepromloop:
+    case opcode::setidloop:
+    case opcode::loop:
+    case opcode::ifpage:
+    case opcode::endifpage:
+    case opcode::movlw_upper:
+    case opcode::movlw_high:
+    case opcode::movlw_low:
+    case opcode::write_config:
+    case opcode::waitwr:
+    case opcode::read_config:
+    case opcode::read_temp:
+    case opcode::checkblankconfig:
+    case opcode::checkconfig:
+    case opcode::send_literal:
+    case opcode::wait:
+    case opcode::unrecognised:
         return false;
     }
+    return false;
+}
+
+bool loop_head(opcode op) {
+    return op == opcode::setflashloop || op == opcode::seteepromloop || op == opcode::setidloop;
 }
 
 // Index of the first instruction after `from` that is exactly `word`, or the list's size.
@@ -47,7 +81,7 @@ std::optional<algorithm_fault_kind> loop_fault(const instruction_list& list,
     bool advances = false, advances_outside_pages = false;
     std::size_t page_end = 0; // inside a page block while the index is below this
     for (std::size_t k = head + 1; k < end; ++k) {
-        if (ops[k] == opcode::setflashloop || ops[k] == opcode::seteepromloop)
+        if (loop_head(ops[k]))
             return std::nullopt;
         if (ops[k] == opcode::ifpage && k >= page_end) {
             page_end = next_word(list, k, "endifpage");
@@ -95,6 +129,7 @@ std::vector<algorithm_fault> algorithm_faults(const instruction_list& list,
             break;
         case opcode::setflashloop:
         case opcode::seteepromloop:
+        case opcode::setidloop:
             head_open = true;
             if (!later("loop"))
                 add(algorithm_fault_kind::loop_without_end);

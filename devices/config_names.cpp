@@ -8,6 +8,7 @@
 #include "devices/device_table.h"
 #include "devices/model_select.h"
 
+#include <cstdio>
 #include <sstream>
 
 namespace devices {
@@ -180,6 +181,42 @@ std::string settings_text(const decoded_config_byte& decoded) {
             (setting.option.empty() ? core::hex2(setting.value) + " (undefined)" : setting.option);
     }
     return text;
+}
+
+namespace {
+
+std::string option_text(const decoded_setting& setting) {
+    return setting.option.empty() ? core::hex2(setting.value) + " (undefined)" : setting.option;
+}
+
+} // namespace
+
+std::vector<setting_difference> differing_settings(const model_config_names& model, int index,
+                                                   std::uint8_t expected, std::uint8_t read) {
+    std::vector<setting_difference> differences;
+    const decoded_config_byte wanted = decode_config_byte(model, index, expected);
+    const decoded_config_byte found = decode_config_byte(model, index, read);
+    for (std::size_t k = 0; k < wanted.settings.size() && k < found.settings.size(); ++k)
+        if (wanted.settings[k].value != found.settings[k].value)
+            differences.push_back({wanted.settings[k].name, option_text(wanted.settings[k]),
+                                   option_text(found.settings[k])});
+    return differences;
+}
+
+std::string config_difference_text(const model_config_names* model, int index, std::int64_t address,
+                                   std::uint8_t expected, std::uint8_t read) {
+    if (model == nullptr || index < 0 || index >= config_bytes)
+        return {};
+    std::string text;
+    for (const setting_difference& difference : differing_settings(*model, index, expected, read))
+        text += (text.empty() ? "" : "; ") + difference.name + " expected " + difference.expected +
+                ", read " + difference.read;
+    if (text.empty())
+        return {};
+    char where[8];
+    std::snprintf(where, sizeof where, "%06llX", static_cast<unsigned long long>(address));
+    return std::string("CONFIG") + config_byte_names[static_cast<std::size_t>(index)] + " at " +
+           where + ": " + text;
 }
 
 } // namespace devices

@@ -82,4 +82,21 @@ decoded_config_byte decode_config_byte(const model_config_names& model, int inde
 // "(undefined)".
 std::string settings_text(const decoded_config_byte& decoded);
 
+// A setting whose option differs between the byte expected and the byte read.
+struct setting_difference {
+    std::string name;     // "OSC"
+    std::string expected; // "HS"; the bits in hex with "(undefined)" for an undefined value
+    std::string read;
+};
+
+// The settings of byte `index` that differ between `expected` and `read` under `model`, in
+// the byte's order; empty for a byte with no settings or none that differ.
+std::vector<setting_difference> differing_settings(const model_config_names& model, int index,
+                                                   std::uint8_t expected, std::uint8_t read);
+
+// "CONFIG1H at 300001: OSC expected HS, read XT; FCMEN expected OFF, read ON" for byte
+// `index` at HEX address `address`; empty when `model` is null or no setting differs.
+std::string config_difference_text(const model_config_names* model, int index, std::int64_t address,
+                                   std::uint8_t expected, std::uint8_t read);
+
 } // namespace devices

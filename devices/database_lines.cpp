@@ -21,9 +21,10 @@ constexpr const char* definition_words[algorithm_kinds] = {
 constexpr const char* reference_keys[algorithm_kinds] = {
     "erasealg:", "programalg:", "readalg:", "blankcheckalg:", "verifyalg:"};
 constexpr const char* value_keys[] = {
-    "flash:",    "eeprom:",       "configerased:",  "configmask:",     "voltageseq:",
-    "vdd:",      "vpp:",          "progtime:",      "configprogtime:", "pagesize:",
-    "deviceid:", "deviceidmask:", "dischargetime:", "mclrmax:",        "eecon1:"};
+    "flash:",       "eeprom:",       "configerased:",  "configmask:",     "voltageseq:",
+    "vdd:",         "vpp:",          "progtime:",      "configprogtime:", "pagesize:",
+    "deviceid:",    "deviceidmask:", "dischargetime:", "mclrmax:",        "eecon1:",
+    "idlocations:", "idaddress:",    "configaddress:", "eepromaddress:"};
 
 void check_number(database_line& line) {
     if (line.number < 0 || line.number >= algorithm_slots)

@@ -48,6 +48,14 @@ std::string& value_field(device_model& model, const std::string& key) {
         return model.dischargetime;
     if (key == "eecon1:")
         return model.eecon1;
+    if (key == "idlocations:")
+        return model.idlocations;
+    if (key == "idaddress:")
+        return model.idaddress;
+    if (key == "configaddress:")
+        return model.configaddress;
+    if (key == "eepromaddress:")
+        return model.eepromaddress;
     return model.pagesize;
 }
 

@@ -22,7 +22,11 @@ struct device_model {
     std::string configprogtime; // optional: hold for configuration bytes in ms (else progtime)
     std::string dischargetime;  // optional: PGC low after a programming hold in us (P10)
     std::string eecon1;         // optional: EECON1's address, three hexadecimal digits
-    int line = 0;               // line number of the "model:" line (0 for the sink entry)
+    // optional: the image layout, where a family differs from the classic one: the ID
+    // locations' size in bytes (0: none) and HEX address, the configuration bytes' and
+    // the data EEPROM's HEX addresses
+    std::string idlocations, idaddress, configaddress, eepromaddress;
+    int line = 0; // line number of the "model:" line (0 for the sink entry)
 };
 
 struct device_table {

@@ -30,6 +30,7 @@ constexpr keyword leading_keywords[] = {
     {"calceeprom", opcode::calceeprom},
     {"setflashloop", opcode::setflashloop},
     {"seteepromloop", opcode::seteepromloop},
+    {"setidloop", opcode::setidloop},
     {"loop", opcode::loop},
     {"ifpage", opcode::ifpage},
     {"endifpage", opcode::endifpage},
@@ -87,6 +88,8 @@ instruction decode_instruction(std::string_view text) {
 
     if (starts_with(text, "s") && ends_with(text, "-flash"))
         return with_command(opcode::write_flash, field(text, 2, 2));
+    if (starts_with(text, "s") && ends_with(text, "-id"))
+        return with_command(opcode::write_id, field(text, 2, 2));
     for (int k = 1; k <= 14; ++k) {
         const std::string suffix = std::string("-") + config_names[static_cast<std::size_t>(k - 1)];
         if (starts_with(text, "s") && ends_with(text, suffix))
@@ -104,12 +107,16 @@ instruction decode_instruction(std::string_view text) {
         if (starts_with(text, prefix))
             return with_command(opcode::read_config, field(text, 11, 2), k);
     }
+    if (starts_with(text, "id=s"))
+        return with_command(opcode::read_id, field(text, 5, 2));
     if (starts_with(text, "temp=s"))
         return with_command(opcode::read_temp, field(text, 7, 2));
     if (text == "checkblankflash")
         return plain(opcode::checkblankflash);
     if (text == "checkblankeeprom")
         return plain(opcode::checkblankeeprom);
+    if (text == "checkblankid")
+        return plain(opcode::checkblankid);
     for (int k = 1; k <= 14; ++k)
         if (text == std::string("checkblank") + config_names[static_cast<std::size_t>(k - 1)])
             return plain(opcode::checkblankconfig, k);
@@ -117,6 +124,8 @@ instruction decode_instruction(std::string_view text) {
         return plain(opcode::checkflash);
     if (text == "checkeeprom")
         return plain(opcode::checkeeprom);
+    if (text == "checkid")
+        return plain(opcode::checkid);
     for (int k = 1; k <= 14; ++k)
         if (text == std::string("check") + config_names[static_cast<std::size_t>(k - 1)])
             return plain(opcode::checkconfig, k);

@@ -22,6 +22,7 @@ enum class opcode {
     calceeprom,
     setflashloop,
     seteepromloop,
+    setidloop,
     loop,
     ifpage,
     endifpage,
@@ -31,17 +32,21 @@ enum class opcode {
     movlw_eeprom,
     write_flash,  // s<cc>-flash
     write_config, // s<cc>-config1l .. s<cc>-config7h
+    write_id,     // s<cc>-id
     waitwr,
     read_flash,  // flash=s<cc>
     read_eeprom, // eeprom=s<cc>
     read_config, // config1l=s<cc> .. config7h=s<cc>
+    read_id,     // id=s<cc>
     read_temp,   // temp=s<cc>
     checkblankflash,
     checkblankeeprom,
     checkblankconfig, // checkblankconfig1l .. 7h
+    checkblankid,
     checkflash,
     checkeeprom,
-    checkconfig,  // checkconfig1l .. 7h
+    checkconfig, // checkconfig1l .. 7h
+    checkid,
     send_literal, // s<cc>-<dddd>
     wait,         // w<n>, w<n>/<m>, w<n>/poll
     unrecognised,

@@ -51,6 +51,19 @@ std::optional<std::uint16_t> parse_eecon1_address(const std::string& text) {
     return static_cast<std::uint16_t>(value);
 }
 
+std::optional<std::int64_t> parse_hex_address(const std::string& text) {
+    if (text.empty() || text.size() > 6)
+        return std::nullopt;
+    std::int64_t value = 0;
+    for (const char c : text) {
+        const std::int32_t digit = core::hex2_value(std::string("0") + c);
+        if (digit < 0)
+            return std::nullopt;
+        value = value * 16 + digit;
+    }
+    return value;
+}
+
 std::uint16_t device_id_mask(const device_model& model) {
     if (model.deviceidmask.empty())
         return default_device_id_mask;
@@ -109,6 +122,18 @@ std::string model_problem(const device_model& model) {
     if (!model.eecon1.empty() && !parse_eecon1_address(model.eecon1))
         return "its EECON1 address \"" + model.eecon1 +
                "\" is not three hexadecimal digits from F60 to FFF";
+    if (!model.idlocations.empty())
+        if (auto problem = size_problem("ID size", model.idlocations, 0, largest_id_size);
+            !problem.empty())
+            return problem;
+    const std::pair<const char*, const std::string*> addresses[] = {
+        {"ID address", &model.idaddress},
+        {"configuration address", &model.configaddress},
+        {"EEPROM address", &model.eepromaddress}};
+    for (const auto& [what, text] : addresses)
+        if (!text->empty() && !parse_hex_address(core::upper_case(*text)))
+            return std::string("its ") + what + " \"" + *text +
+                   "\" is not a HEX address of one to six hexadecimal digits";
     return {};
 }
 
@@ -172,6 +197,17 @@ bool select_model(const device_table& table, int selected_model, model_values& v
     values.discharge_time_us = model.dischargetime.empty() ? default_discharge_time_us
                                                            : core::text_to_int(model.dischargetime);
     values.page_size = core::text_to_int(model.pagesize);
+    const image_layout classic;
+    auto address_or = [](const std::string& text, std::int64_t otherwise) {
+        return parse_hex_address(core::upper_case(text)).value_or(otherwise);
+    };
+    values.layout.id_address = address_or(model.idaddress, classic.id_address);
+    values.layout.id_size =
+        model.idlocations.empty()
+            ? classic.id_size
+            : std::clamp(parse_size(model.idlocations).value_or(0), 0, largest_id_size);
+    values.layout.config_address = address_or(model.configaddress, classic.config_address);
+    values.layout.eeprom_address = address_or(model.eepromaddress, classic.eeprom_address);
     values.eecon1_address = parse_eecon1_address(model.eecon1).value_or(default_eecon1_address);
     values.device_id = parse_device_id(model.deviceid);
     values.device_id_mask = device_id_mask(model);

@@ -71,9 +71,27 @@ std::optional<std::int32_t> parse_size(const std::string& text);
 // largest_flash_size, its "eeprom:" is missing, not a whole number or above
 // largest_eeprom_size, or its "pagesize:" is not a whole number or above
 // largest_page_size, or its "eecon1:" is given but not an address parse_eecon1_address
-// takes (a poll of another register would misjudge every EEPROM write). Empty when it
-// can be selected.
+// takes (a poll of another register would misjudge every EEPROM write), or its
+// "idlocations:" is not a whole number up to largest_id_size, or an address of its layout
+// is not a HEX address. Empty when it can be selected.
 std::string model_problem(const device_model& model);
+
+// Where a model's memories sit in a HEX file, and how many ID bytes it has: the classic
+// PIC18 layout unless the model's "idlocations:", "idaddress:", "configaddress:" or
+// "eepromaddress:" says otherwise.
+struct image_layout {
+    std::int64_t id_address = 0x200000;
+    std::int32_t id_size = 8; // 0: the model has no ID locations
+    std::int64_t config_address = 0x300000;
+    std::int64_t eeprom_address = 0xF00000;
+};
+
+// The most ID bytes a PIC18 has (the 256-byte user ID area of the newest families).
+inline constexpr std::int32_t largest_id_size = 256;
+
+// A HEX address as the database writes it: one to six hexadecimal digits. Nothing for
+// any other text.
+std::optional<std::int64_t> parse_hex_address(const std::string& text);
 
 // Working values of the selected model.
 struct model_values {
@@ -89,6 +107,7 @@ struct model_values {
     // PGC low after a programming hold with fast port access (P10), in microseconds.
     std::int32_t discharge_time_us = default_discharge_time_us;
     std::int32_t page_size = 0;
+    image_layout layout;
     // Where the write-completion poll reads EECON1 ("eecon1:").
     std::uint16_t eecon1_address = default_eecon1_address;
     std::optional<std::uint16_t> device_id; // DEVID2:DEVID1 with the revision bits 0

@@ -210,7 +210,7 @@ hex_error hex_text_reader::read_data(std::int32_t count, std::int32_t address,
             buffer_.flash_image[static_cast<std::size_t>(a)] = value;
             raise_loaded_top(a + 1);
             facts_.flash_end = std::max(facts_.flash_end, a + 1);
-        } else if ((a >= id_locations_address && a <= id_locations_end) ||
+        } else if ((a >= id_locations_address && a < id_locations_address + 8) ||
                    (a >= device_id_address && a <= device_id_end)) {
             if (core::hex2_value(byte_text) < 0)
                 return hex_error::data_byte;

@@ -18,6 +18,8 @@ void erase_image(memory_buffer& buffer, const devices::model_values& model) {
     else
         buffer.eeprom_image.assign(1, 0); // placeholder element; no address maps to it
 
+    buffer.id_image.assign(static_cast<std::size_t>(std::max(model.layout.id_size, 0)),
+                           erased_byte);
     buffer.config_image = model.config_erased;
 }
 

@@ -107,10 +107,14 @@ void run_control(const devices::instruction& instruction) {
     case opcode::seteepromloop:
         loop_head(run.eeprom_limit);
         return;
+    case opcode::setidloop:
+        loop_head(model.layout.id_size - 1);
+        return;
     case opcode::loop:
         // A loop that never ends would hold the chip powered for ever: stop at this "loop"
         // once the passes exceed what any walk of the memories needs.
-        if (++run.loop_passes > model.flash_size + model.eeprom_size + runaway_loop_margin) {
+        if (++run.loop_passes >
+            model.flash_size + model.eeprom_size + model.layout.id_size + runaway_loop_margin) {
             run.stop = run_stop::runaway_loop;
             return;
         }
@@ -141,8 +145,30 @@ void run_control(const devices::instruction& instruction) {
             Module94::wait_ms(ms);
         break;
     }
-    default:
-        break;
+    case opcode::movlw_upper:
+    case opcode::movlw_high:
+    case opcode::movlw_low:
+    case opcode::movlw_eeprom:
+    case opcode::write_flash:
+    case opcode::write_config:
+    case opcode::write_id:
+    case opcode::waitwr:
+    case opcode::read_flash:
+    case opcode::read_eeprom:
+    case opcode::read_config:
+    case opcode::read_id:
+    case opcode::read_temp:
+    case opcode::checkblankflash:
+    case opcode::checkblankeeprom:
+    case opcode::checkblankconfig:
+    case opcode::checkblankid:
+    case opcode::checkflash:
+    case opcode::checkeeprom:
+    case opcode::checkconfig:
+    case opcode::checkid:
+    case opcode::send_literal:
+    case opcode::unrecognised:
+        break; // run_step dispatches these elsewhere
     }
     ++run.ip;
 }
@@ -158,6 +184,7 @@ void start_run(const devices::instruction_list& list) {
         run.decoded.push_back(devices::decode_instruction(text));
     run.instruction_count = static_cast<std::int32_t>(list.size());
     run.address_counter = 0;
+    run.counts = {};
     run.loop_start = 0;
     run.loop_passes = 0;
     run.flash_limit = devices::selected_model().values.flash_size - 1;
@@ -191,6 +218,7 @@ void run_step() {
     case opcode::calceeprom:
     case opcode::setflashloop:
     case opcode::seteepromloop:
+    case opcode::setidloop:
     case opcode::loop:
     case opcode::ifpage:
     case opcode::endifpage:
@@ -200,15 +228,30 @@ void run_step() {
     case opcode::checkblankflash:
     case opcode::checkblankeeprom:
     case opcode::checkblankconfig:
+    case opcode::checkblankid:
     case opcode::checkflash:
     case opcode::checkeeprom:
     case opcode::checkconfig:
+    case opcode::checkid:
         run_check(instruction);
         return;
     case opcode::unrecognised:
         unrecognised(run.instructions[static_cast<std::size_t>(run.ip)]);
         return;
-    default:
+    case opcode::movlw_upper:
+    case opcode::movlw_high:
+    case opcode::movlw_low:
+    case opcode::movlw_eeprom:
+    case opcode::write_flash:
+    case opcode::write_config:
+    case opcode::write_id:
+    case opcode::waitwr:
+    case opcode::read_flash:
+    case opcode::read_eeprom:
+    case opcode::read_config:
+    case opcode::read_id:
+    case opcode::read_temp:
+    case opcode::send_literal:
         run_transfer(instruction);
         return;
     }
@@ -217,7 +260,35 @@ void run_step() {
 void reset_report() {
     algorithm_run.failure_count = 0;
     algorithm_run.failure_report = report_header;
+    algorithm_run.differences.clear();
     algorithm_run.zero_reads = 0;
+}
+
+std::string location_text(image::region where, std::int64_t address) {
+    const auto a = static_cast<std::int32_t>(address);
+    switch (where) {
+    case image::region::flash:
+        return "FLASH Byte " + core::hex6h(a);
+    case image::region::eeprom:
+        return "EEPROM Byte " +
+               core::hex4h(static_cast<std::int32_t>(
+                   address - devices::selected_model().values.layout.eeprom_address));
+    case image::region::id:
+        return "ID Byte " + core::hex6h(a);
+    case image::region::config:
+        return "CONF Byte " + core::hex6h(a);
+    }
+    return {};
+}
+
+void add_difference(const check_difference& difference) {
+    algorithm_run.differences.push_back(difference);
+    add_failure(location_text(difference.where, difference.address), core::hex2h(difference.read),
+                core::hex2h(difference.expected));
+}
+
+region_counts& counts_of(image::region where) {
+    return algorithm_run.counts[static_cast<std::size_t>(where)];
 }
 
 void add_failure(const std::string& location, const std::string& read_value,

@@ -34,6 +34,23 @@ struct zero_read_area {
     std::int32_t last = -1;
 };
 
+// One difference a blank check or verify found, at its HEX address.
+struct check_difference {
+    image::region where = image::region::flash;
+    std::int64_t address = 0;
+    std::int32_t expected = 0;
+    std::int32_t read = 0;
+};
+
+// What a run moved, per region of the image: bytes sent to the chip, bytes read into the
+// image, bytes compared by a check.
+struct region_counts {
+    std::int64_t written = 0;
+    std::int64_t read = 0;
+    std::int64_t compared = 0;
+};
+using run_counts = std::array<region_counts, image::region_count>;
+
 struct algorithm_run_record {
     std::vector<std::string> instructions; // index 0 unused: instructions[1..count]
     std::vector<devices::instruction> decoded;
@@ -48,6 +65,8 @@ struct algorithm_run_record {
     std::int32_t temp = 0;
     std::int32_t failure_count = 0;
     std::string failure_report;
+    std::vector<check_difference> differences; // the report's rows, in order
+    run_counts counts{};
     // FLASH and EEPROM differences that read 00h, the mark of a code-protected chip.
     std::int32_t zero_reads = 0;
     // The configuration bytes the last check instructions read (CONFIG1L..CONFIG7H).
@@ -83,6 +102,16 @@ bool run_continues();
 void reset_report();
 void add_failure(const std::string& location, const std::string& read_value,
                  const std::string& expected);
+// Adds a difference to the report: its row ("FLASH Byte 000018h,   3Fh,   FFh,") and its
+// record.
+void add_difference(const check_difference& difference);
+
+// The report's name of a location: "FLASH Byte 000018h", "EEPROM Byte 0000h",
+// "ID Byte 200001h", "CONF Byte 300001h".
+std::string location_text(image::region where, std::int64_t address);
+
+// The counts of `where` in the current run.
+region_counts& counts_of(image::region where);
 
 // The report ends with this failure: the run goes to its end.
 inline constexpr std::int32_t max_reported_failures = 25;

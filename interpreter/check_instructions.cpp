@@ -11,14 +11,11 @@
 #include "interpreter/deferred_reads.h"
 #include "interpreter/transfer_instructions.h"
 
+#include <optional>
+
 namespace Module1 {
 
 namespace {
-
-std::string config_location(int config_byte) {
-    return "CONF Byte " +
-           core::hex6h(static_cast<std::int32_t>(image::config_address) + config_byte - 1);
-}
 
 bool config_differs(int config_byte, std::int32_t read_value, std::int32_t expected) {
     const auto& model = devices::selected_model().values;
@@ -32,15 +29,87 @@ bool config_differs(int config_byte, std::int32_t read_value, std::int32_t expec
 
 // In an area the chip's code protection makes read as zero (set while a protected chip
 // is verified).
-bool reads_zero_protected(bool eeprom, std::int32_t address) {
+bool reads_zero_protected(memory which, std::int32_t address) {
     for (const zero_read_area& area : algorithm_run.zero_read_areas)
-        if (area.eeprom == eeprom && address >= area.first && address <= area.last)
+        if (area.eeprom == (which == memory::eeprom) && which != memory::id &&
+            address >= area.first && address <= area.last)
             return true;
     return false;
 }
 
-bool checks_flash(devices::opcode op) {
-    return op == devices::opcode::checkblankflash || op == devices::opcode::checkflash;
+// The memory a FLASH, EEPROM or ID check walks, and whether it checks against the erased
+// value; nothing for the other instructions.
+struct memory_check {
+    memory which;
+    bool blank;
+};
+
+std::optional<memory_check> memory_check_of(devices::opcode op) {
+    using devices::opcode;
+    switch (op) {
+    case opcode::checkblankflash:
+        return memory_check{memory::flash, true};
+    case opcode::checkblankeeprom:
+        return memory_check{memory::eeprom, true};
+    case opcode::checkblankid:
+        return memory_check{memory::id, true};
+    case opcode::checkflash:
+        return memory_check{memory::flash, false};
+    case opcode::checkeeprom:
+        return memory_check{memory::eeprom, false};
+    case opcode::checkid:
+        return memory_check{memory::id, false};
+    case opcode::begin:
+    case opcode::end:
+    case opcode::startprog:
+    case opcode::startconfigprog:
+    case opcode::setprogtime:
+    case opcode::calcflash:
+    case opcode::calcflashpage:
+    case opcode::calceeprom:
+    case opcode::setflashloop:
+    case opcode::seteepromloop:
+    case opcode::setidloop:
+    case opcode::loop:
+    case opcode::ifpage:
+    case opcode::endifpage:
+    case opcode::movlw_upper:
+    case opcode::movlw_high:
+    case opcode::movlw_low:
+    case opcode::movlw_eeprom:
+    case opcode::write_flash:
+    case opcode::write_config:
+    case opcode::write_id:
+    case opcode::waitwr:
+    case opcode::read_flash:
+    case opcode::read_eeprom:
+    case opcode::read_config:
+    case opcode::read_id:
+    case opcode::read_temp:
+    case opcode::checkblankconfig:
+    case opcode::checkconfig:
+    case opcode::send_literal:
+    case opcode::wait:
+    case opcode::unrecognised:
+        break;
+    }
+    return std::nullopt;
+}
+
+// The HEX address of byte `a` of `which`.
+std::int64_t hex_address(memory which, std::int32_t a) {
+    const auto& layout = devices::selected_model().values.layout;
+    switch (which) {
+    case memory::flash:
+        return a;
+    case memory::eeprom:
+        return layout.eeprom_address + a;
+    case memory::id:
+        return layout.id_address + a;
+    case memory::config:
+        return layout.config_address + a;
+    }
+    return a;
 }
 
 } // namespace
@@ -48,66 +117,40 @@ bool checks_flash(devices::opcode op) {
 void compare_read(const devices::instruction& instruction, std::int32_t a, std::int32_t temp) {
     using devices::opcode;
     auto& run = algorithm_run;
-    const int k = instruction.config_byte;
-    switch (instruction.op) {
-    case opcode::checkblankflash:
-    case opcode::checkblankeeprom:
-    case opcode::checkflash:
-    case opcode::checkeeprom: {
-        const bool flash = checks_flash(instruction.op);
-        const bool blank =
-            instruction.op == opcode::checkblankflash || instruction.op == opcode::checkblankeeprom;
-        const memory which = flash ? memory::flash : memory::eeprom;
-        const std::int32_t expected = blank ? 255 : image_byte(which, a);
-        if (temp == expected || (temp == 0 && reads_zero_protected(!flash, a)))
+    if (const auto check = memory_check_of(instruction.op)) {
+        counts_of(check->which).compared += 1;
+        const std::int32_t expected = check->blank ? 255 : image_byte(check->which, a);
+        if (temp == expected || (temp == 0 && reads_zero_protected(check->which, a)))
             return;
-        if (temp == 0)
+        if (temp == 0 && check->which != memory::id)
             ++run.zero_reads;
-        add_failure(flash ? "FLASH Byte " + core::hex6h(a) : "EEPROM Byte " + core::hex4h(a),
-                    core::hex2h(temp), core::hex2h(expected));
+        add_difference({check->which, hex_address(check->which, a), expected, temp});
         return;
     }
-    case opcode::checkblankconfig:
-    case opcode::checkconfig: {
-        run.config_read[static_cast<std::size_t>(k - 1)] = temp;
-        const std::int32_t expected =
-            instruction.op == opcode::checkblankconfig
-                ? devices::selected_model().values.config_erased[static_cast<std::size_t>(k - 1)]
-                : image::program_image().config_image[static_cast<std::size_t>(k - 1)];
-        if (config_differs(k, temp, expected))
-            add_failure(config_location(k), core::hex2h(temp), core::hex2h(expected));
+    if (instruction.op != opcode::checkblankconfig && instruction.op != opcode::checkconfig)
         return;
-    }
-    default:
-        return;
-    }
+    const int k = instruction.config_byte;
+    counts_of(memory::config).compared += 1;
+    run.config_read[static_cast<std::size_t>(k - 1)] = temp;
+    const std::int32_t expected =
+        instruction.op == opcode::checkblankconfig
+            ? devices::selected_model().values.config_erased[static_cast<std::size_t>(k - 1)]
+            : image::program_image().config_image[static_cast<std::size_t>(k - 1)];
+    if (config_differs(k, temp, expected))
+        add_difference({memory::config, hex_address(memory::config, k - 1), expected, temp});
 }
 
 void run_check(const devices::instruction& instruction) {
-    using devices::opcode;
     auto& run = algorithm_run;
     const std::int32_t a = run.address_counter;
-    switch (instruction.op) {
-    case opcode::checkblankflash:
-    case opcode::checkblankeeprom:
-    case opcode::checkflash:
-    case opcode::checkeeprom: {
-        caption_progress(checks_flash(instruction.op) ? memory::flash : memory::eeprom);
-        ++run.ip;
+    ++run.ip;
+    if (const auto check = memory_check_of(instruction.op)) {
+        caption_progress(check->which);
         run.address_counter = a + 1;
-        check_temp(instruction, a);
-        return;
-    }
-    case opcode::checkblankconfig:
-    case opcode::checkconfig:
+    } else {
         caption_config(instruction.config_byte);
-        ++run.ip;
-        check_temp(instruction, a);
-        return;
-    default:
-        ++run.ip;
-        return;
     }
+    check_temp(instruction, a);
 }
 
 } // namespace Module1

@@ -240,6 +240,7 @@ void explain_protected_reads(operation_result& result) {
         return;
     const std::int32_t found = algorithm_run.failure_count;
     const std::string report = algorithm_run.failure_report;
+    const std::vector<check_difference> differences = algorithm_run.differences;
     auto run_again = [&result](const devices::instruction_list& list) {
         start_run(list);
         reset_report();
@@ -253,6 +254,7 @@ void explain_protected_reads(operation_result& result) {
     if (areas.empty()) {
         algorithm_run.failure_count = found;
         algorithm_run.failure_report = report;
+        algorithm_run.differences = differences;
         return;
     }
     for (const protected_area& area : areas)
@@ -301,6 +303,9 @@ operation_result run_operation(kind k, const devices::instruction_list& list, bo
         explain_protected_reads(result);
     core::notify(core::host_event::operation_ended);
     result.elapsed_us = core::monotonic_us() - started;
+    result.counts = algorithm_run.counts;
+    if (reports)
+        result.differences = algorithm_run.differences;
 
     if (const auto stopped = stopped_outcome(k, result)) {
         result.outcome = *stopped;

@@ -5,6 +5,7 @@
 // buttons and the CLI call the same procedures.
 #pragma once
 
+#include "interpreter/algorithm_run.h"
 #include "interpreter/chip_identity.h"
 
 #include <cstdint>
@@ -32,6 +33,10 @@ struct operation_result {
     std::string caption; // the finish caption shown in the status line
     // The device ID check, when the model has an ID and the check was asked for.
     std::optional<chip_identity> identity;
+    // Blank Check's and Verify's differences (at most max_reported_failures), and what the
+    // run moved per region of the image.
+    std::vector<check_difference> differences;
+    run_counts counts{};
 };
 
 // Before an operation touches the chip's memory it reads the device ID (right after the

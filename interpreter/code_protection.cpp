@@ -51,7 +51,8 @@ std::int32_t boot_block_bytes(const config_bytes& config) {
     return static_cast<std::int32_t>(sim::boot_block_size(*part, bytes));
 }
 
-// The instructions a configuration section may hold: nothing that walks FLASH or EEPROM.
+// The instructions a configuration section may hold: nothing that walks FLASH, EEPROM or
+// the ID locations.
 bool configuration_only(devices::opcode op) {
     using devices::opcode;
     switch (op) {
@@ -88,6 +89,11 @@ bool configuration_only(devices::opcode op) {
     case opcode::checkblankconfig:
     case opcode::checkflash:
     case opcode::checkeeprom:
+    case opcode::setidloop:
+    case opcode::write_id:
+    case opcode::read_id:
+    case opcode::checkblankid:
+    case opcode::checkid:
     case opcode::unrecognised:
         break;
     }

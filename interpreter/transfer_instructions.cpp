@@ -62,15 +62,40 @@ void wait_for_write(const write_poll& poll) {
 namespace {
 
 std::vector<std::int32_t>& bytes_of(memory which) {
-    return which == memory::flash ? image::program_image().flash_image
-                                  : image::program_image().eeprom_image;
+    auto& buffer = image::program_image();
+    switch (which) {
+    case memory::flash:
+        return buffer.flash_image;
+    case memory::eeprom:
+        return buffer.eeprom_image;
+    case memory::id:
+        return buffer.id_image;
+    case memory::config:
+        break;
+    }
+    static std::vector<std::int32_t> none;
+    none.clear();
+    return none;
+}
+
+std::int32_t size_of(memory which) {
+    const auto& model = devices::selected_model().values;
+    switch (which) {
+    case memory::flash:
+        return model.flash_size;
+    case memory::eeprom:
+        return model.eeprom_size;
+    case memory::id:
+        return model.layout.id_size;
+    case memory::config:
+        break;
+    }
+    return 0;
 }
 
 // Whether `address` lies inside both the model's memory and the image array.
 bool inside(memory which, std::int32_t address) {
-    const std::int32_t size = which == memory::flash ? devices::selected_model().values.flash_size
-                                                     : devices::selected_model().values.eeprom_size;
-    return address >= 0 && address < size &&
+    return address >= 0 && address < size_of(which) &&
            static_cast<std::size_t>(address) < bytes_of(which).size();
 }
 
@@ -87,8 +112,8 @@ void store_image_byte(memory which, std::int32_t address, std::int32_t value) {
 
 void caption_progress(memory which) {
     const auto& run = algorithm_run;
-    core::set_status((which == memory::flash ? "F:" : "E:") +
-                     std::to_string(run.address_counter + 1) + "/" +
+    const char* prefix = which == memory::flash ? "F:" : which == memory::eeprom ? "E:" : "I:";
+    core::set_status(prefix + std::to_string(run.address_counter + 1) + "/" +
                      std::to_string(run.loop_limit + 1));
     core::host_yield();
 }
@@ -119,29 +144,39 @@ void run_transfer(const devices::instruction& instruction) {
     case opcode::movlw_eeprom:
         caption_progress(memory::eeprom);
         movlw(image_byte(memory::eeprom, a));
+        counts_of(memory::eeprom).written += 1;
         run.address_counter = a + 1;
         break;
     case opcode::write_flash:
-        caption_progress(memory::flash);
-        Module94::send_command(instruction.command, image_byte(memory::flash, a) +
-                                                        256 * image_byte(memory::flash, a + 1));
+    case opcode::write_id: {
+        const memory which = instruction.op == opcode::write_flash ? memory::flash : memory::id;
+        caption_progress(which);
+        Module94::send_command(instruction.command,
+                               image_byte(which, a) + 256 * image_byte(which, a + 1));
         Module94::short_delay();
+        counts_of(which).written += 2;
         run.address_counter = a + 2;
         break;
+    }
     case opcode::write_config:
         caption_config(instruction.config_byte);
         Module94::send_command(instruction.command, 257 * config_slot(instruction.config_byte));
         Module94::short_delay();
+        counts_of(memory::config).written += 1;
         break;
     case opcode::waitwr:
         wait_for_write(model_write_poll(false));
         break;
     case opcode::read_flash:
-    case opcode::read_eeprom: {
-        const memory which = instruction.op == opcode::read_flash ? memory::flash : memory::eeprom;
+    case opcode::read_eeprom:
+    case opcode::read_id: {
+        const memory which = instruction.op == opcode::read_flash    ? memory::flash
+                             : instruction.op == opcode::read_eeprom ? memory::eeprom
+                                                                     : memory::id;
         caption_progress(which);
         read_into_image(which, a, Module94::read_byte_deferred(instruction.command));
         Module94::short_delay();
+        counts_of(which).read += 1;
         run.address_counter = a + 1;
         break;
     }
@@ -150,6 +185,7 @@ void run_transfer(const devices::instruction& instruction) {
         read_into_config(instruction.config_byte,
                          Module94::read_byte_deferred(instruction.command));
         Module94::short_delay();
+        counts_of(memory::config).read += 1;
         break;
     case opcode::read_temp:
         read_into_temp(Module94::read_byte_deferred(instruction.command));
@@ -159,8 +195,31 @@ void run_transfer(const devices::instruction& instruction) {
         Module94::send_command(instruction.command, instruction.payload);
         Module94::short_delay();
         break;
-    default:
-        break;
+    case opcode::begin:
+    case opcode::end:
+    case opcode::startprog:
+    case opcode::startconfigprog:
+    case opcode::setprogtime:
+    case opcode::calcflash:
+    case opcode::calcflashpage:
+    case opcode::calceeprom:
+    case opcode::setflashloop:
+    case opcode::seteepromloop:
+    case opcode::setidloop:
+    case opcode::loop:
+    case opcode::ifpage:
+    case opcode::endifpage:
+    case opcode::checkblankflash:
+    case opcode::checkblankeeprom:
+    case opcode::checkblankconfig:
+    case opcode::checkblankid:
+    case opcode::checkflash:
+    case opcode::checkeeprom:
+    case opcode::checkconfig:
+    case opcode::checkid:
+    case opcode::wait:
+    case opcode::unrecognised:
+        break; // run_step dispatches these elsewhere
     }
     ++run.ip;
 }

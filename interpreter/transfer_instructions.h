@@ -5,6 +5,7 @@
 
 #include "devices/instruction_syntax.h"
 #include "devices/model_select.h"
+#include "image/memory_buffer.h"
 
 #include <cstdint>
 
@@ -32,7 +33,8 @@ write_poll model_write_poll(bool nop_before_shift_out);
 void wait_for_write(const write_poll& poll);
 
 // The two byte-addressed memories of the image.
-enum class memory { flash, eeprom };
+// The image regions an address counter walks: FLASH, EEPROM and the ID locations.
+using memory = image::region;
 
 // Progress captions: "F:a/b" or "E:a/b", and "CONF1L:" .. "CONF7H:", each followed by a
 // yield.
