@@ -64,13 +64,15 @@ class hex_text_reader {
   public:
     hex_text_reader(memory_buffer& buffer, const devices::model_values& model,
                     std::int32_t& loaded_top)
-        : buffer_(buffer), loaded_top_(loaded_top) {
+        : buffer_(buffer), loaded_top_(loaded_top), layout_(model.layout) {
         // The regions follow the model; the array lengths bound them as well, so an image
         // that does not match the model can never be written past its end.
         flash_limit_ = std::min<std::int64_t>(std::max(model.flash_size, 0),
                                               static_cast<std::int64_t>(buffer.flash_image.size()));
         eeprom_limit_ = std::min<std::int64_t>(
             std::max(model.eeprom_size, 0), static_cast<std::int64_t>(buffer.eeprom_image.size()));
+        id_limit_ = std::min<std::int64_t>(std::max(model.layout.id_size, 0),
+                                           static_cast<std::int64_t>(buffer.id_image.size()));
     }
 
     hex_read_result run(std::string_view text);
@@ -84,8 +86,10 @@ class hex_text_reader {
 
     memory_buffer& buffer_;
     std::int32_t& loaded_top_;
+    const devices::image_layout layout_;
     std::int64_t flash_limit_ = 0;
     std::int64_t eeprom_limit_ = 0;
+    std::int64_t id_limit_ = 0;
     std::int64_t upper_linear_ = 0;
     std::int64_t segment_ = 0;
     bool end_of_file_ = false;
@@ -200,31 +204,38 @@ hex_error hex_text_reader::read_data(std::int32_t count, std::int32_t address,
         facts_.flash_end = std::max(facts_.flash_end, start + count);
         return store_flash(start, count, data);
     }
+    const std::int64_t id_address = layout_.id_address;
+    const std::int64_t config_start = layout_.config_address;
+    const std::int64_t eeprom_start = layout_.eeprom_address;
     for (std::int32_t j = 0; j < count; ++j) {
         const std::int64_t a = start + j;
         const std::string_view byte_text = data.substr(2 * static_cast<std::size_t>(j), 2);
+        const std::int32_t value = core::hex2_value(byte_text);
         if (a < flash_limit_) {
-            const std::int32_t value = core::hex2_value(byte_text);
             if (value < 0)
                 return hex_error::data_byte;
             buffer_.flash_image[static_cast<std::size_t>(a)] = value;
             raise_loaded_top(a + 1);
             facts_.flash_end = std::max(facts_.flash_end, a + 1);
+        } else if (a >= id_address && a < id_address + id_limit_) {
+            if (value < 0)
+                return hex_error::data_byte;
+            buffer_.id_image[static_cast<std::size_t>(a - id_address)] = value;
         } else if ((a >= id_locations_address && a < id_locations_address + 8) ||
                    (a >= device_id_address && a <= device_id_end)) {
-            if (core::hex2_value(byte_text) < 0)
-                return hex_error::data_byte;
-        } else if (a >= config_address && a < config_address + devices::config_bytes) {
-            const std::int32_t value = core::hex2_value(byte_text);
+            // The classic ID locations of a model without them, and the device ID: a
+            // toolchain writes them, no model stores them.
             if (value < 0)
                 return hex_error::data_byte;
-            buffer_.config_image[static_cast<std::size_t>(a - config_address)] = value;
-        } else if (a >= eeprom_address && a < eeprom_address + eeprom_limit_) {
-            const std::int32_t value = core::hex2_value(byte_text);
+        } else if (a >= config_start && a < config_start + devices::config_bytes) {
             if (value < 0)
                 return hex_error::data_byte;
-            buffer_.eeprom_image[static_cast<std::size_t>(a - eeprom_address)] = value;
-            facts_.eeprom_end = std::max(facts_.eeprom_end, a - eeprom_address + 1);
+            buffer_.config_image[static_cast<std::size_t>(a - config_start)] = value;
+        } else if (a >= eeprom_start && a < eeprom_start + eeprom_limit_) {
+            if (value < 0)
+                return hex_error::data_byte;
+            buffer_.eeprom_image[static_cast<std::size_t>(a - eeprom_start)] = value;
+            facts_.eeprom_end = std::max(facts_.eeprom_end, a - eeprom_start + 1);
         } else {
             out_of_range_.add(a);
             note_out_of_range(a);
@@ -254,10 +265,11 @@ hex_error hex_text_reader::store_flash(std::int64_t start, std::int32_t count,
 // anywhere else none can.
 void hex_text_reader::note_out_of_range(std::int64_t address) {
     facts_.highest_out_of_range = std::max(facts_.highest_out_of_range, address);
-    if (address < id_locations_address)
+    const std::int64_t eeprom_start = layout_.eeprom_address;
+    if (address < std::min<std::int64_t>(layout_.id_address, id_locations_address))
         facts_.flash_end = std::max(facts_.flash_end, address + 1);
-    else if (address >= eeprom_address && address < eeprom_address + devices::largest_eeprom_size)
-        facts_.eeprom_end = std::max(facts_.eeprom_end, address - eeprom_address + 1);
+    else if (address >= eeprom_start && address < eeprom_start + devices::largest_eeprom_size)
+        facts_.eeprom_end = std::max(facts_.eeprom_end, address - eeprom_start + 1);
     else
         facts_.outside_every_model = true;
 }

@@ -1,6 +1,7 @@
 // Intel HEX reader: places the data records of a HEX text into the program image by
-// address (FLASH, configuration bytes, EEPROM), validates and drops ID-location and
-// device-ID data, and collects every other address as out of range. The first bad record
+// address, where the model's layout puts them (FLASH, ID locations, configuration bytes,
+// EEPROM), validates and drops device-ID data and the classic ID locations of a model
+// without them, and collects every other address as out of range. The first bad record
 // stops the read with a failure naming its line; out-of-range data only gives a warning.
 // Both are returned for the front end to show; the reader shows nothing itself.
 #pragma once

@@ -95,17 +95,30 @@ std::string hex_file_text(const memory_buffer& buffer, const devices::model_valu
 
     append_data_lines(out, buffer.flash_image, flash_last, 0, true);
 
-    append_extended_address(out, config_address);
-    std::string record = core::hex2(devices::config_bytes) + "000000";
+    // The ID locations only when one of them is programmed: a file without them stays as
+    // it always was.
+    const devices::image_layout& layout = model.layout;
+    const std::int64_t id_limit = std::min<std::int64_t>(
+        std::max(layout.id_size, 0), static_cast<std::int64_t>(buffer.id_image.size()));
+    if (std::any_of(buffer.id_image.begin(), buffer.id_image.begin() + id_limit,
+                    [](std::int32_t value) { return value != erased_byte; })) {
+        append_extended_address(out, layout.id_address);
+        append_data_lines(out, buffer.id_image, id_limit - 1, layout.id_address, false);
+    }
+
+    append_extended_address(out, layout.config_address);
+    std::string record = core::hex2(devices::config_bytes) +
+                         core::hex4(static_cast<std::int32_t>(layout.config_address % 65536)) +
+                         "00";
     for (const std::int32_t value : buffer.config_image)
         record += core::hex2(value); // -1 (an invalid erased value) is written as FF
     append_record(out, record);
 
     if (eeprom_last >= 0) {
-        append_extended_address(out, eeprom_address);
+        append_extended_address(out, layout.eeprom_address);
         // Beyond 64 KB of EEPROM a further extended address record keeps the addresses
         // right (no PIC18 has that much, but the bytes must never land on top of others).
-        append_data_lines(out, buffer.eeprom_image, eeprom_last, eeprom_address, false);
+        append_data_lines(out, buffer.eeprom_image, eeprom_last, layout.eeprom_address, false);
     }
 
     append_record(out, "00000001");

@@ -1,6 +1,7 @@
 // Intel HEX writer: the whole program image as a HEX file. It holds the used part of
-// FLASH (up to the last byte that is not FF, rounded up to a whole 16-bit word), always the
-// fourteen configuration bytes, the used part of EEPROM and the end record, in records of
+// FLASH (up to the last byte that is not FF, rounded up to a whole 16-bit word), the ID
+// locations when one of them is not FF, always the fourteen configuration bytes, the used
+// part of EEPROM and the end record, each at the model's layout address, in records of
 // 16 data bytes with extended linear address records, each line ending in CR LF, so that
 // the reader gives back the same image.
 #pragma once

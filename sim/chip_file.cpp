@@ -41,6 +41,9 @@ image::hex_read_result load_chip_file(const std::string& path, virtual_chip& chi
         eeprom[a] = static_cast<std::uint8_t>(buffer.eeprom_image[a]);
     for (std::size_t k = 0; k < chip.config().size(); ++k)
         chip.config()[k] = static_cast<std::uint8_t>(buffer.config_image[k] & 0xFF);
+    auto& id = chip.id_locations();
+    for (std::size_t a = 0; a < id.size() && a < buffer.id_image.size(); ++a)
+        id[a] = static_cast<std::uint8_t>(buffer.id_image[a]);
     return read;
 }
 
@@ -54,6 +57,8 @@ image::hex_failure save_chip_file(const std::string& path, virtual_chip& chip) {
         buffer.eeprom_image[a] = chip.eeprom()[a];
     for (std::size_t k = 0; k < chip.config().size(); ++k)
         buffer.config_image[k] = chip.config()[k];
+    for (std::size_t a = 0; a < chip.id_locations().size() && a < buffer.id_image.size(); ++a)
+        buffer.id_image[a] = chip.id_locations()[a];
     return image::save_hex_file(path, buffer, model);
 }
 

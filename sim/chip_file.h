@@ -11,7 +11,7 @@
 
 namespace sim {
 
-// Loads FLASH, EEPROM and configuration from `path` when it exists (the chip stays
+// Loads FLASH, EEPROM, the ID locations and configuration from `path` when it exists (the chip stays
 // blank otherwise). A file that exists but is rejected leaves the chip as it was and gives
 // the reader's failure; an accepted one may carry the reader's warning.
 image::hex_read_result load_chip_file(const std::string& path, virtual_chip& chip);

@@ -138,7 +138,7 @@ TEST_P(EveryModel, EraseProgramVerifyReadAndFindFlippedBits) {
     ASSERT_EQ(run(&Module1::blank_check, "blank check"), operation_outcome::completed)
         << (messages_.empty() ? "" : messages_.front());
 
-    // A random image filling FLASH and EEPROM; configuration values a toolchain would
+    // A random image filling FLASH, EEPROM and the ID locations; configuration values a toolchain would
     // write (unimplemented bits as 1), with no protection bits set.
     std::mt19937 random(static_cast<unsigned>(model.flash_size + model.name.size()));
     image::erase_image(image, model);
@@ -147,6 +147,9 @@ TEST_P(EveryModel, EraseProgramVerifyReadAndFindFlippedBits) {
     if (model.eeprom_size > 0)
         for (auto& byte : image.eeprom_image)
             byte = static_cast<int>(random() % 256);
+    ASSERT_EQ(image.id_image.size(), 8u);
+    for (auto& byte : image.id_image)
+        byte = static_cast<int>(random() % 256);
     for (std::size_t k = 0; k < 14; ++k) {
         const int mask = model.config_mask[k];
         const int chosen = k < 8 ? static_cast<int>(random() % 256) : 0xFF;
@@ -160,12 +163,14 @@ TEST_P(EveryModel, EraseProgramVerifyReadAndFindFlippedBits) {
     ASSERT_EQ(run(&Module1::read_all, "read"), operation_outcome::completed);
     EXPECT_EQ(image.flash_image, programmed.flash_image);
     EXPECT_EQ(image.eeprom_image, programmed.eeprom_image);
+    EXPECT_EQ(image.id_image, programmed.id_image);
     for (std::size_t k = 0; k < 14; ++k)
         EXPECT_EQ(image.config_image[k] & model.config_mask[k],
                   programmed.config_image[k] & model.config_mask[k])
             << "configuration byte " << k;
 
-    // One flipped bit in each memory: verify reports exactly those three places.
+    // One flipped bit in each memory: verify reports exactly those places, in the order
+    // the algorithm walks them.
     image = programmed;
     const int flash_at = static_cast<int>(random() % static_cast<unsigned>(model.flash_size));
     image.flash_image[static_cast<std::size_t>(flash_at)] ^= 0x10;
@@ -173,6 +178,9 @@ TEST_P(EveryModel, EraseProgramVerifyReadAndFindFlippedBits) {
     expected += "FLASH Byte " + core::hex6h(flash_at) + ",   " +
                 core::hex2h(programmed.flash_image[static_cast<std::size_t>(flash_at)]) + ",   " +
                 core::hex2h(image.flash_image[static_cast<std::size_t>(flash_at)]) + ",\r\n";
+    image.id_image[1] ^= 0x80;
+    expected += "ID Byte 200001h,   " + core::hex2h(programmed.id_image[1]) + ",   " +
+                core::hex2h(image.id_image[1]) + ",\r\n";
     if (model.eeprom_size > 0) {
         const int eeprom_at = model.eeprom_size - 1;
         image.eeprom_image[static_cast<std::size_t>(eeprom_at)] ^= 0x01;
