@@ -27,6 +27,12 @@ std::string config_list_problem(const std::string& key, const std::string& text)
     return {};
 }
 
+// An instruction that walks the ID locations.
+bool uses_id_locations(opcode op) {
+    return op == opcode::setidloop || op == opcode::write_id || op == opcode::read_id ||
+           op == opcode::checkid || op == opcode::checkblankid;
+}
+
 struct model_record {
     std::string name;
     int line = 0;
@@ -34,6 +40,80 @@ struct model_record {
     std::array<int, algorithm_kinds> algorithm_lines{};        // 0 = no line
     std::array<std::string, algorithm_kinds> bodies;
 };
+
+// The image layout: the ID size and the three addresses readable, ID instructions only
+// where there are ID locations, and no two memories at the same HEX addresses (the reader
+// would put a byte in one of them and the writer write both).
+template <typename report_fn, typename value_fn>
+void check_layout(const model_record& model, const report_fn& report, const value_fn& value_of) {
+    const image_layout classic;
+    std::int32_t id_size = classic.id_size;
+    if (const auto* size = value_of("idlocations:")) {
+        const auto parsed = parse_size(*size);
+        if (!parsed || *parsed > largest_id_size)
+            report("idlocations:", "\"idlocations:\" must be the number of ID bytes from 0 to " +
+                                       std::to_string(largest_id_size) + ", not \"" + *size +
+                                       "\"; the model cannot be selected");
+        id_size = parsed.value_or(0);
+    }
+    auto address = [&](const std::string& key, std::int64_t otherwise) {
+        const auto* text = value_of(key);
+        if (!text)
+            return otherwise;
+        const auto parsed = parse_hex_address(core::upper_case(*text));
+        if (!parsed)
+            report(key, "\"" + key +
+                            "\" must be a HEX address of one to six hexadecimal digits, "
+                            "not \"" +
+                            *text + "\"; the model cannot be selected");
+        return parsed.value_or(otherwise);
+    };
+    const std::int64_t id_address = address("idaddress:", classic.id_address);
+    const std::int64_t config_address = address("configaddress:", classic.config_address);
+    const std::int64_t eeprom_address = address("eepromaddress:", classic.eeprom_address);
+
+    if (id_size == 0)
+        for (int kind = 0; kind < algorithm_kinds; ++kind) {
+            const auto list = make_instruction_list(model.bodies[static_cast<std::size_t>(kind)]);
+            const auto found = std::find_if(list.begin(), list.end(), [](const std::string& text) {
+                return uses_id_locations(decode_instruction(text).op);
+            });
+            if (found != list.end())
+                report("idlocations:", std::string("its ") + algorithm_kind_names[kind] +
+                                           " algorithm walks the ID locations ('" + *found +
+                                           "'), but \"idlocations: 0\" says it has none");
+        }
+
+    struct area {
+        const char* name;
+        const char* key; // the line that places it
+        std::int64_t first, size;
+    };
+    const area areas[] = {
+        {"FLASH", "flash:", 0,
+         parse_size(value_of("flash:") ? *value_of("flash:") : "").value_or(0)},
+        {"ID locations", "idaddress:", id_address, id_size},
+        {"configuration bytes", "configaddress:", config_address, config_bytes},
+        {"EEPROM", "eepromaddress:", eeprom_address,
+         parse_size(value_of("eeprom:") ? *value_of("eeprom:") : "").value_or(0)}};
+    for (std::size_t i = 0; i < std::size(areas); ++i)
+        for (std::size_t j = i + 1; j < std::size(areas); ++j) {
+            const area& a = areas[i];
+            const area& b = areas[j];
+            if (a.size <= 0 || b.size <= 0 || a.first + a.size <= b.first ||
+                b.first + b.size <= a.first)
+                continue;
+            auto range = [](const area& r) {
+                return core::hex6(static_cast<std::int32_t>(r.first)) + "-" +
+                       core::hex6(static_cast<std::int32_t>(r.first + r.size - 1));
+            };
+            report(value_of(b.key) ? b.key : a.key,
+                   std::string("its ") + a.name + " (" + range(a) + ") and its " + b.name + " (" +
+                       range(b) +
+                       ") share HEX addresses: a HEX file could not say which "
+                       "memory a byte belongs to");
+        }
+}
 
 void check_model(const model_record& model, std::vector<database_problem>& problems) {
     auto report = [&](const std::string& key, const std::string& what) {
@@ -166,6 +246,8 @@ void check_model(const model_record& model, std::vector<database_problem>& probl
                           "from F60 to FFF (the access bank's special function registers, "
                           "where the write poll reads it), not \"" +
                               *eecon1 + "\"; the model cannot be selected");
+
+    check_layout(model, report, value_of);
 
     // The page size as the loader reads it: a missing line gives 0.
     const std::int32_t page_size = page ? core::text_to_int(*page) : 0;

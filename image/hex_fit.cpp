@@ -64,8 +64,8 @@ std::string memory_ends_text(const devices::model_values& model, const hex_file_
     std::string text = "its FLASH ends at " + address_text(model.flash_size - 1);
     if (facts.eeprom_end > 0)
         text += model.eeprom_size > 0
-                    ? ", its EEPROM at " + address_text(model.layout.eeprom_address +
-                                                           model.eeprom_size - 1)
+                    ? ", its EEPROM at " +
+                          address_text(model.layout.eeprom_address + model.eeprom_size - 1)
                     : ", it has no EEPROM";
     return text;
 }

@@ -1,10 +1,14 @@
 ; Small PIC18F452 program for the HEX reader tests: code at the reset and high-priority
-; interrupt vectors, a routine above 0x100, configuration settings and data EEPROM bytes.
+; interrupt vectors, a routine above 0x100, ID locations, configuration settings and data
+; EEPROM bytes.
         list    p=18f452
         #include <p18f452.inc>
         errorlevel -302         ; SFRs are reached through the access bank
 
         CONFIG  OSC = HS, WDT = OFF, LVP = OFF, PWRT = ON, BOR = OFF
+        __idlocs _IDLOC0, 0x12
+        __idlocs _IDLOC1, 0xA5
+        __idlocs _IDLOC7, 0x07
 
         org     0x0000
 reset_vector:

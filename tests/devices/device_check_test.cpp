@@ -95,8 +95,13 @@ TEST(DeviceCheck, AlgorithmBodies) {
               "mclrmax: 13,25", "model: M3", "vpp: 9-12.5", "mclrmax: 25", "model: M4",
               "mclrmax: 13.25", "model: M5", "vpp: 9-12.5", "mclrmax: 13.25",
               // EECON1 among the access bank's special function registers, F60h to FFFh.
-              "model: E1", "eecon1: f7f", "model: E2", "eecon1: F5F", "model: E3",
-              "eecon1: 0FA6"}));
+              "model: E1", "eecon1: f7f", "model: E2", "eecon1: F5F", "model: E3", "eecon1: 0FA6",
+              // The image layout: ID instructions need ID locations, readable sizes and
+              // addresses, and memories that do not share addresses.
+              "verifyalgdef 6: begin,setidloop,temp=s09,checkid,loop,end", "model: I1",
+              "idlocations: 0", "verifyalg: 6", "model: I2", "idlocations: 300",
+              "idaddress: 20000G", "model: I3", "configaddress: 200004", "eepromaddress: f00000",
+              "model: I4", "idlocations: 0", "idaddress: 0"}));
     const std::pair<int, const char*> expected[] = {
         {19, "unrecognised instruction 'begin '"},
         {19, "'s0x-flash' has no valid two-digit"},
@@ -151,6 +156,13 @@ TEST(DeviceCheck, AlgorithmBodies) {
              "FFF (the access bank's special function registers, where the write poll reads "
              "it), not \"F5F\""},
         {89, "not \"0FA6\""},
+        {92, "its verify algorithm walks the ID locations ('setidloop'), but \"idlocations: 0\" "
+             "says it has none"},
+        {95, "\"idlocations:\" must be the number of ID bytes from 0 to 256, not \"300\""},
+        {96, "\"idaddress:\" must be a HEX address of one to six hexadecimal digits, not "
+             "\"20000G\""},
+        {98, "its ID locations (200000-200007) and its configuration bytes (200004-200011) "
+             "share HEX addresses"},
     };
     for (const auto& [line, text] : expected) {
         SCOPED_TRACE("line " + std::to_string(line) + ": " + text);
@@ -159,6 +171,8 @@ TEST(DeviceCheck, AlgorithmBodies) {
     EXPECT_FALSE(has_problem(problems, 65, "")) << "\"vpp: 9-12.5\" is a range\n" << dump(problems);
     EXPECT_FALSE(has_problem(problems, 83, "")) << dump(problems);
     EXPECT_FALSE(has_problem(problems, 85, "")) << dump(problems);
+    for (const int line : {99, 102}) // an address in lower case; no ID locations, no overlap
+        EXPECT_FALSE(has_problem(problems, line, "")) << dump(problems);
 }
 
 TEST(AlgorithmCheck, RunFaultsAreWhatWouldRunAwayDivideByZeroOrEndTheProgram) {

@@ -251,38 +251,45 @@ TEST(HexReaderRecords, LoadedTopIsOnePastTheHighestFlashByte) {
 }
 
 TEST(HexReaderRecords, DataIsPlacedByRegion) {
-    const auto model = make_model(32768, 256);
-    std::vector<int> config_bytes;
-    for (int i = 0; i < 14; ++i)
-        config_bytes.push_back(0x10 + i);
-    const auto outcome = read_text(crlf_lines({
-                                       data_record(0x7FFE, {0xA1, 0xA2}),
-                                       extended_linear(0x20),
-                                       data_record(0, {1, 2, 3, 4, 5, 6, 7, 8}),
-                                       extended_linear(0x30),
-                                       data_record(0, config_bytes),
-                                       extended_linear(0x3F),
-                                       data_record(0xFFFE, {0x12, 0x34}),
-                                       extended_linear(0xF0),
-                                       data_record(0, {0xE0, 0xE1}),
-                                       data_record(0xFF, {0xEF}),
-                                       end_record,
-                                   }),
-                                   model);
-    EXPECT_TRUE(outcome.accepted);
-    EXPECT_EQ(outcome.warning, ""); // ID locations and device ID are dropped silently
-    EXPECT_EQ(outcome.buffer.flash_image[0x7FFE], 0xA1);
-    EXPECT_EQ(outcome.buffer.flash_image[0x7FFF], 0xA2);
-    for (int i = 0; i < 14; ++i)
-        EXPECT_EQ(outcome.buffer.config_image[static_cast<std::size_t>(i)], 0x10 + i) << i;
-    EXPECT_EQ(outcome.buffer.eeprom_image[0], 0xE0);
-    EXPECT_EQ(outcome.buffer.eeprom_image[1], 0xE1);
-    EXPECT_EQ(outcome.buffer.eeprom_image[0xFF], 0xEF);
-    EXPECT_EQ(outcome.loaded_top, 32768);
-    EXPECT_EQ(outcome.facts.highest_out_of_range, -1);
-    EXPECT_EQ(outcome.facts.flash_end, 32768);
-    EXPECT_EQ(outcome.facts.eeprom_end, 0x100);
-    EXPECT_FALSE(outcome.facts.outside_every_model);
+    // With ID locations and without them: a model without keeps none of the ID bytes.
+    auto model = make_model(32768, 256);
+    for (const int id_size : {8, 0}) {
+        SCOPED_TRACE(id_size);
+        model.layout.id_size = id_size;
+        std::vector<int> config_bytes;
+        for (int i = 0; i < 14; ++i)
+            config_bytes.push_back(0x10 + i);
+        const auto outcome = read_text(crlf_lines({
+                                           data_record(0x7FFE, {0xA1, 0xA2}),
+                                           extended_linear(0x20),
+                                           data_record(0, {1, 2, 3, 4, 5, 6, 7, 8}),
+                                           extended_linear(0x30),
+                                           data_record(0, config_bytes),
+                                           extended_linear(0x3F),
+                                           data_record(0xFFFE, {0x12, 0x34}),
+                                           extended_linear(0xF0),
+                                           data_record(0, {0xE0, 0xE1}),
+                                           data_record(0xFF, {0xEF}),
+                                           end_record,
+                                       }),
+                                       model);
+        EXPECT_TRUE(outcome.accepted);
+        EXPECT_EQ(outcome.warning, ""); // the device ID (and ID locations without them) dropped
+        const std::vector<std::int32_t> ids{1, 2, 3, 4, 5, 6, 7, 8};
+        EXPECT_EQ(outcome.buffer.id_image, id_size == 0 ? std::vector<std::int32_t>{} : ids);
+        EXPECT_EQ(outcome.buffer.flash_image[0x7FFE], 0xA1);
+        EXPECT_EQ(outcome.buffer.flash_image[0x7FFF], 0xA2);
+        for (int i = 0; i < 14; ++i)
+            EXPECT_EQ(outcome.buffer.config_image[static_cast<std::size_t>(i)], 0x10 + i) << i;
+        EXPECT_EQ(outcome.buffer.eeprom_image[0], 0xE0);
+        EXPECT_EQ(outcome.buffer.eeprom_image[1], 0xE1);
+        EXPECT_EQ(outcome.buffer.eeprom_image[0xFF], 0xEF);
+        EXPECT_EQ(outcome.loaded_top, 32768);
+        EXPECT_EQ(outcome.facts.highest_out_of_range, -1);
+        EXPECT_EQ(outcome.facts.flash_end, 32768);
+        EXPECT_EQ(outcome.facts.eeprom_end, 0x100);
+        EXPECT_FALSE(outcome.facts.outside_every_model);
+    }
 }
 
 struct range_case {

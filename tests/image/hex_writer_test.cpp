@@ -77,6 +77,19 @@ TEST(HexFileText, SingleByteIsRoundedUpToAWord) {
                                                        end_line);
 }
 
+TEST(HexFileText, IdLocationsFollowFlashOnlyWhenOneIsProgrammed) {
+    auto model = make_model(32768, 256);
+    auto buffer = erased_buffer(model);
+    buffer.id_image[1] = 0x12;
+    EXPECT_EQ(image::hex_file_text(buffer, model),
+              ":020000040020DA\r\n:08000000FF12FFFFFFFFFFFFED\r\n" + config_address_line +
+                  erased_config_line + end_line);
+    // A model without ID locations writes none, whatever the array holds.
+    model.layout.id_size = 0;
+    EXPECT_EQ(image::hex_file_text(buffer, model),
+              config_address_line + erased_config_line + end_line);
+}
+
 TEST(HexFileText, EepromSectionEndsAtItsLastUsedByte) {
     const auto model = make_model(32768, 256);
     auto buffer = erased_buffer(model);

@@ -21,7 +21,7 @@ devices::model_values wide_model() {
 }
 
 // Random content: scattered runs of bytes, the bytes around each 64 KB boundary, random
-// EEPROM and configuration bytes.
+// EEPROM, ID and configuration bytes (the ID locations erased in every other image).
 image::memory_buffer random_image(const devices::model_values& model, std::mt19937& random) {
     image::memory_buffer buffer;
     image::erase_image(buffer, model);
@@ -41,6 +41,9 @@ image::memory_buffer random_image(const devices::model_values& model, std::mt199
         buffer.eeprom_image[i] = random() % 4 == 0 ? 255 : byte();
     for (auto& value : buffer.config_image)
         value = byte();
+    if (random() % 2 == 0)
+        for (auto& value : buffer.id_image)
+            value = byte();
     return buffer;
 }
 
@@ -55,9 +58,13 @@ std::int32_t written_flash_top(const image::memory_buffer& buffer) {
 }
 
 TEST(RoundTrip, WrittenImagesReadBackUnchanged) {
-    const auto model = wide_model();
+    // The classic layout, and one that puts a larger ID area, the configuration bytes and
+    // the EEPROM elsewhere.
+    auto moved = wide_model();
+    moved.layout = {0x210000, 32, 0x310020, 0xE00000};
     std::mt19937 random(7);
     for (int round = 0; round < 40; ++round) {
+        const auto& model = round % 2 == 0 ? wide_model() : moved;
         SCOPED_TRACE("round " + std::to_string(round));
         const auto original = random_image(model, random);
         image::memory_buffer back;
@@ -70,6 +77,7 @@ TEST(RoundTrip, WrittenImagesReadBackUnchanged) {
         EXPECT_EQ(back.flash_image, original.flash_image);
         EXPECT_EQ(back.eeprom_image, original.eeprom_image);
         EXPECT_EQ(back.config_image, original.config_image);
+        EXPECT_EQ(back.id_image, original.id_image);
         EXPECT_EQ(loaded_top, written_flash_top(original));
     }
 }
@@ -100,6 +108,8 @@ TEST(RoundTrip, SrecCatReadsTheSameBytesFromWrittenFiles) {
             {"-crop 0 0x20000 -fill 0xFF 0 0x20000", "flash.bin", original.flash_image},
             {"-crop 0xF00000 0xF00400 -offset -0xF00000 -fill 0xFF 0 0x400", "eeprom.bin",
              original.eeprom_image},
+            {"-crop 0x200000 0x200008 -offset -0x200000 -fill 0xFF 0 8", "id.bin",
+             original.id_image},
         };
         for (const auto& region : regions) {
             const auto run = run_command("srec_cat " + hex + " -intel " + region.filter + " -o " +
@@ -118,7 +128,7 @@ TEST(RoundTrip, SrecCatReadsTheSameBytesFromWrittenFiles) {
     }
 }
 
-TEST(IndependentTools, GpasmProgramLoadsIntoFlashConfigurationAndEeprom) {
+TEST(IndependentTools, GpasmProgramLoadsIntoFlashIdConfigurationAndEeprom) {
     temp_dir dir;
     const std::string hex = dir.file("program.hex");
     const auto run =
@@ -164,6 +174,8 @@ TEST(IndependentTools, GpasmProgramLoadsIntoFlashConfigurationAndEeprom) {
     EXPECT_EQ(
         std::vector<std::int32_t>(buffer.eeprom_image.begin(), buffer.eeprom_image.begin() + 7),
         (std::vector<std::int32_t>{0x12, 0x34, 0x56, 0x78, 'O', 'K', 255}));
+    // __idlocs of ID bytes 0, 1 and 7; the others stay erased.
+    EXPECT_EQ(buffer.id_image, (std::vector<std::int32_t>{0x12, 0xA5, 255, 255, 255, 255, 255, 7}));
 }
 
 struct srec_case {

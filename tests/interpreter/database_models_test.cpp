@@ -138,8 +138,8 @@ TEST_P(EveryModel, EraseProgramVerifyReadAndFindFlippedBits) {
     ASSERT_EQ(run(&Module1::blank_check, "blank check"), operation_outcome::completed)
         << (messages_.empty() ? "" : messages_.front());
 
-    // A random image filling FLASH, EEPROM and the ID locations; configuration values a toolchain would
-    // write (unimplemented bits as 1), with no protection bits set.
+    // A random image filling FLASH, EEPROM and the ID locations; configuration values a toolchain
+    // would write (unimplemented bits as 1), with no protection bits set.
     std::mt19937 random(static_cast<unsigned>(model.flash_size + model.name.size()));
     image::erase_image(image, model);
     for (auto& byte : image.flash_image)
