@@ -1,7 +1,7 @@
-// Real HEX files: a small program with CONFIG directives and data EEPROM, assembled by
-// gpasm for one part of each family, programs and verifies on its virtual chip through
-// pinwright-cli --simulate, also with code protection on, and pinwright-cli config names
-// the settings the directives chose.
+// Real HEX files: a small program with CONFIG directives, ID locations and data EEPROM,
+// assembled by gpasm for one part of each family, programs, reads back and verifies on its
+// virtual chip through pinwright-cli --simulate, a changed ID byte fails verify, also with code
+// protection on, and pinwright-cli config names the settings the directives chose.
 #include "cli/commands.h"
 
 #include <QSettings>
@@ -25,6 +25,14 @@ struct assembled_part {
     std::vector<std::string> voltages = {}; // the adapter's, stated where 5 V / 13 V is too much
 };
 
+// ID bytes 12h, A5h and, at 200007h, 07h. gpasm refuses __idlocs for the xxK80 parts (its
+// part data gives them no ID locations), so there the bytes are placed with org and db.
+std::string id_locations(const std::string& part) {
+    if (part.find("k80") != std::string::npos)
+        return "    org 0x200000\n    db 0x12, 0xA5\n    org 0x200006\n    db 0xFF, 0x07\n";
+    return "    __idlocs _IDLOC0, 0x12\n    __idlocs _IDLOC1, 0xA5\n    __idlocs _IDLOC7, 0x07\n";
+}
+
 // Assembles the small program for `part` with `config` as its CONFIG directive into
 // base + "app.hex".
 void assemble(const std::string& base, const std::string& part, const std::string& config) {
@@ -33,7 +41,7 @@ void assemble(const std::string& base, const std::string& part, const std::strin
         source << "    list p=" << part << "\n"
                << "    #include <p" << part << ".inc>\n"
                << "    CONFIG " << config << "\n"
-               << "    org 0x0000\n"
+               << id_locations(part) << "    org 0x0000\n"
                << "    goto start\n"
                << "    org 0x0040\n"
                << "start:\n"
@@ -66,12 +74,13 @@ class GpasmProgram : public ::testing::TestWithParam<assembled_part> {
                  std::string(GetParam().watchdog) + " = OFF, " + GetParam().other + more);
     }
 
-    // pinwright-cli `args` on app.hex and the simulated part's chip file.
-    int run(std::vector<std::string> args, const std::string& data = PINWRIGHT_BIN_DIR) {
+    // pinwright-cli `args` on `file` (app.hex) and the simulated part's chip file.
+    int run(std::vector<std::string> args, const std::string& data = PINWRIGHT_BIN_DIR,
+            const std::string& file = "app.hex") {
         out.str({});
         err.str({});
-        args.insert(args.end(), {base() + "app.hex", "--simulate", "--quiet", "--model",
-                                 GetParam().part, "--chip", base() + "chip.hex"});
+        args.insert(args.end(), {base() + file, "--simulate", "--quiet", "--model", GetParam().part,
+                                 "--chip", base() + "chip.hex"});
         args.insert(args.end(), GetParam().voltages.begin(), GetParam().voltages.end());
         return cli::run_cli(args, data, out, err);
     }
@@ -87,12 +96,30 @@ TEST_P(GpasmProgram, ProgramsAndVerifies) {
     EXPECT_EQ(err.str(), "");
     EXPECT_EQ(run({"verify"}, data), 0) << err.str();
 
-    // The chip holds the code, the EEPROM text and the watchdog switched off.
-    std::ifstream chip(base() + "chip.hex");
-    std::stringstream text;
-    text << chip.rdbuf();
-    EXPECT_NE(text.str().find(":0A00000050696E777269676874003A"), std::string::npos)
+    // The chip holds the code, the ID locations and the EEPROM text, and Read All gives
+    // the ID bytes back.
+    auto text_of = [](const std::string& path) {
+        std::ifstream file(path);
+        std::stringstream text;
+        text << file.rdbuf();
+        return text.str();
+    };
+    const std::string ids = ":020000040020DA\r\n:0800000012A5FFFFFFFFFF073F\r\n";
+    const std::string chip = text_of(base() + "chip.hex");
+    EXPECT_NE(chip.find(":0A00000050696E777269676874003A"), std::string::npos)
         << "EEPROM \"Pinwright\"";
+    EXPECT_NE(chip.find(ids), std::string::npos) << chip;
+    ASSERT_EQ(run({"read"}, data, "back.hex"), 0) << err.str();
+    EXPECT_NE(text_of(base() + "back.hex").find(ids), std::string::npos);
+
+    // ID byte 200001h changed from A5h to A6h: verify fails and names it.
+    std::string changed = text_of(base() + "app.hex");
+    const std::size_t at = changed.find(":0200000012A547");
+    ASSERT_NE(at, std::string::npos) << changed;
+    changed.replace(at, 15, ":0200000012A646");
+    std::ofstream(base() + "app.hex") << changed;
+    EXPECT_EQ(run({"verify"}, data), 1) << err.str();
+    EXPECT_NE(err.str().find("ID Byte 200001h,   A5h,   A6h,"), std::string::npos) << err.str();
 }
 
 // With CP0 on, program --verify proves code and data before the protection is written
