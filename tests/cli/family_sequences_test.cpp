@@ -1,9 +1,9 @@
 // The port trace of Program All for one part of each family, decoded back into the frames
 // the chip saw, equals the chip maker's programming sequence for that family: the bulk
-// erase (region by region on xxK80), the first write buffer, one data EEPROM byte and the
-// configuration bytes, each programming hold as long as the model says. With fast port
-// access the chip sees the same frames (the EEPROM write polled where the family allows
-// it) and holds, with under a third of the register accesses per frame.
+// erase (region by region on xxK80), the first write buffer, the ID locations, one data
+// EEPROM byte and the configuration bytes, each programming hold as long as the model
+// says. With fast port access the chip sees the same frames (the EEPROM write polled where
+// the family allows it) and holds, with under a third of the register accesses per frame.
 #include "../support/trace_decoder.h"
 
 #include "cli/commands.h"
@@ -41,8 +41,9 @@ int eecon1_of(family kind) {
     return kind == family::k80 ? 0x7F : 0xA6;
 }
 
-// The frames the maker's documents give for programming one word at address 0, one EEPROM
-// byte A5h at address 0 and the fourteen configuration bytes.
+// The frames the maker's documents give for programming one word at address 0, ID bytes
+// 55h at 200000h and AAh at 200007h, one EEPROM byte A5h at address 0 and the fourteen
+// configuration bytes.
 std::vector<std::pair<int, int>> maker_sequence(family kind, const devices::model_values& model) {
     std::vector<std::pair<int, int>> frames;
     auto core = [&](int word) { frames.emplace_back(0, word); };
@@ -116,6 +117,18 @@ std::vector<std::pair<int, int>> maker_sequence(family kind, const devices::mode
         frames.emplace_back(0xD, 0xFFFF);
     frames.emplace_back(0xF, 0xFFFF);
     core(0x0000); // the programming hold
+
+    // The ID locations: one 8-byte buffer at 200000h, the table pointer loaded afresh.
+    bsf(eepgd);
+    bcf(cfgs);
+    if (k_family)
+        bsf(wren);
+    setptr(0x200000);
+    frames.emplace_back(0xD, 0xFF55);
+    frames.emplace_back(0xD, 0xFFFF);
+    frames.emplace_back(0xD, 0xFFFF);
+    frames.emplace_back(0xF, 0xAAFF);
+    core(0x0000);
 
     // Data EEPROM, one byte (the address in EEADR alone on X220 and 1XK22).
     bcf(eepgd);
@@ -221,6 +234,8 @@ TEST_P(FamilySequence, ProgramAllSendsTheMakersSequence) {
     image.flash_image[0] = 0x12;
     image.flash_image[1] = 0x34;
     image.eeprom_image[0] = 0xA5;
+    image.id_image[0] = 0x55;
+    image.id_image[7] = 0xAA;
     std::ofstream(base + "tiny.hex", std::ios::binary) << image::hex_file_text(image, model);
 
     auto program = [&](const std::string& pacing) {
@@ -247,12 +262,14 @@ TEST_P(FamilySequence, ProgramAllSendsTheMakersSequence) {
     for (std::size_t i = 0; i < expected.size(); ++i)
         EXPECT_EQ(seen[i], expected[i]) << "frame " << i;
 
-    // Every programming hold lasts the model's programming time: the code buffer its code
-    // hold, each of the fourteen configuration bytes its configuration hold.
+    // Every programming hold lasts the model's programming time: the code buffer and the
+    // ID locations their code hold, each of the fourteen configuration bytes its
+    // configuration hold.
     const std::vector<std::int64_t> holds = holds_of(decoded);
-    ASSERT_EQ(holds.size(), 15u);
+    ASSERT_EQ(holds.size(), 16u);
     EXPECT_EQ(holds[0], model.program_time_ms);
-    for (std::size_t k = 1; k < holds.size(); ++k)
+    EXPECT_EQ(holds[1], model.program_time_ms);
+    for (std::size_t k = 2; k < holds.size(); ++k)
         EXPECT_EQ(holds[k], model.config_program_time_ms) << "configuration hold " << k;
     EXPECT_EQ(decoded.supply_events,
               (std::vector<std::string>{"VDD on", "VPP on", "VDD off", "VPP off"}));
@@ -266,7 +283,7 @@ TEST_P(FamilySequence, ProgramAllSendsTheMakersSequence) {
     EXPECT_EQ(std::ranges::count(fast_seen, poll_marker), GetParam().kind == family::x220 ? 0 : 1);
     EXPECT_LT(fast.waited_ms, decoded.waited_ms);
     EXPECT_EQ(holds_of(fast), holds);
-    EXPECT_EQ(fast.waited_us, 15 * model.discharge_time_us);
+    EXPECT_EQ(fast.waited_us, 16 * model.discharge_time_us);
     EXPECT_EQ(fast.supply_events, decoded.supply_events);
     // A third of the register accesses per frame (polls add frames, not cost per frame).
     EXPECT_LT(3 * (fast.writes + fast.reads) * decoded.frames.size(),
