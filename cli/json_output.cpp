@@ -238,7 +238,8 @@ void record_operation(session& s, const std::string& operation,
     QJsonArray steps = fields.value("steps").toArray();
     steps.append(step);
     fields.insert("steps", steps);
-    fields.insert("port_time_s", fields.value("port_time_s").toDouble() + seconds);
+    s.json->port_time_us += result.elapsed_us;
+    fields.insert("port_time_s", static_cast<double>(s.json->port_time_us) / 1e6);
     fields.insert("regions", added_counts(fields.value("regions").toObject(), result.counts));
     if (operation.rfind("verify", 0) == 0 || operation == "blankcheck") {
         const devices::model_values& model = devices::selected_model().values;

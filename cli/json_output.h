@@ -55,6 +55,8 @@ class json_report {
     QJsonObject fields;
     // The outcome key; empty: the one the exit code stands for.
     std::string outcome;
+    // The port time of the command's operations so far.
+    std::int64_t port_time_us = 0;
 
     // The document, one line of compact JSON ended by a line feed.
     std::string document(const std::string& command, int exit_code) const;
