@@ -253,7 +253,8 @@ int check_chip_command(session& s) {
     }
     if (!load_database(s) || !select_requested_model(s))
         return exit_bad_input;
-    record_model(s);
+    if (command != "identify") // identify names the chip's models instead
+        record_model(s);
 
     // Wiring, port and pacing as the window has them.
     Module94::port_settings = settings::read_stored_wiring();
