@@ -438,8 +438,9 @@ std::optional<Module1::chip_identity> read_chip_identity(session& s) {
         s.err << "pinwright-cli: "
               << hardware::failure_text(hardware::current_line_driver().status()) << '\n';
         record_outcome(s, "port_failed");
-    } else
+    } else {
         record_identity(s, *identity);
+    }
     return identity;
 }
 

@@ -102,15 +102,29 @@ int line_recorder::sync() {
     return 0;
 }
 
+namespace {
+
+void append_line(QJsonArray& lines, const std::string& line) {
+    if (line.find_first_not_of(" \r") != std::string::npos)
+        lines.append(QString::fromLocal8Bit(line.data(), static_cast<qsizetype>(line.size())));
+}
+
+} // namespace
+
 void line_recorder::keep(char c) {
     target_.put(c);
     if (c != '\n') {
         line_ += c;
         return;
     }
-    if (line_.find_first_not_of(" \r") != std::string::npos)
-        lines_.append(QString::fromLocal8Bit(line_.data(), static_cast<qsizetype>(line_.size())));
+    append_line(lines_, line_);
     line_.clear();
+}
+
+QJsonArray line_recorder::lines() const {
+    QJsonArray all = lines_;
+    append_line(all, line_);
+    return all;
 }
 
 json_report::json_report(std::ostream& err) : err_(err), recorder_(err), messages_(&recorder_) {}

@@ -23,7 +23,8 @@ namespace cli {
 class line_recorder : public std::streambuf {
   public:
     explicit line_recorder(std::ostream& target) : target_(target) {}
-    const QJsonArray& lines() const { return lines_; }
+    // The lines so far, an unfinished last one included.
+    QJsonArray lines() const;
 
   protected:
     int_type overflow(int_type c) override;
