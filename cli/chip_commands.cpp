@@ -5,6 +5,7 @@
 // (against every model for a chip not named yet).
 #include "cli/chip_commands.h"
 
+#include "cli/json_output.h"
 #include "cli/port_commands.h"
 #include "cli/preset_commands.h"
 #include "cli/progress_display.h"
@@ -31,8 +32,10 @@
 #include "settings/stored_wiring.h"
 #include "sim/virtual_chip.h"
 
+#include <algorithm>
 #include <csignal>
 #include <cstdlib>
+#include <iterator>
 #include <memory>
 
 namespace cli {
@@ -228,6 +231,8 @@ int check_chip_command(session& s) {
     }
     if (const int code = choose_adapter(s); code != exit_success)
         return code;
+    if (takes_file(command))
+        record(s, "file", QString::fromStdString(s.options.arguments[0]));
     if (const int code = choose_preset(s); code != exit_success)
         return code;
     if (!s.options.simulate && (s.options.chip || s.options.sim_part || s.options.real_time ||
@@ -248,6 +253,8 @@ int check_chip_command(session& s) {
     }
     if (!load_database(s) || !select_requested_model(s))
         return exit_bad_input;
+    if (command != "identify") // identify names the chip's models instead
+        record_model(s);
 
     // Wiring, port and pacing as the window has them.
     Module94::port_settings = settings::read_stored_wiring();
@@ -260,11 +267,14 @@ int check_chip_command(session& s) {
         const port_choice choice = resolve_port_choice(*s.options.port);
         if (choice.code != exit_success) {
             s.err << "pinwright-cli: " << choice.error << '\n';
+            if (choice.code == exit_hardware)
+                record_outcome(s, "port_failed");
             return choice.code;
         }
         if (choice.base != 0)
             Module94::port_settings.port_base = choice.base;
     }
+    record_adapter(s);
     if (command == "read")
         if (const int code = check_read_output(s); code != exit_success)
             return code;
@@ -378,6 +388,7 @@ int open_chip_port(session& s, bool diagnosing = false) {
         return exit_bad_input;
     }
     if (!opening.status.ok() && !diagnosing) {
+        record_outcome(s, "port_failed");
         s.err << "pinwright-cli: " << hardware::failure_text(opening.status) << '\n';
         if (const std::string access = hardware::session_access_text(); !access.empty())
             s.err << "Port access, link by link:\n" << unix_lines(access) << '\n';
@@ -411,6 +422,9 @@ int diagnose(session& s) {
     s.out << report << '\n';
     if (!diagnosis.fix.empty())
         s.out << settings_file_fix(diagnosis.fix) << '\n';
+    record_diagnosis(s, diagnosis, diagnosis.fix.empty() ? "" : settings_file_fix(diagnosis.fix));
+    if (!diagnosis.passed())
+        record_outcome(s, "diagnosis_failed");
     return diagnosis.passed() ? exit_success : exit_hardware;
 }
 
@@ -420,9 +434,13 @@ std::optional<Module1::chip_identity> read_chip_identity(session& s) {
     catch_stop_signals(true);
     const auto identity = Module1::identify_socket();
     catch_stop_signals(false);
-    if (!identity)
+    if (!identity) {
         s.err << "pinwright-cli: "
               << hardware::failure_text(hardware::current_line_driver().status()) << '\n';
+        record_outcome(s, "port_failed");
+    } else {
+        record_identity(s, *identity);
+    }
     return identity;
 }
 
@@ -435,8 +453,10 @@ int identify_chip(session& s) {
     switch (identity.verdict) {
     case Module1::identity_verdict::no_chip:
         core::mymsgbox(Module1::no_chip_text(identity.raw, false), core::msg_error, "");
+        record_outcome(s, "no_chip");
         return exit_hardware;
     case Module1::identity_verdict::unknown_id:
+        record_outcome(s, "unknown_id");
         s.err << "pinwright-cli: the chip answers with device ID " << Module1::id_text(identity.raw)
               << ", which no model of the device database " << devices::device_database().source
               << " has\n";
@@ -461,18 +481,21 @@ int select_model_by_chip(session& s) {
     if (identity.verdict == Module1::identity_verdict::no_chip) {
         core::mymsgbox("--model auto cannot choose a model. " + Module1::no_chip_text(identity.raw),
                        core::msg_error, "");
+        record_outcome(s, "no_chip");
         return exit_hardware;
     }
     if (identity.verdict == Module1::identity_verdict::unknown_id) {
         s.err << "pinwright-cli: --model auto cannot choose a model: the chip answers with device "
               << "ID " << Module1::id_text(identity.raw)
               << ", which no model of the device database has (choose one with --model)\n";
+        record_outcome(s, "unknown_id");
         return exit_differences;
     }
     const int number = identity.verdict == Module1::identity_verdict::matches
                            ? devices::selected_model().number
                            : identity.models.front();
     devices::select_program_model(devices::device_database(), number);
+    record_model(s);
     if (!s.options.quiet)
         s.err << "Model chosen by the chip's device ID: "
               << Module1::part_and_revision(devices::selected_model().values, identity.raw) << '\n';
@@ -544,13 +567,16 @@ int finish_chip_command(session& s, const Module1::operation_result& result, int
                                                   devices::selected_model().values);
         if (!failure.ok()) {
             s.err << "pinwright-cli: " << image::failure_text(failure) << '\n';
+            record_outcome(s, "file_not_saved");
             code = exit_bad_input;
         }
     }
     if (const auto failure = hardware::save_session_chip(); !failure.ok()) {
         s.err << "pinwright-cli: " << image::failure_text(failure) << '\n';
-        if (code == exit_success)
+        if (code == exit_success) {
+            record_outcome(s, "file_not_saved");
             code = exit_bad_input;
+        }
     }
     return code;
 }
@@ -561,6 +587,7 @@ Module1::operation_result run_with_progress(session& s, const std::string& comma
                                             progress_display& progress) {
     const Module1::operation_result result = run_operation(s, command);
     progress.operation_ended(result.outcome == Module1::operation_outcome::completed);
+    record_operation(s, command, result);
     return result;
 }
 
@@ -587,10 +614,14 @@ int program_protected(session& s, progress_display& progress) {
     Module1::operation_result last;
     int code = exit_success;
     bool first = true;
+    std::size_t done = 0;
+    constexpr const char* step_names[] = {"program", "verify", "write_configuration",
+                                          "verify_configuration"};
     catch_stop_signals(true);
     Module1::program_protected_image(
         !s.options.no_id_check, [&](const Module1::operation_result& step) {
             progress.operation_ended(step.outcome == Module1::operation_outcome::completed);
+            record_operation(s, step_names[std::min(done++, std::size(step_names) - 1)], step);
             code = report_operation(s, step, first);
             first = false;
             last = step;
@@ -613,7 +644,7 @@ int run_chip_command(session& s) {
 
     command_scope scope;
     // Hooks: progress on the terminal, a virtual clock for simulated runs.
-    progress_display progress(s.err, s.err_is_terminal, s.options.quiet);
+    progress_display progress(progress_stream(s), s.err_is_terminal, s.options.quiet);
     core::host_hooks hooks = core::hooks();
     core::virtual_clock clock;
     if (virtual_time(s))

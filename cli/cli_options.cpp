@@ -52,6 +52,7 @@ constexpr flag_option flag_options[] = {
     {"quiet", "q", &cli_options::quiet},
     {"no-id-check", nullptr, &cli_options::no_id_check},
     {"verify", nullptr, &cli_options::verify},
+    {"json", nullptr, &cli_options::json},
     {"fast", nullptr, &cli_options::fast},
     {"no-fast", nullptr, &cli_options::no_fast},
 };
@@ -343,6 +344,12 @@ Options (before or after the command):
                             (a part the database has no ID for, a remarked chip).
   --verify                  With program: verify the chip once it is programmed (a
                             failed Program All does not go on to verify).
+  --json                    Print one JSON document on standard output and nothing
+                            else there, also when the command fails: the command, its
+                            exit code and outcome, the lines it wrote to standard
+                            error, and its results (the README shows each command's
+                            document). Progress and messages still go to standard
+                            error. --help and --version print text.
   --quiet, -q               No progress and no finish line; errors and reports only.
                             Progress on a terminal is one line per phase, updated in
                             place; elsewhere a line per tenth of FLASH and EEPROM.

@@ -45,6 +45,7 @@ struct cli_options {
     bool quiet = false;                        // --quiet
     bool no_id_check = false;                  // --no-id-check
     bool verify = false;                       // --verify (with program)
+    bool json = false;                         // --json: one JSON document on standard output
     bool help = false;
     bool version = false;
 };

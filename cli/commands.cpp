@@ -5,6 +5,7 @@
 #include "cli/chip_commands.h"
 #include "cli/cli_options.h"
 #include "cli/config_command.h"
+#include "cli/json_output.h"
 #include "cli/port_commands.h"
 #include "cli/preset_commands.h"
 #include "cli/session.h"
@@ -21,6 +22,7 @@
 #include "settings/program_values.h"
 #include "settings/stored_wiring.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <iomanip>
 
@@ -66,12 +68,14 @@ int command_models(session& s) {
     s.out << std::left << std::setw(4) << "No." << ' ' << std::setw(static_cast<int>(width))
           << "Model" << std::right << "  " << std::setw(7) << "FLASH"
           << "  " << std::setw(6) << "EEPROM" << '\n';
+    QJsonArray listed;
     for (int n = 1; n <= devices::device_database().model_count(); ++n) {
         devices::model_values values;
         devices::select_model(devices::device_database(), n, values);
         const auto& model = devices::device_database().models[static_cast<std::size_t>(n)];
         s.out << std::left << std::setw(4) << n << ' ' << std::setw(static_cast<int>(width))
               << model.name << std::right;
+        QJsonObject entry{{"number", n}, {"name", QString::fromStdString(model.name)}};
         if (const std::string problem = devices::model_problem(model); problem.empty()) {
             s.out << "  " << std::setw(7) << values.flash_size << "  " << std::setw(6)
                   << values.eeprom_size;
@@ -80,9 +84,19 @@ int command_models(session& s) {
                 !ranges.empty())
                 s.out << "  " << ranges;
             s.out << '\n';
-        } else
+            entry.insert("flash_size", values.flash_size);
+            entry.insert("eeprom_size", values.eeprom_size);
+            for (const auto& [key, range] :
+                 {std::pair{"vdd", &values.vdd_range}, {"vpp", &values.vpp_range}})
+                if (*range)
+                    entry.insert(key, QJsonArray{(*range)->min, (*range)->max});
+        } else {
             s.out << "  cannot be selected: " << problem << '\n';
+            entry.insert("problem", QString::fromStdString(problem));
+        }
+        listed.append(entry);
     }
+    record(s, "models", listed);
     return exit_success;
 }
 
@@ -98,6 +112,7 @@ int command_convert(session& s) {
     }
     if (!load_database(s) || !select_requested_model(s))
         return exit_bad_input;
+    record_model(s);
     const std::string& input = s.options.arguments[0];
     const std::string& output = s.options.arguments[1];
     image::memory_buffer buffer;
@@ -112,6 +127,9 @@ int command_convert(session& s) {
     }
     s.out << loaded.status << " Saved " << output << " for "
           << devices::selected_model().values.name << ".\n";
+    record(s, "input", QString::fromStdString(input));
+    record(s, "output", QString::fromStdString(output));
+    record(s, "status", QString::fromStdString(loaded.status));
     return exit_success;
 }
 
@@ -134,14 +152,22 @@ int command_check_devices(session& s) {
         return exit_bad_input;
     }
     const auto problems = devices::check_device_database(bytes);
-    for (const auto& problem : problems)
+    record(s, "file", QString::fromStdString(path));
+    QJsonArray listed;
+    for (const auto& problem : problems) {
         s.out << devices::format_problem(path, problem) << '\n';
+        listed.append(
+            QJsonObject{{"line", problem.line}, {"text", QString::fromStdString(problem.text)}});
+    }
+    record(s, "problems", listed);
     if (problems.empty()) {
         devices::device_table table;
         devices::parse_device_table(bytes, path, table);
         s.out << path << ": no problems (" << table.model_count() << " models)\n";
+        record(s, "model_count", table.model_count());
         return exit_success;
     }
+    record_outcome(s, "problems");
     s.out << path << ": " << problems.size() << (problems.size() == 1 ? " problem" : " problems")
           << '\n';
     return exit_differences;
@@ -149,9 +175,11 @@ int command_check_devices(session& s) {
 
 } // namespace
 
-int run_cli(const std::vector<std::string>& args, const std::string& program_folder,
-            std::ostream& out, std::ostream& err, bool err_is_terminal) {
-    const auto parsed = parse_command_line(args);
+namespace {
+
+// The command of a parsed command line; `json` is the document to record in, or null.
+int run_parsed(const parse_outcome& parsed, const std::string& program_folder, std::ostream& out,
+               std::ostream& err, bool err_is_terminal, json_report* json) {
     if (!parsed.error.empty()) {
         err << "pinwright-cli: " << parsed.error << " (see --help)\n";
         return exit_bad_input;
@@ -166,6 +194,7 @@ int run_cli(const std::vector<std::string>& args, const std::string& program_fol
     }
     install_terminal_hooks(err);
     session s{out, err, parsed.options, {}, err_is_terminal};
+    s.json = json;
     settings::program().app_folder = settings::with_trailing_separator(program_folder);
     s.database_path = s.options.devices
                           ? *s.options.devices
@@ -204,6 +233,27 @@ int run_cli(const std::vector<std::string>& args, const std::string& program_fol
         return run_chip_command(s);
     err << "pinwright-cli: unknown command \"" << command << "\" (see --help)\n";
     return exit_bad_input;
+}
+
+} // namespace
+
+int run_cli(const std::vector<std::string>& args, const std::string& program_folder,
+            std::ostream& out, std::ostream& err, bool err_is_terminal) {
+    const auto parsed = parse_command_line(args);
+    // A command line that cannot be parsed still gets its document when it asks for one.
+    const bool json = parsed.error.empty()
+                          ? parsed.options.json && !parsed.options.help && !parsed.options.version
+                          : std::find(args.begin(), args.end(), "--json") != args.end();
+    if (!json)
+        return run_parsed(parsed, program_folder, out, err, err_is_terminal, nullptr);
+    const core::host_hooks saved_hooks = core::hooks();
+    json_report report(err);
+    const int code = run_parsed(parsed, program_folder, report.discarded(), report.messages(),
+                                err_is_terminal, &report);
+    report.messages().flush();
+    core::install_hooks(saved_hooks); // they print to the report's stream
+    out << report.document(parsed.options.command, code) << std::flush;
+    return code;
 }
 
 } // namespace cli

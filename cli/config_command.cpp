@@ -4,6 +4,8 @@
 // or for a model it does not list, the bytes are shown raw.
 #include "cli/config_command.h"
 
+#include "cli/json_output.h"
+
 #include "core/hex_text.h"
 #include "devices/config_names.h"
 #include "devices/device_table.h"
@@ -27,6 +29,7 @@ int command_config(session& s) {
     }
     if (!load_database(s) || !select_requested_model(s))
         return exit_bad_input;
+    record_model(s);
     const std::string& input = s.options.arguments[0];
     const devices::model_values& model = devices::selected_model().values;
     image::memory_buffer buffer;
@@ -46,24 +49,44 @@ int command_config(session& s) {
     s.out << "Configuration of " << input << " for " << model.name << ":\n";
     if (named == nullptr && error.empty())
         s.out << "(no settings by name are known for " << model.name << ")\n";
+    const auto text = [](const std::string& value) { return QString::fromStdString(value); };
     std::vector<std::string> warnings;
+    QJsonArray bytes;
     for (int k = 0; k < devices::config_bytes; ++k) {
         const auto value =
             static_cast<std::uint8_t>(buffer.config_image[static_cast<std::size_t>(k)] & 0xFF);
         const std::string name =
             std::string("CONFIG") + devices::config_byte_names[static_cast<std::size_t>(k)];
         s.out << name << ' ' << core::hex2(value);
+        QJsonObject byte{
+            {"name", text(name)},
+            {"address",
+             text(core::hex6(static_cast<std::int32_t>(model.layout.config_address + k)))},
+            {"value", text(core::hex2(value))}};
         if (named != nullptr) {
             const auto decoded = devices::decode_config_byte(*named, k, value);
             if (!decoded.settings.empty())
                 s.out << ": " << devices::settings_text(decoded);
+            QJsonArray settings;
+            for (const devices::decoded_setting& setting : decoded.settings)
+                settings.append(QJsonObject{{"name", text(setting.name)},
+                                            {"option", text(setting.option)},
+                                            {"value", text(core::hex2(setting.value))}});
+            byte.insert("settings", settings);
             for (const std::string& notice : decoded.notices)
                 warnings.push_back(name + ' ' + notice);
         }
         s.out << '\n';
+        bytes.append(byte);
     }
-    for (const std::string& warning : warnings)
+    QJsonArray warned;
+    for (const std::string& warning : warnings) {
         s.out << "Warning: " << warning << '\n';
+        warned.append(text(warning));
+    }
+    record(s, "file", text(input));
+    record(s, "config", bytes);
+    record(s, "warnings", warned);
     return exit_success;
 }
 

@@ -3,6 +3,7 @@
 // the same way and say the same fixes.
 #include "cli/port_commands.h"
 
+#include "cli/json_output.h"
 #include "hardware/adapter_table.h"
 #include "hardware/port_backend.h"
 #include "hardware/port_list.h"
@@ -21,6 +22,14 @@ std::string listed_devices(const std::vector<hardware::parport_info>& ports) {
         text +=
             (text.empty() ? "" : ", ") + port.device + " at " + hardware::address_text(port.base);
     return text;
+}
+
+QString text(const std::string& value) {
+    return QString::fromStdString(value);
+}
+
+QJsonObject verdict_json(const hardware::access_verdict& verdict) {
+    return QJsonObject{{"reason", text(verdict.reason)}, {"fix", text(verdict.fix)}};
 }
 
 void print_verdict(std::ostream& out, const std::string& what,
@@ -88,7 +97,9 @@ struct listed {
 listed list_parallel_ports(session& s, const hardware::ppdev_roots& roots,
                            const hardware::io_permission_function& io_permission) {
     const auto ports = hardware::list_parports(roots, io_permission);
+    QJsonArray listed;
     if (ports.empty()) {
+        record(s, "parallel_ports", listed);
         const hardware::access_verdict none = hardware::no_parport_verdict(roots);
         s.err << "pinwright-cli: no parallel port: " << none.reason << '\n'
               << "  fix: " << none.fix << '\n';
@@ -118,12 +129,22 @@ listed list_parallel_ports(session& s, const hardware::ppdev_roots& roots,
         row(port.device, hardware::address_text(port.base), port.modes.empty() ? "-" : port.modes,
             hardware::access_summary(port));
         any_usable = any_usable || hardware::port_usable(port);
-        if (port.ppdev.usable())
-            continue;
-        print_verdict(s.out, "", port.ppdev);
-        if (port.raw_io)
-            print_verdict(s.out, "raw port I/O: ", *port.raw_io);
+        QJsonObject entry{{"device", text(port.device)},
+                          {"address", text(hardware::address_text(port.base))},
+                          {"modes", text(port.modes)},
+                          {"usable", text(hardware::access_summary(port))}};
+        if (!port.ppdev.usable()) {
+            print_verdict(s.out, "", port.ppdev);
+            entry.insert("ppdev", verdict_json(port.ppdev));
+            if (port.raw_io) {
+                print_verdict(s.out, "raw port I/O: ", *port.raw_io);
+                if (!port.raw_io->usable())
+                    entry.insert("raw_io", verdict_json(*port.raw_io));
+            }
+        }
+        listed.append(entry);
     }
+    record(s, "parallel_ports", listed);
     return {true, any_usable};
 }
 
@@ -131,10 +152,13 @@ listed list_parallel_ports(session& s, const hardware::ppdev_roots& roots,
 // description, then one line per adapter (its --port spec, what it is, whether it can be
 // used) with the reason and fix under one that cannot; or why none was found.
 listed list_row(session& s, const hardware::adapter_backend& row,
-                const hardware::adapter_enumeration& found, bool after) {
+                const hardware::adapter_enumeration& found, bool after, QJsonObject& entry) {
     s.out << (after ? "\n" : "") << row.description << ":\n";
+    entry = {{"kind", row.name}, {"description", row.description}};
     if (found.adapters.empty()) {
         s.out << "  none found: " << found.none_found << '\n';
+        entry.insert("adapters", QJsonArray{});
+        entry.insert("none_found", text(found.none_found));
         return {true, false};
     }
     std::size_t spec_width = std::string("Adapter").size();
@@ -151,13 +175,22 @@ listed list_row(session& s, const hardware::adapter_backend& row,
     };
     line("Adapter", "Description", "Usable");
     bool any_usable = false;
+    QJsonArray adapters;
     for (const hardware::adapter_listing& adapter : found.adapters) {
         line(adapter.spec, adapter.description, adapter.usable ? "yes" : "no");
         any_usable = any_usable || adapter.usable;
-        if (!adapter.usable)
+        QJsonObject listing{{"spec", text(adapter.spec)},
+                            {"description", text(adapter.description)},
+                            {"usable", adapter.usable}};
+        if (!adapter.usable) {
             print_verdict(s.out, "",
                           {hardware::port_error::permission_denied, adapter.reason, adapter.fix});
+            listing.insert("reason", text(adapter.reason));
+            listing.insert("fix", text(adapter.fix));
+        }
+        adapters.append(listing);
     }
+    entry.insert("adapters", adapters);
     return {true, any_usable};
 }
 
@@ -173,16 +206,23 @@ int command_ports(session& s, const hardware::ppdev_roots& roots,
     hardware::adapter_environment environment;
     environment.ppdev = roots;
     environment.io_permission = io_permission;
+    QJsonArray kinds;
     for (const hardware::adapter_backend& row : hardware::adapter_backends()) {
         if (!row.enumerate || row.kind == hardware::adapter_kind::parallel)
             continue;
-        const listed more = list_row(s, row, row.enumerate(environment), so_far.any);
+        QJsonObject entry;
+        const listed more = list_row(s, row, row.enumerate(environment), so_far.any, entry);
         so_far = {true, so_far.usable || more.usable};
+        kinds.append(entry);
     }
+    record(s, "other_adapters", kinds);
     const bool any_usable = so_far.usable;
-    if (!any_usable)
+    record(s, "any_usable", any_usable);
+    if (!any_usable) {
+        record_outcome(s, "none_usable");
         s.err << "pinwright-cli: this user can use none of these ports and adapters (see the "
                  "fixes above)\n";
+    }
     return any_usable ? exit_success : exit_hardware;
 }
 

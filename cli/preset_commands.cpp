@@ -2,6 +2,8 @@
 // the preset wirings of the hardware layer.
 #include "cli/preset_commands.h"
 
+#include "cli/json_output.h"
+
 #include "core/whole_file.h"
 #include "devices/voltage_range.h"
 #include "hardware/adapter_presets.h"
@@ -27,6 +29,34 @@ std::string volts_or_unknown(const std::optional<double>& volts) {
 bool factory_wiring(const hardware::adapter_preset& preset) {
     return preset.kind == hardware::preset_kind::parallel &&
            hardware::presets_matching({preset}, settings::port_settings_record{}).size() == 1;
+}
+
+QJsonObject preset_json(const hardware::adapter_preset& preset, bool details) {
+    const auto text = [](const std::string& value) { return QString::fromStdString(value); };
+    QJsonObject lines;
+    for (std::size_t k = 0; k < hardware::preset_line_count; ++k)
+        lines.insert(settings::wiring_lines[k].name,
+                     text(hardware::preset_line_text(preset.kind, preset.lines[k])));
+    QJsonObject entry{{"name", text(preset.name)},
+                      {"kind", hardware::preset_kind_name(preset.kind)},
+                      {"factory_wiring", factory_wiring(preset)},
+                      {"lines", lines},
+                      {"key_entry", text(preset.key_entry)},
+                      {"status", text(hardware::preset_status_text(preset))}};
+    for (const auto& [key, volts] :
+         {std::pair{"nominal_vpp", &preset.nominal_vpp}, {"nominal_vdd", &preset.nominal_vdd}})
+        entry.insert(key, *volts ? QJsonValue(**volts) : QJsonValue());
+    if (details) {
+        QJsonArray extra, notes;
+        for (const std::string& line : preset.extra)
+            extra.append(text(line));
+        for (const std::string& note : preset.notes)
+            notes.append(text(note));
+        entry.insert("extra", extra);
+        entry.insert("sources", text(preset.sources));
+        entry.insert("notes", notes);
+    }
+    return entry;
 }
 
 void show_preset(session& s, const hardware::adapter_preset& preset, bool details) {
@@ -75,12 +105,17 @@ int command_presets(session& s) {
             return exit_bad_input;
         }
         show_preset(s, *preset, true);
+        record(s, "presets", QJsonArray{preset_json(*preset, true)});
         return exit_success;
     }
+    QJsonArray listed;
     for (const hardware::adapter_preset& preset : presets) {
         show_preset(s, preset, false);
         s.out << '\n';
+        listed.append(preset_json(preset, false));
     }
+    record(s, "presets", listed);
+    record(s, "file", QString::fromStdString(hardware::presets_path()));
     s.out << presets.size() << " presets from " << hardware::presets_path()
           << "; \"pinwright-cli presets NAME\" shows one with its sources and notes.\n";
     return exit_success;
@@ -100,12 +135,20 @@ int command_check_presets(session& s) {
         return exit_bad_input;
     }
     const hardware::preset_file file = hardware::parse_presets(bytes);
-    for (const hardware::preset_problem& problem : file.problems)
+    record(s, "file", QString::fromStdString(path));
+    QJsonArray listed;
+    for (const hardware::preset_problem& problem : file.problems) {
         s.out << hardware::format_preset_problem(path, problem) << '\n';
+        listed.append(
+            QJsonObject{{"line", problem.line}, {"text", QString::fromStdString(problem.text)}});
+    }
+    record(s, "problems", listed);
     if (file.problems.empty()) {
         s.out << path << ": no problems (" << file.presets.size() << " presets)\n";
+        record(s, "preset_count", static_cast<int>(file.presets.size()));
         return exit_success;
     }
+    record_outcome(s, "problems");
     s.out << path << ": " << file.problems.size()
           << (file.problems.size() == 1 ? " problem" : " problems") << '\n';
     return exit_differences;

@@ -14,6 +14,8 @@
 
 namespace cli {
 
+class json_report;
+
 struct session {
     std::ostream& out;
     std::ostream& err;
@@ -24,6 +26,8 @@ struct session {
     hardware::adapter_spec adapter = {};
     // The adapter preset in use for a chip command (--preset, or the stored one); null: none.
     const hardware::adapter_preset* preset = nullptr;
+    // With --json: the document the commands record their results in (cli/json_output.h).
+    json_report* json = nullptr;
 };
 
 // Reads the device database; reports and returns false when it cannot be used.

@@ -37,12 +37,15 @@ std::string id_text(std::uint16_t raw) {
 
 namespace {
 
-// The ID bits outside the part's mask are the silicon revision.
 std::string part_text(const std::string& name, std::uint16_t mask, std::uint16_t raw) {
-    return name + " rev " + std::to_string(raw & ~mask & 0x1F);
+    return name + " rev " + std::to_string(silicon_revision(mask, raw));
 }
 
 } // namespace
+
+int silicon_revision(std::uint16_t mask, std::uint16_t raw) {
+    return raw & ~mask & 0x1F;
+}
 
 std::string part_and_revision(const devices::model_values& model, std::uint16_t raw) {
     return part_text(model.name, model.device_id_mask, raw);

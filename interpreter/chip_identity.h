@@ -33,6 +33,8 @@ chip_identity judge_identity(std::uint16_t raw, const devices::device_table& tab
 
 // "1087h"
 std::string id_text(std::uint16_t raw);
+// The silicon revision: the ID bits outside the part's mask.
+int silicon_revision(std::uint16_t mask, std::uint16_t raw);
 // "PIC18F4520 rev 7": the model's name and the ID bits outside its mask.
 std::string part_and_revision(const devices::model_values& model, std::uint16_t raw);
 // "PIC18F4520 rev 7" for each model of `identity`, joined with " or ".

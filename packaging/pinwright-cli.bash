@@ -44,7 +44,7 @@ _pinwright_cli() {
         identify doctor ports config"
     local options="--devices --presets --preset --model --port --simulate --sim-part --sim-fault --chip
         --real-time --sim-access-ns --trace --fast --no-fast --delay-us --vdd --vpp --no-id-check
-        --verify --quiet -q --help --version"
+        --verify --json --quiet -q --help --version"
     local valued="--devices|--presets|--preset|--model|--port|--sim-part|--sim-fault|--chip|--trace|--vdd|--vpp|--delay-us|--sim-access-ns"
 
     case $prev in

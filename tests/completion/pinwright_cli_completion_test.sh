@@ -54,6 +54,7 @@ expect "$cli program b" blink.hex
 expect "$cli --chip bl" blink.hex
 expect "$cli --trace no" notes.txt
 expect "$cli erase --no-" --no-fast --no-id-check
+expect "$cli models --js" --json
 expect "$cli --devices $database --model PIC18F45" PIC18F452 PIC18F4520
 expect "$cli --devices=$database --model=PIC" PIC18F452 PIC18F4520 PIC18F252 PIC18F46K20
 expect "$cli --devices $database --model Oth" 'Other\ Chip'
