@@ -28,7 +28,8 @@ std::uint8_t with_option(std::uint8_t value, const devices::config_setting& sett
 
 class config_byte_dialog final : public QDialog {
   public:
-    // Byte `index` (0 = CONFIG1L) of `model`, at HEX address `address`, now `value`.
+    // Byte `index` (0 = CONFIG1L) of `model`, at HEX address `address`, now `value`;
+    // `model` lists the byte (model.byte(index) is not null) and outlives the dialog.
     config_byte_dialog(const devices::model_config_names& model, int index, std::int64_t address,
                        std::uint8_t value, QWidget* parent = nullptr);
 
