@@ -10,6 +10,7 @@
 #include "hardware/serial_transfer.h"
 #include "interpreter/algorithm_run.h"
 #include "interpreter/code_protection.h"
+#include "interpreter/config_differences.h"
 #include "interpreter/deferred_reads.h"
 
 #include <optional>
@@ -316,7 +317,10 @@ operation_result run_operation(kind k, const devices::instruction_list& list, bo
         result.outcome = operation_outcome::differences;
         result.caption = texts.failed + seconds;
         finish_caption(result.caption);
-        core::mymsgbox(std::string(texts.report_lead) + "\r\n\r\n" + algorithm_run.failure_report,
+        // After the table, the configuration settings that differ, by name.
+        const std::string named = config_difference_lines(algorithm_run.differences);
+        core::mymsgbox(std::string(texts.report_lead) + "\r\n\r\n" + algorithm_run.failure_report +
+                           (named.empty() ? "" : "\r\n" + named),
                        core::msg_error, "");
         core::host_yield();
         return result;

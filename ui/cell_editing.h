@@ -13,7 +13,7 @@
 namespace ui {
 
 // What the open edit box changes.
-enum edit_kinds : std::int32_t { edit_flash = 1, edit_eeprom = 2, edit_config = 3 };
+enum edit_kinds : std::int32_t { edit_flash = 1, edit_eeprom = 2, edit_config = 3, edit_id = 4 };
 
 // Character cell of a table's font and where its first character is drawn, in pixels,
 // relative to the table's top-left corner.

@@ -149,6 +149,20 @@ void Form1::build_controls() {
     }
     lfix[14] = label(L::lfix14.at, caption_of(L::lfix14), false);
 
+    // ID locations: the title (its address follows the model) over one row of cells,
+    // edited like a configuration byte.
+    static_assert(std::tuple_size_v<decltype(label_id)> == L::id_cells);
+    id_caption = label(L::id_caption.at, caption_of(L::id_caption), false);
+    for (int k = 0; k < L::id_cells; ++k) {
+        click_label* cell = label({L::id_cell_left + k * L::id_cell_pitch, L::id_cell_top,
+                                   L::id_cell_width, L::grid_cell_height},
+                                  QString(), true);
+        cell->setAlignment(Qt::AlignCenter);
+        cell->setIndent(0);
+        cell->setFont(fixed);
+        label_id[static_cast<std::size_t>(k)] = cell;
+    }
+
     // The byte editor: one box, moved over the byte being edited. It is a little taller
     // than a table line and is centred on it.
     unosbox = new QLineEdit(background_);
@@ -286,9 +300,12 @@ void Form1::settheme() {
     paint(Label7, color_panel, color_panel_text);
     for (click_label* heading : lfix)
         paint(heading, color_selected, color_selected_text);
+    paint(id_caption, color_selected, color_selected_text);
     paint(label_hex, color_field, color_field_text);
     paint(label_status, color_field, color_field_text);
     for (click_label* cell : label_conf)
+        paint(cell, color_field, color_field_text);
+    for (click_label* cell : label_id)
         paint(cell, color_field, color_field_text);
 }
 

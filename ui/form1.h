@@ -97,12 +97,14 @@ class Form1 final : public QMainWindow, public ui::wheel_target {
     // Byte editor.
     void tabla_MouseUp(int table, Qt::MouseButton button, QPoint where);
     void label_conf_Click(int index);
+    void label_id_Click(int index);
     void unosbox_Enter();
     void unosbox_Escape();
 
     // Which table the wheel scrolls: 0 none, 1 FLASH, 2 EEPROM.
     std::int32_t wheel_target = 0;
-    // The open edit: 1 FLASH, 2 EEPROM, 3 configuration byte; address or index 1..14.
+    // The open edit: 1 FLASH, 2 EEPROM, 3 configuration byte, 4 ID location; address,
+    // configuration index 1..14 or ID index 0..7.
     std::int32_t edit_kind = 0;
     std::int32_t edit_address = 0;
     bool edit_pending = false;
@@ -126,6 +128,8 @@ class Form1 final : public QMainWindow, public ui::wheel_target {
     table_scroll_bar* scrl2;
     std::array<click_label*, 15> lfix{};
     std::array<click_label*, 14> label_conf{};
+    click_label* id_caption;                // "ID locations (200000h)"
+    std::array<click_label*, 8> label_id{}; // the model's first eight ID bytes
     QLineEdit* unosbox;
     click_label* Label5;
     click_label* label_status;
@@ -215,6 +219,13 @@ class Form1 final : public QMainWindow, public ui::wheel_target {
     // The loaded-file line: the shortened path, and the whole path in the tool tip.
     void show_hex_path(const std::string& path);
     void focus_edit_bar();
+    // Stores `value` at what edit `kind` and `address` name, redraws, and parts the image
+    // from the loaded file.
+    // Opens the edit box over `cell` for edit `kind` at `address`.
+    // The ID row and its title from the image and the model's layout.
+    void show_id_locations();
+    void open_box_over(QWidget* cell, std::int32_t kind, std::int32_t address);
+    void store_edit(std::int32_t kind, std::int32_t address, std::int32_t value);
 
     bool commands_enabled_ = true;
     // The loaded file's whole path while the buffer holds it (empty: none), and whether a

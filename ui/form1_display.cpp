@@ -1,8 +1,8 @@
 // The main window's display of the program image: the two tables, the configuration grid
-// (each cell's tool tip names the settings of its value) and the model lines, the scroll
-// bars, and the rules that decide which table the wheel and the arrow keys act on. The
-// tables never keep the keyboard focus: it goes on to the table's scroll bar, whose focus
-// makes it the wheel's table.
+// (each cell's tool tip names the settings of its value), the ID locations and the model
+// lines, the scroll bars, and the rules that decide which table the wheel and the arrow
+// keys act on. The tables never keep the keyboard focus: it goes on to the table's scroll
+// bar, whose focus makes it the wheel's table.
 #include "core/hex_text.h"
 #include "devices/config_names.h"
 #include "devices/device_table.h"
@@ -48,7 +48,38 @@ QString config_cell_tip(const devices::model_config_names* model, int index, std
     return tip;
 }
 
+// "ID locations (200000h)", or that the model has none.
+QString id_caption_text(const devices::image_layout& layout) {
+    if (layout.id_size <= 0)
+        return QStringLiteral("No ID locations");
+    return QString::fromStdString("ID locations (" +
+                                  core::hex6h(static_cast<std::int32_t>(layout.id_address)) + ")");
+}
+
 } // namespace
+
+void Form1::show_id_locations() {
+    const devices::image_layout& layout = devices::selected_model().values.layout;
+    const std::vector<std::int32_t>& ids = image::program_image().id_image;
+    const int shown = std::min(static_cast<int>(label_id.size()), static_cast<int>(ids.size()));
+    id_caption->setText(id_caption_text(layout));
+    // A model with more ID bytes than the row holds says so on the title.
+    id_caption->set_fixed_tip(
+        layout.id_size > shown
+            ? QString::fromStdString("The first " + std::to_string(shown) + " of the model's " +
+                                     std::to_string(layout.id_size) + " ID bytes are shown.")
+            : QString());
+    for (int k = 0; k < static_cast<int>(label_id.size()); ++k) {
+        click_label* cell = label_id[static_cast<std::size_t>(k)];
+        cell->setVisible(k < shown);
+        if (k >= shown)
+            continue;
+        cell->setText(QString::fromStdString(core::hex2(ids[static_cast<std::size_t>(k)])));
+        cell->set_fixed_tip(
+            QStringLiteral("Click to edit!\nID location ") +
+            QString::fromStdString(core::hex6h(static_cast<std::int32_t>(layout.id_address + k))));
+    }
+}
 
 void Form1::connect_display() {
     // Any change of a bar's value, by the user or by code, rebuilds both tables; with
@@ -84,6 +115,7 @@ void Form1::updatedisplay() {
         label_conf[k]->set_fixed_tip(
             config_cell_tip(named, static_cast<int>(k), buffer.config_image[k]));
     }
+    show_id_locations();
 }
 
 void Form1::MouseWheel(std::int32_t&, std::int32_t& rotation, std::int32_t&, std::int32_t&) {

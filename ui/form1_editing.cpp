@@ -1,10 +1,14 @@
-// The byte editor of the main window: a right click on a byte of a table, or a click on a
-// configuration cell, opens the one edit box over it; Enter stores a valid entry, Escape,
-// the loss of the focus and a scroll of the box's table drop it. While the commands are
-// locked (a chip operation or a file load runs), no edit is opened, so the image cannot
-// change under an operation.
+// The byte editor of the main window: a right click on a byte of a table, or a click on an
+// ID location or on a configuration cell whose settings have no names, opens the one edit
+// box over it; Enter stores a valid entry, Escape, the loss of the focus and a scroll of
+// the box's table drop it. A configuration byte with named settings opens its editor by
+// setting names instead. While the commands are locked (a chip operation or a file load
+// runs), no edit is opened, so the image cannot change under an operation.
+#include "devices/config_names.h"
 #include "interpreter/algorithm_run.h"
+#include "settings/program_values.h"
 #include "ui/cell_editing.h"
+#include "ui/config_byte_dialog.h"
 #include "ui/form1.h"
 #include "ui/form1_layout.h"
 #include "ui/table_widgets.h"
@@ -24,6 +28,8 @@ void Form1::connect_editing() {
     };
     for (std::size_t k = 0; k < label_conf.size(); ++k)
         label_conf[k]->on_click = [this, k] { label_conf_Click(static_cast<int>(k)); };
+    for (std::size_t k = 0; k < label_id.size(); ++k)
+        label_id[k]->on_click = [this, k] { label_id_Click(static_cast<int>(k)); };
     unosbox->installEventFilter(this);
 }
 
@@ -60,18 +66,48 @@ void Form1::show_pending_edit() {
     unosbox->setFocus(Qt::MouseFocusReason);
 }
 
+// A configuration byte whose settings the shipped file names opens the editor by setting
+// names; any other takes a hex value in the box over its cell.
 void Form1::label_conf_Click(int index) {
     if (!commands_enabled_ || index < 0 || index >= static_cast<int>(label_conf.size()))
         return;
-    edit_address = index + 1;
-    const QRect cell = label_conf[static_cast<std::size_t>(index)]->geometry();
-    unosbox->setGeometry(cell.x(), cell.y() + (cell.height() - unosbox->height()) / 2, cell.width(),
+    const devices::model_values& model = devices::selected_model().values;
+    const devices::model_config_names* named =
+        devices::shipped_config_names(settings::program().app_folder).find(model.name);
+    if (named != nullptr && named->byte(index) != nullptr &&
+        !named->byte(index)->settings.empty()) {
+        const std::int32_t now =
+            image::program_image().config_image[static_cast<std::size_t>(index)];
+        const std::optional<std::uint8_t> chosen =
+            edit_config_byte(this, *named, index, model.layout.config_address + index,
+                             static_cast<std::uint8_t>(now & 0xFF));
+        edit_kind = edit_config;
+        focus_edit_bar();
+        if (chosen)
+            store_edit(edit_config, index + 1, *chosen);
+        return;
+    }
+    open_box_over(label_conf[static_cast<std::size_t>(index)], edit_config, index + 1);
+}
+
+void Form1::label_id_Click(int index) {
+    if (!commands_enabled_ || index < 0 ||
+        index >= static_cast<int>(image::program_image().id_image.size()) ||
+        index >= static_cast<int>(label_id.size()))
+        return;
+    open_box_over(label_id[static_cast<std::size_t>(index)], edit_id, index);
+}
+
+void Form1::open_box_over(QWidget* cell, std::int32_t kind, std::int32_t address) {
+    edit_address = address;
+    const QRect at = cell->geometry();
+    unosbox->setGeometry(at.x(), at.y() + (at.height() - unosbox->height()) / 2, at.width(),
                          unosbox->height());
     unosbox->clear();
     unosbox->show();
     unosbox->raise();
     unosbox->setFocus(Qt::MouseFocusReason);
-    edit_kind = edit_config;
+    edit_kind = kind;
 }
 
 void Form1::focus_edit_bar() {
@@ -85,33 +121,38 @@ void Form1::unosbox_Escape() {
 
 void Form1::unosbox_Enter() {
     const std::int32_t value = entry_value(unosbox->text().toStdString());
-    if (value >= 0) {
-        image::memory_buffer& buffer = image::program_image();
-        focus_edit_bar();
-        const auto at = static_cast<std::size_t>(edit_address);
-        switch (edit_kind) {
-        case edit_flash:
-            if (at < buffer.flash_image.size())
-                buffer.flash_image[at] = value;
-            break;
-        case edit_eeprom:
-            if (at < buffer.eeprom_image.size())
-                buffer.eeprom_image[at] = value;
-            break;
-        case edit_config:
-            if (edit_address >= 1 && edit_address <= 14)
-                buffer.config_image[at - 1] = value;
-            break;
-        default:
-            break;
-        }
-        updatedisplay();
-        label_hex->clear();
-        image_edited_ = true;
-    } else {
-        focus_edit_bar();
-    }
+    focus_edit_bar();
+    if (value >= 0)
+        store_edit(edit_kind, edit_address, value);
     unosbox->hide();
+}
+
+void Form1::store_edit(std::int32_t kind, std::int32_t address, std::int32_t value) {
+    image::memory_buffer& buffer = image::program_image();
+    const auto at = static_cast<std::size_t>(address);
+    switch (kind) {
+    case edit_flash:
+        if (at < buffer.flash_image.size())
+            buffer.flash_image[at] = value;
+        break;
+    case edit_eeprom:
+        if (at < buffer.eeprom_image.size())
+            buffer.eeprom_image[at] = value;
+        break;
+    case edit_config:
+        if (address >= 1 && address <= 14)
+            buffer.config_image[at - 1] = value;
+        break;
+    case edit_id:
+        if (at < buffer.id_image.size())
+            buffer.id_image[at] = value;
+        break;
+    default:
+        break;
+    }
+    updatedisplay();
+    label_hex->clear();
+    image_edited_ = true;
 }
 
 // The box stands over one byte of its table: when that table scrolls, the box closes

@@ -15,7 +15,7 @@ struct captioned {
 };
 
 inline constexpr int client_width = 7095;
-inline constexpr int client_height = 6435;
+inline constexpr int client_height = 6735;
 
 inline constexpr captioned Label7{{60, 60, 1755, 255}, "Loaded HEX File"};
 inline constexpr place label_hex{60, 360, 6075, 255};
@@ -49,9 +49,19 @@ inline constexpr int grid_cell_height = 255;
 inline constexpr int grid_heading_top[2] = {4260, 4860};
 inline constexpr int grid_value_top[2] = {4560, 5160};
 
+// ID locations under the grid: a title, then one row of up to eight cells, a little
+// narrower than the grid's so that eight fit its width. The title's text is the widest
+// one the window shows; the window gives the model's own address.
+inline constexpr captioned id_caption{{4080, 5460, 2115, 255}, "ID locations (200000h)"};
+inline constexpr int id_cells = 8;
+inline constexpr int id_cell_left = 4080;
+inline constexpr int id_cell_pitch = 360;
+inline constexpr int id_cell_width = 345;
+inline constexpr int id_cell_top = 5760;
+
 inline constexpr place unosbox{1740, 3960, 375, 255};
 
-inline constexpr captioned Label5{{5280, 5820, 1755, 255}, "Status"};
-inline constexpr place label_status{60, 6120, 6975, 255};
+inline constexpr captioned Label5{{5280, 6120, 1755, 255}, "Status"};
+inline constexpr place label_status{60, 6420, 6975, 255};
 
 } // namespace ui::form1_layout

@@ -102,7 +102,7 @@ std::vector<fitting_need> main_window_needs() {
     const QFontMetrics sans(window_font());
     std::vector<fitting_need> needs;
     for (const L::captioned* label :
-         {&L::Label7, &L::Label1, &L::Label3, &L::Label4, &L::lfix14, &L::Label5}) {
+         {&L::Label7, &L::Label1, &L::Label3, &L::Label4, &L::lfix14, &L::id_caption, &L::Label5}) {
         needs.push_back(
             {sans.horizontalAdvance(QString::fromLatin1(label->caption)) + label_padding,
              label->at.width});
@@ -127,6 +127,7 @@ std::vector<fitting_need> main_window_needs() {
     // A configuration cell shows two digits of the table font.
     needs.push_back({2 * cw + label_padding, L::grid_cell_width});
     needs.push_back({lh + 2, L::grid_cell_height});
+    needs.push_back({2 * cw + label_padding, L::id_cell_width});
     return needs;
 }
 

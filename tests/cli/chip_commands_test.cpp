@@ -48,7 +48,7 @@ class ChipCommands : public ::testing::Test {
         err_.str({});
         args.insert(args.end(),
                     {"--simulate", "--model", "PIC18F4520", "--chip", path("chip.hex")});
-        return cli::run_cli(args, PINWRIGHT_SOURCE_DIR "/data", out_, err_);
+        return cli::run_cli(args, PINWRIGHT_BIN_DIR, out_, err_);
     }
 
     // Runs on the simulated adapter with a trace in trace.txt, for the PIC18F4520 unless
@@ -132,14 +132,20 @@ TEST_F(ChipCommands, ProgramVerifyAndReadBack) {
 
 TEST_F(ChipCommands, ChangedByteFailsVerifyWithItsReportLine) {
     image_.flash_image[0x1A] = 0x3F;
+    image_.config_image[1] = 0x02; // CONFIG1H: OSC = HS
     save_image("app.hex");
     ASSERT_EQ(run({"program", path("app.hex")}), 0) << output();
     image_.flash_image[0x1A] = 0x3E;
+    image_.config_image[1] = 0x41; // OSC = XT, FCMEN = ON
     save_image("changed.hex");
     EXPECT_EQ(run({"verify", path("changed.hex")}), 1) << output();
     EXPECT_NE(out_.str().find("Chip verify failed. "), std::string::npos) << output();
+    // The table's rows, then the configuration settings that differ, by name.
     EXPECT_NE(err_.str().find("Chip verify failed:\n\nMemory Location,   Read Value,   Expected,\n"
-                              "FLASH Byte 00001Ah,   3Fh,   3Eh,\n"),
+                              "FLASH Byte 00001Ah,   3Fh,   3Eh,\n"
+                              "CONF Byte 300001h,   02h,   41h,\n\n"
+                              "CONFIG1H at 300001: OSC expected XT, read HS; "
+                              "FCMEN expected ON, read OFF\n"),
               std::string::npos)
         << output();
     EXPECT_EQ(run({"blankcheck"}), 1) << output();

@@ -1,18 +1,21 @@
 // The byte editor in the window: a right click on a table byte or a click on a
 // configuration cell opens the box over it; Enter stores valid entries; Escape, invalid
-// entries and the loss of the focus store nothing; a configuration cell's tool tip names
-// the settings of its value. The click points are worked out from the table font's own
-// character cell, and the test runs with two font sizes.
+// entries and the loss of the focus store nothing; a configuration byte with named
+// settings is edited by them; the ID row edits the ID bytes. The click points are worked
+// out from the table font's own character cell, and the test runs with two font sizes.
 #include "window_fixture.h"
 
 #include "devices/selected_model.h"
 #include "interpreter/algorithm_run.h"
 #include "settings/program_values.h"
+#include "ui/config_byte_dialog.h"
 #include "ui/table_widgets.h"
 #include "ui/window_scale.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTest>
 
 #include <filesystem>
@@ -146,23 +149,98 @@ TEST_F(CellEditing, ConfigurationCellUnder3H) {
     EXPECT_TRUE(form_->scrl1->hasFocus());
 }
 
-// The cell's tool tip names the settings of its value, from the file beside the program,
-// and follows an edit.
-TEST_F(CellEditing, ConfigurationCellTipNamesTheSettings) {
+// A configuration byte whose settings the file beside the program names opens its editor
+// by names: a choice recomputes the byte and the entry (bits outside every setting kept),
+// the entry moves the choices, the cell's tip follows, and a read-protection setting is
+// stored only after a Yes to its warning.
+TEST_F(CellEditing, ConfigurationByteBySettingNames) {
     // A program folder the window has not read yet.
     const std::string program_folder = folder() + "program/";
     std::filesystem::create_directory(program_folder);
     test_ui::write_file(program_folder + "pinwrightconfig.txt",
                         "model: " + devices::selected_model().values.name +
-                            "\nbyte: 3H 87 83\nsetting: CCP2MX 01 PORTBE=00 PORTC=01\n");
+                            "\nbyte: 3H 87 83\nsetting: CCP2MX 01 PORTBE=00 PORTC=01\n"
+                            "byte: 5L 0F 0F\nsetting: CP0 01 ON=00 OFF=01\n");
     settings::program().app_folder = program_folder;
+    auto& config = image::program_image().config_image;
+    config[5] = 0x80;
+    config[8] = 0x0F;
+    form_->label_hex->setText("loaded.hex");
+
+    auto dialog_of = [](QWidget* modal) {
+        auto* dialog = dynamic_cast<ui::config_byte_dialog*>(modal);
+        EXPECT_NE(dialog, nullptr);
+        return dialog;
+    };
+    auto edited = test_ui::on_next_modal([&](QWidget* modal) {
+        auto* dialog = dialog_of(modal);
+        ASSERT_NE(dialog, nullptr);
+        QComboBox* ccp2mx = dialog->setting_boxes().at(0);
+        EXPECT_EQ(dialog->hex_entry()->text(), "80");
+        EXPECT_EQ(ccp2mx->currentText(), "PORTBE");
+        emit ccp2mx->activated(1);
+        EXPECT_EQ(dialog->hex_entry()->text(), "81") << "bit 7 kept";
+        dialog->hex_entry()->setText("");
+        QTest::keyClicks(dialog->hex_entry(), "C0");
+        EXPECT_EQ(ccp2mx->currentText(), "PORTBE");
+        emit ccp2mx->activated(1);
+        dialog->ok_button()->click();
+    });
     QTest::mouseClick(form_->label_conf[5], Qt::LeftButton);
-    type_and_enter("00");
-    EXPECT_EQ(form_->label_conf[5]->fixed_tip(), "Click to edit!\nCCP2MX = PORTBE");
-    QTest::mouseClick(form_->label_conf[5], Qt::LeftButton);
-    type_and_enter("01");
+    EXPECT_TRUE(*edited);
+    EXPECT_FALSE(form_->unosbox->isVisible());
+    EXPECT_EQ(config[5], 0xC1);
     EXPECT_EQ(form_->label_conf[5]->fixed_tip(), "Click to edit!\nCCP2MX = PORTC");
     EXPECT_EQ(form_->label_conf[0]->fixed_tip(), "Click to edit!");
+    EXPECT_TRUE(form_->label_hex->text().isEmpty());
+
+    // CP0 = ON: No keeps the dialog open and the byte as it was; Yes stores it.
+    std::shared_ptr<test_ui::seen_box> no, yes;
+    test_ui::on_next_modal([&](QWidget* modal) {
+        auto* dialog = dialog_of(modal);
+        ASSERT_NE(dialog, nullptr);
+        emit dialog->setting_boxes().at(0)->activated(0);
+        no = test_ui::answer_next_box(Qt::Key_N);
+        dialog->ok_button()->click();
+        EXPECT_TRUE(dialog->isVisible());
+        yes = test_ui::answer_next_box(Qt::Key_Y);
+        dialog->ok_button()->click();
+    });
+    QTest::mouseClick(form_->label_conf[8], Qt::LeftButton);
+    ASSERT_TRUE(no && yes);
+    EXPECT_TRUE(no->answered);
+    EXPECT_TRUE(no->text.contains("CONFIG5L (300008h) = 0Eh:\nCP0 = ON: read protection"))
+        << no->text.toStdString();
+    EXPECT_TRUE(yes->answered);
+    EXPECT_EQ(config[8], 0x0E);
+}
+
+// The ID row shows the image's ID bytes under a title with the model's address and edits
+// them like a configuration byte; a model without ID locations shows no cells.
+TEST_F(CellEditing, IdLocationRow) {
+    EXPECT_EQ(form_->id_caption->text(), "ID locations (200000h)");
+    image::program_image().id_image[2] = 0x12;
+    form_->updatedisplay();
+    for (std::size_t k = 0; k < form_->label_id.size(); ++k) {
+        EXPECT_TRUE(form_->label_id[k]->isVisible()) << k;
+        EXPECT_EQ(form_->label_id[k]->text(), k == 2 ? "12" : "FF") << k;
+    }
+    form_->label_hex->setText("loaded.hex");
+    QTest::mouseClick(form_->label_id[1], Qt::LeftButton);
+    ASSERT_TRUE(form_->unosbox->isVisible());
+    EXPECT_EQ(form_->unosbox->x(), form_->label_id[1]->x());
+    type_and_enter("5a");
+    EXPECT_EQ(image::program_image().id_image[1], 0x5A);
+    EXPECT_EQ(form_->label_id[1]->text(), "5A");
+    EXPECT_TRUE(form_->label_hex->text().isEmpty());
+
+    devices::selected_model().values.layout.id_size = 0;
+    form_->menuclear_Click();
+    EXPECT_EQ(form_->id_caption->text(), "No ID locations");
+    for (const ui::click_label* cell : form_->label_id)
+        EXPECT_FALSE(cell->isVisible());
+    QTest::mouseClick(form_->label_id[0], Qt::LeftButton);
+    EXPECT_FALSE(form_->unosbox->isVisible());
 }
 
 TEST_F(CellEditing, PointerOverTheOtherTableClosesTheBoxWithoutStoring) {

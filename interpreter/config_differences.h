@@ -1,0 +1,17 @@
+// The settings a verify found different in the configuration bytes, by name: the lines
+// that follow the failure report's table in the window and on the terminal alike.
+#pragma once
+
+#include "interpreter/algorithm_run.h"
+
+#include <string>
+#include <vector>
+
+namespace Module1 {
+
+// One line per configuration-byte difference whose settings differ under the selected
+// model ("CONFIG1H at 300001: OSC expected HS, read XT"), each ended by CR LF; empty when
+// none does or the model has no settings by name.
+std::string config_difference_lines(const std::vector<check_difference>& differences);
+
+} // namespace Module1
