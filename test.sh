@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Sets up what is missing, builds, and runs every test: the suite, the Debian package and
-# its check, the suite again under AddressSanitizer + UBSan, the device database check, and
-# each fuzzer for a short time.
+# Sets up what is missing, builds with warnings as errors, and runs every test: the suite,
+# the Debian package and its check, the suite again under AddressSanitizer + UBSan, the
+# device database check, and each fuzzer for a short time.
 #
 #   ./test.sh                 everything
 #   ./test.sh --no-package    skip the package (also PINWRIGHT_NO_PACKAGE=1)
@@ -27,7 +27,7 @@ scripts/setup.sh
 jobs=$(nproc)
 
 echo "== build"
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPINWRIGHT_WERROR=ON >/dev/null
 cmake --build build -j "$jobs"
 
 echo "== device database"
@@ -43,7 +43,8 @@ fi
 
 if [[ $sanitize == 0 ]]; then
   echo "== tests under AddressSanitizer + UBSan"
-  cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPINWRIGHT_SANITIZE=ON >/dev/null
+  cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPINWRIGHT_SANITIZE=ON \
+    -DPINWRIGHT_WERROR=ON >/dev/null
   cmake --build build-asan -j "$jobs"
   ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
     ctest --test-dir build-asan --output-on-failure -j "$jobs"
@@ -52,7 +53,7 @@ fi
 if [[ $fuzz == 0 ]]; then
   echo "== fuzzers"
   CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DPINWRIGHT_FUZZ=ON >/dev/null
+    -DPINWRIGHT_FUZZ=ON -DPINWRIGHT_WERROR=ON >/dev/null
   cmake --build build-fuzz -j "$jobs" --target fuzz_read_hex fuzz_device_table
   # A finding (crash-*, leak-*, timeout-*, oom-*) is kept in fuzz/findings/, which git
   # ignores; the fuzzer's whole report is shown and the script fails.

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 
 namespace hardware {
 
@@ -23,8 +24,9 @@ inline constexpr id_read_words device_id_read{0x3FFFFE, 0x0E00, {0x6EF8, 0x6EF7,
 
 static_assert(device_id_read.reads == 2, "the ID is DEVID2:DEVID1");
 
-// DEVID2:DEVID1 of the powered chip.
-std::uint16_t read_device_id();
+// DEVID2:DEVID1 of the powered chip; nullopt when the port failed during the read, as
+// what a dead port returns says nothing about the chip.
+std::optional<std::uint16_t> read_device_id();
 
 // 0000h and FFFFh are what DATA IN shows when nothing drives it: no chip answered.
 inline bool chip_answered(std::uint16_t raw) {

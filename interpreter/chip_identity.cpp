@@ -102,10 +102,12 @@ std::string wrong_chip_text(const devices::device_table& table,
     return text;
 }
 
-std::uint16_t read_id_in_own_power_cycle(std::int32_t voltage_sequence) {
+std::optional<std::uint16_t> read_id_in_own_power_cycle(std::int32_t voltage_sequence) {
     Module94::power_up(voltage_sequence);
-    const std::uint16_t raw = hardware::read_device_id();
+    const std::optional<std::uint16_t> raw = hardware::read_device_id();
     Module94::ensure_lines_safe();
+    if (!hardware::port_ready())
+        return std::nullopt;
     return raw;
 }
 
@@ -116,11 +118,11 @@ namespace Module1 {
 std::optional<chip_identity> identify_quietly() {
     if (!hardware::port_ready())
         return std::nullopt;
-    const std::uint16_t raw =
+    const std::optional<std::uint16_t> raw =
         read_id_in_own_power_cycle(devices::selected_model().values.voltage_sequence);
-    if (!hardware::port_ready())
+    if (!raw)
         return std::nullopt;
-    return judge_identity(raw, devices::device_database(), devices::selected_model().values);
+    return judge_identity(*raw, devices::device_database(), devices::selected_model().values);
 }
 
 std::optional<chip_identity> identify_socket() {

@@ -102,13 +102,26 @@ bool powers_up(std::int32_t ip) {
 }
 
 // Reads the device ID of the powered chip and judges it; stops the run unless it is the
-// selected model.
-chip_identity check_identity_now() {
-    const chip_identity identity = judge_identity(
-        hardware::read_device_id(), devices::device_database(), devices::selected_model().values);
-    if (identity.verdict != identity_verdict::matches)
+// selected model. A port that fails during the read stops it as a port failure: what a
+// dead port returns is no answer of the chip's.
+void check_identity_now(operation_result& result) {
+    const std::optional<std::uint16_t> raw = hardware::read_device_id();
+    if (!raw) {
+        algorithm_run.stop = run_stop::port_failed;
+        return;
+    }
+    result.identity =
+        judge_identity(*raw, devices::device_database(), devices::selected_model().values);
+    if (result.identity->verdict != identity_verdict::matches)
         algorithm_run.stop = run_stop::identity;
-    return identity;
+}
+
+// A port that failed anywhere in the run, its power-down included, decides its outcome:
+// whatever else stopped it, the supplies may still be on and nothing done can be trusted.
+// (An unrecognised instruction has ended the program already.)
+void note_lost_port() {
+    if (!hardware::port_ready() && algorithm_run.stop != run_stop::unrecognised)
+        algorithm_run.stop = run_stop::port_failed;
 }
 
 // Read All clears the image only once it is sure to read the selected model's chip.
@@ -126,9 +139,11 @@ void run_instructions(kind k, bool check_identity, operation_result& result) {
     if (identity_due && !powers_up(1)) {
         identity_due = false;
         Module94::power_up(devices::selected_model().values.voltage_sequence);
-        result.identity = check_identity_now();
+        if (hardware::port_ready())
+            check_identity_now(result);
         Module94::ensure_lines_safe();
-        if (algorithm_run.stop != run_stop::none || !hardware::port_ready())
+        note_lost_port();
+        if (algorithm_run.stop != run_stop::none)
             return;
     }
     if (k == kind::read && !identity_due)
@@ -144,7 +159,7 @@ void run_instructions(kind k, bool check_identity, operation_result& result) {
         run_step();
         if (checks_now && hardware::port_ready() && algorithm_run.stop == run_stop::none) {
             identity_due = false;
-            result.identity = check_identity_now();
+            check_identity_now(result);
             if (algorithm_run.stop == run_stop::none && k == kind::read)
                 clear_image_for_read();
         }
@@ -155,7 +170,8 @@ void run_instructions(kind k, bool check_identity, operation_result& result) {
     // none of it.
     if (algorithm_run.stop == run_stop::none && hardware::port_ready())
         settle_reads(true);
-    if (algorithm_run.stop != run_stop::none || !hardware::port_ready())
+    note_lost_port();
+    if (algorithm_run.stop != run_stop::none)
         drop_waiting_reads();
 }
 
@@ -247,6 +263,7 @@ void explain_protected_reads(operation_result& result) {
         reset_report();
         run_instructions(kind::verify, false, result);
         Module94::ensure_lines_safe();
+        note_lost_port();
         return algorithm_run.stop == run_stop::none;
     };
     if (!run_again(*section))
@@ -283,7 +300,11 @@ operation_result run_operation(kind k, const devices::instruction_list& list, bo
     const auto& texts = texts_of(k);
     operation_result result;
     if (!may_start(k, list)) {
-        result.outcome = operation_outcome::not_started;
+        // A port that failed before the start (after its opening) is a port failure, not
+        // a run that could not begin.
+        const bool lost =
+            hardware::current_line_driver().status().code == hardware::port_error::port_lost;
+        result.outcome = lost ? operation_outcome::port_failed : operation_outcome::not_started;
         return result;
     }
     cancel_requested.store(false);
@@ -300,6 +321,7 @@ operation_result run_operation(kind k, const devices::instruction_list& list, bo
     // Whatever the algorithm did, and however the run ended, the supplies end off and the
     // lines idle (a run that ended normally has done so already: no port access then).
     Module94::ensure_lines_safe();
+    note_lost_port();
     if (k == kind::verify && algorithm_run.stop == run_stop::none && algorithm_run.zero_reads > 0)
         explain_protected_reads(result);
     core::notify(core::host_event::operation_ended);

@@ -648,6 +648,72 @@ TEST_F(ChipCommands, FilesThatCannotBeMeantAreRefusedBeforeThePort) {
     EXPECT_EQ(QDir(folder_.path()).entryList(QDir::Hidden | QDir::Files).filter(".tmp").size(), 0);
 }
 
+// A port lost after any register access never ends in success: Erase All is cut after
+// every access of a clean run, Program All after a sample of them (the first 30, 40 spread
+// over the run, the last 10), with the shipped database and with one whose algorithms open
+// with a wait, so that the device ID is read in a power cycle of its own.
+TEST_F(ChipCommands, APortLostAtAnyAccessNeverEndsInSuccess) {
+    std::fill_n(image_.flash_image.begin(), 300, 0x5A);
+    save_image("app.hex");
+    const std::string no_begin = path("no-begin");
+    {
+        // The definitions and the one model (the rest would only cost reading time).
+        std::ifstream shipped(PINWRIGHT_SOURCE_DIR "/data/pinwrightdevices.txt", std::ios::binary);
+        std::string text;
+        bool other_model = false;
+        for (std::string line; std::getline(shipped, line);) {
+            if (line.starts_with("model: "))
+                other_model = line != "model: PIC18F4520\r";
+            other_model = other_model && line != "\r";
+            text += other_model ? "" : line + "\n";
+        }
+        for (const std::string kind : {"erasealgdef 5: ", "programalgdef 8: "})
+            text.insert(text.find(kind + "begin,") + kind.size(), "w1,");
+        ASSERT_TRUE(QDir().mkpath(QString::fromStdString(no_begin)));
+        std::ofstream(no_begin + "/pinwrightdevices.txt", std::ios::binary) << text;
+    }
+    for (const std::string& data : {std::string(PINWRIGHT_BIN_DIR), no_begin})
+        for (const bool erase : {true, false}) {
+            std::vector<std::string> args{"program", path("app.hex")};
+            if (erase)
+                args = {"erase"};
+            args.insert(args.end(), {"--model", "PIC18F4520", "--simulate", "--sim-fault"});
+            SCOPED_TRACE(args[0] + " with " + data);
+            const auto cut_after = [&](std::int64_t n, const std::vector<std::string>& more = {}) {
+                out_.str({});
+                err_.str({});
+                std::vector<std::string> run_args = args;
+                run_args.push_back("port-lost=" + std::to_string(n));
+                run_args.insert(run_args.end(), more.begin(), more.end());
+                return cli::run_cli(run_args, data, out_, err_);
+            };
+            // The clean run's register accesses, as its trace lists them.
+            ASSERT_EQ(cut_after(INT32_MAX, {"--trace", path("trace.txt")}), 0) << output();
+            std::ifstream trace(path("trace.txt"));
+            std::int64_t accesses = 0;
+            for (std::string line; std::getline(trace, line);)
+                accesses += line.starts_with("W ") || line.starts_with("R ");
+            ASSERT_EQ(cut_after(accesses), 0) << output();
+            const std::int64_t spread = std::max<std::int64_t>(accesses / 40, 1);
+            int wrong = 0;
+            for (std::int64_t n = 0; n < accesses; ++n) {
+                if (!erase && n >= 30 && n % spread != 0 && n < accesses - 10)
+                    continue;
+                const int code = cut_after(n);
+                const std::string said = output();
+                if ((code == 0 || said.find("Chip erased") != std::string::npos ||
+                     said.find("Chip programmed") != std::string::npos ||
+                     said.find("No chip answers") != std::string::npos ||
+                     said.find("failed while in use") == std::string::npos) &&
+                    ++wrong <= 3)
+                    ADD_FAILURE() << "lost after " << n << " of " << accesses << " accesses: exit "
+                                  << code << "\n"
+                                  << said;
+            }
+            EXPECT_EQ(wrong, 0) << "runs that succeeded or did not say the port failed";
+        }
+}
+
 TEST_F(ChipCommands, UnknownSimulatedPartAndPortChoice) {
     EXPECT_EQ(run({"erase", "--sim-part", "18F9999"}), 2);
     EXPECT_NE(err_.str().find("the simulator does not know the part \"18F9999\""),

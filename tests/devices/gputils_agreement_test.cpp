@@ -13,7 +13,6 @@
 #include <array>
 #include <cstdio>
 #include <fstream>
-#include <regex>
 #include <set>
 #include <sstream>
 
@@ -43,37 +42,40 @@ gputils_part ask_gpasm(const std::string& model) {
     while (const std::size_t got = std::fread(buffer.data(), 1, buffer.size(), pipe))
         listing.append(buffer.data(), got);
     pclose(pipe);
-    // gpasm lists every part it knows when it does not know the one asked for.
-    const std::regex names("Names *:[^\n]*[ ,]" + part + "(,|\n)");
-    if (!std::regex_search(listing, names))
-        return result;
-    result.known = true;
-    std::smatch match;
-    if (std::regex_search(listing, match, std::regex("Program Size *: *([0-9]+) bytes")))
-        result.flash = std::stol(match[1]);
-    const std::regex word("address = 0x30000([0-9A-Fa-f]), mask = 0x([0-9A-Fa-f]+), default = "
-                          "0x([0-9A-Fa-f]+)");
-    for (auto it = std::sregex_iterator(listing.begin(), listing.end(), word);
-         it != std::sregex_iterator(); ++it) {
-        const auto index = static_cast<std::size_t>(std::stoi((*it)[1], nullptr, 16));
-        if (index < 14) {
-            result.mask[index] = std::stoi((*it)[2], nullptr, 16);
-            result.erased[index] = std::stoi((*it)[3], nullptr, 16);
+    // gpasm lists every part it knows when it does not know the one asked for: the part
+    // is known when a "Names" line names it.
+    std::istringstream lines(listing);
+    for (std::string line; std::getline(lines, line);) {
+        if (line.rfind("Names", 0) == 0) {
+            std::istringstream names(line.substr(line.find(':') + 1));
+            for (std::string name; std::getline(names >> std::ws, name, ',');)
+                result.known = result.known || name == part;
+        }
+        long size = 0;
+        unsigned index = 0, mask = 0, erased = 0;
+        if (std::sscanf(line.c_str(), "Program Size : %ld bytes", &size) == 1)
+            result.flash = size;
+        else if (std::sscanf(line.c_str(),
+                             " Config Word : address = 0x30000%1x, mask = 0x%x, default = 0x%x",
+                             &index, &mask, &erased) == 3 &&
+                 index < 14) {
+            result.mask[index] = static_cast<int>(mask);
+            result.erased[index] = static_cast<int>(erased);
         }
     }
-    return result;
+    return result.known ? result : gputils_part{};
 }
 
 // "PIC18F4550 CONFIG4L mask", "PIC18F4550 flash", ... for every explained difference.
 std::set<std::string> explained_differences() {
     std::set<std::string> explained;
     std::ifstream file(database_path);
-    const std::regex line("^# gputils differs: ([^:]+):");
+    const std::string lead = "# gputils differs: ";
     for (std::string text; std::getline(file, text);) {
-        std::smatch match;
-        if (!std::regex_search(text, match, line))
+        const auto colon = text.find(':', lead.size());
+        if (text.rfind(lead, 0) != 0 || colon == std::string::npos)
             continue;
-        std::istringstream words(match[1].str());
+        std::istringstream words(text.substr(lead.size(), colon - lead.size()));
         std::vector<std::string> models;
         std::string what;
         for (std::string word; words >> word;) {
