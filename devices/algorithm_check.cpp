@@ -11,53 +11,6 @@ namespace devices {
 
 namespace {
 
-// The instructions that move the address counter on: the only way a loop ends.
-bool advances_counter(opcode op) {
-    switch (op) {
-    case opcode::movlw_eeprom:
-    case opcode::write_flash:
-    case opcode::write_id:
-    case opcode::read_flash:
-    case opcode::read_eeprom:
-    case opcode::read_id:
-    case opcode::checkblankflash:
-    case opcode::checkblankeeprom:
-    case opcode::checkblankid:
-    case opcode::checkflash:
-    case opcode::checkeeprom:
-    case opcode::checkid:
-        return true;
-    case opcode::begin:
-    case opcode::end:
-    case opcode::startprog:
-    case opcode::startconfigprog:
-    case opcode::setprogtime:
-    case opcode::calcflash:
-    case opcode::calcflashpage:
-    case opcode::calceeprom:
-    case opcode::setflashloop:
-    case opcode::seteepromloop:
-    case opcode::setidloop:
-    case opcode::loop:
-    case opcode::ifpage:
-    case opcode::endifpage:
-    case opcode::movlw_upper:
-    case opcode::movlw_high:
-    case opcode::movlw_low:
-    case opcode::write_config:
-    case opcode::waitwr:
-    case opcode::read_config:
-    case opcode::read_temp:
-    case opcode::checkblankconfig:
-    case opcode::checkconfig:
-    case opcode::send_literal:
-    case opcode::wait:
-    case opcode::unrecognised:
-        return false;
-    }
-    return false;
-}
-
 bool loop_head(opcode op) {
     return op == opcode::setflashloop || op == opcode::seteepromloop || op == opcode::setidloop;
 }
@@ -76,19 +29,20 @@ std::size_t next_word(const instruction_list& list, std::size_t from, const char
 // block that closes beyond the "loop", or a second loop head, can leave the loop another
 // way, so such a body is never called endless.
 std::optional<algorithm_fault_kind> loop_fault(const instruction_list& list,
-                                               const std::vector<opcode>& ops, std::size_t head,
-                                               std::size_t end) {
+                                               const std::vector<instruction>& decoded,
+                                               std::size_t head, std::size_t end) {
     bool advances = false, advances_outside_pages = false;
     std::size_t page_end = 0; // inside a page block while the index is below this
     for (std::size_t k = head + 1; k < end; ++k) {
-        if (loop_head(ops[k]))
+        if (loop_head(decoded[k].op))
             return std::nullopt;
-        if (ops[k] == opcode::ifpage && k >= page_end) {
+        if (decoded[k].op == opcode::ifpage && k >= page_end) {
             page_end = next_word(list, k, "endifpage");
             if (page_end > end)
                 return std::nullopt;
         }
-        if (advances_counter(ops[k])) {
+        // Walking a memory moves the counter on: the only way a loop ends.
+        if (decoded[k].walks) {
             advances = true;
             advances_outside_pages = advances_outside_pages || k >= page_end;
         }
@@ -105,11 +59,13 @@ std::optional<algorithm_fault_kind> loop_fault(const instruction_list& list,
 std::vector<algorithm_fault> algorithm_faults(const instruction_list& list,
                                               std::optional<std::int32_t> page_size) {
     std::vector<algorithm_fault> faults;
-    std::vector<opcode> ops;
+    std::vector<instruction> all;
     for (const auto& text : list)
-        ops.push_back(decode_instruction(text).op);
-    bool head_open = false;           // a loop head since the last "loop"
-    std::optional<std::size_t> begun; // the "begin" not yet matched by an "end"
+        all.push_back(decode_instruction(text));
+    bool head_open = false; // a loop head since the last "loop"
+    // The position of the "begin" not yet matched by an "end", or none_open.
+    constexpr std::size_t none_open = static_cast<std::size_t>(-1);
+    std::size_t begun = none_open;
     for (std::size_t i = 0; i < list.size(); ++i) {
         const std::string& text = list[i];
         auto add = [&](algorithm_fault_kind kind) {
@@ -121,7 +77,7 @@ std::vector<algorithm_fault> algorithm_faults(const instruction_list& list,
                     return true;
             return false;
         };
-        const instruction decoded = decode_instruction(text);
+        const instruction& decoded = all[i];
         switch (decoded.op) {
         case opcode::unrecognised:
             add(text.empty() ? algorithm_fault_kind::empty_instruction
@@ -133,7 +89,7 @@ std::vector<algorithm_fault> algorithm_faults(const instruction_list& list,
             head_open = true;
             if (!later("loop"))
                 add(algorithm_fault_kind::loop_without_end);
-            else if (const auto endless = loop_fault(list, ops, i, next_word(list, i, "loop")))
+            else if (const auto endless = loop_fault(list, all, i, next_word(list, i, "loop")))
                 add(*endless);
             break;
         case opcode::loop:
@@ -142,15 +98,15 @@ std::vector<algorithm_fault> algorithm_faults(const instruction_list& list,
             head_open = false;
             break;
         case opcode::begin:
-            if (begun)
-                faults.push_back({algorithm_fault_kind::begin_without_end, *begun + 1, list[*begun],
+            if (begun != none_open)
+                faults.push_back({algorithm_fault_kind::begin_without_end, begun + 1, list[begun],
                                   page_size.value_or(0)});
             begun = i;
             break;
         case opcode::end:
-            if (!begun)
+            if (begun == none_open)
                 add(algorithm_fault_kind::end_without_begin);
-            begun.reset();
+            begun = none_open;
             break;
         case opcode::ifpage:
             if (!later("endifpage"))
@@ -169,8 +125,8 @@ std::vector<algorithm_fault> algorithm_faults(const instruction_list& list,
         if (decoded.has_payload && decoded.payload < 0)
             add(algorithm_fault_kind::bad_payload);
     }
-    if (begun)
-        faults.push_back({algorithm_fault_kind::begin_without_end, *begun + 1, list[*begun],
+    if (begun != none_open)
+        faults.push_back({algorithm_fault_kind::begin_without_end, begun + 1, list[begun],
                           page_size.value_or(0)});
     std::stable_sort(faults.begin(), faults.end(),
                      [](const auto& a, const auto& b) { return a.position < b.position; });

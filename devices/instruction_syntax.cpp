@@ -81,7 +81,73 @@ const char* config_name(int config_byte) {
     return config_names[static_cast<std::size_t>(config_byte - 1)];
 }
 
+namespace {
+
+// The memory an instruction walks, from its opcode.
+std::optional<memory_region> walked_memory(opcode op) {
+    switch (op) {
+    case opcode::write_flash:
+    case opcode::read_flash:
+    case opcode::checkblankflash:
+    case opcode::checkflash:
+        return memory_region::flash;
+    case opcode::movlw_eeprom:
+    case opcode::read_eeprom:
+    case opcode::checkblankeeprom:
+    case opcode::checkeeprom:
+        return memory_region::eeprom;
+    case opcode::write_id:
+    case opcode::read_id:
+    case opcode::checkblankid:
+    case opcode::checkid:
+        return memory_region::id;
+    case opcode::begin:
+    case opcode::end:
+    case opcode::startprog:
+    case opcode::startconfigprog:
+    case opcode::setprogtime:
+    case opcode::calcflash:
+    case opcode::calcflashpage:
+    case opcode::calceeprom:
+    case opcode::setflashloop:
+    case opcode::seteepromloop:
+    case opcode::setidloop:
+    case opcode::loop:
+    case opcode::ifpage:
+    case opcode::endifpage:
+    case opcode::movlw_upper:
+    case opcode::movlw_high:
+    case opcode::movlw_low:
+    case opcode::write_config:
+    case opcode::waitwr:
+    case opcode::read_config:
+    case opcode::read_temp:
+    case opcode::checkblankconfig:
+    case opcode::checkconfig:
+    case opcode::send_literal:
+    case opcode::wait:
+    case opcode::unrecognised:
+        break;
+    }
+    return std::nullopt;
+}
+
+instruction decoded_form(std::string_view text);
+
+} // namespace
+
 instruction decode_instruction(std::string_view text) {
+    instruction result = decoded_form(text);
+    result.walks = walked_memory(result.op);
+    result.blank_check = result.op == opcode::checkblankflash ||
+                         result.op == opcode::checkblankeeprom ||
+                         result.op == opcode::checkblankid || result.op == opcode::checkblankconfig;
+    return result;
+}
+
+namespace {
+
+instruction decoded_form(std::string_view text) {
     for (const auto& key : leading_keywords)
         if (text == key.text)
             return plain(key.op);
@@ -156,5 +222,7 @@ instruction decode_instruction(std::string_view text) {
     }
     return plain(opcode::unrecognised);
 }
+
+} // namespace
 
 } // namespace devices

@@ -4,6 +4,8 @@
 // catch-all forms that would also match them ("waitwr" before the delay "w<n>").
 #pragma once
 
+#include "devices/memory_region.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -64,6 +66,10 @@ struct instruction {
     bool fast_poll = false;
     bool has_command = false; // the form carries a command field
     bool has_payload = false; // the form carries a payload field
+    // The memory whose bytes the instruction walks with the address counter (moving it
+    // on): FLASH, EEPROM or the ID locations; nothing for the other instructions.
+    std::optional<memory_region> walks;
+    bool blank_check = false; // a check against the erased value
 };
 
 instruction decode_instruction(std::string_view text);

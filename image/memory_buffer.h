@@ -4,6 +4,7 @@
 // the editors all work on one instance of it.
 #pragma once
 
+#include "devices/memory_region.h"
 #include "devices/model_select.h"
 
 #include <array>
@@ -22,9 +23,9 @@ inline constexpr std::int64_t device_id_address = 0x3FFFFE;
 inline constexpr std::int64_t device_id_end = 0x3FFFFF;
 inline constexpr std::int64_t eeprom_address = 0xF00000;
 
-// The parts of the image, in the order the chip operations walk them.
-enum class region { flash, eeprom, id, config };
-inline constexpr int region_count = 4;
+// The parts of the image.
+using region = devices::memory_region;
+inline constexpr int region_count = devices::memory_region_count;
 
 // The most the image holds, whatever model it is sized for: all the program memory a
 // PIC18 can have, and the EEPROM bytes a HEX file can address (F00000h to FFFFFFh).

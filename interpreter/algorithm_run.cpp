@@ -69,108 +69,52 @@ void unrecognised(const std::string& text) {
     core::terminate_program(2);
 }
 
-void run_control(const devices::instruction& instruction) {
-    using devices::opcode;
-    auto& run = algorithm_run;
+// calcflashpage: the FLASH limit at the end of the page of the last byte in use.
+void limit_to_page() {
     const auto& model = devices::selected_model().values;
-    switch (instruction.op) {
-    case opcode::begin:
-        Module94::power_up(model.voltage_sequence);
-        break;
-    case opcode::end:
-        Module94::power_down();
-        break;
-    case opcode::startprog:
-        Module94::program_pulse(model.program_time_ms, model.discharge_time_us);
-        break;
-    case opcode::startconfigprog:
-        Module94::program_pulse(model.config_program_time_ms, model.discharge_time_us);
-        break;
-    case opcode::setprogtime:
-        break;
-    case opcode::calcflash:
-        run.flash_limit = highest_used(image::program_image().flash_image, model.flash_size);
-        break;
-    case opcode::calcflashpage: {
-        const std::int32_t g = highest_used(image::program_image().flash_image, model.flash_size);
-        // The run is checked beforehand: page_size is at least 1 here.
-        const std::int32_t page = std::max<std::int32_t>(model.page_size, 1);
-        run.flash_limit = g - (g % page) + page - 1;
-        break;
-    }
-    case opcode::calceeprom:
-        run.eeprom_limit = highest_used(image::program_image().eeprom_image, model.eeprom_size);
-        break;
-    case opcode::setflashloop:
-        loop_head(run.flash_limit);
-        return;
-    case opcode::seteepromloop:
-        loop_head(run.eeprom_limit);
-        return;
-    case opcode::setidloop:
-        loop_head(model.layout.id_size - 1);
-        return;
-    case opcode::loop:
-        // A loop that never ends would hold the chip powered for ever: stop at this "loop"
-        // once the passes exceed what any walk of the memories needs.
-        if (++run.loop_passes >
-            model.flash_size + model.eeprom_size + model.layout.id_size + runaway_loop_margin) {
-            run.stop = run_stop::runaway_loop;
-            return;
-        }
-        run.ip = run.loop_start;
-        return;
-    case opcode::ifpage: {
-        const std::int32_t page = std::max<std::int32_t>(model.page_size, 1);
-        if (run.address_counter > 0 && run.address_counter % page == 0) {
-            ++run.ip;
-            return;
-        }
-        skip_past("endifpage");
+    const std::int32_t g = highest_used(image::program_image().flash_image, model.flash_size);
+    // The run is checked beforehand: page_size is at least 1 here.
+    const std::int32_t page = std::max<std::int32_t>(model.page_size, 1);
+    algorithm_run.flash_limit = g - (g % page) + page - 1;
+}
+
+// "loop": back to the loop head, unless the passes show a loop that never ends, which
+// would hold the chip powered for ever: the run stops at this "loop" once the passes
+// exceed what any walk of the memories needs.
+void loop_back() {
+    const auto& model = devices::selected_model().values;
+    auto& run = algorithm_run;
+    if (++run.loop_passes >
+        model.flash_size + model.eeprom_size + model.layout.id_size + runaway_loop_margin) {
+        run.stop = run_stop::runaway_loop;
         return;
     }
-    case opcode::endifpage:
-        break;
-    case opcode::wait: {
-        // A fixed wait by default; with fast port access the documented time, or a poll
-        // of the write-in-progress bit, where the instruction gives one.
-        const bool fast = Module94::fast_clocking();
-        if (fast && instruction.fast_poll) {
-            wait_for_write(model_write_poll(true));
-            break;
-        }
-        const std::int32_t ms =
-            fast && instruction.fast_wait_ms ? *instruction.fast_wait_ms : instruction.wait_ms;
-        if (ms > 0)
-            Module94::wait_ms(ms);
-        break;
+    run.ip = run.loop_start;
+}
+
+// "ifpage": into the block on a page boundary above 0, else past its "endifpage".
+void page_block() {
+    auto& run = algorithm_run;
+    const std::int32_t page = std::max<std::int32_t>(devices::selected_model().values.page_size, 1);
+    if (run.address_counter > 0 && run.address_counter % page == 0) {
+        ++run.ip;
+        return;
     }
-    case opcode::movlw_upper:
-    case opcode::movlw_high:
-    case opcode::movlw_low:
-    case opcode::movlw_eeprom:
-    case opcode::write_flash:
-    case opcode::write_config:
-    case opcode::write_id:
-    case opcode::waitwr:
-    case opcode::read_flash:
-    case opcode::read_eeprom:
-    case opcode::read_config:
-    case opcode::read_id:
-    case opcode::read_temp:
-    case opcode::checkblankflash:
-    case opcode::checkblankeeprom:
-    case opcode::checkblankconfig:
-    case opcode::checkblankid:
-    case opcode::checkflash:
-    case opcode::checkeeprom:
-    case opcode::checkconfig:
-    case opcode::checkid:
-    case opcode::send_literal:
-    case opcode::unrecognised:
-        break; // run_step dispatches these elsewhere
+    skip_past("endifpage");
+}
+
+// A fixed wait by default; with fast port access the documented time, or a poll of the
+// write-in-progress bit, where the instruction gives one.
+void timed_wait(const devices::instruction& instruction) {
+    const bool fast = Module94::fast_clocking();
+    if (fast && instruction.fast_poll) {
+        wait_for_write(model_write_poll(true));
+        return;
     }
-    ++run.ip;
+    const std::int32_t ms =
+        fast && instruction.fast_wait_ms ? *instruction.fast_wait_ms : instruction.wait_ms;
+    if (ms > 0)
+        Module94::wait_ms(ms);
 }
 
 } // namespace
@@ -207,24 +151,88 @@ void run_step() {
     if (run.ip < 1 || run.ip > run.instruction_count)
         return;
     const auto& instruction = run.decoded[static_cast<std::size_t>(run.ip)];
+    const auto& model = devices::selected_model().values;
+    // Every instruction is named here: one the language gains is a compile error until
+    // it is wired up.
     switch (instruction.op) {
     case opcode::begin:
+        Module94::power_up(model.voltage_sequence);
+        break;
     case opcode::end:
+        Module94::power_down();
+        break;
     case opcode::startprog:
+        Module94::program_pulse(model.program_time_ms, model.discharge_time_us);
+        break;
     case opcode::startconfigprog:
+        Module94::program_pulse(model.config_program_time_ms, model.discharge_time_us);
+        break;
     case opcode::setprogtime:
-    case opcode::calcflash:
-    case opcode::calcflashpage:
-    case opcode::calceeprom:
-    case opcode::setflashloop:
-    case opcode::seteepromloop:
-    case opcode::setidloop:
-    case opcode::loop:
-    case opcode::ifpage:
     case opcode::endifpage:
-    case opcode::wait:
-        run_control(instruction);
+        break;
+    case opcode::calcflash:
+        run.flash_limit = highest_used(image::program_image().flash_image, model.flash_size);
+        break;
+    case opcode::calcflashpage:
+        limit_to_page();
+        break;
+    case opcode::calceeprom:
+        run.eeprom_limit = highest_used(image::program_image().eeprom_image, model.eeprom_size);
+        break;
+    case opcode::setflashloop:
+        loop_head(run.flash_limit);
         return;
+    case opcode::seteepromloop:
+        loop_head(run.eeprom_limit);
+        return;
+    case opcode::setidloop:
+        loop_head(model.layout.id_size - 1);
+        return;
+    case opcode::loop:
+        loop_back();
+        return;
+    case opcode::ifpage:
+        page_block();
+        return;
+    case opcode::wait:
+        timed_wait(instruction);
+        break;
+    case opcode::movlw_upper:
+        movlw_address(address_part::upper);
+        break;
+    case opcode::movlw_high:
+        movlw_address(address_part::high);
+        break;
+    case opcode::movlw_low:
+        movlw_address(address_part::low);
+        break;
+    case opcode::movlw_eeprom:
+        movlw_eeprom_byte();
+        break;
+    case opcode::write_flash:
+    case opcode::write_id:
+        write_image_word(instruction);
+        break;
+    case opcode::write_config:
+        write_config_byte(instruction);
+        break;
+    case opcode::waitwr:
+        wait_for_write(model_write_poll(false));
+        break;
+    case opcode::read_flash:
+    case opcode::read_eeprom:
+    case opcode::read_id:
+        read_image_byte(instruction);
+        break;
+    case opcode::read_config:
+        read_config_byte(instruction);
+        break;
+    case opcode::read_temp:
+        read_temp_byte(instruction);
+        break;
+    case opcode::send_literal:
+        send_literal(instruction);
+        break;
     case opcode::checkblankflash:
     case opcode::checkblankeeprom:
     case opcode::checkblankconfig:
@@ -238,23 +246,8 @@ void run_step() {
     case opcode::unrecognised:
         unrecognised(run.instructions[static_cast<std::size_t>(run.ip)]);
         return;
-    case opcode::movlw_upper:
-    case opcode::movlw_high:
-    case opcode::movlw_low:
-    case opcode::movlw_eeprom:
-    case opcode::write_flash:
-    case opcode::write_config:
-    case opcode::write_id:
-    case opcode::waitwr:
-    case opcode::read_flash:
-    case opcode::read_eeprom:
-    case opcode::read_config:
-    case opcode::read_id:
-    case opcode::read_temp:
-    case opcode::send_literal:
-        run_transfer(instruction);
-        return;
     }
+    ++run.ip;
 }
 
 void reset_report() {

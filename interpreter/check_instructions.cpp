@@ -11,8 +11,6 @@
 #include "interpreter/deferred_reads.h"
 #include "interpreter/transfer_instructions.h"
 
-#include <optional>
-
 namespace Module1 {
 
 namespace {
@@ -37,65 +35,6 @@ bool reads_zero_protected(memory which, std::int32_t address) {
     return false;
 }
 
-// The memory a FLASH, EEPROM or ID check walks, and whether it checks against the erased
-// value; nothing for the other instructions.
-struct memory_check {
-    memory which;
-    bool blank;
-};
-
-std::optional<memory_check> memory_check_of(devices::opcode op) {
-    using devices::opcode;
-    switch (op) {
-    case opcode::checkblankflash:
-        return memory_check{memory::flash, true};
-    case opcode::checkblankeeprom:
-        return memory_check{memory::eeprom, true};
-    case opcode::checkblankid:
-        return memory_check{memory::id, true};
-    case opcode::checkflash:
-        return memory_check{memory::flash, false};
-    case opcode::checkeeprom:
-        return memory_check{memory::eeprom, false};
-    case opcode::checkid:
-        return memory_check{memory::id, false};
-    case opcode::begin:
-    case opcode::end:
-    case opcode::startprog:
-    case opcode::startconfigprog:
-    case opcode::setprogtime:
-    case opcode::calcflash:
-    case opcode::calcflashpage:
-    case opcode::calceeprom:
-    case opcode::setflashloop:
-    case opcode::seteepromloop:
-    case opcode::setidloop:
-    case opcode::loop:
-    case opcode::ifpage:
-    case opcode::endifpage:
-    case opcode::movlw_upper:
-    case opcode::movlw_high:
-    case opcode::movlw_low:
-    case opcode::movlw_eeprom:
-    case opcode::write_flash:
-    case opcode::write_config:
-    case opcode::write_id:
-    case opcode::waitwr:
-    case opcode::read_flash:
-    case opcode::read_eeprom:
-    case opcode::read_config:
-    case opcode::read_id:
-    case opcode::read_temp:
-    case opcode::checkblankconfig:
-    case opcode::checkconfig:
-    case opcode::send_literal:
-    case opcode::wait:
-    case opcode::unrecognised:
-        break;
-    }
-    return std::nullopt;
-}
-
 // The HEX address of byte `a` of `which`.
 std::int64_t hex_address(memory which, std::int32_t a) {
     const auto& layout = devices::selected_model().values.layout;
@@ -115,25 +54,22 @@ std::int64_t hex_address(memory which, std::int32_t a) {
 } // namespace
 
 void compare_read(const devices::instruction& instruction, std::int32_t a, std::int32_t temp) {
-    using devices::opcode;
     auto& run = algorithm_run;
-    if (const auto check = memory_check_of(instruction.op)) {
-        counts_of(check->which).compared += 1;
-        const std::int32_t expected = check->blank ? 255 : image_byte(check->which, a);
-        if (temp == expected || (temp == 0 && reads_zero_protected(check->which, a)))
+    if (const auto which = instruction.walks) {
+        counts_of(*which).compared += 1;
+        const std::int32_t expected = instruction.blank_check ? 255 : image_byte(*which, a);
+        if (temp == expected || (temp == 0 && reads_zero_protected(*which, a)))
             return;
-        if (temp == 0 && check->which != memory::id)
+        if (temp == 0 && *which != memory::id)
             ++run.zero_reads;
-        add_difference({check->which, hex_address(check->which, a), expected, temp});
+        add_difference({*which, hex_address(*which, a), expected, temp});
         return;
     }
-    if (instruction.op != opcode::checkblankconfig && instruction.op != opcode::checkconfig)
-        return;
     const int k = instruction.config_byte;
     counts_of(memory::config).compared += 1;
     run.config_read[static_cast<std::size_t>(k - 1)] = temp;
     const std::int32_t expected =
-        instruction.op == opcode::checkblankconfig
+        instruction.blank_check
             ? devices::selected_model().values.config_erased[static_cast<std::size_t>(k - 1)]
             : image::program_image().config_image[static_cast<std::size_t>(k - 1)];
     if (config_differs(k, temp, expected))
@@ -144,8 +80,8 @@ void run_check(const devices::instruction& instruction) {
     auto& run = algorithm_run;
     const std::int32_t a = run.address_counter;
     ++run.ip;
-    if (const auto check = memory_check_of(instruction.op)) {
-        caption_progress(check->which);
+    if (const auto which = instruction.walks) {
+        caption_progress(*which);
         run.address_counter = a + 1;
     } else {
         caption_config(instruction.config_byte);

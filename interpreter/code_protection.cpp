@@ -51,53 +51,15 @@ std::int32_t boot_block_bytes(const config_bytes& config) {
     return static_cast<std::int32_t>(sim::boot_block_size(*part, bytes));
 }
 
-// The instructions a configuration section may hold: nothing that walks FLASH, EEPROM or
-// the ID locations.
+// The instructions a configuration section may hold: configuration writes and checks,
+// literals, holds and waits, and the power-down that ends it; nothing that walks a memory.
 bool configuration_only(devices::opcode op) {
     using devices::opcode;
-    switch (op) {
-    case opcode::send_literal:
-    case opcode::write_config:
-    case opcode::startprog:
-    case opcode::startconfigprog:
-    case opcode::setprogtime:
-    case opcode::wait:
-    case opcode::waitwr:
-    case opcode::read_temp:
-    case opcode::checkconfig:
-    case opcode::end:
-        return true;
-    case opcode::begin:
-    case opcode::calcflash:
-    case opcode::calcflashpage:
-    case opcode::calceeprom:
-    case opcode::setflashloop:
-    case opcode::seteepromloop:
-    case opcode::loop:
-    case opcode::ifpage:
-    case opcode::endifpage:
-    case opcode::movlw_upper:
-    case opcode::movlw_high:
-    case opcode::movlw_low:
-    case opcode::movlw_eeprom:
-    case opcode::write_flash:
-    case opcode::read_flash:
-    case opcode::read_eeprom:
-    case opcode::read_config:
-    case opcode::checkblankflash:
-    case opcode::checkblankeeprom:
-    case opcode::checkblankconfig:
-    case opcode::checkflash:
-    case opcode::checkeeprom:
-    case opcode::setidloop:
-    case opcode::write_id:
-    case opcode::read_id:
-    case opcode::checkblankid:
-    case opcode::checkid:
-    case opcode::unrecognised:
-        break;
-    }
-    return false;
+    constexpr opcode allowed[] = {
+        opcode::send_literal, opcode::write_config, opcode::startprog, opcode::startconfigprog,
+        opcode::setprogtime,  opcode::wait,         opcode::waitwr,    opcode::read_temp,
+        opcode::checkconfig,  opcode::end};
+    return std::find(std::begin(allowed), std::end(allowed), op) != std::end(allowed);
 }
 
 } // namespace

@@ -1,6 +1,6 @@
-// Transfer instructions: table-pointer loads, FLASH word, EEPROM and configuration writes,
-// reads into the image or into temp, the write-completion wait and literal commands.
-// Each transfer is followed by one short_delay.
+// Transfer instructions: table-pointer loads, FLASH and ID word, EEPROM and configuration
+// writes, reads into the image or into temp, the write-completion wait and literal
+// commands. Each transfer is followed by one short_delay.
 #include "interpreter/transfer_instructions.h"
 
 #include "core/host_hooks.h"
@@ -124,104 +124,65 @@ void caption_config(int config_byte) {
     core::host_yield();
 }
 
-void run_transfer(const devices::instruction& instruction) {
-    using devices::opcode;
+void movlw_address(address_part part) {
+    Module94::split_address(algorithm_run.address_counter);
+    movlw(part == address_part::upper  ? Module94::upper_byte
+          : part == address_part::high ? Module94::high_byte
+                                       : Module94::low_byte);
+}
+
+void movlw_eeprom_byte() {
     auto& run = algorithm_run;
+    caption_progress(memory::eeprom);
+    movlw(image_byte(memory::eeprom, run.address_counter));
+    counts_of(memory::eeprom).written += 1;
+    run.address_counter += 1;
+}
+
+void write_image_word(const devices::instruction& instruction) {
+    auto& run = algorithm_run;
+    const memory which = instruction.walks.value_or(memory::flash);
     const std::int32_t a = run.address_counter;
-    switch (instruction.op) {
-    case opcode::movlw_upper:
-        Module94::split_address(a);
-        movlw(Module94::upper_byte);
-        break;
-    case opcode::movlw_high:
-        Module94::split_address(a);
-        movlw(Module94::high_byte);
-        break;
-    case opcode::movlw_low:
-        Module94::split_address(a);
-        movlw(Module94::low_byte);
-        break;
-    case opcode::movlw_eeprom:
-        caption_progress(memory::eeprom);
-        movlw(image_byte(memory::eeprom, a));
-        counts_of(memory::eeprom).written += 1;
-        run.address_counter = a + 1;
-        break;
-    case opcode::write_flash:
-    case opcode::write_id: {
-        const memory which = instruction.op == opcode::write_flash ? memory::flash : memory::id;
-        caption_progress(which);
-        Module94::send_command(instruction.command,
-                               image_byte(which, a) + 256 * image_byte(which, a + 1));
-        Module94::short_delay();
-        counts_of(which).written += 2;
-        run.address_counter = a + 2;
-        break;
-    }
-    case opcode::write_config:
-        caption_config(instruction.config_byte);
-        Module94::send_command(instruction.command, 257 * config_slot(instruction.config_byte));
-        Module94::short_delay();
-        counts_of(memory::config).written += 1;
-        break;
-    case opcode::waitwr:
-        wait_for_write(model_write_poll(false));
-        break;
-    case opcode::read_flash:
-    case opcode::read_eeprom:
-    case opcode::read_id: {
-        const memory which = instruction.op == opcode::read_flash    ? memory::flash
-                             : instruction.op == opcode::read_eeprom ? memory::eeprom
-                                                                     : memory::id;
-        caption_progress(which);
-        read_into_image(which, a, Module94::read_byte_deferred(instruction.command));
-        Module94::short_delay();
-        counts_of(which).read += 1;
-        run.address_counter = a + 1;
-        break;
-    }
-    case opcode::read_config:
-        caption_config(instruction.config_byte);
-        read_into_config(instruction.config_byte,
-                         Module94::read_byte_deferred(instruction.command));
-        Module94::short_delay();
-        counts_of(memory::config).read += 1;
-        break;
-    case opcode::read_temp:
-        read_into_temp(Module94::read_byte_deferred(instruction.command));
-        Module94::short_delay();
-        break;
-    case opcode::send_literal:
-        Module94::send_command(instruction.command, instruction.payload);
-        Module94::short_delay();
-        break;
-    case opcode::begin:
-    case opcode::end:
-    case opcode::startprog:
-    case opcode::startconfigprog:
-    case opcode::setprogtime:
-    case opcode::calcflash:
-    case opcode::calcflashpage:
-    case opcode::calceeprom:
-    case opcode::setflashloop:
-    case opcode::seteepromloop:
-    case opcode::setidloop:
-    case opcode::loop:
-    case opcode::ifpage:
-    case opcode::endifpage:
-    case opcode::checkblankflash:
-    case opcode::checkblankeeprom:
-    case opcode::checkblankconfig:
-    case opcode::checkblankid:
-    case opcode::checkflash:
-    case opcode::checkeeprom:
-    case opcode::checkconfig:
-    case opcode::checkid:
-    case opcode::wait:
-    case opcode::unrecognised:
-        break; // run_step dispatches these elsewhere
-    }
-    ++run.ip;
+    caption_progress(which);
+    Module94::send_command(instruction.command,
+                           image_byte(which, a) + 256 * image_byte(which, a + 1));
+    Module94::short_delay();
+    counts_of(which).written += 2;
+    run.address_counter = a + 2;
+}
+
+void write_config_byte(const devices::instruction& instruction) {
+    caption_config(instruction.config_byte);
+    Module94::send_command(instruction.command, 257 * config_slot(instruction.config_byte));
+    Module94::short_delay();
+    counts_of(memory::config).written += 1;
+}
+
+void read_image_byte(const devices::instruction& instruction) {
+    auto& run = algorithm_run;
+    const memory which = instruction.walks.value_or(memory::flash);
+    caption_progress(which);
+    read_into_image(which, run.address_counter, Module94::read_byte_deferred(instruction.command));
+    Module94::short_delay();
+    counts_of(which).read += 1;
+    run.address_counter += 1;
+}
+
+void read_config_byte(const devices::instruction& instruction) {
+    caption_config(instruction.config_byte);
+    read_into_config(instruction.config_byte, Module94::read_byte_deferred(instruction.command));
+    Module94::short_delay();
+    counts_of(memory::config).read += 1;
+}
+
+void read_temp_byte(const devices::instruction& instruction) {
+    read_into_temp(Module94::read_byte_deferred(instruction.command));
+    Module94::short_delay();
+}
+
+void send_literal(const devices::instruction& instruction) {
+    Module94::send_command(instruction.command, instruction.payload);
+    Module94::short_delay();
 }
 
 } // namespace Module1

@@ -1,6 +1,7 @@
-// The transfer instructions that run_step hands on (table-pointer loads, FLASH, EEPROM and
+// The transfer instructions run_step calls (table-pointer loads, FLASH, ID, EEPROM and
 // configuration writes and reads, the write-completion wait, literal commands), and the
-// image access and progress captions they and the check instructions share.
+// image access and progress captions they and the check instructions share. None moves
+// ip: run_step does.
 #pragma once
 
 #include "devices/instruction_syntax.h"
@@ -11,8 +12,24 @@
 
 namespace Module1 {
 
-// Executes one transfer instruction and moves ip on.
-void run_transfer(const devices::instruction& instruction);
+enum class address_part { upper, high, low };
+
+// movlw-upper/-high/-low: MOVLW with that byte of the address counter.
+void movlw_address(address_part part);
+// movlw-eeprom: MOVLW with the image's EEPROM byte at the counter; counter + 1.
+void movlw_eeprom_byte();
+// s<cc>-flash, s<cc>-id: the image word at the counter of the memory walked; counter + 2.
+void write_image_word(const devices::instruction& instruction);
+// s<cc>-config1l .. 7h: the configuration byte in both halves of the payload.
+void write_config_byte(const devices::instruction& instruction);
+// flash=, eeprom=, id=s<cc>: a byte read into the image at the counter; counter + 1.
+void read_image_byte(const devices::instruction& instruction);
+// config1l= .. config7h=s<cc>: a byte read into the image's configuration byte.
+void read_config_byte(const devices::instruction& instruction);
+// temp=s<cc>: a byte read for the next check.
+void read_temp_byte(const devices::instruction& instruction);
+// s<cc>-<dddd>: the command with its literal payload.
+void send_literal(const devices::instruction& instruction);
 
 // A write-completion poll as data: the register read (an access-bank SFR, so MOVF f,W
 // with a = 0 reaches it), whether a NOP goes between MOVWF TABLAT and the TABLAT shift-out
