@@ -110,26 +110,27 @@ using model_run = std::tuple<std::string, bool, bool>;
 // Each set's model with the largest FLASH (then EEPROM; the first in the file on a tie)
 // programs the full image in both pacings, every other model the sparse one by default.
 std::vector<model_run> model_runs() {
-    std::map<std::string, devices::model_values> largest;
-    std::vector<std::string> sets;
+    struct candidate {
+        std::int32_t flash = 0, eeprom = 0;
+        std::string name;
+    };
+    std::map<std::string, candidate> largest;
+    std::vector<std::string> set_of; // per model, in file order
     for (int n = 1; n <= shipped().model_count(); ++n) {
         devices::model_values model;
         devices::select_model(shipped(), n, model);
-        auto& chosen = largest[run_set(model)];
-        sets.push_back(run_set(model));
-        if (std::tie(model.flash_size, model.eeprom_size) >
-            std::tie(chosen.flash_size, chosen.eeprom_size))
-            chosen = model;
+        set_of.push_back(run_set(model));
+        auto& chosen = largest[set_of.back()];
+        if (std::tie(model.flash_size, model.eeprom_size) > std::tie(chosen.flash, chosen.eeprom))
+            chosen = {model.flash_size, model.eeprom_size, model.name};
     }
     std::vector<model_run> runs;
-    for (int n = 1; n <= shipped().model_count(); ++n) {
-        const auto& name = shipped().models[static_cast<std::size_t>(n)].name;
-        if (largest[sets[static_cast<std::size_t>(n - 1)]].name != name) {
-            runs.emplace_back(name, false, false);
-            continue;
-        }
-        runs.emplace_back(name, true, false);
-        runs.emplace_back(name, true, true);
+    for (std::size_t k = 0; k < set_of.size(); ++k) {
+        const auto& name = shipped().models[k + 1].name;
+        const bool full = largest[set_of[k]].name == name;
+        runs.emplace_back(name, full, false);
+        if (full)
+            runs.emplace_back(name, true, true);
     }
     return runs;
 }
