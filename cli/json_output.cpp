@@ -3,13 +3,14 @@
 // differences) in the shape the README shows.
 #include "cli/json_output.h"
 
+
 #include "core/hex_text.h"
 #include "devices/config_names.h"
 #include "devices/device_table.h"
 #include "devices/selected_model.h"
 #include "hardware/port_backend.h"
 #include "hardware/port_lines.h"
-#include "settings/program_values.h"
+#include "interpreter/config_differences.h"
 
 #include <QJsonDocument>
 
@@ -62,7 +63,6 @@ QJsonObject added_counts(const QJsonObject& so_far, const Module1::run_counts& c
 }
 
 QJsonObject difference_json(const Module1::check_difference& difference,
-                            const devices::model_values& model,
                             const devices::model_config_names* names) {
     QJsonObject row{{"region", region_name(difference.where)},
                     {"address", text(core::hex6(static_cast<std::int32_t>(difference.address)))},
@@ -70,10 +70,10 @@ QJsonObject difference_json(const Module1::check_difference& difference,
                     {"read", text(core::hex2(difference.read))}};
     if (difference.where == image::region::config && names != nullptr) {
         QJsonArray settings;
-        const auto index = static_cast<int>(difference.address - model.layout.config_address);
-        for (const devices::setting_difference& setting : devices::differing_settings(
-                 *names, index, static_cast<std::uint8_t>(difference.expected),
-                 static_cast<std::uint8_t>(difference.read)))
+        for (const devices::setting_difference& setting :
+             devices::differing_settings(*names, Module1::config_byte_index(difference),
+                                         static_cast<std::uint8_t>(difference.expected),
+                                         static_cast<std::uint8_t>(difference.read)))
             settings.append(QJsonObject{{"name", text(setting.name)},
                                         {"expected", text(setting.expected)},
                                         {"read", text(setting.read)}});
@@ -256,12 +256,10 @@ void record_operation(session& s, const std::string& operation,
     fields.insert("port_time_s", static_cast<double>(s.json->port_time_us) / 1e6);
     fields.insert("regions", added_counts(fields.value("regions").toObject(), result.counts));
     if (operation.rfind("verify", 0) == 0 || operation == "blankcheck") {
-        const devices::model_values& model = devices::selected_model().values;
-        const devices::model_config_names* names =
-            devices::shipped_config_names(settings::program().app_folder).find(model.name);
+        const devices::model_config_names* names = Module1::selected_config_names();
         QJsonArray differences = fields.value("differences").toArray();
         for (const Module1::check_difference& difference : result.differences)
-            differences.append(difference_json(difference, model, names));
+            differences.append(difference_json(difference, names));
         fields.insert("differences", differences);
     }
     s.json->outcome = outcome_key(result.outcome);
