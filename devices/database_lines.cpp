@@ -1,8 +1,8 @@
 // Splitting pinwrightdevices.txt into lines and classifying each on its own: algorithm
-// definitions ("erasealgdef 3: ..."), model keys ("flash: 32768"), algorithm references
-// ("erasealg: 3"), the keys being the schema's (devices/database_schema.h), and anything else,
-// which is ignored and so serves as a comment. A reference takes the body of the definition above
-// it, as both readers of the file need.
+// definitions ("erasealgdef 3: ..."), model keys ("flash: 32768") and algorithm references
+// ("erasealg: 3"), both as the key table lists them (devices/database_schema.h), and
+// anything else, which is ignored and so serves as a comment. A reference takes the body of
+// the definition above it, as both readers of the file need.
 #include "devices/database_lines.h"
 
 #include "core/hex_text.h"

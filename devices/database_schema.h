@@ -1,7 +1,8 @@
 // The keys of a model in the device database, one row each: what the reader accepts, the
 // device_model field a line fills, what check-devices says of a missing line or a bad
 // value, and which values keep a model from being selected. A key is added by adding a
-// row (and its field in device_model, and its line in the file's header).
+// row (and its field in device_model, and its line in the file's header); a row names the
+// members it sets (designated initialisers), the rest keep the defaults below.
 #pragma once
 
 #include "devices/device_table.h"
@@ -30,16 +31,16 @@ struct database_key {
     std::string device_model::*field;
     // 0..4 (erase, program, read, blank check, verify): the line names an algorithm of that
     // kind and the field takes its body; no_algorithm: the field takes the line's value.
-    int algorithm;
+    int algorithm = no_algorithm;
     // For a required key, what its line gives, told when the line is missing ("FLASH size
     // in bytes"); nullptr to name the key alone.
-    const char* missing;
+    const char* missing = nullptr;
     // check-devices' judgement of the value alone; nullptr where any text passes or the
     // value is judged only together with other keys (device_check.cpp).
-    value_check check;
+    value_check check = nullptr;
     // Why the value keeps the model from being selected; nullptr where none does. A
     // required key's value is judged even when its line is missing (as empty text).
-    value_check selection;
+    value_check selection = nullptr;
 };
 
 // Every key of a model after "model:": the values, then the five algorithm references.
