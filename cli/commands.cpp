@@ -11,6 +11,7 @@
 #include "cli/session.h"
 #include "core/host_hooks.h"
 #include "core/whole_file.h"
+#include "devices/database_lines.h"
 #include "devices/device_check.h"
 #include "devices/device_table.h"
 #include "devices/model_select.h"
@@ -151,7 +152,9 @@ int command_check_devices(session& s) {
         s.err << "pinwright-cli: " << devices::failure_text(failure) << '\n';
         return exit_bad_input;
     }
-    const auto problems = devices::check_device_database(bytes);
+    // One reading of the file serves the check and the model count.
+    const auto lines = devices::read_database_lines(bytes);
+    const auto problems = devices::check_device_database(lines);
     record(s, "file", QString::fromStdString(path));
     QJsonArray listed;
     for (const auto& problem : problems) {
@@ -162,7 +165,7 @@ int command_check_devices(session& s) {
     record(s, "problems", listed);
     if (problems.empty()) {
         devices::device_table table;
-        devices::parse_device_table(bytes, path, table);
+        devices::parse_device_table(lines, path, table);
         s.out << path << ": no problems (" << table.model_count() << " models)\n";
         record(s, "model_count", table.model_count());
         return exit_success;

@@ -1,13 +1,13 @@
 // Splitting pinwrightdevices.txt into lines and classifying each on its own: algorithm
-// definitions ("erasealgdef 3: ..."), model keys ("flash: 32768"), algorithm references
-// ("erasealg: 3"), and anything else, which is ignored and so serves as a comment. A
-// reference takes the body of the definition above it, as both readers of the file need.
+// definitions ("erasealgdef 3: ..."), model keys ("flash: 32768") and algorithm references
+// ("erasealg: 3"), both as the key table lists them (devices/database_schema.h), and
+// anything else, which is ignored and so serves as a comment. A reference takes the body of
+// the definition above it, as both readers of the file need.
 #include "devices/database_lines.h"
 
 #include "core/hex_text.h"
 
 #include <array>
-#include <iterator>
 
 namespace devices {
 
@@ -18,14 +18,6 @@ namespace {
 
 constexpr const char* definition_words[algorithm_kinds] = {
     "erasealgdef", "programalgdef", "readalgdef", "blankcheckalgdef", "verifyalgdef"};
-constexpr const char* reference_keys[algorithm_kinds] = {
-    "erasealg:", "programalg:", "readalg:", "blankcheckalg:", "verifyalg:"};
-constexpr const char* value_keys[] = {
-    "flash:",       "eeprom:",       "configerased:",  "configmask:",     "voltageseq:",
-    "vdd:",         "vpp:",          "progtime:",      "configprogtime:", "pagesize:",
-    "deviceid:",    "deviceidmask:", "dischargetime:", "mclrmax:",        "eecon1:",
-    "idlocations:", "idaddress:",    "configaddress:", "eepromaddress:"};
-
 void check_number(database_line& line) {
     if (line.number < 0 || line.number >= algorithm_slots)
         line.problem = "algorithm number " + std::to_string(line.number) + " is outside 0 to 20";
@@ -80,34 +72,30 @@ database_line classify(const std::string& line) {
     if (colon == std::string::npos)
         return result;
     result.key = lowered.substr(0, colon + 1);
-    if (result.key == "model:") {
+    if (result.key == model_key) {
         result.what = database_line::kind::model;
         return result;
     }
-    for (const char* key : value_keys) {
-        if (result.key == key) {
-            result.what = database_line::kind::field;
-            return result;
-        }
+    result.row = find_database_key(result.key);
+    if (result.row == nullptr)
+        return result;
+    if (result.row->algorithm == no_algorithm) {
+        result.what = database_line::kind::field;
+        return result;
     }
-    for (int kind = 0; kind < algorithm_kinds; ++kind) {
-        if (result.key == reference_keys[kind]) {
-            result.what = database_line::kind::algorithm_ref;
-            result.algorithm = kind;
-            result.number = core::text_to_int(result.value);
-            check_number(result);
-            return result;
-        }
-    }
+    result.what = database_line::kind::algorithm_ref;
+    result.algorithm = result.row->algorithm;
+    result.number = core::text_to_int(result.value);
+    check_number(result);
     return result;
 }
 
 } // namespace
 
 std::vector<std::string> database_keys() {
-    std::vector<std::string> keys{"model:"};
-    keys.insert(keys.end(), std::begin(value_keys), std::end(value_keys));
-    keys.insert(keys.end(), std::begin(reference_keys), std::end(reference_keys));
+    std::vector<std::string> keys{model_key};
+    for (const database_key& row : database_schema())
+        keys.emplace_back(row.name);
     return keys;
 }
 

@@ -3,6 +3,8 @@
 // the definition it names.
 #pragma once
 
+#include "devices/database_schema.h"
+
 #include <string>
 #include <vector>
 
@@ -29,7 +31,8 @@ struct database_line {
     int algorithm = 0; // kind index 0..4 for definition and algorithm_ref
     int number = 0;    // algorithm number (may be outside 0..20: the caller decides)
     std::string key;   // lower-cased key ("flash:") for field lines
-    std::string value; // text after the first space
+    const database_key* row = nullptr; // the key's row for field and algorithm_ref lines
+    std::string value;                 // text after the first space
     // A definition's algorithm body; for a reference, the body of the definition of that
     // kind and number last given above it (empty when there is none).
     std::string body;
@@ -37,8 +40,8 @@ struct database_line {
                          // outside 0..20); empty for an acceptable line
 };
 
-// The keys a model line starts with, lower-cased with their colon ("model:", "flash:",
-// "erasealg:", ...).
+// The keys a model line starts with, lower-cased with their colon: "model:" and the
+// schema's keys ("flash:", ..., "erasealg:", ...).
 std::vector<std::string> database_keys();
 
 // Every line of the database `bytes`, in order (line n at index n-1). Lines end at CR LF or

@@ -5,6 +5,7 @@
 #include "core/hex_text.h"
 #include "devices/algorithm_check.h"
 #include "devices/database_lines.h"
+#include "devices/database_schema.h"
 #include "devices/instruction_syntax.h"
 #include "devices/model_select.h"
 
@@ -15,17 +16,6 @@
 namespace devices {
 
 namespace {
-
-// Fourteen two-digit hexadecimal values separated by one character each.
-std::string config_list_problem(const std::string& key, const std::string& text) {
-    const auto values = parse_config_values(text);
-    for (std::size_t k = 0; k < values.size(); ++k)
-        if (values[k] < 0)
-            return key + " needs 14 two-digit hexadecimal values separated by commas; value " +
-                   std::to_string(k + 1) + " (" + config_name(static_cast<int>(k) + 1) +
-                   ") is missing or not hexadecimal";
-    return {};
-}
 
 // An instruction that walks the ID locations.
 bool uses_id_locations(opcode op) {
@@ -41,32 +31,19 @@ struct model_record {
     std::array<std::string, algorithm_kinds> bodies;
 };
 
-// The image layout: the ID size and the three addresses readable, ID instructions only
-// where there are ID locations, and no two memories at the same HEX addresses (the reader
-// would put a byte in one of them and the writer write both).
+// The image layout: ID instructions only where there are ID locations, and no two memories at the
+// same HEX addresses (the reader would put a byte in one of them and the writer write both).
 template <typename report_fn, typename value_fn>
 void check_layout(const model_record& model, const report_fn& report, const value_fn& value_of) {
+    // The values themselves are judged with their keys; an unreadable one counts as absent
+    // here, as select_model reads it (an unreadable ID size as none).
     const image_layout classic;
     std::int32_t id_size = classic.id_size;
-    if (const auto* size = value_of("idlocations:")) {
-        const auto parsed = parse_size(*size);
-        if (!parsed || *parsed > largest_id_size)
-            report("idlocations:", "\"idlocations:\" must be the number of ID bytes from 0 to " +
-                                       std::to_string(largest_id_size) + ", not \"" + *size +
-                                       "\"; the model cannot be selected");
-        id_size = parsed.value_or(0);
-    }
+    if (const auto* size = value_of("idlocations:"))
+        id_size = parse_size(*size).value_or(0);
     auto address = [&](const std::string& key, std::int64_t otherwise) {
         const auto* text = value_of(key);
-        if (!text)
-            return otherwise;
-        const auto parsed = parse_hex_address(core::upper_case(*text));
-        if (!parsed)
-            report(key, "\"" + key +
-                            "\" must be a HEX address of one to six hexadecimal digits, "
-                            "not \"" +
-                            *text + "\"; the model cannot be selected");
-        return parsed.value_or(otherwise);
+        return text ? parse_hex_address(core::upper_case(*text)).value_or(otherwise) : otherwise;
     };
     const std::int64_t id_address = address("idaddress:", classic.id_address);
     const std::int64_t config_address = address("configaddress:", classic.config_address);
@@ -129,79 +106,20 @@ void check_model(const model_record& model, std::vector<database_problem>& probl
     if (model.name.find_first_not_of(' ') == std::string::npos)
         problems.push_back({model.line, "a model needs a name after \"model:\""});
 
-    // A size above what a PIC18 has cannot be selected: the image would not fit in memory.
-    auto report_above = [&](const std::string& key, const std::string& text, std::int32_t most,
-                            const char* what) {
-        if (parse_size(text).value_or(0) > most)
-            report(key, "\"" + key + "\" " + text + " is more than the " + std::to_string(most) +
-                            " bytes of " + what +
-                            " a PIC18 can have; the model cannot be selected");
-    };
+    // Each line on its own, then the keys that are judged together.
+    for (const database_key& row : database_schema()) {
+        const bool present =
+            row.algorithm == no_algorithm
+                ? value_of(row.name) != nullptr
+                : model.algorithm_lines[static_cast<std::size_t>(row.algorithm)] != 0;
+        if (!present && row.need == key_need::required)
+            report(row.name, std::string("no \"") + row.name + "\" line" +
+                                 (row.missing ? std::string(" (") + row.missing + ")" : ""));
+        if (present && row.check && row.algorithm == no_algorithm)
+            if (auto problem = row.check(*value_of(row.name)); !problem.empty())
+                report(row.name, "\"" + std::string(row.name) + "\" " + problem);
+    }
 
-    if (const auto* flash = value_of("flash:"); !flash)
-        report("flash:", "no \"flash:\" line (FLASH size in bytes)");
-    else if (!parse_size(*flash) || core::text_to_int(*flash) < 1)
-        report("flash:",
-               "\"flash:\" must be a size in bytes of at least 1, not \"" + *flash + "\"");
-    else
-        report_above("flash:", *flash, largest_flash_size, "FLASH");
-
-    if (const auto* eeprom = value_of("eeprom:"); !eeprom)
-        report("eeprom:", "no \"eeprom:\" line (EEPROM size in bytes, 0 for none)");
-    else if (!parse_size(*eeprom))
-        report("eeprom:",
-               "\"eeprom:\" must be a size in bytes (0 for none), not \"" + *eeprom + "\"");
-    else
-        report_above("eeprom:", *eeprom, largest_eeprom_size, "EEPROM");
-
-    if (const auto* erased = value_of("configerased:"); !erased)
-        report("configerased:", "no \"configerased:\" line (14 erased configuration values)");
-    else if (auto problem = config_list_problem("\"configerased:\"", *erased); !problem.empty())
-        report("configerased:", problem);
-
-    if (const auto* mask = value_of("configmask:"))
-        if (auto problem = config_list_problem("\"configmask:\"", *mask); !problem.empty())
-            report("configmask:", problem);
-
-    if (const auto* order = value_of("voltageseq:"); !order)
-        report("voltageseq:", "no \"voltageseq:\" line (vddvpp or vppvdd)");
-    else if (const auto lowered = core::lower_case(*order);
-             lowered != "vddvpp" && lowered != "vppvdd")
-        report("voltageseq:", "\"voltageseq:\" must be vddvpp or vppvdd, not \"" + *order + "\"");
-
-    // The holds: whole numbers of at least 1, and below `most` where that is given.
-    auto check_time = [&](const std::string& key, const char* unit, const std::string& purpose,
-                          std::optional<std::int32_t> most = std::nullopt) {
-        const auto* time = value_of(key);
-        if (!time || (parse_size(*time) && core::text_to_int(*time) >= 1 &&
-                      core::text_to_int(*time) <= most.value_or(core::text_to_int(*time))))
-            return;
-        const std::string bounds =
-            most ? "from 1 to " + std::to_string(*most) : std::string("of at least 1");
-        report(key, "\"" + key + "\" must be a whole number of " + unit + " " + bounds + purpose +
-                        ", not \"" + *time + "\"");
-    };
-    if (!value_of("progtime:"))
-        report("progtime:", "no \"progtime:\" line (programming time in milliseconds)");
-    check_time("progtime:", "milliseconds", "");
-    check_time("configprogtime:", "milliseconds", " (the hold for configuration bytes)");
-    check_time("dischargetime:", "microseconds", " (PGC low after a programming hold)",
-               largest_discharge_time_us);
-
-    // The optional voltage ranges; a part of these families takes at most `highest` volts.
-    auto check_range = [&](const std::string& key, const char* line, double highest) {
-        const auto* text = value_of(key);
-        if (!text)
-            return;
-        if (const auto problem = voltage_range_problem(*text); !problem.empty())
-            report(key, "\"" + key + "\" " + problem);
-        else if (parse_voltage_range(*text)->max > highest)
-            report(key, "\"" + key + "\" " + *text + " goes above " + volts_text(highest) +
-                            " V, more than any PIC18 of these families takes on " + line +
-                            "; write the part's range in volts");
-    };
-    check_range("vdd:", "VDD", highest_vdd);
-    check_range("vpp:", "VPP", highest_vpp);
     // The absolute maximum on MCLR goes with a readable programming range; an unreadable
     // "vpp:" is reported above.
     if (const auto* most = value_of("mclrmax:")) {
@@ -213,23 +131,9 @@ void check_model(const model_record& model, std::vector<database_problem>& probl
     }
 
     const auto* page = value_of("pagesize:");
-    if (page && !parse_size(*page))
-        report("pagesize:", "\"pagesize:\" must be a whole number of bytes, not \"" + *page + "\"");
-    else if (page)
-        report_above("pagesize:", *page, largest_page_size, "write buffer");
-
     const auto* id = value_of("deviceid:");
-    if (id && !parse_device_id(*id))
-        report("deviceid:", "\"deviceid:\" must be four hexadecimal digits (DEVID2 then DEVID1), "
-                            "not \"" +
-                                *id + "\"");
     const auto* id_mask = value_of("deviceidmask:");
-    if (id_mask && parse_device_id(*id_mask).value_or(0) == 0)
-        report("deviceidmask:", "\"deviceidmask:\" must be four hexadecimal digits with at least "
-                                "one bit set (FFE0, or FFF0 where revision bit 4 names the part), "
-                                "not \"" +
-                                    *id_mask + "\"");
-    else if (id_mask && !id)
+    if (id_mask && parse_device_id(*id_mask).value_or(0) != 0 && !id)
         report("deviceidmask:", "\"deviceidmask:\" without a \"deviceid:\" line has no effect");
     if (id && parse_device_id(*id)) {
         const std::uint16_t value = *parse_device_id(*id);
@@ -241,23 +145,14 @@ void check_model(const model_record& model, std::vector<database_problem>& probl
                                     core::hex4(value & mask));
     }
 
-    if (const auto* eecon1 = value_of("eecon1:"); eecon1 && !parse_eecon1_address(*eecon1))
-        report("eecon1:", "\"eecon1:\" must be EECON1's address as three hexadecimal digits "
-                          "from F60 to FFF (the access bank's special function registers, "
-                          "where the write poll reads it), not \"" +
-                              *eecon1 + "\"; the model cannot be selected");
-
     check_layout(model, report, value_of);
 
     // The page size as the loader reads it: a missing line gives 0.
     const std::int32_t page_size = page ? core::text_to_int(*page) : 0;
     bool pages_unusable = false;
     for (int kind = 0; kind < algorithm_kinds; ++kind) {
-        if (model.algorithm_lines[static_cast<std::size_t>(kind)] == 0) {
-            problems.push_back({model.line, "model \"" + model.name + "\": no \"" +
-                                                algorithm_kind_names[kind] + "alg:\" line"});
-            continue;
-        }
+        if (model.algorithm_lines[static_cast<std::size_t>(kind)] == 0)
+            continue; // reported with the keys
         for (const auto& fault : algorithm_faults(
                  make_instruction_list(model.bodies[static_cast<std::size_t>(kind)]), page_size))
             pages_unusable = pages_unusable || fault.kind == algorithm_fault_kind::page_size_needed;
@@ -341,11 +236,14 @@ std::string unknown_key_problem(const std::string& text) {
 } // namespace
 
 std::vector<database_problem> check_device_database(const std::string& bytes) {
+    return check_device_database(read_database_lines(bytes));
+}
+
+std::vector<database_problem> check_device_database(const std::vector<database_line>& lines) {
     std::vector<database_problem> problems;
     std::vector<model_record> models;
     bool field_before_model_reported = false;
 
-    const auto lines = read_database_lines(bytes);
     // A lone line feed is reported once, at its first line, with the count of such lines.
     const auto with_line_feed = [](const database_line& line) {
         return line.text.find('\n') != std::string::npos;

@@ -7,6 +7,8 @@
 
 namespace devices {
 
+struct database_line;
+
 struct database_problem {
     int line = 0; // 0 when the problem concerns the whole file
     std::string text;
@@ -14,6 +16,8 @@ struct database_problem {
 
 // Checks the database bytes; line numbers count as the loader counts them.
 std::vector<database_problem> check_device_database(const std::string& bytes);
+// Same, from the file's lines as read_database_lines gives them.
+std::vector<database_problem> check_device_database(const std::vector<database_line>& lines);
 
 // "file:line: text" (or "file: text" for whole-file problems).
 std::string format_problem(const std::string& source, const database_problem& problem);

@@ -1,7 +1,7 @@
 // Reading pinwrightdevices.txt into the device table: a "model:" line starts a model, and
-// the field and algorithm-reference lines after it fill it in (devices/database_lines.h
-// classifies the lines and resolves the references). Also where the programs find the
-// shipped database.
+// the field and algorithm-reference lines after it fill the fields their schema rows name
+// (devices/database_lines.h classifies the lines and resolves the references). Also where the
+// programs find the shipped database.
 #include "devices/device_table.h"
 
 #include "core/whole_file.h"
@@ -10,56 +10,6 @@
 #include <filesystem>
 
 namespace devices {
-
-namespace {
-
-std::string& algorithm_field(device_model& model, int kind) {
-    std::string* all[algorithm_kinds] = {&model.erasealg, &model.programalg, &model.readalg,
-                                         &model.blankcheckalg, &model.verifyalg};
-    return *all[kind];
-}
-
-std::string& value_field(device_model& model, const std::string& key) {
-    if (key == "flash:")
-        return model.flash;
-    if (key == "eeprom:")
-        return model.eeprom;
-    if (key == "configerased:")
-        return model.configerased;
-    if (key == "configmask:")
-        return model.configmask;
-    if (key == "voltageseq:")
-        return model.voltageseq;
-    if (key == "progtime:")
-        return model.progtime;
-    if (key == "deviceid:")
-        return model.deviceid;
-    if (key == "deviceidmask:")
-        return model.deviceidmask;
-    if (key == "vdd:")
-        return model.vdd;
-    if (key == "vpp:")
-        return model.vpp;
-    if (key == "mclrmax:")
-        return model.mclrmax;
-    if (key == "configprogtime:")
-        return model.configprogtime;
-    if (key == "dischargetime:")
-        return model.dischargetime;
-    if (key == "eecon1:")
-        return model.eecon1;
-    if (key == "idlocations:")
-        return model.idlocations;
-    if (key == "idaddress:")
-        return model.idaddress;
-    if (key == "configaddress:")
-        return model.configaddress;
-    if (key == "eepromaddress:")
-        return model.eepromaddress;
-    return model.pagesize;
-}
-
-} // namespace
 
 std::string failure_text(const database_failure& failure) {
     switch (failure.code) {
@@ -78,10 +28,14 @@ std::string failure_text(const database_failure& failure) {
 
 database_failure parse_device_table(const std::string& bytes, const std::string& source,
                                     device_table& table) {
+    return parse_device_table(read_database_lines(bytes), source, table);
+}
+
+database_failure parse_device_table(const std::vector<database_line>& lines,
+                                    const std::string& source, device_table& table) {
     table = device_table{};
     table.source = source;
 
-    const auto lines = read_database_lines(bytes);
     for (std::size_t i = 0; i < lines.size(); ++i) {
         const database_line& line = lines[i];
         const int number = static_cast<int>(i) + 1;
@@ -106,10 +60,10 @@ database_failure parse_device_table(const std::string& bytes, const std::string&
             break;
         }
         case kind::field:
-            value_field(table.models.back(), line.key) = line.value;
+            table.models.back().*(line.row->field) = line.value;
             break;
         case kind::algorithm_ref:
-            algorithm_field(table.models.back(), line.algorithm) = line.body;
+            table.models.back().*(line.row->field) = line.body;
             break;
         case kind::definition: // the reader hands its body to the references below it
         case kind::empty:

@@ -10,19 +10,23 @@
 
 namespace devices {
 
-// One model, every field as written in the file (text after the line's first space).
+struct database_line;
+
+// One model, every field as written in the file (text after the line's first space). The
+// key that fills each field, and whether it must be there, is its row in
+// devices/database_schema.h.
 struct device_model {
     std::string name, flash, eeprom, configerased, voltageseq, progtime, pagesize;
     std::string erasealg, programalg, readalg, blankcheckalg, verifyalg;
-    std::string configmask;     // optional: verify/blank-check masks, same layout as configerased
-    std::string deviceid;       // optional: DEVID2:DEVID1 as four hex digits, revision bits 0
-    std::string deviceidmask;   // optional: the ID bits that name the part (default FFE0)
-    std::string vdd, vpp;       // optional: the part's supply and MCLR ranges, "4.50-5.50" volts
-    std::string mclrmax;        // optional: the absolute maximum on MCLR in volts, "13.25"
-    std::string configprogtime; // optional: hold for configuration bytes in ms (else progtime)
-    std::string dischargetime;  // optional: PGC low after a programming hold in us (P10)
-    std::string eecon1;         // optional: EECON1's address, three hexadecimal digits
-    // optional: the image layout, where a family differs from the classic one: the ID
+    std::string configmask;     // verify/blank-check masks, same layout as configerased
+    std::string deviceid;       // DEVID2:DEVID1 as four hex digits, revision bits 0
+    std::string deviceidmask;   // the ID bits that name the part (default FFE0)
+    std::string vdd, vpp;       // the part's supply and MCLR ranges, "4.50-5.50" volts
+    std::string mclrmax;        // the absolute maximum on MCLR in volts, "13.25"
+    std::string configprogtime; // hold for configuration bytes in ms (else progtime)
+    std::string dischargetime;  // PGC low after a programming hold in us (P10)
+    std::string eecon1;         // EECON1's address, three hexadecimal digits
+    // the image layout, where a family differs from the classic one: the ID
     // locations' size in bytes (0: none) and HEX address, the configuration bytes' and
     // the data EEPROM's HEX addresses
     std::string idlocations, idaddress, configaddress, eepromaddress;
@@ -60,6 +64,10 @@ database_failure load_device_table(const std::string& path, device_table& table)
 // Same, from the file's bytes already in memory (`source` names it in failures).
 database_failure parse_device_table(const std::string& bytes, const std::string& source,
                                     device_table& table);
+// Same, from the file's lines as read_database_lines gives them (a caller that also checks
+// the file reads it once).
+database_failure parse_device_table(const std::vector<database_line>& lines,
+                                    const std::string& source, device_table& table);
 
 // A shipped data file (`file`, such as "pinwrightdevices.txt") for a program in
 // `program_folder` (ending in '/'): the one beside the program (a build tree) when it is

@@ -5,6 +5,7 @@
 #include "devices/model_select.h"
 
 #include "core/hex_text.h"
+#include "devices/database_schema.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -96,44 +97,12 @@ std::optional<std::int32_t> parse_size(const std::string& text) {
 }
 
 std::string model_problem(const device_model& model) {
-    // What is wrong with one size, or empty.
-    auto size_problem = [](const char* what, const std::string& text, std::int32_t least,
-                           std::int32_t most) -> std::string {
-        const auto size = parse_size(text);
-        const std::string quoted = std::string("its ") + what + " \"" + text + "\"";
-        if (!size)
-            return quoted + " is not a whole number of bytes";
-        if (*size < least)
-            return quoted + " is below " + std::to_string(least) + " byte";
-        if (*size > most)
-            return quoted + " is more than the " + std::to_string(most) + " bytes a PIC18 can have";
-        return {};
-    };
-    if (auto problem = size_problem("FLASH size", model.flash, 1, largest_flash_size);
-        !problem.empty())
-        return problem;
-    if (auto problem = size_problem("EEPROM size", model.eeprom, 0, largest_eeprom_size);
-        !problem.empty())
-        return problem;
-    if (!model.pagesize.empty())
-        if (auto problem = size_problem("page size", model.pagesize, 0, largest_page_size);
-            !problem.empty())
-            return problem;
-    if (!model.eecon1.empty() && !parse_eecon1_address(model.eecon1))
-        return "its EECON1 address \"" + model.eecon1 +
-               "\" is not three hexadecimal digits from F60 to FFF";
-    if (!model.idlocations.empty())
-        if (auto problem = size_problem("ID size", model.idlocations, 0, largest_id_size);
-            !problem.empty())
-            return problem;
-    const std::pair<const char*, const std::string*> addresses[] = {
-        {"ID address", &model.idaddress},
-        {"configuration address", &model.configaddress},
-        {"EEPROM address", &model.eepromaddress}};
-    for (const auto& [what, text] : addresses)
-        if (!text->empty() && !parse_hex_address(core::upper_case(*text)))
-            return std::string("its ") + what + " \"" + *text +
-                   "\" is not a HEX address of one to six hexadecimal digits";
+    for (const database_key& row : database_schema()) {
+        const std::string& text = model.*(row.field);
+        if (row.selection && (row.need == key_need::required || !text.empty()))
+            if (auto problem = row.selection(text); !problem.empty())
+                return problem;
+    }
     return {};
 }
 
