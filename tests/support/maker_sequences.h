@@ -26,7 +26,9 @@ struct eeprom_registers {
 
 inline eeprom_registers registers_of(sim::chip_family family) {
     const sim::register_map& r = sim::profile_of(family).registers;
-    const auto low = [](std::uint16_t address) { return static_cast<std::uint16_t>(address & 0xFF); };
+    const auto low = [](std::uint16_t address) {
+        return static_cast<std::uint16_t>(address & 0xFF);
+    };
     return {low(r.eecon1), low(r.eecon2), low(r.eedata), low(r.eeadr), low(r.eeadrh)};
 }
 
