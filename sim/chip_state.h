@@ -1,6 +1,7 @@
 // Inside the virtual PIC18: the state every module of the chip shares (serial engine, core
 // executor, memory model, timed operations, each with its own header), the address map and
-// register numbers they agree on, the timing limits per family, and the protocol-error log.
+// register numbers they agree on, the part's family profile and timing limits, and the
+// protocol-error log.
 // Only the sim library includes this header.
 #pragma once
 
@@ -39,14 +40,6 @@ inline constexpr std::uint16_t reg_tablat = 0xFF5;
 inline constexpr std::uint16_t reg_wreg = 0xFE8;
 inline constexpr std::uint16_t reg_bsr = 0xFE0;
 
-// The data EEPROM and flash control registers, which the xxK80 parts have elsewhere, and
-// where the access bank turns from RAM to SFRs (60h on the K families, 80h before).
-struct register_map {
-    std::uint16_t eecon1, eecon2, eedata, eeadr, eeadrh;
-    std::uint8_t access_split;
-};
-register_map registers_for(chip_family family);
-
 inline constexpr std::uint8_t eecon1_eepgd = 0x80;
 inline constexpr std::uint8_t eecon1_cfgs = 0x40;
 inline constexpr std::uint8_t eecon1_free = 0x10;
@@ -67,19 +60,18 @@ inline constexpr int cfg_7h = 13; // EBTRB (6)
 
 // ---- Timing limits ----------------------------------------------------------------------
 
-// Minimum times the chip insists on, per family: microseconds, and nanoseconds for the
-// rules on single clock edges. Where the maker documents disagree the longer value is
-// taken, so a host that satisfies the simulator also satisfies every revision of the part.
+// Minimum times the chip insists on for one part: microseconds from its family's profile
+// (the bulk erase by flash size), and nanoseconds for the rules on single clock edges.
+// Where the maker documents disagree the longer value is taken, so a host that satisfies
+// the simulator also satisfies every revision of the part.
 struct timing_limits {
-    std::int64_t p9;            // PGC high on the 4th clock of a programming hold
-    std::int64_t p9_config;     // the same for a configuration byte
-    std::int64_t p10;           // PGC low after a programming hold or an erase
-    std::int64_t p11;           // self-timed data write and row erase
-    std::int64_t p11_erase;     // self-timed bulk erase
-    std::int64_t p12;           // PGC and PGD kept low after VPP rises
-    int write_start_clock;      // PGC falling edge after WR = 1 that starts a self-timed write
-    bool unlock_required;       // EECON2 55h/AAh needed right before BSF EECON1,WR
-    bool wren_for_table_writes; // 1111-started programming needs EECON1.WREN
+    std::int64_t p9;        // PGC high on the 4th clock of a programming hold
+    std::int64_t p9_config; // the same for a configuration byte
+    std::int64_t p10;       // PGC low after a programming hold or an erase
+    std::int64_t p11;       // self-timed data write and row erase
+    std::int64_t p11_erase; // self-timed bulk erase
+    std::int64_t p12;       // PGC and PGD kept low after VPP rises
+    int write_start_clock;  // PGC falling edge after WR = 1 that starts a self-timed write
     // Edge timing in nanoseconds. The clock figures are the makers' at the usual
     // programming VDD (5 V; 3.6 V for the 3 V parts); at 2 V (1.8 V) they are ten times
     // longer, which a host programming at low voltage has to keep itself.
@@ -128,8 +120,9 @@ struct chip_state {
     explicit chip_state(const part_info& p);
 
     part_info part;
+    const family_profile& profile;
     timing_limits limits;
-    register_map regs;
+    const register_map& regs; // the profile's
 
     std::vector<std::uint8_t> flash;
     std::vector<std::uint8_t> eeprom;

@@ -66,7 +66,7 @@ void write_eecon1(chip_state& s, std::uint8_t value) {
     if ((value & eecon1_wr) && !(old & eecon1_wr)) {
         if (!(now & eecon1_wren)) {
             report(s, "EECON1.WR set without WREN: nothing written");
-        } else if (s.limits.unlock_required && s.unlock_step != 2) {
+        } else if (s.profile.unlock_before_wr && s.unlock_step != 2) {
             report(s, "EECON1.WR set without the EECON2 55h/AAh unlock right before it: "
                       "nothing written");
         } else {

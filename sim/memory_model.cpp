@@ -11,7 +11,6 @@
 
 #include <algorithm>
 #include <bit>
-#include <span>
 
 namespace sim::detail {
 
@@ -21,8 +20,8 @@ bool in_config_space(std::uint32_t address) {
     return address >= config_base && address < config_base + config_span;
 }
 
-bool in_id_space(std::uint32_t address) {
-    return address >= id_base && address < id_base + id_bytes;
+bool in_id_space(const chip_state& s, std::uint32_t address) {
+    return s.profile.id_locations && address >= id_base && address < id_base + id_bytes;
 }
 
 std::uint32_t flash_size(const chip_state& s) {
@@ -119,7 +118,7 @@ void program_row(chip_state& s, std::uint32_t pointer) {
                 continue;
             if (address < flash_size(s))
                 program_code_byte(s, address, data);
-            else if (in_id_space(address))
+            else if (in_id_space(s, address))
                 s.id[address - id_base] &= data;
         }
     }
@@ -155,9 +154,9 @@ void reset_config_bits(chip_state& s, int index, std::uint8_t bits) {
 }
 
 bool pc_in_protected_block(const chip_state& s) {
-    // FXX2/X220: with the PC inside a code-protected block the protection logic may block
-    // table writes (hence the documented GOTO 100000h); the model always blocks them.
-    if (!earlier_protocol(s.part.family))
+    // With the PC inside a code-protected block the protection logic may block table writes
+    // (hence the documented GOTO 100000h); where it may, the model always blocks them.
+    if (!s.profile.protected_pc_blocks_writes)
         return false;
     return s.pc < flash_size(s) && code_read_protected(s, s.pc);
 }
@@ -183,14 +182,14 @@ void store_table_bytes(chip_state& s, std::uint32_t pointer, std::uint16_t paylo
         return;
     }
     if (pointer == erase_control_high) {
-        if (!earlier_protocol(s.part.family))
+        if (s.profile.erase_registers >= 2)
             s.erase_control_hi = parity_byte;
         return;
     }
     if (pointer == panel_control) {
-        if (s.part.family == chip_family::fxx2_xx8)
+        if (s.profile.panel_writes)
             s.multi_panel = (parity_byte & 0x40) != 0;
-        else if (s.part.family == chip_family::k80)
+        else if (s.profile.erase_registers >= 3)
             s.erase_control_up = parity_byte;
         return;
     }
@@ -213,7 +212,7 @@ void store_table_bytes(chip_state& s, std::uint32_t pointer, std::uint16_t paylo
 
 void start_programming(chip_state& s, std::uint32_t pointer) {
     const std::uint8_t e = eecon1(s);
-    if (s.limits.wren_for_table_writes && !(e & eecon1_wren)) {
+    if (s.profile.wren_for_table_writes && !(e & eecon1_wren)) {
         report(s, "programming started without EECON1.WREN: nothing programmed");
         return;
     }
@@ -245,7 +244,7 @@ void start_programming(chip_state& s, std::uint32_t pointer) {
         return;
     }
     if (e & eecon1_free) {
-        if (s.part.family == chip_family::fxx2_xx8 && s.multi_panel) {
+        if (s.profile.panel_writes && s.multi_panel) {
             s.hold = programming_hold{hold_purpose::erase_rows_all_panels, pointer, 0};
         } else {
             report(s, "row erase started with a table write is not supported here "
@@ -263,25 +262,21 @@ void start_programming(chip_state& s, std::uint32_t pointer) {
 } // namespace
 
 std::uint32_t boot_block_bytes(const chip_state& s) {
-    switch (s.part.family) {
-    case chip_family::fxx2_xx8:
-    case chip_family::fx220_x320:
-        return 0x200;
-    case chip_family::k20:
-    case chip_family::k22: // model: the K20 layout, which the K22 document does not restate
-        return flash_size(s) <= 0x2000 ? 0x200 : 0x800;
-    case chip_family::k1xk22:
-        // BBSIZ (CONFIG4L bit 3): 512 or 1K words on the 13K22, 1K or 2K words on the 14K22.
-        return (flash_size(s) <= 0x2000 ? 0x400u : 0x800u) << ((s.config[cfg_4l] >> 3) & 1);
-    case chip_family::k80:
-        // BBSIZ (CONFIG4L bit 4): 1K or 2K words.
-        return (s.config[cfg_4l] & 0x10) ? 0x1000 : 0x800;
-    case chip_family::f2xxx_4xxx:
-    case chip_family::f1230_1330:
-        break;
-    }
     const std::uint8_t mask = s.part.config_mask[cfg_4l];
     const std::uint8_t value = s.config[cfg_4l];
+    switch (s.profile.boot_block) {
+    case boot_block_rule::fixed_256_words:
+        return 0x200;
+    case boot_block_rule::by_flash_size:
+        return flash_size(s) <= 0x2000 ? 0x200 : 0x800;
+    case boot_block_rule::bbsiz_4l_bit3:
+        // 512 or 1K words on the 13K22, 1K or 2K words on the 14K22.
+        return (flash_size(s) <= 0x2000 ? 0x400u : 0x800u) << ((value >> 3) & 1);
+    case boot_block_rule::bbsiz_4l_bit4:
+        return (value & 0x10) ? 0x1000 : 0x800;
+    case boot_block_rule::bbsiz_by_4l_mask:
+        break;
+    }
     if ((mask & 0x30) == 0x30) {
         // BBSIZ1:0. The 2585/2680/2682/2685 (over 32 KB): 1K, 2K or 4K words. The 2221 and
         // 1230 families: 256, 512 or 1K words, at most a quarter of the memory.
@@ -318,7 +313,7 @@ bool eeprom_code_protected(const chip_state& s) {
 }
 
 void reset_write_latches(chip_state& s) {
-    const std::uint32_t panels = s.part.family == chip_family::fxx2_xx8 ? panel_count(s) : 1;
+    const std::uint32_t panels = s.profile.panel_writes ? panel_count(s) : 1;
     s.holding.assign(panels * buffer_size(s), 0xFF);
     s.multi_panel = false;
     s.erase_control_lo = 0;
@@ -337,7 +332,7 @@ std::uint8_t table_read(const chip_state& s, std::uint32_t address) {
     address &= table_space_mask;
     if (address < flash_size(s))
         return code_read_protected(s, address) ? 0 : s.flash[address];
-    if (in_id_space(address))
+    if (in_id_space(s, address))
         return s.id[address - id_base];
     if (in_config_space(address)) {
         const std::uint32_t index = address - config_base;
@@ -354,15 +349,20 @@ std::uint8_t table_read(const chip_state& s, std::uint32_t address) {
 
 void table_write(chip_state& s, std::uint8_t command, std::uint16_t payload) {
     const std::uint32_t pointer = table_pointer(s);
-    const bool later = !earlier_protocol(s.part.family);
-    // 1110 is "post-decrement by 2" on FXX2/X220 and "start programming, post-increment by
-    // 2" on the later families. The programmed row is the one TBLPTR addressed at the write.
-    const bool starts = command == 0xF || (command == 0xE && later);
-    int step = 0;
-    if (command == 0xD)
-        step = 2;
-    else if (command == 0xE)
-        step = later ? 2 : -2;
+    // The programmed row is the one TBLPTR addressed at the write.
+    bool starts = command == 0xF;
+    int step = command == 0xD ? 2 : 0;
+    if (command == 0xE) {
+        switch (s.profile.tblwt_1110) {
+        case command_1110::post_decrement:
+            step = -2;
+            break;
+        case command_1110::program_post_increment:
+            starts = true;
+            step = 2;
+            break;
+        }
+    }
 
     store_table_bytes(s, pointer, payload, step != 0);
     if (starts)
@@ -405,7 +405,7 @@ void erase_row(chip_state& s, std::uint32_t address) {
         if (a < flash_size(s)) {
             if (!code_write_protected(s, a))
                 s.flash[a] = 0xFF;
-        } else if (in_id_space(a)) {
+        } else if (in_id_space(s, a)) {
             s.id[a - id_base] = 0xFF;
         }
     }
@@ -425,69 +425,8 @@ void write_eeprom_byte(chip_state& s, std::uint32_t address, std::uint8_t value)
 
 namespace {
 
-// What one bulk-erase key erases.
-struct erase_plan {
-    bool chip = false; // every memory, the ID locations and the configuration
-    bool boot = false, config = false, eeprom = false;
-    std::uint8_t blocks = 0; // bit n: code block n (panel n on FXX2/XX8 parts)
-};
-
-struct erase_key {
-    std::uint32_t key;
-    erase_plan plan;
-};
-
-// The documented bulk-erase keys of each family. FXX2/XX8 and X220/X320 parts take one
-// byte at 3C0004h; the others take 3C0005h:3C0004h, the xxK80 3C0006h:3C0005h:3C0004h.
-constexpr erase_key one_register_keys[] = {
-    {0x80, {.chip = true}}, {0x81, {.eeprom = true}}, {0x83, {.boot = true}}, {0x88, {.blocks = 1}},
-    {0x89, {.blocks = 2}},  {0x8A, {.blocks = 4}},    {0x8B, {.blocks = 8}}};
-constexpr erase_key f2xxx_4xxx_keys[] = {{0x3F8F, {.chip = true}}, {0x0084, {.eeprom = true}},
-                                         {0x0081, {.boot = true}}, {0x0082, {.config = true}},
-                                         {0x0180, {.blocks = 1}},  {0x0280, {.blocks = 2}},
-                                         {0x0480, {.blocks = 4}},  {0x0880, {.blocks = 8}},
-                                         {0x1080, {.blocks = 16}}, {0x2080, {.blocks = 32}}};
-// The 1230/1330 key (0F0Fh to 3C0005h, 8787h to 3C0004h); only its chip erase is modelled.
-constexpr erase_key f1230_1330_keys[] = {{0x0F87, {.chip = true}}};
-// 0F87h per DS41297D, 0F8Fh per its later revision: both are chip erase.
-constexpr erase_key k20_keys[] = {
-    {0x0F87, {.chip = true}}, {0x0F8F, {.chip = true}},   {0x0084, {.eeprom = true}},
-    {0x0081, {.boot = true}}, {0x0082, {.config = true}}, {0x0180, {.blocks = 1}},
-    {0x0280, {.blocks = 2}},  {0x0480, {.blocks = 4}},    {0x0880, {.blocks = 8}}};
-// K22 and 1XK22: the documented chip erase (0F0Fh, then 8F8Fh) only; partial options are not
-// accepted without the maker's values for them.
-constexpr erase_key k22_keys[] = {{0x0F8F, {.chip = true}}};
-// xxK80: no chip erase; each region is erased on its own (values from other programmers,
-// four of which agree).
-constexpr erase_key k80_keys[] = {{0x800104, {.blocks = 1}},   {0x800204, {.blocks = 2}},
-                                  {0x800404, {.blocks = 4}},   {0x800804, {.blocks = 8}},
-                                  {0x800005, {.boot = true}},  {0x800002, {.config = true}},
-                                  {0x800004, {.eeprom = true}}};
-
-const erase_plan* find_erase_plan(chip_family family, std::uint32_t key) {
-    std::span<const erase_key> keys = one_register_keys;
-    switch (family) {
-    case chip_family::fxx2_xx8:
-    case chip_family::fx220_x320:
-        break;
-    case chip_family::f2xxx_4xxx:
-        keys = f2xxx_4xxx_keys;
-        break;
-    case chip_family::f1230_1330:
-        keys = f1230_1330_keys;
-        break;
-    case chip_family::k20:
-        keys = k20_keys;
-        break;
-    case chip_family::k22:
-    case chip_family::k1xk22:
-        keys = k22_keys;
-        break;
-    case chip_family::k80:
-        keys = k80_keys;
-        break;
-    }
-    for (const erase_key& known : keys)
+const erase_plan* find_erase_plan(const family_profile& profile, std::uint32_t key) {
+    for (const erase_option& known : profile.erase_options)
         if (known.key == key)
             return &known.plan;
     return nullptr;
@@ -495,12 +434,12 @@ const erase_plan* find_erase_plan(chip_family family, std::uint32_t key) {
 
 } // namespace
 
-bool known_erase_key(chip_family family, std::uint32_t key) {
-    return find_erase_plan(family, key) != nullptr;
+bool known_erase_key(const family_profile& profile, std::uint32_t key) {
+    return find_erase_plan(profile, key) != nullptr;
 }
 
 void apply_bulk_erase(chip_state& s, std::uint32_t key) {
-    const erase_plan* known = find_erase_plan(s.part.family, key);
+    const erase_plan* known = find_erase_plan(s.profile, key);
     const erase_plan plan = known != nullptr ? *known : erase_plan{}; // armed keys are known
     const std::uint32_t boot = boot_block_bytes(s);
     const std::uint32_t block = code_block_size(s);
@@ -533,7 +472,7 @@ void apply_bulk_erase(chip_state& s, std::uint32_t key) {
     for (std::uint32_t n = 0; n < 8; ++n) {
         if (!(plan.blocks & (1u << n)))
             continue;
-        if (s.part.family == chip_family::fxx2_xx8) // an 8 KB panel; panel 0 holds the boot block
+        if (s.profile.panel_writes) // an 8 KB panel; panel 0 holds the boot block
             erase_code(s, n * fxx2_panel_bytes, (n + 1) * fxx2_panel_bytes);
         else
             erase_code(s, std::max(boot, n * block), (n + 1) * block);
@@ -541,7 +480,7 @@ void apply_bulk_erase(chip_state& s, std::uint32_t key) {
         reset_config_bits(s, cfg_5l, bit);
         reset_config_bits(s, cfg_6l, bit);
         reset_config_bits(s, cfg_7l, bit);
-        if (s.part.family == chip_family::fxx2_xx8 && n == 0)
+        if (s.profile.panel_writes && n == 0)
             erase_boot();
     }
     clear_holding(s);

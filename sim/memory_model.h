@@ -18,8 +18,8 @@ void commit_hold(chip_state& s, const programming_hold& h);
 void write_eeprom_byte(chip_state& s, std::uint32_t address, std::uint8_t value);
 std::uint8_t read_eeprom_byte(const chip_state& s, std::uint32_t address);
 void erase_row(chip_state& s, std::uint32_t address);
-// An erase key: 3C0004h alone, 3C0005h:3C0004h, or 3C0006h:3C0005h:3C0004h on xxK80.
-bool known_erase_key(chip_family family, std::uint32_t key);
+// An erase key the family documents (its erase registers' bytes, 3C0004h lowest).
+bool known_erase_key(const family_profile& profile, std::uint32_t key);
 void apply_bulk_erase(chip_state& s, std::uint32_t key);
 bool eeprom_code_protected(const chip_state& s);
 std::uint32_t boot_block_bytes(const chip_state& s);

@@ -3,6 +3,8 @@
 // use to pick a part for a database model.
 #pragma once
 
+#include "sim/family_profile.h"
+
 #include <array>
 #include <cstdint>
 #include <string>
@@ -10,19 +12,6 @@
 #include <vector>
 
 namespace sim {
-
-// Programming-algorithm families of the supported parts: FXX2/XX8 (and 2331/2431/4331/4431,
-// which program as FXX2/XX8 parts), FX220/X320, 2XXX/4XXX, 1230/1330 (2XXX/4XXX parts with a
-// bulk-erase key of their own), 2XK20/4XK20, 2XK22/4XK22 (F and LF), 1XK22 (13K22/14K22, F
-// and LF) and xxK80 (F and LF).
-enum class chip_family { fxx2_xx8, fx220_x320, f2xxx_4xxx, f1230_1330, k20, k22, k1xk22, k80 };
-
-// FXX2/XX8 and X220/X320: the earlier protocol (one bulk-erase register at 3C0004h, the
-// EECON2 unlock before WR, 1110 as a post-decrementing table write, a GOTO 100000h before
-// configuration writes).
-constexpr bool earlier_protocol(chip_family family) {
-    return family == chip_family::fxx2_xx8 || family == chip_family::fx220_x320;
-}
 
 struct part_info {
     std::string name; // as the maker writes it without the prefix: "18F4520", "18LF45K22"

@@ -84,16 +84,20 @@ void begin_wr_operation(chip_state& s) {
         return;
     }
     const std::uint32_t pointer = table_pointer(s);
-    if (s.part.family == chip_family::f2xxx_4xxx || s.part.family == chip_family::f1230_1330) {
+    switch (s.profile.row_erase) {
+    case row_erase_timing::host_held:
         // Externally timed: the next 0000 frame must hold its 4th clock high for P9.
         s.hold = programming_hold{hold_purpose::erase_row, pointer, 0};
         return;
+    case row_erase_timing::self_timed: {
+        timed_operation op;
+        op.kind = timed_kind::row_erase;
+        op.clocks_to_start = s.limits.write_start_clock;
+        op.address = pointer;
+        s.timed = op;
+        return;
     }
-    timed_operation op;
-    op.kind = timed_kind::row_erase;
-    op.clocks_to_start = s.limits.write_start_clock;
-    op.address = pointer;
-    s.timed = op;
+    }
 }
 
 void count_start_clock(chip_state& s) {
@@ -144,25 +148,20 @@ void abort_timed(chip_state& s, const std::string& why) {
 }
 
 void arm_bulk_erase(chip_state& s) {
-    const bool one_register = earlier_protocol(s.part.family);
-    const bool three_registers = s.part.family == chip_family::k80;
+    // One key byte per erase register, 3C0004h in the low byte.
+    const int registers = s.profile.erase_registers;
     std::uint32_t key = s.erase_control_lo;
-    if (!one_register)
+    if (registers >= 2)
         key |= static_cast<std::uint32_t>(s.erase_control_hi) << 8;
-    if (three_registers)
+    if (registers >= 3)
         key |= static_cast<std::uint32_t>(s.erase_control_up) << 16;
     s.arming = erase_arming::idle;
-    if (!known_erase_key(s.part.family, key)) {
-        report(s, "erase key " +
-                      hex_text(key, one_register      ? 2
-                                    : three_registers ? 6
-                                                      : 4) +
+    if (!known_erase_key(s.profile, key)) {
+        report(s, "erase key " + hex_text(key, 2 * registers) +
                       " is not a documented erase option: nothing erased");
         return;
     }
-    const bool cpd_rule =
-        s.part.family == chip_family::f2xxx_4xxx || s.part.family == chip_family::f1230_1330;
-    if (cpd_rule && eeprom_code_protected(s) && !(key & 0x04)) {
+    if (s.profile.cpd_needs_eeprom_erase && eeprom_code_protected(s) && !(key & 0x04)) {
         report(s, "erase " + hex_text(key, 4) +
                       " leaves out the code-protected data EEPROM (CPD = 0): nothing erased");
         return;

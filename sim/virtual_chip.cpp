@@ -23,6 +23,15 @@ void move_time(chip_state& s, std::int64_t now_ns) {
     finish_due(s);
 }
 
+// Whether the lines give the supply the family enters Program/Verify mode with.
+bool entry_supplied(const chip_state& s, bool vdd, bool vpp) {
+    switch (s.profile.entry) {
+    case entry_kind::high_voltage:
+        return vdd && vpp;
+    }
+    return false;
+}
+
 void enter_program_mode(chip_state& s) {
     s.program_mode = true;
     s.entered_us = s.now_us;
@@ -75,8 +84,8 @@ void virtual_chip::set_pins_ns(bool vdd, bool vpp, bool pgc, bool pgd, std::int6
     take_pending_bit(s, pgd, now_ns);
     move_time(s, now_ns);
 
-    const bool was_supplied = s.vdd && s.vpp;
-    const bool supplied = vdd && vpp;
+    const bool was_supplied = entry_supplied(s, s.vdd, s.vpp);
+    const bool supplied = entry_supplied(s, vdd, vpp);
     const bool old_pgc = s.pgc;
     const bool old_pgd = s.pgd;
     s.vdd = vdd;

@@ -4,6 +4,7 @@
 // EEPROM byte and the configuration bytes, each programming hold as long as the model
 // says. With fast port access the chip sees the same frames (the EEPROM write polled where
 // the family allows it) and holds, with under a third of the register accesses per frame.
+#include "../support/maker_sequences.h"
 #include "../support/trace_decoder.h"
 
 #include "cli/commands.h"
@@ -26,92 +27,46 @@
 
 namespace {
 
-enum class family { fxx2, x220, f2xxx, f1230, k20, k22, k1xk22, k80 };
+using sim::chip_family;
 
 struct family_case {
     const char* model;
-    family kind;
+    chip_family kind;
     std::vector<std::string> voltages = {}; // the adapter's, stated where 5 V / 13 V is too much
 };
 
 constexpr std::pair<int, int> poll_marker{-1, -1}; // one or more EECON1 polls
 
-// EECON1's address in the access bank: elsewhere on xxK80.
-int eecon1_of(family kind) {
-    return kind == family::k80 ? 0x7F : 0xA6;
-}
-
 // The frames the maker's documents give for programming one word at address 0, ID bytes
 // 55h at 200000h and AAh at 200007h, one EEPROM byte A5h at address 0 and the fourteen
 // configuration bytes.
-std::vector<std::pair<int, int>> maker_sequence(family kind, const devices::model_values& model) {
+std::vector<std::pair<int, int>> maker_sequence(chip_family kind,
+                                                const devices::model_values& model) {
     std::vector<std::pair<int, int>> frames;
+    test_support::maker_sequence seq(kind, [&](std::uint8_t command, std::uint16_t payload) {
+        frames.emplace_back(command, payload);
+    });
     auto core = [&](int word) { frames.emplace_back(0, word); };
-    auto setptr = [&](int address) {
-        core(0x0E00 | ((address >> 16) & 0xFF));
-        core(0x6EF8);
-        core(0x0E00 | ((address >> 8) & 0xFF));
-        core(0x6EF7);
-        core(0x0E00 | (address & 0xFF));
-        core(0x6EF6);
-    };
-    const bool old_family = kind == family::fxx2 || kind == family::x220;
-    const bool k_family =
-        kind == family::k20 || kind == family::k22 || kind == family::k1xk22 || kind == family::k80;
-    // EEDATA, EEADR and EEADRH in the access bank: elsewhere on xxK80.
-    const int eecon1 = eecon1_of(kind);
-    const int eedata = kind == family::k80 ? 0x73 : 0xA8;
-    const int eeadr = kind == family::k80 ? 0x74 : 0xA9;
-    const int eeadrh = kind == family::k80 ? 0x75 : 0xAA;
-    auto bsf = [&](int bit) { core(0x8000 | (bit << 9) | eecon1); };
-    auto bcf = [&](int bit) { core(0x9000 | (bit << 9) | eecon1); };
-    constexpr int eepgd = 7, cfgs = 6, wren = 2, wr = 1;
 
     // The device ID read that opens every chip operation: two table reads at 3FFFFEh
     // (DATA OUT rests high while the chip drives the data line).
-    setptr(0x3FFFFE);
+    seq.set_pointer(0x3FFFFE);
     frames.emplace_back(0x9, 0xFF00);
     frames.emplace_back(0x9, 0xFF00);
 
     // Bulk erase: the key, a NOP, and the erase NOP; on xxK80, which has no chip erase, the
     // same for each code block, the boot block, the configuration and the data EEPROM.
-    if (old_family) {
-        setptr(0x3C0004);
-        frames.emplace_back(0xC, 0x0080);
-    } else if (kind == family::k80) {
-        for (const int key :
-             {0x800104, 0x800204, 0x800404, 0x800804, 0x800005, 0x800002, 0x800004}) {
-            for (const int reg : {6, 5, 4}) {
-                setptr(0x3C0000 | reg);
-                frames.emplace_back(0xC, ((key >> (8 * (reg - 4))) & 0xFF) * 0x0101);
-            }
-            core(0x0000);
-            core(0x0000);
-        }
-    } else {
-        const bool own_key = kind == family::f1230; // 1230/1330: 0F0Fh, 8787h
-        setptr(0x3C0005);
-        frames.emplace_back(0xC, kind == family::f2xxx ? 0x3F3F : 0x0F0F);
-        setptr(0x3C0004);
-        frames.emplace_back(0xC, own_key ? 0x8787 : 0x8F8F);
-    }
-    if (kind != family::k80) {
+    for (const std::uint32_t key : seq.chip_erase_keys()) {
+        seq.load_erase_key(key);
         core(0x0000);
         core(0x0000);
     }
 
     // Code memory: one write buffer.
-    if (kind == family::fxx2) {
-        core(0x8EA6);
-        core(0x8CA6);
-        setptr(0x3C0006);
-        frames.emplace_back(0xC, 0x0000); // single-panel writes
-    }
-    bsf(eepgd);
-    bcf(cfgs);
-    if (k_family)
-        bsf(wren);
-    setptr(0);
+    if (seq.profile().panel_writes)
+        seq.select_single_panel();
+    seq.select_code_memory();
+    seq.set_pointer(0);
     frames.emplace_back(0xD, 0x3412);
     for (int word = 1; word < model.page_size / 2 - 1; ++word)
         frames.emplace_back(0xD, 0xFFFF);
@@ -119,53 +74,28 @@ std::vector<std::pair<int, int>> maker_sequence(family kind, const devices::mode
     core(0x0000); // the programming hold
 
     // The ID locations: one 8-byte buffer at 200000h, the table pointer loaded afresh.
-    bsf(eepgd);
-    bcf(cfgs);
-    if (k_family)
-        bsf(wren);
-    setptr(0x200000);
+    seq.select_code_memory();
+    seq.set_pointer(0x200000);
     frames.emplace_back(0xD, 0xFF55);
     frames.emplace_back(0xD, 0xFFFF);
     frames.emplace_back(0xD, 0xFFFF);
     frames.emplace_back(0xF, 0xAAFF);
     core(0x0000);
 
-    // Data EEPROM, one byte (the address in EEADR alone on X220 and 1XK22).
-    bcf(eepgd);
-    bcf(cfgs);
-    core(0x0E00);
-    core(0x6E00 | eeadr);
-    if (kind != family::x220 && kind != family::f1230 && kind != family::k1xk22) { // EEADRH
-        core(0x0E00);
-        core(0x6E00 | eeadrh);
+    // Data EEPROM, one byte: the program polls WR on FXX2 and otherwise sends the NOPs up
+    // to the one that starts the write.
+    seq.load_eeprom_write(0, 0xA5);
+    seq.start_eeprom_write();
+    for (int frame = 0; frame < seq.frames_until_write_starts(); ++frame) {
+        if (frame == 0 && kind == chip_family::fxx2_xx8)
+            frames.push_back(poll_marker);
+        else
+            core(0x0000);
     }
-    core(0x0EA5);
-    core(0x6E00 | eedata);
-    bsf(wren);
-    if (old_family) {
-        core(0x0E55);
-        core(0x6EA7);
-        core(0x0EAA);
-        core(0x6EA7);
-    }
-    bsf(wr);
-    if (kind == family::fxx2)
-        frames.push_back(poll_marker);
-    else
-        core(0x0000);
-    if (k_family)
-        core(0x0000);
-    bcf(wren);
+    seq.bcf_eecon1(test_support::wren);
 
     // Configuration: one byte per programming cycle, CONFIG6H last.
-    bsf(eepgd);
-    bsf(cfgs);
-    if (k_family)
-        bsf(wren);
-    if (old_family) {
-        core(0xEF00);
-        core(0xF800);
-    }
+    seq.select_config_memory();
     core(0x0E30);
     core(0x6EF8);
     core(0x0E00);
@@ -182,7 +112,7 @@ std::vector<std::pair<int, int>> maker_sequence(family kind, const devices::mode
 // Replaces each run of EECON1 polls (MOVF EECON1,W; MOVWF TABLAT; a NOP where the family
 // needs one; shift out TABLAT) by one marker.
 std::vector<std::pair<int, int>> collapse_polls(const std::vector<test_support::traced_frame>& in,
-                                                family kind) {
+                                                chip_family kind) {
     std::vector<std::pair<int, int>> out;
     auto is = [&](std::size_t i, int command, int payload) {
         return i < in.size() && in[i].command == command &&
@@ -190,7 +120,8 @@ std::vector<std::pair<int, int>> collapse_polls(const std::vector<test_support::
     };
     for (std::size_t i = 0; i < in.size(); ++i) {
         const std::size_t nop = is(i + 2, 0, 0) ? 1 : 0;
-        if (is(i, 0, 0x5000 | eecon1_of(kind)) && is(i + 1, 0, 0x6EF5) && is(i + 2 + nop, 2, -1)) {
+        const int eecon1 = test_support::registers_of(kind).eecon1;
+        if (is(i, 0, 0x5000 | eecon1) && is(i + 1, 0, 0x6EF5) && is(i + 2 + nop, 2, -1)) {
             if (out.empty() || out.back() != poll_marker)
                 out.push_back(poll_marker);
             i += 2 + nop;
@@ -280,7 +211,8 @@ TEST_P(FamilySequence, ProgramAllSendsTheMakersSequence) {
     ASSERT_TRUE(fast.bad_lines.empty()) << fast.bad_lines.front();
     const auto fast_seen = collapse_polls(fast.frames, GetParam().kind);
     EXPECT_EQ(without_polls(fast_seen), without_polls(seen));
-    EXPECT_EQ(std::ranges::count(fast_seen, poll_marker), GetParam().kind == family::x220 ? 0 : 1);
+    EXPECT_EQ(std::ranges::count(fast_seen, poll_marker),
+              GetParam().kind == chip_family::fx220_x320 ? 0 : 1);
     EXPECT_LT(fast.waited_ms, decoded.waited_ms);
     EXPECT_EQ(holds_of(fast), holds);
     EXPECT_EQ(fast.waited_us, 16 * model.discharge_time_us);
@@ -293,16 +225,17 @@ TEST_P(FamilySequence, ProgramAllSendsTheMakersSequence) {
 INSTANTIATE_TEST_SUITE_P(
     OnePartPerFamily, FamilySequence,
     ::testing::Values(
-        family_case{"PIC18F452", family::fxx2}, family_case{"PIC18F1320", family::x220},
+        family_case{"PIC18F452", chip_family::fxx2_xx8},
+        family_case{"PIC18F1320", chip_family::fx220_x320},
         // The 2XXX and 1230 parts are programmed at up to 12.5 V: an adapter within that.
-        family_case{"PIC18F4520", family::f2xxx, {"--vdd", "5", "--vpp", "12.5"}},
-        family_case{"PIC18F4685", family::f2xxx, {"--vdd", "5", "--vpp", "12.5"}},
-        family_case{"PIC18F2431", family::fxx2},
-        family_case{"PIC18F1330", family::f1230, {"--vdd", "5", "--vpp", "12.5"}},
-        family_case{"PIC18F45K20", family::k20, {"--vdd", "3.3", "--vpp", "9"}},
-        family_case{"PIC18F45K22", family::k22, {"--vdd", "3.3", "--vpp", "9"}},
-        family_case{"PIC18F14K22", family::k1xk22, {"--vdd", "3.3", "--vpp", "9"}},
-        family_case{"PIC18F46K80", family::k80, {"--vdd", "3.3", "--vpp", "9"}}),
+        family_case{"PIC18F4520", chip_family::f2xxx_4xxx, {"--vdd", "5", "--vpp", "12.5"}},
+        family_case{"PIC18F4685", chip_family::f2xxx_4xxx, {"--vdd", "5", "--vpp", "12.5"}},
+        family_case{"PIC18F2431", chip_family::fxx2_xx8},
+        family_case{"PIC18F1330", chip_family::f1230_1330, {"--vdd", "5", "--vpp", "12.5"}},
+        family_case{"PIC18F45K20", chip_family::k20, {"--vdd", "3.3", "--vpp", "9"}},
+        family_case{"PIC18F45K22", chip_family::k22, {"--vdd", "3.3", "--vpp", "9"}},
+        family_case{"PIC18F14K22", chip_family::k1xk22, {"--vdd", "3.3", "--vpp", "9"}},
+        family_case{"PIC18F46K80", chip_family::k80, {"--vdd", "3.3", "--vpp", "9"}}),
     [](const auto& p) { return std::string(p.param.model); });
 
 } // namespace

@@ -1,63 +1,18 @@
-// The test bit-banger: line changes on a virtual clock and the families' documented
-// command sequences, written from the maker's programming documents.
+// The test bit-banger: line changes on a virtual clock, and the families' documented
+// command sequences sent from the shared maker's sequences and the family's profile row.
 #include "icsp_host.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace sim_test {
 
-using sim::chip_family;
+using test_support::maker_sequence;
+using test_support::registers_of;
 
 namespace {
 constexpr std::int64_t step_us = 1; // time between two line changes
-
-// The K families set WREN for table-started writes and start data writes on the second NOP.
-bool k_family(chip_family family) {
-    return family == chip_family::k20 || family == chip_family::k22 ||
-           family == chip_family::k1xk22 || family == chip_family::k80;
-}
-
-// Low bytes of EECON1, EECON2, EEDATA, EEADR and EEADRH in the access bank.
-struct eeprom_registers {
-    std::uint16_t eecon1, eecon2, eedata, eeadr, eeadrh;
-};
-eeprom_registers registers_of(chip_family family) {
-    if (family == chip_family::k80)
-        return {0x7F, 0x7E, 0x73, 0x74, 0x75};
-    return {0xA6, 0xA7, 0xA8, 0xA9, 0xAA};
-}
-
-std::uint16_t bsf(std::uint16_t file, int bit) {
-    return static_cast<std::uint16_t>(0x8000 | (bit << 9) | file);
-}
-std::uint16_t bcf(std::uint16_t file, int bit) {
-    return static_cast<std::uint16_t>(0x9000 | (bit << 9) | file);
-}
-std::uint16_t movwf(std::uint16_t file) {
-    return static_cast<std::uint16_t>(0x6E00 | file);
-}
-std::uint16_t movf_w(std::uint16_t file) {
-    return static_cast<std::uint16_t>(0x5000 | file);
-}
-constexpr int eepgd = 7, cfgs = 6, wren = 2, wr = 1, rd = 0;
 } // namespace
-
-std::int64_t p10_of(chip_family family) {
-    switch (family) {
-    case chip_family::fxx2_xx8:
-    case chip_family::fx220_x320:
-        return 5;
-    case chip_family::f2xxx_4xxx:
-    case chip_family::f1230_1330:
-    case chip_family::k1xk22:
-    case chip_family::k80:
-        return 100;
-    case chip_family::k20:
-    case chip_family::k22:
-        return 200;
-    }
-    return 200;
-}
 
 bool has_error(const sim::virtual_chip& chip, const std::string& words) {
     for (const std::string& e : chip.protocol_errors()) {
@@ -160,13 +115,17 @@ std::uint8_t icsp_host::read(std::uint8_t command) {
     return value;
 }
 
+maker_sequence icsp_host::sequence() {
+    return {chip_.part().family,
+            [this](std::uint8_t command, std::uint16_t payload) { send(command, payload); }};
+}
+
+const sim::family_profile& icsp_host::profile() const {
+    return sim::profile_of(chip_.part().family);
+}
+
 void icsp_host::set_pointer(std::uint32_t address) {
-    core(static_cast<std::uint16_t>(0x0E00 | ((address >> 16) & 0xFF)));
-    core(0x6EF8);
-    core(static_cast<std::uint16_t>(0x0E00 | ((address >> 8) & 0xFF)));
-    core(0x6EF7);
-    core(static_cast<std::uint16_t>(0x0E00 | (address & 0xFF)));
-    core(0x6EF6);
+    sequence().set_pointer(address);
 }
 
 void icsp_host::program_hold(std::int64_t high_us, std::int64_t low_us) {
@@ -208,8 +167,7 @@ void icsp_host::load_erase_key(std::uint32_t address, std::uint16_t key) {
 }
 
 void icsp_host::load_erase_keys(std::uint16_t high_key, std::uint16_t low_key) {
-    const chip_family family = chip_.part().family;
-    if (family != chip_family::fxx2_xx8 && family != chip_family::fx220_x320)
+    if (profile().erase_registers >= 2)
         load_erase_key(0x3C0005, high_key);
     load_erase_key(0x3C0004, low_key);
 }
@@ -221,50 +179,24 @@ void icsp_host::bulk_erase(std::uint16_t high_key, std::uint16_t low_key, std::i
 }
 
 void icsp_host::erase_region_k80(std::uint32_t key, std::int64_t wait) {
-    load_erase_key(0x3C0006, static_cast<std::uint16_t>(((key >> 16) & 0xFF) * 0x0101));
-    load_erase_keys(static_cast<std::uint16_t>(((key >> 8) & 0xFF) * 0x0101),
-                    static_cast<std::uint16_t>((key & 0xFF) * 0x0101));
+    sequence().load_erase_key(key);
     core(0x0000);
     erase_hold(wait);
 }
 
 void icsp_host::bulk_erase_chip() {
-    const chip_family family = chip_.part().family;
-    const std::int64_t wait = 10000 + p10_of(family);
-    switch (family) {
-    case chip_family::fxx2_xx8:
-    case chip_family::fx220_x320:
-        bulk_erase(0, 0x0080, wait);
-        break;
-    case chip_family::f2xxx_4xxx:
-        bulk_erase(0x3F3F, 0x8F8F, wait);
-        break;
-    case chip_family::f1230_1330:
-        bulk_erase(0x0F0F, 0x8787, wait);
-        break;
-    case chip_family::k20:
-    case chip_family::k1xk22:
-        bulk_erase(0x0F0F, 0x8F8F, wait);
-        break;
-    case chip_family::k22:
-        bulk_erase(0x0F0F, 0x8F8F, 15000 + p10_of(family));
-        break;
-    case chip_family::k80:
-        // No chip erase: the code blocks, the boot block, the configuration, the EEPROM.
-        for (const std::uint32_t key :
-             {0x800104u, 0x800204u, 0x800404u, 0x800804u, 0x800005u, 0x800002u, 0x800004u})
-            erase_region_k80(key, wait);
-        break;
+    // At least 10 ms, or the family's longest bulk erase, and P10.
+    const std::int64_t wait =
+        std::max<std::int64_t>(10000, profile().p11_erase_32k_us) + profile().p10_us;
+    for (const std::uint32_t key : sequence().chip_erase_keys()) {
+        sequence().load_erase_key(key);
+        core(0x0000);
+        erase_hold(wait);
     }
 }
 
 void icsp_host::select_code_memory() {
-    const chip_family family = chip_.part().family;
-    const std::uint16_t eecon1 = registers_of(family).eecon1;
-    core(bsf(eecon1, eepgd));
-    core(bcf(eecon1, cfgs));
-    if (k_family(family))
-        core(bsf(eecon1, wren));
+    sequence().select_code_memory();
 }
 
 void icsp_host::write_code(std::uint32_t address, const std::vector<std::uint8_t>& bytes,
@@ -280,7 +212,7 @@ void icsp_host::write_code(std::uint32_t address, const std::vector<std::uint8_t
                 static_cast<std::uint16_t>(bytes[block + i] | (bytes[block + i + 1] << 8));
             send(i + 2 < buffer ? 0xD : 0xF, word);
         }
-        program_hold(hold_us, p10_of(chip_.part().family));
+        program_hold(hold_us, profile().p10_us);
     }
 }
 
@@ -303,7 +235,7 @@ void icsp_host::write_code_multi_panel(std::uint32_t offset,
             send(!last_word ? 0xD : (last_panel ? 0xF : 0xC), word);
         }
     }
-    program_hold(1000, p10_of(chip_.part().family));
+    program_hold(1000, profile().p10_us);
     set_pointer(0x3C0006);
     core(0x8CA6);
     send(0xC, 0x0000); // back to single-panel
@@ -311,24 +243,14 @@ void icsp_host::write_code_multi_panel(std::uint32_t offset,
 }
 
 void icsp_host::select_config_memory() {
-    const chip_family family = chip_.part().family;
-    const std::uint16_t eecon1 = registers_of(family).eecon1;
-    core(bsf(eecon1, eepgd));
-    core(bsf(eecon1, cfgs));
-    if (k_family(family))
-        core(bsf(eecon1, wren));
-    if (family == chip_family::fxx2_xx8 || family == chip_family::fx220_x320) {
-        core(0xEF00); // GOTO 100000h
-        core(0xF800);
-    }
+    sequence().select_config_memory();
 }
 
 void icsp_host::write_config(int index, std::uint8_t value) {
-    const chip_family family = chip_.part().family;
     select_config_memory();
     set_pointer(0x300000 + static_cast<std::uint32_t>(index));
     send(0xF, static_cast<std::uint16_t>(value * 0x0101));
-    program_hold(k_family(family) ? 5000 : 1000, p10_of(family));
+    program_hold(profile().p9_config_us, profile().p10_us);
 }
 
 void icsp_host::write_config_all(const std::vector<std::uint8_t>& values) {
@@ -342,51 +264,34 @@ void icsp_host::write_config_all(const std::vector<std::uint8_t>& values) {
 }
 
 void icsp_host::select_eeprom() {
-    const std::uint16_t eecon1 = registers_of(chip_.part().family).eecon1;
-    core(bcf(eecon1, eepgd));
-    core(bcf(eecon1, cfgs));
+    sequence().select_eeprom();
 }
 
 void icsp_host::set_eeprom_address(std::uint32_t address) {
-    const chip_family family = chip_.part().family;
-    const eeprom_registers r = registers_of(family);
-    core(static_cast<std::uint16_t>(0x0E00 | (address & 0xFF)));
-    core(movwf(r.eeadr));
-    if (family == chip_family::k1xk22)
-        return; // EEADR only
-    core(static_cast<std::uint16_t>(0x0E00 | ((address >> 8) & 0xFF)));
-    core(movwf(r.eeadrh));
+    sequence().set_eeprom_address(address);
 }
 
 std::uint8_t icsp_host::read_eecon1() {
-    core(movf_w(registers_of(chip_.part().family).eecon1));
+    core(maker_sequence::movf_w(registers_of(chip_.part().family).eecon1));
     core(0x6EF5); // MOVWF TABLAT
     core(0x0000);
     return read(0x2);
 }
 
 void icsp_host::load_eeprom_write(std::uint32_t address, std::uint8_t value) {
-    select_eeprom();
-    set_eeprom_address(address);
-    core(static_cast<std::uint16_t>(0x0E00 | value));
-    core(movwf(registers_of(chip_.part().family).eedata));
+    sequence().load_eeprom_write(address, value);
 }
 
 int icsp_host::write_eeprom(std::uint32_t address, std::uint8_t value) {
-    const chip_family family = chip_.part().family;
-    const std::uint16_t eecon1 = registers_of(family).eecon1;
+    maker_sequence seq = sequence();
     load_eeprom_write(address, value);
-    core(bsf(eecon1, wren));
-    if (family == chip_family::fxx2_xx8 || family == chip_family::fx220_x320) {
-        core(0x0E55);
-        core(0x6EA7);
-        core(0x0EAA);
-        core(0x6EA7);
-    }
-    core(bsf(eecon1, wr));
-    if (k_family(family)) {
-        core(0x0000);
-        core(0x0000);
+    seq.start_eeprom_write();
+    // A write that starts after the next frame gets its NOPs; the first poll starts the
+    // others.
+    const int frames = seq.frames_until_write_starts();
+    if (frames > 1) {
+        for (int i = 0; i < frames; ++i)
+            core(0x0000);
     }
     int busy_polls = 0;
     for (int poll = 0; poll < 100000; ++poll) {
@@ -395,17 +300,17 @@ int icsp_host::write_eeprom(std::uint32_t address, std::uint8_t value) {
         ++busy_polls;
         wait_us(100);
     }
-    wait_us(p10_of(family));
-    core(bcf(eecon1, wren));
+    wait_us(profile().p10_us);
+    seq.bcf_eecon1(test_support::wren);
     return busy_polls;
 }
 
 std::uint8_t icsp_host::read_eeprom(std::uint32_t address) {
-    const eeprom_registers r = registers_of(chip_.part().family);
+    const auto r = registers_of(chip_.part().family);
     select_eeprom();
     set_eeprom_address(address);
-    core(bsf(r.eecon1, rd));
-    core(movf_w(r.eedata));
+    sequence().bsf_eecon1(test_support::rd);
+    core(maker_sequence::movf_w(r.eedata));
     core(0x6EF5); // MOVWF TABLAT
     core(0x0000);
     return read(0x2);

@@ -1,10 +1,12 @@
 // A small host-side bit-banger for the virtual chip tests: it drives VDD, VPP, PGC and PGD
 // of a sim::virtual_chip on a virtual microsecond clock, sends 4-bit commands with 16-bit
 // payloads LSb first (data set while PGC is high, taken on the falling edge), runs read
-// frames, programming holds and erase waits, and knows the documented command sequences of
-// each family (erase, code, ID, configuration, data EEPROM, reads).
+// frames, programming holds and erase waits, and sends the documented command sequences of
+// each family (erase, code, ID, configuration, data EEPROM, reads) from the shared maker's
+// sequences.
 #pragma once
 
+#include "../support/maker_sequences.h"
 #include "sim/virtual_chip.h"
 
 #include <cstdint>
@@ -45,8 +47,8 @@ class icsp_host {
     void load_erase_keys(std::uint16_t high_key, std::uint16_t low_key);
     // The keys, the NOP and the erase wait.
     void bulk_erase(std::uint16_t high_key, std::uint16_t low_key, std::int64_t wait_us);
-    // The family's chip-erase keys, waiting 10 ms + P10 (15 ms + P10 on K22); on xxK80,
-    // which has no chip erase, every region in turn.
+    // The family's chip-erase key, waiting 10 ms (or the family's longer bulk erase, 15 ms
+    // on K22) and P10; on xxK80, which has no chip erase, every region in turn.
     void bulk_erase_chip();
     // One xxK80 region: the 3C0006h:3C0005h:3C0004h key, the NOP and the erase wait.
     void erase_region_k80(std::uint32_t key, std::int64_t wait_us);
@@ -76,6 +78,9 @@ class icsp_host {
     sim::virtual_chip& chip() { return chip_; }
 
   private:
+    // The maker's sequences of the chip's family, sent through this host.
+    test_support::maker_sequence sequence();
+    const sim::family_profile& profile() const;
     void apply();
     void clock_bit(bool bit);
 
@@ -83,9 +88,6 @@ class icsp_host {
     std::int64_t now_ = 0;
     bool vdd_ = false, vpp_ = false, pgc_ = false, pgd_ = false;
 };
-
-// PGC low time after a programming hold for one family.
-std::int64_t p10_of(sim::chip_family family);
 
 // A host sequence a real chip would refuse: what it is, the part it runs on, words of the
 // protocol error it must leave, and the sequence itself.

@@ -1,5 +1,6 @@
 // The part table: name lookup in every accepted form, and the consistency rules every row
-// must keep (sizes, unique device IDs, erased configuration inside the implemented mask).
+// must keep (sizes, unique device IDs, erased configuration inside the implemented mask,
+// a family profile row for each part).
 #include "sim/part_table.h"
 
 #include <gtest/gtest.h>
@@ -70,6 +71,21 @@ TEST(PartTable, EveryRowIsConsistent) {
         EXPECT_EQ((p.config_mask[11] & 0x80) != 0, p.eeprom_bytes != 0);
     }
     EXPECT_EQ(sim::known_parts().size(), 106u);
+}
+
+// Every family a part names has its profile row (profile_of throws for one without), every
+// row serves a part, and every documented erase key fits the row's erase registers.
+TEST(PartTable, FamiliesHaveProfileRowsAndEveryRowHasParts) {
+    std::set<sim::chip_family> named;
+    for (const sim::part_info& p : sim::known_parts()) {
+        EXPECT_EQ(sim::profile_of(p.family).family, p.family) << p.name;
+        named.insert(p.family);
+    }
+    for (const sim::family_profile& row : sim::family_profiles()) {
+        EXPECT_TRUE(named.contains(row.family)) << row.name << ": no part";
+        for (const sim::erase_option& option : row.erase_options)
+            EXPECT_LT(option.key, 1u << (8 * row.erase_registers)) << row.name;
+    }
 }
 
 TEST(PartTable, SpotChecksAgainstTheDeviceTable) {
