@@ -88,6 +88,13 @@ std::string check_voltage_order(const std::string& text) {
     return "must be vddvpp or vppvdd, not " + quoted(text);
 }
 
+std::string check_entry(const std::string& text) {
+    if (parse_entry_kind(text))
+        return {};
+    return "must be hv (MCLR raised to VPP) or key (MCLR at VDD and the 32-bit key), not " +
+           quoted(text) + "; the model cannot be selected";
+}
+
 std::string check_page_size(const std::string& text) {
     if (!parse_size(text))
         return "must be a whole number of bytes, not " + quoted(text);
@@ -177,6 +184,15 @@ const database_key schema[] = {
      .field = &m::voltageseq,
      .missing = "vddvpp or vppvdd",
      .check = check_voltage_order},
+    {.name = "entry:",
+     .need = optional,
+     .field = &m::entry,
+     .check = check_entry,
+     .selection = [](const std::string& t) -> std::string {
+         if (parse_entry_kind(t))
+             return {};
+         return "its entry " + quoted(t) + " is neither hv nor key";
+     }},
     {.name = "vdd:",
      .need = optional,
      .field = &m::vdd,

@@ -106,6 +106,15 @@ std::string model_problem(const device_model& model) {
     return {};
 }
 
+std::optional<entry_kind> parse_entry_kind(const std::string& text) {
+    const std::string lowered = core::lower_case(text);
+    if (lowered.empty() || lowered == "hv")
+        return entry_kind::high_voltage;
+    if (lowered == "key")
+        return entry_kind::key;
+    return std::nullopt;
+}
+
 int find_model(const device_table& table, const std::string& name) {
     for (int n = 1; n <= table.model_count(); ++n)
         if (table.models[static_cast<std::size_t>(n)].name == name)
@@ -158,6 +167,7 @@ bool select_model(const device_table& table, int selected_model, model_values& v
         values.voltage_sequence = 1;
     else if (order == "vppvdd")
         values.voltage_sequence = 2;
+    values.entry = parse_entry_kind(model.entry).value_or(entry_kind::high_voltage);
     values.program_time_ms = core::text_to_int(model.progtime);
     // Parts whose configuration cells need a longer hold than code state it apart.
     values.config_program_time_ms = model.configprogtime.empty()

@@ -86,6 +86,14 @@ struct image_layout {
     std::int64_t eeprom_address = 0xF00000;
 };
 
+// How a part enters Program/Verify mode ("entry:"): MCLR raised to the programming voltage
+// (VPP), or MCLR pulsed to VDD, taken low, the 32-bit key clocked in and MCLR back at VDD.
+enum class entry_kind { high_voltage, key };
+
+// The entry a model's "entry:" text names; nothing for any other text than "hv" or "key"
+// (any case), high_voltage for none.
+std::optional<entry_kind> parse_entry_kind(const std::string& text);
+
 // The most ID bytes a PIC18 has (the 256-byte user ID area of the newest families).
 inline constexpr std::int32_t largest_id_size = 256;
 
@@ -102,6 +110,7 @@ struct model_values {
     bool has_config_mask = false;
     std::array<std::int32_t, config_bytes> config_mask{}; // 255 each without a mask line
     std::int32_t voltage_sequence = 0;                    // 1 vddvpp, 2 vppvdd, else unchanged
+    entry_kind entry = entry_kind::high_voltage;
     std::int32_t program_time_ms = 0;        // hold of code and ID writes ("startprog")
     std::int32_t config_program_time_ms = 0; // hold of configuration bytes ("startconfigprog")
     // PGC low after a programming hold with fast port access (P10), in microseconds.
