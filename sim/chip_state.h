@@ -50,6 +50,8 @@ inline constexpr std::uint8_t eecon1_rd = 0x01;
 inline constexpr std::uint8_t eecon1_implemented = 0xDF; // bit 5 reads 0
 
 // Configuration byte indexes (CONFIG1L = 0) that carry protection bits.
+inline constexpr int cfg_1h = 1; // CP0 (2) on the J-series
+inline constexpr std::uint8_t cp0_bit = 0x04;
 inline constexpr int cfg_4l = 6;
 inline constexpr int cfg_5l = 8;  // CPn
 inline constexpr int cfg_5h = 9;  // CPD (7), CPB (6)
@@ -114,6 +116,18 @@ struct timed_operation {
 // clock of the frame after that starts it.
 enum class erase_arming { idle, armed, nop_seen };
 
+// Key entry: while VDD is on and MCLR is low after having been high, each PGC falling
+// edge shifts PGD into a 32-bit register, MSb first.
+inline constexpr std::uint32_t entry_key = 0x4D434850; // "MCHP"
+struct key_detector {
+    bool listening = false; // MCLR fell with VDD on
+    bool spoiled = false;   // a key clock came too early: the key is not taken
+    bool clocked = false;   // a key clock has risen
+    std::int64_t mclr_fell_us = 0;
+    std::uint32_t shift = 0;
+    int bits = 0;
+};
+
 // ---- The whole chip ------------------------------------------------------------------------
 
 struct chip_state {
@@ -136,6 +150,8 @@ struct chip_state {
     bool vdd = false, vpp = false, pgc = false, pgd = false;
     std::int64_t now_us = 0; // now_ns / 1000
     std::int64_t now_ns = 0;
+    double vdd_volts = 5.0, vpp_volts = 13.0; // what the VDD and VPP lines carry when high
+    key_detector key;
     bool program_mode = false;
     std::int64_t entered_us = 0;
     bool quiet_time_reported = false;

@@ -43,6 +43,8 @@ std::uint32_t eeprom_address(const chip_state& s) {
 void write_eecon1(chip_state& s, std::uint8_t value) {
     const std::uint8_t old = s.file[s.regs.eecon1];
     value &= eecon1_implemented;
+    if (!s.profile.eecon1_selects_memory)
+        value &= static_cast<std::uint8_t>(~(eecon1_eepgd | eecon1_cfgs));
     if (write_busy(s)) {
         // Only WREN may change while a write runs; WR cannot be cleared by software.
         const std::uint8_t fixed = static_cast<std::uint8_t>(~(eecon1_wren | eecon1_wr));

@@ -15,11 +15,29 @@ namespace sim {
 // Programming-algorithm families of the supported parts: FXX2/XX8 (and 2331/2431/4331/4431,
 // which program as FXX2/XX8 parts), FX220/X320, 2XXX/4XXX, 1230/1330 (2XXX/4XXX parts with a
 // bulk-erase key of their own), 2XK20/4XK20, 2XK22/4XK22 (F and LF), 1XK22 (13K22/14K22, F
-// and LF) and xxK80 (F and LF). Each value indexes its row in family_profiles().
-enum class chip_family { fxx2_xx8, fx220_x320, f2xxx_4xxx, f1230_1330, k20, k22, k1xk22, k80 };
+// and LF), xxK80 (F and LF), and the J-series: 2x/4xJ10, 2x/4xJ11/J13/J50/J53, 6x/8xJ and
+// the 97J60 family. Each value indexes its row in family_profiles().
+enum class chip_family {
+    fxx2_xx8,
+    fx220_x320,
+    f2xxx_4xxx,
+    f1230_1330,
+    k20,
+    k22,
+    k1xk22,
+    k80,
+    j10,
+    j11_j13_j50_j53,
+    j6x_8x,
+    j97j60,
+};
 
-// How Program/Verify mode is entered: VPP (MCLR) raised to the programming voltage.
-enum class entry_kind { high_voltage };
+// How Program/Verify mode is entered.
+enum class entry_kind {
+    high_voltage, // VPP (MCLR) raised to the programming voltage
+    key,          // MCLR pulsed to VDD and taken low, the 32-bit key 4D434850h clocked in MSb
+                  // first, MCLR back to VDD; MCLR must never rise above VDD
+};
 
 // What table-write command 1110 does.
 enum class command_1110 {
@@ -29,8 +47,15 @@ enum class command_1110 {
 
 // Who times a row erase started by EECON1.WR with FREE set.
 enum class row_erase_timing {
-    self_timed, // runs P11 from the family's start clock on its own
-    host_held,  // the next 0000 frame holds its 4th clock high for P9 (2XXX, 1230)
+    self_timed,   // runs P11 from the family's start clock on its own
+    host_held,    // the next 0000 frame holds its 4th clock high for P9 (2XXX, 1230)
+    not_modelled, // refused with a protocol error (the J-series' 1024-byte row erase)
+};
+
+// Which configuration bits read-protect code memory.
+enum class code_protection {
+    per_block,       // CPB and one CPn bit per code block in CONFIG5L/5H
+    whole_flash_cp0, // CP0 (CONFIG1H bit 2) protects all of the FLASH (J-series)
 };
 
 // How the size of the boot block is found.
@@ -40,6 +65,7 @@ enum class boot_block_rule {
     bbsiz_4l_bit3,    // CONFIG4L bit 3 doubles 512 or 1K words (8 KB parts) / 1K or 2K words
     bbsiz_4l_bit4,    // CONFIG4L bit 4: 1K or 2K words
     bbsiz_by_4l_mask, // the BBSIZ bits the part's CONFIG4L mask has tell the sizes
+    none,             // no boot block (J-series)
 };
 
 // Data EEPROM and flash control registers, and where the access bank turns from RAM to
@@ -65,6 +91,8 @@ struct family_profile {
     chip_family family; // the row's own family, which indexes it
     const char* name;   // "FXX2/XX8", for messages and test names
     entry_kind entry;
+    // The highest VDD the part takes without damage while it is programmed, in volts.
+    double vdd_max_volts;
 
     // Minimum times in microseconds (P5 and P5A in nanoseconds). Where the maker's
     // documents disagree the longer value is taken.
@@ -75,6 +103,7 @@ struct family_profile {
     std::int64_t p11_erase_us;     // self-timed bulk erase, parts under 32 KB of flash
     std::int64_t p11_erase_32k_us; // the same, parts of 32 KB and more
     std::int64_t p12_us;           // PGC and PGD kept low after VPP rises
+    std::int64_t p19_us;           // key entry: MCLR falling to the first key clock (0: none)
     std::int64_t p5_ns;            // last command clock's fall to the first operand rise
     std::int64_t p5a_ns;           // last operand clock's fall to the next command's rise
     int write_start_clock;         // PGC falling edge after WR = 1 that starts a self-timed write
@@ -82,6 +111,12 @@ struct family_profile {
     register_map registers;
     bool unlock_before_wr;      // EECON2 55h/AAh needed right before BSF EECON1,WR
     bool wren_for_table_writes; // 1111-started programming needs EECON1.WREN
+    // EECON1 has EEPGD and CFGS; without them (no data EEPROM, configuration in FLASH) table
+    // writes always program the FLASH.
+    bool eecon1_selects_memory;
+    // The write buffer keeps its content after a programming cycle (unwritten bytes are
+    // programmed again unless the host writes them as FFh); otherwise it resets to FFh.
+    bool buffer_keeps_content;
     command_1110 tblwt_1110;
 
     // Bulk erase: the key is written to 3C0004h alone (1), 3C0005h and 3C0004h (2), or
@@ -100,8 +135,13 @@ struct family_profile {
     // With the PC inside a code-protected block table writes are blocked (hence the
     // documented GOTO 100000h before configuration writes).
     bool protected_pc_blocks_writes;
+    code_protection protection;
 
     bool id_locations; // the eight ID bytes at 200000h exist
+    // The configuration words are the last 8 bytes of the FLASH, copied to the registers at
+    // 300000h-300007h (what a table read there returns) only at entry into Program/Verify
+    // mode; ICSP cannot write the registers.
+    bool config_in_flash;
 };
 
 // Every family's row, in chip_family order.

@@ -57,6 +57,12 @@ int block_of(const chip_state& s, std::uint32_t address) {
 }
 
 bool code_read_protected(const chip_state& s, std::uint32_t address) {
+    switch (s.profile.protection) {
+    case code_protection::whole_flash_cp0:
+        return protection_on(s, cfg_1h, cp0_bit);
+    case code_protection::per_block:
+        break;
+    }
     const int block = block_of(s, address);
     if (block < 0)
         return protection_on(s, cfg_5h, 0x40); // CPB
@@ -64,6 +70,8 @@ bool code_read_protected(const chip_state& s, std::uint32_t address) {
 }
 
 bool code_write_protected(const chip_state& s, std::uint32_t address) {
+    if (s.profile.protection == code_protection::whole_flash_cp0)
+        return false; // CP0 protects reads only; the J write-protect bits are not modelled
     const int block = block_of(s, address);
     if (block < 0)
         return protection_on(s, cfg_6h, 0x40); // WRTB
@@ -122,7 +130,8 @@ void program_row(chip_state& s, std::uint32_t pointer) {
                 s.id[address - id_base] &= data;
         }
     }
-    clear_holding(s);
+    if (!s.profile.buffer_keeps_content)
+        clear_holding(s);
 }
 
 void write_config_byte(chip_state& s, std::uint32_t address, std::uint8_t value) {
@@ -232,10 +241,15 @@ void start_programming(chip_state& s, std::uint32_t pointer) {
         return;
     }
     if (in_config_space(pointer)) {
-        report(s, "configuration byte write started with CFGS = 0: nothing programmed");
+        if (s.profile.config_in_flash)
+            report(s, "programming started at " + hex_text(pointer, 6) +
+                          ": the configuration registers are loaded from the end of the FLASH "
+                          "and cannot be written: nothing programmed");
+        else
+            report(s, "configuration byte write started with CFGS = 0: nothing programmed");
         return;
     }
-    if (!(e & eecon1_eepgd)) {
+    if (s.profile.eecon1_selects_memory && !(e & eecon1_eepgd)) {
         report(s, "programming started with EEPGD = 0: nothing programmed");
         return;
     }
@@ -274,6 +288,8 @@ std::uint32_t boot_block_bytes(const chip_state& s) {
         return (flash_size(s) <= 0x2000 ? 0x400u : 0x800u) << ((value >> 3) & 1);
     case boot_block_rule::bbsiz_4l_bit4:
         return (value & 0x10) ? 0x1000 : 0x800;
+    case boot_block_rule::none:
+        return 0;
     case boot_block_rule::bbsiz_by_4l_mask:
         break;
     }
@@ -307,6 +323,14 @@ std::uint32_t boot_block_size(const part_info& part, const std::array<std::uint8
 } // namespace sim
 
 namespace sim::detail {
+
+void load_config_from_flash(chip_state& s) {
+    const std::size_t tail = s.flash.size() - std::min<std::size_t>(s.flash.size(), 8);
+    for (std::size_t i = 0; i < s.config.size(); ++i) {
+        const std::uint8_t stored = tail + i < s.flash.size() && i < 8 ? s.flash[tail + i] : 0;
+        s.config[i] = stored & s.part.config_mask[i];
+    }
+}
 
 bool eeprom_code_protected(const chip_state& s) {
     return protection_on(s, cfg_5h, 0x80);

@@ -22,6 +22,9 @@ void erase_row(chip_state& s, std::uint32_t address);
 bool known_erase_key(const family_profile& profile, std::uint32_t key);
 void apply_bulk_erase(chip_state& s, std::uint32_t key);
 bool eeprom_code_protected(const chip_state& s);
+// Copies the configuration words at the end of the FLASH into the configuration registers
+// (config_in_flash families, at entry into Program/Verify mode).
+void load_config_from_flash(chip_state& s);
 std::uint32_t boot_block_bytes(const chip_state& s);
 
 } // namespace sim::detail

@@ -113,6 +113,92 @@ constexpr config_group group_k80_64_pin{
     {0x5D, 0x08, 0x7F, 0x7F, 0x00, 0x8F, 0x11, 0x00, 0, 0xC0, 0, 0xE0, 0, 0x40},
     {0x5D, 0xDF, 0x7F, 0x7F, 0x00, 0x8F, 0x11, 0x00, 0, 0xC0, 0, 0xE0, 0, 0x40}};
 
+// ---- J-series ------------------------------------------------------------------------------
+// Configuration words in the last 8 bytes of the FLASH (CONFIG1L..CONFIG4H, bytes 9-14 do not
+// exist). The masks are gputils' per part; every implemented bit of the maker's defaults is 1,
+// so the registers read the mask after a bulk erase. Where the maker's tables and other
+// programmers differ from gputils, gputils' smaller mask is taken (fewer bits compared):
+// CONFIG4L of the 16 and 32 KB J11/J50/J13/J53 parts (WPFP bits a smaller part lacks: CF, DF
+// or BF, FF elsewhere), CONFIG1L of the J13/J53 (7F: bit 7 left out, FF in the maker's
+// checksum mask) and of the LF J50 parts (6F).
+
+// 18F24J10, 18LF24J10, 18F25J10, 18LF25J10, 18F44J10, 18LF44J10, 18F45J10, 18LF45J10, 18F63J11,
+// 18F63J90, 18F64J11, 18F64J90, 18F65J11, 18F83J90, 18F84J90, 18F85J90.
+constexpr config_group group_j_f24j10 =
+    erased_to_ones({0xE1, 0x04, 0xC7, 0x0F, 0x00, 0x01, 0x00, 0x00, 0, 0, 0, 0, 0, 0});
+// 18F24J11, 18LF24J11, 18F44J11, 18LF44J11.
+constexpr config_group group_j_f24j11 =
+    erased_to_ones({0xE1, 0x04, 0xDF, 0x0F, 0xFF, 0x09, 0xCF, 0x01, 0, 0, 0, 0, 0, 0});
+// 18F25J11, 18LF25J11, 18F45J11, 18LF45J11.
+constexpr config_group group_j_f25j11 =
+    erased_to_ones({0xE1, 0x04, 0xDF, 0x0F, 0xFF, 0x09, 0xDF, 0x01, 0, 0, 0, 0, 0, 0});
+// 18F26J11, 18LF26J11, 18F46J11, 18LF46J11.
+constexpr config_group group_j_f26j11 =
+    erased_to_ones({0xE1, 0x04, 0xDF, 0x0F, 0xFF, 0x09, 0xFF, 0x01, 0, 0, 0, 0, 0, 0});
+// 18F26J13, 18LF26J13, 18F46J13, 18LF46J13.
+constexpr config_group group_j_f26j13 =
+    erased_to_ones({0x7F, 0x04, 0xFF, 0x0F, 0xFF, 0x0F, 0xBF, 0x03, 0, 0, 0, 0, 0, 0});
+// 18F27J13, 18LF27J13, 18F47J13, 18LF47J13.
+constexpr config_group group_j_f27j13 =
+    erased_to_ones({0x7F, 0x04, 0xFF, 0x0F, 0xFF, 0x0F, 0xFF, 0x03, 0, 0, 0, 0, 0, 0});
+// 18F24J50, 18F44J50.
+constexpr config_group group_j_f24j50 =
+    erased_to_ones({0xEF, 0x07, 0xDF, 0x0F, 0xFF, 0x09, 0xCF, 0x01, 0, 0, 0, 0, 0, 0});
+// 18LF24J50, 18LF44J50.
+constexpr config_group group_j_lf24j50 =
+    erased_to_ones({0x6F, 0x07, 0xDF, 0x0F, 0xFF, 0x09, 0xCF, 0x01, 0, 0, 0, 0, 0, 0});
+// 18F25J50, 18F45J50.
+constexpr config_group group_j_f25j50 =
+    erased_to_ones({0xEF, 0x07, 0xDF, 0x0F, 0xFF, 0x09, 0xDF, 0x01, 0, 0, 0, 0, 0, 0});
+// 18LF25J50, 18LF45J50.
+constexpr config_group group_j_lf25j50 =
+    erased_to_ones({0x6F, 0x07, 0xDF, 0x0F, 0xFF, 0x09, 0xDF, 0x01, 0, 0, 0, 0, 0, 0});
+// 18F26J50, 18F46J50.
+constexpr config_group group_j_f26j50 =
+    erased_to_ones({0xEF, 0x07, 0xDF, 0x0F, 0xFF, 0x09, 0xFF, 0x01, 0, 0, 0, 0, 0, 0});
+// 18LF26J50, 18LF46J50.
+constexpr config_group group_j_lf26j50 =
+    erased_to_ones({0x6F, 0x07, 0xDF, 0x0F, 0xFF, 0x09, 0xFF, 0x01, 0, 0, 0, 0, 0, 0});
+// 18F26J53, 18LF26J53, 18F46J53, 18LF46J53.
+constexpr config_group group_j_f26j53 =
+    erased_to_ones({0x7F, 0x07, 0xFF, 0x0F, 0xFF, 0x0B, 0xBF, 0x0B, 0, 0, 0, 0, 0, 0});
+// 18F27J53, 18LF27J53, 18F47J53, 18LF47J53.
+constexpr config_group group_j_f27j53 =
+    erased_to_ones({0x7F, 0x07, 0xFF, 0x0F, 0xFF, 0x0B, 0xFF, 0x0B, 0, 0, 0, 0, 0, 0});
+// 18F65J10, 18F65J15, 18F66J10, 18F66J15, 18F67J10.
+constexpr config_group group_j_f65j10 =
+    erased_to_ones({0xE1, 0x04, 0xC7, 0x0F, 0x00, 0x01, 0x00, 0x00, 0, 0, 0, 0, 0, 0});
+// 18F65J50, 18F66J50, 18F66J55, 18F67J50.
+constexpr config_group group_j_f65j50 =
+    erased_to_ones({0xEF, 0x07, 0xC7, 0x0F, 0x00, 0x09, 0x00, 0x00, 0, 0, 0, 0, 0, 0});
+// 18F65J90.
+constexpr config_group group_j_f65j90 =
+    erased_to_ones({0xE1, 0x04, 0xC7, 0x0F, 0x00, 0x01, 0x00, 0x00, 0, 0, 0, 0, 0, 0});
+// 18F66J11, 18F66J16, 18F67J11.
+constexpr config_group group_j_f66j11 =
+    erased_to_ones({0xE1, 0x04, 0xC7, 0x0F, 0x00, 0x09, 0x00, 0x00, 0, 0, 0, 0, 0, 0});
+// 18F83J11, 18F84J11, 18F85J11.
+constexpr config_group group_j_f83j11 =
+    erased_to_ones({0xE1, 0x04, 0xC7, 0x0F, 0xF8, 0x01, 0x00, 0x00, 0, 0, 0, 0, 0, 0});
+// 18F85J10, 18F85J15, 18F86J10, 18F86J15, 18F87J10.
+constexpr config_group group_j_f85j10 =
+    erased_to_ones({0xE1, 0x04, 0xC7, 0x0F, 0xF8, 0x03, 0x00, 0x00, 0, 0, 0, 0, 0, 0});
+// 18F85J50, 18F86J50, 18F86J55, 18F87J50.
+constexpr config_group group_j_f85j50 =
+    erased_to_ones({0xEF, 0x07, 0xC7, 0x0F, 0xF8, 0x0F, 0x00, 0x00, 0, 0, 0, 0, 0, 0});
+// 18F86J11, 18F86J16, 18F87J11.
+constexpr config_group group_j_f86j11 =
+    erased_to_ones({0xE1, 0x04, 0xC7, 0x0F, 0xF8, 0x0F, 0x00, 0x00, 0, 0, 0, 0, 0, 0});
+// 18F66J60, 18F66J65, 18F67J60.
+constexpr config_group group_j_f66j60 =
+    erased_to_ones({0xE1, 0x04, 0xC7, 0x0F, 0x00, 0x04, 0x00, 0x00, 0, 0, 0, 0, 0, 0});
+// 18F86J60, 18F86J65, 18F87J60.
+constexpr config_group group_j_f86j60 =
+    erased_to_ones({0xE1, 0x04, 0xC7, 0x0F, 0x00, 0x07, 0x00, 0x00, 0, 0, 0, 0, 0, 0});
+// 18F96J60, 18F96J65, 18F97J60.
+constexpr config_group group_j_f96j60 =
+    erased_to_ones({0xE1, 0x04, 0xC7, 0x0F, 0xF8, 0x07, 0x00, 0x00, 0, 0, 0, 0, 0, 0});
+
 // One part: flash in KB, and one CP/WRT/EBTR bit per code block it has (03 = two code
 // blocks, 07 = three, 0F = four, up to 3F = six). The 2525/4525 use 07, the safe choice for
 // their disputed CP3/WRT3/EBTR3 bits.
@@ -246,6 +332,101 @@ constexpr part_row part_rows[] = {
     {"18LF46K80", chip_family::k80, 64, 1024, 64, 0x61E0, &group_k80, 0x0F},
     {"18LF65K80", chip_family::k80, 32, 1024, 64, 0x6220, &group_k80_64_pin, 0x0F},
     {"18LF66K80", chip_family::k80, 64, 1024, 64, 0x61C0, &group_k80_64_pin, 0x0F},
+
+    // J-series: no data EEPROM, a 64-byte write buffer, no code blocks.
+    {"18F24J10", chip_family::j10, 16, 0, 64, 0x1D00, &group_j_f24j10, 0x00},
+    {"18LF24J10", chip_family::j10, 16, 0, 64, 0x1D40, &group_j_f24j10, 0x00},
+    {"18F25J10", chip_family::j10, 32, 0, 64, 0x1C00, &group_j_f24j10, 0x00},
+    {"18LF25J10", chip_family::j10, 32, 0, 64, 0x1C40, &group_j_f24j10, 0x00},
+    {"18F44J10", chip_family::j10, 16, 0, 64, 0x1D20, &group_j_f24j10, 0x00},
+    {"18LF44J10", chip_family::j10, 16, 0, 64, 0x1D60, &group_j_f24j10, 0x00},
+    {"18F45J10", chip_family::j10, 32, 0, 64, 0x1C20, &group_j_f24j10, 0x00},
+    {"18LF45J10", chip_family::j10, 32, 0, 64, 0x1C60, &group_j_f24j10, 0x00},
+    {"18F24J11", chip_family::j11_j13_j50_j53, 16, 0, 64, 0x4D80, &group_j_f24j11, 0x00},
+    {"18LF24J11", chip_family::j11_j13_j50_j53, 16, 0, 64, 0x4E40, &group_j_f24j11, 0x00},
+    {"18F25J11", chip_family::j11_j13_j50_j53, 32, 0, 64, 0x4DA0, &group_j_f25j11, 0x00},
+    {"18LF25J11", chip_family::j11_j13_j50_j53, 32, 0, 64, 0x4E60, &group_j_f25j11, 0x00},
+    {"18F26J11", chip_family::j11_j13_j50_j53, 64, 0, 64, 0x4DC0, &group_j_f26j11, 0x00},
+    {"18LF26J11", chip_family::j11_j13_j50_j53, 64, 0, 64, 0x4E80, &group_j_f26j11, 0x00},
+    {"18F44J11", chip_family::j11_j13_j50_j53, 16, 0, 64, 0x4DE0, &group_j_f24j11, 0x00},
+    {"18LF44J11", chip_family::j11_j13_j50_j53, 16, 0, 64, 0x4EA0, &group_j_f24j11, 0x00},
+    {"18F45J11", chip_family::j11_j13_j50_j53, 32, 0, 64, 0x4E00, &group_j_f25j11, 0x00},
+    {"18LF45J11", chip_family::j11_j13_j50_j53, 32, 0, 64, 0x4EC0, &group_j_f25j11, 0x00},
+    {"18F46J11", chip_family::j11_j13_j50_j53, 64, 0, 64, 0x4E20, &group_j_f26j11, 0x00},
+    {"18LF46J11", chip_family::j11_j13_j50_j53, 64, 0, 64, 0x4EE0, &group_j_f26j11, 0x00},
+    {"18F26J13", chip_family::j11_j13_j50_j53, 64, 0, 64, 0x5920, &group_j_f26j13, 0x00},
+    {"18LF26J13", chip_family::j11_j13_j50_j53, 64, 0, 64, 0x5B20, &group_j_f26j13, 0x00},
+    {"18F27J13", chip_family::j11_j13_j50_j53, 128, 0, 64, 0x5960, &group_j_f27j13, 0x00},
+    {"18LF27J13", chip_family::j11_j13_j50_j53, 128, 0, 64, 0x5B60, &group_j_f27j13, 0x00},
+    {"18F46J13", chip_family::j11_j13_j50_j53, 64, 0, 64, 0x59A0, &group_j_f26j13, 0x00},
+    {"18LF46J13", chip_family::j11_j13_j50_j53, 64, 0, 64, 0x5BA0, &group_j_f26j13, 0x00},
+    {"18F47J13", chip_family::j11_j13_j50_j53, 128, 0, 64, 0x59E0, &group_j_f27j13, 0x00},
+    {"18LF47J13", chip_family::j11_j13_j50_j53, 128, 0, 64, 0x5BE0, &group_j_f27j13, 0x00},
+    {"18F24J50", chip_family::j11_j13_j50_j53, 16, 0, 64, 0x4C00, &group_j_f24j50, 0x00},
+    {"18LF24J50", chip_family::j11_j13_j50_j53, 16, 0, 64, 0x4CC0, &group_j_lf24j50, 0x00},
+    {"18F25J50", chip_family::j11_j13_j50_j53, 32, 0, 64, 0x4C20, &group_j_f25j50, 0x00},
+    {"18LF25J50", chip_family::j11_j13_j50_j53, 32, 0, 64, 0x4CE0, &group_j_lf25j50, 0x00},
+    {"18F26J50", chip_family::j11_j13_j50_j53, 64, 0, 64, 0x4C40, &group_j_f26j50, 0x00},
+    {"18LF26J50", chip_family::j11_j13_j50_j53, 64, 0, 64, 0x4D00, &group_j_lf26j50, 0x00},
+    {"18F44J50", chip_family::j11_j13_j50_j53, 16, 0, 64, 0x4C60, &group_j_f24j50, 0x00},
+    {"18LF44J50", chip_family::j11_j13_j50_j53, 16, 0, 64, 0x4D20, &group_j_lf24j50, 0x00},
+    {"18F45J50", chip_family::j11_j13_j50_j53, 32, 0, 64, 0x4C80, &group_j_f25j50, 0x00},
+    {"18LF45J50", chip_family::j11_j13_j50_j53, 32, 0, 64, 0x4D40, &group_j_lf25j50, 0x00},
+    {"18F46J50", chip_family::j11_j13_j50_j53, 64, 0, 64, 0x4CA0, &group_j_f26j50, 0x00},
+    {"18LF46J50", chip_family::j11_j13_j50_j53, 64, 0, 64, 0x4D60, &group_j_lf26j50, 0x00},
+    {"18F26J53", chip_family::j11_j13_j50_j53, 64, 0, 64, 0x5820, &group_j_f26j53, 0x00},
+    {"18LF26J53", chip_family::j11_j13_j50_j53, 64, 0, 64, 0x5A20, &group_j_f26j53, 0x00},
+    {"18F27J53", chip_family::j11_j13_j50_j53, 128, 0, 64, 0x5860, &group_j_f27j53, 0x00},
+    {"18LF27J53", chip_family::j11_j13_j50_j53, 128, 0, 64, 0x5A60, &group_j_f27j53, 0x00},
+    {"18F46J53", chip_family::j11_j13_j50_j53, 64, 0, 64, 0x58A0, &group_j_f26j53, 0x00},
+    {"18LF46J53", chip_family::j11_j13_j50_j53, 64, 0, 64, 0x5AA0, &group_j_f26j53, 0x00},
+    {"18F47J53", chip_family::j11_j13_j50_j53, 128, 0, 64, 0x58E0, &group_j_f27j53, 0x00},
+    {"18LF47J53", chip_family::j11_j13_j50_j53, 128, 0, 64, 0x5AE0, &group_j_f27j53, 0x00},
+    {"18F63J11", chip_family::j6x_8x, 8, 0, 64, 0x3900, &group_j_f24j10, 0x00},
+    {"18F63J90", chip_family::j6x_8x, 8, 0, 64, 0x3800, &group_j_f24j10, 0x00},
+    {"18F64J11", chip_family::j6x_8x, 16, 0, 64, 0x3920, &group_j_f24j10, 0x00},
+    {"18F64J90", chip_family::j6x_8x, 16, 0, 64, 0x3820, &group_j_f24j10, 0x00},
+    {"18F65J10", chip_family::j6x_8x, 32, 0, 64, 0x1520, &group_j_f65j10, 0x00},
+    {"18F65J11", chip_family::j6x_8x, 32, 0, 64, 0x3960, &group_j_f24j10, 0x00},
+    {"18F65J15", chip_family::j6x_8x, 48, 0, 64, 0x1540, &group_j_f65j10, 0x00},
+    {"18F65J50", chip_family::j6x_8x, 32, 0, 64, 0x4100, &group_j_f65j50, 0x00},
+    {"18F65J90", chip_family::j6x_8x, 32, 0, 64, 0x3860, &group_j_f65j90, 0x00},
+    {"18F66J10", chip_family::j6x_8x, 64, 0, 64, 0x1560, &group_j_f65j10, 0x00},
+    {"18F66J11", chip_family::j6x_8x, 64, 0, 64, 0x4440, &group_j_f66j11, 0x00},
+    {"18F66J15", chip_family::j6x_8x, 96, 0, 64, 0x1580, &group_j_f65j10, 0x00},
+    {"18F66J16", chip_family::j6x_8x, 96, 0, 64, 0x4460, &group_j_f66j11, 0x00},
+    {"18F66J50", chip_family::j6x_8x, 64, 0, 64, 0x4140, &group_j_f65j50, 0x00},
+    {"18F66J55", chip_family::j6x_8x, 96, 0, 64, 0x4160, &group_j_f65j50, 0x00},
+    {"18F67J10", chip_family::j6x_8x, 128, 0, 64, 0x15A0, &group_j_f65j10, 0x00},
+    {"18F67J11", chip_family::j6x_8x, 128, 0, 64, 0x4480, &group_j_f66j11, 0x00},
+    {"18F67J50", chip_family::j6x_8x, 128, 0, 64, 0x4180, &group_j_f65j50, 0x00},
+    {"18F83J11", chip_family::j6x_8x, 8, 0, 64, 0x3980, &group_j_f83j11, 0x00},
+    {"18F83J90", chip_family::j6x_8x, 8, 0, 64, 0x3880, &group_j_f24j10, 0x00},
+    {"18F84J11", chip_family::j6x_8x, 16, 0, 64, 0x39A0, &group_j_f83j11, 0x00},
+    {"18F84J90", chip_family::j6x_8x, 16, 0, 64, 0x38A0, &group_j_f24j10, 0x00},
+    {"18F85J10", chip_family::j6x_8x, 32, 0, 64, 0x15E0, &group_j_f85j10, 0x00},
+    {"18F85J11", chip_family::j6x_8x, 32, 0, 64, 0x39E0, &group_j_f83j11, 0x00},
+    {"18F85J15", chip_family::j6x_8x, 48, 0, 64, 0x1700, &group_j_f85j10, 0x00},
+    {"18F85J50", chip_family::j6x_8x, 32, 0, 64, 0x41A0, &group_j_f85j50, 0x00},
+    {"18F85J90", chip_family::j6x_8x, 32, 0, 64, 0x38E0, &group_j_f24j10, 0x00},
+    {"18F86J10", chip_family::j6x_8x, 64, 0, 64, 0x1720, &group_j_f85j10, 0x00},
+    {"18F86J11", chip_family::j6x_8x, 64, 0, 64, 0x44E0, &group_j_f86j11, 0x00},
+    {"18F86J15", chip_family::j6x_8x, 96, 0, 64, 0x1740, &group_j_f85j10, 0x00},
+    {"18F86J16", chip_family::j6x_8x, 96, 0, 64, 0x4500, &group_j_f86j11, 0x00},
+    {"18F86J50", chip_family::j6x_8x, 64, 0, 64, 0x41E0, &group_j_f85j50, 0x00},
+    {"18F86J55", chip_family::j6x_8x, 96, 0, 64, 0x4200, &group_j_f85j50, 0x00},
+    {"18F87J10", chip_family::j6x_8x, 128, 0, 64, 0x1760, &group_j_f85j10, 0x00},
+    {"18F87J11", chip_family::j6x_8x, 128, 0, 64, 0x4520, &group_j_f86j11, 0x00},
+    {"18F87J50", chip_family::j6x_8x, 128, 0, 64, 0x4220, &group_j_f85j50, 0x00},
+    {"18F66J60", chip_family::j97j60, 64, 0, 64, 0x1800, &group_j_f66j60, 0x00},
+    {"18F66J65", chip_family::j97j60, 96, 0, 64, 0x1F00, &group_j_f66j60, 0x00},
+    {"18F67J60", chip_family::j97j60, 128, 0, 64, 0x1F20, &group_j_f66j60, 0x00},
+    {"18F86J60", chip_family::j97j60, 64, 0, 64, 0x1820, &group_j_f86j60, 0x00},
+    {"18F86J65", chip_family::j97j60, 96, 0, 64, 0x1F40, &group_j_f86j60, 0x00},
+    {"18F87J60", chip_family::j97j60, 128, 0, 64, 0x1F60, &group_j_f86j60, 0x00},
+    {"18F96J60", chip_family::j97j60, 64, 0, 64, 0x1840, &group_j_f96j60, 0x00},
+    {"18F96J65", chip_family::j97j60, 96, 0, 64, 0x1F80, &group_j_f96j60, 0x00},
+    {"18F97J60", chip_family::j97j60, 128, 0, 64, 0x1FA0, &group_j_f96j60, 0x00},
 };
 
 part_info make_part(const part_row& row) {

@@ -83,7 +83,8 @@ void command_loaded(chip_state& s) {
             done = true;
         }
         if (!done) {
-            std::fill(s.holding.begin(), s.holding.end(), std::uint8_t{0xFF});
+            if (!s.profile.buffer_keeps_content)
+                std::fill(s.holding.begin(), s.holding.end(), std::uint8_t{0xFF});
             if (h.purpose == hold_purpose::erase_row)
                 set_wr_done(s);
         }

@@ -63,7 +63,7 @@ void begin_wr_operation(chip_state& s) {
         set_wr_done(s);
         return;
     }
-    if (!(e & eecon1_eepgd)) {
+    if (s.profile.eecon1_selects_memory && !(e & eecon1_eepgd)) {
         if (s.eeprom.empty()) {
             report(s, "data EEPROM write on a part without data EEPROM: nothing written");
             set_wr_done(s);
@@ -85,6 +85,11 @@ void begin_wr_operation(chip_state& s) {
     }
     const std::uint32_t pointer = table_pointer(s);
     switch (s.profile.row_erase) {
+    case row_erase_timing::not_modelled:
+        report(s, "row erase through EECON1.WR is not modelled for " + std::string(s.profile.name) +
+                      " parts: nothing erased");
+        set_wr_done(s);
+        return;
     case row_erase_timing::host_held:
         // Externally timed: the next 0000 frame must hold its 4th clock high for P9.
         s.hold = programming_hold{hold_purpose::erase_row, pointer, 0};

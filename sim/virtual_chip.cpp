@@ -9,6 +9,8 @@
 #include "sim/serial_engine.h"
 #include "sim/timed_operations.h"
 
+#include <cstdio>
+
 namespace sim {
 namespace detail {
 
@@ -23,12 +25,20 @@ void move_time(chip_state& s, std::int64_t now_ns) {
     finish_due(s);
 }
 
-// Whether the lines give the supply the family enters Program/Verify mode with.
-bool entry_supplied(const chip_state& s, bool vdd, bool vpp) {
-    switch (s.profile.entry) {
-    case entry_kind::high_voltage:
-        return vdd && vpp;
-    }
+std::string volts_text(double volts) {
+    char text[24];
+    std::snprintf(text, sizeof text, "%.1f V", volts);
+    return text;
+}
+
+// VDD above the family's maximum damages the part; it is not entered then.
+bool vdd_within_maximum(chip_state& s, bool report_it) {
+    if (s.vdd_volts <= s.profile.vdd_max_volts)
+        return true;
+    if (report_it)
+        report(s, "VDD at " + volts_text(s.vdd_volts) + ", above the " +
+                      volts_text(s.profile.vdd_max_volts) + " maximum of a " + s.profile.name +
+                      " part: the part is damaged");
     return false;
 }
 
@@ -39,6 +49,8 @@ void enter_program_mode(chip_state& s) {
     reset_serial(s);
     reset_core(s);
     reset_write_latches(s);
+    if (s.profile.config_in_flash)
+        load_config_from_flash(s);
 }
 
 void leave_program_mode(chip_state& s) {
@@ -50,6 +62,70 @@ void leave_program_mode(chip_state& s) {
     reset_serial(s);
     reset_core(s);
     reset_write_latches(s);
+}
+
+// High-voltage entry: both supplies, the later of the two rising with PGC and PGD low (VDD
+// first is the documented order; VPP first is accepted as well).
+void high_voltage_entry(chip_state& s, bool was_supplied, bool lines_were_low) {
+    const bool supplied = s.vdd && s.vpp;
+    if (!supplied || was_supplied)
+        return;
+    if (s.pgc || s.pgd || !lines_were_low)
+        report(s, "VPP applied with PGC or PGD high: Program/Verify mode not entered");
+    else if (vdd_within_maximum(s, false))
+        enter_program_mode(s);
+}
+
+// Key entry: MCLR raised and taken low with VDD on opens the key window; from P19 after
+// that fall each PGC falling edge shifts PGD in, MSb first; MCLR rising with the key in
+// the register enters Program/Verify mode. MCLR must never be above VDD.
+void key_entry(chip_state& s, bool old_vdd, bool old_vpp, bool old_pgc) {
+    key_detector& key = s.key;
+    if (s.vpp && !old_vpp) {
+        const double vdd = s.vdd ? s.vdd_volts : 0.0;
+        const key_detector heard = key;
+        key = key_detector{};
+        if (s.vpp_volts > vdd + 0.3) {
+            report(s, "MCLR at " + volts_text(s.vpp_volts) + ", above VDD " + volts_text(vdd) +
+                          ": a key-entry part is damaged");
+            return;
+        }
+        if (!heard.listening || heard.spoiled || !vdd_within_maximum(s, false))
+            return;
+        if (heard.bits >= 32 && heard.shift == entry_key) {
+            enter_program_mode(s);
+        } else if (heard.bits > 0) {
+            report(s, "key " + hex_text(heard.shift, 8) + " (" + std::to_string(heard.bits) +
+                          " bits) is not " + hex_text(entry_key, 8) +
+                          ": Program/Verify mode not entered");
+        }
+        return;
+    }
+    if (!s.vdd) {
+        key = key_detector{};
+        return;
+    }
+    if (!s.vpp && old_vpp && old_vdd) {
+        key = key_detector{};
+        key.listening = true;
+        key.mclr_fell_us = s.now_us;
+        return;
+    }
+    if (!key.listening || key.spoiled || s.vpp)
+        return;
+    if (s.pgc && !old_pgc && !key.clocked) {
+        key.clocked = true;
+        const std::int64_t after = s.now_us - key.mclr_fell_us;
+        if (after < s.profile.p19_us) {
+            key.spoiled = true;
+            report(s, "first key clock " + std::to_string(after) +
+                          " us after MCLR fell, needs P19 = " + std::to_string(s.profile.p19_us) +
+                          " us: key not taken");
+        }
+    } else if (!s.pgc && old_pgc) {
+        key.shift = (key.shift << 1) | (s.pgd ? 1u : 0u);
+        ++key.bits;
+    }
 }
 
 } // namespace
@@ -84,14 +160,17 @@ void virtual_chip::set_pins_ns(bool vdd, bool vpp, bool pgc, bool pgd, std::int6
     take_pending_bit(s, pgd, now_ns);
     move_time(s, now_ns);
 
-    const bool was_supplied = entry_supplied(s, s.vdd, s.vpp);
-    const bool supplied = entry_supplied(s, vdd, vpp);
+    const bool old_vdd = s.vdd;
+    const bool old_vpp = s.vpp;
     const bool old_pgc = s.pgc;
     const bool old_pgd = s.pgd;
     s.vdd = vdd;
     s.vpp = vpp;
+    if (vdd && !old_vdd)
+        vdd_within_maximum(s, true);
 
-    if (s.program_mode && !supplied) {
+    // Program/Verify mode lasts while both VDD and VPP (MCLR) stay high.
+    if (s.program_mode && !(vdd && vpp)) {
         s.pgc = pgc;
         s.pgd = pgd;
         leave_program_mode(s);
@@ -100,13 +179,13 @@ void virtual_chip::set_pins_ns(bool vdd, bool vpp, bool pgc, bool pgd, std::int6
     if (!s.program_mode) {
         s.pgc = pgc;
         s.pgd = pgd;
-        // Entry needs both supplies, the later of the two rising with PGC and PGD low
-        // (VDD first is the documented order; VPP first is accepted as well).
-        if (supplied && !was_supplied) {
-            if (pgc || pgd || old_pgc || old_pgd)
-                report(s, "VPP applied with PGC or PGD high: Program/Verify mode not entered");
-            else
-                enter_program_mode(s);
+        switch (s.profile.entry) {
+        case entry_kind::high_voltage:
+            high_voltage_entry(s, old_vdd && old_vpp, !old_pgc && !old_pgd);
+            break;
+        case entry_kind::key:
+            key_entry(s, old_vdd, old_vpp, old_pgc);
+            break;
         }
         return;
     }
@@ -120,6 +199,15 @@ void virtual_chip::set_pins_ns(bool vdd, bool vpp, bool pgc, bool pgd, std::int6
     if (pgd != old_pgd)
         erase_on_data(s, pgd);
     lines_changed(s, pgc, pgd);
+}
+
+void virtual_chip::set_supply_volts(double vdd, double vpp) {
+    detail::chip_state& s = *s_;
+    const bool vdd_was_fine = s.vdd_volts <= s.profile.vdd_max_volts;
+    s.vdd_volts = vdd;
+    s.vpp_volts = vpp;
+    if (s.vdd && vdd_was_fine)
+        detail::vdd_within_maximum(s, true);
 }
 
 void virtual_chip::set_edge_timing(bool modelled) {

@@ -1,12 +1,11 @@
-// A virtual PIC18 in high-voltage Program/Verify mode, modelled at the level of its pins:
-// it watches VDD, VPP, PGC and PGD, decodes 4-bit commands and 16-bit operands on the
-// clock edges, executes the core instructions used over the serial interface, keeps
-// FLASH, EEPROM, ID and configuration memory with the real write-buffer, erase and timing
-// rules, and drives PGD during reads. It is strict: a sequence that would not program a
-// real chip does not program this one either, and every protocol violation is recorded.
-// Waits of a microsecond and more are always checked; the nanosecond rules on single clock
-// edges (phase lengths, data setup and hold) only when told that its timestamps come from
-// a modelled clock.
+// A virtual PIC18 in Program/Verify mode (entered by high voltage or by the key), modelled at the
+// level of its pins: it watches VDD, VPP, PGC and PGD, decodes 4-bit commands and 16-bit operands
+// on the clock edges, executes the core instructions used over the serial interface, keeps FLASH,
+// EEPROM, ID and configuration memory with the real write-buffer, erase and timing rules, and
+// drives PGD during reads. It is strict: a sequence that would not program a real chip does not
+// program this one either, and every protocol violation is recorded. Waits of a microsecond and
+// more are always checked; the nanosecond rules on single clock edges (phase lengths, data setup
+// and hold) only when told that its timestamps come from a modelled clock.
 #pragma once
 
 #include "sim/part_table.h"
@@ -38,6 +37,11 @@ class virtual_chip {
     void set_pins(bool vdd, bool vpp, bool pgc, bool pgd, std::int64_t now_us);
     // The same with the time in nanoseconds.
     void set_pins_ns(bool vdd, bool vpp, bool pgc, bool pgd, std::int64_t now_ns);
+
+    // The voltages the VDD and VPP (MCLR) lines carry when they are high (5.0 V and 13.0 V
+    // until told otherwise). VDD above the family's maximum, or MCLR above VDD on a
+    // key-entry part, is recorded as damage and the part does not enter Program/Verify mode.
+    void set_supply_volts(double vdd, double vpp);
 
     // On: the timestamps come from a modelled clock, and clock phases, PGD setup and hold
     // and the gaps between command, operand and read data are checked against the family's

@@ -40,7 +40,32 @@ void icsp_host::set_lines(bool vdd, bool vpp, bool pgc, bool pgd) {
     apply();
 }
 
+void icsp_host::enter_with_key(std::uint32_t key, bool lsb_first, std::int64_t p19_us,
+                               std::int64_t p12_us) {
+    pgc_ = false;
+    pgd_ = false;
+    vdd_ = true;
+    apply();
+    wait_us(50);
+    vpp_ = true;
+    apply();
+    vpp_ = false;
+    apply();
+    wait_us(p19_us < 0 ? profile().p19_us : p19_us);
+    for (int i = 0; i < 32; ++i)
+        clock_bit(((key >> (lsb_first ? i : 31 - i)) & 1) != 0);
+    pgd_ = false;
+    apply();
+    vpp_ = true;
+    apply();
+    wait_us(p12_us < 0 ? profile().p12_us : p12_us);
+}
+
 void icsp_host::power_up(power_order order) {
+    if (profile().entry == sim::entry_kind::key) {
+        enter_with_key();
+        return;
+    }
     pgc_ = false;
     pgd_ = false;
     if (order == power_order::vdd_first) {

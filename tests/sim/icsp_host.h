@@ -26,7 +26,13 @@ class icsp_host {
 
     // Line control: each call is one pin change at the current time, then 1 us passes.
     void set_lines(bool vdd, bool vpp, bool pgc, bool pgd);
+    // Both supplies in `order`; on a key-entry part, VDD and the documented key entry.
     void power_up(power_order order = power_order::vdd_first);
+    // Key entry: VDD on, MCLR (the VPP line) pulsed high and taken low, `p19_us`, the 32 bits
+    // of `key` (MSb first, or LSb first when told), MCLR high, `p12_us`. Negative waits take
+    // the family's P19 and P12.
+    void enter_with_key(std::uint32_t key = 0x4D434850, bool lsb_first = false,
+                        std::int64_t p19_us = -1, std::int64_t p12_us = -1);
     void power_down();
 
     void send(std::uint8_t command, std::uint16_t payload);

@@ -54,6 +54,14 @@ TEST(PartTable, EveryRowIsConsistent) {
                     p.eeprom_bytes == 1024);
         for (std::size_t i = 0; i < 14; ++i)
             EXPECT_EQ(p.config_erased[i] & ~p.config_mask[i], 0) << "CONFIG byte " << i;
+        if (sim::profile_of(p.family).config_in_flash) {
+            // Eight configuration bytes at the FLASH's end, CP0 always implemented.
+            for (std::size_t i = 8; i < 14; ++i)
+                EXPECT_EQ(p.config_mask[i], 0) << "CONFIG byte " << i;
+            EXPECT_EQ(p.config_mask[1] & 0x04, 0x04);
+            EXPECT_EQ(p.eeprom_bytes, 0);
+            continue;
+        }
         // CONFIG3L exists on the motor and power control parts only, CONFIG4H never; one
         // CP/WRT/EBTR bit per code block.
         const bool has_config3l = p.name == "18F2331" || p.name == "18F2431" ||
@@ -70,7 +78,7 @@ TEST(PartTable, EveryRowIsConsistent) {
         EXPECT_EQ((p.config_mask[9] & 0x80) != 0, p.eeprom_bytes != 0);
         EXPECT_EQ((p.config_mask[11] & 0x80) != 0, p.eeprom_bytes != 0);
     }
-    EXPECT_EQ(sim::known_parts().size(), 106u);
+    EXPECT_EQ(sim::known_parts().size(), 199u);
 }
 
 // Every family a part names has its profile row (profile_of throws for one without), every
@@ -119,6 +127,11 @@ TEST(PartTable, SpotChecksAgainstTheDeviceTable) {
         {"18LF14K22", sim::chip_family::k1xk22, 16384, 256, 16, 0x4F60, 0x03, 0x27, 0x88},
         {"18F45K80", sim::chip_family::k80, 32768, 1024, 64, 0x6160, 0x0F, 0x08, 0x89},
         {"18LF66K80", sim::chip_family::k80, 65536, 1024, 64, 0x61C0, 0x0F, 0x08, 0x8F},
+        {"18LF24J50", sim::chip_family::j11_j13_j50_j53, 16384, 0, 64, 0x4CC0, 0, 0x07, 0x09},
+        {"18F46J13", sim::chip_family::j11_j13_j50_j53, 65536, 0, 64, 0x59A0, 0, 0x04, 0x0F},
+        {"18F45J10", sim::chip_family::j10, 32768, 0, 64, 0x1C20, 0, 0x04, 0x01},
+        {"18F85J15", sim::chip_family::j6x_8x, 49152, 0, 64, 0x1700, 0, 0x04, 0x03},
+        {"18F97J60", sim::chip_family::j97j60, 131072, 0, 64, 0x1FA0, 0, 0x04, 0x07},
     };
     for (const auto& r : rows) {
         const sim::part_info* p = sim::find_part(r.name);

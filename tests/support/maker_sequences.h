@@ -45,6 +45,10 @@ inline bool loads_eeadrh(sim::chip_family family) {
     case sim::chip_family::fx220_x320:
     case sim::chip_family::f1230_1330:
     case sim::chip_family::k1xk22:
+    case sim::chip_family::j10: // no data EEPROM
+    case sim::chip_family::j11_j13_j50_j53:
+    case sim::chip_family::j6x_8x:
+    case sim::chip_family::j97j60:
         return false;
     }
     return true;
@@ -106,9 +110,12 @@ class maker_sequence {
         send_(0xC, 0x0000);
     }
 
+    // EEPGD and CFGS where EECON1 has them (not on the J-series), and WREN where needed.
     void select_code_memory() {
-        bsf_eecon1(eepgd);
-        bcf_eecon1(cfgs);
+        if (profile_.eecon1_selects_memory) {
+            bsf_eecon1(eepgd);
+            bcf_eecon1(cfgs);
+        }
         if (profile_.wren_for_table_writes)
             bsf_eecon1(wren);
     }
