@@ -3,7 +3,9 @@
 // ("gpasm -s -p p18f4520"). Every model must agree with it, or the database must explain
 // the difference in a comment line of the form
 //   # gputils differs: PIC18F2455 PIC18F4550 CONFIG4L mask: why
-// ("mask", "erased" or, without a byte, "flash").
+// ("mask", "erased" or, without a byte, "flash"). On the J-series gputils places the
+// configuration words at the end of the FLASH, where the model's configaddress: puts them,
+// and leaves them out of its program size.
 #include "core/hex_text.h"
 #include "devices/device_table.h"
 #include "devices/model_select.h"
@@ -25,7 +27,8 @@ constexpr const char* byte_names[14] = {"1L", "1H", "2L", "2H", "3L", "3H", "4L"
 struct gputils_part {
     bool known = false;
     long flash = 0;
-    std::array<int, 14> mask{}; // a byte gputils does not list implements no bit
+    long config_start = 0x300000; // where gputils puts CONFIG1L
+    std::array<int, 14> mask{};   // a byte gputils does not list implements no bit
     std::array<int, 14> erased{};
 };
 
@@ -52,17 +55,25 @@ gputils_part ask_gpasm(const std::string& model) {
                 result.known = result.known || name == part;
         }
         long size = 0;
-        unsigned index = 0, mask = 0, erased = 0;
+        unsigned long address = 0;
+        unsigned mask = 0, erased = 0;
         if (std::sscanf(line.c_str(), "Program Size : %ld bytes", &size) == 1)
             result.flash = size;
+        else if (std::sscanf(line.c_str(), "Config Range : 0x%lx", &address) == 1)
+            result.config_start = static_cast<long>(address);
         else if (std::sscanf(line.c_str(),
-                             " Config Word : address = 0x30000%1x, mask = 0x%x, default = 0x%x",
-                             &index, &mask, &erased) == 3 &&
-                 index < 14) {
+                             " Config Word : address = 0x%lx, mask = 0x%x, default = 0x%x",
+                             &address, &mask, &erased) == 3 &&
+                 address >= static_cast<unsigned long>(result.config_start) &&
+                 address - static_cast<unsigned long>(result.config_start) < 14) {
+            const auto index = address - static_cast<unsigned long>(result.config_start);
             result.mask[index] = static_cast<int>(mask);
             result.erased[index] = static_cast<int>(erased);
         }
     }
+    // Configuration words inside the FLASH end it; gputils' program size stops before them.
+    if (result.config_start < 0x300000)
+        result.flash = result.config_start + 8;
     return result.known ? result : gputils_part{};
 }
 
@@ -111,6 +122,10 @@ TEST(GputilsAgreement, EveryModelsFlashAndConfigurationBytesMatchOrAreExplained)
         if (part.flash != model.flash_size)
             differs(model.name + " flash", "database " + std::to_string(model.flash_size) +
                                                ", gputils " + std::to_string(part.flash));
+        if (part.config_start != model.layout.config_address)
+            differs(model.name + " configaddress",
+                    "database " + std::to_string(model.layout.config_address) + ", gputils " +
+                        std::to_string(part.config_start));
         ASSERT_TRUE(model.has_config_mask) << model.name;
         for (std::size_t k = 0; k < 14; ++k) {
             const std::string byte = model.name + " CONFIG" + byte_names[k];
