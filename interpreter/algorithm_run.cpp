@@ -10,6 +10,7 @@
 #include "hardware/serial_transfer.h"
 #include "interpreter/check_instructions.h"
 #include "interpreter/deferred_reads.h"
+#include "interpreter/model_power.h"
 #include "interpreter/transfer_instructions.h"
 
 namespace Module1 {
@@ -156,7 +157,7 @@ void run_step() {
     // it is wired up.
     switch (instruction.op) {
     case opcode::begin:
-        Module94::power_up(model.voltage_sequence);
+        power_up_for(model);
         break;
     case opcode::end:
         Module94::power_down();
