@@ -232,6 +232,9 @@ Commands:
   identify                  Read the chip's device ID and name the model(s) it belongs
                             to, with the silicon revision: exit 0; exit 3 when no chip
                             answers, exit 1 when no model of the database has the ID.
+                            The chip is powered the way the selected model enters
+                            programming mode: MCLR raised to VPP, or the key with MCLR
+                            at VDD (key-entry models, such as the J parts).
   doctor                    Diagnose the adapter step by step (port access, the lines
                             with VDD and VPP off, the chip's device ID) and stop at the
                             first broken link, naming the fix: exit 0 when every step
@@ -268,7 +271,8 @@ Options (before or after the command):
                             name first, else the one model whose name ends with NAME
                             (18f452 selects PIC18F452). Default: the model stored by
                             the window ("Microcontroller Model"). "auto" chooses the
-                            model whose device ID the chip in the socket gives.
+                            model whose device ID the chip in the socket gives, powering
+                            it the way the stored model enters programming mode.
   --port ADAPTER            The adapter that drives the programmer's lines (see ports):
                             1, 2, 3        parallel port LPT1 (0x378), LPT2 (0x278) or
                                            LPT3 (0x3BC)

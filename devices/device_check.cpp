@@ -66,11 +66,32 @@ void check_layout(const model_record& model, const report_fn& report, const valu
         const char* key; // the line that places it
         std::int64_t first, size;
     };
+    const std::int64_t flash_size =
+        parse_size(value_of("flash:") ? *value_of("flash:") : "").value_or(0);
+    // The configuration in FLASH: its eight words end FLASH, and the bytes beyond them
+    // (CONFIG5L..CONFIG7H) are not implemented.
+    const bool config_in_flash = config_address >= 0 && config_address < flash_size;
+    if (config_in_flash) {
+        if (config_address + flash_config_bytes != flash_size)
+            report("configaddress:",
+                   "its configuration at " + core::hex6(static_cast<std::int32_t>(config_address)) +
+                       " lies inside its FLASH but is not its last " +
+                       std::to_string(flash_config_bytes) + " bytes; write \"configaddress: " +
+                       core::hex6(static_cast<std::int32_t>(flash_size - flash_config_bytes)) +
+                       "\"");
+        const auto* mask = value_of("configmask:");
+        const auto values = parse_config_values(mask ? *mask : "");
+        if (!mask || std::any_of(values.begin() + flash_config_bytes, values.end(),
+                                 [](std::int32_t v) { return v != 0; }))
+            report(mask ? "configmask:" : "configaddress:",
+                   "its configuration lies in FLASH, which holds CONFIG1L..CONFIG4H only: a "
+                   "\"configmask:\" line must give 00 for CONFIG5L..CONFIG7H");
+    }
     const area areas[] = {
-        {"FLASH", "flash:", 0,
-         parse_size(value_of("flash:") ? *value_of("flash:") : "").value_or(0)},
+        {"FLASH", "flash:", 0, config_in_flash ? config_address : flash_size},
         {"ID locations", "idaddress:", id_address, id_size},
-        {"configuration bytes", "configaddress:", config_address, config_bytes},
+        {"configuration bytes", "configaddress:", config_address,
+         config_in_flash ? flash_config_bytes : config_bytes},
         {"EEPROM", "eepromaddress:", eeprom_address,
          parse_size(value_of("eeprom:") ? *value_of("eeprom:") : "").value_or(0)}};
     for (std::size_t i = 0; i < std::size(areas); ++i)
@@ -90,6 +111,34 @@ void check_layout(const model_record& model, const report_fn& report, const valu
                        ") share HEX addresses: a HEX file could not say which "
                        "memory a byte belongs to");
         }
+}
+
+// A key-entry part takes MCLR at VDD level only: VDD comes first, both ranges are given so
+// that the voltage check guards it, and MCLR's range stays within VDD's.
+template <typename report_fn, typename value_fn>
+void check_key_entry(const report_fn& report, const value_fn& value_of) {
+    const auto* entry = value_of("entry:");
+    if (!entry || parse_entry_kind(*entry) != entry_kind::key)
+        return;
+    if (const auto* order = value_of("voltageseq:"); order && core::lower_case(*order) != "vddvpp")
+        report("voltageseq:",
+               "a key-entry part needs VDD before MCLR: write \"voltageseq: vddvpp\"");
+    if (value_of("mclrmax:"))
+        report("mclrmax:", "a key-entry part takes MCLR at its VDD level, never more: leave out "
+                           "\"mclrmax:\"");
+    const auto* vdd = value_of("vdd:");
+    const auto* vpp = value_of("vpp:");
+    if (!vdd || !vpp) {
+        report("entry:", "a key-entry part needs \"vdd:\" and \"vpp:\" lines, so that no "
+                         "adapter's programming voltage reaches its MCLR");
+        return;
+    }
+    const auto vdd_range = parse_voltage_range(*vdd);
+    const auto vpp_range = parse_voltage_range(*vpp);
+    if (vdd_range && vpp_range && vpp_range->max > vdd_range->max)
+        report("vpp:", "\"vpp:\" " + *vpp + " goes above the VDD maximum " +
+                           volts_text(vdd_range->max) +
+                           " V: a key-entry part takes MCLR at its VDD level, never above");
 }
 
 void check_model(const model_record& model, std::vector<database_problem>& problems) {
@@ -129,6 +178,8 @@ void check_model(const model_record& model, std::vector<database_problem>& probl
             if (const auto problem = mclr_max_problem(*most, range); !problem.empty())
                 report("mclrmax:", "\"mclrmax:\" " + problem);
     }
+
+    check_key_entry(report, value_of);
 
     const auto* page = value_of("pagesize:");
     const auto* id = value_of("deviceid:");

@@ -115,6 +115,11 @@ std::optional<entry_kind> parse_entry_kind(const std::string& text) {
     return std::nullopt;
 }
 
+std::int32_t image_flash_size(const model_values& model) {
+    return model.layout.config_in_flash ? static_cast<std::int32_t>(model.layout.config_address)
+                                        : model.flash_size;
+}
+
 int find_model(const device_table& table, const std::string& name) {
     for (int n = 1; n <= table.model_count(); ++n)
         if (table.models[static_cast<std::size_t>(n)].name == name)
@@ -187,6 +192,13 @@ bool select_model(const device_table& table, int selected_model, model_values& v
             : std::clamp(parse_size(model.idlocations).value_or(0), 0, largest_id_size);
     values.layout.config_address = address_or(model.configaddress, classic.config_address);
     values.layout.eeprom_address = address_or(model.eepromaddress, classic.eeprom_address);
+    values.layout.config_in_flash =
+        values.layout.config_address >= 0 && values.layout.config_address < values.flash_size;
+    values.layout.config_size =
+        values.layout.config_in_flash
+            ? static_cast<std::int32_t>(std::min<std::int64_t>(
+                  values.flash_size - values.layout.config_address, config_bytes))
+            : config_bytes;
     values.eecon1_address = parse_eecon1_address(model.eecon1).value_or(default_eecon1_address);
     values.device_id = parse_device_id(model.deviceid);
     values.device_id_mask = device_id_mask(model);

@@ -17,6 +17,8 @@
 namespace devices {
 
 inline constexpr int config_bytes = 14; // CONFIG1L .. CONFIG7H
+// Parts that keep their configuration in FLASH have its last eight bytes: CONFIG1L..CONFIG4H.
+inline constexpr int flash_config_bytes = 8;
 
 // The configuration bytes' names after "CONFIG", in address order from 300000h.
 inline constexpr std::array<const char*, config_bytes> config_byte_names{
@@ -84,6 +86,11 @@ struct image_layout {
     std::int32_t id_size = 8; // 0: the model has no ID locations
     std::int64_t config_address = 0x300000;
     std::int64_t eeprom_address = 0xF00000;
+    // The configuration words are the last bytes of FLASH ("configaddress:" inside FLASH, as
+    // on the J parts): the image keeps them as its configuration bytes, its FLASH ends where
+    // they begin, and the algorithms' FLASH walks reach them there.
+    bool config_in_flash = false;
+    std::int32_t config_size = config_bytes; // configuration bytes at config_address
 };
 
 // How a part enters Program/Verify mode ("entry:"): MCLR raised to the programming voltage
@@ -131,6 +138,10 @@ struct model_values {
     std::string voltage_problem;
     instruction_list erase_list, program_list, read_list, blankcheck_list, verify_list;
 };
+
+// The FLASH bytes the image holds as FLASH: all of it, or with the configuration in FLASH
+// the bytes before it.
+std::int32_t image_flash_size(const model_values& model);
 
 // Sets `values` from model number `selected_model` (1-based). Returns false, changing
 // nothing, when the number is outside 1..model_count. Sizes are read leniently here (the

@@ -20,6 +20,14 @@ namespace {
 
 constexpr std::int64_t power_step_ms = 50;
 constexpr std::int64_t discharge_ms = 1; // CLOCK low after a programming hold
+// Key entry: MCLR's first high pulse, MCLR low before the key (P19) and high after it
+// before the first command (P12), each above the longest any key-entry family needs.
+constexpr std::int64_t key_mclr_pulse_us = 500;
+constexpr std::int64_t key_p19_ms = 5;
+constexpr std::int64_t key_p12_us = 1000;
+
+// Set by a key entry: the chip's MCLR is at VDD level and goes low before VDD does.
+bool mclr_down_first = false;
 
 // Every line change of the transfer is followed by a yield of its own, on top of the
 // one that ends each port write.
@@ -222,6 +230,7 @@ void program_pulse(std::int32_t hold_ms, std::int32_t discharge_us) {
 
 void power_up(std::int32_t voltage_sequence) {
     driver().flush();
+    mclr_down_first = false;
     if (voltage_sequence == 1) {
         vdd_on();
         wait_ms(power_step_ms);
@@ -236,16 +245,49 @@ void power_up(std::int32_t voltage_sequence) {
     driver().flush();
 }
 
+void power_up_with_key() {
+    driver().flush();
+    mclr_down_first = true;
+    if (fast())
+        clock_and_data(false, false);
+    else {
+        clock_low();
+        data_low();
+    }
+    vdd_on();
+    wait_ms(power_step_ms);
+    vpp_on();
+    wait_us(key_mclr_pulse_us);
+    vpp_off();
+    wait_ms(key_p19_ms);
+    constexpr frame_format key_frame{.command_bits = 32, .payload_bits = 0, .msb_first = true};
+    if (fast())
+        fast_clocking_steps::send(key_frame, entry_key, 0);
+    else
+        paced_clocking::send(key_frame, entry_key, 0);
+    data_low();
+    vpp_on();
+    wait_us(key_p12_us);
+    driver().flush();
+}
+
 void power_down() {
     // A fast transfer leaves DATA OUT at its last bit: both signal lines go low before
     // the supplies do, as a default transfer leaves them.
     driver().flush();
     if (fast())
         clock_and_data(false, false);
-    vdd_off();
+    if (mclr_down_first) {
+        vpp_off();
+        wait_ms(power_step_ms);
+        vdd_off();
+    } else {
+        vdd_off();
+        wait_ms(power_step_ms);
+        vpp_off();
+    }
     wait_ms(power_step_ms);
-    vpp_off();
-    wait_ms(power_step_ms);
+    mclr_down_first = false;
     driver().flush();
 }
 

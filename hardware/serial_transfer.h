@@ -59,8 +59,16 @@ void program_pulse(std::int32_t hold_ms, std::int32_t discharge_us = 1000);
 // VDD and VPP on in the model's order, 50 ms after each: `voltage_sequence` 1 VDD then
 // VPP, 2 VPP then VDD, anything else switches nothing on.
 void power_up(std::int32_t voltage_sequence);
-// VDD off, then VPP off, 50 ms after each (fast port access: CLOCK and DATA OUT low
-// first). The driver flushes before and after either sequence.
+// The 32-bit key ("MCHP") that opens Program/Verify mode on a key-entry part.
+inline constexpr std::int32_t entry_key = 0x4D434850;
+// Key entry, for parts whose MCLR must never rise above VDD: VDD on (50 ms), MCLR (the VPP
+// line) raised for 500 us and taken low, 5 ms (P19, at least 4 ms), the key on DATA OUT most
+// significant bit first, MCLR raised again and held 1 ms (P12, at least 400 us) before the
+// first command. The next power_down takes MCLR low before VDD.
+void power_up_with_key();
+// VDD off, then VPP off, 50 ms after each (after key entry VPP first: MCLR goes low before
+// VDD); fast port access takes CLOCK and DATA OUT low first. The driver flushes before and
+// after either sequence.
 void power_down();
 // A pause of about a hundred trivial operations (no timer); none with fast port access.
 void short_delay();

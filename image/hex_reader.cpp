@@ -73,6 +73,7 @@ class hex_text_reader {
             std::max(model.eeprom_size, 0), static_cast<std::int64_t>(buffer.eeprom_image.size()));
         id_limit_ = std::min<std::int64_t>(std::max(model.layout.id_size, 0),
                                            static_cast<std::int64_t>(buffer.id_image.size()));
+        config_size_ = std::clamp(model.layout.config_size, 0, devices::config_bytes);
     }
 
     hex_read_result run(std::string_view text);
@@ -90,6 +91,7 @@ class hex_text_reader {
     std::int64_t flash_limit_ = 0;
     std::int64_t eeprom_limit_ = 0;
     std::int64_t id_limit_ = 0;
+    std::int32_t config_size_ = devices::config_bytes;
     std::int64_t upper_linear_ = 0;
     std::int64_t segment_ = 0;
     bool end_of_file_ = false;
@@ -227,7 +229,7 @@ hex_error hex_text_reader::read_data(std::int32_t count, std::int32_t address,
             // toolchain writes them, no model stores them.
             if (value < 0)
                 return hex_error::data_byte;
-        } else if (a >= config_start && a < config_start + devices::config_bytes) {
+        } else if (a >= config_start && a < config_start + config_size_) {
             if (value < 0)
                 return hex_error::data_byte;
             buffer_.config_image[static_cast<std::size_t>(a - config_start)] = value;

@@ -107,11 +107,14 @@ std::string hex_file_text(const memory_buffer& buffer, const devices::model_valu
     }
 
     append_extended_address(out, layout.config_address);
-    std::string record = core::hex2(devices::config_bytes) +
+    const auto config_size =
+        static_cast<std::size_t>(std::clamp(layout.config_size, 0, devices::config_bytes));
+    std::string record = core::hex2(static_cast<std::int32_t>(config_size)) +
                          core::hex4(static_cast<std::int32_t>(layout.config_address % 65536)) +
                          "00";
-    for (const std::int32_t value : buffer.config_image)
-        record += core::hex2(value); // -1 (an invalid erased value) is written as FF
+    for (std::size_t k = 0; k < config_size; ++k)
+        record +=
+            core::hex2(buffer.config_image[k]); // -1 (an invalid erased value) is written as FF
     append_record(out, record);
 
     if (eeprom_last >= 0) {

@@ -8,7 +8,7 @@ namespace image {
 void erase_image(memory_buffer& buffer, const devices::model_values& model) {
     // Model selection refuses larger sizes; the bounds keep any other caller from asking
     // for gigabytes.
-    const std::int32_t flash_size = std::min(model.flash_size, largest_flash_image);
+    const std::int32_t flash_size = std::min(devices::image_flash_size(model), largest_flash_image);
     const std::int32_t eeprom_size = std::min(model.eeprom_size, largest_eeprom_image);
     buffer.flash_image.assign(flash_size > 0 ? static_cast<std::size_t>(flash_size) : 0,
                               erased_byte);

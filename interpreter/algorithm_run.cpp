@@ -10,6 +10,7 @@
 #include "hardware/serial_transfer.h"
 #include "interpreter/check_instructions.h"
 #include "interpreter/deferred_reads.h"
+#include "interpreter/model_power.h"
 #include "interpreter/transfer_instructions.h"
 
 namespace Module1 {
@@ -26,6 +27,15 @@ std::int32_t highest_used(const std::vector<std::int32_t>& bytes, std::int32_t s
         if (bytes[static_cast<std::size_t>(a)] != 255)
             return a;
     return -1;
+}
+
+// The last FLASH byte a program run writes: the last one in use, or with the configuration
+// in FLASH the last of FLASH, so that the row holding the configuration words is written
+// (last) whatever the image holds.
+std::int32_t last_flash_in_use(const devices::model_values& model) {
+    if (model.layout.config_in_flash)
+        return model.flash_size - 1;
+    return highest_used(image::program_image().flash_image, model.flash_size);
 }
 
 // Index of the first instruction after `from` that is exactly `word`, or 0.
@@ -72,7 +82,7 @@ void unrecognised(const std::string& text) {
 // calcflashpage: the FLASH limit at the end of the page of the last byte in use.
 void limit_to_page() {
     const auto& model = devices::selected_model().values;
-    const std::int32_t g = highest_used(image::program_image().flash_image, model.flash_size);
+    const std::int32_t g = last_flash_in_use(model);
     // The run is checked beforehand: page_size is at least 1 here.
     const std::int32_t page = std::max<std::int32_t>(model.page_size, 1);
     algorithm_run.flash_limit = g - (g % page) + page - 1;
@@ -156,7 +166,7 @@ void run_step() {
     // it is wired up.
     switch (instruction.op) {
     case opcode::begin:
-        Module94::power_up(model.voltage_sequence);
+        power_up_for(model);
         break;
     case opcode::end:
         Module94::power_down();
@@ -171,7 +181,7 @@ void run_step() {
     case opcode::endifpage:
         break;
     case opcode::calcflash:
-        run.flash_limit = highest_used(image::program_image().flash_image, model.flash_size);
+        run.flash_limit = last_flash_in_use(model);
         break;
     case opcode::calcflashpage:
         limit_to_page();

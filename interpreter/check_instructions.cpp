@@ -55,6 +55,16 @@ std::int64_t hex_address(memory which, std::int32_t a) {
 
 void compare_read(const devices::instruction& instruction, std::int32_t a, std::int32_t temp) {
     auto& run = algorithm_run;
+    if (const auto k =
+            instruction.walks ? flash_config_byte(*instruction.walks, a) : std::nullopt) {
+        // A configuration word in FLASH: compared as a configuration byte (masked), erased
+        // FLASH (FFh) being its blank value.
+        counts_of(memory::config).compared += 1;
+        const std::int32_t expected = instruction.blank_check ? 255 : image_byte(memory::flash, a);
+        if (config_differs(*k + 1, temp, expected))
+            add_difference({memory::config, a, expected, temp});
+        return;
+    }
     if (const auto which = instruction.walks) {
         counts_of(*which).compared += 1;
         const std::int32_t expected = instruction.blank_check ? 255 : image_byte(*which, a);

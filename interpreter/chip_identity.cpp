@@ -9,6 +9,7 @@
 #include "hardware/port_backend.h"
 #include "hardware/port_lines.h"
 #include "hardware/serial_transfer.h"
+#include "interpreter/model_power.h"
 
 namespace Module1 {
 
@@ -102,8 +103,8 @@ std::string wrong_chip_text(const devices::device_table& table,
     return text;
 }
 
-std::optional<std::uint16_t> read_id_in_own_power_cycle(std::int32_t voltage_sequence) {
-    Module94::power_up(voltage_sequence);
+std::optional<std::uint16_t> read_id_in_own_power_cycle(const devices::model_values& model) {
+    power_up_for(model);
     const std::optional<std::uint16_t> raw = hardware::read_device_id();
     Module94::ensure_lines_safe();
     if (!hardware::port_ready())
@@ -119,7 +120,7 @@ std::optional<chip_identity> identify_quietly() {
     if (!hardware::port_ready())
         return std::nullopt;
     const std::optional<std::uint16_t> raw =
-        read_id_in_own_power_cycle(devices::selected_model().values.voltage_sequence);
+        read_id_in_own_power_cycle(devices::selected_model().values);
     if (!raw)
         return std::nullopt;
     return judge_identity(*raw, devices::device_database(), devices::selected_model().values);

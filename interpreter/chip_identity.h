@@ -50,10 +50,10 @@ std::string no_chip_causes();
 std::string wrong_chip_text(const devices::device_table& table,
                             const devices::model_values& selected, const chip_identity& identity);
 
-// Reads the chip's ID in a power cycle of its own: VDD and VPP on in `voltage_sequence`
-// order, the ID read, VDD and VPP off. Nullopt when the port failed on the way (power-up,
-// read or power-down): the port's status says why, and nothing is known of the chip.
-std::optional<std::uint16_t> read_id_in_own_power_cycle(std::int32_t voltage_sequence);
+// Reads the chip's ID in a power cycle of its own: the chip powered up the way `model`
+// enters programming mode, the ID read, VDD and VPP off. Nullopt when the port failed on the way
+// (power-up, read or power-down): the port's status says why, and nothing is known of the chip.
+std::optional<std::uint16_t> read_id_in_own_power_cycle(const devices::model_values& model);
 
 // What the identify commands do: on a ready port, between the operation_started and
 // operation_ended notifications, reads the ID in its own power cycle (the selected model's

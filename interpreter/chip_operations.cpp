@@ -12,6 +12,7 @@
 #include "interpreter/code_protection.h"
 #include "interpreter/config_differences.h"
 #include "interpreter/deferred_reads.h"
+#include "interpreter/model_power.h"
 
 #include <optional>
 
@@ -138,7 +139,7 @@ void run_instructions(kind k, bool check_identity, operation_result& result) {
     bool identity_due = check_identity && devices::selected_model().values.device_id.has_value();
     if (identity_due && !powers_up(1)) {
         identity_due = false;
-        Module94::power_up(devices::selected_model().values.voltage_sequence);
+        power_up_for(devices::selected_model().values);
         if (hardware::port_ready())
             check_identity_now(result);
         Module94::ensure_lines_safe();

@@ -101,12 +101,25 @@ bool inside(memory which, std::int32_t address) {
 
 } // namespace
 
+std::optional<int> flash_config_byte(memory which, std::int32_t address) {
+    const auto& model = devices::selected_model().values;
+    const auto& layout = model.layout;
+    if (which != memory::flash || !layout.config_in_flash || address < layout.config_address ||
+        address >= layout.config_address + layout.config_size || address >= model.flash_size)
+        return std::nullopt;
+    return static_cast<int>(address - layout.config_address);
+}
+
 std::int32_t image_byte(memory which, std::int32_t address) {
+    if (const auto k = flash_config_byte(which, address))
+        return image::program_image().config_image[static_cast<std::size_t>(*k)];
     return inside(which, address) ? bytes_of(which)[static_cast<std::size_t>(address)] : 255;
 }
 
 void store_image_byte(memory which, std::int32_t address, std::int32_t value) {
-    if (inside(which, address))
+    if (const auto k = flash_config_byte(which, address))
+        image::program_image().config_image[static_cast<std::size_t>(*k)] = value;
+    else if (inside(which, address))
         bytes_of(which)[static_cast<std::size_t>(address)] = value;
 }
 

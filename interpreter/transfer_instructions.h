@@ -9,6 +9,7 @@
 #include "image/memory_buffer.h"
 
 #include <cstdint>
+#include <optional>
 
 namespace Module1 {
 
@@ -58,8 +59,13 @@ using memory = image::region;
 void caption_progress(memory which);
 void caption_config(int config_byte);
 
+// The configuration byte (0 = CONFIG1L) that FLASH byte `address` is on a model with the
+// configuration in FLASH; nothing for any other byte.
+std::optional<int> flash_config_byte(memory which, std::int32_t address);
+
 // Safe image access: bytes outside the image read as erased (255) and writes outside it
-// are dropped, so no instruction can reach past the arrays.
+// are dropped, so no instruction can reach past the arrays. With the configuration in FLASH
+// its bytes there are the image's configuration bytes.
 std::int32_t image_byte(memory which, std::int32_t address);
 void store_image_byte(memory which, std::int32_t address, std::int32_t value);
 

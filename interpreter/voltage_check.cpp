@@ -44,14 +44,18 @@ struct line_check {
     std::optional<double> absolute_max; // VPP: the part's absolute maximum on MCLR
     const stated_voltage& stated;
     double classic; // what a classic adapter applies
+    // VPP of a key-entry part: MCLR only ever takes the part's VDD level.
+    bool logic_level_mclr = false;
 
     double limit() const { return absolute_max.value_or(range->max); }
 };
 
 std::array<line_check, 2> line_checks(const devices::model_values& model,
                                       const adapter_voltages& adapter) {
+    const bool key = model.entry == devices::entry_kind::key;
     return {line_check{"VDD", "--vdd", model.vdd_range, std::nullopt, adapter.vdd, classic_vdd},
-            line_check{"VPP", "--vpp", model.vpp_range, model.mclr_max, adapter.vpp, classic_vpp}};
+            line_check{"VPP", "--vpp", model.vpp_range, key ? std::nullopt : model.mclr_max,
+                       adapter.vpp, classic_vpp, key}};
 }
 
 // Where a line stands: its volts (stated or assumed) against the part's range and limit.
@@ -139,6 +143,18 @@ std::optional<finding> judge_line(const std::string& part, const line_check& che
             unstated.push_back(&check);
             return std::nullopt;
         }
+        if (check.logic_level_mclr)
+            return finding{voltage_verdict_kind::refuse,
+                           "The " + part +
+                               " enters programming mode by key, with MCLR at its VDD level, "
+                               "and takes at most " +
+                               most +
+                               " on MCLR (VPP): a programming voltage on MCLR destroys "
+                               "it; " +
+                               adapter_said(check, *reading) +
+                               ". Use an adapter whose VPP line gives the VDD level (at most " +
+                               most + ") and set " + check.stated.source +
+                               " to it, or select the right model."};
         if (check.absolute_max)
             return finding{
                 voltage_verdict_kind::refuse,
@@ -187,7 +203,10 @@ std::string unstated_text(const devices::model_values& model,
     return "The " + model.name + " takes " + limits_text(model) + ". The adapter's " + lines +
            (unstated.size() == 1 ? " is" : " are") + " not stated (" + sources +
            "), so it is taken to be a classic adapter that gives " + given +
-           ": more than the part takes, which can destroy it.";
+           ": more than the part takes, which can destroy it." +
+           (model.entry == devices::entry_kind::key
+                ? " It enters programming mode by key, with MCLR never above VDD."
+                : "");
 }
 
 // The findings for `model`, the lines assumed above their limit gathered into one.

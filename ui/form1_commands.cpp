@@ -68,9 +68,9 @@ void Form1::menuclear_Click() {
     // A memory shorter than the view gives a negative maximum; the bar then stays at 0
     // (a maximum below the minimum would move the minimum down with it).
     const devices::model_values& model = devices::selected_model().values;
-    if (model.flash_size > 0)
-        scrl1->setMaximum(
-            std::max(0, scroll_maximum(model.flash_size, flash_format.bytes_per_line)));
+    // With the configuration in FLASH its words show in the configuration grid, not here.
+    if (const std::int32_t flash = devices::image_flash_size(model); flash > 0)
+        scrl1->setMaximum(std::max(0, scroll_maximum(flash, flash_format.bytes_per_line)));
     if (model.eeprom_size > 0)
         scrl2->setMaximum(
             std::max(0, scroll_maximum(model.eeprom_size, eeprom_format.bytes_per_line)));

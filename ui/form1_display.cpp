@@ -105,8 +105,8 @@ void Form1::updatedisplay() {
     label_info->setText(
         QString::fromStdString(memory_sizes_caption(model.flash_size, model.eeprom_size)));
     show_model_tip(devices::voltage_ranges_text(model.vdd_range, model.vpp_range));
-    tabla_flash->set_lines(
-        to_lines(table_lines(flash_format, buffer.flash_image, model.flash_size, scrl1->value())));
+    tabla_flash->set_lines(to_lines(table_lines(flash_format, buffer.flash_image,
+                                                devices::image_flash_size(model), scrl1->value())));
     tabla_eeprom->set_lines(to_lines(
         table_lines(eeprom_format, buffer.eeprom_image, model.eeprom_size, scrl2->value())));
     const devices::model_config_names* named = window_config_names().find(model.name);

@@ -39,9 +39,10 @@ void Form1::tabla_MouseUp(int table, Qt::MouseButton button, QPoint where) {
     const bool flash = table == 1;
     const hex_table_view* view = flash ? tabla_flash : tabla_eeprom;
     const devices::model_values& model = devices::selected_model().values;
-    const std::optional<table_hit> hit = hit_table(
-        flash ? flash_format : eeprom_format, view->geometry_of_cells(), where.x(), where.y(),
-        (flash ? scrl1 : scrl2)->value(), flash ? model.flash_size : model.eeprom_size);
+    const std::optional<table_hit> hit =
+        hit_table(flash ? flash_format : eeprom_format, view->geometry_of_cells(), where.x(),
+                  where.y(), (flash ? scrl1 : scrl2)->value(),
+                  flash ? devices::image_flash_size(model) : model.eeprom_size);
     if (!hit)
         return;
     edit_address = hit->address;

@@ -101,7 +101,14 @@ TEST(DeviceCheck, AlgorithmBodies) {
               "verifyalgdef 6: begin,setidloop,temp=s09,checkid,loop,end", "model: I1",
               "idlocations: 0", "verifyalg: 6", "model: I2", "idlocations: 300",
               "idaddress: 20000G", "model: I3", "configaddress: 200004", "eepromaddress: f00000",
-              "model: I4", "idlocations: 0", "idaddress: 0"}));
+              "model: I4", "idlocations: 0", "idaddress: 0",
+              // Key entry: VDD first, both ranges, MCLR never above VDD; the configuration in
+              // FLASH: its last eight bytes, nothing beyond CONFIG4H.
+              "model: K1", "entry: key", "voltageseq: vppvdd", "vdd: 2.00-3.60", "vpp: 2.00-13.00",
+              "mclrmax: 13.25", "model: K2", "entry: Key", "model: K3", "entry: lvp", "model: J1",
+              "flash: 32768", "configaddress: 7FF0",
+              "configmask: E1,04,C7,0F,00,01,00,00,01,00,00,00,00,00", "model: J2", "flash: 32768",
+              "configaddress: 7ff8", "configmask: E1,04,C7,0F,00,01,00,00,00,00,00,00,00,00"}));
     const std::pair<int, const char*> expected[] = {
         {19, "unrecognised instruction 'begin '"},
         {19, "'s0x-flash' has no valid two-digit"},
@@ -163,6 +170,14 @@ TEST(DeviceCheck, AlgorithmBodies) {
              "\"20000G\""},
         {98, "its ID locations (200000-200007) and its configuration bytes (200004-200011) "
              "share HEX addresses"},
+        {105, "a key-entry part needs VDD before MCLR"},
+        {107, "\"vpp:\" 2.00-13.00 goes above the VDD maximum 3.60 V"},
+        {108, "leave out \"mclrmax:\""},
+        {110, "a key-entry part needs \"vdd:\" and \"vpp:\" lines"},
+        {112, "\"entry:\" must be hv (MCLR raised to VPP) or key"},
+        {115, "lies inside its FLASH but is not its last 8 bytes; write \"configaddress: "
+              "007FF8\""},
+        {116, "must give 00 for CONFIG5L..CONFIG7H"},
     };
     for (const auto& [line, text] : expected) {
         SCOPED_TRACE("line " + std::to_string(line) + ": " + text);
@@ -171,7 +186,8 @@ TEST(DeviceCheck, AlgorithmBodies) {
     EXPECT_FALSE(has_problem(problems, 65, "")) << "\"vpp: 9-12.5\" is a range\n" << dump(problems);
     EXPECT_FALSE(has_problem(problems, 83, "")) << dump(problems);
     EXPECT_FALSE(has_problem(problems, 85, "")) << dump(problems);
-    for (const int line : {99, 102}) // an address in lower case; no ID locations, no overlap
+    // An address in lower case; no ID locations; configuration in FLASH: no overlap.
+    for (const int line : {99, 102, 118, 119, 120})
         EXPECT_FALSE(has_problem(problems, line, "")) << dump(problems);
 }
 

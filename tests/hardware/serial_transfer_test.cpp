@@ -123,6 +123,54 @@ TEST_F(SerialTransfer, PowerSequencesOrderAndWait) {
     EXPECT_TRUE(timeline.empty());
 }
 
+// Key entry in both pacings: VDD first, MCLR pulsed and taken low, at least 4 ms, the key
+// "MCHP" most significant bit first with MCLR low, MCLR high again and 400 us before any
+// command; power-down then takes MCLR low before VDD.
+TEST_F(SerialTransfer, KeyEntryClocksTheKeyMsbFirstWithMclrLow) {
+    for (const bool fast : {false, true}) {
+        SCOPED_TRACE(fast ? "fast" : "paced");
+        port_pacing.fast = fast;
+        clear_records();
+        power_up_with_key();
+        send_command(0, 0);
+        const auto h = line_history(port->accesses);
+        std::vector<std::size_t> mclr_changes;
+        for (std::size_t i = 1; i < h.size(); ++i) {
+            if (h[i].vpp != h[i - 1].vpp)
+                mclr_changes.push_back(i);
+            EXPECT_TRUE(h[i].vdd || !h[i].vpp) << "MCLR high without VDD at " << i;
+        }
+        ASSERT_EQ(mclr_changes.size(), 3u);
+        const auto& rise = h[mclr_changes[0]];
+        const auto& fall = h[mclr_changes[1]];
+        const auto& back = h[mclr_changes[2]];
+        EXPECT_GE(rise.time_us - h[1].time_us, 50000); // VDD settled first
+        std::vector<line_levels> key(h.begin() + static_cast<long>(mclr_changes[1]),
+                                     h.begin() + static_cast<long>(mclr_changes[2]));
+        std::vector<line_levels> after(h.begin() + static_cast<long>(mclr_changes[2]), h.end());
+        EXPECT_EQ(bits_taken(key), "01001101010000110100100001010000");
+        const auto [key_rises, key_falls] = clock_edges(key);
+        ASSERT_FALSE(key_rises.empty());
+        EXPECT_GE(key_rises.front() - fall.time_us, 4000);
+        const auto [command_rises, command_falls] = clock_edges(after);
+        ASSERT_EQ(command_rises.size(), 20u);
+        EXPECT_GE(command_rises.front() - back.time_us, 400);
+        EXPECT_TRUE(!back.clock && back.vdd);
+
+        clear_records();
+        power_down();
+        const auto down = line_history(port->accesses);
+        ASSERT_EQ(down.size(), 3u);
+        EXPECT_TRUE(!down[1].vpp && down[1].vdd);
+        EXPECT_TRUE(!down[2].vpp && !down[2].vdd);
+        // The next high-voltage power-down is VDD first again.
+        power_up(1);
+        clear_records();
+        power_down();
+        EXPECT_TRUE(line_history(port->accesses)[1].vpp);
+    }
+}
+
 // Fast port access: the same bits on the same edges, two writes per bit (the data level
 // with the rising edge), the discharge hold the part's own, and the adapter's delay after
 // every write.

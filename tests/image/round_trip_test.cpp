@@ -33,14 +33,14 @@ image::memory_buffer random_image(const devices::model_values& model, std::mt199
         for (std::size_t i = start; i < start + length && i < buffer.flash_image.size(); ++i)
             buffer.flash_image[i] = byte();
     }
-    for (const std::size_t boundary : {0x0, 0xFFFF, 0x10000, 0x1FFFE, 0x1FFFF})
-        if (random() % 2 == 0)
+    for (const std::size_t boundary : {0x0, 0xFFFF, 0x10000, 0x1FFF6, 0x1FFF7, 0x1FFFE, 0x1FFFF})
+        if (boundary < buffer.flash_image.size() && random() % 2 == 0)
             buffer.flash_image[boundary] = byte();
     const auto eeprom_used = random() % (buffer.eeprom_image.size() + 1);
     for (std::size_t i = 0; i < eeprom_used; ++i)
         buffer.eeprom_image[i] = random() % 4 == 0 ? 255 : byte();
-    for (auto& value : buffer.config_image)
-        value = byte();
+    for (int k = 0; k < model.layout.config_size; ++k)
+        buffer.config_image[static_cast<std::size_t>(k)] = byte();
     if (random() % 2 == 0)
         for (auto& value : buffer.id_image)
             value = byte();
@@ -60,11 +60,15 @@ std::int32_t written_flash_top(const image::memory_buffer& buffer) {
 TEST(RoundTrip, WrittenImagesReadBackUnchanged) {
     // The classic layout, and one that puts a larger ID area, the configuration bytes and
     // the EEPROM elsewhere.
+    // And one that keeps the configuration in the last eight bytes of FLASH.
     auto moved = wide_model();
     moved.layout = {0x210000, 32, 0x310020, 0xE00000};
+    auto in_flash = wide_model();
+    in_flash.layout = {0x200000, 0, 0x1FFF8, 0xF00000, true, 8};
+    const devices::model_values models[] = {wide_model(), moved, in_flash};
     std::mt19937 random(7);
-    for (int round = 0; round < 40; ++round) {
-        const auto& model = round % 2 == 0 ? wide_model() : moved;
+    for (int round = 0; round < 60; ++round) {
+        const auto& model = models[round % 3];
         SCOPED_TRACE("round " + std::to_string(round));
         const auto original = random_image(model, random);
         image::memory_buffer back;
@@ -176,6 +180,36 @@ TEST(IndependentTools, GpasmProgramLoadsIntoFlashIdConfigurationAndEeprom) {
         (std::vector<std::int32_t>{0x12, 0x34, 0x56, 0x78, 'O', 'K', 255}));
     // __idlocs of ID bytes 0, 1 and 7; the others stay erased.
     EXPECT_EQ(buffer.id_image, (std::vector<std::int32_t>{0x12, 0xA5, 255, 255, 255, 255, 255, 7}));
+}
+
+// A J part keeps its configuration words at the end of FLASH, and gpasm writes them there:
+// they load as the configuration bytes, the FLASH before them as FLASH.
+TEST(IndependentTools, GpasmConfigurationAtTheEndOfFlashLoadsAsConfiguration) {
+    temp_dir dir;
+    const std::string hex = dir.file("program.hex");
+    const auto run =
+        run_command("gpasm -q -o " + hex + " " PINWRIGHT_TEST_DATA "/hex_pic18j_program.asm");
+    ASSERT_EQ(run.status, 0) << run.output;
+
+    auto model = make_model(32768, 0);
+    model.layout = {0x200000, 0, 0x7FF8, 0xF00000, true, 8};
+    image::memory_buffer buffer;
+    const auto outcome = image::load_hex_file(hex, buffer, model);
+    ASSERT_TRUE(outcome.accepted());
+    EXPECT_TRUE(outcome.warning.ok()) << image::failure_text(outcome.warning);
+    ASSERT_EQ(buffer.flash_image.size(), 0x7FF8u);
+    EXPECT_EQ(std::vector<std::int32_t>(buffer.flash_image.begin(), buffer.flash_image.begin() + 4),
+              (std::vector<std::int32_t>{0x80, 0xEF, 0x00, 0xF0}));
+    EXPECT_EQ(buffer.flash_image.back(), 255);
+    // WDTEN off and the rest of CONFIG1L on; CP0 off (bit 3 kept 0); FOSC HS, FCMEN off;
+    // CONFIG3L is not implemented and keeps its erased value.
+    const std::array<std::int32_t, 6> config = {0xA0, 0xF4, 0x84, 0xFF, model.config_erased[4],
+                                                0xF1};
+    EXPECT_TRUE(std::equal(config.begin(), config.end(), buffer.config_image.begin()));
+
+    // Written back, the words are at 7FF8h again.
+    const std::string text = image::hex_file_text(buffer, model);
+    EXPECT_NE(text.find(":087FF800A0F484FF"), std::string::npos) << text;
 }
 
 struct srec_case {

@@ -11,13 +11,14 @@ namespace {
 // The working values of a model with these "vdd:", "vpp:" and "mclrmax:" texts (empty: no
 // line).
 devices::model_values part(const char* name, const char* vdd, const char* vpp,
-                           const char* mclrmax = "") {
+                           const char* mclrmax = "", const char* entry = "") {
     devices::device_table table;
     devices::device_model model;
     model.name = name;
     model.vdd = vdd;
     model.vpp = vpp;
     model.mclrmax = mclrmax;
+    model.entry = entry;
     table.models.push_back(model);
     devices::model_values values;
     devices::select_model(table, 1, values);
@@ -33,6 +34,7 @@ TEST(VoltageCheck, VerdictPerPartAndStatedVoltages) {
     const auto bad_most = part("PIC18FBADMAX", "3.00-5.50", "9.00-12.50", "12");
     const auto unstated_ranges = part("PIC18FOLD", "", "");
     const auto broken = part("PIC18FBAD", "3.60-1.80", "9-13");
+    const auto j_part = part("PIC18F45J10", "2.70-3.60", "2.70-3.60", "", "key");
     const struct {
         const devices::model_values& model;
         const char *vdd, *vpp;
@@ -94,6 +96,18 @@ TEST(VoltageCheck, VerdictPerPartAndStatedVoltages) {
         {bad_most, "5", "9", kind::refuse,
          "its \"mclrmax:\" 12.00 V is below the VPP maximum 12.50 V", nullptr},
         {unstated_ranges, "20", "20", kind::ok, "", nullptr},
+        // A key-entry part: MCLR at its VDD level, never a programming voltage.
+        {j_part, "3.3", "3.3", kind::ok, "", nullptr},
+        {j_part, "3.3", "13", kind::refuse,
+         "The PIC18F45J10 enters programming mode by key, with MCLR at its VDD level, and takes "
+         "at most 3.60 V on MCLR (VPP): a programming voltage on MCLR destroys it; the adapter "
+         "is set to 13.00 V (Adapter VPP). Use an adapter whose VPP line gives the VDD level",
+         nullptr},
+        {j_part, "3.3", "9", kind::refuse, "takes at most 3.60 V on MCLR (VPP)", nullptr},
+        {j_part, "3.3", "", kind::needs_confirmation,
+         "classic adapter that gives 13 V on VPP: more than the part takes, which can destroy "
+         "it. It enters programming mode by key, with MCLR never above VDD.",
+         nullptr},
         {broken, "3.3", "9", kind::refuse,
          "The device database gives the PIC18FBAD no usable voltage range: its \"vdd:\" has its "
          "minimum above its maximum",
