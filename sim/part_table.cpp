@@ -305,7 +305,8 @@ constexpr part_row part_rows[] = {
     {"18LF14K50", chip_family::k1xk22, 16, 256, 16, 0x4720, &group_k1xk50, 0x03},
 
     // 64/80-pin parts programmed as FXX2/XX8: XX80/XX85, 6X2X/8X2X and the 6520 family (its
-    // device IDs and sizes from another programmer).
+    // device IDs and sizes from another programmer). They take the FXX2 boot block of 512
+    // bytes; another programmer gives the 6520/8520 one of 2 KB.
     {"18F6585", chip_family::fxx2_xx8, 48, 1024, 8, 0x0A60, &group_xx80_64_pin, 0x07},
     {"18F6680", chip_family::fxx2_xx8, 64, 1024, 8, 0x0A20, &group_xx80_64_pin, 0x0F},
     {"18F8585", chip_family::fxx2_xx8, 48, 1024, 8, 0x0A40, &group_xx80_80_pin, 0x07},
