@@ -15,8 +15,22 @@ namespace sim {
 // Programming-algorithm families of the supported parts: FXX2/XX8 (and 2331/2431/4331/4431,
 // which program as FXX2/XX8 parts), FX220/X320, 2XXX/4XXX, 1230/1330 (2XXX/4XXX parts with a
 // bulk-erase key of their own), 2XK20/4XK20, 2XK22/4XK22 (F and LF), 1XK22 (13K22/14K22, F
-// and LF) and xxK80 (F and LF). Each value indexes its row in family_profiles().
-enum class chip_family { fxx2_xx8, fx220_x320, f2xxx_4xxx, f1230_1330, k20, k22, k1xk22, k80 };
+// and LF), xxK80 (F and LF), the 6527/8722 parts (2XXX/4XXX parts with a bulk-erase key of
+// their own) and the 8410 family (6310 ... 8493). The 2XK50/4XK50 and 1XK50 parts program as
+// K22 and 1XK22, the 64/80-pin XX80/XX85, 6X2X/8X2X and 6520 parts as FXX2/XX8. Each value
+// indexes its row in family_profiles().
+enum class chip_family {
+    fxx2_xx8,
+    fx220_x320,
+    f2xxx_4xxx,
+    f1230_1330,
+    k20,
+    k22,
+    k1xk22,
+    k80,
+    f6527_8722,
+    f8410,
+};
 
 // How Program/Verify mode is entered: VPP (MCLR) raised to the programming voltage.
 enum class entry_kind { high_voltage };
@@ -40,6 +54,7 @@ enum class boot_block_rule {
     bbsiz_4l_bit3,    // CONFIG4L bit 3 doubles 512 or 1K words (8 KB parts) / 1K or 2K words
     bbsiz_4l_bit4,    // CONFIG4L bit 4: 1K or 2K words
     bbsiz_by_4l_mask, // the BBSIZ bits the part's CONFIG4L mask has tell the sizes
+    none,             // no boot block: one CP bit protects the whole memory (8410 family)
 };
 
 // Data EEPROM and flash control registers, and where the access bank turns from RAM to

@@ -274,6 +274,8 @@ std::uint32_t boot_block_bytes(const chip_state& s) {
         return (flash_size(s) <= 0x2000 ? 0x400u : 0x800u) << ((value >> 3) & 1);
     case boot_block_rule::bbsiz_4l_bit4:
         return (value & 0x10) ? 0x1000 : 0x800;
+    case boot_block_rule::none:
+        return 0;
     case boot_block_rule::bbsiz_by_4l_mask:
         break;
     }

@@ -470,6 +470,17 @@ TEST_F(ChipCommands, AdapterVoltagesAreCheckedBeforeAnyLineMoves) {
           "(--vdd), so the chip may not enter programming mode.",
           "needs at least 9.00 V on VPP", "Chip erased. "},
          false},
+        // The 8410 family takes at most 12 V: a 13 V adapter is refused, 12 V runs.
+        {{"erase", "--model", "PIC18F8410", "--vdd", "5", "--vpp", "13"},
+         {},
+         2,
+         {"The PIC18F8410 takes at most 12.00 V on VPP; the adapter is set to 13.00 V (--vpp)."},
+         true},
+        {{"erase", "--model", "PIC18F8410", "--vdd", "5", "--vpp", "12"},
+         {},
+         0,
+         {"Chip erased. "},
+         false},
         {{"erase", "--vdd", "3,3"}, {}, 2, {"--vdd needs the adapter's voltage in volts"}, true},
         {{"erase", "--vpp", "0"}, {}, 2, {"--vpp needs"}, true},
         // A preset in use (given, or stored while the stored wiring has its lines): its
