@@ -24,8 +24,11 @@ struct assembled_part {
     const char* other;                      // one more setting, "LVP = OFF" where it has LVP
     std::vector<std::string> voltages = {}; // the adapter's, stated where 5 V / 13 V is too much
     // The part has data EEPROM and code blocks of its own (CP0, CP1, ...); the 8410 family
-    // has neither, only one CP bit for the whole memory.
+    // has neither, only one CP bit in CONFIG5L for the whole memory.
     bool eeprom_and_blocks = true;
+
+    const char* protection() const { return eeprom_and_blocks ? "CP0" : "CP"; }
+    const char* protected_area() const { return eeprom_and_blocks ? "Block 0 (" : "Code memory ("; }
 };
 
 // ID bytes 12h, A5h and, at 200007h, 07h. gpasm refuses __idlocs for the xxK80 parts (its
@@ -130,16 +133,17 @@ TEST_P(GpasmProgram, ProgramsAndVerifies) {
 // (the configuration section of each family's algorithms run on its own), and a plain
 // verify names the protected block instead of listing its zeros.
 TEST_P(GpasmProgram, ProtectedImageIsProvenThenNamed) {
-    if (!GetParam().eeprom_and_blocks)
-        GTEST_SKIP() << "the whole-memory CP bit is not yet named as read protection";
-    ASSERT_NO_FATAL_FAILURE(assemble_part(", CP0 = ON"));
+    const std::string protection = GetParam().protection();
+    ASSERT_NO_FATAL_FAILURE(assemble_part(", " + protection + " = ON"));
     ASSERT_EQ(run({"program", "--verify"}), 0) << err.str();
     EXPECT_EQ(err.str().find("protocol problem"), std::string::npos) << err.str();
-    EXPECT_NE(err.str().find("warning: The image turns code protection on: Block 0 ("),
+    EXPECT_NE(err.str().find(std::string("warning: The image turns code protection on: ") +
+                             GetParam().protected_area()),
               std::string::npos)
         << err.str();
     EXPECT_EQ(run({"verify"}), 1) << err.str();
-    EXPECT_NE(err.str().find(") reads as zero: CP0 in CONFIG5L protects it.\n"), std::string::npos)
+    EXPECT_NE(err.str().find(") reads as zero: " + protection + " in CONFIG5L protects it.\n"),
+              std::string::npos)
         << err.str();
     EXPECT_NE(err.str().find("Everything else matches the image."), std::string::npos) << err.str();
 }
@@ -147,24 +151,29 @@ TEST_P(GpasmProgram, ProtectedImageIsProvenThenNamed) {
 // The settings the directives chose, by name, from the data file built beside the
 // programs; code protection is flagged.
 TEST_P(GpasmProgram, ConfigNamesTheSettings) {
-    if (!GetParam().eeprom_and_blocks)
-        GTEST_SKIP() << "the whole-memory CP bit is not yet named as read protection";
+    const std::string protection = GetParam().protection();
     const std::string oscillator = GetParam().oscillator;
     const std::string watchdog = std::string(GetParam().watchdog) + " = OFF";
     const std::string other = GetParam().other;
-    ASSERT_NO_FATAL_FAILURE(assemble(base(), GetParam().part,
-                                     oscillator + ", " + watchdog + ", " + other + ", CP0 = ON"));
+    ASSERT_NO_FATAL_FAILURE(
+        assemble(base(), GetParam().part,
+                 oscillator + ", " + watchdog + ", " + other + ", " + protection + " = ON",
+                 GetParam().eeprom_and_blocks));
     ASSERT_EQ(cli::run_cli({"config", base() + "app.hex", "--model", GetParam().part},
                            PINWRIGHT_BIN_DIR, out, err),
               0)
         << err.str();
     EXPECT_EQ(err.str(), "");
     const std::string text = out.str();
-    for (const std::string& chosen :
-         {oscillator, watchdog, other, std::string("CP0 = ON"), std::string("CP1 = OFF")})
+    for (const std::string& chosen : {oscillator, watchdog, other, protection + " = ON"})
         EXPECT_NE(text.find(chosen), std::string::npos) << chosen << " in\n" << text;
-    EXPECT_NE(text.find("Warning: CONFIG5L CP0 = ON: read protection"), std::string::npos) << text;
-    EXPECT_EQ(text.find("CP1 = ON"), std::string::npos) << text;
+    EXPECT_NE(text.find("Warning: CONFIG5L " + protection + " = ON: read protection"),
+              std::string::npos)
+        << text;
+    if (GetParam().eeprom_and_blocks) {
+        EXPECT_NE(text.find("CP1 = OFF"), std::string::npos) << text;
+        EXPECT_EQ(text.find("CP1 = ON"), std::string::npos) << text;
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
