@@ -190,9 +190,10 @@ TEST_P(EveryModel, EraseProgramVerifyReadAndFindFlippedBits) {
     auto& image = image::program_image();
 
     ASSERT_EQ(run(&Module1::erase_all, "erase"), operation_outcome::completed);
-    if (full())
+    if (full()) {
         ASSERT_EQ(run(&Module1::blank_check, "blank check"), operation_outcome::completed)
             << (messages_.empty() ? "" : messages_.front());
+    }
 
     // Random bytes filling FLASH and EEPROM, or only the sparse image's places in them, and the
     // ID locations; configuration values a toolchain would write (unimplemented bits as 1),
