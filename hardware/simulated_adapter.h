@@ -75,6 +75,8 @@ class socket_notice {
     }
     // A new chip in the socket has been told nothing yet.
     void forget() { told_.reset(); }
+    // Whether the chip has been told any levels since it was put in the socket.
+    bool has_told() const { return told_.has_value(); }
 
   private:
     std::optional<socket_levels> told_;
@@ -115,13 +117,29 @@ class simulated_adapter final : public port_backend {
     bool connector_level(std::int32_t pin) const;
 
   private:
+    // Where a chip line's level comes from: the register bit behind its connector pin, and
+    // whether the port and the line's buffer invert it an odd number of times. A line on no
+    // output pin has neither mask and is held low.
+    struct line_source {
+        std::uint8_t data_mask = 0;
+        std::uint8_t control_mask = 0;
+        bool flip = false;
+    };
+    static line_source source_of(const adapter_line& line);
+    bool level_of(const line_source& source) const {
+        return ((data_register_ & source.data_mask) != 0 ||
+                (control_register_ & source.control_mask) != 0) != source.flip;
+    }
+    // Works the line sources and the status register's fixed bits out of the wiring, so that a
+    // register access looks nothing up.
+    void follow_wiring();
+
     // Charges the access's time; false when the port is (now) lost.
     bool take_access();
     // The current access's time: the host clock plus the part of a microsecond charged but
     // not yet slept. Never decreases.
     std::int64_t now_ns() const;
     void tell_edge_timing();
-    bool output_line_level(const adapter_line& line) const;
     bool pgd_line_level() const;
     void update_chip();
 
@@ -135,6 +153,11 @@ class simulated_adapter final : public port_backend {
     std::uint8_t control_register_ = 0; // as written: bits 0-5
     socket_notice notice_;
     port_status status_;
+    // From the wiring (follow_wiring).
+    line_source vdd_, vpp_, clock_, dataout_;
+    std::uint8_t status_fixed_ = 0; // bits that read the same whatever the chip does
+    std::uint8_t datain_mask_ = 0;  // the status bit DATA IN reaches; 0 on no input pin
+    bool datain_flip_ = false;      // that bit reads the complement of PGD
 };
 
 } // namespace hardware

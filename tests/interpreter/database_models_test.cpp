@@ -1,16 +1,17 @@
 // Every model of the shipped device database on a virtual chip of its own part (the
-// simulator's profile, not the database's numbers): erase and blank check, an image programmed,
-// verified and read back, flipped bits found by verify, and no protocol problem at any point.
+// simulator's profile, not the database's numbers), with no protocol problem at any point.
 // The virtual chip refuses sequences a real part would not accept, so a wrong key, a missing
 // unlock, a short hold or a missing wait fails here.
 //
 // Models the programmer drives alike form a set (see run_set); one model of each set programs
-// a random image filling every memory, with the default and with fast port access. Every other
-// model programs a sparse image with the default pacing: its first and last write buffers, the
-// two buffers either side of a page boundary, both ends of its EEPROM, the ID locations and
-// the configuration. A full write buffer catches a write buffer the database makes larger than
-// the part's, the last one a FLASH size beyond the part's, the EEPROM's last byte an EEPROM
-// beyond it; ModelsAgreeWithTheSimulatorsPartTable compares every size and mask outright.
+// a random image filling every memory, with the default and with fast port access: erase and
+// blank check, the image programmed, verified and read back, flipped bits found by verify.
+// What the other models of a set would add to that is their sizes alone, so each of them
+// erases, programs and verifies a sparse image with the default pacing: its first and last write
+// buffers, the two buffers either side of a page boundary, both ends of its EEPROM, the ID
+// locations and the configuration. A full write buffer catches a write buffer the database makes
+// larger than the part's, the last one a FLASH size beyond the part's, the EEPROM's last byte an
+// EEPROM beyond it; ModelsAgreeWithTheSimulatorsPartTable compares every size and mask outright.
 #include "core/hex_text.h"
 #include "core/host_hooks.h"
 #include "core/virtual_clock.h"
@@ -189,8 +190,10 @@ TEST_P(EveryModel, EraseProgramVerifyReadAndFindFlippedBits) {
     auto& image = image::program_image();
 
     ASSERT_EQ(run(&Module1::erase_all, "erase"), operation_outcome::completed);
-    ASSERT_EQ(run(&Module1::blank_check, "blank check"), operation_outcome::completed)
-        << (messages_.empty() ? "" : messages_.front());
+    if (full()) {
+        ASSERT_EQ(run(&Module1::blank_check, "blank check"), operation_outcome::completed)
+            << (messages_.empty() ? "" : messages_.front());
+    }
 
     // Random bytes filling FLASH and EEPROM, or only the sparse image's places in them, and the
     // ID locations; configuration values a toolchain would write (unimplemented bits as 1),
@@ -233,6 +236,8 @@ TEST_P(EveryModel, EraseProgramVerifyReadAndFindFlippedBits) {
     ASSERT_EQ(run(&Module1::program_all, "program"), operation_outcome::completed);
     ASSERT_EQ(run(&Module1::verify_all, "verify"), operation_outcome::completed)
         << (messages_.empty() ? "" : messages_.front());
+    if (!full())
+        return;
     ASSERT_EQ(run(&Module1::read_all, "read"), operation_outcome::completed);
     EXPECT_EQ(image.flash_image, programmed.flash_image);
     EXPECT_EQ(image.eeprom_image, programmed.eeprom_image);
