@@ -6,6 +6,18 @@
 
 namespace hardware {
 
+namespace {
+supply_volts simulated_supply_volts;
+}
+
+void set_simulated_supply(const supply_volts& volts) {
+    simulated_supply_volts = volts;
+}
+
+supply_volts simulated_supply() {
+    return simulated_supply_volts;
+}
+
 simulated_adapter::simulated_adapter(std::int32_t base, std::unique_ptr<target_chip> chip,
                                      adapter_wiring wiring)
     : base_(base), chip_(std::move(chip)), wiring_(wiring) {

@@ -42,9 +42,21 @@ struct adapter_wiring {
 };
 
 // What sits in the adapter's socket, seen at its programming pins (true = high).
+// What a simulated adapter's VDD and VPP lines carry while on, in volts: the adapter's
+// stated voltages, or a classic adapter's 5 V and 13 V. The front ends set it from the
+// voltages they judged before powering a chip; every simulated socket tells its chip.
+struct supply_volts {
+    double vdd = 5.0, vpp = 13.0;
+    bool operator==(const supply_volts&) const = default;
+};
+void set_simulated_supply(const supply_volts& volts);
+supply_volts simulated_supply();
+
 class target_chip {
   public:
     virtual ~target_chip() = default;
+    // The voltages VDD and VPP take when high; told before the levels whenever they change.
+    virtual void set_supply_volts(const supply_volts& /*volts*/) {}
     // Called whenever one of the levels changes; `now_ns` (nanoseconds) never decreases.
     virtual void set_pins(bool vdd, bool vpp, bool pgc, bool pgd, std::int64_t now_ns) = 0;
     // The level the chip drives on PGD, or nullopt while it does not drive.
@@ -70,16 +82,24 @@ class socket_notice {
     void tell(target_chip* chip, const socket_levels& levels, std::int64_t now_ns) {
         if (!chip || (told_ && *told_ == levels))
             return;
+        if (const supply_volts volts = simulated_supply(); !told_volts_ || *told_volts_ != volts) {
+            chip->set_supply_volts(volts);
+            told_volts_ = volts;
+        }
         chip->set_pins(levels.vdd, levels.vpp, levels.pgc, levels.pgd, now_ns);
         told_ = levels;
     }
     // A new chip in the socket has been told nothing yet.
-    void forget() { told_.reset(); }
+    void forget() {
+        told_.reset();
+        told_volts_.reset();
+    }
     // Whether the chip has been told any levels since it was put in the socket.
     bool has_told() const { return told_.has_value(); }
 
   private:
     std::optional<socket_levels> told_;
+    std::optional<supply_volts> told_volts_;
 };
 
 class simulated_adapter final : public port_backend {
