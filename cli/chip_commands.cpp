@@ -327,8 +327,10 @@ int show_voltage_verdict(session& s, const Module1::voltage_verdict& verdict,
     return exit_bad_input;
 }
 
-// The voltage check against the selected model.
+// The voltage check against the selected model. A simulated adapter's lines then carry
+// the voltages judged.
 int check_voltages(session& s) {
+    hardware::set_simulated_supply(Module1::applied_volts(command_voltages(s)));
     return show_voltage_verdict(
         s, Module1::judge_voltages(devices::selected_model().values, command_voltages(s)),
         "this part");
@@ -338,6 +340,7 @@ int check_voltages(session& s) {
 // assumed, they are refused (exit 2) while some model of the database would be taken above
 // its limit. Stated voltages are the user's word: the command goes on.
 int check_voltages_for_any_model(session& s) {
+    hardware::set_simulated_supply(Module1::applied_volts(command_voltages(s)));
     return show_voltage_verdict(s,
                                 Module1::judge_voltages_for_any_model(
                                     devices::device_database(), command_voltages(s),

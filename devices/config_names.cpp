@@ -39,6 +39,8 @@ bool bad_line(std::string& error, int line, const std::string& what) {
 } // namespace
 
 bool is_read_protection(const std::string& setting) {
+    if (setting == "CP") // one bit for the whole code memory (8410 family)
+        return true;
     if (setting.size() < 3 || setting.compare(0, 2, "CP") != 0)
         return false;
     const std::string rest = setting.substr(2);

@@ -51,7 +51,8 @@ bool parse_config_names(const std::string& text, config_names& names, std::strin
 bool load_config_names(const std::string& path, config_names& names, std::string& error);
 
 // True for a setting that makes memory read as zero over the programming interface: code
-// protection of a block (CP0, CP1, ...), of the boot block (CPB) or of the data EEPROM (CPD).
+// protection of the whole code memory (CP), of a block (CP0, CP1, ...), of the boot block
+// (CPB) or of the data EEPROM (CPD).
 bool is_read_protection(const std::string& setting);
 
 // The file's name beside the executables.

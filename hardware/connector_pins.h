@@ -35,7 +35,7 @@ constexpr connector_pin out_data(int bit, const char* name) {
 }
 constexpr connector_pin ground{port_register::none, 0, false, pin_direction::none, "Gnd"};
 
-constexpr std::array<connector_pin, pin_count + 1> pins{{
+inline constexpr std::array<connector_pin, pin_count + 1> pins{{
     {}, // no pin 0
     {port_register::control, 0, true, pin_direction::output, "\\C0"},
     out_data(0, "D0"),
@@ -67,11 +67,10 @@ constexpr std::array<connector_pin, pin_count + 1> pins{{
 } // namespace detail
 
 // Pins 1 to 25; any other number gives the empty entry (no register, empty name).
-// Inline: the simulated adapter looks pins up on every register access.
-inline connector_pin connector_pin_info(std::int32_t pin) {
-    if (pin < 1 || pin > pin_count)
-        return {};
-    return detail::pins[static_cast<std::size_t>(pin)];
+// Inline and by reference: the line procedures look pins up on every line change.
+inline const connector_pin& connector_pin_info(std::int32_t pin) {
+    const bool valid = pin >= 1 && pin <= pin_count;
+    return detail::pins[valid ? static_cast<std::size_t>(pin) : 0];
 }
 
 // Pins that may carry an output line (VDD, VPP, CLOCK, DATA OUT).

@@ -11,7 +11,7 @@ namespace hardware {
 namespace {
 
 bool line_active(const register_lines& lines, std::int32_t pin, std::int32_t inverted) {
-    const connector_pin info = connector_pin_info(pin);
+    const connector_pin& info = connector_pin_info(pin);
     if (info.direction != pin_direction::output)
         return false;
     const line_image_record& image = lines.image();
@@ -26,7 +26,7 @@ bool line_active(const register_lines& lines, std::int32_t pin, std::int32_t inv
 // Sets the register bit behind an output pin so the pin shows `high`; the hardware
 // inversion of a bit is applied here, the line's own inversion by the caller.
 void register_lines::set_pin(std::int32_t pin, bool high) const {
-    const connector_pin info = connector_pin_info(pin);
+    const connector_pin& info = connector_pin_info(pin);
     if (info.direction != pin_direction::output)
         return;
     std::int32_t& bits =
@@ -39,7 +39,7 @@ void register_lines::set_pin(std::int32_t pin, bool high) const {
 }
 
 std::int32_t register_lines::read_pin(std::int32_t pin) const {
-    const connector_pin info = connector_pin_info(pin);
+    const connector_pin& info = connector_pin_info(pin);
     if (info.direction != pin_direction::input)
         return 0;
     const bool bit = ((image_->status_image >> info.bit) & 1) != 0;

@@ -6,9 +6,22 @@
 
 namespace hardware {
 
+namespace {
+supply_volts simulated_supply_volts;
+}
+
+void set_simulated_supply(const supply_volts& volts) {
+    simulated_supply_volts = volts;
+}
+
+supply_volts simulated_supply() {
+    return simulated_supply_volts;
+}
+
 simulated_adapter::simulated_adapter(std::int32_t base, std::unique_ptr<target_chip> chip,
                                      adapter_wiring wiring)
     : base_(base), chip_(std::move(chip)), wiring_(wiring) {
+    follow_wiring();
     tell_edge_timing();
 }
 
@@ -26,7 +39,41 @@ std::string simulated_adapter::description() const {
 
 void simulated_adapter::set_wiring(const adapter_wiring& wiring) {
     wiring_ = wiring;
+    follow_wiring();
     update_chip();
+}
+
+simulated_adapter::line_source simulated_adapter::source_of(const adapter_line& line) {
+    const connector_pin& info = connector_pin_info(line.pin);
+    line_source source;
+    if (info.direction != pin_direction::output)
+        return source;
+    const auto mask = static_cast<std::uint8_t>(1 << info.bit);
+    (info.reg == port_register::data ? source.data_mask : source.control_mask) = mask;
+    source.flip = info.hardware_inverted != line.inverted;
+    return source;
+}
+
+// An input pin reads high through the port's pull-up unless it carries DATA IN.
+void simulated_adapter::follow_wiring() {
+    vdd_ = source_of(wiring_.vdd);
+    vpp_ = source_of(wiring_.vpp);
+    clock_ = source_of(wiring_.clock);
+    dataout_ = source_of(wiring_.dataout);
+    status_fixed_ = 0x07; // bits 0-2 are not wired to the connector and read high
+    datain_mask_ = 0;
+    for (std::int32_t pin = 1; pin <= pin_count; ++pin) {
+        const connector_pin& info = connector_pin_info(pin);
+        if (info.direction != pin_direction::input)
+            continue;
+        const auto bit = static_cast<std::uint8_t>(1 << info.bit);
+        if (pin == wiring_.datain.pin) {
+            datain_mask_ = bit;
+            datain_flip_ = wiring_.datain.inverted != info.hardware_inverted;
+        } else if (!info.hardware_inverted) {
+            status_fixed_ = static_cast<std::uint8_t>(status_fixed_ | bit);
+        }
+    }
 }
 
 void simulated_adapter::insert_chip(std::unique_ptr<target_chip> chip) {
@@ -72,7 +119,7 @@ bool simulated_adapter::take_access() {
 }
 
 bool simulated_adapter::connector_level(std::int32_t pin) const {
-    const connector_pin info = connector_pin_info(pin);
+    const connector_pin& info = connector_pin_info(pin);
     switch (info.direction) {
     case pin_direction::output: {
         const std::uint8_t reg =
@@ -89,13 +136,6 @@ bool simulated_adapter::connector_level(std::int32_t pin) const {
     return false;
 }
 
-// Level at a chip pin fed from the port; a line soldered to no output pin is held low.
-bool simulated_adapter::output_line_level(const adapter_line& line) const {
-    if (!is_output_pin(line.pin))
-        return false;
-    return connector_level(line.pin) != line.inverted;
-}
-
 // The shared data line: the chip wins while it drives (DATA OUT reaches it through a series
 // resistor), otherwise it follows DATA OUT.
 bool simulated_adapter::pgd_line_level() const {
@@ -103,16 +143,11 @@ bool simulated_adapter::pgd_line_level() const {
         if (const std::optional<bool> driven = chip_->pgd_output(now_ns()))
             return *driven;
     }
-    return output_line_level(wiring_.dataout);
+    return level_of(dataout_);
 }
 
 simulated_adapter::chip_levels simulated_adapter::levels() const {
-    chip_levels now;
-    now.vdd = output_line_level(wiring_.vdd);
-    now.vpp = output_line_level(wiring_.vpp);
-    now.pgc = output_line_level(wiring_.clock);
-    now.pgd = output_line_level(wiring_.dataout);
-    return now;
+    return {level_of(vdd_), level_of(vpp_), level_of(clock_), level_of(dataout_)};
 }
 
 void simulated_adapter::update_chip() {
@@ -123,12 +158,19 @@ void simulated_adapter::update_chip() {
 void simulated_adapter::out32(std::uint16_t address, std::uint8_t value) {
     if (!take_access())
         return;
+    std::uint8_t* reg = nullptr;
     if (address == static_cast<std::uint16_t>(base_ + data_offset))
-        data_register_ = value;
-    else if (address == static_cast<std::uint16_t>(base_ + control_offset))
-        control_register_ = static_cast<std::uint8_t>(value & 0x3F);
-    else
+        reg = &data_register_;
+    else if (address == static_cast<std::uint16_t>(base_ + control_offset)) {
+        reg = &control_register_;
+        value = static_cast<std::uint8_t>(value & 0x3F);
+    } else
         return; // the status register is read-only; other addresses are not this port's
+    // A register rewritten with its own value changes no pin, and a chip that has been told
+    // the levels would be told nothing.
+    if (*reg == value && notice_.has_told())
+        return;
+    *reg = value;
     update_chip();
 }
 
@@ -141,14 +183,9 @@ std::uint8_t simulated_adapter::inp32(std::uint16_t address) {
         return static_cast<std::uint8_t>(control_register_ | 0xC0);
     if (address != static_cast<std::uint16_t>(base_ + status_offset))
         return 0xFF;
-    static const std::vector<std::int32_t> input_pins = pins_of(pin_direction::input);
-    std::uint8_t status = 0x07; // bits 0-2 are not wired to the connector and read high
-    for (const std::int32_t pin : input_pins) {
-        const connector_pin info = connector_pin_info(pin);
-        if (connector_level(pin) != info.hardware_inverted)
-            status = static_cast<std::uint8_t>(status | (1 << info.bit));
-    }
-    return status;
+    if (datain_mask_ != 0 && pgd_line_level() != datain_flip_)
+        return static_cast<std::uint8_t>(status_fixed_ | datain_mask_);
+    return status_fixed_;
 }
 
 } // namespace hardware

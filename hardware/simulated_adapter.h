@@ -42,9 +42,21 @@ struct adapter_wiring {
 };
 
 // What sits in the adapter's socket, seen at its programming pins (true = high).
+// What a simulated adapter's VDD and VPP lines carry while on, in volts: the adapter's
+// stated voltages, or a classic adapter's 5 V and 13 V. The front ends set it from the
+// voltages they judged before powering a chip; every simulated socket tells its chip.
+struct supply_volts {
+    double vdd = 5.0, vpp = 13.0;
+    bool operator==(const supply_volts&) const = default;
+};
+void set_simulated_supply(const supply_volts& volts);
+supply_volts simulated_supply();
+
 class target_chip {
   public:
     virtual ~target_chip() = default;
+    // The voltages VDD and VPP take when high; told before the levels whenever they change.
+    virtual void set_supply_volts(const supply_volts& /*volts*/) {}
     // Called whenever one of the levels changes; `now_ns` (nanoseconds) never decreases.
     virtual void set_pins(bool vdd, bool vpp, bool pgc, bool pgd, std::int64_t now_ns) = 0;
     // The level the chip drives on PGD, or nullopt while it does not drive.
@@ -70,14 +82,24 @@ class socket_notice {
     void tell(target_chip* chip, const socket_levels& levels, std::int64_t now_ns) {
         if (!chip || (told_ && *told_ == levels))
             return;
+        if (const supply_volts volts = simulated_supply(); !told_volts_ || *told_volts_ != volts) {
+            chip->set_supply_volts(volts);
+            told_volts_ = volts;
+        }
         chip->set_pins(levels.vdd, levels.vpp, levels.pgc, levels.pgd, now_ns);
         told_ = levels;
     }
     // A new chip in the socket has been told nothing yet.
-    void forget() { told_.reset(); }
+    void forget() {
+        told_.reset();
+        told_volts_.reset();
+    }
+    // Whether the chip has been told any levels since it was put in the socket.
+    bool has_told() const { return told_.has_value(); }
 
   private:
     std::optional<socket_levels> told_;
+    std::optional<supply_volts> told_volts_;
 };
 
 class simulated_adapter final : public port_backend {
@@ -115,13 +137,29 @@ class simulated_adapter final : public port_backend {
     bool connector_level(std::int32_t pin) const;
 
   private:
+    // Where a chip line's level comes from: the register bit behind its connector pin, and
+    // whether the port and the line's buffer invert it an odd number of times. A line on no
+    // output pin has neither mask and is held low.
+    struct line_source {
+        std::uint8_t data_mask = 0;
+        std::uint8_t control_mask = 0;
+        bool flip = false;
+    };
+    static line_source source_of(const adapter_line& line);
+    bool level_of(const line_source& source) const {
+        return ((data_register_ & source.data_mask) != 0 ||
+                (control_register_ & source.control_mask) != 0) != source.flip;
+    }
+    // Works the line sources and the status register's fixed bits out of the wiring, so that a
+    // register access looks nothing up.
+    void follow_wiring();
+
     // Charges the access's time; false when the port is (now) lost.
     bool take_access();
     // The current access's time: the host clock plus the part of a microsecond charged but
     // not yet slept. Never decreases.
     std::int64_t now_ns() const;
     void tell_edge_timing();
-    bool output_line_level(const adapter_line& line) const;
     bool pgd_line_level() const;
     void update_chip();
 
@@ -135,6 +173,11 @@ class simulated_adapter final : public port_backend {
     std::uint8_t control_register_ = 0; // as written: bits 0-5
     socket_notice notice_;
     port_status status_;
+    // From the wiring (follow_wiring).
+    line_source vdd_, vpp_, clock_, dataout_;
+    std::uint8_t status_fixed_ = 0; // bits that read the same whatever the chip does
+    std::uint8_t datain_mask_ = 0;  // the status bit DATA IN reaches; 0 on no input pin
+    bool datain_flip_ = false;      // that bit reads the complement of PGD
 };
 
 } // namespace hardware

@@ -94,6 +94,9 @@ std::vector<protected_area> read_protected_areas(const config_bytes& config) {
                 area.last = area.first + block_size - 1;
                 if (block == 0)
                     area.first = boot < 0 ? area.last + 1 : boot;
+            } else if (setting.name == "CP") {
+                area.label = "Code memory";
+                area.last = devices::image_flash_size(model) - 1;
             } else if (setting.name == "CPB") {
                 area.label = "Boot block";
                 area.last = boot - 1;

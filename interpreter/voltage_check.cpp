@@ -278,6 +278,13 @@ adapter_voltages stored_voltages_with_preset() {
                                                                hardware::stored_adapter().kind));
 }
 
+hardware::supply_volts applied_volts(const adapter_voltages& adapter) {
+    auto volts = [](const stated_voltage& line, double classic) {
+        return is_stated(line) ? adapter_volts(line.text).value_or(classic) : classic;
+    };
+    return {volts(adapter.vdd, classic_vdd), volts(adapter.vpp, classic_vpp)};
+}
+
 bool nothing_stated(const adapter_voltages& adapter) {
     return !is_stated(adapter.vdd) && !is_stated(adapter.vpp);
 }

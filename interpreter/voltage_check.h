@@ -10,6 +10,7 @@
 #include "devices/device_table.h"
 #include "devices/model_select.h"
 #include "hardware/adapter_presets.h"
+#include "hardware/simulated_adapter.h"
 
 #include <optional>
 #include <string>
@@ -49,6 +50,10 @@ adapter_voltages with_preset_nominals(adapter_voltages adapter,
 // The window's voltages: the stored ones, with the nominal voltages of the stored adapter
 // preset for a line not stated, while that preset is in use for the stored adapter.
 adapter_voltages stored_voltages_with_preset();
+
+// What the adapter applies on VDD and VPP: the stated volts, or a classic adapter's for a
+// line not stated (or stated unreadably).
+hardware::supply_volts applied_volts(const adapter_voltages& adapter);
 
 // True when neither VDD nor VPP is stated: the adapter is then a classic one.
 bool nothing_stated(const adapter_voltages& adapter);

@@ -1,6 +1,7 @@
-// One row per programming family, from the maker's programming documents (for the xxK80,
-// whose document was not at hand, from gputils and other programmers): timing, control
-// registers, bulk-erase keys, panel writes, boot-block sizing and protection rules.
+// One row per programming family, from the maker's programming documents (for the xxK80 and
+// the 6527/8722, whose documents were not at hand, from gputils and other programmers):
+// timing, control registers, bulk-erase keys, panel writes, boot-block sizing and protection
+// rules.
 #include "sim/family_profile.h"
 
 #include <cstddef>
@@ -38,6 +39,11 @@ constexpr erase_option k80_keys[] = {{0x800104, {.blocks = 1}},   {0x800204, {.b
                                      {0x800005, {.boot = true}},  {0x800002, {.config = true}},
                                      {0x800004, {.eeprom = true}}};
 
+// 6527/8722 parts: FFFFh to 3C0005h, 8787h to 3C0004h (other programmers, which agree); only
+// the chip erase is modelled.
+constexpr erase_option f6527_8722_keys[] = {{0xFF87, {.chip = true}}};
+// 8410 family: the code 018Ah (01h to 3C0005h, 8Ah to 3C0004h); it has no data EEPROM.
+constexpr erase_option f8410_keys[] = {{0x018A, {.chip = true}}};
 // J-series: one key, 0101h to 3C0005h and 8080h to 3C0004h, erases the whole FLASH with the
 // configuration words at its end (the only way to clear CP0).
 constexpr erase_option j_keys[] = {{0x0180, {.chip = true}}};
@@ -48,7 +54,7 @@ constexpr register_map classic_registers{.eecon1 = 0xFA6,
                                          .eeadr = 0xFA9,
                                          .eeadrh = 0xFAA,
                                          .access_split = 0x80};
-// The K families split the access bank at 60h.
+// The K families, the 6527/8722 and the 8410 family split the access bank at 60h.
 constexpr register_map k_registers{.eecon1 = 0xFA6,
                                    .eecon2 = 0xFA7,
                                    .eedata = 0xFA8,
@@ -335,6 +341,77 @@ constexpr family_profile rows[] = {
         .row_erase = row_erase_timing::self_timed,
         .panel_writes = false,
         .boot_block = boot_block_rule::bbsiz_4l_bit4,
+        .cpd_needs_eeprom_erase = false,
+        .protected_pc_blocks_writes = false,
+        .protection = code_protection::per_block,
+        .id_locations = true,
+        .config_in_flash = false,
+    },
+    {
+        .family = chip_family::f6527_8722,
+        .name = "6527/8722",
+        .entry = entry_kind::high_voltage,
+        .vdd_max_volts = 5.5,
+        // The maker's document was not at hand: other programmers give the 2XXX/4XXX timing
+        // (P10 100 us, P11 5 ms) and method with the family's own erase key.
+        .p9_us = 1000,
+        .p9_config_us = 1000,
+        .p10_us = 100,
+        .p11_us = 5000,
+        .p11_erase_us = 5000,
+        .p11_erase_32k_us = 5000,
+        .p12_us = 2,
+        .p19_us = 0,
+        .p5_ns = 40,
+        .p5a_ns = 40,
+        .write_start_clock = 4,
+        .registers = k_registers,
+        .unlock_before_wr = false,
+        .wren_for_table_writes = false,
+        .eecon1_selects_memory = true,
+        .buffer_keeps_content = false,
+        .tblwt_1110 = command_1110::program_post_increment,
+        .erase_registers = 2,
+        .erase_options = f6527_8722_keys,
+        .row_erase = row_erase_timing::host_held,
+        .panel_writes = false,
+        .boot_block = boot_block_rule::bbsiz_by_4l_mask,
+        .cpd_needs_eeprom_erase = true,
+        .protected_pc_blocks_writes = false,
+        .protection = code_protection::per_block,
+        .id_locations = true,
+        .config_in_flash = false,
+    },
+    {
+        .family = chip_family::f8410,
+        .name = "8410",
+        .entry = entry_kind::high_voltage,
+        .vdd_max_volts = 5.5,
+        // P9 2 ms for code and configuration, P10 120 us, P11 30 ms for the bulk erase
+        // (DS39624C). No data EEPROM; the 2XXX/4XXX command set otherwise, which the
+        // document follows.
+        .p9_us = 2000,
+        .p9_config_us = 2000,
+        .p10_us = 120,
+        .p11_us = 30000,
+        .p11_erase_us = 30000,
+        .p11_erase_32k_us = 30000,
+        .p12_us = 2,
+        .p19_us = 0,
+        .p5_ns = 40,
+        .p5a_ns = 40,
+        .write_start_clock = 4,
+        .registers = k_registers,
+        .unlock_before_wr = false,
+        .wren_for_table_writes = false,
+        .eecon1_selects_memory = true,
+        .buffer_keeps_content = false,
+        .tblwt_1110 = command_1110::program_post_increment,
+        .erase_registers = 2,
+        .erase_options = f8410_keys,
+        .row_erase = row_erase_timing::host_held,
+        .panel_writes = false,
+        .boot_block = boot_block_rule::none,
         .cpd_needs_eeprom_erase = false,
         .protected_pc_blocks_writes = false,
         .protection = code_protection::per_block,

@@ -15,8 +15,11 @@ namespace sim {
 // Programming-algorithm families of the supported parts: FXX2/XX8 (and 2331/2431/4331/4431,
 // which program as FXX2/XX8 parts), FX220/X320, 2XXX/4XXX, 1230/1330 (2XXX/4XXX parts with a
 // bulk-erase key of their own), 2XK20/4XK20, 2XK22/4XK22 (F and LF), 1XK22 (13K22/14K22, F
-// and LF), xxK80 (F and LF), and the J-series: 2x/4xJ10, 2x/4xJ11/J13/J50/J53, 6x/8xJ and
-// the 97J60 family. Each value indexes its row in family_profiles().
+// and LF), xxK80 (F and LF), the 6527/8722 parts (2XXX/4XXX parts with a bulk-erase key of
+// their own) and the 8410 family (6310 ... 8493), and the J-series: 2x/4xJ10,
+// 2x/4xJ11/J13/J50/J53, 6x/8xJ and the 97J60 family. The 2XK50/4XK50 and 1XK50 parts program
+// as K22 and 1XK22, the 64/80-pin XX80/XX85, 6X2X/8X2X and 6520 parts as FXX2/XX8. Each value
+// indexes its row in family_profiles().
 enum class chip_family {
     fxx2_xx8,
     fx220_x320,
@@ -26,6 +29,8 @@ enum class chip_family {
     k22,
     k1xk22,
     k80,
+    f6527_8722,
+    f8410,
     j10,
     j11_j13_j50_j53,
     j6x_8x,
@@ -65,7 +70,7 @@ enum class boot_block_rule {
     bbsiz_4l_bit3,    // CONFIG4L bit 3 doubles 512 or 1K words (8 KB parts) / 1K or 2K words
     bbsiz_4l_bit4,    // CONFIG4L bit 4: 1K or 2K words
     bbsiz_by_4l_mask, // the BBSIZ bits the part's CONFIG4L mask has tell the sizes
-    none,             // no boot block (J-series)
+    none,             // no boot block (8410 family, J-series)
 };
 
 // Data EEPROM and flash control registers, and where the access bank turns from RAM to

@@ -1,8 +1,8 @@
 // The parts the virtual chip can be: one row of data per part (family, memory sizes, write
 // buffer, device ID, code blocks) and the configuration groups the rows share (erased values
 // and implemented-bit masks), taken from the maker's programming documents (device table and
-// configuration table; for the xxK80, whose document was not at hand, from gputils and other
-// programmers). Lookup by name accepts "18F4520", "PIC18F4520" and any letter case.
+// configuration table; for the families whose documents were not at hand, from gputils and
+// other programmers). Lookup by name accepts "18F4520", "PIC18F4520" and any letter case.
 #include "sim/part_table.h"
 
 #include <cctype>
@@ -113,6 +113,44 @@ constexpr config_group group_k80_64_pin{
     {0x5D, 0x08, 0x7F, 0x7F, 0x00, 0x8F, 0x11, 0x00, 0, 0xC0, 0, 0xE0, 0, 0x40},
     {0x5D, 0xDF, 0x7F, 0x7F, 0x00, 0x8F, 0x11, 0x00, 0, 0xC0, 0, 0xE0, 0, 0x40}};
 
+// PIC18(L)F2XK50/4XK50: gputils' values; ICPRT (CONFIG4L bit 5, 44-pin package only) is
+// kept out of the mask as for C3.
+constexpr config_group group_k50{
+    {0x00, 0x25, 0x5F, 0x3F, 0x00, 0xD3, 0x85, 0x00, 0, 0xC0, 0, 0xE0, 0, 0x40},
+    {0x3B, 0xEF, 0x5F, 0x3F, 0x00, 0xD3, 0xC5, 0x00, 0, 0xC0, 0, 0xE0, 0, 0x40}};
+// PIC18(L)F13K50/14K50 (USB clock bits in CONFIG1L, BBSIZ in CONFIG4L bit 3).
+constexpr config_group group_k1xk50{
+    {0x00, 0x27, 0x1F, 0x1F, 0x00, 0x88, 0x85, 0x00, 0, 0xC0, 0, 0xE0, 0, 0x40},
+    {0x38, 0xFF, 0x1F, 0x1F, 0x00, 0x88, 0xCD, 0x00, 0, 0xC0, 0, 0xE0, 0, 0x40}};
+// PIC18F6585/6680/6525/6621 (64-pin) and 8585/8680/8525/8621 (80-pin, with CONFIG3L for the
+// external memory bus and a second CONFIG3H bit): gputils' values.
+constexpr config_group group_xx80_64_pin =
+    erased_to_ones({0x00, 0x2F, 0x0F, 0x1F, 0x00, 0x81, 0x85, 0x00, 0, 0xC0, 0, 0xE0, 0, 0x40});
+constexpr config_group group_xx80_80_pin =
+    erased_to_ones({0x00, 0x2F, 0x0F, 0x1F, 0x83, 0x83, 0x85, 0x00, 0, 0xC0, 0, 0xE0, 0, 0x40});
+// PIC18F6520/6620/6720 (64-pin) and 8520/8620/8720 (80-pin, CONFIG3L): gputils' values.
+constexpr config_group group_6520_64_pin =
+    erased_to_ones({0x00, 0x27, 0x0F, 0x0F, 0x00, 0x01, 0x85, 0x00, 0, 0xC0, 0, 0xE0, 0, 0x40});
+constexpr config_group group_6520_80_pin =
+    erased_to_ones({0x00, 0x27, 0x0F, 0x0F, 0x83, 0x01, 0x85, 0x00, 0, 0xC0, 0, 0xE0, 0, 0x40});
+// PIC18F6527/6622/6627/6628/6722/6723 (64-pin) and their 80-pin 85xx/86xx/87xx twins
+// (CONFIG3L and one more CONFIG3H bit): gputils' values, BBSIZ1:0 in CONFIG4L.
+constexpr config_group group_6527_64_pin{
+    {0x00, 0x07, 0x1F, 0x1F, 0x00, 0x81, 0x85, 0x00, 0, 0xC0, 0, 0xE0, 0, 0x40},
+    {0x00, 0xCF, 0x1F, 0x1F, 0x00, 0x85, 0xF5, 0x00, 0, 0xC0, 0, 0xE0, 0, 0x40}};
+constexpr config_group group_6527_80_pin{
+    {0x00, 0x07, 0x1F, 0x1F, 0xF3, 0x83, 0x85, 0x00, 0, 0xC0, 0, 0xE0, 0, 0x40},
+    {0x00, 0xCF, 0x1F, 0x1F, 0xF3, 0x87, 0xF5, 0x00, 0, 0xC0, 0, 0xE0, 0, 0x40}};
+// The 8410 family: one CP bit for the whole memory, no WRT bits, no data EEPROM. The 8310
+// and 8410 (80-pin, external memory bus) add CONFIG3L and an EBTR bit in CONFIG7L
+// (gputils; another programmer gives both to every part of the family, and the smaller
+// masks are taken). These groups hold their CONFIG5L..7L bytes themselves.
+constexpr config_group group_8410{
+    {0x00, 0x07, 0x1F, 0x1F, 0x00, 0x81, 0x81, 0x00, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00},
+    {0x00, 0xCF, 0x1F, 0x1F, 0x00, 0x85, 0xC1, 0x00, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00}};
+constexpr config_group group_8410_bus{
+    {0x00, 0x07, 0x1F, 0x1F, 0xC3, 0x81, 0x81, 0x00, 0x01, 0x00, 0x00, 0x00, 0x01, 0x00},
+    {0x00, 0xCF, 0x1F, 0x1F, 0xC3, 0x85, 0xC1, 0x00, 0x01, 0x00, 0x00, 0x00, 0x01, 0x00}};
 // ---- J-series ------------------------------------------------------------------------------
 // Configuration words in the last 8 bytes of the FLASH (CONFIG1L..CONFIG4H, bytes 9-14 do not
 // exist). The masks are gputils' per part; every implemented bit of the maker's defaults is 1,
@@ -200,8 +238,8 @@ constexpr config_group group_j_f96j60 =
     erased_to_ones({0xE1, 0x04, 0xC7, 0x0F, 0xF8, 0x07, 0x00, 0x00, 0, 0, 0, 0, 0, 0});
 
 // One part: flash in KB, and one CP/WRT/EBTR bit per code block it has (03 = two code
-// blocks, 07 = three, 0F = four, up to 3F = six). The 2525/4525 use 07, the safe choice for
-// their disputed CP3/WRT3/EBTR3 bits.
+// blocks, 07 = three, 0F = four, up to FF = eight; 0 where the group holds those bytes). The
+// 2525/4525 use 07, the safe choice for their disputed CP3/WRT3/EBTR3 bits.
 struct part_row {
     const char* name;
     chip_family family;
@@ -333,6 +371,69 @@ constexpr part_row part_rows[] = {
     {"18LF65K80", chip_family::k80, 32, 1024, 64, 0x6220, &group_k80_64_pin, 0x0F},
     {"18LF66K80", chip_family::k80, 64, 1024, 64, 0x61C0, &group_k80_64_pin, 0x0F},
 
+    // 2XK50/4XK50 (programmed as K22): device IDs from other programmers, which agree.
+    {"18F24K50", chip_family::k22, 16, 256, 64, 0x5C60, &group_k50, 0x03},
+    {"18F25K50", chip_family::k22, 32, 256, 64, 0x5C20, &group_k50, 0x0F},
+    {"18F45K50", chip_family::k22, 32, 256, 64, 0x5C00, &group_k50, 0x0F},
+    {"18F26K50", chip_family::k22, 64, 256, 64, 0x5D20, &group_k50, 0x0F},
+    {"18F46K50", chip_family::k22, 64, 256, 64, 0x5D00, &group_k50, 0x0F},
+    {"18LF24K50", chip_family::k22, 16, 256, 64, 0x5CE0, &group_k50, 0x03},
+    {"18LF25K50", chip_family::k22, 32, 256, 64, 0x5CA0, &group_k50, 0x0F},
+    {"18LF45K50", chip_family::k22, 32, 256, 64, 0x5C80, &group_k50, 0x0F},
+    {"18LF26K50", chip_family::k22, 64, 256, 64, 0x5D60, &group_k50, 0x0F},
+    {"18LF46K50", chip_family::k22, 64, 256, 64, 0x5D40, &group_k50, 0x0F},
+
+    // 1XK50 (programmed as 1XK22).
+    {"18F13K50", chip_family::k1xk22, 8, 256, 8, 0x4740, &group_k1xk50, 0x03},
+    {"18F14K50", chip_family::k1xk22, 16, 256, 16, 0x4760, &group_k1xk50, 0x03},
+    {"18LF13K50", chip_family::k1xk22, 8, 256, 8, 0x4700, &group_k1xk50, 0x03},
+    {"18LF14K50", chip_family::k1xk22, 16, 256, 16, 0x4720, &group_k1xk50, 0x03},
+
+    // 64/80-pin parts programmed as FXX2/XX8: XX80/XX85, 6X2X/8X2X and the 6520 family (its
+    // device IDs and sizes from another programmer). They take the FXX2 boot block of 512
+    // bytes; another programmer gives the 6520/8520 one of 2 KB.
+    {"18F6585", chip_family::fxx2_xx8, 48, 1024, 8, 0x0A60, &group_xx80_64_pin, 0x07},
+    {"18F6680", chip_family::fxx2_xx8, 64, 1024, 8, 0x0A20, &group_xx80_64_pin, 0x0F},
+    {"18F8585", chip_family::fxx2_xx8, 48, 1024, 8, 0x0A40, &group_xx80_80_pin, 0x07},
+    {"18F8680", chip_family::fxx2_xx8, 64, 1024, 8, 0x0A00, &group_xx80_80_pin, 0x0F},
+    {"18F6525", chip_family::fxx2_xx8, 48, 1024, 8, 0x0AE0, &group_xx80_64_pin, 0x07},
+    {"18F6621", chip_family::fxx2_xx8, 64, 1024, 8, 0x0AA0, &group_xx80_64_pin, 0x0F},
+    {"18F8525", chip_family::fxx2_xx8, 48, 1024, 8, 0x0AC0, &group_xx80_80_pin, 0x07},
+    {"18F8621", chip_family::fxx2_xx8, 64, 1024, 8, 0x0A80, &group_xx80_80_pin, 0x0F},
+    {"18F6520", chip_family::fxx2_xx8, 32, 1024, 8, 0x0B20, &group_6520_64_pin, 0x0F},
+    {"18F6620", chip_family::fxx2_xx8, 64, 1024, 8, 0x0660, &group_6520_64_pin, 0x0F},
+    {"18F6720", chip_family::fxx2_xx8, 128, 1024, 8, 0x0620, &group_6520_64_pin, 0xFF},
+    {"18F8520", chip_family::fxx2_xx8, 32, 1024, 8, 0x0B00, &group_6520_80_pin, 0x0F},
+    {"18F8620", chip_family::fxx2_xx8, 64, 1024, 8, 0x0640, &group_6520_80_pin, 0x0F},
+    {"18F8720", chip_family::fxx2_xx8, 128, 1024, 8, 0x0600, &group_6520_80_pin, 0xFF},
+
+    // 6527/8722 family: device IDs from other programmers.
+    {"18F6527", chip_family::f6527_8722, 48, 1024, 64, 0x1340, &group_6527_64_pin, 0x07},
+    {"18F6622", chip_family::f6527_8722, 64, 1024, 64, 0x1380, &group_6527_64_pin, 0x0F},
+    {"18F6627", chip_family::f6527_8722, 96, 1024, 64, 0x13C0, &group_6527_64_pin, 0x3F},
+    {"18F6628", chip_family::f6527_8722, 96, 1024, 64, 0x49C0, &group_6527_64_pin, 0x3F},
+    {"18F6722", chip_family::f6527_8722, 128, 1024, 64, 0x1400, &group_6527_64_pin, 0xFF},
+    {"18F6723", chip_family::f6527_8722, 128, 1024, 64, 0x4A00, &group_6527_64_pin, 0xFF},
+    {"18F8527", chip_family::f6527_8722, 48, 1024, 64, 0x1360, &group_6527_80_pin, 0x07},
+    {"18F8622", chip_family::f6527_8722, 64, 1024, 64, 0x13A0, &group_6527_80_pin, 0x0F},
+    {"18F8627", chip_family::f6527_8722, 96, 1024, 64, 0x13E0, &group_6527_80_pin, 0x3F},
+    {"18F8628", chip_family::f6527_8722, 96, 1024, 64, 0x49E0, &group_6527_80_pin, 0x3F},
+    {"18F8722", chip_family::f6527_8722, 128, 1024, 64, 0x1420, &group_6527_80_pin, 0xFF},
+    {"18F8723", chip_family::f6527_8722, 128, 1024, 64, 0x4A20, &group_6527_80_pin, 0xFF},
+
+    // 8410 family: device IDs from another programmer.
+    {"18F6310", chip_family::f8410, 8, 0, 16, 0x0BE0, &group_8410, 0},
+    {"18F6390", chip_family::f8410, 8, 0, 16, 0x0BA0, &group_8410, 0},
+    {"18F6393", chip_family::f8410, 8, 0, 16, 0x1A00, &group_8410, 0},
+    {"18F6410", chip_family::f8410, 16, 0, 16, 0x06E0, &group_8410, 0},
+    {"18F6490", chip_family::f8410, 16, 0, 16, 0x06A0, &group_8410, 0},
+    {"18F6493", chip_family::f8410, 16, 0, 16, 0x0E00, &group_8410, 0},
+    {"18F8310", chip_family::f8410, 8, 0, 16, 0x0BC0, &group_8410_bus, 0},
+    {"18F8390", chip_family::f8410, 8, 0, 16, 0x0B80, &group_8410, 0},
+    {"18F8393", chip_family::f8410, 8, 0, 16, 0x1A20, &group_8410, 0},
+    {"18F8410", chip_family::f8410, 16, 0, 16, 0x06C0, &group_8410_bus, 0},
+    {"18F8490", chip_family::f8410, 16, 0, 16, 0x0680, &group_8410, 0},
+    {"18F8493", chip_family::f8410, 16, 0, 16, 0x0E20, &group_8410, 0},
     // J-series: no data EEPROM, a 64-byte write buffer, no code blocks.
     {"18F24J10", chip_family::j10, 16, 0, 64, 0x1D00, &group_j_f24j10, 0x00},
     {"18LF24J10", chip_family::j10, 16, 0, 64, 0x1D40, &group_j_f24j10, 0x00},
@@ -434,6 +535,8 @@ part_info make_part(const part_row& row) {
                 row.write_buffer, row.device_id, row.config->erased,  row.config->mask};
     // Bits of blocks a smaller part does not have are unimplemented and read 0 (maker
     // statement).
+    if (row.blocks == 0)
+        return p;
     for (int index : {8, 10, 12}) {
         p.config_erased[index] = row.blocks;
         p.config_mask[index] = row.blocks;

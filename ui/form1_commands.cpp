@@ -217,8 +217,10 @@ void Form1::run_chip_operation(Module1::operation_result (*operation)(bool), con
 
 bool Form1::voltages_allow_powering() {
     using Module1::voltage_verdict_kind;
-    const Module1::voltage_verdict verdict = Module1::judge_voltages(
-        devices::selected_model().values, Module1::stored_voltages_with_preset());
+    const Module1::adapter_voltages adapter = Module1::stored_voltages_with_preset();
+    hardware::set_simulated_supply(Module1::applied_volts(adapter));
+    const Module1::voltage_verdict verdict =
+        Module1::judge_voltages(devices::selected_model().values, adapter);
     switch (verdict.kind) {
     case voltage_verdict_kind::ok:
         return true;
@@ -252,8 +254,10 @@ bool Form1::voltages_allow_powering() {
 
 bool Form1::voltages_allow_unnamed_chip() {
     using Module1::voltage_verdict_kind;
-    const Module1::voltage_verdict verdict = Module1::judge_voltages_for_any_model(
-        devices::device_database(), Module1::stored_voltages_with_preset(), "Identify Chip");
+    const Module1::adapter_voltages adapter = Module1::stored_voltages_with_preset();
+    hardware::set_simulated_supply(Module1::applied_volts(adapter));
+    const Module1::voltage_verdict verdict =
+        Module1::judge_voltages_for_any_model(devices::device_database(), adapter, "Identify Chip");
     switch (verdict.kind) {
     case voltage_verdict_kind::ok:
     case voltage_verdict_kind::warn:

@@ -110,7 +110,18 @@ void Form1::updatedisplay() {
     tabla_eeprom->set_lines(to_lines(
         table_lines(eeprom_format, buffer.eeprom_image, model.eeprom_size, scrl2->value())));
     const devices::model_config_names* named = window_config_names().find(model.name);
+    // A part with its configuration in FLASH has eight bytes, CONFIG1L..CONFIG4H.
+    const auto& layout = model.layout;
+    lfix[14]->set_fixed_tip(
+        layout.config_in_flash
+            ? QString::fromStdString(
+                  "The last " + std::to_string(layout.config_size) + " bytes of FLASH, " +
+                  core::hex6h(static_cast<std::int32_t>(layout.config_address)) + " on")
+            : QString());
     for (std::size_t k = 0; k < label_conf.size(); ++k) {
+        const bool exists = static_cast<int>(k) < layout.config_size;
+        lfix[k]->setVisible(exists);
+        label_conf[k]->setVisible(exists);
         label_conf[k]->setText(QString::fromStdString(core::hex2(buffer.config_image[k])));
         label_conf[k]->set_fixed_tip(
             config_cell_tip(named, static_cast<int>(k), buffer.config_image[k]));

@@ -470,6 +470,17 @@ TEST_F(ChipCommands, AdapterVoltagesAreCheckedBeforeAnyLineMoves) {
           "(--vdd), so the chip may not enter programming mode.",
           "needs at least 9.00 V on VPP", "Chip erased. "},
          false},
+        // The 8410 family takes at most 12 V: a 13 V adapter is refused, 12 V runs.
+        {{"erase", "--model", "PIC18F8410", "--vdd", "5", "--vpp", "13"},
+         {},
+         2,
+         {"The PIC18F8410 takes at most 12.00 V on VPP; the adapter is set to 13.00 V (--vpp)."},
+         true},
+        {{"erase", "--model", "PIC18F8410", "--vdd", "5", "--vpp", "12"},
+         {},
+         0,
+         {"Chip erased. "},
+         false},
         {{"erase", "--vdd", "3,3"}, {}, 2, {"--vdd needs the adapter's voltage in volts"}, true},
         {{"erase", "--vpp", "0"}, {}, 2, {"--vpp needs"}, true},
         // A preset in use (given, or stored while the stored wiring has its lines): its
@@ -650,14 +661,16 @@ TEST_F(ChipCommands, FilesThatCannotBeMeantAreRefusedBeforeThePort) {
 
 // A port lost after any register access never ends in success: Erase All is cut after
 // every access of a clean run, Program All after a sample of them (the first 30, 40 spread
-// over the run, the last 10), with the shipped database and with one whose algorithms open
-// with a wait, so that the device ID is read in a power cycle of its own.
+// over the run, the last 10), with the shipped definitions and with ones whose algorithms
+// open with a wait, so that the device ID is read in a power cycle of its own.
 TEST_F(ChipCommands, APortLostAtAnyAccessNeverEndsInSuccess) {
     std::fill_n(image_.flash_image.begin(), 300, 0x5A);
     save_image("app.hex");
+    const std::string shipped_dir = path("shipped");
     const std::string no_begin = path("no-begin");
     {
-        // The definitions and the one model (the rest would only cost reading time).
+        // The definitions and the one model, as shipped: the other models would only cost
+        // reading time in each of the many runs.
         std::ifstream shipped(PINWRIGHT_SOURCE_DIR "/data/pinwrightdevices.txt", std::ios::binary);
         std::string text;
         bool other_model = false;
@@ -667,12 +680,14 @@ TEST_F(ChipCommands, APortLostAtAnyAccessNeverEndsInSuccess) {
             other_model = other_model && line != "\r";
             text += other_model ? "" : line + "\n";
         }
+        ASSERT_TRUE(QDir().mkpath(QString::fromStdString(shipped_dir)));
+        std::ofstream(shipped_dir + "/pinwrightdevices.txt", std::ios::binary) << text;
         for (const std::string kind : {"erasealgdef 5: ", "programalgdef 8: "})
             text.insert(text.find(kind + "begin,") + kind.size(), "w1,");
         ASSERT_TRUE(QDir().mkpath(QString::fromStdString(no_begin)));
         std::ofstream(no_begin + "/pinwrightdevices.txt", std::ios::binary) << text;
     }
-    for (const std::string& data : {std::string(PINWRIGHT_BIN_DIR), no_begin})
+    for (const std::string& data : {shipped_dir, no_begin})
         for (const bool erase : {true, false}) {
             std::vector<std::string> args{"program", path("app.hex")};
             if (erase)

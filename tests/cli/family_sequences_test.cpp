@@ -235,7 +235,8 @@ INSTANTIATE_TEST_SUITE_P(
         family_case{"PIC18F45K20", chip_family::k20, {"--vdd", "3.3", "--vpp", "9"}},
         family_case{"PIC18F45K22", chip_family::k22, {"--vdd", "3.3", "--vpp", "9"}},
         family_case{"PIC18F14K22", chip_family::k1xk22, {"--vdd", "3.3", "--vpp", "9"}},
-        family_case{"PIC18F46K80", chip_family::k80, {"--vdd", "3.3", "--vpp", "9"}}),
+        family_case{"PIC18F46K80", chip_family::k80, {"--vdd", "3.3", "--vpp", "9"}},
+        family_case{"PIC18F6527", chip_family::f6527_8722, {"--vdd", "5", "--vpp", "12.5"}}),
     [](const auto& p) { return std::string(p.param.model); });
 
 } // namespace

@@ -23,6 +23,12 @@ struct assembled_part {
     const char* oscillator;                 // a high-speed crystal setting, "FOSC = HSHP"
     const char* other;                      // one more setting, "LVP = OFF" where it has LVP
     std::vector<std::string> voltages = {}; // the adapter's, stated where 5 V / 13 V is too much
+    // The part has data EEPROM and code blocks of its own (CP0, CP1, ...); the 8410 family
+    // has neither, only one CP bit in CONFIG5L for the whole memory.
+    bool eeprom_and_blocks = true;
+
+    const char* protection() const { return eeprom_and_blocks ? "CP0" : "CP"; }
+    const char* protected_area() const { return eeprom_and_blocks ? "Block 0 (" : "Code memory ("; }
 };
 
 // ID bytes 12h, A5h and, at 200007h, 07h. gpasm refuses __idlocs for the xxK80 parts (its
@@ -35,7 +41,8 @@ std::string id_locations(const std::string& part) {
 
 // Assembles the small program for `part` with `config` as its CONFIG directive into
 // base + "app.hex".
-void assemble(const std::string& base, const std::string& part, const std::string& config) {
+void assemble(const std::string& base, const std::string& part, const std::string& config,
+              bool eeprom = true) {
     {
         std::ofstream source(base + "app.asm");
         source << "    list p=" << part << "\n"
@@ -50,9 +57,7 @@ void assemble(const std::string& base, const std::string& part, const std::strin
                << "again:\n"
                << "    incf LATB, F\n"
                << "    bra again\n"
-               << "    org 0xF00000\n"
-               << "    de \"Pinwright\", 0x00\n"
-               << "    end\n";
+               << (eeprom ? "    org 0xF00000\n    de \"Pinwright\", 0x00\n" : "") << "    end\n";
     }
     const std::string command =
         "gpasm -q -o " + base + "app.hex " + base + "app.asm > " + base + "gpasm.log 2>&1";
@@ -71,7 +76,8 @@ class GpasmProgram : public ::testing::TestWithParam<assembled_part> {
     // The small program for the part, its watchdog off, its other setting and `more`.
     void assemble_part(const std::string& more = "") {
         assemble(base(), GetParam().part,
-                 std::string(GetParam().watchdog) + " = OFF, " + GetParam().other + more);
+                 std::string(GetParam().watchdog) + " = OFF, " + GetParam().other + more,
+                 GetParam().eeprom_and_blocks);
     }
 
     // pinwright-cli `args` on `file` (app.hex) and the simulated part's chip file.
@@ -106,7 +112,8 @@ TEST_P(GpasmProgram, ProgramsAndVerifies) {
     };
     const std::string ids = ":020000040020DA\r\n:0800000012A5FFFFFFFFFF073F\r\n";
     const std::string chip = text_of(base() + "chip.hex");
-    EXPECT_NE(chip.find(":0A00000050696E777269676874003A"), std::string::npos)
+    EXPECT_EQ(chip.find(":0A00000050696E777269676874003A") != std::string::npos,
+              GetParam().eeprom_and_blocks)
         << "EEPROM \"Pinwright\"";
     EXPECT_NE(chip.find(ids), std::string::npos) << chip;
     ASSERT_EQ(run({"read"}, data, "back.hex"), 0) << err.str();
@@ -126,14 +133,17 @@ TEST_P(GpasmProgram, ProgramsAndVerifies) {
 // (the configuration section of each family's algorithms run on its own), and a plain
 // verify names the protected block instead of listing its zeros.
 TEST_P(GpasmProgram, ProtectedImageIsProvenThenNamed) {
-    ASSERT_NO_FATAL_FAILURE(assemble_part(", CP0 = ON"));
+    const std::string protection = GetParam().protection();
+    ASSERT_NO_FATAL_FAILURE(assemble_part(", " + protection + " = ON"));
     ASSERT_EQ(run({"program", "--verify"}), 0) << err.str();
     EXPECT_EQ(err.str().find("protocol problem"), std::string::npos) << err.str();
-    EXPECT_NE(err.str().find("warning: The image turns code protection on: Block 0 ("),
+    EXPECT_NE(err.str().find(std::string("warning: The image turns code protection on: ") +
+                             GetParam().protected_area()),
               std::string::npos)
         << err.str();
     EXPECT_EQ(run({"verify"}), 1) << err.str();
-    EXPECT_NE(err.str().find(") reads as zero: CP0 in CONFIG5L protects it.\n"), std::string::npos)
+    EXPECT_NE(err.str().find(") reads as zero: " + protection + " in CONFIG5L protects it.\n"),
+              std::string::npos)
         << err.str();
     EXPECT_NE(err.str().find("Everything else matches the image."), std::string::npos) << err.str();
 }
@@ -141,22 +151,29 @@ TEST_P(GpasmProgram, ProtectedImageIsProvenThenNamed) {
 // The settings the directives chose, by name, from the data file built beside the
 // programs; code protection is flagged.
 TEST_P(GpasmProgram, ConfigNamesTheSettings) {
+    const std::string protection = GetParam().protection();
     const std::string oscillator = GetParam().oscillator;
     const std::string watchdog = std::string(GetParam().watchdog) + " = OFF";
     const std::string other = GetParam().other;
-    ASSERT_NO_FATAL_FAILURE(assemble(base(), GetParam().part,
-                                     oscillator + ", " + watchdog + ", " + other + ", CP0 = ON"));
+    ASSERT_NO_FATAL_FAILURE(
+        assemble(base(), GetParam().part,
+                 oscillator + ", " + watchdog + ", " + other + ", " + protection + " = ON",
+                 GetParam().eeprom_and_blocks));
     ASSERT_EQ(cli::run_cli({"config", base() + "app.hex", "--model", GetParam().part},
                            PINWRIGHT_BIN_DIR, out, err),
               0)
         << err.str();
     EXPECT_EQ(err.str(), "");
     const std::string text = out.str();
-    for (const std::string& chosen :
-         {oscillator, watchdog, other, std::string("CP0 = ON"), std::string("CP1 = OFF")})
+    for (const std::string& chosen : {oscillator, watchdog, other, protection + " = ON"})
         EXPECT_NE(text.find(chosen), std::string::npos) << chosen << " in\n" << text;
-    EXPECT_NE(text.find("Warning: CONFIG5L CP0 = ON: read protection"), std::string::npos) << text;
-    EXPECT_EQ(text.find("CP1 = ON"), std::string::npos) << text;
+    EXPECT_NE(text.find("Warning: CONFIG5L " + protection + " = ON: read protection"),
+              std::string::npos)
+        << text;
+    if (GetParam().eeprom_and_blocks) {
+        EXPECT_NE(text.find("CP1 = OFF"), std::string::npos) << text;
+        EXPECT_EQ(text.find("CP1 = ON"), std::string::npos) << text;
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -177,7 +194,18 @@ INSTANTIATE_TEST_SUITE_P(
         assembled_part{
             "18lf14k22", "WDTEN", "FOSC = HS", "LVP = OFF", {"--vdd", "3.3", "--vpp", "9"}},
         assembled_part{
-            "18f46k80", "WDTEN", "FOSC = HS1", "XINST = OFF", {"--vdd", "3.3", "--vpp", "9"}}),
+            "18f46k80", "WDTEN", "FOSC = HS1", "XINST = OFF", {"--vdd", "3.3", "--vpp", "9"}},
+        assembled_part{
+            "18f45k50", "WDTEN", "FOSC = HSH", "LVP = OFF", {"--vdd", "3.3", "--vpp", "9"}},
+        assembled_part{
+            "18f14k50", "WDTEN", "FOSC = HS", "LVP = OFF", {"--vdd", "3.3", "--vpp", "9"}},
+        assembled_part{"18f6680", "WDT", "OSC = HS", "LVP = OFF"},
+        assembled_part{"18f6621", "WDT", "OSC = HS", "LVP = OFF"},
+        assembled_part{"18f6520", "WDT", "OSC = HS", "LVP = OFF"},
+        assembled_part{"18f6527", "WDT", "OSC = HS", "LVP = OFF", {"--vdd", "5", "--vpp", "12.5"}},
+        // The 8410 family's VPP ends at 12 V.
+        assembled_part{
+            "18f8410", "WDT", "OSC = HS", "XINST = OFF", {"--vdd", "5", "--vpp", "12"}, false}),
     [](const auto& p) { return std::string(p.param.part); });
 
 } // namespace

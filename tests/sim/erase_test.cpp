@@ -49,7 +49,9 @@ TEST(BulkErase, ChipEraseKeysEraseEverythingAndResetConfiguration) {
         {"18F4450", 0x3F3F, 0x8F8F, 5100},    {"18F25K20", 0x0F0F, 0x8F8F, 5200},
         {"18F25K20", 0x0F0F, 0x8787, 5200},   {"18F46K22", 0x0F0F, 0x8F8F, 15200},
         {"18LF24K22", 0x0F0F, 0x8F8F, 12200}, {"18F13K22", 0x0F0F, 0x8F8F, 5100},
-        {"18F1330", 0x0F0F, 0x8787, 5100},
+        {"18F1330", 0x0F0F, 0x8787, 5100},    {"18F6720", 0, 0x0080, 10005},
+        {"18F45K50", 0x0F0F, 0x8F8F, 15200},  {"18F8722", 0xFFFF, 0x8787, 5100},
+        {"18F8410", 0x010A, 0x018A, 30200},
     };
     for (const auto& c : cases) {
         sim::virtual_chip chip(*sim::find_part(c.part));
@@ -94,6 +96,13 @@ TEST(BulkErase, WrongKeysOrTimingEraseNothing) {
         {"the 12 ms of the small K22 parts on a 64 KB one", "18LF26K22", "needs P11 = 15000 us",
          [](icsp_host& h) {
              h.bulk_erase(0x0F0F, 0x8F8F, 12200);
+             h.core(0x0000);
+         }},
+        {"2XXX key on 6527/8722", "18F8722", "not a documented erase option",
+         [](icsp_host& h) { h.bulk_erase(0x3F3F, 0x8F8F, 5100); }},
+        {"the 2XXX erase wait on the 8410 family", "18F6410", "needs P11",
+         [](icsp_host& h) {
+             h.bulk_erase(0x010A, 0x018A, 5100);
              h.core(0x0000);
          }},
         {"chip-erase keys on xxK80, which has none", "18F46K80", "not a documented erase option",

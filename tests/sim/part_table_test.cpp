@@ -62,23 +62,31 @@ TEST(PartTable, EveryRowIsConsistent) {
             EXPECT_EQ(p.eeprom_bytes, 0);
             continue;
         }
-        // CONFIG3L exists on the motor and power control parts only, CONFIG4H never; one
-        // CP/WRT/EBTR bit per code block.
+        // CONFIG3L exists on the motor and power control parts and on the 80-pin parts with
+        // an external memory bus (all 18F8xxx but the 8x9x LCD parts) only, CONFIG4H never;
+        // one CP/WRT/EBTR bit per code block, or on the 8410 family one CP bit for the whole
+        // memory, no WRT bits and at most one EBTR bit.
         const bool has_config3l = p.name == "18F2331" || p.name == "18F2431" ||
                                   p.name == "18F4331" || p.name == "18F4431" ||
-                                  p.name == "18F1230" || p.name == "18F1330";
+                                  p.name == "18F1230" || p.name == "18F1330" ||
+                                  (p.name.starts_with("18F8") && p.name[5] != '9');
         EXPECT_EQ(p.config_mask[4] != 0, has_config3l);
         EXPECT_EQ(p.config_mask[7], 0);
         const int blocks = std::popcount(static_cast<unsigned>(p.config_mask[8]));
         EXPECT_EQ(p.config_mask[8], (1 << blocks) - 1);
-        EXPECT_EQ(p.config_mask[10], p.config_mask[8]);
-        EXPECT_EQ(p.config_mask[12], p.config_mask[8]);
+        if (p.config_mask[10] == 0) {
+            EXPECT_EQ(blocks, 1);
+            EXPECT_LE(p.config_mask[12], 0x01);
+        } else {
+            EXPECT_EQ(p.config_mask[10], p.config_mask[8]);
+            EXPECT_EQ(p.config_mask[12], p.config_mask[8]);
+        }
         EXPECT_EQ(p.flash_bytes % blocks, 0);
         // No data EEPROM, no CPD and WRTD bits.
         EXPECT_EQ((p.config_mask[9] & 0x80) != 0, p.eeprom_bytes != 0);
         EXPECT_EQ((p.config_mask[11] & 0x80) != 0, p.eeprom_bytes != 0);
     }
-    EXPECT_EQ(sim::known_parts().size(), 199u);
+    EXPECT_EQ(sim::known_parts().size(), 251u);
 }
 
 // Every family a part names has its profile row (profile_of throws for one without), every
@@ -127,6 +135,12 @@ TEST(PartTable, SpotChecksAgainstTheDeviceTable) {
         {"18LF14K22", sim::chip_family::k1xk22, 16384, 256, 16, 0x4F60, 0x03, 0x27, 0x88},
         {"18F45K80", sim::chip_family::k80, 32768, 1024, 64, 0x6160, 0x0F, 0x08, 0x89},
         {"18LF66K80", sim::chip_family::k80, 65536, 1024, 64, 0x61C0, 0x0F, 0x08, 0x8F},
+        {"18F24K50", sim::chip_family::k22, 16384, 256, 64, 0x5C60, 0x03, 0x25, 0xD3},
+        {"18LF14K50", sim::chip_family::k1xk22, 16384, 256, 16, 0x4720, 0x03, 0x27, 0x88},
+        {"18F8585", sim::chip_family::fxx2_xx8, 49152, 1024, 8, 0x0A40, 0x07, 0x2F, 0x83},
+        {"18F6720", sim::chip_family::fxx2_xx8, 131072, 1024, 8, 0x0620, 0xFF, 0x27, 0x01},
+        {"18F8627", sim::chip_family::f6527_8722, 98304, 1024, 64, 0x13E0, 0x3F, 0x07, 0x83},
+        {"18F6393", sim::chip_family::f8410, 8192, 0, 16, 0x1A00, 0x01, 0x07, 0x81},
         {"18LF24J50", sim::chip_family::j11_j13_j50_j53, 16384, 0, 64, 0x4CC0, 0, 0x07, 0x09},
         {"18F46J13", sim::chip_family::j11_j13_j50_j53, 65536, 0, 64, 0x59A0, 0, 0x04, 0x0F},
         {"18F45J10", sim::chip_family::j10, 32768, 0, 64, 0x1C20, 0, 0x04, 0x01},

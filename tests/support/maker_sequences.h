@@ -33,7 +33,7 @@ inline eeprom_registers registers_of(sim::chip_family family) {
 }
 
 // Whether the family's data EEPROM sequence loads EEADRH: the X220/X320, 1230/1330 and
-// 1XK22 documents load EEADR alone.
+// 1XK22 documents load EEADR alone, and the 8410 family has no data EEPROM.
 inline bool loads_eeadrh(sim::chip_family family) {
     switch (family) {
     case sim::chip_family::fxx2_xx8:
@@ -41,10 +41,12 @@ inline bool loads_eeadrh(sim::chip_family family) {
     case sim::chip_family::k20:
     case sim::chip_family::k22:
     case sim::chip_family::k80:
+    case sim::chip_family::f6527_8722:
         return true;
     case sim::chip_family::fx220_x320:
     case sim::chip_family::f1230_1330:
     case sim::chip_family::k1xk22:
+    case sim::chip_family::f8410:
     case sim::chip_family::j10: // no data EEPROM
     case sim::chip_family::j11_j13_j50_j53:
     case sim::chip_family::j6x_8x:

@@ -4,13 +4,26 @@
 // inverting buffers). A frame is 20 falling clock edges while both supplies are on.
 #pragma once
 
+#include <algorithm>
+#include <charconv>
 #include <cstdint>
 #include <istream>
-#include <sstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace test_support {
+
+// The next whitespace-separated field of `rest` (empty at its end), as `>>` would read it;
+// a trace holds millions of lines, too many for a string stream each.
+inline std::string_view next_trace_field(std::string_view& rest) {
+    constexpr std::string_view blanks = " \t\r\n\v\f";
+    const auto start = std::min(rest.find_first_not_of(blanks), rest.size());
+    const auto end = std::min(rest.find_first_of(blanks, start), rest.size());
+    const std::string_view field = rest.substr(start, end - start);
+    rest.remove_prefix(end);
+    return field;
+}
 
 struct traced_frame {
     int command = 0;
@@ -34,22 +47,24 @@ inline decoded_trace decode_trace(std::istream& in) {
     traced_frame frame;
     std::string line;
     while (std::getline(in, line)) {
-        std::istringstream fields(line);
-        std::string kind, address, value;
-        fields >> kind >> address;
+        std::string_view fields = line;
+        const std::string_view kind = next_trace_field(fields);
+        const std::string_view address = next_trace_field(fields);
         if (kind == "U") {
-            out.waited_us += std::stoll(address);
+            out.waited_us += std::stoll(std::string(address));
             continue;
         }
         if (kind == "S") {
-            const auto ms = std::stoll(address);
+            const auto ms = std::stoll(std::string(address));
             out.waited_ms += ms;
             if (clock && clocks == 3)
                 frame.hold_ms += ms;
             continue;
         }
-        fields >> value;
-        if ((kind != "W" && kind != "R") || address.size() != 4 || value.size() != 2) {
+        const std::string_view value = next_trace_field(fields);
+        int data = 0;
+        if ((kind != "W" && kind != "R") || address.size() != 4 || value.size() != 2 ||
+            std::from_chars(value.data(), value.data() + 2, data, 16).ptr != value.data() + 2) {
             out.bad_lines.push_back(line);
             continue;
         }
@@ -60,7 +75,6 @@ inline decoded_trace decode_trace(std::istream& in) {
         ++out.writes;
         if (address != "0378")
             continue;
-        const int data = std::stoi(value, nullptr, 16);
         const bool new_vdd = (data & 4) != 0;
         const bool new_vpp = (data & 8) != 0;
         const bool new_clock = (data & 2) == 0;
