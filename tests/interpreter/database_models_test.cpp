@@ -163,6 +163,11 @@ class EveryModel : public ::testing::TestWithParam<model_run> {
         const sim::part_info* part = sim::find_part(name());
         ASSERT_NE(part, nullptr);
         chip_ = std::make_shared<sim::virtual_chip>(*part);
+        // A key-entry part takes a 3.3 V adapter: its MCLR never goes above VDD.
+        const auto& model = devices::selected_model().values;
+        hardware::set_simulated_supply(model.entry == devices::entry_kind::key
+                                           ? hardware::supply_volts{3.3, 3.3}
+                                           : hardware::supply_volts{});
         auto adapter = std::make_unique<hardware::simulated_adapter>(
             888, hardware::socket_virtual_chip(chip_));
         adapter->open();
@@ -171,6 +176,7 @@ class EveryModel : public ::testing::TestWithParam<model_run> {
     }
 
     void TearDown() override {
+        hardware::set_simulated_supply({});
         Module1::reset_program_state();
         core::install_hooks(core::default_hooks());
     }
