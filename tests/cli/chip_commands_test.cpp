@@ -630,7 +630,7 @@ TEST_F(ChipCommands, FilesThatCannotBeMeantAreRefusedBeforeThePort) {
         {{"program", path("big.hex"), "--model", "PIC18F2420"},
          {path("big.hex") + " has data up to address 007FFFh, beyond the memories of the "
                             "PIC18F2420 (its FLASH ends at 003FFFh); it fits ",
-          " models, the smallest: PIC18F2510, PIC18F4510, PIC18F252, PIC18F452, PIC18F258 "
+          " models, the smallest: PIC18F2510, PIC18F4510, PIC18F25J10, PIC18LF25J10, PIC18F45J10 "
           "(choose the chip's model with --model NAME)"},
          true},
         // --model auto judges the range once the chip has named its model.
