@@ -208,4 +208,80 @@ INSTANTIATE_TEST_SUITE_P(
             "18f8410", "WDT", "OSC = HS", "XINST = OFF", {"--vdd", "5", "--vpp", "12"}, false}),
     [](const auto& p) { return std::string(p.param.part); });
 
+// A J part of each family: its CONFIG lines are the last bytes of FLASH. It programs,
+// verifies and reads back through key entry on an adapter stated at 3.3 V; a VPP above its
+// VDD maximum, or no stated voltages, are refused before any line moves.
+class GpasmKeyEntryPart : public GpasmProgram {};
+
+TEST_P(GpasmKeyEntryPart, ProgramsVerifiesAndReadsBackThroughKeyEntry) {
+    {
+        std::ofstream source(base() + "app.asm");
+        source << "    list p=" << GetParam().part << "\n"
+               << "    #include <p" << GetParam().part << ".inc>\n"
+               << "    CONFIG " << GetParam().watchdog << " = OFF, " << GetParam().oscillator
+               << ", " << GetParam().other << "\n"
+               << "    org 0x0000\n    goto start\n    org 0x0040\nstart:\n"
+               << "    movlw 0x55\n    movwf LATB\nagain:\n    incf LATB, F\n    bra again\n"
+               << "    end\n";
+    }
+    ASSERT_EQ(std::system(("gpasm -q -o " + base() + "app.hex " + base() + "app.asm > " + base() +
+                           "gpasm.log 2>&1")
+                              .c_str()),
+              0);
+    for (const std::vector<std::string>& refused :
+         {std::vector<std::string>{"--vdd", "3.3", "--vpp", "13"}, std::vector<std::string>{}}) {
+        out.str({});
+        err.str({});
+        std::vector<std::string> args{"program", base() + "app.hex", "--simulate",
+                                      "--quiet", "--model",          GetParam().part,
+                                      "--chip",  base() + "chip.hex"};
+        args.insert(args.end(), refused.begin(), refused.end());
+        EXPECT_EQ(cli::run_cli(args, PINWRIGHT_BIN_DIR, out, err), 2) << err.str();
+        EXPECT_NE(err.str().find("enters programming mode by key"), std::string::npos) << err.str();
+    }
+    ASSERT_EQ(run({"program"}), 0) << err.str();
+    EXPECT_EQ(err.str(), "");
+    EXPECT_EQ(run({"verify"}), 0) << err.str();
+    ASSERT_EQ(run({"read"}, PINWRIGHT_BIN_DIR, "back.hex"), 0) << err.str();
+
+    // What was read is what gpasm wrote, the configuration words with it; the words gpasm
+    // leaves out are the database's defaults.
+    ASSERT_EQ(cli::run_cli({"config", base() + "back.hex", "--model", GetParam().part},
+                           PINWRIGHT_BIN_DIR, out, err),
+              0)
+        << err.str();
+    for (const std::string& chosen :
+         {std::string(GetParam().watchdog) + " = OFF", std::string(GetParam().oscillator),
+          std::string(GetParam().other)})
+        EXPECT_NE(out.str().find(chosen), std::string::npos) << chosen << " in\n" << out.str();
+    EXPECT_EQ(run({"verify"}, PINWRIGHT_BIN_DIR, "back.hex"), 0) << err.str();
+}
+
+INSTANTIATE_TEST_SUITE_P(OnePartPerFamily, GpasmKeyEntryPart,
+                         ::testing::Values(assembled_part{"18f45j10",
+                                                          "WDTEN",
+                                                          "FOSC = HS",
+                                                          "XINST = OFF",
+                                                          {"--vdd", "3.3", "--vpp", "3.3"},
+                                                          false},
+                                           assembled_part{"18f46j50",
+                                                          "WDTEN",
+                                                          "OSC = HS",
+                                                          "XINST = OFF",
+                                                          {"--vdd", "3.3", "--vpp", "3.3"},
+                                                          false},
+                                           assembled_part{"18f87j11",
+                                                          "WDTEN",
+                                                          "FOSC = HS",
+                                                          "XINST = OFF",
+                                                          {"--vdd", "3.3", "--vpp", "3.3"},
+                                                          false},
+                                           assembled_part{"18f97j60",
+                                                          "WDT",
+                                                          "FOSC = HS",
+                                                          "XINST = OFF",
+                                                          {"--vdd", "3.3", "--vpp", "3.3"},
+                                                          false}),
+                         [](const auto& p) { return std::string(p.param.part); });
+
 } // namespace
