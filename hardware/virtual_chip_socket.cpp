@@ -19,6 +19,9 @@ class virtual_chip_socket final : public target_chip {
         return chip_->pgd_output(now_ns / 1000);
     }
     void set_edge_timing(bool modelled) override { chip_->set_edge_timing(modelled); }
+    void set_supply_volts(const supply_volts& volts) override {
+        chip_->set_supply_volts(volts.vdd, volts.vpp);
+    }
     std::string name() const override { return "PIC" + chip_->part().name; }
 
   private:

@@ -90,8 +90,8 @@ TEST(ShippedDatabase, ModelsAgreeWithTheSimulatorsPartTable) {
 
 // What makes the programmer drive two models differently: the five algorithms, the write
 // buffer, whether there is an EEPROM to walk, where the write poll reads EECON1, the power-up
-// order, the holds and discharge time (the latter used with fast access alone), and the image
-// layout. The sizes are left out: the algorithms walk any FLASH and EEPROM alike, and a
+// order and entry, the holds and discharge time (the latter used with fast access alone), and the
+// image layout. The sizes are left out: the algorithms walk any FLASH and EEPROM alike, and a
 // sparse image reaches both ends of each.
 std::string run_set(const devices::model_values& model) {
     std::ostringstream key;
@@ -105,7 +105,12 @@ std::string run_set(const devices::model_values& model) {
         << model.voltage_sequence << '|' << model.program_time_ms << '|'
         << model.config_program_time_ms << '|' << model.discharge_time_us << '|'
         << model.layout.id_address << '|' << model.layout.id_size << '|'
-        << model.layout.config_address << '|' << model.layout.eeprom_address;
+        << static_cast<int>(model.entry) << '|' << model.layout.eeprom_address << '|';
+    // The configuration in FLASH sits at its end, whatever the size.
+    if (model.layout.config_in_flash)
+        key << "end" << model.layout.config_address - model.flash_size;
+    else
+        key << model.layout.config_address;
     return key.str();
 }
 
