@@ -549,9 +549,9 @@ int report_operation(session& s, const Module1::operation_result& result, bool n
     return exit_code_of(result.outcome);
 }
 
-// After the last operation: what the simulated chip objected to, the image read, the chip
-// file.
-int finish_chip_command(session& s, const Module1::operation_result& result, int code) {
+// What the simulated chip objected to (a wrong sequence, or a voltage that would damage
+// the part).
+void tell_chip_problems(session& s) {
     const auto chip = hardware::session_chip();
     if (chip && !chip->protocol_errors().empty()) {
         // What the virtual chip saw that a real chip would not accept: the first few, so a
@@ -565,6 +565,12 @@ int finish_chip_command(session& s, const Module1::operation_result& result, int
         if (problems.size() > 10)
             s.err << "  ...\n";
     }
+}
+
+// After the last operation: what the simulated chip objected to, the image read, the chip
+// file.
+int finish_chip_command(session& s, const Module1::operation_result& result, int code) {
+    tell_chip_problems(s);
     if (s.options.command == "read" && result.outcome == Module1::operation_outcome::completed) {
         const auto failure = image::save_hex_file(s.options.arguments[0], image::program_image(),
                                                   devices::selected_model().values);
@@ -672,6 +678,7 @@ int run_chip_command(session& s) {
     if (s.options.command == "identify") {
         const int code = identify_chip(s);
         progress.finish_line();
+        tell_chip_problems(s);
         return code;
     }
     if (model_by_chip(s)) {

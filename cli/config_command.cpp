@@ -52,7 +52,8 @@ int command_config(session& s) {
     const auto text = [](const std::string& value) { return QString::fromStdString(value); };
     std::vector<std::string> warnings;
     QJsonArray bytes;
-    for (int k = 0; k < devices::config_bytes; ++k) {
+    // Eight bytes on a part that keeps its configuration in FLASH.
+    for (int k = 0; k < std::min(model.layout.config_size, devices::config_bytes); ++k) {
         const auto value =
             static_cast<std::uint8_t>(buffer.config_image[static_cast<std::size_t>(k)] & 0xFF);
         const std::string name =

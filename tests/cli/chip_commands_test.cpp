@@ -481,6 +481,21 @@ TEST_F(ChipCommands, AdapterVoltagesAreCheckedBeforeAnyLineMoves) {
          0,
          {"Chip erased. "},
          false},
+        // Identify powers the chip as the selected model enters: any key-entry model names a
+        // J part; a high-voltage one reaches no J part, and the simulated part says what
+        // 5 V and 13 V did to it.
+        {{"identify", "--model", "PIC18F45J10", "--sim-part", "18F46J50", "--vdd", "3.3", "--vpp",
+          "3.3"},
+         {},
+         0,
+         {"PIC18F46J50 rev 0 (device ID 4CA0h)"},
+         false},
+        {{"identify", "--model", "PIC18F4520", "--sim-part", "18F46J50", "--vdd", "5", "--vpp",
+          "13"},
+         {},
+         3,
+         {"No chip answers", "MCLR at 13.0 V, above VDD 5.0 V: a key-entry part is damaged"},
+         false},
         {{"erase", "--vdd", "3,3"}, {}, 2, {"--vdd needs the adapter's voltage in volts"}, true},
         {{"erase", "--vpp", "0"}, {}, 2, {"--vpp needs"}, true},
         // A preset in use (given, or stored while the stored wiring has its lines): its
