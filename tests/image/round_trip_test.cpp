@@ -132,12 +132,17 @@ TEST(RoundTrip, SrecCatReadsTheSameBytesFromWrittenFiles) {
     }
 }
 
+// Assembles test source `source` (in the test data) with gpasm into `dir`; the HEX file's path.
+std::string assemble(const temp_dir& dir, const std::string& source) {
+    const std::string hex = dir.file("program.hex");
+    const auto run = run_command("gpasm -q -o " + hex + " " PINWRIGHT_TEST_DATA "/" + source);
+    EXPECT_EQ(run.status, 0) << run.output;
+    return hex;
+}
+
 TEST(IndependentTools, GpasmProgramLoadsIntoFlashIdConfigurationAndEeprom) {
     temp_dir dir;
-    const std::string hex = dir.file("program.hex");
-    const auto run =
-        run_command("gpasm -q -o " + hex + " " PINWRIGHT_TEST_DATA "/hex_pic18_program.asm");
-    ASSERT_EQ(run.status, 0) << run.output;
+    const std::string hex = assemble(dir, "hex_pic18_program.asm");
 
     const auto model = make_model(32768, 256);
     image::memory_buffer buffer;
@@ -186,10 +191,7 @@ TEST(IndependentTools, GpasmProgramLoadsIntoFlashIdConfigurationAndEeprom) {
 // they load as the configuration bytes, the FLASH before them as FLASH.
 TEST(IndependentTools, GpasmConfigurationAtTheEndOfFlashLoadsAsConfiguration) {
     temp_dir dir;
-    const std::string hex = dir.file("program.hex");
-    const auto run =
-        run_command("gpasm -q -o " + hex + " " PINWRIGHT_TEST_DATA "/hex_pic18j_program.asm");
-    ASSERT_EQ(run.status, 0) << run.output;
+    const std::string hex = assemble(dir, "hex_pic18j_program.asm");
 
     auto model = make_model(32768, 0);
     model.layout = {0x200000, 0, 0x7FF8, 0xF00000, true, 8};
