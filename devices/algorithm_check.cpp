@@ -12,7 +12,56 @@ namespace devices {
 namespace {
 
 bool loop_head(opcode op) {
-    return op == opcode::setflashloop || op == opcode::seteepromloop || op == opcode::setidloop;
+    return op == opcode::setflashloop || op == opcode::seteepromloop || op == opcode::setidloop ||
+           op == opcode::setconfigloop;
+}
+
+// The 8-bit commands of a frame: those that take a 24-bit payload, those sent alone, and
+// the reads.
+struct command_set {
+    std::initializer_list<std::int32_t> with_payload, alone, reads;
+};
+
+const command_set& commands_of(frame_kind frame) {
+    static const command_set rows{
+        {0x80, 0x00, 0x02}, {0xF8, 0xE0, 0xC0, 0x82, 0x18, 0xF0}, {0xFC, 0xFE}};
+    static const command_set words{{0x80, 0xC0, 0xE0}, {0xF8, 0x18, 0xF0}, {0xFC, 0xFE}};
+    static const command_set regions{{0x80, 0xC0, 0xE0, 0x18, 0x4C}, {0xF8, 0xF0}, {0xFC, 0xFE}};
+    return frame == frame_kind::rows8 ? rows : frame == frame_kind::words8 ? words : regions;
+}
+
+bool listed(std::initializer_list<std::int32_t> set, std::int32_t command) {
+    return std::find(set.begin(), set.end(), command) != set.end();
+}
+
+// Why `decoded` does not belong to `frame`; empty when it does.
+std::string frame_problem(const instruction& decoded, frame_kind frame) {
+    const std::string frame_text = std::string("the model's frame is ") + frame_name(frame);
+    if (!is_eight_bit(frame))
+        return decoded.eight_bit ? "an 8-bit-frame form, but " + frame_text : std::string();
+    const bool classic_only =
+        (decoded.has_command && !decoded.eight_bit) || decoded.fast_poll ||
+        decoded.op == opcode::movlw_upper || decoded.op == opcode::movlw_high ||
+        decoded.op == opcode::movlw_low || decoded.op == opcode::movlw_eeprom ||
+        decoded.op == opcode::startprog || decoded.op == opcode::startconfigprog ||
+        decoded.op == opcode::waitwr || (decoded.config_byte != 0);
+    if (classic_only)
+        return "a form of the classic frame, but " + frame_text;
+    if (!decoded.eight_bit || decoded.command < 0)
+        return {};
+    const command_set& set = commands_of(frame);
+    const bool read = decoded.op == opcode::read_flash || decoded.op == opcode::read_eeprom ||
+                      decoded.op == opcode::read_id || decoded.op == opcode::read_config ||
+                      decoded.op == opcode::read_temp;
+    const auto listed_in = read                                 ? set.reads
+                           : decoded.op == opcode::send_command ? set.alone
+                                                                : set.with_payload;
+    if (listed(listed_in, decoded.command))
+        return {};
+    const char* use = read                                 ? "read"
+                      : decoded.op == opcode::send_command ? "command without payload"
+                                                           : "command with a payload";
+    return std::string("not a ") + use + " of the " + frame_name(frame) + " frame";
 }
 
 // Index of the first instruction after `from` that is exactly `word`, or the list's size.
@@ -56,8 +105,23 @@ std::optional<algorithm_fault_kind> loop_fault(const instruction_list& list,
 
 } // namespace
 
+const char* frame_name(frame_kind frame) {
+    switch (frame) {
+    case frame_kind::classic:
+        break;
+    case frame_kind::rows8:
+        return "8bit-rows";
+    case frame_kind::words8:
+        return "8bit-words";
+    case frame_kind::regions8:
+        return "8bit-regions";
+    }
+    return "classic";
+}
+
 std::vector<algorithm_fault> algorithm_faults(const instruction_list& list,
-                                              std::optional<std::int32_t> page_size) {
+                                              std::optional<std::int32_t> page_size,
+                                              std::optional<frame_kind> frame) {
     std::vector<algorithm_fault> faults;
     std::vector<instruction> all;
     for (const auto& text : list)
@@ -69,7 +133,7 @@ std::vector<algorithm_fault> algorithm_faults(const instruction_list& list,
     for (std::size_t i = 0; i < list.size(); ++i) {
         const std::string& text = list[i];
         auto add = [&](algorithm_fault_kind kind) {
-            faults.push_back({kind, i + 1, text, page_size.value_or(0)});
+            faults.push_back({kind, i + 1, text, page_size.value_or(0), {}});
         };
         auto later = [&](const char* word) {
             for (std::size_t j = i + 1; j < list.size(); ++j)
@@ -86,6 +150,7 @@ std::vector<algorithm_fault> algorithm_faults(const instruction_list& list,
         case opcode::setflashloop:
         case opcode::seteepromloop:
         case opcode::setidloop:
+        case opcode::setconfigloop:
             head_open = true;
             if (!later("loop"))
                 add(algorithm_fault_kind::loop_without_end);
@@ -99,8 +164,11 @@ std::vector<algorithm_fault> algorithm_faults(const instruction_list& list,
             break;
         case opcode::begin:
             if (begun != none_open)
-                faults.push_back({algorithm_fault_kind::begin_without_end, begun + 1, list[begun],
-                                  page_size.value_or(0)});
+                faults.push_back({algorithm_fault_kind::begin_without_end,
+                                  begun + 1,
+                                  list[begun],
+                                  page_size.value_or(0),
+                                  {}});
             begun = i;
             break;
         case opcode::end:
@@ -120,14 +188,24 @@ std::vector<algorithm_fault> algorithm_faults(const instruction_list& list,
             add(algorithm_fault_kind::page_size_needed);
         if (decoded.has_command && decoded.command < 0)
             add(algorithm_fault_kind::bad_command);
-        else if (decoded.has_command && decoded.command > 15)
+        else if (decoded.has_command && !decoded.eight_bit && decoded.command > 15)
             add(algorithm_fault_kind::command_above_0f);
-        if (decoded.has_payload && decoded.payload < 0)
+        // An 8-bit frame's payload field goes out shifted left once within 24 bits.
+        if (decoded.has_payload &&
+            (decoded.payload < 0 || (decoded.eight_bit && decoded.payload > 0x3FFFFF)))
             add(algorithm_fault_kind::bad_payload);
+        if (frame)
+            if (auto problem = frame_problem(decoded, *frame); !problem.empty()) {
+                add(algorithm_fault_kind::wrong_frame);
+                faults.back().detail = std::move(problem);
+            }
     }
     if (begun != none_open)
-        faults.push_back({algorithm_fault_kind::begin_without_end, begun + 1, list[begun],
-                          page_size.value_or(0)});
+        faults.push_back({algorithm_fault_kind::begin_without_end,
+                          begun + 1,
+                          list[begun],
+                          page_size.value_or(0),
+                          {}});
     std::stable_sort(faults.begin(), faults.end(),
                      [](const auto& a, const auto& b) { return a.position < b.position; });
     return faults;
@@ -142,6 +220,7 @@ bool stops_run(algorithm_fault_kind kind) {
     case algorithm_fault_kind::loop_never_advances:
     case algorithm_fault_kind::ifpage_without_end:
     case algorithm_fault_kind::page_size_needed:
+    case algorithm_fault_kind::wrong_frame:
         return true;
     case algorithm_fault_kind::bad_command:
     case algorithm_fault_kind::command_above_0f:
@@ -154,8 +233,9 @@ bool stops_run(algorithm_fault_kind kind) {
     return false;
 }
 
-std::optional<algorithm_fault> run_fault(const instruction_list& list, std::int32_t page_size) {
-    for (auto& fault : algorithm_faults(list, page_size))
+std::optional<algorithm_fault> run_fault(const instruction_list& list, std::int32_t page_size,
+                                         frame_kind frame) {
+    for (auto& fault : algorithm_faults(list, page_size, frame))
         if (stops_run(fault.kind))
             return std::move(fault);
     return std::nullopt;
@@ -207,8 +287,12 @@ std::string fault_text(const algorithm_fault& fault) {
         hint = "it would send nothing";
         break;
     case algorithm_fault_kind::bad_payload:
-        what = quoted + " has no valid four-digit hexadecimal payload";
+        what = quoted + " has no valid payload (four hexadecimal digits; up to six below 400000 "
+                        "in the 8-bit frames)";
         hint = "it would send nothing";
+        break;
+    case algorithm_fault_kind::wrong_frame:
+        what = quoted + " is " + fault.detail;
         break;
     case algorithm_fault_kind::begin_without_end:
         what = quoted + " has no 'end' after it";

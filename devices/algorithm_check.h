@@ -29,6 +29,7 @@ enum class algorithm_fault_kind {
     bad_payload,              // the four-digit payload is not hexadecimal
     begin_without_end,        // "begin" with no "end" before the next "begin" or the last line
     end_without_begin,        // "end" with no "begin" since the previous "end"
+    wrong_frame,              // a form or command the model's frame does not have
 };
 
 struct algorithm_fault {
@@ -36,19 +37,25 @@ struct algorithm_fault {
     std::size_t position = 0; // 1-based index of the instruction in the list
     std::string instruction;  // its text
     std::int32_t page_size = 0;
+    std::string detail; // wrong_frame: why
 };
 
-// Every fault of `list`, in instruction order. The page size is checked only when given:
-// a definition line of the database belongs to no model yet.
+// Every fault of `list`, in instruction order. The page size and the frame are checked only
+// when given: a definition line of the database belongs to no model yet.
 std::vector<algorithm_fault> algorithm_faults(const instruction_list& list,
-                                              std::optional<std::int32_t> page_size);
+                                              std::optional<std::int32_t> page_size,
+                                              std::optional<frame_kind> frame = std::nullopt);
 
 // True for the faults that keep an algorithm from running; the others make single
 // instructions send nothing.
 bool stops_run(algorithm_fault_kind kind);
 
 // The first fault of `list` that keeps it from running with this page size, if any.
-std::optional<algorithm_fault> run_fault(const instruction_list& list, std::int32_t page_size);
+std::optional<algorithm_fault> run_fault(const instruction_list& list, std::int32_t page_size,
+                                         frame_kind frame = frame_kind::classic);
+
+// The frame's name as "frame:" writes it ("classic", "8bit-rows", ...).
+const char* frame_name(frame_kind frame);
 
 // What is wrong and where, e.g. "loop head 'setflashloop' has no later 'loop' (instruction 2)".
 std::string fault_text(const algorithm_fault& fault);

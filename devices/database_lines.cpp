@@ -20,7 +20,7 @@ constexpr const char* definition_words[algorithm_kinds] = {
     "erasealgdef", "programalgdef", "readalgdef", "blankcheckalgdef", "verifyalgdef"};
 void check_number(database_line& line) {
     if (line.number < 0 || line.number >= algorithm_slots)
-        line.problem = "algorithm number " + std::to_string(line.number) + " is outside 0 to 20";
+        line.problem = "algorithm number " + std::to_string(line.number) + " is outside 0 to 39";
 }
 
 std::vector<std::string> split_lines(const std::string& bytes) {

@@ -10,7 +10,7 @@
 
 namespace devices {
 
-inline constexpr int algorithm_slots = 21; // algorithm numbers 0 to 20
+inline constexpr int algorithm_slots = 40; // algorithm numbers 0 to 39
 
 // The five algorithm kinds, in the order erase, program, read, blank check, verify.
 inline constexpr int algorithm_kinds = 5;

@@ -7,6 +7,7 @@
 #include "devices/model_select.h"
 #include "devices/voltage_range.h"
 
+#include <algorithm>
 #include <iterator>
 #include <optional>
 
@@ -28,14 +29,20 @@ std::string above_largest(const std::string& text, std::int32_t most, const char
            " a PIC18 can have; the model cannot be selected";
 }
 
-// Fourteen two-digit hexadecimal values separated by one character each.
+// Two-digit hexadecimal values separated by one character each, at most as many as a PIC18
+// has configuration bytes (how many a model needs is judged with its "configsize:").
 std::string config_list(const std::string& text) {
+    const int count = config_value_count(text);
+    if (count > largest_config_size)
+        return "gives " + std::to_string(count) + " values, more than the " +
+               std::to_string(largest_config_size) + " configuration bytes a PIC18 can have";
     const auto values = parse_config_values(text);
-    for (std::size_t k = 0; k < values.size(); ++k)
-        if (values[k] < 0)
-            return "needs 14 two-digit hexadecimal values separated by commas; value " +
-                   std::to_string(k + 1) + " (" + config_name(static_cast<int>(k) + 1) +
-                   ") is missing or not hexadecimal";
+    for (int k = 0; k < std::max(count, 1); ++k)
+        if (values[static_cast<std::size_t>(k)] < 0)
+            return "needs two-digit hexadecimal values separated by commas; value " +
+                   std::to_string(k + 1) +
+                   (k < config_bytes ? " (" + std::string(config_name(k + 1)) + ")" : "") +
+                   " is missing or not hexadecimal";
     return {};
 }
 
@@ -91,8 +98,32 @@ std::string check_voltage_order(const std::string& text) {
 std::string check_entry(const std::string& text) {
     if (parse_entry_kind(text))
         return {};
-    return "must be hv (MCLR raised to VPP) or key (MCLR at VDD and the 32-bit key), not " +
+    return "must be hv (MCLR raised to VPP), key (MCLR at VDD and the 32-bit key) or keylow "
+           "(the key with MCLR held low), not " +
            quoted(text) + "; the model cannot be selected";
+}
+
+std::string check_frame(const std::string& text) {
+    if (parse_frame_kind(text))
+        return {};
+    return "must be classic, 8bit-rows, 8bit-words or 8bit-regions, not " + quoted(text) +
+           "; the model cannot be selected";
+}
+
+std::string check_config_size(const std::string& text) {
+    if (parse_config_size(text))
+        return {};
+    return "must be the number of configuration bytes from 1 to " +
+           std::to_string(largest_config_size) + ", not " + quoted(text) +
+           "; the model cannot be selected";
+}
+
+std::string check_config_names(const std::string& text) {
+    const std::string lowered = core::lower_case(text);
+    if (lowered == "numbered" || lowered == "pairs")
+        return {};
+    return "must be numbered (CONFIG1, CONFIG2, ...) or pairs (CONFIG1L, CONFIG1H, ...), not " +
+           quoted(text);
 }
 
 std::string check_page_size(const std::string& text) {
@@ -176,7 +207,7 @@ const database_key schema[] = {
     {.name = "configerased:",
      .need = required,
      .field = &m::configerased,
-     .missing = "14 erased configuration values",
+     .missing = "the erased configuration values: 14, or as many as \"configsize:\" says",
      .check = config_list},
     {.name = "configmask:", .need = optional, .field = &m::configmask, .check = config_list},
     {.name = "voltageseq:",
@@ -191,8 +222,31 @@ const database_key schema[] = {
      .selection = [](const std::string& t) -> std::string {
          if (parse_entry_kind(t))
              return {};
-         return "its entry " + quoted(t) + " is neither hv nor key";
+         return "its entry " + quoted(t) + " is none of hv, key and keylow";
      }},
+    {.name = "frame:",
+     .need = optional,
+     .field = &m::frame,
+     .check = check_frame,
+     .selection = [](const std::string& t) -> std::string {
+         if (parse_frame_kind(t))
+             return {};
+         return "its frame " + quoted(t) + " is not one the program speaks";
+     }},
+    {.name = "configsize:",
+     .need = optional,
+     .field = &m::configsize,
+     .check = check_config_size,
+     .selection = [](const std::string& t) -> std::string {
+         if (parse_config_size(t))
+             return {};
+         return "its configuration size " + quoted(t) + " is not from 1 to " +
+                std::to_string(largest_config_size);
+     }},
+    {.name = "confignames:",
+     .need = optional,
+     .field = &m::confignames,
+     .check = check_config_names},
     {.name = "vdd:",
      .need = optional,
      .field = &m::vdd,

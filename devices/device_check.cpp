@@ -31,6 +31,35 @@ struct model_record {
     std::array<std::string, algorithm_kinds> bodies;
 };
 
+// The configuration size a model's "configsize:" gives, 14 without one.
+template <typename value_fn> std::int32_t config_size_of(const value_fn& value_of) {
+    const auto* size = value_of("configsize:");
+    return size ? parse_config_size(*size).value_or(config_bytes) : config_bytes;
+}
+
+// "configerased:" and "configmask:" give one value per configuration byte; a model whose
+// configuration lies in FLASH gives fourteen, the last six 00 in the mask (judged below).
+template <typename report_fn, typename value_fn>
+void check_config_counts(const report_fn& report, const value_fn& value_of, bool config_in_flash) {
+    if (value_of("configsize:") && config_in_flash)
+        report("configsize:", "its configuration lies in FLASH, which holds its last " +
+                                  std::to_string(flash_config_bytes) +
+                                  " bytes: leave out \"configsize:\"");
+    const std::int32_t size = config_in_flash ? config_bytes : config_size_of(value_of);
+    for (const char* key : {"configerased:", "configmask:"}) {
+        const auto* text = value_of(key);
+        if (text == nullptr || parse_config_values(*text)[0] < 0)
+            continue; // missing, or reported with the key
+        const int given = config_value_count(*text);
+        if (given != size)
+            report(
+                key,
+                std::string("\"") + key + "\" gives " + std::to_string(given) +
+                    " values, but the model has " + std::to_string(size) + " configuration bytes" +
+                    (value_of("configsize:") ? "" : " (14 unless \"configsize:\" says otherwise)"));
+    }
+}
+
 // The image layout: ID instructions only where there are ID locations, and no two memories at the
 // same HEX addresses (the reader would put a byte in one of them and the writer write both).
 template <typename report_fn, typename value_fn>
@@ -81,17 +110,18 @@ void check_layout(const model_record& model, const report_fn& report, const valu
                        "\"");
         const auto* mask = value_of("configmask:");
         const auto values = parse_config_values(mask ? *mask : "");
-        if (!mask || std::any_of(values.begin() + flash_config_bytes, values.end(),
+        if (!mask || std::any_of(values.begin() + flash_config_bytes, values.begin() + config_bytes,
                                  [](std::int32_t v) { return v != 0; }))
             report(mask ? "configmask:" : "configaddress:",
                    "its configuration lies in FLASH, which holds CONFIG1L..CONFIG4H only: a "
                    "\"configmask:\" line must give 00 for CONFIG5L..CONFIG7H");
     }
+    check_config_counts(report, value_of, config_in_flash);
     const area areas[] = {
         {"FLASH", "flash:", 0, config_in_flash ? config_address : flash_size},
         {"ID locations", "idaddress:", id_address, id_size},
         {"configuration bytes", "configaddress:", config_address,
-         config_in_flash ? flash_config_bytes : config_bytes},
+         config_in_flash ? flash_config_bytes : config_size_of(value_of)},
         {"EEPROM", "eepromaddress:", eeprom_address,
          parse_size(value_of("eeprom:") ? *value_of("eeprom:") : "").value_or(0)}};
     for (std::size_t i = 0; i < std::size(areas); ++i)
@@ -118,7 +148,7 @@ void check_layout(const model_record& model, const report_fn& report, const valu
 template <typename report_fn, typename value_fn>
 void check_key_entry(const report_fn& report, const value_fn& value_of) {
     const auto* entry = value_of("entry:");
-    if (!entry || parse_entry_kind(*entry) != entry_kind::key)
+    if (!entry || !enters_by_key(parse_entry_kind(*entry).value_or(entry_kind::high_voltage)))
         return;
     if (const auto* order = value_of("voltageseq:"); order && core::lower_case(*order) != "vddvpp")
         report("voltageseq:",
@@ -200,13 +230,27 @@ void check_model(const model_record& model, std::vector<database_problem>& probl
 
     // The page size as the loader reads it: a missing line gives 0.
     const std::int32_t page_size = page ? core::text_to_int(*page) : 0;
+    const auto* frame_text = value_of("frame:");
+    const frame_kind frame =
+        parse_frame_kind(frame_text ? *frame_text : "").value_or(frame_kind::classic);
     bool pages_unusable = false;
     for (int kind = 0; kind < algorithm_kinds; ++kind) {
         if (model.algorithm_lines[static_cast<std::size_t>(kind)] == 0)
             continue; // reported with the keys
-        for (const auto& fault : algorithm_faults(
-                 make_instruction_list(model.bodies[static_cast<std::size_t>(kind)]), page_size))
+        bool frame_reported = false;
+        for (const auto& fault :
+             algorithm_faults(make_instruction_list(model.bodies[static_cast<std::size_t>(kind)]),
+                              page_size, frame)) {
             pages_unusable = pages_unusable || fault.kind == algorithm_fault_kind::page_size_needed;
+            // Every command is judged against the frame; the first misfit per algorithm is
+            // enough to find the wrong line.
+            if (fault.kind == algorithm_fault_kind::wrong_frame && !frame_reported) {
+                frame_reported = true;
+                report(frame_text ? "frame:" : model_key, std::string("its ") +
+                                                              algorithm_kind_names[kind] +
+                                                              " algorithm: " + fault_text(fault));
+            }
+        }
     }
     if (pages_unusable)
         report("pagesize:", "its algorithms use \"calcflashpage\" or \"ifpage\", which need a "

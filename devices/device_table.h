@@ -30,8 +30,11 @@ struct device_model {
     // locations' size in bytes (0: none) and HEX address, the configuration bytes' and
     // the data EEPROM's HEX addresses
     std::string idlocations, idaddress, configaddress, eepromaddress;
-    std::string entry; // how the part enters programming mode: "hv" or "key"
-    int line = 0;      // line number of the "model:" line (0 for the sink entry)
+    std::string entry; // how the part enters programming mode: "hv", "key" or "keylow"
+    std::string frame; // the serial frame of its algorithms: "classic", "8bit-rows", ...
+    // the number of configuration bytes, and "numbered" where they are named CONFIG1, ...
+    std::string configsize, confignames;
+    int line = 0; // line number of the "model:" line (0 for the sink entry)
 };
 
 struct device_table {

@@ -31,6 +31,7 @@ constexpr keyword leading_keywords[] = {
     {"setflashloop", opcode::setflashloop},
     {"seteepromloop", opcode::seteepromloop},
     {"setidloop", opcode::setidloop},
+    {"setconfigloop", opcode::setconfigloop},
     {"loop", opcode::loop},
     {"ifpage", opcode::ifpage},
     {"endifpage", opcode::endifpage},
@@ -101,6 +102,8 @@ std::optional<memory_region> walked_memory(opcode op) {
     case opcode::checkblankid:
     case opcode::checkid:
         return memory_region::id;
+    case opcode::write_eeprom:
+        return memory_region::eeprom;
     case opcode::begin:
     case opcode::end:
     case opcode::startprog:
@@ -112,6 +115,7 @@ std::optional<memory_region> walked_memory(opcode op) {
     case opcode::setflashloop:
     case opcode::seteepromloop:
     case opcode::setidloop:
+    case opcode::setconfigloop:
     case opcode::loop:
     case opcode::ifpage:
     case opcode::endifpage:
@@ -125,6 +129,7 @@ std::optional<memory_region> walked_memory(opcode op) {
     case opcode::checkblankconfig:
     case opcode::checkconfig:
     case opcode::send_literal:
+    case opcode::send_command:
     case opcode::wait:
     case opcode::unrecognised:
         break;
@@ -139,6 +144,11 @@ instruction decoded_form(std::string_view text);
 instruction decode_instruction(std::string_view text) {
     instruction result = decoded_form(text);
     result.walks = walked_memory(result.op);
+    const bool config_form = result.op == opcode::write_config ||
+                             result.op == opcode::read_config || result.op == opcode::checkconfig ||
+                             result.op == opcode::checkblankconfig;
+    if (config_form && result.config_byte == 0)
+        result.walks = memory_region::config;
     result.blank_check = result.op == opcode::checkblankflash ||
                          result.op == opcode::checkblankeeprom ||
                          result.op == opcode::checkblankid || result.op == opcode::checkblankconfig;
@@ -147,10 +157,90 @@ instruction decode_instruction(std::string_view text) {
 
 namespace {
 
+// A field of one to six hexadecimal digits (a 22-bit address or a payload field); -1 for
+// anything else.
+std::int32_t long_field(std::string_view text) {
+    if (text.empty() || text.size() > 6)
+        return -1;
+    std::int32_t value = 0;
+    for (const char c : text) {
+        const std::int32_t digit = core::hex2_value(std::string("0") + c);
+        if (digit < 0)
+            return -1;
+        value = value * 16 + digit;
+    }
+    return value;
+}
+
+// The forms of the 8-bit frames: "c<hh>" with an optional "-<what>", and reads
+// "<target>=c<hh>". Nothing when `text` is none of them.
+std::optional<instruction> eight_bit_form(std::string_view text) {
+    auto eight = [](instruction result, int width = 1) {
+        result.eight_bit = true;
+        result.width = width;
+        return result;
+    };
+    struct read_target {
+        const char* prefix;
+        opcode op;
+        int width;
+    };
+    constexpr read_target reads[] = {
+        {"flash=c", opcode::read_flash, 2},    {"id=c", opcode::read_id, 2},
+        {"eeprom=c", opcode::read_eeprom, 1},  {"config=c", opcode::read_config, 1},
+        {"configw=c", opcode::read_config, 2}, {"temp=c", opcode::read_temp, 1},
+        {"tempw=c", opcode::read_temp, 2}};
+    for (const auto& target : reads)
+        if (starts_with(text, target.prefix)) {
+            const std::string_view digits = text.substr(std::string_view(target.prefix).size());
+            if (digits.size() != 2)
+                return plain(opcode::unrecognised);
+            return eight(with_command(target.op, field(digits, 1, 2)), target.width);
+        }
+    if (text.size() < 3 || text[0] != 'c' || text.find_first_of("=") != text.npos)
+        return std::nullopt;
+    // "config..." and "check..." belong to the other forms.
+    if (text.size() > 3 && text[3] != '-')
+        return std::nullopt;
+    const std::int32_t command = field(text, 2, 2);
+    if (text.size() == 3)
+        return eight(with_command(opcode::send_command, command));
+    const std::string_view what = text.substr(4);
+    struct write_source {
+        const char* name;
+        opcode op;
+        int width;
+    };
+    constexpr write_source writes[] = {{"flash", opcode::write_flash, 2},
+                                       {"id", opcode::write_id, 2},
+                                       {"eeprom", opcode::write_eeprom, 1},
+                                       {"config", opcode::write_config, 1},
+                                       {"configw", opcode::write_config, 2}};
+    for (const auto& source : writes)
+        if (what == source.name)
+            return eight(with_command(source.op, command), source.width);
+    instruction result = eight(with_command(opcode::send_literal, command));
+    result.payload = long_field(core::upper_case(what));
+    result.has_payload = true;
+    return result;
+}
+
 instruction decoded_form(std::string_view text) {
     for (const auto& key : leading_keywords)
         if (text == key.text)
             return plain(key.op);
+    if (const auto form = eight_bit_form(text))
+        return *form;
+    if (text == "checkconfig")
+        return plain(opcode::checkconfig);
+    if (text == "checkblankconfig")
+        return plain(opcode::checkblankconfig);
+    if (starts_with(text, "u") && text.size() > 1 && text.size() <= 6 &&
+        text.find_first_not_of("0123456789", 1) == text.npos) {
+        instruction result = plain(opcode::wait);
+        result.wait_us = core::text_to_int(text.substr(1));
+        return result;
+    }
 
     if (starts_with(text, "s") && ends_with(text, "-flash"))
         return with_command(opcode::write_flash, field(text, 2, 2));

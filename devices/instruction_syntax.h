@@ -25,6 +25,7 @@ enum class opcode {
     setflashloop,
     seteepromloop,
     setidloop,
+    setconfigloop, // the counter over the configuration bytes
     loop,
     ifpage,
     endifpage,
@@ -49,17 +50,29 @@ enum class opcode {
     checkeeprom,
     checkconfig, // checkconfig1l .. 7h
     checkid,
-    send_literal, // s<cc>-<dddd>
-    wait,         // w<n>, w<n>/<m>, w<n>/poll
+    send_literal, // s<cc>-<dddd>, c<hh>-<hhhhhh>
+    send_command, // c<hh>: an 8-bit command without payload
+    write_eeprom, // c<hh>-eeprom
+    wait,         // w<n>, w<n>/<m>, w<n>/poll, u<n>
     unrecognised,
 };
 
 struct instruction {
     opcode op = opcode::unrecognised;
-    std::int32_t command = -1; // 4-bit command, -1 when its digits are not valid
-    std::int32_t payload = -1; // literal payload of s<cc>-<dddd>, -1 when not valid
-    int config_byte = 0;       // 1..14 for the configuration forms
-    std::int32_t wait_ms = 0;  // delay of w<n>
+    // The command: 4-bit in the classic forms (s<cc>), 8-bit in the forms of the 8-bit
+    // frames (c<hh>); -1 when its digits are not valid.
+    std::int32_t command = -1;
+    // Literal payload of s<cc>-<dddd> or the field of c<hh>-<hhhhhh>, -1 when not valid.
+    std::int32_t payload = -1;
+    bool eight_bit = false; // a c<hh> form: 8-bit command, 24-bit payload
+    // Bytes one transfer moves: 2 for the word forms of the 8-bit frames (flash=, id=,
+    // configw=, tempw=, c<hh>-flash, -id, -configw), 1 otherwise.
+    int width = 1;
+    // 1..14 for the named configuration forms (config1l ...); 0 for the forms that walk the
+    // configuration bytes with the counter (walks == config).
+    int config_byte = 0;
+    std::int32_t wait_ms = 0; // delay of w<n>
+    std::int32_t wait_us = 0; // delay of u<n>
     // What a wait becomes with fast port access: w<n>/<m> waits m ms instead, w<n>/poll
     // polls the write-in-progress bit; a plain w<n> waits n ms in both modes.
     std::optional<std::int32_t> fast_wait_ms;
@@ -67,7 +80,8 @@ struct instruction {
     bool has_command = false; // the form carries a command field
     bool has_payload = false; // the form carries a payload field
     // The memory whose bytes the instruction walks with the address counter (moving it
-    // on): FLASH, EEPROM or the ID locations; nothing for the other instructions.
+    // on): FLASH, EEPROM, the ID locations or (the walking configuration forms) the
+    // configuration bytes; nothing for the other instructions.
     std::optional<memory_region> walks;
     bool blank_check = false; // a check against the erased value
 };

@@ -26,14 +26,46 @@ instruction_list make_instruction_list(const std::string& body) {
     return list;
 }
 
-std::array<std::int32_t, config_bytes> parse_config_values(const std::string& text) {
+config_values parse_config_values(const std::string& text) {
     const std::string upper = core::upper_case(text);
-    std::array<std::int32_t, config_bytes> values{};
+    config_values values{};
     for (std::size_t k = 0; k < values.size(); ++k) {
         const std::size_t pos = 3 * k; // 0-based position of byte k+1's first digit
         values[k] = pos + 2 <= upper.size() ? core::hex2_value(upper.substr(pos, 2)) : -1;
     }
     return values;
+}
+
+int config_value_count(const std::string& text) {
+    return static_cast<int>((text.size() + 1) / 3);
+}
+
+std::optional<std::int32_t> parse_config_size(const std::string& text) {
+    const auto size = parse_size(text);
+    if (!size || *size < 1 || *size > largest_config_size)
+        return std::nullopt;
+    return size;
+}
+
+std::string config_byte_name(const image_layout& layout, int index) {
+    if (index < 0 || index >= largest_config_size)
+        return "?";
+    if (layout.numbered_config_names || index >= config_bytes)
+        return std::to_string(index + 1);
+    return config_byte_names[static_cast<std::size_t>(index)];
+}
+
+std::optional<frame_kind> parse_frame_kind(const std::string& text) {
+    const std::string lowered = core::lower_case(text);
+    if (lowered.empty() || lowered == "classic")
+        return frame_kind::classic;
+    if (lowered == "8bit-rows")
+        return frame_kind::rows8;
+    if (lowered == "8bit-words")
+        return frame_kind::words8;
+    if (lowered == "8bit-regions")
+        return frame_kind::regions8;
+    return std::nullopt;
 }
 
 std::optional<std::uint16_t> parse_device_id(const std::string& text) {
@@ -112,6 +144,8 @@ std::optional<entry_kind> parse_entry_kind(const std::string& text) {
         return entry_kind::high_voltage;
     if (lowered == "key")
         return entry_kind::key;
+    if (lowered == "keylow")
+        return entry_kind::key_low;
     return std::nullopt;
 }
 
@@ -198,7 +232,9 @@ bool select_model(const device_table& table, int selected_model, model_values& v
         values.layout.config_in_flash
             ? static_cast<std::int32_t>(std::min<std::int64_t>(
                   values.flash_size - values.layout.config_address, config_bytes))
-            : config_bytes;
+            : parse_config_size(model.configsize).value_or(config_bytes);
+    values.layout.numbered_config_names = core::lower_case(model.confignames) == "numbered";
+    values.frame = parse_frame_kind(model.frame).value_or(frame_kind::classic);
     values.eecon1_address = parse_eecon1_address(model.eecon1).value_or(default_eecon1_address);
     values.device_id = parse_device_id(model.deviceid);
     values.device_id_mask = device_id_mask(model);

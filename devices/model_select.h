@@ -19,6 +19,12 @@ namespace devices {
 inline constexpr int config_bytes = 14; // CONFIG1L .. CONFIG7H
 // Parts that keep their configuration in FLASH have its last eight bytes: CONFIG1L..CONFIG4H.
 inline constexpr int flash_config_bytes = 8;
+// The most configuration bytes a PIC18 has (CONFIG1 .. CONFIG35 of the Q83/Q84 parts).
+inline constexpr int largest_config_size = 35;
+
+// A model's configuration bytes, index 0 at its configuration address; the bytes beyond
+// its configuration size are unused.
+using config_values = std::array<std::int32_t, largest_config_size>;
 
 // The configuration bytes' names after "CONFIG", in address order from 300000h.
 inline constexpr std::array<const char*, config_bytes> config_byte_names{
@@ -91,15 +97,43 @@ struct image_layout {
     // they begin, and the algorithms' FLASH walks reach them there.
     bool config_in_flash = false;
     std::int32_t config_size = config_bytes; // configuration bytes at config_address
+    // The bytes are named CONFIG1, CONFIG2, ... ("confignames: numbered") rather than
+    // CONFIG1L, CONFIG1H, ...
+    bool numbered_config_names = false;
 };
 
 // How a part enters Program/Verify mode ("entry:"): MCLR raised to the programming voltage
-// (VPP), or MCLR pulsed to VDD, taken low, the 32-bit key clocked in and MCLR back at VDD.
-enum class entry_kind { high_voltage, key };
+// (VPP); MCLR pulsed to VDD, taken low, the 32-bit key clocked in and MCLR back at VDD
+// ("key", the J parts); or the same key with MCLR left low for the whole session
+// ("keylow", the 8-bit-command families).
+enum class entry_kind { high_voltage, key, key_low };
 
-// The entry a model's "entry:" text names; nothing for any other text than "hv" or "key"
-// (any case), high_voltage for none.
+// The entry a model's "entry:" text names; nothing for any other text than "hv", "key" or
+// "keylow" (any case), high_voltage for none.
 std::optional<entry_kind> parse_entry_kind(const std::string& text);
+
+// Whether `entry` takes MCLR no higher than VDD (a key entry of either kind).
+inline bool enters_by_key(entry_kind entry) {
+    return entry != entry_kind::high_voltage;
+}
+
+// The serial frame a model's algorithms speak ("frame:"): the classic 4-bit commands with
+// 16-bit payloads, or 8-bit commands with 24-bit payloads in one of three command sets:
+// row latches (K40, K42, K83), immediate word writes with PC-selected bulk erase (Q10) or
+// with region-selected bulk erase (Q40 and later).
+enum class frame_kind { classic, rows8, words8, regions8 };
+
+// The frame a "frame:" text names: "classic", "8bit-rows", "8bit-words", "8bit-regions"
+// (any case); classic for none, nothing for any other text.
+std::optional<frame_kind> parse_frame_kind(const std::string& text);
+
+inline bool is_eight_bit(frame_kind frame) {
+    return frame != frame_kind::classic;
+}
+
+// The name of configuration byte `index` (0-based) after "CONFIG": "1L", "1H", ... or, for
+// a model with numbered names, "1", "2", ...
+std::string config_byte_name(const image_layout& layout, int index);
 
 // The most ID bytes a PIC18 has (the 256-byte user ID area of the newest families).
 inline constexpr std::int32_t largest_id_size = 256;
@@ -113,11 +147,12 @@ struct model_values {
     std::string name;
     std::int32_t flash_size = 0;
     std::int32_t eeprom_size = 0;
-    std::array<std::int32_t, config_bytes> config_erased{}; // index 0 = CONFIG1L; -1 = invalid pair
+    config_values config_erased{}; // index 0 = the first byte; -1 = invalid or missing pair
     bool has_config_mask = false;
-    std::array<std::int32_t, config_bytes> config_mask{}; // 255 each without a mask line
-    std::int32_t voltage_sequence = 0;                    // 1 vddvpp, 2 vppvdd, else unchanged
+    config_values config_mask{};       // 255 each without a mask line
+    std::int32_t voltage_sequence = 0; // 1 vddvpp, 2 vppvdd, else unchanged
     entry_kind entry = entry_kind::high_voltage;
+    frame_kind frame = frame_kind::classic;
     std::int32_t program_time_ms = 0;        // hold of code and ID writes ("startprog")
     std::int32_t config_program_time_ms = 0; // hold of configuration bytes ("startconfigprog")
     // PGC low after a programming hold with fast port access (P10), in microseconds.
@@ -153,8 +188,14 @@ bool select_model(const device_table& table, int selected_model, model_values& v
 // from `model`; select_model does it with the rest.
 void read_voltage_limits(const device_model& model, model_values& values);
 
-// The fourteen two-digit values of a configerased/configmask text (upper-cased first),
-// byte k at positions 3k-2 and 3k-1; a bad or missing pair gives -1.
-std::array<std::int32_t, config_bytes> parse_config_values(const std::string& text);
+// The two-digit values of a configerased/configmask text (upper-cased first), byte k at
+// positions 3k-2 and 3k-1; a bad or missing pair gives -1.
+config_values parse_config_values(const std::string& text);
+
+// The number of values a configerased/configmask text gives: its length in pairs.
+int config_value_count(const std::string& text);
+
+// A "configsize:" text: a whole number from 1 to largest_config_size; nothing otherwise.
+std::optional<std::int32_t> parse_config_size(const std::string& text);
 
 } // namespace devices

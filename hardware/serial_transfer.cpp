@@ -25,6 +25,7 @@ constexpr std::int64_t discharge_ms = 1; // CLOCK low after a programming hold
 constexpr std::int64_t key_mclr_pulse_us = 500;
 constexpr std::int64_t key_p19_ms = 5;
 constexpr std::int64_t key_p12_us = 1000;
+constexpr std::int64_t key_low_settle_ms = 5;
 
 // Set by a key entry: the chip's MCLR is at VDD level and goes low before VDD does.
 bool mclr_down_first = false;
@@ -188,6 +189,40 @@ pending_byte read_byte_deferred(std::int32_t command) {
                   : paced_clocking::read(frame, command);
 }
 
+void send_command8(std::int32_t command) {
+    constexpr frame_format alone{.command_bits = eight_bit_frame.command_bits,
+                                 .payload_bits = 0,
+                                 .msb_first = true,
+                                 .command_gap_ns = eight_bit_frame.command_gap_ns};
+    if (!fits(command, alone.command_bits))
+        return;
+    if (fast())
+        fast_clocking_steps::send(alone, command, 0);
+    else
+        paced_clocking::send(alone, command, 0);
+}
+
+void send_command8(std::int32_t command, std::int32_t field) {
+    const frame_format& frame = eight_bit_frame;
+    if (!fits(command, frame.command_bits) || !fits(field, frame.payload_bits - 2))
+        return;
+    if (fast())
+        fast_clocking_steps::send(frame, command, field << 1);
+    else
+        paced_clocking::send(frame, command, field << 1);
+}
+
+pending_byte read_deferred8(std::int32_t command, int width) {
+    const frame_format& frame = eight_bit_frame;
+    if (!fits(command, frame.command_bits))
+        return {};
+    pending_byte read =
+        fast() ? fast_clocking_steps::read(frame, command) : paced_clocking::read(frame, command);
+    read.msb_first = true;
+    read.width = width == 2 ? 2 : 1;
+    return read;
+}
+
 bool byte_ready(const pending_byte& read) {
     return read.count == 0 || driver().ready(read.first + static_cast<unsigned>(read.count) - 1);
 }
@@ -196,8 +231,11 @@ std::int32_t byte_value(const pending_byte& read) {
     std::int32_t result = 0;
     for (int bit = 0; bit < read.count; ++bit)
         if (driver().value(read.first + static_cast<unsigned>(bit)))
-            result |= 1 << bit;
-    return result;
+            result |= 1 << (read.msb_first ? read.count - 1 - bit : bit);
+    if (!read.msb_first)
+        return result;
+    // Start bit, pad bits, the value, stop bit: the value is the frame shifted right once.
+    return (result >> 1) & (read.width == 2 ? 0xFFFF : 0xFF);
 }
 
 std::int32_t read_byte(std::int32_t command) {
@@ -245,7 +283,7 @@ void power_up(std::int32_t voltage_sequence) {
     driver().flush();
 }
 
-void power_up_with_key() {
+void power_up_with_key(bool mclr_stays_low) {
     driver().flush();
     mclr_down_first = true;
     if (fast())
@@ -266,8 +304,12 @@ void power_up_with_key() {
     else
         paced_clocking::send(key_frame, entry_key, 0);
     data_low();
-    vpp_on();
-    wait_us(key_p12_us);
+    if (mclr_stays_low) {
+        wait_ms(key_low_settle_ms);
+    } else {
+        vpp_on();
+        wait_us(key_p12_us);
+    }
     driver().flush();
 }
 

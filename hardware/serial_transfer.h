@@ -29,11 +29,26 @@ struct frame_format {
 // clocks and an 8-bit read-back, least significant bit first.
 inline constexpr frame_format classic_frame{};
 
+// The frame of the 8-bit-command families: an 8-bit command, then a 24-bit payload (start
+// bit, pad bits, the field, stop bit: the field shifted left once) or 24 read clocks, most
+// significant bit first, with at least 1 us (TDLY) after the command and after the payload;
+// 2 us are kept.
+inline constexpr frame_format eight_bit_frame{.command_bits = 8,
+                                              .payload_bits = 24,
+                                              .msb_first = true,
+                                              .read_turnaround_clocks = 0,
+                                              .read_bits = 24,
+                                              .command_gap_ns = 2000,
+                                              .frame_gap_ns = 2000};
+
 // A read whose bits may still be queued in the line driver: `count` consecutive tickets
-// from `first`.
+// from `first`. An 8-bit-frame read (msb_first) holds a 24-bit frame whose value is bits
+// 16:1 (a word, `width` 2) or 8:1 (a byte).
 struct pending_byte {
     hardware::sample_ticket first = 0;
     int count = 0;
+    bool msb_first = false;
+    int width = 1; // bytes the value holds
 };
 
 // Results of split_address.
@@ -52,6 +67,13 @@ pending_byte read_byte_deferred(std::int32_t command);
 bool byte_ready(const pending_byte& read);
 // The value of a read (flushing the driver first when its bits are still queued).
 std::int32_t byte_value(const pending_byte& read);
+// The 8-bit frame: a command (0-FFh) alone, or with a payload field (0-3FFFFFh) sent as
+// field << 1; out-of-range arguments send nothing.
+void send_command8(std::int32_t command);
+void send_command8(std::int32_t command, std::int32_t field);
+// An 8-bit-frame read: the command, then 24 clocks with DATA IN sampled while CLOCK is high;
+// the value is a word (`width` 2) or a byte. Nothing is sent for a command out of range.
+pending_byte read_deferred8(std::int32_t command, int width);
 // Command 0000 whose fourth clock stays high for `hold_ms` (the model's programming time),
 // CLOCK low for 1 ms (fast port access: `discharge_us`, the part's P10), then 16 zero
 // bits.
@@ -64,8 +86,10 @@ inline constexpr std::int32_t entry_key = 0x4D434850;
 // Key entry, for parts whose MCLR must never rise above VDD: VDD on (50 ms), MCLR (the VPP
 // line) raised for 500 us and taken low, 5 ms (P19, at least 4 ms), the key on DATA OUT most
 // significant bit first, MCLR raised again and held 1 ms (P12, at least 400 us) before the
-// first command. The next power_down takes MCLR low before VDD.
-void power_up_with_key();
+// first command. With `mclr_stays_low` (the 8-bit-command families) MCLR stays low for the
+// whole session instead, and 5 ms pass before the first command (the makers' figure is not
+// published; peers wait 0.25 to 10.9 ms). The next power_down takes MCLR low before VDD.
+void power_up_with_key(bool mclr_stays_low = false);
 // VDD off, then VPP off, 50 ms after each (after key entry VPP first: MCLR goes low before
 // VDD); fast port access takes CLOCK and DATA OUT low first. The driver flushes before and
 // after either sequence.

@@ -73,7 +73,7 @@ class hex_text_reader {
             std::max(model.eeprom_size, 0), static_cast<std::int64_t>(buffer.eeprom_image.size()));
         id_limit_ = std::min<std::int64_t>(std::max(model.layout.id_size, 0),
                                            static_cast<std::int64_t>(buffer.id_image.size()));
-        config_size_ = std::clamp(model.layout.config_size, 0, devices::config_bytes);
+        config_size_ = std::clamp(model.layout.config_size, 0, devices::largest_config_size);
     }
 
     hex_read_result run(std::string_view text);

@@ -108,7 +108,7 @@ std::string hex_file_text(const memory_buffer& buffer, const devices::model_valu
 
     append_extended_address(out, layout.config_address);
     const auto config_size =
-        static_cast<std::size_t>(std::clamp(layout.config_size, 0, devices::config_bytes));
+        static_cast<std::size_t>(std::clamp(layout.config_size, 0, devices::largest_config_size));
     std::string record = core::hex2(static_cast<std::int32_t>(config_size)) +
                          core::hex4(static_cast<std::int32_t>(layout.config_address % 65536)) +
                          "00";

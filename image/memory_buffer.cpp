@@ -21,6 +21,10 @@ void erase_image(memory_buffer& buffer, const devices::model_values& model) {
     buffer.id_image.assign(static_cast<std::size_t>(std::max(model.layout.id_size, 0)),
                            erased_byte);
     buffer.config_image = model.config_erased;
+    // Bytes beyond the model's configuration belong to no address.
+    for (std::size_t k = static_cast<std::size_t>(std::max(model.layout.config_size, 0));
+         k < buffer.config_image.size(); ++k)
+        buffer.config_image[k] = erased_byte;
 }
 
 memory_buffer& program_image() {

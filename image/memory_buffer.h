@@ -36,7 +36,7 @@ struct memory_buffer {
     std::vector<std::int32_t> flash_image;  // element i: program memory byte address i
     std::vector<std::int32_t> eeprom_image; // element i: HEX address F00000 + i
     std::vector<std::int32_t> id_image;     // element i: ID location i (200000 + i); may be empty
-    std::array<std::int32_t, devices::config_bytes> config_image{}; // [0] = CONFIG1L at 300000
+    devices::config_values config_image{};  // [0] = the first configuration byte (CONFIG1L)
 };
 
 // Sizes the FLASH, EEPROM and ID arrays afresh for the model and erases every part:

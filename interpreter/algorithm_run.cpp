@@ -94,8 +94,8 @@ void limit_to_page() {
 void loop_back() {
     const auto& model = devices::selected_model().values;
     auto& run = algorithm_run;
-    if (++run.loop_passes >
-        model.flash_size + model.eeprom_size + model.layout.id_size + runaway_loop_margin) {
+    if (++run.loop_passes > model.flash_size + model.eeprom_size + model.layout.id_size +
+                                model.layout.config_size + runaway_loop_margin) {
         run.stop = run_stop::runaway_loop;
         return;
     }
@@ -125,6 +125,8 @@ void timed_wait(const devices::instruction& instruction) {
         fast && instruction.fast_wait_ms ? *instruction.fast_wait_ms : instruction.wait_ms;
     if (ms > 0)
         Module94::wait_ms(ms);
+    if (instruction.wait_us > 0)
+        Module94::wait_us(instruction.wait_us);
 }
 
 } // namespace
@@ -138,6 +140,7 @@ void start_run(const devices::instruction_list& list) {
         run.decoded.push_back(devices::decode_instruction(text));
     run.instruction_count = static_cast<std::int32_t>(list.size());
     run.address_counter = 0;
+    run.temp_width = 1;
     run.counts = {};
     run.loop_start = 0;
     run.loop_passes = 0;
@@ -198,6 +201,9 @@ void run_step() {
     case opcode::setidloop:
         loop_head(model.layout.id_size - 1);
         return;
+    case opcode::setconfigloop:
+        loop_head(model.layout.config_size - 1);
+        return;
     case opcode::loop:
         loop_back();
         return;
@@ -221,10 +227,17 @@ void run_step() {
         break;
     case opcode::write_flash:
     case opcode::write_id:
-        write_image_word(instruction);
-        break;
+    case opcode::write_eeprom:
     case opcode::write_config:
-        write_config_byte(instruction);
+        if (instruction.eight_bit)
+            write_walked(instruction);
+        else if (instruction.op == opcode::write_config)
+            write_config_byte(instruction);
+        else
+            write_image_word(instruction);
+        break;
+    case opcode::send_command:
+        Module94::send_command8(instruction.command);
         break;
     case opcode::waitwr:
         wait_for_write(model_write_poll(false));
@@ -235,7 +248,10 @@ void run_step() {
         read_image_byte(instruction);
         break;
     case opcode::read_config:
-        read_config_byte(instruction);
+        if (instruction.walks)
+            read_image_byte(instruction);
+        else
+            read_config_byte(instruction);
         break;
     case opcode::read_temp:
         read_temp_byte(instruction);

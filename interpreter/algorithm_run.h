@@ -63,6 +63,7 @@ struct algorithm_run_record {
     std::int32_t flash_limit = 0;
     std::int32_t eeprom_limit = 0;
     std::int32_t temp = 0;
+    int temp_width = 1; // bytes the last read into temp gave (2: an 8-bit frame's word)
     std::int32_t failure_count = 0;
     std::string failure_report;
     std::vector<check_difference> differences; // the report's rows, in order
@@ -70,7 +71,7 @@ struct algorithm_run_record {
     // FLASH and EEPROM differences that read 00h, the mark of a code-protected chip.
     std::int32_t zero_reads = 0;
     // The configuration bytes the last check instructions read (CONFIG1L..CONFIG7H).
-    std::array<std::int32_t, devices::config_bytes> config_read{};
+    devices::config_values config_read{};
     // Areas a check takes 00h as a match in: memory the chip's configuration protects.
     std::vector<zero_read_area> zero_read_areas;
     run_stop stop = run_stop::none;

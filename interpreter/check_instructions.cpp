@@ -55,6 +55,28 @@ std::int64_t hex_address(memory which, std::int32_t a) {
 
 void compare_read(const devices::instruction& instruction, std::int32_t a, std::int32_t temp) {
     auto& run = algorithm_run;
+    if (instruction.width == 2) {
+        // A word read by an 8-bit frame: its low byte at a, its high byte at a + 1.
+        devices::instruction byte = instruction;
+        byte.width = 1;
+        compare_read(byte, a, temp & 0xFF);
+        compare_read(byte, a + 1, (temp >> 8) & 0xFF);
+        return;
+    }
+    if (instruction.walks == memory::config) {
+        // The configuration walked by the counter: byte a, compared as the named forms are.
+        counts_of(memory::config).compared += 1;
+        if (a < 0 || a >= devices::largest_config_size)
+            return;
+        run.config_read[static_cast<std::size_t>(a)] = temp;
+        const std::int32_t expected =
+            instruction.blank_check
+                ? devices::selected_model().values.config_erased[static_cast<std::size_t>(a)]
+                : image_byte(memory::config, a);
+        if (config_differs(a + 1, temp, expected))
+            add_difference({memory::config, hex_address(memory::config, a), expected, temp});
+        return;
+    }
     if (const auto k =
             instruction.walks ? flash_config_byte(*instruction.walks, a) : std::nullopt) {
         // A configuration word in FLASH: compared as a configuration byte (masked), erased
@@ -90,13 +112,17 @@ void run_check(const devices::instruction& instruction) {
     auto& run = algorithm_run;
     const std::int32_t a = run.address_counter;
     ++run.ip;
+    // The check covers the bytes the last read into temp gave.
+    devices::instruction check = instruction;
+    check.width = run.temp_width;
     if (const auto which = instruction.walks) {
         caption_progress(*which);
-        run.address_counter = a + 1;
+        run.address_counter = a + check.width;
     } else {
+        check.width = 1;
         caption_config(instruction.config_byte);
     }
-    check_temp(instruction, a);
+    check_temp(check, a);
 }
 
 } // namespace Module1

@@ -79,7 +79,8 @@ bool may_start(kind k, const devices::instruction_list& list) {
     }
     // An algorithm the interpreter cannot finish (including one with an instruction it
     // does not know, which would end the program half-way) never starts.
-    const auto fault = devices::run_fault(list, devices::selected_model().values.page_size);
+    const auto fault = devices::run_fault(list, devices::selected_model().values.page_size,
+                                          devices::selected_model().values.frame);
     if (fault) {
         core::set_status(std::string(texts.name) + " not started: the algorithm cannot run.");
         core::mymsgbox("The " + std::string(texts.name) + " algorithm of " +

@@ -18,7 +18,7 @@
 
 namespace Module1 {
 
-using config_bytes = std::array<std::int32_t, devices::config_bytes>;
+using config_bytes = devices::config_values;
 
 // Memory that a read-protection setting, when on, makes read as zero.
 struct protected_area {

@@ -36,7 +36,9 @@ std::optional<Module94::pending_byte>& temp_waiting() {
 void apply(const waiting_read& item, std::int32_t value) {
     switch (item.what) {
     case waiting_read::use::image_byte:
-        store_image_byte(item.which, item.address, value);
+        store_image_byte(item.which, item.address, value & 0xFF);
+        if (item.read.width == 2)
+            store_image_byte(item.which, item.address + 1, (value >> 8) & 0xFF);
         return;
     case waiting_read::use::config_byte:
         image::program_image().config_image[static_cast<std::size_t>(item.config_byte - 1)] = value;

@@ -12,6 +12,9 @@ void power_up_for(const devices::model_values& model) {
     case devices::entry_kind::key:
         Module94::power_up_with_key();
         return;
+    case devices::entry_kind::key_low:
+        Module94::power_up_with_key(true);
+        return;
     }
 }
 

@@ -110,13 +110,32 @@ std::optional<int> flash_config_byte(memory which, std::int32_t address) {
     return static_cast<int>(address - layout.config_address);
 }
 
+namespace {
+
+// A configuration byte of the model at `index` (0-based), walked by the counter.
+bool config_index(std::int32_t index) {
+    return index >= 0 && index < devices::selected_model().values.layout.config_size &&
+           index < devices::largest_config_size;
+}
+
+} // namespace
+
 std::int32_t image_byte(memory which, std::int32_t address) {
+    if (which == memory::config)
+        return config_index(address)
+                   ? image::program_image().config_image[static_cast<std::size_t>(address)]
+                   : 255;
     if (const auto k = flash_config_byte(which, address))
         return image::program_image().config_image[static_cast<std::size_t>(*k)];
     return inside(which, address) ? bytes_of(which)[static_cast<std::size_t>(address)] : 255;
 }
 
 void store_image_byte(memory which, std::int32_t address, std::int32_t value) {
+    if (which == memory::config) {
+        if (config_index(address))
+            image::program_image().config_image[static_cast<std::size_t>(address)] = value;
+        return;
+    }
     if (const auto k = flash_config_byte(which, address))
         image::program_image().config_image[static_cast<std::size_t>(*k)] = value;
     else if (inside(which, address))
@@ -125,6 +144,10 @@ void store_image_byte(memory which, std::int32_t address, std::int32_t value) {
 
 void caption_progress(memory which) {
     const auto& run = algorithm_run;
+    if (which == memory::config) {
+        caption_config(run.address_counter + 1);
+        return;
+    }
     const char* prefix = which == memory::flash ? "F:" : which == memory::eeprom ? "E:" : "I:";
     core::set_status(prefix + std::to_string(run.address_counter + 1) + "/" +
                      std::to_string(run.loop_limit + 1));
@@ -132,8 +155,9 @@ void caption_progress(memory which) {
 }
 
 void caption_config(int config_byte) {
-    core::set_status(std::string("CONF") +
-                     devices::config_byte_names[static_cast<std::size_t>(config_byte - 1)] + ":");
+    core::set_status(
+        "CONF" +
+        devices::config_byte_name(devices::selected_model().values.layout, config_byte - 1) + ":");
     core::host_yield();
 }
 
@@ -164,6 +188,19 @@ void write_image_word(const devices::instruction& instruction) {
     run.address_counter = a + 2;
 }
 
+void write_walked(const devices::instruction& instruction) {
+    auto& run = algorithm_run;
+    const memory which = instruction.walks.value_or(memory::flash);
+    const std::int32_t a = run.address_counter;
+    caption_progress(which);
+    std::int32_t value = image_byte(which, a) & 0xFF;
+    if (instruction.width == 2)
+        value |= (image_byte(which, a + 1) & 0xFF) << 8;
+    Module94::send_command8(instruction.command, value);
+    counts_of(which).written += instruction.width;
+    run.address_counter = a + instruction.width;
+}
+
 void write_config_byte(const devices::instruction& instruction) {
     caption_config(instruction.config_byte);
     Module94::send_command(instruction.command, 257 * config_slot(instruction.config_byte));
@@ -175,10 +212,16 @@ void read_image_byte(const devices::instruction& instruction) {
     auto& run = algorithm_run;
     const memory which = instruction.walks.value_or(memory::flash);
     caption_progress(which);
-    read_into_image(which, run.address_counter, Module94::read_byte_deferred(instruction.command));
-    Module94::short_delay();
-    counts_of(which).read += 1;
-    run.address_counter += 1;
+    if (instruction.eight_bit) {
+        read_into_image(which, run.address_counter,
+                        Module94::read_deferred8(instruction.command, instruction.width));
+    } else {
+        read_into_image(which, run.address_counter,
+                        Module94::read_byte_deferred(instruction.command));
+        Module94::short_delay();
+    }
+    counts_of(which).read += instruction.width;
+    run.address_counter += instruction.width;
 }
 
 void read_config_byte(const devices::instruction& instruction) {
@@ -189,11 +232,20 @@ void read_config_byte(const devices::instruction& instruction) {
 }
 
 void read_temp_byte(const devices::instruction& instruction) {
+    algorithm_run.temp_width = instruction.width;
+    if (instruction.eight_bit) {
+        read_into_temp(Module94::read_deferred8(instruction.command, instruction.width));
+        return;
+    }
     read_into_temp(Module94::read_byte_deferred(instruction.command));
     Module94::short_delay();
 }
 
 void send_literal(const devices::instruction& instruction) {
+    if (instruction.eight_bit) {
+        Module94::send_command8(instruction.command, instruction.payload);
+        return;
+    }
     Module94::send_command(instruction.command, instruction.payload);
     Module94::short_delay();
 }

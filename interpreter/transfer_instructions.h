@@ -21,9 +21,13 @@ void movlw_address(address_part part);
 void movlw_eeprom_byte();
 // s<cc>-flash, s<cc>-id: the image word at the counter of the memory walked; counter + 2.
 void write_image_word(const devices::instruction& instruction);
+// c<hh>-flash, -id, -eeprom, -config, -configw: the image byte or word (two bytes, the
+// first low) at the counter of the memory walked as the command's payload; counter + width.
+void write_walked(const devices::instruction& instruction);
 // s<cc>-config1l .. 7h: the configuration byte in both halves of the payload.
 void write_config_byte(const devices::instruction& instruction);
-// flash=, eeprom=, id=s<cc>: a byte read into the image at the counter; counter + 1.
+// flash=, eeprom=, id=s<cc>: a byte read into the image at the counter; counter + 1. The
+// 8-bit frames' reads (c<hh>), config= and configw= included, read the instruction's width.
 void read_image_byte(const devices::instruction& instruction);
 // config1l= .. config7h=s<cc>: a byte read into the image's configuration byte.
 void read_config_byte(const devices::instruction& instruction);
@@ -54,7 +58,8 @@ void wait_for_write(const write_poll& poll);
 // The image regions an address counter walks: FLASH, EEPROM and the ID locations.
 using memory = image::region;
 
-// Progress captions: "F:a/b" or "E:a/b", and "CONF1L:" .. "CONF7H:", each followed by a
+// Progress captions: "F:a/b", "E:a/b" or "I:a/b", and "CONF1L:" .. "CONF7H:" (the
+// configuration byte at the counter when the configuration is walked), each followed by a
 // yield.
 void caption_progress(memory which);
 void caption_config(int config_byte);

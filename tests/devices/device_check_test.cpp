@@ -69,7 +69,7 @@ TEST(DeviceCheck, AlgorithmBodies) {
     const auto problems = devices::check_device_database(
         good_file() +
         crlf({"erasealgdef 2: begin ,s0x-flash,s00-0e3g,setflashloop,s0d-flash",
-              "programalgdef 3: ifpage,startprog", "readalgdef 25: begin", "model: Other",
+              "programalgdef 3: ifpage,startprog", "readalgdef 45: begin", "model: Other",
               "erasealg: 2", "programalg: 3", "readalg: 4", "blankcheckalg: 1", "verifyalg: 1",
               "flash: 32K", "eeprom: 0", "voltageseq: vdd", "configerased: 00,CF", "progtime: 0",
               "pagesize: 0", "nospace",
@@ -112,14 +112,14 @@ TEST(DeviceCheck, AlgorithmBodies) {
     const std::pair<int, const char*> expected[] = {
         {19, "unrecognised instruction 'begin '"},
         {19, "'s0x-flash' has no valid two-digit"},
-        {19, "'s00-0e3g' has no valid four-digit"},
+        {19, "'s00-0e3g' has no valid payload (four hexadecimal digits"},
         {19, "loop head 'setflashloop' has no later 'loop'"},
         {20, "'ifpage' has no later 'endifpage'"},
-        {21, "outside 0 to 20"},
+        {21, "outside 0 to 39"},
         {25, "read algorithm 4, which is not defined"},
         {28, "\"flash:\" must be a size"},
         {30, "vddvpp or vppvdd"},
-        {31, "value 3 (config2l)"},
+        {31, "\"configerased:\" gives 2 values, but the model has 14 configuration bytes"},
         {32, "\"progtime:\" must be"},
         {33, "need a \"pagesize:\" of at least 1"},
         {34, "line without a space"},
@@ -174,7 +174,7 @@ TEST(DeviceCheck, AlgorithmBodies) {
         {107, "\"vpp:\" 2.00-13.00 goes above the VDD maximum 3.60 V"},
         {108, "leave out \"mclrmax:\""},
         {110, "a key-entry part needs \"vdd:\" and \"vpp:\" lines"},
-        {112, "\"entry:\" must be hv (MCLR raised to VPP) or key"},
+        {112, "\"entry:\" must be hv (MCLR raised to VPP), key"},
         {115, "lies inside its FLASH but is not its last 8 bytes; write \"configaddress: "
               "007FF8\""},
         {116, "must give 00 for CONFIG5L..CONFIG7H"},

@@ -93,10 +93,10 @@ TEST(DeviceTable, RejectsBadLinesNamingFileAndLine) {
     };
     const case_t cases[] = {
         {crlf({"model: A", "flash:1"}), "test.txt:2: "},
-        {crlf({"model: A", "", "erasealgdef 21: x"}), "test.txt:3: algorithm number 21"},
+        {crlf({"model: A", "", "erasealgdef 40: x"}), "test.txt:3: algorithm number 40"},
         {crlf({"erasealgdef -1: x"}), "test.txt:1: algorithm number -1"},
         {crlf({"model: A", "verifyalg: 99"}),
-         "test.txt:2: algorithm number 99 is outside 0 to 20 (\"verifyalg: 99\")."},
+         "test.txt:2: algorithm number 99 is outside 0 to 39 (\"verifyalg: 99\")."},
         {crlf({"model: A", "verifyalg: 1e12"}), "test.txt:2: algorithm number"},
     };
     for (const auto& c : cases) {
@@ -143,8 +143,8 @@ TEST(DeviceTable, ShippedDatabaseLoads) {
         EXPECT_GT(values.flash_size, 0) << values.name;
         EXPECT_EQ(values.flash_size % 2, 0) << values.name;
         EXPECT_GT(values.page_size, 0) << values.name;
-        for (const auto value : values.config_erased)
-            EXPECT_GE(value, 0) << values.name;
+        for (int k = 0; k < values.layout.config_size; ++k)
+            EXPECT_GE(values.config_erased[static_cast<std::size_t>(k)], 0) << values.name;
     }
 }
 

@@ -217,12 +217,14 @@ TEST_F(ChipOperations, WriteThatNeverEndsStopsAndPowersDown) {
 
 TEST_F(ChipOperations, LoopThatNeverEndsStopsAndPowersDown) {
     // At address 0 the page block is skipped, so the counter never moves: the algorithm
-    // check leaves this to the run, which stops after 64 + 16 + 8 (ID) + 1024 passes.
+    // check leaves this to the run, which stops after 64 + 16 + 8 (ID) + 14 (configuration)
+    // + 1024 passes.
     use(&devices::model_values::read_list,
         "begin,setflashloop,ifpage,flash=s09,endifpage,loop,end");
     const auto result = Module1::read_all();
     EXPECT_EQ(result.outcome, operation_outcome::runaway_loop);
-    EXPECT_EQ(Module1::algorithm_run.loop_passes, 64 + 16 + 8 + Module1::runaway_loop_margin + 1);
+    EXPECT_EQ(Module1::algorithm_run.loop_passes,
+              64 + 16 + 8 + 14 + Module1::runaway_loop_margin + 1);
     EXPECT_FALSE(probe_.vdd);
     EXPECT_FALSE(probe_.vpp);
     EXPECT_NE(probe_.supply_events.front().find(" on"), std::string::npos);
@@ -230,7 +232,7 @@ TEST_F(ChipOperations, LoopThatNeverEndsStopsAndPowersDown) {
     ASSERT_EQ(messages_.size(), 1u);
     EXPECT_EQ(messages_[0].text,
               "Read All of PIC18FTEST stopped: the loop that ends at instruction 6 ('loop') of "
-              "its algorithm went round 1113 times, more than the model's memory sizes "
+              "its algorithm went round 1127 times, more than the model's memory sizes "
               "explain.\r\nVDD and VPP are off. Check the algorithm in the device database "
               "(pinwright-cli check-devices).");
 }
