@@ -469,7 +469,7 @@ int identify_chip(session& s) {
         break;
     }
     s.out << Module1::identified_parts(devices::device_database(), identity) << " (device ID "
-          << Module1::id_text(identity.raw) << ")\n";
+          << Module1::id_text(identity.raw) << Module1::revision_id_text(identity) << ")\n";
     tell_powered_beyond_limits(s, identity, false);
     return exit_success;
 }

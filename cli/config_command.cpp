@@ -53,11 +53,10 @@ int command_config(session& s) {
     std::vector<std::string> warnings;
     QJsonArray bytes;
     // Eight bytes on a part that keeps its configuration in FLASH.
-    for (int k = 0; k < std::min(model.layout.config_size, devices::config_bytes); ++k) {
+    for (int k = 0; k < std::min(model.layout.config_size, devices::largest_config_size); ++k) {
         const auto value =
             static_cast<std::uint8_t>(buffer.config_image[static_cast<std::size_t>(k)] & 0xFF);
-        const std::string name =
-            std::string("CONFIG") + devices::config_byte_names[static_cast<std::size_t>(k)];
+        const std::string name = "CONFIG" + devices::config_byte_name(model.layout, k);
         s.out << name << ' ' << core::hex2(value);
         QJsonObject byte{
             {"name", text(name)},

@@ -3,7 +3,6 @@
 // differences) in the shape the README shows.
 #include "cli/json_output.h"
 
-
 #include "core/hex_text.h"
 #include "devices/config_names.h"
 #include "devices/device_table.h"
@@ -223,6 +222,8 @@ void record_identity(session& s, const Module1::chip_identity& identity) {
     for (const int number : identity.models)
         models.append(text(table.models[static_cast<std::size_t>(number)].name));
     chip.insert("models", models);
+    if (identity.revision_id)
+        chip.insert("revision_id", text(core::hex4(*identity.revision_id)));
     // The revision under the mask of the model the ID names; none for an ID no model has.
     if (identity.verdict == Module1::identity_verdict::matches)
         chip.insert("revision", Module1::silicon_revision(

@@ -4,6 +4,7 @@
 
 #include "core/host_hooks.h"
 #include "devices/model_select.h"
+#include "devices/selected_model.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -135,7 +136,7 @@ void progress_display::caption(const std::string& text) {
         return; // start and finish texts: the command prints its own
     if (region_ != "CONF") {
         end_phase(true);
-        begin_phase("CONF", static_cast<long>(devices::config_bytes));
+        begin_phase("CONF", static_cast<long>(devices::selected_model().values.layout.config_size));
     }
     config_seen_.insert(text);
     show(std::min(static_cast<long>(config_seen_.size()), total_), false);

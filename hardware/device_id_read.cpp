@@ -13,7 +13,28 @@ constexpr std::int32_t core_instruction = 0x0;
 
 } // namespace
 
-std::optional<std::uint16_t> read_device_id() {
+namespace {
+
+constexpr std::int32_t load_pc = 0x80;
+constexpr std::int32_t read_word = 0xFC;
+
+std::optional<std::uint16_t> read_word_at(std::int32_t address) {
+    Module94::send_command8(load_pc, address);
+    const std::int32_t value = Module94::byte_value(Module94::read_deferred8(read_word, 2));
+    if (!port_ready())
+        return std::nullopt;
+    return static_cast<std::uint16_t>(value);
+}
+
+} // namespace
+
+std::optional<std::uint16_t> read_revision_id() {
+    return read_word_at(0x3FFFFC);
+}
+
+std::optional<std::uint16_t> read_device_id(bool eight_bit_frame) {
+    if (eight_bit_frame)
+        return read_word_at(static_cast<std::int32_t>(device_id_read.address));
     const id_read_words& words = device_id_read;
     const int pointer_bytes = static_cast<int>(words.pointer_movwf.size());
     for (int k = 0; k < pointer_bytes; ++k) {

@@ -25,8 +25,13 @@ inline constexpr id_read_words device_id_read{0x3FFFFE, 0x0E00, {0x6EF8, 0x6EF7,
 static_assert(device_id_read.reads == 2, "the ID is DEVID2:DEVID1");
 
 // DEVID2:DEVID1 of the powered chip; nullopt when the port failed during the read, as
-// what a dead port returns says nothing about the chip.
-std::optional<std::uint16_t> read_device_id();
+// what a dead port returns says nothing about the chip. With `eight_bit_frame` the chip
+// speaks the 8-bit-command frame: the PC is loaded with 3FFFFEh and one word read.
+std::optional<std::uint16_t> read_device_id(bool eight_bit_frame = false);
+
+// The revision ID word at 3FFFFCh of a chip speaking the 8-bit-command frame (its device ID
+// holds no revision bits); nullopt when the port failed.
+std::optional<std::uint16_t> read_revision_id();
 
 // 0000h and FFFFh are what DATA IN shows when nothing drives it: no chip answered.
 inline bool chip_answered(std::uint16_t raw) {

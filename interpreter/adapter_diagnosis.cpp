@@ -335,7 +335,8 @@ chip_check check_chip() {
         return check;
     }
     const auto& table = devices::device_database();
-    const std::string id = " (device ID " + id_text(identity->raw) + ")";
+    const std::string id =
+        " (device ID " + id_text(identity->raw) + revision_id_text(*identity) + ")";
     switch (identity->verdict) {
     case identity_verdict::matches:
         check.answers = true;

@@ -39,6 +39,8 @@ std::string id_text(std::uint16_t raw) {
 namespace {
 
 std::string part_text(const std::string& name, std::uint16_t mask, std::uint16_t raw) {
+    if (mask == 0xFFFF)
+        return name;
     return name + " rev " + std::to_string(silicon_revision(mask, raw));
 }
 
@@ -50,6 +52,10 @@ int silicon_revision(std::uint16_t mask, std::uint16_t raw) {
 
 std::string part_and_revision(const devices::model_values& model, std::uint16_t raw) {
     return part_text(model.name, model.device_id_mask, raw);
+}
+
+std::string revision_id_text(const chip_identity& identity) {
+    return identity.revision_id ? ", revision ID " + id_text(*identity.revision_id) : "";
 }
 
 std::string identified_parts(const devices::device_table& table, const chip_identity& identity) {
@@ -103,13 +109,16 @@ std::string wrong_chip_text(const devices::device_table& table,
     return text;
 }
 
-std::optional<std::uint16_t> read_id_in_own_power_cycle(const devices::model_values& model) {
+std::optional<id_reading> read_id_in_own_power_cycle(const devices::model_values& model) {
     power_up_for(model);
-    const std::optional<std::uint16_t> raw = hardware::read_device_id();
+    const bool eight_bit = devices::is_eight_bit(model.frame);
+    const std::optional<std::uint16_t> raw = hardware::read_device_id(eight_bit);
+    const std::optional<std::uint16_t> revision =
+        raw && eight_bit ? hardware::read_revision_id() : std::nullopt;
     Module94::ensure_lines_safe();
-    if (!hardware::port_ready())
+    if (!hardware::port_ready() || !raw)
         return std::nullopt;
-    return raw;
+    return id_reading{*raw, revision};
 }
 
 } // namespace Module1
@@ -119,11 +128,15 @@ namespace Module1 {
 std::optional<chip_identity> identify_quietly() {
     if (!hardware::port_ready())
         return std::nullopt;
-    const std::optional<std::uint16_t> raw =
+    const std::optional<id_reading> read =
         read_id_in_own_power_cycle(devices::selected_model().values);
-    if (!raw)
+    if (!read)
         return std::nullopt;
-    return judge_identity(*raw, devices::device_database(), devices::selected_model().values);
+    chip_identity identity =
+        judge_identity(read->raw, devices::device_database(), devices::selected_model().values);
+    if (hardware::chip_answered(read->raw))
+        identity.revision_id = read->revision_id;
+    return identity;
 }
 
 std::optional<chip_identity> identify_socket() {

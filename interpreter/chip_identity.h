@@ -24,6 +24,9 @@ struct chip_identity {
     identity_verdict verdict = identity_verdict::matches;
     std::uint16_t raw = 0;   // DEVID2:DEVID1 as read
     std::vector<int> models; // the database's models with this ID, in table order
+    // The revision ID word (3FFFFCh) of a chip read in the 8-bit-command frame, whose device
+    // ID holds no revision bits.
+    std::optional<std::uint16_t> revision_id;
 };
 
 // Judges `raw` for the selected model's working values; `models` lists the models of
@@ -35,8 +38,11 @@ chip_identity judge_identity(std::uint16_t raw, const devices::device_table& tab
 std::string id_text(std::uint16_t raw);
 // The silicon revision: the ID bits outside the part's mask.
 int silicon_revision(std::uint16_t mask, std::uint16_t raw);
-// "PIC18F4520 rev 7": the model's name and the ID bits outside its mask.
+// "PIC18F4520 rev 7": the model's name and the ID bits outside its mask; the name alone for
+// a model whose mask keeps every bit (its revision is a word of its own).
 std::string part_and_revision(const devices::model_values& model, std::uint16_t raw);
+// ", revision ID A0C1h" where the identity has a revision word, else empty.
+std::string revision_id_text(const chip_identity& identity);
 // "PIC18F4520 rev 7" for each model of `identity`, joined with " or ".
 std::string identified_parts(const devices::device_table& table, const chip_identity& identity);
 
@@ -50,10 +56,18 @@ std::string no_chip_causes();
 std::string wrong_chip_text(const devices::device_table& table,
                             const devices::model_values& selected, const chip_identity& identity);
 
+// What a power cycle of its own read from the chip: the device ID, and for a chip read in the
+// 8-bit-command frame its revision ID word.
+struct id_reading {
+    std::uint16_t raw = 0;
+    std::optional<std::uint16_t> revision_id;
+};
+
 // Reads the chip's ID in a power cycle of its own: the chip powered up the way `model`
-// enters programming mode, the ID read, VDD and VPP off. Nullopt when the port failed on the way
-// (power-up, read or power-down): the port's status says why, and nothing is known of the chip.
-std::optional<std::uint16_t> read_id_in_own_power_cycle(const devices::model_values& model);
+// enters programming mode, the ID read in its frame, VDD and VPP off. Nullopt when the port
+// failed on the way (power-up, read or power-down): the port's status says why, and nothing
+// is known of the chip.
+std::optional<id_reading> read_id_in_own_power_cycle(const devices::model_values& model);
 
 // What the identify commands do: on a ready port, between the operation_started and
 // operation_ended notifications, reads the ID in its own power cycle (the selected model's

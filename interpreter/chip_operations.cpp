@@ -107,7 +107,8 @@ bool powers_up(std::int32_t ip) {
 // selected model. A port that fails during the read stops it as a port failure: what a
 // dead port returns is no answer of the chip's.
 void check_identity_now(operation_result& result) {
-    const std::optional<std::uint16_t> raw = hardware::read_device_id();
+    const std::optional<std::uint16_t> raw =
+        hardware::read_device_id(devices::is_eight_bit(devices::selected_model().values.frame));
     if (!raw) {
         algorithm_run.stop = run_stop::port_failed;
         return;

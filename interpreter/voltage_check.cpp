@@ -52,7 +52,7 @@ struct line_check {
 
 std::array<line_check, 2> line_checks(const devices::model_values& model,
                                       const adapter_voltages& adapter) {
-    const bool key = model.entry == devices::entry_kind::key;
+    const bool key = devices::enters_by_key(model.entry);
     return {line_check{"VDD", "--vdd", model.vdd_range, std::nullopt, adapter.vdd, classic_vdd},
             line_check{"VPP", "--vpp", model.vpp_range, key ? std::nullopt : model.mclr_max,
                        adapter.vpp, classic_vpp, key}};
@@ -204,7 +204,7 @@ std::string unstated_text(const devices::model_values& model,
            (unstated.size() == 1 ? " is" : " are") + " not stated (" + sources +
            "), so it is taken to be a classic adapter that gives " + given +
            ": more than the part takes, which can destroy it." +
-           (model.entry == devices::entry_kind::key
+           (devices::enters_by_key(model.entry)
                 ? " It enters programming mode by key, with MCLR never above VDD."
                 : "");
 }
