@@ -171,6 +171,40 @@ void check_key_entry(const report_fn& report, const value_fn& value_of) {
                            " V: a key-entry part takes MCLR at its VDD level, never above");
 }
 
+// The entry goes with the frame: key entry with MCLR left low is the 8-bit-command families'
+// own, the J parts' key entry (MCLR back at VDD) speaks the classic frame, and a
+// high-voltage entry of the 8-bit-command families takes at most 9 V on MCLR (VIHH).
+template <typename report_fn, typename value_fn>
+void check_entry_and_frame(const report_fn& report, const value_fn& value_of) {
+    const auto* entry_text = value_of("entry:");
+    const auto* frame_text = value_of("frame:");
+    const auto entry = parse_entry_kind(entry_text ? *entry_text : "");
+    const auto frame = parse_frame_kind(frame_text ? *frame_text : "");
+    if (!entry || !frame)
+        return; // reported with the keys
+    if (*entry == entry_kind::key_low && !is_eight_bit(*frame))
+        report("entry:", "\"entry: keylow\" is the entry of the 8-bit-command families, but the "
+                         "model's frame is classic: write its \"frame:\" line, or \"entry: key\" "
+                         "for a J part");
+    if (*entry == entry_kind::key && is_eight_bit(*frame))
+        report("entry:", "an 8-bit-command part keeps MCLR low after the key: write \"entry: "
+                         "keylow\"");
+    if (*entry != entry_kind::high_voltage || !is_eight_bit(*frame))
+        return;
+    constexpr double vihh_max = 9.0;
+    const auto* vpp = value_of("vpp:");
+    const auto range = vpp ? parse_voltage_range(*vpp) : std::nullopt;
+    if (!vpp)
+        report("entry:", "an 8-bit-command part entered by high voltage needs a \"vpp:\" line of "
+                         "at most 9.00 V, so that no classic 13 V adapter reaches its MCLR");
+    else if (range && range->max > vihh_max)
+        report("vpp:", "\"vpp:\" " + *vpp +
+                           " goes above 9.00 V, the most an 8-bit-command part takes on MCLR");
+    if (const auto* most = value_of("mclrmax:"); most && parse_volts(*most).value_or(0) > vihh_max)
+        report("mclrmax:", "\"mclrmax:\" " + *most +
+                               " is above 9.00 V, the most an 8-bit-command part takes on MCLR");
+}
+
 void check_model(const model_record& model, std::vector<database_problem>& problems) {
     auto report = [&](const std::string& key, const std::string& what) {
         const auto found = model.fields.find(key);
@@ -210,6 +244,7 @@ void check_model(const model_record& model, std::vector<database_problem>& probl
     }
 
     check_key_entry(report, value_of);
+    check_entry_and_frame(report, value_of);
 
     const auto* page = value_of("pagesize:");
     const auto* id = value_of("deviceid:");

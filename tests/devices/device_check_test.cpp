@@ -108,7 +108,15 @@ TEST(DeviceCheck, AlgorithmBodies) {
               "mclrmax: 13.25", "model: K2", "entry: Key", "model: K3", "entry: lvp", "model: J1",
               "flash: 32768", "configaddress: 7FF0",
               "configmask: E1,04,C7,0F,00,01,00,00,01,00,00,00,00,00", "model: J2", "flash: 32768",
-              "configaddress: 7ff8", "configmask: E1,04,C7,0F,00,01,00,00,00,00,00,00,00,00"}));
+              "configaddress: 7ff8", "configmask: E1,04,C7,0F,00,01,00,00,00,00,00,00,00,00",
+              // The 8-bit frames: forms and commands judged against the model's frame, the
+              // entry that goes with it, and the configuration size.
+              "erasealgdef 30: begin,c80-300000,c18-00000f,w26,end", "model: Q1",
+              "frame: 8bit-words", "erasealg: 30", "entry: keylow", "vdd: 3.00-5.50",
+              "vpp: 3.00-5.50", "model: Q2", "erasealg: 30", "model: Q3", "frame: 8bit",
+              "model: Q4", "frame: 8bit-regions", "configsize: 10", "configerased: FF,FF",
+              "entry: hv", "vpp: 7.90-13.00", "model: Q5", "entry: keylow", "model: Q6",
+              "frame: 8bit-rows", "entry: key", "configsize: 36"}));
     const std::pair<int, const char*> expected[] = {
         {19, "unrecognised instruction 'begin '"},
         {19, "'s0x-flash' has no valid two-digit"},
@@ -178,6 +186,14 @@ TEST(DeviceCheck, AlgorithmBodies) {
         {115, "lies inside its FLASH but is not its last 8 bytes; write \"configaddress: "
               "007FF8\""},
         {116, "must give 00 for CONFIG5L..CONFIG7H"},
+        {123, "'c18-00000f' is not a command with a payload of the 8bit-words frame"},
+        {128, "'c80-300000' is an 8-bit-frame form, but the model's frame is classic"},
+        {131, "\"frame:\" must be classic, 8bit-rows, 8bit-words or 8bit-regions"},
+        {135, "\"configerased:\" gives 2 values, but the model has 10 configuration bytes"},
+        {137, "goes above 9.00 V, the most an 8-bit-command part takes on MCLR"},
+        {139, "\"entry: keylow\" is the entry of the 8-bit-command families"},
+        {142, "keeps MCLR low after the key: write \"entry: keylow\""},
+        {143, "\"configsize:\" must be the number of configuration bytes from 1 to 35"},
     };
     for (const auto& [line, text] : expected) {
         SCOPED_TRACE("line " + std::to_string(line) + ": " + text);

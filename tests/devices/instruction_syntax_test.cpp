@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <optional>
 #include <utility>
 
 namespace {
@@ -49,6 +50,17 @@ TEST(InstructionSyntax, FieldsAtFixedPositions) {
         {"s00-0e3f", opcode::send_literal, 0, 0x0E3F, 0},
         {"checkblankconfig6h", opcode::checkblankconfig, -1, -1, 12},
         {"checkconfig1l", opcode::checkconfig, -1, -1, 1},
+        // The 8-bit frames: a command alone, with a field of up to six digits, with an image
+        // word or byte; reads of words and bytes.
+        {"cf8", opcode::send_command, 0xF8, -1, 0},
+        {"c80-300000", opcode::send_literal, 0x80, 0x300000, 0},
+        {"c18-f", opcode::send_literal, 0x18, 0xF, 0},
+        {"c80-3000000", opcode::send_literal, 0x80, -1, 0},
+        {"ce0-configw", opcode::write_config, 0xE0, -1, 0},
+        {"cc0-eeprom", opcode::write_eeprom, 0xC0, -1, 0},
+        {"configw=cfe", opcode::read_config, 0xFE, -1, 0},
+        {"tempw=cfx", opcode::read_temp, -1, -1, 0},
+        {"checkconfig", opcode::checkconfig, -1, -1, 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
@@ -58,6 +70,26 @@ TEST(InstructionSyntax, FieldsAtFixedPositions) {
         EXPECT_EQ(d.payload, c.payload);
         EXPECT_EQ(d.config_byte, c.config_byte);
     }
+    // Widths and walks of the 8-bit forms: words move the counter by two.
+    const struct {
+        const char* text;
+        int width;
+        std::optional<devices::memory_region> walks;
+    } walks[] = {{"ce0-flash", 2, devices::memory_region::flash},
+                 {"c00-id", 2, devices::memory_region::id},
+                 {"eeprom=cfe", 1, devices::memory_region::eeprom},
+                 {"config=cfe", 1, devices::memory_region::config},
+                 {"ce0-configw", 2, devices::memory_region::config},
+                 {"checkblankconfig", 1, devices::memory_region::config},
+                 {"checkconfig1l", 1, std::nullopt},
+                 {"tempw=cfe", 2, std::nullopt}};
+    for (const auto& w : walks) {
+        const devices::instruction d = devices::decode_instruction(w.text);
+        EXPECT_EQ(d.width, w.width) << w.text;
+        EXPECT_EQ(d.walks, w.walks) << w.text;
+    }
+    const auto micro = devices::decode_instruction("u75");
+    EXPECT_TRUE(micro.op == opcode::wait && micro.wait_us == 75 && micro.wait_ms == 0);
 }
 
 TEST(InstructionSyntax, RecognitionOrderDecides) {

@@ -171,6 +171,54 @@ TEST_F(SerialTransfer, KeyEntryClocksTheKeyMsbFirstWithMclrLow) {
     }
 }
 
+// The 8-bit frame: command and payload most significant bit first, the field shifted left
+// once (start and stop bits 0); a read is 24 clocks whose value is bits 16:1; key entry for
+// these families leaves MCLR low.
+TEST_F(SerialTransfer, EightBitFrameAndKeyEntryWithMclrLow) {
+    for (const bool fast : {false, true}) {
+        SCOPED_TRACE(fast ? "fast" : "paced");
+        port_pacing.fast = fast;
+        clear_records();
+        send_command8(0x80, 0x300000);
+        send_command8(0xF8);
+        EXPECT_EQ(bits_taken(line_history(port->accesses)), "10000000"
+                                                            "011000000000000000000000"
+                                                            "11111000");
+        // A chip answering 74A0h: frame bit 23 - i on the rising edge of read clock i.
+        constexpr std::int32_t frame = 0x74A0 << 1;
+        port->status_source = [](const hardware_test::recording_port& p) {
+            const auto history = line_history(p.accesses);
+            int rises = 0;
+            for (std::size_t i = 1; i < history.size(); ++i)
+                rises += history[i].clock && !history[i - 1].clock;
+            const int i = rises - 9;
+            const bool bit = i >= 0 && i < 24 && ((frame >> (23 - i)) & 1);
+            return std::uint8_t(bit == history.back().clock ? 0x00 : 0x40);
+        };
+        clear_records();
+        EXPECT_EQ(byte_value(read_deferred8(0xFC, 2)), 0x74A0);
+        EXPECT_EQ(bits_taken(line_history(port->accesses)), "11111100" + std::string(24, '1'));
+        port->status_source = nullptr;
+
+        clear_records();
+        power_up_with_key(true);
+        send_command8(0xF8);
+        const auto h = line_history(port->accesses);
+        std::vector<std::size_t> mclr_changes;
+        for (std::size_t i = 1; i < h.size(); ++i)
+            if (h[i].vpp != h[i - 1].vpp)
+                mclr_changes.push_back(i);
+        ASSERT_EQ(mclr_changes.size(), 2u); // the pulse; then MCLR stays low
+        std::vector<line_levels> after(h.begin() + static_cast<long>(mclr_changes[1]), h.end());
+        EXPECT_EQ(bits_taken(after), "01001101010000110100100001010000"
+                                     "11111000");
+        const auto [rises, falls] = clock_edges(after);
+        ASSERT_EQ(rises.size(), 40u);
+        EXPECT_GE(rises[32] - falls[31], 1000);
+        power_down();
+    }
+}
+
 // Fast port access: the same bits on the same edges, two writes per bit (the data level
 // with the rising edge), the discharge hold the part's own, and the adapter's delay after
 // every write.
