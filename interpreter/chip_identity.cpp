@@ -128,8 +128,19 @@ namespace Module1 {
 std::optional<chip_identity> identify_quietly() {
     if (!hardware::port_ready())
         return std::nullopt;
-    const std::optional<id_reading> read =
-        read_id_in_own_power_cycle(devices::selected_model().values);
+    const devices::model_values& selected = devices::selected_model().values;
+    std::optional<id_reading> read = read_id_in_own_power_cycle(selected);
+    if (read && !hardware::chip_answered(read->raw) && selected.entry == devices::entry_kind::key) {
+        // No J part answers its key entry: the socket may hold an 8-bit-command part, which
+        // takes the same key with MCLR held low and speaks the 8-bit frame. The levels are
+        // the J parts' (at most 3.6 V), which those parts take as well.
+        devices::model_values eight_bit = selected;
+        eight_bit.entry = devices::entry_kind::key_low;
+        eight_bit.frame = devices::frame_kind::rows8;
+        if (auto other = read_id_in_own_power_cycle(eight_bit);
+            other && hardware::chip_answered(other->raw))
+            read = other;
+    }
     if (!read)
         return std::nullopt;
     chip_identity identity =
