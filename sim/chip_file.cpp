@@ -19,7 +19,8 @@ devices::model_values layout_of(const part_info& part) {
     model.name = part.name;
     model.flash_size = part.flash_bytes;
     model.eeprom_size = part.eeprom_bytes;
-    const std::size_t config_count = std::min(model.config_erased.size(), part.config_erased.size());
+    const std::size_t config_count =
+        std::min(model.config_erased.size(), part.config_erased.size());
     for (std::size_t k = 0; k < config_count; ++k)
         model.config_erased[k] = part.config_erased[k];
     if (const command8_rules* rules = profile_of(part.family).command8) {

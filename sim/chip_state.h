@@ -145,7 +145,7 @@ struct command8_state {
     bool clocked = false;         // a clock has risen since entry
     std::uint32_t pc = 0;
     std::int64_t busy_until_ns = 0;
-    std::string busy_with; // what keeps the chip busy, for messages
+    std::string busy_with;             // what keeps the chip busy, for messages
     std::vector<std::uint8_t> latches; // row latches (8bit-rows), FFh when unloaded
     std::uint16_t word_latch = 0xFFFF; // the latch of a configuration, ID or EEPROM write
     std::optional<std::int64_t> external_since_us; // C0h begun, 82h awaited
@@ -164,7 +164,7 @@ struct chip_state {
 
     std::vector<std::uint8_t> flash;
     std::vector<std::uint8_t> eeprom;
-    std::vector<std::uint8_t> id;      // part.id_bytes
+    std::vector<std::uint8_t> id;          // part.id_bytes
     std::array<std::uint8_t, 35> config{}; // part.config_size used, the rest stay 0
 
     std::vector<std::string> errors;

@@ -441,8 +441,9 @@ void clock_rising(chip_state& s) {
         c.clocked = true;
         const std::int64_t after = s.now_us - s.entered_us;
         if (after < s.limits.p12)
-            report(s, "PGC rose " + std::to_string(after) + " us after entering Program/Verify "
-                                                            "mode, needs " +
+            report(s, "PGC rose " + std::to_string(after) +
+                          " us after entering Program/Verify "
+                          "mode, needs " +
                           std::to_string(s.limits.p12) + " us");
     }
     if (c.tdly_due) {

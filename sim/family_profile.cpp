@@ -62,7 +62,6 @@ constexpr register_map k_registers{.eecon1 = 0xFA6,
                                    .eeadrh = 0xFAA,
                                    .access_split = 0x60};
 
-
 // The 8-bit-command families. Busy times are the waits the peer programmers agree on (the
 // maker's tables were not at hand); a host waiting them always satisfies the chip. TPEXT
 // takes the longer of the two peer values (2.1 ms), TDLY the documented 1 us. MCLR enters

@@ -126,13 +126,13 @@ struct nvm_times {
 // What an 8-bit-command family adds to the profile: its memory map beyond the FLASH, its
 // code-protection bit, its busy times and its high-voltage entry window.
 struct command8_rules {
-    std::uint32_t eeprom_base;  // 310000h or 380000h
-    int config_step;            // 2: the configuration is read and written as words; 1: bytes
-    int cp_config_index;        // configuration byte holding the CP bit (0 = protected)
-    std::uint8_t cp_bit;        // its mask
-    double hv_entry_min_volts;  // MCLR at or above this enters without the key
-    double mclr_max_volts;      // MCLR above this damages the part
-    std::int64_t tdly_us;       // after each command and each payload
+    std::uint32_t eeprom_base; // 310000h or 380000h
+    int config_step;           // 2: the configuration is read and written as words; 1: bytes
+    int cp_config_index;       // configuration byte holding the CP bit (0 = protected)
+    std::uint8_t cp_bit;       // its mask
+    double hv_entry_min_volts; // MCLR at or above this enters without the key
+    double mclr_max_volts;     // MCLR above this damages the part
+    std::int64_t tdly_us;      // after each command and each payload
     nvm_times times;
 };
 

@@ -531,7 +531,6 @@ constexpr part_row part_rows[] = {
     {"18F97J60", chip_family::j97j60, 128, 0, 64, 0x1FA0, &group_j_f96j60, 0x00},
 };
 
-
 // ---- 8-bit-command families --------------------------------------------------------------
 // Implemented-bit masks from the peer programmers' device files (no maker table was at hand);
 // every implemented bit erases to 1, so the erased value is the mask. K40 and Q10 differ by

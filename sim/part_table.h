@@ -30,9 +30,9 @@ struct part_info {
     // (unimplemented bits read 0); only the first config_size exist, the rest are 0.
     config_array config_erased;
     config_array config_mask;
-    int config_size;            // the family's: 14, 8 (J-series), 10, 12 or 35
-    std::int32_t id_bytes;      // ID bytes at 200000h (the family's)
-    double vdd_max_volts;       // the family's, 3.6 V for the LF parts of 8-bit families
+    int config_size;       // the family's: 14, 8 (J-series), 10, 12 or 35
+    std::int32_t id_bytes; // ID bytes at 200000h (the family's)
+    double vdd_max_volts;  // the family's, 3.6 V for the LF parts of 8-bit families
 };
 
 // Every part the simulator knows, in a stable order.

@@ -48,8 +48,7 @@ TEST(PartTable, EveryRowIsConsistent) {
         EXPECT_TRUE(ids.insert(p.device_id).second) << "duplicate DEVID";
         const sim::family_profile& profile = sim::profile_of(p.family);
         EXPECT_EQ(p.config_size, profile.config_bytes);
-        for (std::size_t i = static_cast<std::size_t>(p.config_size); i < p.config_mask.size();
-             ++i)
+        for (std::size_t i = static_cast<std::size_t>(p.config_size); i < p.config_mask.size(); ++i)
             EXPECT_EQ(p.config_mask[i], 0) << "CONFIG byte " << i << " beyond the part's";
         if (profile.command8 != nullptr) {
             // 8-bit-command parts: a full 16-bit ID, every implemented bit erased to 1, the CP
