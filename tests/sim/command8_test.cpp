@@ -2,10 +2,12 @@
 // high-voltage entry, the ID words, bulk erase, FLASH, configuration, EEPROM and user ID
 // writes read back, busy refusals, code protection, and one command and one read bit by bit.
 #include "icsp_host.h"
+#include "sim/chip_file.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
@@ -192,6 +194,31 @@ TEST(Command8, CodeProtectionHidesFlashIdsAndEepromUntilBulkErase) {
         EXPECT_EQ(b.read(b.rules().eeprom_base), 0xFF);
         EXPECT_TRUE(b.chip.protocol_errors().empty()) << b.chip.protocol_errors().front();
     }
+}
+
+// The chip file keeps the EEPROM at 310000h/380000h, the whole user ID area and the
+// configuration bytes the part has.
+TEST(Command8, ChipFileKeepsEveryMemory) {
+    const std::string path =
+        (std::filesystem::temp_directory_path() / "pinwright_command8_chip.hex").string();
+    for (const char* part : {"18F47Q10", "18F47Q43"}) {
+        SCOPED_TRACE(part);
+        sim::virtual_chip chip(*sim::find_part(part));
+        chip.flash()[0x1FFFF] = 0x11;
+        chip.eeprom().back() = 0x22;
+        chip.id_locations().back() = 0x33;
+        chip.config().back() = 0x04;
+        ASSERT_TRUE(sim::save_chip_file(path, chip).ok());
+        sim::virtual_chip back(chip.part());
+        const image::hex_read_result read = sim::load_chip_file(path, back);
+        ASSERT_TRUE(read.accepted());
+        EXPECT_TRUE(read.warning.ok()) << image::failure_text(read.warning);
+        EXPECT_EQ(back.flash(), chip.flash());
+        EXPECT_EQ(back.eeprom(), chip.eeprom());
+        EXPECT_TRUE(std::ranges::equal(back.id_locations(), chip.id_locations()));
+        EXPECT_TRUE(std::ranges::equal(back.config(), chip.config()));
+    }
+    std::filesystem::remove(path);
 }
 
 // 80h with 300000h on the wire: 10000000, then 600000h MSb first; and a read of the device
