@@ -138,8 +138,15 @@ TEST(Command8, ErasesProgramsAndReadsBackEveryMemory) {
                 for (std::uint32_t i = 0; i < 64; i += 2)
                     b.host.command8(i + 2 < 64 ? 0x02 : 0x00,
                                     data[half + i] | data[half + i + 1] << 8);
-                b.host.command8(0xE0);
-                b.host.wait_us(t.code);
+                if (half == 0) { // internally timed
+                    b.host.command8(0xE0);
+                    b.host.wait_us(t.code);
+                } else { // externally timed
+                    b.host.command8(0xC0);
+                    b.host.wait_us(t.external_min);
+                    b.host.command8(0x82);
+                    b.host.wait_us(t.external_tail);
+                }
             }
         } else {
             b.host.command8(0x80, 0x1000);
@@ -160,6 +167,17 @@ TEST(Command8, ErasesProgramsAndReadsBackEveryMemory) {
         EXPECT_EQ(b.read(0x200002), 0x5AA5);
         EXPECT_EQ(b.read(b.rules().eeprom_base + 5), 0x3C);
         EXPECT_EQ(b.chip.eeprom()[5], 0x3C);
+        // The EEPROM alone: by the PC at its base, or by payload bit 0.
+        if (b.profile().frame == sim::command_frame::regions_8bit) {
+            b.host.command8(0x18, 0x000001);
+        } else {
+            b.host.command8(0x80, b.rules().eeprom_base);
+            b.host.command8(0x18);
+        }
+        b.host.wait_us(t.bulk_erase);
+        EXPECT_EQ(b.read(b.rules().eeprom_base + 5), 0xFF);
+        EXPECT_EQ(b.read(0x1000), data[0] | data[1] << 8);
+        EXPECT_EQ(b.read(0x200002), 0x5AA5);
         EXPECT_TRUE(b.chip.protocol_errors().empty()) << b.chip.protocol_errors().front();
         // A command before the EEPROM write's time is up is ignored and flagged.
         b.program(b.rules().eeprom_base + 6, 0x00, 0);
