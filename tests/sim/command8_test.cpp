@@ -115,6 +115,10 @@ TEST(Command8Entry, KeyWithMclrLowOrHighVoltageWithinNineVolts) {
                 EXPECT_TRUE(has_error(b.chip, c.error));
         }
     }
+    bench lf("18LF26K42");
+    lf.host.enter_key_low();
+    EXPECT_FALSE(lf.chip.in_program_mode());
+    EXPECT_TRUE(has_error(lf.chip, "VDD at 5.0 V, above the 3.6 V maximum of a 18LF26K42 part"));
 }
 
 TEST(Command8, ErasesProgramsAndReadsBackEveryMemory) {
