@@ -1,7 +1,9 @@
 // One row per programming family, from the maker's programming documents (for the xxK80 and
 // the 6527/8722, whose documents were not at hand, from gputils and other programmers):
 // timing, control registers, bulk-erase keys, panel writes, boot-block sizing and protection
-// rules.
+// rules; for the 8-bit-command families their memory map, busy times and entry limits (from
+// the maker's on-line programming documents where they could be read, else from other
+// programmers).
 #include "sim/family_profile.h"
 
 #include <cstddef>
