@@ -131,6 +131,7 @@ TEST(Command8, ErasesProgramsAndReadsBackEveryMemory) {
         b.erase_all();
         EXPECT_EQ(b.read(0x000000), 0xFFFF);
         EXPECT_EQ(b.read(0x200000), 0xFFFF);
+        EXPECT_EQ(b.read(0x3FFFFE), b.chip.part().device_id) << "the ID survives the erase";
         const sim::nvm_times& t = b.rules().times;
         // FLASH: 64-byte halves of one row (K), or words (Q), at 1000h.
         std::vector<std::uint8_t> data(128);

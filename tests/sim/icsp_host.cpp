@@ -66,6 +66,10 @@ void icsp_host::power_up(power_order order) {
         enter_with_key();
         return;
     }
+    if (profile().entry == sim::entry_kind::key_low) {
+        enter_key_low();
+        return;
+    }
     pgc_ = false;
     pgd_ = false;
     if (order == power_order::vdd_first) {

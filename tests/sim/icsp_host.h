@@ -26,7 +26,8 @@ class icsp_host {
 
     // Line control: each call is one pin change at the current time, then 1 us passes.
     void set_lines(bool vdd, bool vpp, bool pgc, bool pgd);
-    // Both supplies in `order`; on a key-entry part, VDD and the documented key entry.
+    // Both supplies in `order`; on a key-entry part, VDD and the documented key entry (with
+    // MCLR left low on the 8-bit-command families).
     void power_up(power_order order = power_order::vdd_first);
     // Key entry: VDD on, MCLR (the VPP line) pulsed high and taken low, `p19_us`, the 32 bits
     // of `key` (MSb first, or LSb first when told), MCLR high, `p12_us`. Negative waits take
