@@ -4,20 +4,38 @@
 #include "image/hex_writer.h"
 #include "image/memory_buffer.h"
 
+#include <algorithm>
 #include <filesystem>
+#include <span>
 
 namespace sim {
 
 namespace {
 
+// The image layout of the part: the classic one, or on the 8-bit-command families the user
+// ID area, the EEPROM address and the number of configuration bytes they have.
 devices::model_values layout_of(const part_info& part) {
     devices::model_values model;
     model.name = part.name;
     model.flash_size = part.flash_bytes;
     model.eeprom_size = part.eeprom_bytes;
-    for (std::size_t k = 0; k < model.config_erased.size(); ++k)
+    const std::size_t config_count =
+        std::min(model.config_erased.size(), part.config_erased.size());
+    for (std::size_t k = 0; k < config_count; ++k)
         model.config_erased[k] = part.config_erased[k];
+    if (const command8_rules* rules = profile_of(part.family).command8) {
+        model.layout.id_size = part.id_bytes;
+        model.layout.eeprom_address = rules->eeprom_base;
+        model.layout.config_size =
+            std::min(part.config_size, static_cast<int>(model.config_erased.size()));
+    }
     return model;
+}
+
+template <typename To, typename From> void copy_common(To& to, const From& from) {
+    const std::size_t count = std::min<std::size_t>(to.size(), from.size());
+    for (std::size_t k = 0; k < count; ++k)
+        to[k] = static_cast<typename To::value_type>(from[k] & 0xFF);
 }
 
 } // namespace
@@ -33,17 +51,12 @@ image::hex_read_result load_chip_file(const std::string& path, virtual_chip& chi
     const image::hex_read_result read = image::read_hex_file(path, buffer, model, top);
     if (!read.accepted())
         return read;
-    auto& flash = chip.flash();
-    for (std::size_t a = 0; a < flash.size() && a < buffer.flash_image.size(); ++a)
-        flash[a] = static_cast<std::uint8_t>(buffer.flash_image[a]);
-    auto& eeprom = chip.eeprom();
-    for (std::size_t a = 0; a < eeprom.size() && a < buffer.eeprom_image.size(); ++a)
-        eeprom[a] = static_cast<std::uint8_t>(buffer.eeprom_image[a]);
-    for (std::size_t k = 0; k < chip.config().size(); ++k)
-        chip.config()[k] = static_cast<std::uint8_t>(buffer.config_image[k] & 0xFF);
-    auto& id = chip.id_locations();
-    for (std::size_t a = 0; a < id.size() && a < buffer.id_image.size(); ++a)
-        id[a] = static_cast<std::uint8_t>(buffer.id_image[a]);
+    copy_common(chip.flash(), buffer.flash_image);
+    copy_common(chip.eeprom(), buffer.eeprom_image);
+    std::span<std::uint8_t> config = chip.config();
+    copy_common(config, buffer.config_image);
+    std::span<std::uint8_t> id = chip.id_locations();
+    copy_common(id, buffer.id_image);
     return read;
 }
 
@@ -51,14 +64,10 @@ image::hex_failure save_chip_file(const std::string& path, virtual_chip& chip) {
     const auto model = layout_of(chip.part());
     image::memory_buffer buffer;
     image::erase_image(buffer, model);
-    for (std::size_t a = 0; a < chip.flash().size() && a < buffer.flash_image.size(); ++a)
-        buffer.flash_image[a] = chip.flash()[a];
-    for (std::size_t a = 0; a < chip.eeprom().size() && a < buffer.eeprom_image.size(); ++a)
-        buffer.eeprom_image[a] = chip.eeprom()[a];
-    for (std::size_t k = 0; k < chip.config().size(); ++k)
-        buffer.config_image[k] = chip.config()[k];
-    for (std::size_t a = 0; a < chip.id_locations().size() && a < buffer.id_image.size(); ++a)
-        buffer.id_image[a] = chip.id_locations()[a];
+    copy_common(buffer.flash_image, chip.flash());
+    copy_common(buffer.eeprom_image, chip.eeprom());
+    copy_common(buffer.config_image, chip.config());
+    copy_common(buffer.id_image, chip.id_locations());
     return image::save_hex_file(path, buffer, model);
 }
 

@@ -40,8 +40,8 @@ timing_limits limits_for(const part_info& part) {
 chip_state::chip_state(const part_info& p)
     : part(p), profile(profile_of(p.family)), limits(limits_for(p)), regs(profile.registers),
       flash(static_cast<std::size_t>(std::max<std::int32_t>(p.flash_bytes, 0)), 0xFF),
-      eeprom(static_cast<std::size_t>(std::max<std::int32_t>(p.eeprom_bytes, 0)), 0xFF) {
-    id.fill(0xFF);
+      eeprom(static_cast<std::size_t>(std::max<std::int32_t>(p.eeprom_bytes, 0)), 0xFF),
+      id(static_cast<std::size_t>(std::max<std::int32_t>(p.id_bytes, 0)), 0xFF) {
     for (std::size_t i = 0; i < config.size(); ++i)
         config[i] = part.config_erased[i] & part.config_mask[i];
     reset_write_latches(*this);

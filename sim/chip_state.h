@@ -20,7 +20,6 @@ namespace sim::detail {
 
 inline constexpr std::uint32_t table_space_mask = 0x3FFFFF;
 inline constexpr std::uint32_t id_base = 0x200000;
-inline constexpr std::uint32_t id_bytes = 8;
 inline constexpr std::uint32_t config_base = image::config_address;
 inline constexpr std::uint32_t config_span = 16; // 300000h..30000Fh; the last two never exist
 inline constexpr std::uint32_t erase_control_low = 0x3C0004;
@@ -28,6 +27,9 @@ inline constexpr std::uint32_t erase_control_high = 0x3C0005;
 inline constexpr std::uint32_t panel_control = 0x3C0006; // FXX2; the third erase register on xxK80
 inline constexpr std::uint32_t devid1_address = 0x3FFFFE;
 inline constexpr std::uint32_t devid2_address = 0x3FFFFF;
+inline constexpr std::uint32_t revision_id_address = 0x3FFFFC;
+// The revision word the 8-bit-command parts answer at 3FFFFCh (0xA000 | major << 6 | minor).
+inline constexpr std::uint16_t revision_id_word = 0xA0C1;
 inline constexpr std::uint32_t erase_row_bytes = 64;
 inline constexpr std::uint32_t fxx2_panel_bytes = 0x2000;
 
@@ -128,6 +130,28 @@ struct key_detector {
     int bits = 0;
 };
 
+// The 8-bit-command engine: the frame being shifted, the 22-bit PC, the latches and the
+// busy timer.
+struct command8_state {
+    int clocks = 0;          // falling edges taken in the command (0..7) or payload (0..23)
+    bool in_payload = false; // the command is in and takes a 24-bit payload
+    bool reading = false;    // the payload is a read: the chip drives PGD
+    bool ignored = false;    // the command came while busy: clocked through, not executed
+    std::uint8_t command = 0;
+    std::uint32_t payload = 0;
+    std::uint32_t read_frame = 0; // the value read, << 1, bit 23 first
+    std::int64_t part_end_ns = 0; // last falling edge of a command or payload (TDLY)
+    bool tdly_due = false;        // the next rising edge must keep TDLY after part_end_ns
+    bool clocked = false;         // a clock has risen since entry
+    std::uint32_t pc = 0;
+    std::int64_t busy_until_ns = 0;
+    std::string busy_with;             // what keeps the chip busy, for messages
+    std::vector<std::uint8_t> latches; // row latches (8bit-rows), FFh when unloaded
+    std::uint16_t word_latch = 0xFFFF; // the latch of a configuration, ID or EEPROM write
+    std::optional<std::int64_t> external_since_us; // C0h begun, 82h awaited
+    std::uint32_t external_pc = 0;
+};
+
 // ---- The whole chip ------------------------------------------------------------------------
 
 struct chip_state {
@@ -140,8 +164,8 @@ struct chip_state {
 
     std::vector<std::uint8_t> flash;
     std::vector<std::uint8_t> eeprom;
-    std::array<std::uint8_t, 8> id{};
-    std::array<std::uint8_t, 14> config{};
+    std::vector<std::uint8_t> id;          // part.id_bytes
+    std::array<std::uint8_t, 35> config{}; // part.config_size used, the rest stay 0
 
     std::vector<std::string> errors;
 
@@ -153,6 +177,7 @@ struct chip_state {
     double vdd_volts = 5.0, vpp_volts = 13.0; // what the VDD and VPP lines carry when high
     key_detector key;
     bool program_mode = false;
+    bool mclr_low_session = false; // entered by the key with MCLR left low (key_low)
     std::int64_t entered_us = 0;
     bool quiet_time_reported = false;
 
@@ -195,6 +220,8 @@ struct chip_state {
     erase_arming arming = erase_arming::idle;
     std::uint32_t armed_key = 0;
     timed_operation timed;
+
+    command8_state c8;
 };
 
 // Records a protocol violation with the time it happened.

@@ -1,7 +1,9 @@
 // One row per programming family, from the maker's programming documents (for the xxK80 and
 // the 6527/8722, whose documents were not at hand, from gputils and other programmers):
 // timing, control registers, bulk-erase keys, panel writes, boot-block sizing and protection
-// rules.
+// rules; for the 8-bit-command families their memory map, busy times and entry limits (from
+// the maker's on-line programming documents where they could be read, else from other
+// programmers).
 #include "sim/family_profile.h"
 
 #include <cstddef>
@@ -62,11 +64,81 @@ constexpr register_map k_registers{.eecon1 = 0xFA6,
                                    .eeadrh = 0xFAA,
                                    .access_split = 0x60};
 
+// The 8-bit-command families. Busy times are the waits the peer programmers agree on (the
+// maker's tables were not at hand); a host waiting them always satisfies the chip. TPEXT
+// takes the longer of the two peer values (2.1 ms), TDLY the documented 1 us. MCLR enters
+// at 7.9 V and damages the part above 9.0 V (VIHH). Key entry: the first key clock at least
+// P19 = 1 ms after MCLR falls (the safe choice between the peers' 250 us and 10 ms), no
+// clock for P12 = 250 us after entry (the peers' shortest wait; no maker value).
+constexpr nvm_times k_times{.code = 2800,
+                            .user_id = 5600,
+                            .config = 5600,
+                            .eeprom = 5600,
+                            .bulk_erase = 25200,
+                            .page_erase = 2800,
+                            .external_min = 2100,
+                            .external_tail = 300};
+constexpr nvm_times q10_times{.code = 65,
+                              .user_id = 65,
+                              .config = 65,
+                              .eeprom = 11000,
+                              .bulk_erase = 75000,
+                              .page_erase = 11000,
+                              .external_min = 0,
+                              .external_tail = 0};
+constexpr nvm_times q_times{.code = 75,
+                            .user_id = 75,
+                            .config = 11000,
+                            .eeprom = 11000,
+                            .bulk_erase = 11000,
+                            .page_erase = 11000,
+                            .external_min = 0,
+                            .external_tail = 0};
+
+// CP is CONFIG5L bit 0 on K40, K42/K83 and Q10 (byte 8), CONFIG10 bit 0 on Q43 (byte 9) and
+// CONFIG9 bit 0 on Q40/Q41; Q83/Q84 are taken as byte 8 bit 0 like Q40 (no maker table).
+constexpr command8_rules k_rules{.eeprom_base = 0x310000,
+                                 .config_step = 2,
+                                 .cp_config_index = 8,
+                                 .cp_bit = 0x01,
+                                 .hv_entry_min_volts = 7.9,
+                                 .mclr_max_volts = 9.0,
+                                 .tdly_us = 1,
+                                 .times = k_times};
+constexpr command8_rules q10_rules{.eeprom_base = 0x310000,
+                                   .config_step = 2,
+                                   .cp_config_index = 8,
+                                   .cp_bit = 0x01,
+                                   .hv_entry_min_volts = 7.9,
+                                   .mclr_max_volts = 9.0,
+                                   .tdly_us = 1,
+                                   .times = q10_times};
+constexpr command8_rules q43_rules{.eeprom_base = 0x380000,
+                                   .config_step = 1,
+                                   .cp_config_index = 9,
+                                   .cp_bit = 0x01,
+                                   .hv_entry_min_volts = 7.9,
+                                   .mclr_max_volts = 9.0,
+                                   .tdly_us = 1,
+                                   .times = q_times};
+constexpr command8_rules q40_rules{.eeprom_base = 0x380000,
+                                   .config_step = 1,
+                                   .cp_config_index = 8,
+                                   .cp_bit = 0x01,
+                                   .hv_entry_min_volts = 7.9,
+                                   .mclr_max_volts = 9.0,
+                                   .tdly_us = 1,
+                                   .times = q_times};
+
 constexpr family_profile rows[] = {
     {
         .family = chip_family::fxx2_xx8,
         .name = "FXX2/XX8",
         .entry = entry_kind::high_voltage,
+        .frame = command_frame::classic_4bit,
+        .config_bytes = 14,
+        .id_bytes = 8,
+        .command8 = nullptr,
         .vdd_max_volts = 5.5,
         // P11 is 5 ms in DS39576B but 10 ms in the later revision a peer cites: take 10 ms
         // (for the 2331/2431/4331/4431 too, whose document gives 5 ms). P5 and P5A are
@@ -103,6 +175,10 @@ constexpr family_profile rows[] = {
         .family = chip_family::fx220_x320,
         .name = "FX220/X320",
         .entry = entry_kind::high_voltage,
+        .frame = command_frame::classic_4bit,
+        .config_bytes = 14,
+        .id_bytes = 8,
+        .command8 = nullptr,
         .vdd_max_volts = 5.5,
         .p9_us = 1000,
         .p9_config_us = 1000,
@@ -136,6 +212,10 @@ constexpr family_profile rows[] = {
         .family = chip_family::f2xxx_4xxx,
         .name = "2XXX/4XXX",
         .entry = entry_kind::high_voltage,
+        .frame = command_frame::classic_4bit,
+        .config_bytes = 14,
+        .id_bytes = 8,
+        .command8 = nullptr,
         .vdd_max_volts = 5.5,
         .p9_us = 1000,
         .p9_config_us = 1000,
@@ -169,6 +249,10 @@ constexpr family_profile rows[] = {
         .family = chip_family::f1230_1330,
         .name = "1230/1330",
         .entry = entry_kind::high_voltage,
+        .frame = command_frame::classic_4bit,
+        .config_bytes = 14,
+        .id_bytes = 8,
+        .command8 = nullptr,
         .vdd_max_volts = 5.5,
         .p9_us = 1000,
         .p9_config_us = 1000,
@@ -202,6 +286,10 @@ constexpr family_profile rows[] = {
         .family = chip_family::k20,
         .name = "2XK20/4XK20",
         .entry = entry_kind::high_voltage,
+        .frame = command_frame::classic_4bit,
+        .config_bytes = 14,
+        .id_bytes = 8,
+        .command8 = nullptr,
         .vdd_max_volts = 5.5,
         // P9A = 5 ms for configuration bytes. P10 is 100 us in DS41297D but 200 us in the
         // later revision a peer cites: take 200 us. Self-timed writes start on the 24th
@@ -239,6 +327,10 @@ constexpr family_profile rows[] = {
         .family = chip_family::k22,
         .name = "2XK22/4XK22",
         .entry = entry_kind::high_voltage,
+        .frame = command_frame::classic_4bit,
+        .config_bytes = 14,
+        .id_bytes = 8,
+        .command8 = nullptr,
         .vdd_max_volts = 5.5,
         // P9A 5 ms, P10 200 us; the bulk erase takes 15 ms on the 32 and 64 KB parts and
         // 12 ms on the smaller ones. Data writes start on the 24th clock after WR, as on
@@ -276,6 +368,10 @@ constexpr family_profile rows[] = {
         .family = chip_family::k1xk22,
         .name = "1XK22",
         .entry = entry_kind::high_voltage,
+        .frame = command_frame::classic_4bit,
+        .config_bytes = 14,
+        .id_bytes = 8,
+        .command8 = nullptr,
         .vdd_max_volts = 5.5,
         // P9A 5 ms, P10 100 us, P11 5 ms. Where the data write starts is not stated for
         // these parts: the K20's 24th clock is taken, which a host sending the two NOPs of
@@ -312,6 +408,10 @@ constexpr family_profile rows[] = {
         .family = chip_family::k80,
         .name = "xxK80",
         .entry = entry_kind::high_voltage,
+        .frame = command_frame::classic_4bit,
+        .config_bytes = 14,
+        .id_bytes = 8,
+        .command8 = nullptr,
         .vdd_max_volts = 5.5,
         // Timing as on 1XK22. The EEPROM and flash control registers sit lower.
         .p9_us = 1000,
@@ -351,6 +451,10 @@ constexpr family_profile rows[] = {
         .family = chip_family::f6527_8722,
         .name = "6527/8722",
         .entry = entry_kind::high_voltage,
+        .frame = command_frame::classic_4bit,
+        .config_bytes = 14,
+        .id_bytes = 8,
+        .command8 = nullptr,
         .vdd_max_volts = 5.5,
         // The maker's document was not at hand: other programmers give the 2XXX/4XXX timing
         // (P10 100 us, P11 5 ms) and method with the family's own erase key.
@@ -386,6 +490,10 @@ constexpr family_profile rows[] = {
         .family = chip_family::f8410,
         .name = "8410",
         .entry = entry_kind::high_voltage,
+        .frame = command_frame::classic_4bit,
+        .config_bytes = 14,
+        .id_bytes = 8,
+        .command8 = nullptr,
         .vdd_max_volts = 5.5,
         // P9 2 ms for code and configuration, P10 120 us, P11 30 ms for the bulk erase
         // (DS39624C). No data EEPROM; the 2XXX/4XXX command set otherwise, which the
@@ -422,6 +530,10 @@ constexpr family_profile rows[] = {
         .family = chip_family::j10,
         .name = "2x/4xJ10",
         .entry = entry_kind::key,
+        .frame = command_frame::classic_4bit,
+        .config_bytes = 8,
+        .id_bytes = 8,
+        .command8 = nullptr,
         .vdd_max_volts = 3.6,
         // DS39687E: key entry with P19 4 ms and P12 400 us; the 64-byte write is timed
         // inside (P9 3.4 ms with the 4th clock of the NOP held high); the bulk erase holds
@@ -459,6 +571,10 @@ constexpr family_profile rows[] = {
         .family = chip_family::j11_j13_j50_j53,
         .name = "2x/4xJ11/J13/J50/J53",
         .entry = entry_kind::key,
+        .frame = command_frame::classic_4bit,
+        .config_bytes = 8,
+        .id_bytes = 8,
+        .command8 = nullptr,
         .vdd_max_volts = 3.6,
         // DS39687E as for J10 with P9 1.2 ms; the bulk erase takes the longest of the
         // group, J11/J50's P11 + P10 (524 + 54 ms). The access bank splits at 60h.
@@ -494,6 +610,10 @@ constexpr family_profile rows[] = {
         .family = chip_family::j6x_8x,
         .name = "6x/8xJ",
         .entry = entry_kind::key,
+        .frame = command_frame::classic_4bit,
+        .config_bytes = 8,
+        .id_bytes = 8,
+        .command8 = nullptr,
         .vdd_max_volts = 3.6,
         // DS39644G: writes timed by the host, PGC held high at least P9 = 2.8 ms, then low
         // at least P10 = 400 ns (1 us here). A later revision a peer cites gives the 2x/4xJ
@@ -531,6 +651,10 @@ constexpr family_profile rows[] = {
         .family = chip_family::j97j60,
         .name = "97J60",
         .entry = entry_kind::key,
+        .frame = command_frame::classic_4bit,
+        .config_bytes = 8,
+        .id_bytes = 8,
+        .command8 = nullptr,
         .vdd_max_volts = 3.6,
         // DS39688C: externally timed writes as on 6x/8xJ (P9 2.8 ms, P10 400 ns), bulk
         // erase 400 ms, P12 400 us, P19 1 ms.
@@ -562,7 +686,259 @@ constexpr family_profile rows[] = {
         .id_locations = false,
         .config_in_flash = true,
     },
+    {
+        .family = chip_family::k40,
+        .name = "K40",
+        .entry = entry_kind::key_low,
+        .frame = command_frame::rows_8bit,
+        .config_bytes = 12,
+        .id_bytes = 16,
+        .command8 = &k_rules,
+        .vdd_max_volts = 5.5,
+        // K40: 64- or 128-byte row latches programmed by E0h (or C0h ... 82h), 16 user ID bytes,
+        // 12 configuration bytes as six words.
+        // The classic timing, register and erase-key fields are not used by the 8-bit
+        // commands; P12 and P19 are the key-entry waits noted with the rules above.
+        .p9_us = 0,
+        .p9_config_us = 0,
+        .p10_us = 0,
+        .p11_us = 0,
+        .p11_erase_us = 0,
+        .p11_erase_32k_us = 0,
+        .p12_us = 250,
+        .p19_us = 1000,
+        .p5_ns = 40,
+        .p5a_ns = 40,
+        .write_start_clock = 0,
+        .registers = classic_registers,
+        .unlock_before_wr = false,
+        .wren_for_table_writes = false,
+        .eecon1_selects_memory = false,
+        .buffer_keeps_content = false,
+        .tblwt_1110 = command_1110::program_post_increment,
+        .erase_registers = 0,
+        .erase_options = {},
+        .row_erase = row_erase_timing::not_modelled,
+        .panel_writes = false,
+        .boot_block = boot_block_rule::none,
+        .cpd_needs_eeprom_erase = false,
+        .protected_pc_blocks_writes = false,
+        .protection = code_protection::one_cp_bit,
+        .id_locations = true,
+        .config_in_flash = false,
+    },
+    {
+        .family = chip_family::k42_k83,
+        .name = "K42/K83",
+        .entry = entry_kind::key_low,
+        .frame = command_frame::rows_8bit,
+        .config_bytes = 10,
+        .id_bytes = 16,
+        .command8 = &k_rules,
+        .vdd_max_volts = 5.5,
+        // K42 and K83: as K40 with 10 configuration bytes (five words).
+        // The classic timing, register and erase-key fields are not used by the 8-bit
+        // commands; P12 and P19 are the key-entry waits noted with the rules above.
+        .p9_us = 0,
+        .p9_config_us = 0,
+        .p10_us = 0,
+        .p11_us = 0,
+        .p11_erase_us = 0,
+        .p11_erase_32k_us = 0,
+        .p12_us = 250,
+        .p19_us = 1000,
+        .p5_ns = 40,
+        .p5a_ns = 40,
+        .write_start_clock = 0,
+        .registers = classic_registers,
+        .unlock_before_wr = false,
+        .wren_for_table_writes = false,
+        .eecon1_selects_memory = false,
+        .buffer_keeps_content = false,
+        .tblwt_1110 = command_1110::program_post_increment,
+        .erase_registers = 0,
+        .erase_options = {},
+        .row_erase = row_erase_timing::not_modelled,
+        .panel_writes = false,
+        .boot_block = boot_block_rule::none,
+        .cpd_needs_eeprom_erase = false,
+        .protected_pc_blocks_writes = false,
+        .protection = code_protection::one_cp_bit,
+        .id_locations = true,
+        .config_in_flash = false,
+    },
+    {
+        .family = chip_family::q10,
+        .name = "Q10",
+        .entry = entry_kind::key_low,
+        .frame = command_frame::words_8bit,
+        .config_bytes = 12,
+        .id_bytes = 256,
+        .command8 = &q10_rules,
+        .vdd_max_volts = 5.5,
+        // Q10: immediate word writes, a PC-selected bulk erase, 256 user ID bytes, 12
+        // configuration bytes as six words.
+        // The classic timing, register and erase-key fields are not used by the 8-bit
+        // commands; P12 and P19 are the key-entry waits noted with the rules above.
+        .p9_us = 0,
+        .p9_config_us = 0,
+        .p10_us = 0,
+        .p11_us = 0,
+        .p11_erase_us = 0,
+        .p11_erase_32k_us = 0,
+        .p12_us = 250,
+        .p19_us = 1000,
+        .p5_ns = 40,
+        .p5a_ns = 40,
+        .write_start_clock = 0,
+        .registers = classic_registers,
+        .unlock_before_wr = false,
+        .wren_for_table_writes = false,
+        .eecon1_selects_memory = false,
+        .buffer_keeps_content = false,
+        .tblwt_1110 = command_1110::program_post_increment,
+        .erase_registers = 0,
+        .erase_options = {},
+        .row_erase = row_erase_timing::not_modelled,
+        .panel_writes = false,
+        .boot_block = boot_block_rule::none,
+        .cpd_needs_eeprom_erase = false,
+        .protected_pc_blocks_writes = false,
+        .protection = code_protection::one_cp_bit,
+        .id_locations = true,
+        .config_in_flash = false,
+    },
+    {
+        .family = chip_family::q43,
+        .name = "Q43",
+        .entry = entry_kind::key_low,
+        .frame = command_frame::regions_8bit,
+        .config_bytes = 10,
+        .id_bytes = 64,
+        .command8 = &q43_rules,
+        .vdd_max_volts = 5.5,
+        // Q43: immediate writes, the bulk erase by region bits, 64 user ID bytes, 10
+        // configuration bytes written one at a time.
+        // The classic timing, register and erase-key fields are not used by the 8-bit
+        // commands; P12 and P19 are the key-entry waits noted with the rules above.
+        .p9_us = 0,
+        .p9_config_us = 0,
+        .p10_us = 0,
+        .p11_us = 0,
+        .p11_erase_us = 0,
+        .p11_erase_32k_us = 0,
+        .p12_us = 250,
+        .p19_us = 1000,
+        .p5_ns = 40,
+        .p5a_ns = 40,
+        .write_start_clock = 0,
+        .registers = classic_registers,
+        .unlock_before_wr = false,
+        .wren_for_table_writes = false,
+        .eecon1_selects_memory = false,
+        .buffer_keeps_content = false,
+        .tblwt_1110 = command_1110::program_post_increment,
+        .erase_registers = 0,
+        .erase_options = {},
+        .row_erase = row_erase_timing::not_modelled,
+        .panel_writes = false,
+        .boot_block = boot_block_rule::none,
+        .cpd_needs_eeprom_erase = false,
+        .protected_pc_blocks_writes = false,
+        .protection = code_protection::one_cp_bit,
+        .id_locations = true,
+        .config_in_flash = false,
+    },
+    {
+        .family = chip_family::q40_q41,
+        .name = "Q40/Q41",
+        .entry = entry_kind::key_low,
+        .frame = command_frame::regions_8bit,
+        .config_bytes = 10,
+        .id_bytes = 64,
+        .command8 = &q40_rules,
+        .vdd_max_volts = 5.5,
+        // Q40 and Q41: as Q43 (CONFIG10 unimplemented, CP in CONFIG9).
+        // The classic timing, register and erase-key fields are not used by the 8-bit
+        // commands; P12 and P19 are the key-entry waits noted with the rules above.
+        .p9_us = 0,
+        .p9_config_us = 0,
+        .p10_us = 0,
+        .p11_us = 0,
+        .p11_erase_us = 0,
+        .p11_erase_32k_us = 0,
+        .p12_us = 250,
+        .p19_us = 1000,
+        .p5_ns = 40,
+        .p5a_ns = 40,
+        .write_start_clock = 0,
+        .registers = classic_registers,
+        .unlock_before_wr = false,
+        .wren_for_table_writes = false,
+        .eecon1_selects_memory = false,
+        .buffer_keeps_content = false,
+        .tblwt_1110 = command_1110::program_post_increment,
+        .erase_registers = 0,
+        .erase_options = {},
+        .row_erase = row_erase_timing::not_modelled,
+        .panel_writes = false,
+        .boot_block = boot_block_rule::none,
+        .cpd_needs_eeprom_erase = false,
+        .protected_pc_blocks_writes = false,
+        .protection = code_protection::one_cp_bit,
+        .id_locations = true,
+        .config_in_flash = false,
+    },
+    {
+        .family = chip_family::q83_q84,
+        .name = "Q83/Q84",
+        .entry = entry_kind::key_low,
+        .frame = command_frame::regions_8bit,
+        .config_bytes = 35,
+        .id_bytes = 64,
+        .command8 = &q40_rules,
+        .vdd_max_volts = 5.5,
+        // Q83 and Q84: as Q40 with 35 configuration bytes.
+        // The classic timing, register and erase-key fields are not used by the 8-bit
+        // commands; P12 and P19 are the key-entry waits noted with the rules above.
+        .p9_us = 0,
+        .p9_config_us = 0,
+        .p10_us = 0,
+        .p11_us = 0,
+        .p11_erase_us = 0,
+        .p11_erase_32k_us = 0,
+        .p12_us = 250,
+        .p19_us = 1000,
+        .p5_ns = 40,
+        .p5a_ns = 40,
+        .write_start_clock = 0,
+        .registers = classic_registers,
+        .unlock_before_wr = false,
+        .wren_for_table_writes = false,
+        .eecon1_selects_memory = false,
+        .buffer_keeps_content = false,
+        .tblwt_1110 = command_1110::program_post_increment,
+        .erase_registers = 0,
+        .erase_options = {},
+        .row_erase = row_erase_timing::not_modelled,
+        .panel_writes = false,
+        .boot_block = boot_block_rule::none,
+        .cpd_needs_eeprom_erase = false,
+        .protected_pc_blocks_writes = false,
+        .protection = code_protection::one_cp_bit,
+        .id_locations = true,
+        .config_in_flash = false,
+    },
 };
+
+// A row speaks the 8-bit commands exactly when it has their rules.
+constexpr bool command8_rules_match_frame() {
+    for (const family_profile& row : rows)
+        if ((row.frame == command_frame::classic_4bit) != (row.command8 == nullptr))
+            return false;
+    return true;
+}
+static_assert(command8_rules_match_frame(), "8-bit frames need command8 rules, classic none");
 
 constexpr bool rows_in_family_order() {
     for (std::size_t i = 0; i < std::size(rows); ++i)

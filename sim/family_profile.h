@@ -16,8 +16,9 @@ namespace sim {
 // which program as FXX2/XX8 parts), FX220/X320, 2XXX/4XXX, 1230/1330 (2XXX/4XXX parts with a
 // bulk-erase key of their own), 2XK20/4XK20, 2XK22/4XK22 (F and LF), 1XK22 (13K22/14K22, F
 // and LF), xxK80 (F and LF), the 6527/8722 parts (2XXX/4XXX parts with a bulk-erase key of
-// their own) and the 8410 family (6310 ... 8493), and the J-series: 2x/4xJ10,
-// 2x/4xJ11/J13/J50/J53, 6x/8xJ and the 97J60 family. The 2XK50/4XK50 and 1XK50 parts program
+// their own) and the 8410 family (6310 ... 8493), the J-series: 2x/4xJ10,
+// 2x/4xJ11/J13/J50/J53, 6x/8xJ and the 97J60 family, and the 8-bit-command families: K40,
+// K42 with K83, Q10, Q43, Q40 with Q41, Q83 with Q84. The 2XK50/4XK50 and 1XK50 parts program
 // as K22 and 1XK22, the 64/80-pin XX80/XX85, 6X2X/8X2X and 6520 parts as FXX2/XX8. Each value
 // indexes its row in family_profiles().
 enum class chip_family {
@@ -35,6 +36,12 @@ enum class chip_family {
     j11_j13_j50_j53,
     j6x_8x,
     j97j60,
+    k40,
+    k42_k83,
+    q10,
+    q43,
+    q40_q41,
+    q83_q84,
 };
 
 // How Program/Verify mode is entered.
@@ -42,6 +49,16 @@ enum class entry_kind {
     high_voltage, // VPP (MCLR) raised to the programming voltage
     key,          // MCLR pulsed to VDD and taken low, the 32-bit key 4D434850h clocked in MSb
                   // first, MCLR back to VDD; MCLR must never rise above VDD
+    key_low,      // the same key, but MCLR stays low for the whole session (rising MCLR
+                  // leaves); MCLR raised to the family's high-voltage window enters as well
+};
+
+// The serial frame the family speaks in Program/Verify mode.
+enum class command_frame {
+    classic_4bit, // 4-bit commands, 16-bit operands, LSb first, core instructions
+    rows_8bit,    // 8-bit commands, 24-bit payloads, MSb first; row latches and E0h (K40/K42/K83)
+    words_8bit,   // the same with immediate word writes and a PC-selected bulk erase (Q10)
+    regions_8bit, // immediate writes and a bulk erase of the payload's regions (Q40 and later)
 };
 
 // What table-write command 1110 does.
@@ -61,6 +78,7 @@ enum class row_erase_timing {
 enum class code_protection {
     per_block,       // CPB and one CPn bit per code block in CONFIG5L/5H
     whole_flash_cp0, // CP0 (CONFIG1H bit 2) protects all of the FLASH (J-series)
+    one_cp_bit,      // the command8 rules' CP bit protects FLASH, user IDs and EEPROM
 };
 
 // How the size of the boot block is found.
@@ -92,10 +110,43 @@ struct erase_option {
     erase_plan plan;
 };
 
+// Busy times of the 8-bit-command families in microseconds: the chip ignores (and reports)
+// every command until they are over. They equal the times a host waits.
+struct nvm_times {
+    std::int64_t code;          // a FLASH row (row latches) or one FLASH word
+    std::int64_t user_id;       // one user ID word
+    std::int64_t config;        // one configuration word or byte
+    std::int64_t eeprom;        // one data EEPROM byte
+    std::int64_t bulk_erase;    // one bulk erase
+    std::int64_t page_erase;    // one row or page erase
+    std::int64_t external_min;  // C0h to 82h of an externally timed write (TPEXT; 0: none)
+    std::int64_t external_tail; // busy after 82h (TDIS)
+};
+
+// What an 8-bit-command family adds to the profile: its memory map beyond the FLASH, its
+// code-protection bit, its busy times and its high-voltage entry window.
+struct command8_rules {
+    std::uint32_t eeprom_base; // 310000h or 380000h
+    int config_step;           // 2: the configuration is read and written as words; 1: bytes
+    int cp_config_index;       // configuration byte holding the CP bit (0 = protected)
+    std::uint8_t cp_bit;       // its mask
+    double hv_entry_min_volts; // MCLR at or above this enters without the key
+    double mclr_max_volts;     // MCLR above this damages the part
+    std::int64_t tdly_us;      // after each command and each payload
+    nvm_times times;
+};
+
 struct family_profile {
     chip_family family; // the row's own family, which indexes it
     const char* name;   // "FXX2/XX8", for messages and test names
     entry_kind entry;
+    command_frame frame;
+    // Configuration bytes at 300000h (14 classic, 8 with the configuration in FLASH) and ID
+    // bytes at 200000h.
+    int config_bytes;
+    std::int32_t id_bytes;
+    // The 8-bit-command rules; null for the classic frame.
+    const command8_rules* command8;
     // The highest VDD the part takes without damage while it is programmed, in volts.
     double vdd_max_volts;
 

@@ -21,7 +21,7 @@ bool in_config_space(std::uint32_t address) {
 }
 
 bool in_id_space(const chip_state& s, std::uint32_t address) {
-    return s.profile.id_locations && address >= id_base && address < id_base + id_bytes;
+    return s.profile.id_locations && address >= id_base && address < id_base + s.id.size();
 }
 
 std::uint32_t flash_size(const chip_state& s) {
@@ -60,6 +60,8 @@ bool code_read_protected(const chip_state& s, std::uint32_t address) {
     switch (s.profile.protection) {
     case code_protection::whole_flash_cp0:
         return protection_on(s, cfg_1h, cp0_bit);
+    case code_protection::one_cp_bit: // the 8-bit-command engine's own rule
+        return false;
     case code_protection::per_block:
         break;
     }
@@ -481,7 +483,7 @@ void apply_bulk_erase(chip_state& s, std::uint32_t key) {
     if (plan.chip) {
         std::fill(s.flash.begin(), s.flash.end(), std::uint8_t{0xFF});
         std::fill(s.eeprom.begin(), s.eeprom.end(), std::uint8_t{0xFF});
-        s.id.fill(0xFF);
+        std::fill(s.id.begin(), s.id.end(), std::uint8_t{0xFF});
         erase_config();
     }
     if (plan.boot)

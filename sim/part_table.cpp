@@ -5,6 +5,7 @@
 // other programmers). Lookup by name accepts "18F4520", "PIC18F4520" and any letter case.
 #include "sim/part_table.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstddef>
 
@@ -530,9 +531,144 @@ constexpr part_row part_rows[] = {
     {"18F97J60", chip_family::j97j60, 128, 0, 64, 0x1FA0, &group_j_f96j60, 0x00},
 };
 
+// ---- 8-bit-command families --------------------------------------------------------------
+// Implemented-bit masks from the peer programmers' device files (no maker table was at hand);
+// every implemented bit erases to 1, so the erased value is the mask. K40 and Q10 differ by
+// size in the WRT/CP block bits of CONFIG4L and CONFIG6L (03, 0F, FF). Q43 CONFIG1H: 29 and
+// 2B disagree; the smaller 29 is taken (fewer bits compared). Q83/Q84: the first ten bytes
+// are known, the other 25 are taken as FF.
+constexpr config_array mask_k40_small = {0x77, 0x29, 0xE3, 0xBF, 0x7F, 0x3F,
+                                         0x03, 0x37, 0x03, 0x00, 0x03, 0x02};
+constexpr config_array mask_k40_mid = {0x77, 0x29, 0xE3, 0xBF, 0x7F, 0x3F,
+                                       0x0F, 0x37, 0x03, 0x00, 0x0F, 0x02};
+constexpr config_array mask_k40_large = {0x77, 0x29, 0xE3, 0xBF, 0x7F, 0x3F,
+                                         0xFF, 0x37, 0x03, 0x00, 0xFF, 0x02};
+constexpr config_array mask_k42 = {0x77, 0x2B, 0xFF, 0xBF, 0x7F, 0x3F, 0x9F, 0x2F, 0x01, 0x00};
+constexpr config_array mask_q43 = {0x77, 0x29, 0xFF, 0xBF, 0x7F, 0x3F, 0x3F, 0x8F, 0x00, 0x01};
+constexpr config_array mask_q40 = {0x77, 0xEB, 0xFF, 0xBF, 0x7F, 0x3F, 0x3F, 0x8F, 0x01, 0x00};
+constexpr config_array q84_mask() {
+    config_array mask = {0x77, 0xFB, 0xFF, 0xBF, 0x7F, 0x3F, 0x3F, 0x8F, 0x33, 0x01};
+    for (std::size_t k = 10; k < 35; ++k)
+        mask[k] = 0xFF;
+    return mask;
+}
+constexpr config_array mask_q84 = q84_mask();
+
+// One 8-bit-command part: flash in KB, data EEPROM bytes, row latch or erase page bytes (K:
+// 64 on 24/25/26/45/46K40 and 24/25K42, 128 elsewhere; Q: 128 words), the full 16-bit ID.
+struct part8_row {
+    const char* name;
+    chip_family family;
+    std::int32_t flash_kb;
+    std::int32_t eeprom_bytes;
+    std::int32_t row_bytes;
+    std::uint16_t device_id;
+    const config_array* mask;
+};
+
+// name, family, flash KB, EEPROM bytes, row/page bytes, DEVID, configuration mask
+constexpr part8_row part8_rows[] = {
+    {"18F24K40", chip_family::k40, 16, 256, 64, 0x69C0, &mask_k40_small},
+    {"18LF24K40", chip_family::k40, 16, 256, 64, 0x6AA0, &mask_k40_small},
+    {"18F25K40", chip_family::k40, 32, 256, 64, 0x69A0, &mask_k40_mid},
+    {"18LF25K40", chip_family::k40, 32, 256, 64, 0x6A80, &mask_k40_mid},
+    {"18F26K40", chip_family::k40, 64, 1024, 64, 0x6980, &mask_k40_mid},
+    {"18LF26K40", chip_family::k40, 64, 1024, 64, 0x6A60, &mask_k40_mid},
+    {"18F27K40", chip_family::k40, 128, 1024, 128, 0x6960, &mask_k40_large},
+    {"18LF27K40", chip_family::k40, 128, 1024, 128, 0x6A40, &mask_k40_large},
+    {"18F45K40", chip_family::k40, 32, 256, 64, 0x6940, &mask_k40_mid},
+    {"18LF45K40", chip_family::k40, 32, 256, 64, 0x6A20, &mask_k40_mid},
+    {"18F46K40", chip_family::k40, 64, 1024, 64, 0x6920, &mask_k40_mid},
+    {"18LF46K40", chip_family::k40, 64, 1024, 64, 0x6A00, &mask_k40_mid},
+    {"18F47K40", chip_family::k40, 128, 1024, 128, 0x6900, &mask_k40_large},
+    {"18LF47K40", chip_family::k40, 128, 1024, 128, 0x69E0, &mask_k40_large},
+    {"18F65K40", chip_family::k40, 32, 1024, 128, 0x6800, &mask_k40_mid},
+    {"18LF65K40", chip_family::k40, 32, 1024, 128, 0x6B60, &mask_k40_mid},
+    {"18F66K40", chip_family::k40, 64, 1024, 128, 0x6AE0, &mask_k40_mid},
+    {"18LF66K40", chip_family::k40, 64, 1024, 128, 0x6B40, &mask_k40_mid},
+    {"18F67K40", chip_family::k40, 128, 1024, 128, 0x6AC0, &mask_k40_large},
+    {"18LF67K40", chip_family::k40, 128, 1024, 128, 0x6B20, &mask_k40_large},
+    {"18F24K42", chip_family::k42_k83, 16, 256, 64, 0x6CA0, &mask_k42},
+    {"18LF24K42", chip_family::k42_k83, 16, 256, 64, 0x6DE0, &mask_k42},
+    {"18F25K42", chip_family::k42_k83, 32, 256, 64, 0x6C80, &mask_k42},
+    {"18LF25K42", chip_family::k42_k83, 32, 256, 64, 0x6DC0, &mask_k42},
+    {"18F26K42", chip_family::k42_k83, 64, 1024, 128, 0x6C60, &mask_k42},
+    {"18LF26K42", chip_family::k42_k83, 64, 1024, 128, 0x6DA0, &mask_k42},
+    {"18F27K42", chip_family::k42_k83, 128, 1024, 128, 0x6C40, &mask_k42},
+    {"18LF27K42", chip_family::k42_k83, 128, 1024, 128, 0x6D80, &mask_k42},
+    {"18F45K42", chip_family::k42_k83, 32, 256, 128, 0x6C20, &mask_k42},
+    {"18LF45K42", chip_family::k42_k83, 32, 256, 128, 0x6D60, &mask_k42},
+    {"18F46K42", chip_family::k42_k83, 64, 1024, 128, 0x6C00, &mask_k42},
+    {"18LF46K42", chip_family::k42_k83, 64, 1024, 128, 0x6D40, &mask_k42},
+    {"18F47K42", chip_family::k42_k83, 128, 1024, 128, 0x6BE0, &mask_k42},
+    {"18LF47K42", chip_family::k42_k83, 128, 1024, 128, 0x6D20, &mask_k42},
+    {"18F55K42", chip_family::k42_k83, 32, 256, 128, 0x6BC0, &mask_k42},
+    {"18LF55K42", chip_family::k42_k83, 32, 256, 128, 0x6D00, &mask_k42},
+    {"18F56K42", chip_family::k42_k83, 64, 1024, 128, 0x6BA0, &mask_k42},
+    {"18LF56K42", chip_family::k42_k83, 64, 1024, 128, 0x6CE0, &mask_k42},
+    {"18F57K42", chip_family::k42_k83, 128, 1024, 128, 0x6B80, &mask_k42},
+    {"18LF57K42", chip_family::k42_k83, 128, 1024, 128, 0x6CC0, &mask_k42},
+    {"18F25K83", chip_family::k42_k83, 32, 1024, 128, 0x6EE0, &mask_k42},
+    {"18LF25K83", chip_family::k42_k83, 32, 1024, 128, 0x6F20, &mask_k42},
+    {"18F26K83", chip_family::k42_k83, 64, 1024, 128, 0x6EC0, &mask_k42},
+    {"18LF26K83", chip_family::k42_k83, 64, 1024, 128, 0x6F00, &mask_k42},
+    {"18F24Q10", chip_family::q10, 16, 256, 256, 0x71C0, &mask_k40_small},
+    {"18F25Q10", chip_family::q10, 32, 256, 256, 0x71A0, &mask_k40_mid},
+    {"18F26Q10", chip_family::q10, 64, 1024, 256, 0x7180, &mask_k40_mid},
+    {"18F27Q10", chip_family::q10, 128, 1024, 256, 0x7100, &mask_k40_large},
+    {"18F45Q10", chip_family::q10, 32, 256, 256, 0x7140, &mask_k40_mid},
+    {"18F46Q10", chip_family::q10, 64, 1024, 256, 0x7120, &mask_k40_mid},
+    {"18F47Q10", chip_family::q10, 128, 1024, 256, 0x70E0, &mask_k40_large},
+    {"18F25Q43", chip_family::q43, 32, 1024, 256, 0x73C0, &mask_q43},
+    {"18F26Q43", chip_family::q43, 64, 1024, 256, 0x7420, &mask_q43},
+    {"18F27Q43", chip_family::q43, 128, 1024, 256, 0x7480, &mask_q43},
+    {"18F45Q43", chip_family::q43, 32, 1024, 256, 0x73E0, &mask_q43},
+    {"18F46Q43", chip_family::q43, 64, 1024, 256, 0x7440, &mask_q43},
+    {"18F47Q43", chip_family::q43, 128, 1024, 256, 0x74A0, &mask_q43},
+    {"18F55Q43", chip_family::q43, 32, 1024, 256, 0x7400, &mask_q43},
+    {"18F56Q43", chip_family::q43, 64, 1024, 256, 0x7460, &mask_q43},
+    {"18F57Q43", chip_family::q43, 128, 1024, 256, 0x74C0, &mask_q43},
+    {"18F04Q40", chip_family::q40_q41, 16, 512, 256, 0x7640, &mask_q40},
+    {"18F04Q41", chip_family::q40_q41, 16, 512, 256, 0x7540, &mask_q40},
+    {"18F05Q40", chip_family::q40_q41, 32, 512, 256, 0x7600, &mask_q40},
+    {"18F05Q41", chip_family::q40_q41, 32, 512, 256, 0x7500, &mask_q40},
+    {"18F06Q40", chip_family::q40_q41, 64, 512, 256, 0x75C0, &mask_q40},
+    {"18F06Q41", chip_family::q40_q41, 64, 512, 256, 0x7580, &mask_q40},
+    {"18F14Q40", chip_family::q40_q41, 16, 512, 256, 0x7620, &mask_q40},
+    {"18F14Q41", chip_family::q40_q41, 16, 512, 256, 0x7520, &mask_q40},
+    {"18F15Q40", chip_family::q40_q41, 32, 512, 256, 0x75E0, &mask_q40},
+    {"18F15Q41", chip_family::q40_q41, 32, 512, 256, 0x74E0, &mask_q40},
+    {"18F16Q40", chip_family::q40_q41, 64, 512, 256, 0x75A0, &mask_q40},
+    {"18F16Q41", chip_family::q40_q41, 64, 512, 256, 0x7560, &mask_q40},
+    {"18F26Q84", chip_family::q83_q84, 64, 1024, 256, 0xA300, &mask_q84},
+    {"18F26Q83", chip_family::q83_q84, 64, 1024, 256, 0xA306, &mask_q84},
+    {"18F46Q84", chip_family::q83_q84, 64, 1024, 256, 0xA301, &mask_q84},
+    {"18F46Q83", chip_family::q83_q84, 64, 1024, 256, 0xA307, &mask_q84},
+    {"18F56Q84", chip_family::q83_q84, 64, 1024, 256, 0xA302, &mask_q84},
+    {"18F56Q83", chip_family::q83_q84, 64, 1024, 256, 0xA308, &mask_q84},
+    {"18F27Q84", chip_family::q83_q84, 128, 1024, 256, 0x9903, &mask_q84},
+    {"18F27Q83", chip_family::q83_q84, 128, 1024, 256, 0x9909, &mask_q84},
+    {"18F47Q84", chip_family::q83_q84, 128, 1024, 256, 0x9904, &mask_q84},
+    {"18F47Q83", chip_family::q83_q84, 128, 1024, 256, 0x990A, &mask_q84},
+    {"18F57Q84", chip_family::q83_q84, 128, 1024, 256, 0x9905, &mask_q84},
+    {"18F57Q83", chip_family::q83_q84, 128, 1024, 256, 0x990B, &mask_q84},
+};
+
 part_info make_part(const part_row& row) {
-    part_info p{row.name,         row.family,    row.flash_kb * 1024, row.eeprom_bytes,
-                row.write_buffer, row.device_id, row.config->erased,  row.config->mask};
+    const family_profile& profile = profile_of(row.family);
+    part_info p{.name = row.name,
+                .family = row.family,
+                .flash_bytes = row.flash_kb * 1024,
+                .eeprom_bytes = row.eeprom_bytes,
+                .write_buffer = row.write_buffer,
+                .device_id = row.device_id,
+                .config_erased = {},
+                .config_mask = {},
+                .config_size = profile.config_bytes,
+                .id_bytes = profile.id_bytes,
+                .vdd_max_volts = profile.vdd_max_volts};
+    std::copy(row.config->erased.begin(), row.config->erased.end(), p.config_erased.begin());
+    std::copy(row.config->mask.begin(), row.config->mask.end(), p.config_mask.begin());
     // Bits of blocks a smaller part does not have are unimplemented and read 0 (maker
     // statement).
     if (row.blocks == 0)
@@ -542,6 +678,22 @@ part_info make_part(const part_row& row) {
         p.config_mask[index] = row.blocks;
     }
     return p;
+}
+
+part_info make_part(const part8_row& row) {
+    const family_profile& profile = profile_of(row.family);
+    const bool low_voltage = std::string_view(row.name).starts_with("18LF");
+    return {.name = row.name,
+            .family = row.family,
+            .flash_bytes = row.flash_kb * 1024,
+            .eeprom_bytes = row.eeprom_bytes,
+            .write_buffer = row.row_bytes,
+            .device_id = row.device_id,
+            .config_erased = *row.mask,
+            .config_mask = *row.mask,
+            .config_size = profile.config_bytes,
+            .id_bytes = profile.id_bytes,
+            .vdd_max_volts = low_voltage ? 3.6 : profile.vdd_max_volts};
 }
 
 bool same_letters(std::string_view a, std::string_view b) {
@@ -562,6 +714,8 @@ const std::vector<part_info>& known_parts() {
     static const std::vector<part_info> parts = [] {
         std::vector<part_info> all;
         for (const part_row& row : part_rows)
+            all.push_back(make_part(row));
+        for (const part8_row& row : part8_rows)
             all.push_back(make_part(row));
         return all;
     }();

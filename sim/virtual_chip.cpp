@@ -4,6 +4,7 @@
 #include "sim/virtual_chip.h"
 
 #include "sim/chip_state.h"
+#include "sim/command8_engine.h"
 #include "sim/core_executor.h"
 #include "sim/memory_model.h"
 #include "sim/serial_engine.h"
@@ -31,21 +32,25 @@ std::string volts_text(double volts) {
     return text;
 }
 
-// VDD above the family's maximum damages the part; it is not entered then.
+// VDD above the part's maximum damages the part; it is not entered then.
 bool vdd_within_maximum(chip_state& s, bool report_it) {
-    if (s.vdd_volts <= s.profile.vdd_max_volts)
+    if (s.vdd_volts <= s.part.vdd_max_volts)
         return true;
     if (report_it)
         report(s, "VDD at " + volts_text(s.vdd_volts) + ", above the " +
-                      volts_text(s.profile.vdd_max_volts) + " maximum of a " + s.profile.name +
+                      volts_text(s.part.vdd_max_volts) + " maximum of a " +
+                      (s.part.vdd_max_volts == s.profile.vdd_max_volts ? s.profile.name
+                                                                       : s.part.name) +
                       " part: the part is damaged");
     return false;
 }
 
-void enter_program_mode(chip_state& s) {
+void enter_program_mode(chip_state& s, bool mclr_low) {
     s.program_mode = true;
+    s.mclr_low_session = mclr_low;
     s.entered_us = s.now_us;
     s.quiet_time_reported = false;
+    reset_command8(s);
     reset_serial(s);
     reset_core(s);
     reset_write_latches(s);
@@ -58,7 +63,11 @@ void leave_program_mode(chip_state& s) {
         abort_timed(s, "power removed");
     if (s.hold)
         report(s, "power removed with a programming cycle pending: nothing programmed");
+    if (command8_busy(s))
+        report(s, "left Program/Verify mode during " + s.c8.busy_with);
     s.program_mode = false;
+    s.mclr_low_session = false;
+    reset_command8(s);
     reset_serial(s);
     reset_core(s);
     reset_write_latches(s);
@@ -73,7 +82,7 @@ void high_voltage_entry(chip_state& s, bool was_supplied, bool lines_were_low) {
     if (s.pgc || s.pgd || !lines_were_low)
         report(s, "VPP applied with PGC or PGD high: Program/Verify mode not entered");
     else if (vdd_within_maximum(s, false))
-        enter_program_mode(s);
+        enter_program_mode(s, false);
 }
 
 // Key entry: MCLR raised and taken low with VDD on opens the key window; from P19 after
@@ -93,7 +102,7 @@ void key_entry(chip_state& s, bool old_vdd, bool old_vpp, bool old_pgc) {
         if (!heard.listening || heard.spoiled || !vdd_within_maximum(s, false))
             return;
         if (heard.bits >= 32 && heard.shift == entry_key) {
-            enter_program_mode(s);
+            enter_program_mode(s, false);
         } else if (heard.bits > 0) {
             report(s, "key " + hex_text(heard.shift, 8) + " (" + std::to_string(heard.bits) +
                           " bits) is not " + hex_text(entry_key, 8) +
@@ -125,6 +134,60 @@ void key_entry(chip_state& s, bool old_vdd, bool old_vpp, bool old_pgc) {
     } else if (!s.pgc && old_pgc) {
         key.shift = (key.shift << 1) | (s.pgd ? 1u : 0u);
         ++key.bits;
+    }
+}
+
+// The 8-bit-command families: MCLR above its high-voltage maximum damages the part; MCLR at
+// or above the high-voltage minimum enters as on the classic parts (the later supply rising
+// with PGC and PGD low); below that, MCLR pulsed high and taken low opens the key window
+// (P19 to the first clock) and the 32nd key bit enters, MCLR staying low.
+void key_low_entry(chip_state& s, bool old_vdd, bool old_vpp, bool old_pgc, bool lines_were_low) {
+    const command8_rules& rules = *s.profile.command8;
+    key_detector& key = s.key;
+    if (s.vpp && !old_vpp) {
+        key = key_detector{};
+        if (s.vpp_volts > rules.mclr_max_volts)
+            report(s, "MCLR at " + volts_text(s.vpp_volts) + ", above the " +
+                          volts_text(rules.mclr_max_volts) + " maximum of a " + s.profile.name +
+                          " part: the part is damaged");
+    }
+    if (s.vpp && s.vpp_volts >= rules.hv_entry_min_volts) {
+        if (s.vpp_volts <= rules.mclr_max_volts)
+            high_voltage_entry(s, old_vdd && old_vpp, lines_were_low);
+        return;
+    }
+    if (!s.vdd || s.vpp) {
+        if (!s.vdd)
+            key = key_detector{};
+        return;
+    }
+    if (old_vpp && old_vdd) {
+        key = key_detector{};
+        key.listening = true;
+        key.mclr_fell_us = s.now_us;
+        return;
+    }
+    if (!key.listening || key.spoiled)
+        return;
+    if (s.pgc && !old_pgc && !key.clocked) {
+        key.clocked = true;
+        const std::int64_t after = s.now_us - key.mclr_fell_us;
+        if (after < s.profile.p19_us) {
+            key.spoiled = true;
+            report(s, "first key clock " + std::to_string(after) +
+                          " us after MCLR fell, needs P19 = " + std::to_string(s.profile.p19_us) +
+                          " us: key not taken");
+        }
+    } else if (!s.pgc && old_pgc && ++key.bits <= 32) {
+        key.shift = (key.shift << 1) | (s.pgd ? 1u : 0u);
+        if (key.bits < 32)
+            return;
+        key.listening = false;
+        if (key.shift != entry_key)
+            report(s, "key " + hex_text(key.shift, 8) + " is not " + hex_text(entry_key, 8) +
+                          ": Program/Verify mode not entered");
+        else if (vdd_within_maximum(s, false))
+            enter_program_mode(s, true);
     }
 }
 
@@ -169,8 +232,10 @@ void virtual_chip::set_pins_ns(bool vdd, bool vpp, bool pgc, bool pgd, std::int6
     if (vdd && !old_vdd)
         vdd_within_maximum(s, true);
 
-    // Program/Verify mode lasts while both VDD and VPP (MCLR) stay high.
-    if (s.program_mode && !(vdd && vpp)) {
+    // Program/Verify mode lasts while both VDD and VPP (MCLR) stay high, or after a key with
+    // MCLR left low, while VDD stays on and MCLR low.
+    const bool session_over = s.mclr_low_session ? !vdd || vpp : !(vdd && vpp);
+    if (s.program_mode && session_over) {
         s.pgc = pgc;
         s.pgd = pgd;
         leave_program_mode(s);
@@ -186,7 +251,14 @@ void virtual_chip::set_pins_ns(bool vdd, bool vpp, bool pgc, bool pgd, std::int6
         case entry_kind::key:
             key_entry(s, old_vdd, old_vpp, old_pgc);
             break;
+        case entry_kind::key_low:
+            key_low_entry(s, old_vdd, old_vpp, old_pgc, !old_pgc && !old_pgd);
+            break;
         }
+        return;
+    }
+    if (s.profile.frame != command_frame::classic_4bit) {
+        command8_lines(s, pgc, pgd);
         return;
     }
 
@@ -239,7 +311,8 @@ detail::chip_state& virtual_chip::settled() const {
 }
 
 bool virtual_chip::write_in_progress() const {
-    return detail::write_busy(settled());
+    const detail::chip_state& s = settled();
+    return detail::write_busy(s) || detail::command8_busy(s);
 }
 
 std::vector<std::uint8_t>& virtual_chip::flash() {
@@ -248,11 +321,12 @@ std::vector<std::uint8_t>& virtual_chip::flash() {
 std::vector<std::uint8_t>& virtual_chip::eeprom() {
     return settled().eeprom;
 }
-std::array<std::uint8_t, 8>& virtual_chip::id_locations() {
+std::span<std::uint8_t> virtual_chip::id_locations() {
     return settled().id;
 }
-std::array<std::uint8_t, 14>& virtual_chip::config() {
-    return settled().config;
+std::span<std::uint8_t> virtual_chip::config() {
+    detail::chip_state& s = settled();
+    return std::span<std::uint8_t>(s.config).first(static_cast<std::size_t>(s.part.config_size));
 }
 
 const std::vector<std::string>& virtual_chip::protocol_errors() const {

@@ -1,6 +1,7 @@
 // A virtual PIC18 in Program/Verify mode (entered by high voltage or by the key), modelled at the
 // level of its pins: it watches VDD, VPP, PGC and PGD, decodes 4-bit commands and 16-bit operands
-// on the clock edges, executes the core instructions used over the serial interface, keeps FLASH,
+// (or, on the 8-bit-command families, 8-bit commands and 24-bit payloads) on the clock edges,
+// executes the core instructions used over the serial interface, keeps FLASH,
 // EEPROM, ID and configuration memory with the real write-buffer, erase and timing rules, and
 // drives PGD during reads. It is strict: a sequence that would not program a real chip does not
 // program this one either, and every protocol violation is recorded. Waits of a microsecond and
@@ -14,6 +15,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -39,8 +41,9 @@ class virtual_chip {
     void set_pins_ns(bool vdd, bool vpp, bool pgc, bool pgd, std::int64_t now_ns);
 
     // The voltages the VDD and VPP (MCLR) lines carry when they are high (5.0 V and 13.0 V
-    // until told otherwise). VDD above the family's maximum, or MCLR above VDD on a
-    // key-entry part, is recorded as damage and the part does not enter Program/Verify mode.
+    // until told otherwise). VDD above the part's maximum, MCLR above VDD on a key-entry
+    // part, or MCLR above the high-voltage maximum (9.0 V) of an 8-bit-command part, is
+    // recorded as damage and the part does not enter Program/Verify mode.
     void set_supply_volts(double vdd, double vpp);
 
     // On: the timestamps come from a modelled clock, and clock phases, PGD setup and hold
@@ -66,11 +69,13 @@ class virtual_chip {
     bool write_in_progress() const;
 
     // Memory contents, erased value 0xFF for FLASH/EEPROM/ID. Writable for tests and for
-    // loading a chip image from a file.
+    // loading a chip image from a file. The ID bytes are the part's id_bytes (8 on the
+    // classic parts), the configuration bytes its config_size (14, 8 on the J-series, up to
+    // 35), from 300000h on.
     std::vector<std::uint8_t>& flash();
     std::vector<std::uint8_t>& eeprom();
-    std::array<std::uint8_t, 8>& id_locations();
-    std::array<std::uint8_t, 14>& config();
+    std::span<std::uint8_t> id_locations();
+    std::span<std::uint8_t> config();
 
     // Protocol violations seen so far ("short P9 hold at 2.345 ms", "write without
     // WREN", ...), one text each, in order.

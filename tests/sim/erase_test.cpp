@@ -17,8 +17,8 @@ using sim_test::icsp_host;
 void make_used(sim::virtual_chip& chip) {
     std::fill(chip.flash().begin(), chip.flash().end(), std::uint8_t{0});
     std::fill(chip.eeprom().begin(), chip.eeprom().end(), std::uint8_t{0x12});
-    chip.id_locations().fill(0);
-    chip.config().fill(0);
+    std::ranges::fill(chip.id_locations(), std::uint8_t{0});
+    std::ranges::fill(chip.config(), std::uint8_t{0});
 }
 
 bool is_blank(sim::virtual_chip& chip) {
@@ -32,7 +32,7 @@ bool is_blank(sim::virtual_chip& chip) {
     for (std::uint8_t b : chip.id_locations())
         if (b != 0xFF)
             return false;
-    for (std::size_t i = 0; i < 14; ++i)
+    for (std::size_t i = 0; i < chip.config().size(); ++i)
         if (chip.config()[i] != (p.config_erased[i] & p.config_mask[i]))
             return false;
     return true;

@@ -66,6 +66,10 @@ void icsp_host::power_up(power_order order) {
         enter_with_key();
         return;
     }
+    if (profile().entry == sim::entry_kind::key_low) {
+        enter_key_low();
+        return;
+    }
     pgc_ = false;
     pgd_ = false;
     if (order == power_order::vdd_first) {
@@ -101,6 +105,52 @@ void icsp_host::clock_bit(bool bit) {
     apply();
     pgc_ = false;
     apply();
+}
+
+void icsp_host::enter_key_low(std::uint32_t key) {
+    set_lines(true, false, false, false);
+    wait_us(50000);
+    set_lines(true, true, false, false);
+    wait_us(500);
+    set_lines(true, false, false, false);
+    wait_us(5000);
+    for (int i = 31; i >= 0; --i)
+        clock_bit(((key >> i) & 1) != 0);
+    pgd_ = false;
+    apply();
+    wait_us(5000);
+}
+
+void icsp_host::command8(std::uint8_t command) {
+    for (int i = 7; i >= 0; --i)
+        clock_bit(((command >> i) & 1) != 0);
+    wait_us(2);
+}
+
+void icsp_host::command8(std::uint8_t command, std::uint32_t field) {
+    command8(command);
+    const std::uint32_t frame = (field << 1) & 0xFFFFFF;
+    for (int i = 23; i >= 0; --i)
+        clock_bit(((frame >> i) & 1) != 0);
+    wait_us(2);
+}
+
+std::uint32_t icsp_host::read8_frame(std::uint8_t command) {
+    command8(command);
+    pgd_ = true;
+    apply();
+    std::uint32_t frame = 0;
+    for (int i = 0; i < 24; ++i) {
+        pgc_ = true;
+        apply();
+        frame = (frame << 1) | (chip_.pgd_output(now_).value_or(true) ? 1u : 0u);
+        pgc_ = false;
+        apply();
+    }
+    pgd_ = false;
+    apply();
+    wait_us(2);
+    return frame;
 }
 
 void icsp_host::send(std::uint8_t command, std::uint16_t payload) {

@@ -26,7 +26,8 @@ class icsp_host {
 
     // Line control: each call is one pin change at the current time, then 1 us passes.
     void set_lines(bool vdd, bool vpp, bool pgc, bool pgd);
-    // Both supplies in `order`; on a key-entry part, VDD and the documented key entry.
+    // Both supplies in `order`; on a key-entry part, VDD and the documented key entry (with
+    // MCLR left low on the 8-bit-command families).
     void power_up(power_order order = power_order::vdd_first);
     // Key entry: VDD on, MCLR (the VPP line) pulsed high and taken low, `p19_us`, the 32 bits
     // of `key` (MSb first, or LSb first when told), MCLR high, `p12_us`. Negative waits take
@@ -80,6 +81,20 @@ class icsp_host {
     std::uint8_t read_eecon1();
     std::vector<std::uint8_t> read_table(std::uint32_t address, std::size_t count);
     std::uint16_t read_device_id();
+
+    // 8-bit-command families. Key entry with MCLR left low: VDD on, 50 ms, MCLR high for
+    // 500 us and low, 5 ms, the key MSb first, PGD low, 5 ms.
+    void enter_key_low(std::uint32_t key = 0x4D434850);
+    // An 8-bit command MSb first, then 2 us (TDLY).
+    void command8(std::uint8_t command);
+    // The command, then `field` << 1 in 24 bits MSb first, then 2 us.
+    void command8(std::uint8_t command, std::uint32_t field);
+    // The command, then 24 clocks with DATA OUT high, PGD sampled while PGC is high: the
+    // frame as read, bit 23 first.
+    std::uint32_t read8_frame(std::uint8_t command);
+    std::uint16_t read8(std::uint8_t command) {
+        return static_cast<std::uint16_t>((read8_frame(command) >> 1) & 0xFFFF);
+    }
 
     sim::virtual_chip& chip() { return chip_; }
 

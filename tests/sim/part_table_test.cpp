@@ -46,6 +46,21 @@ TEST(PartTable, EveryRowIsConsistent) {
         SCOPED_TRACE(p.name);
         EXPECT_TRUE(names.insert(p.name).second) << "duplicate name";
         EXPECT_TRUE(ids.insert(p.device_id).second) << "duplicate DEVID";
+        const sim::family_profile& profile = sim::profile_of(p.family);
+        EXPECT_EQ(p.config_size, profile.config_bytes);
+        for (std::size_t i = static_cast<std::size_t>(p.config_size); i < p.config_mask.size(); ++i)
+            EXPECT_EQ(p.config_mask[i], 0) << "CONFIG byte " << i << " beyond the part's";
+        if (profile.command8 != nullptr) {
+            // 8-bit-command parts: a full 16-bit ID, every implemented bit erased to 1, the CP
+            // bit implemented, rows of 64 or 128 bytes (K) or pages of 128 words (Q).
+            const auto cp = static_cast<std::size_t>(profile.command8->cp_config_index);
+            EXPECT_EQ(p.config_erased, p.config_mask);
+            EXPECT_NE(p.config_mask[cp] & profile.command8->cp_bit, 0);
+            EXPECT_TRUE(p.write_buffer == 64 || p.write_buffer == 128 || p.write_buffer == 256);
+            EXPECT_TRUE(p.eeprom_bytes == 256 || p.eeprom_bytes == 512 || p.eeprom_bytes == 1024);
+            EXPECT_EQ(p.vdd_max_volts, p.name.starts_with("18LF") ? 3.6 : 5.5);
+            continue;
+        }
         EXPECT_EQ(p.device_id & 0x0F, 0) << "revision bits must be 0";
         EXPECT_TRUE(p.write_buffer == 8 || p.write_buffer == 16 || p.write_buffer == 32 ||
                     p.write_buffer == 64);
@@ -86,7 +101,7 @@ TEST(PartTable, EveryRowIsConsistent) {
         EXPECT_EQ((p.config_mask[9] & 0x80) != 0, p.eeprom_bytes != 0);
         EXPECT_EQ((p.config_mask[11] & 0x80) != 0, p.eeprom_bytes != 0);
     }
-    EXPECT_EQ(sim::known_parts().size(), 251u);
+    EXPECT_EQ(sim::known_parts().size(), 251u + 84u);
 }
 
 // Every family a part names has its profile row (profile_of throws for one without), every
@@ -146,6 +161,14 @@ TEST(PartTable, SpotChecksAgainstTheDeviceTable) {
         {"18F45J10", sim::chip_family::j10, 32768, 0, 64, 0x1C20, 0, 0x04, 0x01},
         {"18F85J15", sim::chip_family::j6x_8x, 49152, 0, 64, 0x1700, 0, 0x04, 0x03},
         {"18F97J60", sim::chip_family::j97j60, 131072, 0, 64, 0x1FA0, 0, 0x04, 0x07},
+        {"18F47K40", sim::chip_family::k40, 131072, 1024, 128, 0x6900, 0x03, 0x29, 0x3F},
+        {"18LF24K40", sim::chip_family::k40, 16384, 256, 64, 0x6AA0, 0x03, 0x29, 0x3F},
+        {"18LF26K42", sim::chip_family::k42_k83, 65536, 1024, 128, 0x6DA0, 0x01, 0x2B, 0x3F},
+        {"18F25K83", sim::chip_family::k42_k83, 32768, 1024, 128, 0x6EE0, 0x01, 0x2B, 0x3F},
+        {"18F47Q10", sim::chip_family::q10, 131072, 1024, 256, 0x70E0, 0x03, 0x29, 0x3F},
+        {"18F47Q43", sim::chip_family::q43, 131072, 1024, 256, 0x74A0, 0x00, 0x29, 0x3F},
+        {"18F16Q41", sim::chip_family::q40_q41, 65536, 512, 256, 0x7560, 0x01, 0xEB, 0x3F},
+        {"18F26Q83", sim::chip_family::q83_q84, 65536, 1024, 256, 0xA306, 0x33, 0xFB, 0x3F},
     };
     for (const auto& r : rows) {
         const sim::part_info* p = sim::find_part(r.name);

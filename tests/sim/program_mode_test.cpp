@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
+
 namespace {
 
 using sim_test::has_error;
@@ -81,7 +84,8 @@ TEST(ProgramMode, TableReadVariantsMoveThePointerAsDocumented) {
 
 TEST(ProgramMode, UnimplementedAddressesReadZero) {
     sim::virtual_chip chip = make_chip("18F2420"); // 16 KB
-    chip.id_locations() = {1, 2, 3, 4, 5, 6, 7, 8};
+    std::ranges::copy(std::array<std::uint8_t, 8>{1, 2, 3, 4, 5, 6, 7, 8},
+                      chip.id_locations().begin());
     icsp_host host(chip);
     host.power_up();
     EXPECT_EQ(host.read_table(0x4000, 2), (std::vector<std::uint8_t>{0, 0}));

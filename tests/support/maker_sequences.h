@@ -51,6 +51,12 @@ inline bool loads_eeadrh(sim::chip_family family) {
     case sim::chip_family::j11_j13_j50_j53:
     case sim::chip_family::j6x_8x:
     case sim::chip_family::j97j60:
+    case sim::chip_family::k40: // no core instructions: the 8-bit commands reach the EEPROM
+    case sim::chip_family::k42_k83:
+    case sim::chip_family::q10:
+    case sim::chip_family::q43:
+    case sim::chip_family::q40_q41:
+    case sim::chip_family::q83_q84:
         return false;
     }
     return true;
