@@ -9,9 +9,10 @@
 // What the other models of a set would add to that is their sizes alone, so each of them
 // erases, programs and verifies a sparse image with the default pacing (in the build
 // without AddressSanitizer): its first and last write buffers, the two buffers either side
-// of a page boundary, both ends of its EEPROM, the ID locations and the configuration. A full write buffer catches a write buffer the database makes
-// larger than the part's, the last one a FLASH size beyond the part's, the EEPROM's last byte an
-// EEPROM beyond it; ModelsAgreeWithTheSimulatorsPartTable compares every size and mask outright.
+// of a page boundary, both ends of its EEPROM, the ID locations and the configuration. A full write
+// buffer catches a write buffer the database makes larger than the part's, the last one a FLASH
+// size beyond the part's, the EEPROM's last byte an EEPROM beyond it;
+// ModelsAgreeWithTheSimulatorsPartTable compares every size and mask outright.
 #include "core/hex_text.h"
 #include "core/host_hooks.h"
 #include "core/virtual_clock.h"
@@ -86,11 +87,8 @@ TEST(ShippedDatabase, ModelsAgreeWithTheSimulatorsPartTable) {
                       std::vector<int>{n})
                 << model.name << " revision " << revision;
         ASSERT_TRUE(model.has_config_mask) << model.name;
-        ASSERT_EQ(static_cast<std::size_t>(model.layout.config_in_flash ? devices::config_bytes
-                                                                        : model.layout.config_size),
-                  part->config_size)
-            << model.name;
-        for (std::size_t k = 0; k < part->config_size; ++k) {
+        ASSERT_EQ(model.layout.config_size, part->config_size) << model.name;
+        for (std::size_t k = 0; k < static_cast<std::size_t>(part->config_size); ++k) {
             EXPECT_EQ(model.config_mask[k], part->config_mask[k]) << model.name << " byte " << k;
             EXPECT_EQ(model.config_erased[k] & model.config_mask[k],
                       part->config_erased[k] & part->config_mask[k])
