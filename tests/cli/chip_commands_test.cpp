@@ -496,6 +496,32 @@ TEST_F(ChipCommands, AdapterVoltagesAreCheckedBeforeAnyLineMoves) {
          3,
          {"No chip answers", "MCLR at 13.0 V, above VDD 5.0 V: a key-entry part is damaged"},
          false},
+        // The 8-bit-command parts: identify reads the ID and the revision word in their frame,
+        // even where a J model is stored; --model auto chooses among them; a 13 V VPP is
+        // refused by name; a high-voltage model reaches no such part and 13 V damages it.
+        {{"identify", "--model", "PIC18F46J50", "--sim-part", "18F47Q43", "--vdd", "3.3", "--vpp",
+          "3.3"},
+         {},
+         0,
+         {"PIC18F47Q43 (device ID 74A0h, revision ID A0C1h)"},
+         false},
+        {{"erase", "--model", "auto", "--sim-part", "18F47K40", "--vdd", "3.3", "--vpp", "3.3"},
+         {{"Microcontroller Model", std::to_string(devices::find_model(table_, "PIC18F26K42"))}},
+         0,
+         {"Model chosen by the chip's device ID: PIC18F47K40", "Chip erased. "},
+         false},
+        {{"erase", "--model", "PIC18F47Q43", "--vdd", "5", "--vpp", "13"},
+         {},
+         2,
+         {"The PIC18F47Q43 enters programming mode by key, with MCLR at its VDD level, and takes "
+          "at most 5.50 V on MCLR (VPP)"},
+         true},
+        {{"identify", "--model", "PIC18F4520", "--sim-part", "18F47Q43", "--vdd", "5", "--vpp",
+          "13"},
+         {},
+         3,
+         {"No chip answers", "MCLR"},
+         false},
         {{"erase", "--vdd", "3,3"}, {}, 2, {"--vdd needs the adapter's voltage in volts"}, true},
         {{"erase", "--vpp", "0"}, {}, 2, {"--vpp needs"}, true},
         // A preset in use (given, or stored while the stored wiring has its lines): its
@@ -549,6 +575,8 @@ TEST_F(ChipCommands, AdapterVoltagesAreCheckedBeforeAnyLineMoves) {
             EXPECT_EQ(decoded.supply_events.back().substr(4), "off");
         }
     }
+    settings::write_setting_text("Microcontroller Model",
+                                 std::to_string(devices::find_model(table_, "PIC18F4520")));
     // The classic 13 V assumed is within the PIC18F4520's absolute maximum: warned of, run.
     ASSERT_EQ(run({"erase"}), 0) << output();
     EXPECT_NE(err_.str().find("pinwright-cli: warning: The PIC18F4520 is programmed at "
