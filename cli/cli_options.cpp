@@ -230,11 +230,13 @@ Commands:
   erase                     Run Erase All.
   blankcheck                Run Blank Check: exit 1 and the report when not blank.
   identify                  Read the chip's device ID and name the model(s) it belongs
-                            to, with the silicon revision: exit 0; exit 3 when no chip
-                            answers, exit 1 when no model of the database has the ID.
-                            The chip is powered the way the selected model enters
-                            programming mode: MCLR raised to VPP, or the key with MCLR
-                            at VDD (key-entry models, such as the J parts).
+                            to, with the silicon revision (the revision ID word of an
+                            8-bit-command part): exit 0; exit 3 when no chip answers,
+                            exit 1 when no model of the database has the ID. The chip
+                            is powered the way the selected model enters programming
+                            mode: MCLR raised to VPP, or the key with MCLR back at VDD
+                            (the J parts; where none answers, the key with MCLR held
+                            low of the 8-bit-command parts is tried) or held low.
   doctor                    Diagnose the adapter step by step (port access, the lines
                             with VDD and VPP off, the chip's device ID) and stop at the
                             first broken link, naming the fix: exit 0 when every step

@@ -222,10 +222,11 @@ void record_identity(session& s, const Module1::chip_identity& identity) {
     for (const int number : identity.models)
         models.append(text(table.models[static_cast<std::size_t>(number)].name));
     chip.insert("models", models);
+    // The revision: an 8-bit-command part's revision ID word, or the ID bits under the mask
+    // of the model the ID names; none for an ID no model has.
     if (identity.revision_id)
         chip.insert("revision_id", text(core::hex4(*identity.revision_id)));
-    // The revision under the mask of the model the ID names; none for an ID no model has.
-    if (identity.verdict == Module1::identity_verdict::matches)
+    else if (identity.verdict == Module1::identity_verdict::matches)
         chip.insert("revision", Module1::silicon_revision(
                                     devices::selected_model().values.device_id_mask, identity.raw));
     else if (!identity.models.empty())
