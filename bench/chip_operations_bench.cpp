@@ -88,6 +88,11 @@ struct bench_setup {
         devices::device_table& table = devices::device_database();
         devices::load_device_table(PINWRIGHT_SOURCE_DIR "/data/pinwrightdevices.txt", table);
         devices::select_program_model(table, devices::find_model(table, "PIC" + part_name));
+        // A key-entry part takes MCLR at its VDD level: a 3.3 V adapter.
+        hardware::set_simulated_supply(
+            devices::enters_by_key(devices::selected_model().values.entry)
+                ? hardware::supply_volts{3.3, 3.3}
+                : hardware::supply_volts{});
         auto chip = std::make_shared<sim::virtual_chip>(*sim::find_part(part_name));
         auto adapter =
             std::make_unique<hardware::simulated_adapter>(888, hardware::socket_virtual_chip(chip));
@@ -124,9 +129,11 @@ struct bench_setup {
     }
 };
 
-// The largest part of each family.
-const char* const parts[] = {"18F458",  "18F4431",  "18F4320",  "18F4620",  "18F4685",
-                             "18F1330", "18F46K20", "18F46K22", "18F14K22", "18F66K80"};
+// The largest part of each family (one J part and one of each 8-bit-command family).
+const char* const parts[] = {"18F458",   "18F4431",  "18F4320",  "18F4620",  "18F4685",
+                             "18F1330",  "18F46K20", "18F46K22", "18F14K22", "18F66K80",
+                             "18F47J53", "18F47K40", "18F57K42", "18F26K83", "18F47Q10",
+                             "18F57Q43", "18F16Q41", "18F57Q84"};
 constexpr int last_part = static_cast<int>(std::size(parts)) - 1;
 const char* const operation_names[] = {"Program All", "Verify", "Read All"};
 const char* const image_names[] = {"full", "typical"};
