@@ -292,6 +292,32 @@ TEST(HexReaderRecords, DataIsPlacedByRegion) {
     }
 }
 
+// The 8-bit-command families' layout: 35 configuration bytes at 300000h, 64 ID bytes, the
+// EEPROM at 380000h; the classic EEPROM address holds nothing for them.
+TEST(HexReaderRecords, TheModelsLayoutPlacesEachRegion) {
+    auto model = make_model(65536, 1024);
+    model.layout.config_size = 35;
+    model.layout.id_size = 64;
+    model.layout.eeprom_address = 0x380000;
+    std::vector<int> config_bytes, ids;
+    for (int i = 0; i < 35; ++i)
+        config_bytes.push_back(0x40 + i);
+    for (int i = 0; i < 64; ++i)
+        ids.push_back(i);
+    const auto outcome = read_text(
+        crlf_lines({extended_linear(0x20), data_record(0, ids), extended_linear(0x30),
+                    data_record(0, config_bytes), extended_linear(0x38), data_record(0x3FF, {0xE5}),
+                    extended_linear(0xF0), data_record(0, {0x11}), end_record}),
+        model);
+    EXPECT_TRUE(outcome.accepted);
+    EXPECT_EQ(outcome.buffer.id_image, std::vector<std::int32_t>(ids.begin(), ids.end()));
+    for (int i = 0; i < 35; ++i)
+        EXPECT_EQ(outcome.buffer.config_image[static_cast<std::size_t>(i)], 0x40 + i) << i;
+    EXPECT_EQ(outcome.buffer.eeprom_image[0x3FF], 0xE5);
+    EXPECT_EQ(outcome.buffer.eeprom_image[0], 255);
+    EXPECT_EQ(outcome.facts.highest_out_of_range, 0xF00000);
+}
+
 struct range_case {
     const char* name;
     devices::model_values model;
