@@ -25,12 +25,11 @@ std::uint8_t with_option(std::uint8_t value, const devices::config_setting& sett
 }
 
 config_byte_dialog::config_byte_dialog(const devices::model_config_names& model, int index,
-                                       std::int64_t address, std::uint8_t value, QWidget* parent)
+                                       const std::string& name, std::int64_t address,
+                                       std::uint8_t value, QWidget* parent)
     : QDialog(parent), model_(model), byte_(*model.byte(index)), index_(index), value_(value),
       original_(value) {
-    const std::string name =
-        std::string("CONFIG") + devices::config_byte_names[static_cast<std::size_t>(index)];
-    setWindowTitle(QString::fromStdString(name + " (" +
+    setWindowTitle(QString::fromStdString("CONFIG" + name + " (" +
                                           core::hex6h(static_cast<std::int32_t>(address)) + ")"));
     setWindowIcon(program_icon());
     setFont(window_font());
@@ -124,8 +123,9 @@ void config_byte_dialog::accept() {
 
 std::optional<std::uint8_t> edit_config_byte(QWidget* parent,
                                              const devices::model_config_names& model, int index,
-                                             std::int64_t address, std::uint8_t value) {
-    config_byte_dialog dialog(model, index, address, value, parent);
+                                             const std::string& name, std::int64_t address,
+                                             std::uint8_t value) {
+    config_byte_dialog dialog(model, index, name, address, value, parent);
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
     return dialog.value();

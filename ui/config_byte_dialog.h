@@ -13,6 +13,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <vector>
 
 class QComboBox;
@@ -28,10 +29,11 @@ std::uint8_t with_option(std::uint8_t value, const devices::config_setting& sett
 
 class config_byte_dialog final : public QDialog {
   public:
-    // Byte `index` (0 = CONFIG1L) of `model`, at HEX address `address`, now `value`;
-    // `model` lists the byte (model.byte(index) is not null) and outlives the dialog.
-    config_byte_dialog(const devices::model_config_names& model, int index, std::int64_t address,
-                       std::uint8_t value, QWidget* parent = nullptr);
+    // Byte `index` (0 = the first) of `model`, named CONFIG`name`, at HEX address `address`,
+    // now `value`; `model` lists the byte (model.byte(index) is not null) and outlives the
+    // dialog.
+    config_byte_dialog(const devices::model_config_names& model, int index, const std::string& name,
+                       std::int64_t address, std::uint8_t value, QWidget* parent = nullptr);
 
     // The value as the entry and the drop-downs now give it.
     std::uint8_t value() const { return value_; }
@@ -63,6 +65,7 @@ class config_byte_dialog final : public QDialog {
 // nothing when the user cancelled.
 std::optional<std::uint8_t> edit_config_byte(QWidget* parent,
                                              const devices::model_config_names& model, int index,
-                                             std::int64_t address, std::uint8_t value);
+                                             const std::string& name, std::int64_t address,
+                                             std::uint8_t value);
 
 } // namespace ui

@@ -22,6 +22,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScrollBar>
 
 namespace ui {
 
@@ -128,40 +129,32 @@ void Form1::build_controls() {
     for (hex_table_view* table : {tabla_flash, tabla_eeprom})
         table->setToolTip(table_tip);
 
-    // Configuration grid: headings lfix 0-13 over the value cells label_conf 0-13, and
-    // lfix 14 as the grid's title.
+    // Configuration grid: the title over the headings lfix and the value cells label_conf;
+    // arrange_grid places them for the model.
     const QFont fixed = table_font();
-    for (int k = 0; k < 14; ++k) {
-        const int column = L::grid_columns[k % 7];
-        const int row = k / 7;
-        lfix[static_cast<std::size_t>(k)] = label(
-            {column, L::grid_heading_top[row], L::grid_cell_width, L::grid_cell_height},
-            QString::fromLatin1(devices::config_byte_names[static_cast<std::size_t>(k)]), false);
-        lfix[static_cast<std::size_t>(k)]->setAlignment(Qt::AlignCenter);
-        click_label* cell =
-            label({column, L::grid_value_top[row], L::grid_cell_width, L::grid_cell_height},
-                  QString(), true);
+    config_caption = label(L::lfix14.at, caption_of(L::lfix14), false);
+    auto value_cell = [&] {
+        click_label* cell = label({0, 0, 0, 0}, QString(), true);
         cell->setAlignment(Qt::AlignCenter);
         cell->setIndent(0);
         cell->setFont(fixed);
-        cell->set_fixed_tip(QStringLiteral("Click to edit!"));
-        label_conf[static_cast<std::size_t>(k)] = cell;
+        return cell;
+    };
+    for (std::size_t k = 0; k < lfix.size(); ++k) {
+        lfix[k] = label({0, 0, 0, 0}, QString(), false);
+        lfix[k]->setAlignment(Qt::AlignCenter);
+        label_conf[k] = value_cell();
+        label_conf[k]->set_fixed_tip(QStringLiteral("Click to edit!"));
     }
-    lfix[14] = label(L::lfix14.at, caption_of(L::lfix14), false);
 
-    // ID locations: the title (its address follows the model) over one row of cells,
-    // edited like a configuration byte.
-    static_assert(std::tuple_size_v<decltype(label_id)> == L::id_cells);
+    // ID locations: the title (its address follows the model) and its pager over the rows
+    // of cells, edited like a configuration byte.
     id_caption = label(L::id_caption.at, caption_of(L::id_caption), false);
-    for (int k = 0; k < L::id_cells; ++k) {
-        click_label* cell = label({L::id_cell_left + k * L::id_cell_pitch, L::id_cell_top,
-                                   L::id_cell_width, L::grid_cell_height},
-                                  QString(), true);
-        cell->setAlignment(Qt::AlignCenter);
-        cell->setIndent(0);
-        cell->setFont(fixed);
-        label_id[static_cast<std::size_t>(k)] = cell;
-    }
+    for (click_label*& cell : label_id)
+        cell = value_cell();
+    id_pager = new QScrollBar(Qt::Horizontal, background_);
+    id_pager->setFocusPolicy(Qt::NoFocus);
+    id_pager->hide();
 
     // The byte editor: one box, moved over the byte being edited. It is a little taller
     // than a table line and is centred on it.
@@ -181,6 +174,7 @@ void Form1::build_controls() {
 
     Label5 = label(L::Label5.at, caption_of(L::Label5), false);
     label_status = label(L::label_status, QString(), true);
+    arrange_grid();
 }
 
 void Form1::build_menus() {
@@ -300,6 +294,7 @@ void Form1::settheme() {
     paint(Label7, color_panel, color_panel_text);
     for (click_label* heading : lfix)
         paint(heading, color_selected, color_selected_text);
+    paint(config_caption, color_selected, color_selected_text);
     paint(id_caption, color_selected, color_selected_text);
     paint(label_hex, color_field, color_field_text);
     paint(label_status, color_field, color_field_text);

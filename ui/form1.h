@@ -13,6 +13,7 @@
 #include "devices/selected_model.h"
 #include "interpreter/chip_operations.h"
 
+#include "ui/form1_layout.h"
 #include "ui/mouse_wheel.h"
 
 #include <QMainWindow>
@@ -27,6 +28,7 @@ class QAction;
 class QLineEdit;
 class QMenu;
 class QPushButton;
+class QScrollBar;
 
 namespace ui {
 
@@ -104,7 +106,7 @@ class Form1 final : public QMainWindow, public ui::wheel_target {
     // Which table the wheel scrolls: 0 none, 1 FLASH, 2 EEPROM.
     std::int32_t wheel_target = 0;
     // The open edit: 1 FLASH, 2 EEPROM, 3 configuration byte, 4 ID location; address,
-    // configuration index 1..14 or ID index 0..7.
+    // configuration index from 1 or ID index from 0.
     std::int32_t edit_kind = 0;
     std::int32_t edit_address = 0;
     bool edit_pending = false;
@@ -126,10 +128,15 @@ class Form1 final : public QMainWindow, public ui::wheel_target {
     click_label* Label4;
     hex_table_view* tabla_eeprom;
     table_scroll_bar* scrl2;
-    std::array<click_label*, 15> lfix{};
-    std::array<click_label*, 14> label_conf{};
-    click_label* id_caption;                // "ID locations (200000h)"
-    std::array<click_label*, 8> label_id{}; // the model's first eight ID bytes
+    // The configuration grid: its title, the bytes' names and their value cells, as many
+    // shown as the model has.
+    click_label* config_caption;
+    std::array<click_label*, devices::largest_config_size> lfix{};
+    std::array<click_label*, devices::largest_config_size> label_conf{};
+    click_label* id_caption; // "ID locations (200000h)"
+    // The ID cells, row by row, from the first ID byte the pager shows.
+    std::array<click_label*, form1_layout::id_cells> label_id{};
+    QScrollBar* id_pager; // shown when the model has more ID bytes than the cells
     QLineEdit* unosbox;
     click_label* Label5;
     click_label* label_status;
@@ -219,13 +226,20 @@ class Form1 final : public QMainWindow, public ui::wheel_target {
     // The loaded-file line: the shortened path, and the whole path in the tool tip.
     void show_hex_path(const std::string& path);
     void focus_edit_bar();
+    // Opens the edit box over `cell` for edit `kind` at `address`.
+    void open_box_over(QWidget* cell, std::int32_t kind, std::int32_t address);
     // Stores `value` at what edit `kind` and `address` name, redraws, and parts the image
     // from the loaded file.
-    // Opens the edit box over `cell` for edit `kind` at `address`.
-    // The ID row and its title from the image and the model's layout.
-    void show_id_locations();
-    void open_box_over(QWidget* cell, std::int32_t kind, std::int32_t address);
     void store_edit(std::int32_t kind, std::int32_t address, std::int32_t value);
+    // The configuration grid and the ID rows placed for the selected model's sizes, the
+    // window grown to hold them (form1_grid.cpp).
+    void arrange_grid();
+    // The grid's names, values and tips from the image and the model.
+    void show_config_grid();
+    // The ID rows and their title from the image and the model's layout.
+    void show_id_locations();
+    // The ID byte shown in the first ID cell.
+    int first_id_shown() const;
 
     bool commands_enabled_ = true;
     // The loaded file's whole path while the buffer holds it (empty: none), and whether a
@@ -241,6 +255,8 @@ class Form1 final : public QMainWindow, public ui::wheel_target {
     // The question about powering a chip nobody has named that the user said Yes to.
     std::string unnamed_chip_confirmed_;
     QWidget* background_;
+    form1_layout::grid_shape shape_; // as the grid is now placed
+    bool grid_placed_ = false;
 };
 
 } // namespace ui

@@ -1,13 +1,10 @@
 // The main window's display of the program image: the two tables, the configuration grid
-// (each cell's tool tip names the settings of its value), the ID locations and the model
-// lines, the scroll bars, and the rules that decide which table the wheel and the arrow
-// keys act on. The tables never keep the keyboard focus: it goes on to the table's scroll
-// bar, whose focus makes it the wheel's table.
-#include "core/hex_text.h"
-#include "devices/config_names.h"
+// and the ID locations (form1_grid.cpp), the model lines, the scroll bars, and the rules
+// that decide which table the wheel and the arrow keys act on. The tables never keep the
+// keyboard focus: it goes on to the table's scroll bar, whose focus makes it the wheel's
+// table.
 #include "devices/device_table.h"
 #include "interpreter/algorithm_run.h"
-#include "settings/program_values.h"
 #include "ui/cell_editing.h"
 #include "ui/form1.h"
 #include "ui/memory_tables.h"
@@ -28,58 +25,7 @@ QStringList to_lines(const std::vector<std::string>& lines) {
     return shown;
 }
 
-// The configuration settings by name from the shipped file. Without the file the cells
-// keep their plain tip.
-const devices::config_names& window_config_names() {
-    return devices::shipped_config_names(settings::program().app_folder);
-}
-
-// "Click to edit!", then the settings of `value` and what to notice about them, one a line.
-QString config_cell_tip(const devices::model_config_names* model, int index, std::int32_t value) {
-    QString tip = QStringLiteral("Click to edit!");
-    if (model == nullptr)
-        return tip;
-    const auto decoded =
-        devices::decode_config_byte(*model, index, static_cast<std::uint8_t>(value & 0xFF));
-    if (!decoded.settings.empty())
-        tip += QLatin1Char('\n') + QString::fromStdString(devices::settings_text(decoded));
-    for (const std::string& notice : decoded.notices)
-        tip += QStringLiteral("\nWarning: ") + QString::fromStdString(notice);
-    return tip;
-}
-
-// "ID locations (200000h)", or that the model has none.
-QString id_caption_text(const devices::image_layout& layout) {
-    if (layout.id_size <= 0)
-        return QStringLiteral("No ID locations");
-    return QString::fromStdString("ID locations (" +
-                                  core::hex6h(static_cast<std::int32_t>(layout.id_address)) + ")");
-}
-
 } // namespace
-
-void Form1::show_id_locations() {
-    const devices::image_layout& layout = devices::selected_model().values.layout;
-    const std::vector<std::int32_t>& ids = image::program_image().id_image;
-    const int shown = std::min(static_cast<int>(label_id.size()), static_cast<int>(ids.size()));
-    id_caption->setText(id_caption_text(layout));
-    // A model with more ID bytes than the row holds says so on the title.
-    id_caption->set_fixed_tip(
-        layout.id_size > shown
-            ? QString::fromStdString("The first " + std::to_string(shown) + " of the model's " +
-                                     std::to_string(layout.id_size) + " ID bytes are shown.")
-            : QString());
-    for (int k = 0; k < static_cast<int>(label_id.size()); ++k) {
-        click_label* cell = label_id[static_cast<std::size_t>(k)];
-        cell->setVisible(k < shown);
-        if (k >= shown)
-            continue;
-        cell->setText(QString::fromStdString(core::hex2(ids[static_cast<std::size_t>(k)])));
-        cell->set_fixed_tip(
-            QStringLiteral("Click to edit!\nID location ") +
-            QString::fromStdString(core::hex6h(static_cast<std::int32_t>(layout.id_address + k))));
-    }
-}
 
 void Form1::connect_display() {
     // Any change of a bar's value, by the user or by code, rebuilds both tables; with
@@ -94,6 +40,10 @@ void Form1::connect_display() {
     tabla_eeprom->on_focus = [this] { tabla_GotFocus(2); };
     tabla_flash->on_pointer_move = [this] { tabla_MouseMove(1); };
     tabla_eeprom->on_pointer_move = [this] { tabla_MouseMove(2); };
+    connect(id_pager, &QScrollBar::valueChanged, this, [this] {
+        close_scrolled_edit(edit_id);
+        show_id_locations();
+    });
 }
 
 // The whole display is rebuilt from the image and the model in one go; it is painted by
@@ -109,23 +59,8 @@ void Form1::updatedisplay() {
                                                 devices::image_flash_size(model), scrl1->value())));
     tabla_eeprom->set_lines(to_lines(
         table_lines(eeprom_format, buffer.eeprom_image, model.eeprom_size, scrl2->value())));
-    const devices::model_config_names* named = window_config_names().find(model.name);
-    // A part with its configuration in FLASH has eight bytes, CONFIG1L..CONFIG4H.
-    const auto& layout = model.layout;
-    lfix[14]->set_fixed_tip(
-        layout.config_in_flash
-            ? QString::fromStdString(
-                  "The last " + std::to_string(layout.config_size) + " bytes of FLASH, " +
-                  core::hex6h(static_cast<std::int32_t>(layout.config_address)) + " on")
-            : QString());
-    for (std::size_t k = 0; k < label_conf.size(); ++k) {
-        const bool exists = static_cast<int>(k) < layout.config_size;
-        lfix[k]->setVisible(exists);
-        label_conf[k]->setVisible(exists);
-        label_conf[k]->setText(QString::fromStdString(core::hex2(buffer.config_image[k])));
-        label_conf[k]->set_fixed_tip(
-            config_cell_tip(named, static_cast<int>(k), buffer.config_image[k]));
-    }
+    arrange_grid();
+    show_config_grid();
     show_id_locations();
 }
 

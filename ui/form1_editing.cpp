@@ -70,18 +70,19 @@ void Form1::show_pending_edit() {
 // A configuration byte whose settings the shipped file names opens the editor by setting
 // names; any other takes a hex value in the box over its cell.
 void Form1::label_conf_Click(int index) {
-    if (!commands_enabled_ || index < 0 || index >= static_cast<int>(label_conf.size()))
-        return;
     const devices::model_values& model = devices::selected_model().values;
+    if (!commands_enabled_ || index < 0 || index >= static_cast<int>(label_conf.size()) ||
+        index >= model.layout.config_size)
+        return;
     const devices::model_config_names* named =
         devices::shipped_config_names(settings::program().app_folder).find(model.name);
     if (named != nullptr && named->byte(index) != nullptr &&
         !named->byte(index)->settings.empty()) {
         const std::int32_t now =
             image::program_image().config_image[static_cast<std::size_t>(index)];
-        const std::optional<std::uint8_t> chosen =
-            edit_config_byte(this, *named, index, model.layout.config_address + index,
-                             static_cast<std::uint8_t>(now & 0xFF));
+        const std::optional<std::uint8_t> chosen = edit_config_byte(
+            this, *named, index, devices::config_byte_name(model.layout, index),
+            model.layout.config_address + index, static_cast<std::uint8_t>(now & 0xFF));
         edit_kind = edit_config;
         focus_edit_bar();
         if (chosen)
@@ -91,12 +92,15 @@ void Form1::label_conf_Click(int index) {
     open_box_over(label_conf[static_cast<std::size_t>(index)], edit_config, index + 1);
 }
 
+// Cell `index` of the ID rows, which shows the ID byte that many after the first shown.
 void Form1::label_id_Click(int index) {
-    if (!commands_enabled_ || index < 0 ||
-        index >= static_cast<int>(image::program_image().id_image.size()) ||
-        index >= static_cast<int>(label_id.size()))
+    if (!commands_enabled_ || index < 0 || index >= static_cast<int>(label_id.size()) ||
+        label_id[static_cast<std::size_t>(index)]->isHidden())
         return;
-    open_box_over(label_id[static_cast<std::size_t>(index)], edit_id, index);
+    const int id = first_id_shown() + index;
+    if (id >= static_cast<int>(image::program_image().id_image.size()))
+        return;
+    open_box_over(label_id[static_cast<std::size_t>(index)], edit_id, id);
 }
 
 void Form1::open_box_over(QWidget* cell, std::int32_t kind, std::int32_t address) {
@@ -141,7 +145,7 @@ void Form1::store_edit(std::int32_t kind, std::int32_t address, std::int32_t val
             buffer.eeprom_image[at] = value;
         break;
     case edit_config:
-        if (address >= 1 && address <= 14)
+        if (address >= 1 && address <= devices::selected_model().values.layout.config_size)
             buffer.config_image[at - 1] = value;
         break;
     case edit_id:

@@ -26,7 +26,7 @@ bool buffer_is_erased() {
     image::memory_buffer erased;
     image::erase_image(erased, devices::selected_model().values);
     return buffer.flash_image == erased.flash_image && buffer.eeprom_image == erased.eeprom_image &&
-           buffer.config_image == erased.config_image;
+           buffer.config_image == erased.config_image && buffer.id_image == erased.id_image;
 }
 
 // "Operation completed. Total 2048 (2K) program bytes loaded." as the tail of another

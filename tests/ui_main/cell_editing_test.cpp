@@ -222,7 +222,9 @@ TEST_F(CellEditing, IdLocationRow) {
     image::program_image().id_image[2] = 0x12;
     form_->updatedisplay();
     for (std::size_t k = 0; k < form_->label_id.size(); ++k) {
-        EXPECT_TRUE(form_->label_id[k]->isVisible()) << k;
+        EXPECT_EQ(form_->label_id[k]->isVisible(), k < 8) << k;
+        if (k >= 8)
+            continue;
         EXPECT_EQ(form_->label_id[k]->text(), k == 2 ? "12" : "FF") << k;
     }
     form_->label_hex->setText("loaded.hex");
@@ -241,6 +243,48 @@ TEST_F(CellEditing, IdLocationRow) {
         EXPECT_FALSE(cell->isVisible());
     QTest::mouseClick(form_->label_id[0], Qt::LeftButton);
     EXPECT_FALSE(form_->unosbox->isVisible());
+}
+
+// The grid and the ID rows follow the model: a classic part keeps its fourteen cells in
+// their places; 35 numbered bytes (Q83/Q84) take five rows of the grown window, each cell
+// editable; 256 ID bytes (Q10) page through two rows, every byte reachable.
+TEST_F(CellEditing, GridAndIdRowsFollowTheModel) {
+    const QRect classic_7h = ui::window_scale().rect(6600, 5160, 375, 255);
+    const int classic_height = form_->centralWidget()->height();
+    EXPECT_EQ(form_->label_conf[13]->geometry(), classic_7h);
+    EXPECT_EQ(form_->lfix[13]->text(), "7H");
+    EXPECT_FALSE(form_->label_conf[14]->isVisible());
+    EXPECT_FALSE(form_->id_pager->isVisible());
+    EXPECT_FALSE(form_->label_id[8]->isVisible());
+
+    auto& layout = devices::selected_model().values.layout;
+    layout.config_size = 35;
+    layout.numbered_config_names = true;
+    layout.id_size = 256;
+    form_->menuclear_Click();
+    for (std::size_t k = 0; k < 35; ++k) {
+        EXPECT_TRUE(form_->label_conf[k]->isVisible()) << k;
+        EXPECT_EQ(form_->lfix[k]->text(), QString::number(k + 1)) << k;
+    }
+    EXPECT_EQ(form_->label_conf[34]->y(),
+              form_->label_conf[0]->y() + 4 * (classic_7h.y() - form_->label_conf[0]->y()));
+    EXPECT_GT(form_->label_status->y(), form_->label_id[15]->y());
+    EXPECT_GT(form_->centralWidget()->height(), classic_height);
+    QTest::mouseClick(form_->label_conf[34], Qt::LeftButton);
+    ASSERT_TRUE(form_->unosbox->isVisible());
+    type_and_enter("3c");
+    EXPECT_EQ(image::program_image().config_image[34], 0x3C);
+
+    EXPECT_EQ(form_->id_caption->text(), "ID 200000h-20000Fh");
+    ASSERT_TRUE(form_->id_pager->isVisible());
+    EXPECT_TRUE(form_->label_id[15]->isVisible());
+    form_->id_pager->setValue(form_->id_pager->maximum());
+    EXPECT_EQ(form_->id_caption->text(), "ID 2000F0h-2000FFh");
+    QTest::mouseClick(form_->label_id[15], Qt::LeftButton);
+    ASSERT_TRUE(form_->unosbox->isVisible());
+    type_and_enter("a5");
+    EXPECT_EQ(image::program_image().id_image[255], 0xA5);
+    EXPECT_EQ(form_->label_id[15]->text(), "A5");
 }
 
 TEST_F(CellEditing, PointerOverTheOtherTableClosesTheBoxWithoutStoring) {
