@@ -1,7 +1,7 @@
 // The program image: the in-memory copy of the FLASH bytes, the EEPROM bytes, the ID
-// locations and the configuration bytes (14 on the classic parts, up to 35) of the selected model, and the reset
-// that brings it to the model's erased state. The HEX reader and writer, the chip operations and
-// the editors all work on one instance of it.
+// locations and the configuration bytes (14 on the classic parts, up to 35) of the selected model,
+// and the reset that brings it to the model's erased state. The HEX reader and writer, the chip
+// operations and the editors all work on one instance of it.
 #pragma once
 
 #include "devices/memory_region.h"
