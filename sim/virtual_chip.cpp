@@ -85,6 +85,25 @@ void high_voltage_entry(chip_state& s, bool was_supplied, bool lines_were_low) {
         enter_program_mode(s, false);
 }
 
+// A PGC edge in the key window that MCLR's fall opened: the first rising edge must come
+// P19 after the fall, or the key is spoiled. True on a falling edge, which clocks in a key
+// bit.
+bool key_clock_fell(chip_state& s, bool old_pgc) {
+    key_detector& key = s.key;
+    if (s.pgc && !old_pgc && !key.clocked) {
+        key.clocked = true;
+        const std::int64_t after = s.now_us - key.mclr_fell_us;
+        if (after < s.profile.p19_us) {
+            key.spoiled = true;
+            report(s, "first key clock " + std::to_string(after) +
+                          " us after MCLR fell, needs P19 = " + std::to_string(s.profile.p19_us) +
+                          " us: key not taken");
+        }
+        return false;
+    }
+    return !s.pgc && old_pgc;
+}
+
 // Key entry: MCLR raised and taken low with VDD on opens the key window; from P19 after
 // that fall each PGC falling edge shifts PGD in, MSb first; MCLR rising with the key in
 // the register enters Program/Verify mode. MCLR must never be above VDD.
@@ -122,16 +141,7 @@ void key_entry(chip_state& s, bool old_vdd, bool old_vpp, bool old_pgc) {
     }
     if (!key.listening || key.spoiled || s.vpp)
         return;
-    if (s.pgc && !old_pgc && !key.clocked) {
-        key.clocked = true;
-        const std::int64_t after = s.now_us - key.mclr_fell_us;
-        if (after < s.profile.p19_us) {
-            key.spoiled = true;
-            report(s, "first key clock " + std::to_string(after) +
-                          " us after MCLR fell, needs P19 = " + std::to_string(s.profile.p19_us) +
-                          " us: key not taken");
-        }
-    } else if (!s.pgc && old_pgc) {
+    if (key_clock_fell(s, old_pgc)) {
         key.shift = (key.shift << 1) | (s.pgd ? 1u : 0u);
         ++key.bits;
     }
@@ -169,16 +179,7 @@ void key_low_entry(chip_state& s, bool old_vdd, bool old_vpp, bool old_pgc, bool
     }
     if (!key.listening || key.spoiled)
         return;
-    if (s.pgc && !old_pgc && !key.clocked) {
-        key.clocked = true;
-        const std::int64_t after = s.now_us - key.mclr_fell_us;
-        if (after < s.profile.p19_us) {
-            key.spoiled = true;
-            report(s, "first key clock " + std::to_string(after) +
-                          " us after MCLR fell, needs P19 = " + std::to_string(s.profile.p19_us) +
-                          " us: key not taken");
-        }
-    } else if (!s.pgc && old_pgc && ++key.bits <= 32) {
+    if (key_clock_fell(s, old_pgc) && ++key.bits <= 32) {
         key.shift = (key.shift << 1) | (s.pgd ? 1u : 0u);
         if (key.bits < 32)
             return;
