@@ -2,6 +2,7 @@
 #include "devices/instruction_syntax.h"
 
 #include "core/hex_text.h"
+#include "devices/model_select.h"
 
 #include <array>
 
@@ -157,21 +158,6 @@ instruction decode_instruction(std::string_view text) {
 
 namespace {
 
-// A field of one to six hexadecimal digits (a 22-bit address or a payload field); -1 for
-// anything else.
-std::int32_t long_field(std::string_view text) {
-    if (text.empty() || text.size() > 6)
-        return -1;
-    std::int32_t value = 0;
-    for (const char c : text) {
-        const std::int32_t digit = core::hex2_value(std::string("0") + c);
-        if (digit < 0)
-            return -1;
-        value = value * 16 + digit;
-    }
-    return value;
-}
-
 // The forms of the 8-bit frames: "c<hh>" with an optional "-<what>", and reads
 // "<target>=c<hh>". Nothing when `text` is none of them.
 std::optional<instruction> eight_bit_form(std::string_view text) {
@@ -220,7 +206,9 @@ std::optional<instruction> eight_bit_form(std::string_view text) {
         if (what == source.name)
             return eight(with_command(source.op, command), source.width);
     instruction result = eight(with_command(opcode::send_literal, command));
-    result.payload = long_field(core::upper_case(what));
+    // A field of one to six hexadecimal digits, as a HEX address is written.
+    result.payload =
+        static_cast<std::int32_t>(parse_hex_address(core::upper_case(what)).value_or(-1));
     result.has_payload = true;
     return result;
 }

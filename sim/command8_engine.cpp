@@ -12,6 +12,8 @@
 // payload's bits.
 #include "sim/command8_engine.h"
 
+#include "sim/serial_engine.h"
+
 #include <algorithm>
 
 namespace sim::detail {
@@ -525,12 +527,7 @@ bool command8_busy(const chip_state& s) {
 }
 
 void command8_lines(chip_state& s, bool pgc, bool pgd) {
-    const bool pgd_moved = pgd != s.pgd;
-    if (pgd_moved) {
-        s.pgd_before_change = s.pgd;
-        s.pgd_change_ns = s.now_ns;
-        s.pgd = pgd;
-    }
+    const bool pgd_moved = take_pgd(s, pgd);
     if (pgc && !s.pgc) {
         if (rising_edge_seen(s)) {
             s.pgc = true;
@@ -542,18 +539,9 @@ void command8_lines(chip_state& s, bool pgc, bool pgd) {
             return;
         s.pgc = false;
         s.fall_ns = s.now_ns;
+        // While the chip drives PGD for a read, the host's level takes no part.
         const bool counts = !(s.c8.in_payload && s.c8.reading);
-        bool bit = s.pgd;
-        if (counts && pgd_moved) {
-            report(s, "PGD changed together with the falling PGC edge (no setup time)");
-            bit = s.pgd_before_change;
-        } else if (counts && s.edge_timing && s.now_ns - s.pgd_change_ns < s.limits.p3_ns) {
-            bit = s.pgd_before_change;
-            report(s, "PGD set up " + ns_text(s.now_ns - s.pgd_change_ns) +
-                          " before the falling PGC edge, needs " + ns_text(s.limits.p3_ns) +
-                          " (P3): bit taken as " + (bit ? "1" : "0"));
-        }
-        clock_falling(s, bit);
+        clock_falling(s, bit_at_fall(s, pgd_moved, counts, counts));
     }
 }
 

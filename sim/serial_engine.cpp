@@ -261,16 +261,7 @@ void falling_edge(chip_state& s, bool pgd_moved) {
     }
     s.pgc = false;
     const bool counts = next_bit_counts(s);
-    bool bit = s.pgd;
-    if (pgd_moved) {
-        report(s, "PGD changed together with the falling PGC edge (no setup time)");
-        bit = s.pgd_before_change;
-    } else if (s.edge_timing && counts && s.now_ns - s.pgd_change_ns < s.limits.p3_ns) {
-        bit = s.pgd_before_change;
-        report(s, "PGD set up " + ns_text(s.now_ns - s.pgd_change_ns) +
-                      " before the falling PGC edge, needs " + ns_text(s.limits.p3_ns) +
-                      " (P3): bit taken as " + (bit ? "1" : "0"));
-    }
+    const bool bit = bit_at_fall(s, pgd_moved, true, counts);
     s.fall_ns = s.now_ns;
     s.fall_bit_counts = counts;
     if (s.edge_timing && counts)
@@ -281,13 +272,32 @@ void falling_edge(chip_state& s, bool pgd_moved) {
 
 } // namespace
 
-void lines_changed(chip_state& s, bool pgc, bool pgd) {
-    const bool pgd_moved = pgd != s.pgd;
-    if (pgd_moved) {
-        s.pgd_before_change = s.pgd;
-        s.pgd_change_ns = s.now_ns;
-        s.pgd = pgd;
+bool take_pgd(chip_state& s, bool pgd) {
+    if (pgd == s.pgd)
+        return false;
+    s.pgd_before_change = s.pgd;
+    s.pgd_change_ns = s.now_ns;
+    s.pgd = pgd;
+    return true;
+}
+
+bool bit_at_fall(chip_state& s, bool pgd_moved, bool check_moved, bool check_setup) {
+    if (check_moved && pgd_moved) {
+        report(s, "PGD changed together with the falling PGC edge (no setup time)");
+        return s.pgd_before_change;
     }
+    if (check_setup && s.edge_timing && s.now_ns - s.pgd_change_ns < s.limits.p3_ns) {
+        const bool bit = s.pgd_before_change;
+        report(s, "PGD set up " + ns_text(s.now_ns - s.pgd_change_ns) +
+                      " before the falling PGC edge, needs " + ns_text(s.limits.p3_ns) +
+                      " (P3): bit taken as " + (bit ? "1" : "0"));
+        return bit;
+    }
+    return s.pgd;
+}
+
+void lines_changed(chip_state& s, bool pgc, bool pgd) {
+    const bool pgd_moved = take_pgd(s, pgd);
     if (pgc && !s.pgc) {
         if (rising_edge_seen(s)) {
             s.pgc = true;

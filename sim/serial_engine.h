@@ -12,6 +12,14 @@ namespace sim::detail {
 enum class frame_kind { core, shift_out, table_read, table_write, undefined };
 frame_kind kind_of_command(std::uint8_t command);
 
+// PGD as it is from now on; true when it moved (its old level and the time of the change
+// are kept for the setup check of the next falling PGC edge).
+bool take_pgd(chip_state& s, bool pgd);
+// The bit a falling PGC edge takes: PGD, or its level before a change too close to the
+// edge: one made with the edge itself (reported where `check_moved`), or, where
+// `check_setup` and edge timing is modelled, one less than P3 before it (reported).
+bool bit_at_fall(chip_state& s, bool pgd_moved, bool check_moved, bool check_setup);
+
 // Forgets a partly shifted frame (mode entry and exit).
 void reset_serial(chip_state& s);
 
